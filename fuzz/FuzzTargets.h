@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Fuzz entry points. Each takes arbitrary bytes and must neither crash, hang,
+// read out of bounds nor allocate without bound. The libFuzzer programs call
+// them, and the test suite replays every input that once failed.
+namespace orb {
+
+// Reads the bytes as a sequence of chunks with every chunk loader, then writes
+// what was loaded back and loads that again.
+int FuzzChunkLoaders(const std::uint8_t* data, std::size_t size);
+
+}  // namespace orb
