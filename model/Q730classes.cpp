@@ -17,7 +17,7 @@ std::string Upper(std::string text) {
 }
 
 // Records are read in batches of about this many bytes rather than one call per record.
-constexpr std::size_t kReadBatchBytes = 1 << 20;
+constexpr std::size_t kReadBatchBytes = 64 * 1024;
 
 }  // namespace
 

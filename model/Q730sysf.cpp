@@ -36,6 +36,8 @@ constexpr int kFirstSlotOfGroup[5] = {0, 48, 56, 64, 72};
 TQ730SYSF::TQ730SYSF() : TQ730(kSystem, "sysf.dat", kBlockSize, -1) {
   name_length_ = kNameSlot;
   system_ = this;
+  // Slots that no channel of the layout fills save as 0 dB rather than as the bare bias.
+  for (int slot = 0; slot < kFaderSlots; ++slot) SetGroupFaderLevel(slot, 0);
 }
 
 bool TQ730SYSF::HighRate() const {
