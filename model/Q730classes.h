@@ -254,6 +254,20 @@ class TQ730SYSF : public TQ730 {
   // The fader index stored in the channel's own strip.
   int StoredFaderIndex(int channel) const;
 
+  // The channel's 24-byte dynamics block, 20-byte EQ block and 6-byte filter
+  // block inside its strip; null where the channel has none (returns carry no
+  // dynamics or EQ, only input channels have filters).
+  static constexpr int kDynamicsBlockSize = 24;
+  static constexpr int kEqBlockSize = 20;
+  static constexpr int kFilterBlockSize = 6;
+  std::uint8_t* DynamicsBlock(int channel);
+  std::uint8_t* EqBlock(int channel);
+  std::uint8_t* FilterBlock(int channel);
+
+  // The title's initial cue (packed BCD timecode in the title information).
+  std::uint32_t InitialCue() const { return GetU32(block_.data() + 36); }
+  void SetInitialCue(std::uint32_t bcd) { PutU32(block_.data() + 36, bcd); }
+
   std::span<std::uint8_t, kBlockSize> Block() { return block_; }
   std::span<const std::uint8_t, kBlockSize> Block() const { return block_; }
 

@@ -138,6 +138,31 @@ int TQ730SYSF::StoredFaderIndex(int channel) const {
   return GetU16(ParamBlock(channel) + kStrips[g].level_offset);
 }
 
+namespace {
+
+// Offset of a block inside the strip of each channel group; -1 where there is none.
+constexpr int kDynamicsAt[5] = {40, 24, 24, -1, 24};
+constexpr int kEqAt[5] = {20, 4, 4, -1, 4};
+constexpr int kFilterAt[5] = {14, -1, -1, -1, -1};
+
+std::uint8_t* BlockInStrip(TQ730SYSF& system, int channel, const int (&at)[5]) {
+  const int g = system.ChannelKind(channel);
+  if (g < 0 || at[g] < 0) return nullptr;
+  return system.ParamBlock(channel) + at[g];
+}
+
+}  // namespace
+
+std::uint8_t* TQ730SYSF::DynamicsBlock(int channel) {
+  return BlockInStrip(*this, channel, kDynamicsAt);
+}
+
+std::uint8_t* TQ730SYSF::EqBlock(int channel) { return BlockInStrip(*this, channel, kEqAt); }
+
+std::uint8_t* TQ730SYSF::FilterBlock(int channel) {
+  return BlockInStrip(*this, channel, kFilterAt);
+}
+
 int TQ730SYSF::FaderSlotOf(int channel) const {
   const int g = ChannelKind(channel);
   if (g < 0) return -1;

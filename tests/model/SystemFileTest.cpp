@@ -305,3 +305,27 @@ TEST(GroupFaderTest, ExtremeLevelsSurviveTheBias) {
 
 }  // namespace
 }  // namespace orb
+
+namespace orb {
+namespace {
+
+TEST(SystemFileTest, BlocksInsideTheStrips) {
+  TQ730SYSF system;
+  std::uint8_t* base = system.Block().data();
+  EXPECT_EQ(system.DynamicsBlock(1), base + 1260 + 132 + 40);
+  EXPECT_EQ(system.EqBlock(1), base + 1260 + 132 + 20);
+  EXPECT_EQ(system.FilterBlock(1), base + 1260 + 132 + 14);
+  EXPECT_EQ(system.DynamicsBlock(49), base + 8404 + 48 + 24);  // MTR2
+  EXPECT_EQ(system.EqBlock(56), base + 8012 + 4);              // AUX1
+  EXPECT_EQ(system.FilterBlock(56), nullptr);
+  EXPECT_EQ(system.DynamicsBlock(64), nullptr);  // returns have neither
+  EXPECT_EQ(system.EqBlock(64), nullptr);
+  EXPECT_EQ(system.EqBlock(72), base + 7956 + 4);
+  EXPECT_EQ(system.EqBlock(73), nullptr);
+  system.SetInitialCue(0x01020304);
+  EXPECT_EQ(system.InitialCue(), 0x01020304u);
+  EXPECT_EQ(GetU32(base + 36), 0x01020304u);
+}
+
+}  // namespace
+}  // namespace orb
