@@ -1,8 +1,14 @@
 #include "model/DataFile.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace orb {
@@ -42,9 +48,16 @@ DiskFile::~DiskFile() {
 
 bool DiskFile::Open(const std::string& path, Mode mode) {
   Close();
+  last_was_write_ = false;
+  if (mode == Mode::kCreateNew) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    file_ = ::fdopen(fd, "w+b");
+    if (!file_) ::close(fd);
+    return file_ != nullptr;
+  }
   const char* how = mode == Mode::kRead ? "rb" : mode == Mode::kReadWrite ? "r+b" : "w+b";
   file_ = std::fopen(path.c_str(), how);
-  last_was_write_ = false;
   return file_ != nullptr;
 }
 
@@ -92,6 +105,54 @@ std::uint64_t DiskFile::Position() const {
   if (!file_) return 0;
   const off_t at = ftello(file_);
   return at < 0 ? 0 : static_cast<std::uint64_t>(at);
+}
+
+ReplacingFile::~ReplacingFile() { Abandon(); }
+
+Status ReplacingFile::Begin(const std::string& target) {
+  Abandon();
+  static std::atomic<unsigned> counter{0};
+  const std::filesystem::path path(target);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = "." + path.filename().string() + "." + std::to_string(::getpid()) + "." +
+                       std::to_string(counter++) + ".tmp";
+    std::string candidate = (path.parent_path() / name).string();
+    if (file_.Open(candidate, DiskFile::Mode::kCreateNew)) {
+      target_ = target;
+      temporary_ = std::move(candidate);
+      return kOk;
+    }
+    if (errno != EEXIST) break;
+  }
+  return kCantOpenDestination;
+}
+
+Status ReplacingFile::Commit() {
+  if (temporary_.empty()) return kCantOpenDestination;
+  const bool flushed = file_.Flush();
+  if (!file_.Close() || !flushed) {
+    Abandon();
+    return kWriteError;
+  }
+  if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    Abandon();
+    return kRenameFailed;
+  }
+  temporary_.clear();
+  // Make the rename itself durable.
+  const std::string folder = std::filesystem::path(target_).parent_path().string();
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+  return kOk;
+}
+
+void ReplacingFile::Abandon() {
+  file_.Close();
+  if (!temporary_.empty()) std::remove(temporary_.c_str());
+  temporary_.clear();
 }
 
 }  // namespace orb

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "model/Status.h"
+
 // The files that chunks are read from and written to. The data objects only
 // see this interface, so the same loaders read title files on disk, floppy
 // folders and bytes in memory (tests, fuzzing).
@@ -52,7 +54,8 @@ class MemoryFile : public DataFile {
 // A file on disk.
 class DiskFile : public DataFile {
  public:
-  enum class Mode { kRead, kReadWrite, kCreate };
+  // kCreateNew fails when the file exists already.
+  enum class Mode { kRead, kReadWrite, kCreate, kCreateNew };
 
   DiskFile() = default;
   DiskFile(const DiskFile&) = delete;
@@ -75,6 +78,40 @@ class DiskFile : public DataFile {
  private:
   std::FILE* file_ = nullptr;
   bool last_was_write_ = false;
+};
+
+// Writes a new version of a file under a temporary name in the same folder and
+// moves it over the old one only when everything was written and flushed, so
+// that a failure at any point leaves the old file as it was.
+class ReplacingFile : public DataFile {
+ public:
+  ReplacingFile() = default;
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+  // Removes the temporary file unless Commit succeeded.
+  ~ReplacingFile() override;
+
+  // kCantOpenDestination when no temporary file can be created.
+  Status Begin(const std::string& target);
+  // kWriteError when the data could not be flushed, kRenameFailed when the move failed.
+  Status Commit();
+  void Abandon();
+  const std::string& TemporaryPath() const { return temporary_; }
+
+  std::size_t Read(void* destination, std::size_t count) override {
+    return file_.Read(destination, count);
+  }
+  std::size_t Write(const void* source, std::size_t count) override {
+    return file_.Write(source, count);
+  }
+  bool Skip(std::int64_t delta) override { return file_.Skip(delta); }
+  bool SeekTo(std::uint64_t position) override { return file_.SeekTo(position); }
+  std::uint64_t Position() const override { return file_.Position(); }
+
+ private:
+  DiskFile file_;
+  std::string target_;
+  std::string temporary_;
 };
 
 }  // namespace orb

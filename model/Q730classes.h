@@ -109,6 +109,15 @@ class TQ730 {
   virtual bool CanDo(int index, int op) const;
   virtual void SetName(int index, std::string_view text);
   virtual void DeleteSelected();
+  // A new record made from the channel: its index, or -1 where the list takes none.
+  virtual int NewRecord(int channel) {
+    (void)channel;
+    return -1;
+  }
+  // Store the channel into record index / recall record index into the channel;
+  // lists without stored channel settings do nothing.
+  virtual void StoreRecord(int channel, int index) { (void)channel, (void)index; }
+  virtual void RecallRecord(int channel, int index) { (void)channel, (void)index; }
   virtual int Count() const { return static_cast<int>(selected_.size()); }
   virtual int ChannelCount() const;
   virtual int MaxCount() const { return max_count_; }

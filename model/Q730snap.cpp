@@ -1,0 +1,169 @@
+#include "model/Q730snap.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <numeric>
+#include <vector>
+
+#include "model/Q730lib.h"
+
+namespace orb {
+namespace {
+
+constexpr char kVersionTag[4] = {'V', '0', '0', '2'};
+
+// The parts of the system block a snapshot keeps: system offset, record
+// offset, length.
+struct SnapRegion {
+  int system;
+  int record;
+  int length;
+};
+constexpr SnapRegion kSnapRegions[] = {
+    {7596, 28, 96},      // channel pairs
+    {1260, 124, 6336},   // input channel strips
+    {7692, 6460, 1240},  // buses and master
+};
+
+constexpr int kCueTime = 173;
+constexpr int kCueReference = 176;
+constexpr int kCueKindOffset = 29;
+constexpr int kCueReferenceOffset = 30;
+constexpr std::uint32_t kFirstCueTime = 0x00000001;
+
+constexpr ParamDescriptor kCueParams[] = {
+    {kCueTime, kStoreLong, 0x7FFFFFFF, 0, 0},
+    {174, kStoreByte, 1, 28, 0},
+    {175, kStoreByte, 3, kCueKindOffset, 0},
+    {kCueReference, kStoreByte, 99, kCueReferenceOffset, 0},
+    {177, kStoreByte, 255, 31, 0},
+    {178, kStoreByte, 99, kCueReferenceOffset, 0},
+};
+
+std::uint32_t CueTime(std::span<const std::uint8_t> cue) {
+  return GetU32(cue.data());
+}
+
+// Time, name and bytes 28–31: what tells one cue from another.
+bool SameCue(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
+  return CueTime(a) == CueTime(b) && SlotText(a.data() + 4, 24) == SlotText(b.data() + 4, 24) &&
+         std::equal(a.begin() + 28, a.begin() + 32, b.begin() + 28);
+}
+
+}  // namespace
+
+std::string DefaultRecordName(int position) {
+  return "#" + ZeroPad(position, 2);
+}
+
+TQ730SNAP::TQ730SNAP() : TQ730(kSnapshot, "snap.dat", kRecordSize, 99) {}
+
+Status TQ730SNAP::Load(DataFile& file) {
+  return LoadRecordChunk(file);
+}
+
+int TQ730SNAP::NewRecord(int channel) {
+  if (!CanDo(-1, kOpNew)) return -1;
+  const int index = AppendRecord();
+  std::memcpy(Record(index).data(), kVersionTag, sizeof kVersionTag);
+  SetName(index, DefaultRecordName(index + 1));
+  StoreRecord(channel, index);
+  return index;
+}
+
+void TQ730SNAP::StoreRecord(int, int index) {
+  auto record = Record(index);
+  if (record.empty()) return;
+  std::fill(selected_.begin(), selected_.end(), 0);
+  SetSelected(index, true);
+  if (!System()) return;
+  const auto block = System()->Block();
+  for (const SnapRegion& region : kSnapRegions) {
+    std::memcpy(record.data() + region.record, block.data() + region.system, region.length);
+  }
+}
+
+TQ730CUE::TQ730CUE() : TQ730(kCue, "cue.dat", kRecordSize, 99) {
+  SetParamTable(kCueParams);
+}
+
+Status TQ730CUE::Load(DataFile& file) {
+  return LoadRecordChunk(file);
+}
+
+bool TQ730CUE::CanDo(int index, int op) const {
+  if (op == kOpStore || op == kOpRecall) return false;
+  return TQ730::CanDo(index, op);
+}
+
+int TQ730CUE::NewRecord(int) {
+  if (!CanDo(-1, kOpNew)) return -1;
+  const std::uint32_t time = Count() > 0 ? CueTime(Record(Count() - 1)) : kFirstCueTime;
+  std::fill(selected_.begin(), selected_.end(), 0);
+  const int index = AppendRecord();
+  PutU32(Record(index).data(), time);
+  SetName(index, DefaultRecordName(index + 1));
+  SetSelected(index, true);
+  return index;
+}
+
+void TQ730CUE::SetParam(int index, int id, int value) {
+  edit_enabled_ = true;
+  TQ730::SetParam(index, id, value);
+  if (id != kCueTime || TitleLocked() || Record(index).empty()) return;
+  std::array<std::uint8_t, kRecordSize> changed;
+  std::ranges::copy(Record(index), changed.begin());
+  SortByTime();
+  for (int i = 0; i < Count(); ++i) {
+    if (SameCue(Record(i), changed)) {
+      SetCurrentRecord(i);
+      break;
+    }
+  }
+  if (System()) System()->SetInitialCue(CueTime(Record(0)));
+}
+
+void TQ730CUE::SortByTime() {
+  const int n = Count();
+  std::vector<int> order(n);
+  std::iota(order.begin(), order.end(), 0);
+  // Stable, so that cues at the same time keep the order the user gave them.
+  std::ranges::stable_sort(order, {}, [this](int i) { return CueTime(Record(i)); });
+  std::vector<std::uint8_t> records(records_.size());
+  std::vector<std::uint8_t> selected(selected_.size());
+  for (int k = 0; k < n; ++k) {
+    auto from = Record(order[k]);
+    std::ranges::copy(from, records.begin() + static_cast<std::ptrdiff_t>(k) * kRecordSize);
+    selected[k] = selected_[order[k]];
+  }
+  records_.swap(records);
+  selected_.swap(selected);
+}
+
+void TQ730CUE::ResolveReferences(const TQ730SNAP& snapshots, const TQ730EQLIB& eq,
+                                 const TQ730DYLIB& dynamics) {
+  for (int cue = 0; cue < Count(); ++cue) {
+    const TQ730* target = nullptr;
+    switch (Record(cue)[kCueKindOffset]) {
+      case kRecallSnapshot:
+        target = &snapshots;
+        break;
+      case kRecallEq:
+        target = &eq;
+        break;
+      case kRecallDynamics:
+        target = &dynamics;
+        break;
+      default:
+        continue;
+    }
+    // Compared with the number as loaded, not with a position set on the way.
+    const int stored = Record(cue)[kCueReferenceOffset];
+    for (int i = 0; i < target->Count(); ++i) {
+      if (target->RecordNumber(i) == stored) SetParam(cue, kCueReference, i + 1);
+    }
+  }
+}
+
+}  // namespace orb
