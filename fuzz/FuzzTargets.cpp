@@ -1,9 +1,11 @@
 #include "fuzz/FuzzTargets.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "model/DebugLog.h"
 #include "model/Q730classes.h"
+#include "model/Title.h"
 
 namespace orb {
 namespace {
@@ -66,6 +68,38 @@ int FuzzChunkLoaders(const std::uint8_t* data, std::size_t size) {
     system.NameText(c);
     system.StoredFaderIndex(c);
   }
+  while (!NextLogLine().empty()) {
+  }
+  return 0;
+}
+
+int FuzzTitleLoader(const std::uint8_t* data, std::size_t size) {
+  MemoryFile file(data, size);
+  Title title;
+  const Status status = title.LoadChunks(file);
+  MemoryFile out;
+  Check(title.WriteChunks(out) == kOk);
+  if (status == kOk) {
+    MemoryFile again(out.Bytes());
+    Title reloaded;
+    Check(reloaded.LoadChunks(again) == kOk);
+    MemoryFile out2;
+    Check(reloaded.WriteChunks(out2) == kOk);
+    Check(out2.Bytes() == out.Bytes());
+  }
+  // What the editor reads of every list must stay in bounds.
+  for (int n = 0; n < Title::kListCount; ++n) {
+    TQ730* list = title.List(n);
+    for (int i = -1; i <= list->Count(); ++i) {
+      list->NameText(i);
+      list->NumberText(i);
+      list->IsSelected(i);
+      list->RecordNumber(i);
+    }
+  }
+  TitleInfo info;
+  std::copy_n(title.System().Block().begin(), info.size(), info.begin());
+  DescribeTitle(info);
   while (!NextLogLine().empty()) {
   }
   return 0;

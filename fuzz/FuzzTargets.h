@@ -12,4 +12,8 @@ namespace orb {
 // what was loaded back and loads that again.
 int FuzzChunkLoaders(const std::uint8_t* data, std::size_t size);
 
+// Loads the bytes as a title file; a title that loads must save and load back
+// to the same bytes.
+int FuzzTitleLoader(const std::uint8_t* data, std::size_t size);
+
 }  // namespace orb

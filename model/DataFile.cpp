@@ -14,7 +14,7 @@
 namespace orb {
 
 std::size_t MemoryFile::Read(void* destination, std::size_t count) {
-  if (position_ >= bytes_.size()) return 0;
+  if (count == 0 || position_ >= bytes_.size()) return 0;
   const std::size_t n = std::min(count, bytes_.size() - position_);
   std::memcpy(destination, bytes_.data() + position_, n);
   position_ += n;
@@ -74,7 +74,7 @@ bool DiskFile::Close() {
 }
 
 std::size_t DiskFile::Read(void* destination, std::size_t count) {
-  if (!file_) return 0;
+  if (!file_ || count == 0) return 0;
   // A stream switching from writing to reading needs a positioning call between.
   if (last_was_write_) std::fseek(file_, 0, SEEK_CUR);
   last_was_write_ = false;
@@ -82,7 +82,7 @@ std::size_t DiskFile::Read(void* destination, std::size_t count) {
 }
 
 std::size_t DiskFile::Write(const void* source, std::size_t count) {
-  if (!file_) return 0;
+  if (!file_ || count == 0) return 0;
   if (!last_was_write_) std::fseek(file_, 0, SEEK_CUR);
   last_was_write_ = true;
   return std::fwrite(source, 1, count, file_);

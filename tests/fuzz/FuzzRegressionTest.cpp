@@ -42,5 +42,10 @@ TEST(FuzzRegressionTest, ChunkLoaders) {
   EXPECT_EQ(FuzzChunkLoaders(header.data(), header.size()), 0);
 }
 
+TEST(FuzzRegressionTest, TitleLoader) {
+  Replay("title_loader", FuzzTitleLoader);
+  EXPECT_EQ(FuzzTitleLoader(nullptr, 0), 0);
+}
+
 }  // namespace
 }  // namespace orb
