@@ -1,15 +1,15 @@
 #include "model/DataFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <cstdio>
-#include <filesystem>
-
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 namespace orb {
 
@@ -107,7 +107,17 @@ std::uint64_t DiskFile::Position() const {
   return at < 0 ? 0 : static_cast<std::uint64_t>(at);
 }
 
-ReplacingFile::~ReplacingFile() { Abandon(); }
+std::uint64_t DiskFile::Remaining() const {
+  struct stat info;
+  if (!file_ || ::fstat(fileno(file_), &info) != 0) return 0;
+  const std::uint64_t size = static_cast<std::uint64_t>(info.st_size);
+  const std::uint64_t at = Position();
+  return at < size ? size - at : 0;
+}
+
+ReplacingFile::~ReplacingFile() {
+  Abandon();
+}
 
 Status ReplacingFile::Begin(const std::string& target) {
   Abandon();

@@ -25,6 +25,9 @@ class DataFile {
   virtual bool Skip(std::int64_t delta) = 0;
   virtual bool SeekTo(std::uint64_t position) = 0;
   virtual std::uint64_t Position() const = 0;
+  // Bytes between the position and the end; lets a loader reserve memory for
+  // what a file really holds rather than for what a size field claims.
+  virtual std::uint64_t Remaining() const = 0;
 };
 
 // A file held in memory. A write limit makes writes fail after that many bytes,
@@ -40,6 +43,9 @@ class MemoryFile : public DataFile {
   bool Skip(std::int64_t delta) override;
   bool SeekTo(std::uint64_t position) override;
   std::uint64_t Position() const override { return position_; }
+  std::uint64_t Remaining() const override {
+    return position_ < bytes_.size() ? bytes_.size() - position_ : 0;
+  }
 
   const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
   void SetWriteLimit(std::size_t total_bytes) { write_limit_ = total_bytes; }
@@ -74,6 +80,7 @@ class DiskFile : public DataFile {
   bool Skip(std::int64_t delta) override;
   bool SeekTo(std::uint64_t position) override;
   std::uint64_t Position() const override;
+  std::uint64_t Remaining() const override;
 
  private:
   std::FILE* file_ = nullptr;
@@ -107,6 +114,7 @@ class ReplacingFile : public DataFile {
   bool Skip(std::int64_t delta) override { return file_.Skip(delta); }
   bool SeekTo(std::uint64_t position) override { return file_.SeekTo(position); }
   std::uint64_t Position() const override { return file_.Position(); }
+  std::uint64_t Remaining() const override { return file_.Remaining(); }
 
  private:
   DiskFile file_;

@@ -60,25 +60,6 @@ std::string TwoDigits(long n) {
 
 }  // namespace
 
-TimeCode MakeTC(int hours, int minutes, int seconds, int frames) {
-  return (static_cast<TimeCode>(hours & 0xFF) << 24) |
-         (static_cast<TimeCode>(minutes & 0xFF) << 16) |
-         (static_cast<TimeCode>(seconds & 0xFF) << 8) | static_cast<TimeCode>(frames & 0xFF);
-}
-
-int TCHours(TimeCode tc) {
-  return static_cast<int>((tc >> 24) & 0xFF);
-}
-int TCMinutes(TimeCode tc) {
-  return static_cast<int>((tc >> 16) & 0xFF);
-}
-int TCSeconds(TimeCode tc) {
-  return static_cast<int>((tc >> 8) & 0xFF);
-}
-int TCFrames(TimeCode tc) {
-  return static_cast<int>(tc & 0xFF);
-}
-
 FrameRate FrameRateOfMode(int tcMode) {
   switch (tcMode) {
     case 1:
@@ -89,20 +70,6 @@ FrameRate FrameRateOfMode(int tcMode) {
     default:
       return 30;
   }
-}
-
-std::uint32_t ToBCD(std::uint32_t tc) {
-  std::uint32_t out = 0;
-  for (int shift = 0; shift < 32; shift += 8) {
-    const std::uint32_t b = (tc >> shift) & 0xFF;
-    // Bytes above 99 have no BCD form; keep the result inside its own byte.
-    out |= (((b % 10) + (b / 10) * 16) & 0xFF) << shift;
-  }
-  return out;
-}
-
-std::uint32_t FromBCD(std::uint32_t tc) {
-  return (tc & 0x0F0F0F0F) + ((tc >> 4) & 0x0F0F0F0F) * 10;
 }
 
 TimeCode NormalizeTC(TimeCode tc, FrameRate rate, bool backward) {

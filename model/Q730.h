@@ -1,6 +1,7 @@
 // Timecode, sample-rate and value formatting helpers for ORB-Q730 titles.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -17,17 +18,47 @@ using FrameRate = std::uint16_t;
 inline constexpr FrameRate kDropFrame = 0x100;
 
 // Fields are truncated to 8 bits.
-TimeCode MakeTC(int hours, int minutes, int seconds, int frames);
-int TCHours(TimeCode tc);
-int TCMinutes(TimeCode tc);
-int TCSeconds(TimeCode tc);
-int TCFrames(TimeCode tc);
+// Inline, like the BCD conversions below: the automation loops run them per event.
+inline TimeCode MakeTC(int hours, int minutes, int seconds, int frames) {
+  return (static_cast<TimeCode>(hours & 0xFF) << 24) |
+         (static_cast<TimeCode>(minutes & 0xFF) << 16) |
+         (static_cast<TimeCode>(seconds & 0xFF) << 8) | static_cast<TimeCode>(frames & 0xFF);
+}
+inline int TCHours(TimeCode tc) {
+  return static_cast<int>((tc >> 24) & 0xFF);
+}
+inline int TCMinutes(TimeCode tc) {
+  return static_cast<int>((tc >> 16) & 0xFF);
+}
+inline int TCSeconds(TimeCode tc) {
+  return static_cast<int>((tc >> 8) & 0xFF);
+}
+inline int TCFrames(TimeCode tc) {
+  return static_cast<int>(tc & 0xFF);
+}
 
 // Rate for a title's timecode mode; unknown modes run at 30 without drop-frame.
 FrameRate FrameRateOfMode(int tcMode);
 
-std::uint32_t ToBCD(std::uint32_t tc);
-std::uint32_t FromBCD(std::uint32_t tc);
+namespace detail {
+// Bytes above 99 have no BCD form; their result is kept inside its own byte.
+constexpr std::array<std::uint8_t, 256> MakeBcdTable() {
+  std::array<std::uint8_t, 256> table{};
+  for (unsigned b = 0; b < 256; ++b) table[b] = static_cast<std::uint8_t>((b % 10) + (b / 10) * 16);
+  return table;
+}
+inline constexpr std::array<std::uint8_t, 256> kBcd = MakeBcdTable();
+}  // namespace detail
+
+// Inline and by table: saving an automation stream converts every marker.
+inline std::uint32_t ToBCD(std::uint32_t tc) {
+  using detail::kBcd;
+  return static_cast<std::uint32_t>(kBcd[tc & 0xFF]) | kBcd[(tc >> 8) & 0xFF] << 8 |
+         kBcd[(tc >> 16) & 0xFF] << 16 | static_cast<std::uint32_t>(kBcd[tc >> 24]) << 24;
+}
+inline std::uint32_t FromBCD(std::uint32_t tc) {
+  return (tc & 0x0F0F0F0F) + ((tc >> 4) & 0x0F0F0F0F) * 10;
+}
 
 // Carries overflowing fields upwards and moves labels skipped by drop-frame
 // counting to the nearest valid one in the direction of travel.

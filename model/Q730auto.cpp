@@ -225,6 +225,12 @@ void ForEachStartEntry(F f) {
 // A marker's timecode as events are stamped with it: fields beyond a day's
 // range (bad BCD digits, or the terminator) are limited, so that every
 // event carries a time that converts, compares and saves correctly.
+// 1 when a is later than b, computed without a branch: markers and events
+// come in no order a branch predictor could learn.
+inline std::size_t Later(TimeCode a, TimeCode b) {
+  return static_cast<std::size_t>((static_cast<std::uint64_t>(b) - a) >> 63);
+}
+
 TimeCode StampOf(TimeCode marker) {
   return MakeTC(std::min(TCHours(marker), 23), std::min(TCMinutes(marker), 59),
                 std::min(TCSeconds(marker), 59), std::min(TCFrames(marker), 29));
@@ -326,27 +332,33 @@ Status TQ730AUTO::ReadStream(DataFile& file, std::uint32_t words) {
   TimeCode current = 0;
   TimeCode stamp = 0;
   std::size_t used = records_.size();
-  // The count comes from the file: memory grows only with words really read.
+  // The count comes from the file: memory follows the words it really holds
+  // (each word becomes at most one 8-byte record).
+  records_.reserve(used + static_cast<std::size_t>(
+                              std::min<std::uint64_t>(words, file.Remaining() / 4) * kRecordSize));
   for (std::uint64_t left = words; left > 0;) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, kBatchWords));
     batch.resize(want * 4);
     const std::size_t got = file.Read(batch.data(), batch.size()) / 4;
-    records_.resize(used + got * kRecordSize);
+    records_.resize(used + got * kRecordSize + kRecordSize);
+    // Markers and events come mixed in no pattern a branch predictor could
+    // learn, so every word writes a record slot and only events keep theirs.
+    std::uint8_t* out = records_.data() + used;
     for (std::size_t i = 0; i < got; ++i) {
       const std::uint32_t word = GetU32(batch.data() + 4 * i);
-      if (word & kMarkerBit) {
-        const TimeCode t = FromBCD(word & ~kMarkerBit);
-        // The running timecode starts at 00:00:00:00, so a first marker at zero is reported too.
-        if (t < current) LogLine("Illigal TC  " + Hex8(current) + " > " + Hex8(t));
-        if (t == current) LogLine("Illigal TC  " + Hex8(current) + " = " + Hex8(t));
-        current = t;
-        stamp = StampOf(t);
-      } else {
-        PutU32(records_.data() + used, stamp);
-        PutU32(records_.data() + used + 4, ConvertLoadedEvent(word));
-        used += kRecordSize;
+      const bool marker = (word & kMarkerBit) != 0;
+      const TimeCode t = FromBCD(word & ~kMarkerBit);
+      // The running timecode starts at 00:00:00:00, so a first marker at zero is reported too.
+      if (marker && t <= current) [[unlikely]] {
+        LogLine("Illigal TC  " + Hex8(current) + (t < current ? " > " : " = ") + Hex8(t));
       }
+      current = marker ? t : current;
+      stamp = marker ? StampOf(t) : stamp;
+      PutU32(out, stamp);
+      PutU32(out + 4, ConvertLoadedEvent(word));
+      out += kRecordSize * (1 - (word >> 31));
     }
+    used = static_cast<std::size_t>(out - records_.data());
     records_.resize(used);
     if (got < want) {
       status = kReadError;
@@ -359,15 +371,18 @@ Status TQ730AUTO::ReadStream(DataFile& file, std::uint32_t words) {
 }
 
 std::int64_t TQ730AUTO::StreamWordCount() const {
-  std::int64_t words = 1;
-  TimeCode last = 0;
-  for (int i = 0, n = Count(); i < n; ++i) {
-    const TimeCode t = EventTime(i);
-    if (i == 0 || t > last) {
-      ++words;
-      last = t;
-    }
-    ++words;
+  // Runs over the raw records: this is called for every save and size query.
+  const std::size_t n = records_.size() / kRecordSize;
+  if (n == 0) return 1;
+  // The first event always gets a marker; after it, every later time does.
+  std::int64_t words = 1 + 2;
+  const std::uint8_t* record = records_.data();
+  TimeCode last = GetU32(record);
+  for (std::size_t i = 1; i < n; ++i) {
+    record += kRecordSize;
+    const TimeCode t = GetU32(record);
+    words += 1 + static_cast<std::int64_t>(Later(t, last));
+    last = std::max(last, t);
   }
   return words;
 }
@@ -377,29 +392,35 @@ std::uint64_t TQ730AUTO::DataSize() const {
 }
 
 Status TQ730AUTO::Save(DataFile& file) {
-  const std::int64_t words = StreamWordCount();
-  const std::size_t size = kFixedBodySize + 4 * static_cast<std::size_t>(words);
-  const Status status = WriteHeader(file, size);
-  if (status != kOk) return status;
-
-  std::vector<std::uint8_t> body(size);
-  PutU32(body.data(), static_cast<std::uint32_t>(words));
+  // The stream is built first, into room for the most words it can take (a
+  // marker per event), so that counting the words needs no pass of its own.
+  const std::size_t n = records_.size() / kRecordSize;
+  std::vector<std::uint8_t> body(kFixedBodySize + 4 * (2 * n + 1));
   std::memcpy(body.data() + 4, table_.data(), table_.size());
-  std::uint8_t* out = body.data() + 4 + table_.size();
+  std::uint8_t* const stream = body.data() + 4 + table_.size();
+  std::uint8_t* out = stream;
   TimeCode last = 0;
-  for (int i = 0, n = Count(); i < n; ++i) {
-    const TimeCode t = EventTime(i);
-    // Same rule as StreamWordCount, so that the count word is always right.
-    if (i == 0 || t > last) {
-      PutU32(out, ToBCD(t) | kMarkerBit);
-      out += 4;
-      last = t;
-    }
-    PutU32(out, EventWord(i));
+  const std::uint8_t* record = records_.data();
+  for (std::size_t i = 0; i < n; ++i, record += kRecordSize) {
+    const TimeCode t = GetU32(record);
+    // Same rule as StreamWordCount. Written without a branch: the marker slot
+    // is kept only where a marker is due.
+    const std::size_t marker = i == 0 ? 1 : Later(t, last);
+    PutU32(out, ToBCD(t) | kMarkerBit);
+    out += 4 * marker;
+    last = std::max(last, t);
+    std::memcpy(out, record + 4, 4);
     out += 4;
   }
   PutU32(out, kTerminator);
+  out += 4;
+  const std::size_t words = static_cast<std::size_t>(out - stream) / 4;
+  const std::size_t size = kFixedBodySize + 4 * words;
+  body.resize(size);
+  PutU32(body.data(), static_cast<std::uint32_t>(words));
 
+  const Status status = WriteHeader(file, size);
+  if (status != kOk) return status;
   LogLine(std::to_string(words));
   LogLine(file_name_ + "  " + std::to_string(Count()) +
           " records saved.  Record Size = " + Hex8(kRecordSize));

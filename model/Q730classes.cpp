@@ -106,14 +106,16 @@ Status TQ730::LoadRecords(DataFile& file, std::uint64_t n) {
   Status status = kOk;
   const std::size_t size = static_cast<std::size_t>(record_size_);
   const std::uint64_t per_batch = std::max<std::size_t>(1, kReadBatchBytes / size);
-  std::vector<std::uint8_t> batch;
-  // The count comes from the file: memory grows only with bytes really read.
+  // The count comes from the file: memory follows what the file really holds.
+  const std::uint64_t holds = std::min<std::uint64_t>(n, file.Remaining() / size);
+  records_.reserve(records_.size() + static_cast<std::size_t>(holds) * size);
   while (n > 0) {
     const std::uint64_t want = std::min(n, per_batch);
-    batch.resize(static_cast<std::size_t>(want) * size);
-    const std::size_t got = file.Read(batch.data(), batch.size());
+    const std::size_t start = records_.size();
+    records_.resize(start + static_cast<std::size_t>(want) * size);
+    const std::size_t got = file.Read(records_.data() + start, records_.size() - start);
     const std::size_t whole = got / size;
-    records_.insert(records_.end(), batch.begin(), batch.begin() + whole * size);
+    records_.resize(start + whole * size);
     selected_.insert(selected_.end(), whole, 0);
     if (whole < want) {
       status = kReadError;

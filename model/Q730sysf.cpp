@@ -157,7 +157,9 @@ std::uint8_t* TQ730SYSF::DynamicsBlock(int channel) {
   return BlockInStrip(*this, channel, kDynamicsAt);
 }
 
-std::uint8_t* TQ730SYSF::EqBlock(int channel) { return BlockInStrip(*this, channel, kEqAt); }
+std::uint8_t* TQ730SYSF::EqBlock(int channel) {
+  return BlockInStrip(*this, channel, kEqAt);
+}
 
 std::uint8_t* TQ730SYSF::FilterBlock(int channel) {
   return BlockInStrip(*this, channel, kFilterAt);

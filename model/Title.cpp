@@ -66,8 +66,12 @@ Status Title::LoadChunks(DataFile& file) {
 }
 
 std::uint16_t Title::SizeInKB() const {
-  std::uint64_t bytes = 0;
-  for (int n = 0; n < kListCount; ++n) bytes += const_cast<Title*>(this)->List(n)->DataSize();
+  return SizeInKB(static_cast<std::uint32_t>(automation_->StreamWordCount()));
+}
+
+std::uint16_t Title::SizeInKB(std::uint32_t automation_words) const {
+  std::uint64_t bytes = TQ730AUTO::kFixedBodySize + 4ull * automation_words;
+  for (int n = 0; n < kListCount - 1; ++n) bytes += const_cast<Title*>(this)->List(n)->DataSize();
   return static_cast<std::uint16_t>(bytes / 1024);
 }
 
@@ -94,7 +98,7 @@ Status Title::SaveTitle(Prompter* prompter) {
   }
   BusyScope busy(prompter);
   auto info = system_->Block().data();
-  PutU16(info + 30, SizeInKB());
+  PutU16(info + 30, SizeInKB(words));
   PutU32(info + 32, LocalSecondsNow());
 
   ReplacingFile file;

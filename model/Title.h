@@ -61,6 +61,8 @@ class Title {
   // The size in KB the title information records: all data sizes, without
   // chunk headers and gfed.dat.
   std::uint16_t SizeInKB() const;
+  // The same for an automation stream of the given word count.
+  std::uint16_t SizeInKB(std::uint32_t automation_words) const;
 
  private:
   void CreateObjects();

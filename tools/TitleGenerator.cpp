@@ -450,7 +450,9 @@ std::vector<std::uint8_t> Cues(const TitleSpec& spec) {
     }
     std::uint8_t* record = body.data() + static_cast<std::size_t>(i) * kCueSize;
     PutU32(record, ToBCD(time));
-    PutText(record + 4, kNameSlot, i % 10 == 7 ? RecordName("", i + 1) : "#" + ZeroPad(i + 1, 2));
+    std::string name = "#";
+    name += ZeroPad(i + 1, 2);
+    PutText(record + 4, kNameSlot, i % 10 == 7 ? RecordName("", i + 1) : name);
     record[28] = rng.Switch(30);
     int kind = rng.Range(0, 3);
     if (targets[kind] == 0) kind = 0;
