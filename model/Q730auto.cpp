@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/DebugLog.h"
+#include "pages/ParamModel.h"
 
 namespace orb {
 namespace {
@@ -473,8 +474,13 @@ bool TQ730AUTO::AppendEvent(const AutoEvent& event) {
   return true;
 }
 
-int TQ730AUTO::ValueShift(int param, int) const {
-  return IsLevelParam(param) ? 16 : 24;
+int TQ730AUTO::ValueShift(int param, int channel) const {
+  const ParamDescriptor* row = FindParam(channel, param);
+  return row && row->storage == kStoreWord ? 16 : 24;
+}
+
+const ParamDescriptor* TQ730AUTO::FindParam(int channel, int id) const {
+  return System() ? FindStripParam(ChannelKind(channel), id, System()->SampleRateMode()) : nullptr;
 }
 
 EventKey TQ730AUTO::KeyOf(int param, int channel) const {

@@ -74,6 +74,8 @@ class TQ730AUTO : public TQ730 {
   bool IsChannelSelected(int channel) const override;
   void SetChannelSelected(int channel, bool on) override;
   int RecordNumber(int) const override { return -1; }
+  // The descriptor of the parameter in the channel's strip: its range and width.
+  const ParamDescriptor* FindParam(int channel, int id) const override;
   // Events carry no record number or checksum.
   void Renumber() override {}
 
@@ -115,6 +117,10 @@ class TQ730AUTO : public TQ730 {
   // Insert Time or Delete Time between two points in seconds, over every
   // channel and parameter, start values included.
   void ShiftTime(double from, double to, bool remove);
+
+ protected:
+  // Automation holds no parameter bytes: reads answer -1 and writes do nothing.
+  std::span<std::uint8_t> ParamBytes(int) override { return {}; }
 
  private:
   Status ReadStream(DataFile& file, std::uint32_t words);

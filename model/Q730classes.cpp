@@ -5,6 +5,7 @@
 #include <typeinfo>
 
 #include "model/DebugLog.h"
+#include "pages/ParamModel.h"
 
 namespace orb {
 namespace {
@@ -336,6 +337,7 @@ Byte* FieldOf(std::span<Byte> block, const ParamDescriptor& row) {
 }  // namespace
 
 int TQ730::GetParam(int channel, int id) const {
+  if (system_ && !ExistsInLayout(*system_, id)) return -1;
   const ParamDescriptor* row = FindParam(channel, id);
   if (!row) return -1;
   const std::uint8_t* p = FieldOf(ParamBytes(channel), *row);
@@ -364,11 +366,25 @@ const std::uint8_t* TQ730::ParamAddress(int channel, int id) const {
 }
 
 void TQ730::SetParam(int channel, int id, int value) {
-  if (channel < 0 || value < 0 || TitleLocked() || !edit_enabled_) return;
+  if (!StoreField(channel, id, value)) return;
+  if (id != 33 && id != 27 && id != 40) return;
+  // Keep the COMP/DUCK threshold minus the knee at or above the EXP/GATE threshold.
+  const int comp = GetParam(channel, 33);
+  const int gate = GetParam(channel, 27);
+  const int knee = GetParam(channel, 40);
+  if (comp < 0 || gate < 0 || knee < 0) return;
+  const ThresholdPair kept = CoupledThresholds(id, {comp, gate}, knee);
+  if (kept.comp != comp) StoreField(channel, 33, kept.comp);
+  if (kept.gate != gate) StoreField(channel, 27, kept.gate);
+}
+
+bool TQ730::StoreField(int channel, int id, int value) {
+  if (channel < 0 || value < 0 || TitleLocked() || !edit_enabled_) return false;
+  if (system_ && !ExistsInLayout(*system_, id)) return false;
   const ParamDescriptor* row = FindParam(channel, id);
-  if (!row) return;
+  if (!row) return false;
   std::uint8_t* p = FieldOf(ParamBytes(channel), *row);
-  if (!p) return;
+  if (!p || row->storage == kStoreBlock) return false;
   if (value > row->max) value = row->max;
   switch (row->storage) {
     case kStoreByte:
@@ -383,13 +399,16 @@ void TQ730::SetParam(int channel, int id, int value) {
     case kStoreInverted:
       *p = static_cast<std::uint8_t>(1 - value);
       break;
-    case kStoreBlock:
-      break;
     default:
       // The three choices sharing this byte act as radio buttons.
       *p = static_cast<std::uint8_t>(row->storage - kStoreChoice0);
       break;
   }
+  return true;
+}
+
+void TQ730::ListParams(ParamGroupList& list) const {
+  for (ParamGroup& group : ParamGroupsOf(kind_, system_)) list.push_back(std::move(group));
 }
 
 }  // namespace orb

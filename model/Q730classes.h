@@ -74,6 +74,27 @@ inline constexpr int kStoreInverted = 1101;
 inline constexpr int kStoreChoice0 = 1110;
 inline constexpr int kStoreChoice2 = 1112;
 
+// A named group of parameters, as copying and resetting offer them.
+struct ParamGroup {
+  std::string name;
+  std::vector<int> ids;
+};
+using ParamGroupList = std::vector<ParamGroup>;
+
+// The channels that follow a change on a linked channel: at most the other members of a
+// surround group.
+struct LinkedSet {
+  static constexpr int kMax = 6;
+  bool linked = false;
+  int count = 0;
+  std::array<int, kMax> channels{};
+
+  void Add(int channel) {
+    if (count < kMax) channels[count++] = channel;
+  }
+  std::span<const int> List() const { return {channels.data(), static_cast<std::size_t>(count)}; }
+};
+
 // What the record lists need to know of the program's clipboard.
 class ClipboardQuery {
  public:
@@ -135,6 +156,13 @@ class TQ730 {
   virtual const ParamDescriptor* FindParam(int channel, int id) const;
   int ParamMax(int channel, int id) const;
   int ParamDefault(int channel, int id) const;
+  // Appends the parameter groups of this list that exist in the title's layout.
+  virtual void ListParams(ParamGroupList& list) const;
+  // Whether a change of id on the channel is linked, and the channels that follow it.
+  virtual LinkedSet LinkedChannels(int channel, int id) const {
+    (void)channel, (void)id;
+    return {};
+  }
   // Start of the bytes that the channel's parameters address; null when there
   // are none. A block parameter reads as its offset inside these bytes and
   // ParamAddress gives the address itself.
@@ -204,6 +232,10 @@ class TQ730 {
   // Records lie back to back; one selected flag per record.
   std::vector<std::uint8_t> records_;
   std::vector<std::uint8_t> selected_;
+
+ private:
+  // Clamps and stores by the descriptor; false when nothing could be stored.
+  bool StoreField(int channel, int id, int value);
 };
 
 // Channel groups of the console, in channel-index order.
@@ -234,7 +266,10 @@ class TQ730SYSF : public TQ730 {
   std::string NameText(int index) const override;
   bool IsSelected(int index) const override;
   void SetSelected(int index, bool on) override;
+  int GetParam(int channel, int id) const override;
   void SetParam(int channel, int id, int value) override;
+  const ParamDescriptor* FindParam(int channel, int id) const override;
+  LinkedSet LinkedChannels(int channel, int id) const override;
   int RecordNumber(int) const override { return -1; }
   int ChannelKind(int channel) const override;
   int FirstChannelOf(int kind) const override;
@@ -262,6 +297,11 @@ class TQ730SYSF : public TQ730 {
   bool HasGroupFaders() const { return group_faders_present_; }
   // The fader index stored in the channel's own strip.
   int StoredFaderIndex(int channel) const;
+  // Parameter 145: the channel's fader follows a group master (manual group on, the channel in
+  // a group of type 0 that is on).
+  bool GroupGoverned(int channel) const;
+  // The channel's fader slot set from the fader index in its strip.
+  void RenewFaderSlot(int channel);
 
   // The channel's 24-byte dynamics block, 20-byte EQ block and 6-byte filter
   // block inside its strip; null where the channel has none (returns carry no

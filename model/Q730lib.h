@@ -30,6 +30,8 @@ class TQ730EQLIB : public TQ730 {
   TQ730EQLIB();
 
   Status Load(DataFile& file) override;
+  // The "HF Freq" maximum follows the title's sample rate.
+  const ParamDescriptor* FindParam(int channel, int id) const override;
 
   int NewRecord(int channel) override;
   // A channel without filters stores them as off at frequency step 23.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/Q730lib.h"
+#include "pages/ParamModel.h"
 
 namespace orb {
 namespace {
@@ -82,6 +83,85 @@ void TQ730SNAP::StoreRecord(int, int index) {
   for (const SnapRegion& region : kSnapRegions) {
     std::memcpy(record.data() + region.record, block.data() + region.system, region.length);
   }
+}
+
+std::span<std::uint8_t> TQ730SNAP::ParamBytes(int channel) {
+  auto record = Record(CurrentRecord());
+  const int kind = ChannelKind(channel);
+  if (record.empty() || kind < 0) return {};
+  const ChannelPlace& place = kChannelPlaces[kind];
+  const int at = place.strip_snapshot + place.strip_size * (channel - FirstChannelOf(kind));
+  return record.subspan(static_cast<std::size_t>(at), static_cast<std::size_t>(place.strip_size));
+}
+
+std::uint8_t* TQ730SNAP::PairBytes(int channel) {
+  auto record = Record(CurrentRecord());
+  const int kind = ChannelKind(channel);
+  if (record.empty() || kind < 0) return nullptr;
+  const ChannelPlace& place = kChannelPlaces[kind];
+  const int pair = (channel - FirstChannelOf(kind)) / 2;
+  if (place.pair_stride == 0 || pair >= place.pair_count) return nullptr;
+  return record.data() + place.pair_snapshot + place.pair_stride * pair;
+}
+
+std::uint8_t* TQ730SNAP::GroupBytes(int group) {
+  auto record = Record(CurrentRecord());
+  if (record.empty() || group < 0 || group >= kFaderGroups) return nullptr;
+  return record.data() + kGroupBytesSnapshot + kGroupStride * group;
+}
+
+const ParamDescriptor* TQ730SNAP::FindParam(int channel, int id) const {
+  if (id >= 142 && id <= 144) return FindSystemParam(id);
+  if (IsSystemParam(id) || !System()) return nullptr;
+  return FindStripParam(ChannelKind(channel), id, System()->SampleRateMode());
+}
+
+int TQ730SNAP::GetParam(int channel, int id) const {
+  auto* self = const_cast<TQ730SNAP*>(this);
+  if (id == 102 || (id >= 116 && id <= 118)) {
+    const std::uint8_t* pair = self->PairBytes(channel);
+    if (!pair) return -1;
+    if (id == 102) return pair[0];
+    if (ChannelKind(channel) != kGroupInput) return -1;
+    return (pair[1] & StereoFunctionBit(id)) ? 1 : 0;
+  }
+  if (id >= 142 && id <= 144) {
+    const std::uint8_t* group = self->GroupBytes(channel);
+    return group ? group[id - 142] : -1;
+  }
+  return TQ730::GetParam(channel, id);
+}
+
+void TQ730SNAP::SetParam(int channel, int id, int value) {
+  if (id == 42) {
+    if (value >= 0 && (!System() || !CanLinkDynamics(*System(), channel))) value = 0;
+  } else if (id == 102 || (id >= 116 && id <= 118) || (id >= 142 && id <= 144)) {
+    if (value < 0 || TitleLocked() || !EditEnabled()) return;
+    const ParamDescriptor* row = FindParam(channel, id);
+    if (!row) return;
+    value = std::min(value, row->max);
+    if (id >= 142) {
+      if (std::uint8_t* group = GroupBytes(channel))
+        group[id - 142] = static_cast<std::uint8_t>(value);
+      return;
+    }
+    std::uint8_t* pair = PairBytes(channel);
+    if (!pair) return;
+    if (id == 102) {
+      pair[0] = static_cast<std::uint8_t>(value);
+    } else if (ChannelKind(channel) == kGroupInput) {
+      const auto bit = static_cast<std::uint8_t>(StereoFunctionBit(id));
+      pair[1] = value ? pair[1] | bit : pair[1] & ~bit;
+    }
+    return;
+  }
+  TQ730::SetParam(channel, id, value);
+}
+
+LinkedSet TQ730SNAP::LinkedChannels(int channel, int id) const {
+  if (!System()) return {};
+  const std::uint8_t* pair = const_cast<TQ730SNAP*>(this)->PairBytes(channel);
+  return LinkedChannelsOf(*System(), channel, id, pair ? pair[0] : kMono);
 }
 
 TQ730CUE::TQ730CUE() : TQ730(kCue, "cue.dat", kRecordSize, 99) {

@@ -25,11 +25,26 @@ class TQ730SNAP : public TQ730 {
   // Every channel of a snapshot takes part in its parameter operations.
   bool IsChannelSelected(int) const override { return true; }
 
+  // Parameters of the channels of the current record; pair and group bytes are the snapshot's
+  // own, the linking function settings those of the system data.
+  int GetParam(int channel, int id) const override;
+  void SetParam(int channel, int id, int value) override;
+  const ParamDescriptor* FindParam(int channel, int id) const override;
+  LinkedSet LinkedChannels(int channel, int id) const override;
+
   // Appends a snapshot of the system's current state; -1 when the list is full.
   int NewRecord(int channel) override;
   // Copies the system's channel state into snapshot index, which becomes the
   // only selected one.
   void StoreRecord(int channel, int index) override;
+
+ protected:
+  std::span<std::uint8_t> ParamBytes(int channel) override;
+
+ private:
+  // The channel's pair bytes and the group's bytes in the current record, or null.
+  std::uint8_t* PairBytes(int channel);
+  std::uint8_t* GroupBytes(int group);
 };
 
 class TQ730CUE : public TQ730 {

@@ -4,6 +4,7 @@
 #include "model/DebugLog.h"
 #include "model/Q730classes.h"
 #include "pages/FaderLaw.h"
+#include "pages/ParamModel.h"
 
 namespace orb {
 namespace {
@@ -16,19 +17,8 @@ constexpr int kNamesOffset = 8996;
 constexpr int kNameSlot = 8;
 constexpr int kStateWordOffset = 292;
 
-// Where the strip of the first channel of a group lies and how long each is.
-struct StripPlace {
-  int first;
-  int size;
-  int level_offset;  // the 16-bit fader index inside the strip
-};
-constexpr StripPlace kStrips[5] = {
-    {1260, 132, 10},  // input channels
-    {8404, 48, 0},    // MTR
-    {8012, 48, 0},    // AUX
-    {7700, 32, 0},    // RTN
-    {7956, 48, 0},    // master
-};
+// The 16-bit fader index inside the strip of each group.
+constexpr int kLevelOffset[5] = {10, 0, 0, 0, 0};
 constexpr int kFirstSlotOfGroup[5] = {0, 48, 56, 64, 72};
 
 }  // namespace
@@ -121,21 +111,15 @@ bool TQ730SYSF::CanDo(int index, int op) const {
 std::span<std::uint8_t> TQ730SYSF::ParamBytes(int channel) {
   const int g = ChannelKind(channel);
   if (g < 0) return {};
-  const StripPlace& strip = kStrips[g];
-  const int at = strip.first + strip.size * (channel - FirstChannelOf(g));
-  return {block_.data() + at, static_cast<std::size_t>(strip.size)};
-}
-
-void TQ730SYSF::SetParam(int channel, int id, int value) {
-  // The system pages are always editable unless the title is locked.
-  edit_enabled_ = true;
-  TQ730::SetParam(channel, id, value);
+  const ChannelPlace& place = kChannelPlaces[g];
+  const int at = place.strip_system + place.strip_size * (channel - FirstChannelOf(g));
+  return {block_.data() + at, static_cast<std::size_t>(place.strip_size)};
 }
 
 int TQ730SYSF::StoredFaderIndex(int channel) const {
   const int g = ChannelKind(channel);
   if (g < 0) return -1;
-  return GetU16(ParamBlock(channel) + kStrips[g].level_offset);
+  return GetU16(ParamBlock(channel) + kLevelOffset[g]);
 }
 
 namespace {
@@ -260,6 +244,326 @@ Status TQ730SYSF::SaveGroupFaders(DataFile& file) {
   }
   StoreChecksum(plain.data(), kGroupFaderSize);
   return file.Write(plain.data(), plain.size()) == plain.size() ? kOk : kWriteError;
+}
+
+// ---- parameters ---------------------------------------------------------------------
+
+namespace {
+
+constexpr int kIsolateBytes = 466;  // 128, one byte per fader slot
+constexpr int kSyncClock = 132;
+constexpr int kTitleTcMode = 40;
+constexpr int kManualGroup = 343;
+constexpr int kMasterLocks = 376;  // 171: byte 376 - i for PGM, AUX, MTR
+constexpr int kInsertions = 8868;  // 140, every second byte
+constexpr int kInsertionPoints = 8;
+constexpr int kInsertionMax = 18;
+constexpr int kIsolateFunctionBytes[9] = {546, 542, 543, 541, 545, 544, 547, 540, 539};
+constexpr int kMidiBytes[8] = {321, 320, 322, 323, 325, 324, 327, 326};
+
+// A system parameter held in an array of the block: element i at offset + stride i, with a
+// fixed element count or the count of a channel group of the layout.
+struct SystemPlace {
+  int id;
+  int offset;
+  int stride;
+  int count;
+  int layout_group;
+  int width;
+};
+constexpr SystemPlace kSystemPlaces[] = {
+    {130, 8852, 2, 8, 5, 1},  {131, 8844, 1, 6, 7, 1},  {132, 8850, 1, 1, -1, 1},
+    {133, 656, 1, 8, -1, 1},  {134, 664, 1, 8, -1, 1},  {135, 672, 1, 8, -1, 1},
+    {136, 680, 1, 8, -1, 1},  {137, 688, 1, 8, -1, 1},  {138, 654, 1, 2, -1, 1},
+    {139, 696, 1, 48, 6, 1},  {140, 8868, 2, 8, 5, 1},  {141, 8869, 2, 8, 5, 1},
+    {142, 8794, 6, 8, -1, 1}, {143, 8795, 6, 8, -1, 1}, {144, 8796, 6, 8, -1, 1},
+    {146, 652, 1, 1, -1, 1},  {147, 653, 1, 1, -1, 1},  {153, 139, 1, 1, -1, 1},
+    {154, 145, 1, 1, -1, 2},  {155, 144, 1, 1, -1, 1},  {156, 156, 1, 1, -1, 4},
+    {160, 132, 1, 1, -1, 3},  {161, 131, 1, 1, -1, 1},  {170, 377, 1, 7, -1, 1},
+    {171, 376, -1, 3, -1, 1}, {172, 343, 1, 1, -1, 1},
+};
+
+struct Field {
+  int offset = -1;
+  int width = 1;
+};
+
+// Where element of a system parameter lies; offset -1 when the element does not exist.
+Field SystemField(const TQ730SYSF& system, int id, int element) {
+  if (element < 0) return {};
+  switch (id) {
+    case 128: {
+      const int slot = system.FaderSlotOf(element);
+      return slot < 0 ? Field{} : Field{kIsolateBytes + slot};
+    }
+    case 148:
+      return element < 9 ? Field{kIsolateFunctionBytes[element]} : Field{};
+    case 149:
+    case 150: {
+      if (element >= static_cast<int>(kLinkFunctions.size())) return {};
+      const int p = kLinkFunctions[element].position;
+      return {id == 149 ? kStereoFunctions + p : kSurroundRecords + 3 * p};
+    }
+    case 157:
+    case 158:
+    case 159:
+      return element == 0 ? Field{kSyncClock} : Field{};
+    default:
+      if (id >= 162 && id <= 169) return element == 0 ? Field{kMidiBytes[id - 162]} : Field{};
+      break;
+  }
+  for (const SystemPlace& place : kSystemPlaces) {
+    if (place.id != id) continue;
+    const int count = place.layout_group >= 0 ? system.GroupSize(place.layout_group) : place.count;
+    if (element >= count) return {};
+    return {place.offset + place.stride * element, place.width};
+  }
+  return {};
+}
+
+std::uint32_t ReadField(const std::uint8_t* p, int width) {
+  std::uint32_t value = 0;
+  for (int i = width; i-- > 0;) value = value << 8 | p[i];
+  return value;
+}
+
+void WriteField(std::uint8_t* p, int width, std::uint32_t value) {
+  for (int i = 0; i < width; ++i, value >>= 8) p[i] = static_cast<std::uint8_t>(value);
+}
+
+// The bytes of the channel's pair (link mode first); null where the kind has no pairs.
+std::uint8_t* PairOf(TQ730SYSF& system, int channel) {
+  const int kind = system.ChannelKind(channel);
+  if (kind < 0) return nullptr;
+  const ChannelPlace& place = kChannelPlaces[kind];
+  const int pair = (channel - system.FirstChannelOf(kind)) / 2;
+  if (place.pair_stride == 0 || pair >= place.pair_count) return nullptr;
+  return system.Block().data() + place.pair_system + place.pair_stride * pair;
+}
+const std::uint8_t* PairOf(const TQ730SYSF& system, int channel) {
+  return PairOf(const_cast<TQ730SYSF&>(system), channel);
+}
+
+bool MasterLocked(const TQ730SYSF& system, int channel) {
+  int element;
+  switch (system.ChannelKind(channel)) {
+    case kGroupPGM:
+      element = 0;
+      break;
+    case kGroupAUX:
+      element = 1;
+      break;
+    case kGroupMTR:
+      element = 2;
+      break;
+    default:
+      return false;
+  }
+  return system.Block()[kMasterLocks - element] != 0;
+}
+
+std::uint8_t* GroupBytes(TQ730SYSF& system, int group) {
+  if (group < 0 || group >= kFaderGroups) return nullptr;
+  return system.Block().data() + kGroupBytesSystem + kGroupStride * group;
+}
+
+// 151 and 152 act on the bit masks of all sixteen surround link records at once.
+void SetSurroundLink(TQ730SYSF& system, int id, int element, bool on) {
+  if (id == 151 ? element < 0 || element > 7 : element < 1 || element > 0xFF) return;
+  const auto bits = static_cast<std::uint8_t>(id == 151 ? 1 << element : element);
+  const auto single = [](int b) { return b == 1 || b == 2 || b == 4; };
+  for (int r = 0; r < kSurroundRecordCount; ++r) {
+    std::uint8_t* record = system.Block().data() + kSurroundRecords + 3 * r;
+    if (id == 151) {
+      if (on) {
+        record[1] |= bits;
+      } else {
+        record[1] &= ~bits;
+        record[2] &= ~bits;
+      }
+      if (single(record[2])) record[1] = record[2] = 0;
+    } else {
+      if (on) {
+        record[2] |= bits;
+        record[1] = static_cast<std::uint8_t>((record[1] & ~2) | (record[2] & 7));
+      } else {
+        record[2] &= ~bits;
+      }
+      if (single(record[2])) record[2] = 0;
+    }
+  }
+}
+
+}  // namespace
+
+bool TQ730SYSF::GroupGoverned(int channel) const {
+  if (ChannelKind(channel) < 0 || block_[kManualGroup] == 0) return false;
+  const int g = TQ730::GetParam(channel, 126) - 1;
+  if (g < 0 || g >= kFaderGroups) return false;
+  const std::uint8_t* group = block_.data() + kGroupBytesSystem + kGroupStride * g;
+  return group[0] == 0 && group[1] != 0;
+}
+
+void TQ730SYSF::RenewFaderSlot(int channel) {
+  const int slot = FaderSlotOf(channel);
+  if (slot >= 0) SetGroupFaderLevel(slot, FaderTenths(StoredFaderIndex(channel)) * 10);
+}
+
+const ParamDescriptor* TQ730SYSF::FindParam(int channel, int id) const {
+  if (IsSystemParam(id)) return FindSystemParam(id);
+  return FindStripParam(ChannelKind(channel), id, SampleRateMode());
+}
+
+int TQ730SYSF::GetParam(int channel, int id) const {
+  switch (id) {
+    case 102: {
+      const std::uint8_t* pair = PairOf(*this, channel);
+      return pair ? pair[0] : -1;
+    }
+    case 116:
+    case 117:
+    case 118: {
+      const std::uint8_t* pair = PairOf(*this, channel);
+      if (!pair || ChannelKind(channel) != kGroupInput) return -1;
+      return (pair[1] & StereoFunctionBit(id)) ? 1 : 0;
+    }
+    case 110:
+      if (GroupGoverned(channel))
+        return NearestFaderIndex(GroupFaderLevel(FaderSlotOf(channel)) / 100.0);
+      return TQ730::GetParam(channel, id);
+    case 111: {
+      const int slot = FaderSlotOf(channel);
+      return slot < 0 ? -1 : GroupFaderLevel(slot);
+    }
+    case 145:
+      return ChannelKind(channel) < 0 ? -1 : GroupGoverned(channel) ? 1 : 0;
+    case 151:
+      return channel >= 0 && channel < 8 ? (block_[kSurroundRecords + 1] >> channel) & 1 : -1;
+    case 152:
+      if (channel < 1 || channel > 0xFF) return -1;
+      return (block_[kSurroundRecords + 2] & channel) == channel ? 1 : 0;
+    case 157:
+    case 158:
+    case 159: {
+      if (channel != 0) return -1;
+      const int clock = block_[kSyncClock];
+      if (id == 157) return clock == 0 ? 1 : 0;
+      if (id == 158) return clock == 2 ? 1 : 0;
+      return clock != 0 && clock != 2 ? 1 : 0;
+    }
+    default:
+      break;
+  }
+  if (!IsSystemParam(id)) return TQ730::GetParam(channel, id);
+  const Field field = SystemField(*this, id, channel);
+  if (field.offset < 0) return -1;
+  return static_cast<int>(ReadField(block_.data() + field.offset, field.width));
+}
+
+void TQ730SYSF::SetParam(int channel, int id, int value) {
+  // The system pages are always editable unless the title is locked.
+  edit_enabled_ = true;
+  if (TitleLocked()) return;
+  switch (id) {
+    case 4:
+      // One delay unit for all input channels.
+      if (value < 0 || ChannelKind(channel) != kGroupInput) return;
+      for (int k = 0, n = GroupSize(kGroupInput); k < n; ++k) {
+        const ChannelPlace& input = kChannelPlaces[kGroupInput];
+        block_[input.strip_system + input.strip_size * k + 5] =
+            static_cast<std::uint8_t>(std::min(value, 4));
+      }
+      return;
+    case 42:
+      if (value >= 0 && !CanLinkDynamics(*this, channel)) value = 0;
+      TQ730::SetParam(channel, id, value);
+      return;
+    case 102: {
+      std::uint8_t* pair = PairOf(*this, channel);
+      const ParamDescriptor* row = FindParam(channel, id);
+      if (!pair || !row || value < 0) return;
+      pair[0] = static_cast<std::uint8_t>(std::min(value, row->max));
+      if (ChannelKind(channel) == kGroupInput && pair[0] != kStereo) pair[1] &= ~7;
+      return;
+    }
+    case 116:
+    case 117:
+    case 118: {
+      std::uint8_t* pair = PairOf(*this, channel);
+      if (!pair || ChannelKind(channel) != kGroupInput || value < 0 || pair[0] != kStereo) return;
+      const auto bit = static_cast<std::uint8_t>(StereoFunctionBit(id));
+      pair[1] = value ? pair[1] | bit : pair[1] & ~bit;
+      return;
+    }
+    case 110:
+      if (value < 0 || GroupGoverned(channel)) return;
+      if (MasterLocked(*this, channel)) value = kFaderNominal;
+      TQ730::SetParam(channel, id, value);
+      if (FindParam(channel, id)) RenewFaderSlot(channel);
+      return;
+    case 111: {
+      if (!GroupGoverned(channel)) return;
+      const bool locked = MasterLocked(*this, channel);
+      if (locked) value = 0;
+      SetGroupFaderLevel(FaderSlotOf(channel), value);
+      // A locked master stays at the nominal position, as a write of its fader does.
+      TQ730::SetParam(channel, 110, locked ? kFaderNominal : NearestFaderIndex(value / 100.0));
+      return;
+    }
+    case 126: {
+      if (value < 0) return;
+      TQ730::SetParam(channel, id, value);
+      const int g = TQ730::GetParam(channel, id) - 1;
+      const std::uint8_t* group = GroupBytes(*this, g);
+      if (group && group[0] == 0 && GroupGoverned(channel)) RenewFaderSlot(channel);
+      return;
+    }
+    case 140:
+      if (value > kInsertionMax) return;
+      // Each insertion point is taken by one element at most.
+      for (int i = 0; value > 0 && i < kInsertionPoints; ++i) {
+        if (i != channel && block_[kInsertions + 2 * i] == value) return;
+      }
+      break;
+    case 145:
+      return;
+    case 151:
+    case 152:
+      if (value >= 0) SetSurroundLink(*this, id, channel, value != 0);
+      return;
+    case 155:
+      if (value >= 0) value = std::clamp(value, 30, 250);
+      break;
+    case 157:
+    case 158:
+    case 159:
+      if (channel == 0 && value > 0) block_[kSyncClock] = id == 157 ? 0 : id == 158 ? 2 : 1;
+      return;
+    default:
+      break;
+  }
+  if (!IsSystemParam(id)) {
+    TQ730::SetParam(channel, id, value);
+    return;
+  }
+  const Field field = SystemField(*this, id, channel);
+  if (field.offset < 0 || value < 0) return;
+  value = std::min(value, FindSystemParam(id)->max);
+  WriteField(block_.data() + field.offset, field.width, static_cast<std::uint32_t>(value));
+  if (id == 153) block_[kTitleTcMode] = static_cast<std::uint8_t>(value);
+  if (id == 143 && value != 0 && block_[kManualGroup] != 0 && block_[field.offset - 1] == 0) {
+    for (int c = 0, n = ChannelCount(); c < n; ++c) {
+      if (TQ730::GetParam(c, 126) == channel + 1) RenewFaderSlot(c);
+    }
+  }
+  if (id == 172 && value != 0) {
+    for (int c = 0, n = ChannelCount(); c < n; ++c) RenewFaderSlot(c);
+  }
+}
+
+LinkedSet TQ730SYSF::LinkedChannels(int channel, int id) const {
+  const std::uint8_t* pair = PairOf(*this, channel);
+  return LinkedChannelsOf(*this, channel, id, pair ? pair[0] : kMono);
 }
 
 }  // namespace orb

@@ -118,16 +118,15 @@ TEST_F(ParamAccessTest, MaxDefaultAndBlockAddress) {
 }
 
 TEST(SystemParamTest, SystemIsAlwaysEditableUnlessLocked) {
-  // Channel strips: input k at 1260 + 132 k, MTR at 8404, AUX at 8012, RTN at 7700, master at 7956.
-  constexpr ParamDescriptor kLevel[] = {{110, kStoreWord, 1023, 0, 778}, {0, 0, 0, 0, 0}};
+  // Channel strips: input k at 1260 + 132 k (its level at 10), MTR at 8404, AUX at 8012, RTN at
+  // 7700, master at 7956. The system data uses its own strip tables.
   TQ730SYSF system;
-  system.SetParamTable(kLevel);
   EXPECT_FALSE(system.EditEnabled());
   system.SetParam(0, 110, 500);
   EXPECT_TRUE(system.EditEnabled());
-  EXPECT_EQ(GetU16(system.Block().data() + 1260), 500);
+  EXPECT_EQ(GetU16(system.Block().data() + 1260 + 10), 500);
   system.SetParam(47, 110, 1);
-  EXPECT_EQ(GetU16(system.Block().data() + 1260 + 132 * 47), 1);
+  EXPECT_EQ(GetU16(system.Block().data() + 1260 + 132 * 47 + 10), 1);
   system.SetParam(49, 110, 2);
   EXPECT_EQ(GetU16(system.Block().data() + 8404 + 48), 2);
   system.SetParam(56, 110, 3);
