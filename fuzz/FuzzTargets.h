@@ -16,4 +16,9 @@ int FuzzChunkLoaders(const std::uint8_t* data, std::size_t size);
 // to the same bytes.
 int FuzzTitleLoader(const std::uint8_t* data, std::size_t size);
 
+// Splits the bytes into the data files of a one- or two-disk set and imports
+// it into a library: the library afterwards holds either what it held before
+// or, in addition, one complete title that loads.
+int FuzzFolderImport(const std::uint8_t* data, std::size_t size);
+
 }  // namespace orb

@@ -1,15 +1,35 @@
 #pragma once
 
+#include <cstddef>
 #include <deque>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-// How the core reaches the user: message boxes, questions and the wait cursor.
-// The GUI implements it with real dialogs; tests and orbtool answer by script.
+// How the core reaches the user: message boxes, questions, the title-name
+// dialog, the file dialog and the wait cursor. The GUI implements it with real
+// dialogs; tests and orbtool answer by script.
 namespace orb {
 
-enum class Buttons { kOk, kYesNo, kYesNoCancel };
+// The "Title Name" dialog: a label, one text field and "&OK", "&Cancel".
+inline constexpr char kTitleNameCaption[] = "Title Name";
+inline constexpr char kTitleNameLabel[] = "Title Name:";
+inline constexpr std::size_t kTitleNameMaxLength = 23;
+
+// An open-file dialog as the GUI is to show it.
+struct FileDialog {
+  const char* caption;
+  const char* filter;  // "description|mask|description|mask"
+  const char* default_extension;
+  const char* file_name;
+};
+
+// The dialog that locates a floppy set's files (also its second disk).
+inline constexpr FileDialog kImportFileDialog{"Import", "ORB-Q730 File|*.DAT|All files|*.*", "DAT",
+                                              "SYSF.DAT"};
+
+enum class Buttons { kOk, kYesNo, kYesNoCancel, kOkCancel };
 enum class Answer { kOk, kYes, kNo, kCancel };
 
 class Prompter {
@@ -20,6 +40,18 @@ class Prompter {
   virtual Answer Message(const std::string& text, const std::string& caption, Buttons buttons) = 0;
   // The wait cursor; calls nest.
   virtual void SetBusy(bool busy) { (void)busy; }
+  // The "Title Name" dialog preset with text; on OK returns true with text set
+  // to the entry (at most kTitleNameMaxLength characters), on Cancel false.
+  virtual bool TitleNameDialog(std::string& text) {
+    (void)text;
+    return false;
+  }
+  // An open-file dialog; on OK returns true with the chosen file's path.
+  virtual bool ChooseFile(const FileDialog& dialog, std::string& path) {
+    (void)dialog;
+    (void)path;
+    return false;
+  }
 };
 
 // Shows the wait cursor for as long as it lives.
@@ -38,8 +70,10 @@ class BusyScope {
   Prompter* prompter_;
 };
 
-// Answers from a queue and records everything it was shown. An empty queue
-// answers OK to a message and Cancel to a question.
+// Answers from queues and records everything it was shown, the dialogs too
+// (the title-name dialog as its preset text, the file dialog as its file name,
+// both with their caption). An empty queue answers OK to a message and Cancel
+// to a question or dialog.
 class ScriptedPrompter : public Prompter {
  public:
   struct Shown {
@@ -58,11 +92,33 @@ class ScriptedPrompter : public Prompter {
   }
   void SetBusy(bool busy) override { busy_depth_ += busy ? 1 : -1; }
 
+  // An empty optional answers Cancel.
+  void QueueTitleName(std::optional<std::string> text) { names_.push_back(std::move(text)); }
+  void QueueFile(std::optional<std::string> path) { files_.push_back(std::move(path)); }
+  bool TitleNameDialog(std::string& text) override {
+    shown_.push_back({text, kTitleNameCaption, Buttons::kOkCancel});
+    return Take(names_, text);
+  }
+  bool ChooseFile(const FileDialog& dialog, std::string& path) override {
+    shown_.push_back({dialog.file_name, dialog.caption, Buttons::kOkCancel});
+    return Take(files_, path);
+  }
+
   const std::vector<Shown>& shown() const { return shown_; }
   int busy_depth() const { return busy_depth_; }
 
  private:
+  static bool Take(std::deque<std::optional<std::string>>& queue, std::string& out) {
+    if (queue.empty()) return false;
+    std::optional<std::string> answer = std::move(queue.front());
+    queue.pop_front();
+    if (answer) out = std::move(*answer);
+    return answer.has_value();
+  }
+
   std::deque<Answer> answers_;
+  std::deque<std::optional<std::string>> names_;
+  std::deque<std::optional<std::string>> files_;
   std::vector<Shown> shown_;
   int busy_depth_ = 0;
 };

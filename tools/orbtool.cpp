@@ -3,11 +3,14 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "model/Status.h"
 #include "model/Title.h"
+#include "storage/Floppy.h"
+#include "storage/Library.h"
 #include "tools/TitleGenerator.h"
 
 namespace {
@@ -22,6 +25,14 @@ const char kUsage[] =
     "  check TITLE.orb         load the whole title and report each data file\n"
     "  resave IN.orb OUT.orb   load IN and save it as OUT, as the editor's Save As does\n"
     "  make-demo FOLDER        write a few varied sample titles into FOLDER\n"
+    "  export-folder TITLE.orb DIR1 [DIR2] [--single]\n"
+    "                          write the title as the console's data files into DIR1; a title\n"
+    "                          too large for one floppy puts its second disk into DIR2\n"
+    "                          (--single: always one set, as the console link does)\n"
+    "  import-folder DIR1 [DIR2] LIBRARY --name NAME [--overwrite]\n"
+    "                          import the set in DIR1 (its second disk in DIR2) as\n"
+    "                          LIBRARY/NAME.orb; an existing title is replaced only with\n"
+    "                          --overwrite\n"
     "  --help                  show this text\n"
     "\n"
     "Exit codes: 0 success, 1 failure, 2 usage error.\n";
@@ -85,6 +96,146 @@ int Resave(const std::string& in, const std::string& out) {
   return status == orb::kOk ? 0 : Fail(status);
 }
 
+namespace fs = std::filesystem;
+
+// Answers the questions of a folder export or import from the command line.
+class FolderPrompter : public orb::Prompter {
+ public:
+  std::string name;
+  bool overwrite = false;
+  std::string first_folder;
+  std::string second_folder;
+  std::string refusal;  // why the run was stopped, when it was
+
+  orb::Answer Message(const std::string& text, const std::string& caption,
+                      orb::Buttons buttons) override {
+    if (text == "File already exists. overwrite?") {
+      if (overwrite) return orb::Answer::kYes;
+      refusal =
+          "A title named \"" + chosen_name_ + "\" already exists; use --overwrite to replace it.";
+      return orb::Answer::kCancel;
+    }
+    // The next folder stands for the changed disk, or the file dialog finds it.
+    if (text == "Please insert second disk.") return orb::Answer::kOk;
+    if (text == "Please insert first disk.") {
+      refusal = first_folder + " holds no first disk of a title set.";
+      return orb::Answer::kCancel;
+    }
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    return buttons == orb::Buttons::kOk ? orb::Answer::kOk : orb::Answer::kCancel;
+  }
+
+  bool TitleNameDialog(std::string& text) override {
+    if (named_) return false;
+    named_ = true;
+    text = name;
+    chosen_name_ = orb::SanitizeTitleName(name.substr(0, orb::kTitleNameMaxLength));
+    return true;
+  }
+
+  bool ChooseFile(const orb::FileDialog& dialog, std::string& path) override {
+    if (second_folder.empty()) {
+      refusal = "The set has a second disk: give its folder as DIR2.";
+      return false;
+    }
+    if (chose_) {
+      refusal = second_folder + " holds no second disk of this set.";
+      return false;
+    }
+    chose_ = true;
+    path = (fs::path(second_folder) / dialog.file_name).string();
+    return true;
+  }
+
+ private:
+  std::string chosen_name_;
+  bool named_ = false;
+  bool chose_ = false;
+};
+
+int FailFolder(orb::Status status, const FolderPrompter& prompter) {
+  if (status != orb::kCancelled) return Fail(status);
+  std::fprintf(stderr, "%s\n", prompter.refusal.empty() ? "Cancelled." : prompter.refusal.c_str());
+  return 1;
+}
+
+bool MakeFolder(const std::string& folder) {
+  std::error_code error;
+  fs::create_directories(folder, error);
+  if (!error) return true;
+  std::fprintf(stderr, "%s: %s\n", folder.c_str(), error.message().c_str());
+  return false;
+}
+
+int ExportFolder(const std::vector<std::string>& places, bool single) {
+  const std::string& title = places[0];
+  const std::string second = places.size() > 2 ? places[2] : "";
+  std::error_code error;
+  const std::uintmax_t size = fs::file_size(title, error);
+  if (error) return Fail(orb::kCantOpenSource);
+  const bool two_disks = size > orb::kSingleDiskLimit && !single;
+  if (two_disks && second.empty()) {
+    std::fprintf(stderr,
+                 "%s needs two disks (%ju bytes, one holds %ju): give DIR2 for the second, or "
+                 "--single.\n",
+                 title.c_str(), size, static_cast<std::uintmax_t>(orb::kSingleDiskLimit));
+    return 1;
+  }
+  if (!MakeFolder(places[1]) || (two_disks && !MakeFolder(second))) return 1;
+  FolderPrompter prompter;
+  const orb::Status status = orb::ExportTitle(title, places[1], single, &prompter, second);
+  if (status != orb::kOk) return FailFolder(status, prompter);
+  if (two_disks) {
+    std::printf("two disks: %s %s\n", places[1].c_str(), second.c_str());
+  } else {
+    std::printf("one disk: %s\n", places[1].c_str());
+  }
+  return 0;
+}
+
+int ImportFolder(const std::vector<std::string>& places, const std::string& name, bool overwrite) {
+  const std::string& library = places.back();
+  if (!MakeFolder(library)) return 1;
+  FolderPrompter prompter;
+  prompter.name = name;
+  prompter.overwrite = overwrite;
+  prompter.first_folder = places[0];
+  if (places.size() == 3) prompter.second_folder = places[1];
+  std::string path;
+  const orb::Status status = orb::ImportTitle(places[0], library, &prompter, true, &path);
+  if (status != orb::kOk) return FailFolder(status, prompter);
+  std::printf("%s\n", path.c_str());
+  return 0;
+}
+
+// The places and options after a command.
+struct Arguments {
+  std::vector<std::string> places;
+  std::optional<std::string> name;
+  bool single = false;
+  bool overwrite = false;
+  bool valid = true;
+};
+
+Arguments Parse(const std::vector<std::string>& args) {
+  Arguments parsed;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--single") {
+      parsed.single = true;
+    } else if (arg == "--overwrite") {
+      parsed.overwrite = true;
+    } else if (arg == "--name" && i + 1 < args.size()) {
+      parsed.name = args[++i];
+    } else if (arg.rfind("--", 0) == 0) {
+      parsed.valid = false;
+    } else {
+      parsed.places.push_back(arg);
+    }
+  }
+  return parsed;
+}
+
 int MakeDemo(const std::string& folder) {
   std::error_code error;
   std::filesystem::create_directories(folder, error);
@@ -119,5 +270,12 @@ int main(int argc, char** argv) {
   if (command == "check" && args.size() == 2) return Check(args[1]);
   if (command == "resave" && args.size() == 3) return Resave(args[1], args[2]);
   if (command == "make-demo" && args.size() == 2) return MakeDemo(args[1]);
+  const Arguments parsed = Parse(args);
+  const bool two_or_three = parsed.places.size() == 2 || parsed.places.size() == 3;
+  if (command == "export-folder" && parsed.valid && two_or_three && !parsed.name &&
+      !parsed.overwrite)
+    return ExportFolder(parsed.places, parsed.single);
+  if (command == "import-folder" && parsed.valid && two_or_three && parsed.name && !parsed.single)
+    return ImportFolder(parsed.places, *parsed.name, parsed.overwrite);
   return Usage();
 }

@@ -47,5 +47,16 @@ TEST(FuzzRegressionTest, TitleLoader) {
   EXPECT_EQ(FuzzTitleLoader(nullptr, 0), 0);
 }
 
+TEST(FuzzRegressionTest, FolderImport) {
+  Replay("folder_import", FuzzFolderImport);
+  EXPECT_EQ(FuzzFolderImport(nullptr, 0), 0);
+  // The seeds hold complete sets, one and two disks: the import's good paths.
+  const fs::path seeds = fs::path(ORB_FUZZ_REGRESSIONS) / ".." / "seeds" / "folder_import";
+  for (const auto& item : fs::directory_iterator(seeds)) {
+    const auto bytes = ReadAll(item.path());
+    EXPECT_EQ(FuzzFolderImport(bytes.data(), bytes.size()), 0) << item.path();
+  }
+}
+
 }  // namespace
 }  // namespace orb

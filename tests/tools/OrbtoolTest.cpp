@@ -4,7 +4,12 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
+
+#include "tools/TitleGenerator.h"
 
 namespace {
 
@@ -71,6 +76,70 @@ TEST(OrbtoolTest, FailuresAndUsage) {
   const Result help = RunOrbtool("--help");
   EXPECT_EQ(help.code, 0);
   EXPECT_NE(help.out.find("make-demo FOLDER"), std::string::npos);
+}
+
+std::vector<std::uint8_t> ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(OrbtoolTest, FolderExportAndImportRoundTrip) {
+  const fs::path root = fs::temp_directory_path() / ("orb_folders_" + std::to_string(::getpid()));
+  fs::remove_all(root);
+  fs::create_directories(root);
+  // A small title and one that needs two disks, both named as their files.
+  orb::gen::TitleSpec small, large;
+  small.name = "Small";
+  large.name = "Large";
+  large.snapshots = 99;
+  large.automation_words = 160000;
+  for (const auto* spec : {&small, &large}) {
+    const auto bytes = orb::gen::MakeTitle(*spec);
+    std::ofstream(root / (spec->name + ".orb"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+  }
+  const std::string lib = Quoted(root / "lib");
+
+  ASSERT_EQ(
+      RunOrbtool("export-folder " + Quoted(root / "Small.orb") + " " + Quoted(root / "s1")).code,
+      0);
+  const Result imported =
+      RunOrbtool("import-folder " + Quoted(root / "s1") + " " + lib + " --name Small");
+  ASSERT_EQ(imported.code, 0) << imported.out;
+  EXPECT_TRUE(ReadAll(root / "lib" / "Small.orb") == ReadAll(root / "Small.orb"));
+  // An existing title stays unless --overwrite says otherwise.
+  const auto before = ReadAll(root / "lib" / "Small.orb");
+  const Result refused =
+      RunOrbtool("import-folder " + Quoted(root / "s1") + " " + lib + " --name Small");
+  EXPECT_EQ(refused.code, 1);
+  EXPECT_NE(refused.out.find("already exists"), std::string::npos) << refused.out;
+  EXPECT_TRUE(ReadAll(root / "lib" / "Small.orb") == before);
+
+  // Two disks need two folders, both ways.
+  const std::string large_title = Quoted(root / "Large.orb");
+  const std::string l1 = Quoted(root / "l1"), l2 = Quoted(root / "l2");
+  const Result one_folder = RunOrbtool("export-folder " + large_title + " " + l1);
+  EXPECT_EQ(one_folder.code, 1);
+  EXPECT_NE(one_folder.out.find("needs two disks"), std::string::npos) << one_folder.out;
+  EXPECT_FALSE(fs::exists(root / "l1"));
+  ASSERT_EQ(RunOrbtool("export-folder " + large_title + " " + l1 + " " + l2).code, 0);
+  EXPECT_TRUE(fs::exists(root / "l2" / "prev.dat"));
+  const Result no_second = RunOrbtool("import-folder " + l1 + " " + lib + " --name Large");
+  EXPECT_EQ(no_second.code, 1);
+  EXPECT_NE(no_second.out.find("DIR2"), std::string::npos) << no_second.out;
+  ASSERT_EQ(RunOrbtool("import-folder " + l1 + " " + l2 + " " + lib + " --name Large").code, 0);
+  EXPECT_TRUE(ReadAll(root / "lib" / "Large.orb") == ReadAll(root / "Large.orb"));
+  // --single keeps the large title in one set, as the console link wants it.
+  ASSERT_EQ(
+      RunOrbtool("export-folder " + large_title + " " + Quoted(root / "one") + " --single").code,
+      0);
+  EXPECT_TRUE(fs::exists(root / "one" / "auto.dat"));
+  EXPECT_FALSE(fs::exists(root / "one" / "next.dat"));
+
+  EXPECT_EQ(RunOrbtool("import-folder " + l1 + " " + lib).code, 2);  // no --name
+  EXPECT_EQ(RunOrbtool("export-folder " + large_title + " " + l1 + " --name X").code, 2);
+  fs::remove_all(root);
 }
 
 }  // namespace
