@@ -65,6 +65,7 @@ Figure RunProgram(bool receive, bool strict, const std::vector<std::uint8_t>& da
   WriteFile(source, data);
   Line line(kLineRate);
   if (!line.ok()) return figure;
+  line.relay().SetRealtime(true);
   line.Start();
   Peer peer;
   const std::uint64_t start = NowMs();
@@ -98,6 +99,7 @@ Figure RunReference(const std::vector<std::uint8_t>& data) {
   RawPty receiver;
   if (!sender.Open() || !receiver.Open()) return figure;
   PacedRelay relay(sender.master, receiver.master, kLineRate);
+  relay.SetRealtime(true);
   relay.Start();
   Peer sz;
   Peer rz;

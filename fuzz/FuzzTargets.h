@@ -12,6 +12,10 @@ namespace orb {
 // what was loaded back and loads that again.
 int FuzzChunkLoaders(const std::uint8_t* data, std::size_t size);
 
+// Feeds the bytes as received serial data to ReadLine, FrameLength,
+// ZdleUnescape and the ZMODEM receive procedure.
+int FuzzSerialParsers(const std::uint8_t* data, std::size_t size);
+
 // Loads the bytes as a title file; a title that loads must save and load back
 // to the same bytes.
 int FuzzTitleLoader(const std::uint8_t* data, std::size_t size);
