@@ -1,11 +1,14 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <deque>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "model/Q730classes.h"
 
 // How the core reaches the user: message boxes, questions, the title-name
 // dialog, the file dialog and the wait cursor. The GUI implements it with real
@@ -17,17 +20,22 @@ inline constexpr char kTitleNameCaption[] = "Title Name";
 inline constexpr char kTitleNameLabel[] = "Title Name:";
 inline constexpr std::size_t kTitleNameMaxLength = 23;
 
-// An open-file dialog as the GUI is to show it.
+// A file dialog as the GUI is to show it.
 struct FileDialog {
   const char* caption;
   const char* filter;  // "description|mask|description|mask"
   const char* default_extension;
   const char* file_name;
+  bool save = false;  // a save dialog, which asks before overwriting
 };
 
 // The dialog that locates a floppy set's files (also its second disk).
 inline constexpr FileDialog kImportFileDialog{"Import", "ORB-Q730 File|*.DAT|All files|*.*", "DAT",
                                               "SYSF.DAT"};
+
+// The check list of parameter groups that Optional Copy and Zero show.
+inline constexpr char kOptionalCopyCaption[] = "Optional Copy";
+inline constexpr char kZeroCaption[] = "Zero";
 
 enum class Buttons { kOk, kYesNo, kYesNoCancel, kOkCancel };
 enum class Answer { kOk, kYes, kNo, kCancel };
@@ -52,6 +60,14 @@ class Prompter {
     (void)path;
     return false;
   }
+  // The parameter-group dialog with the caption: one line per group that has a display name,
+  // all unticked. On OK returns true with groups reduced to the ticked ones; on Cancel false
+  // with groups as they were.
+  virtual bool ChooseParamGroups(const std::string& caption, ParamGroupList& groups) {
+    (void)caption;
+    (void)groups;
+    return false;
+  }
 };
 
 // Shows the wait cursor for as long as it lives.
@@ -72,8 +88,8 @@ class BusyScope {
 
 // Answers from queues and records everything it was shown, the dialogs too
 // (the title-name dialog as its preset text, the file dialog as its file name,
-// both with their caption). An empty queue answers OK to a message and Cancel
-// to a question or dialog.
+// the group dialog as the names of its lines, one a line, all with their caption).
+// An empty queue answers OK to a message and Cancel to a question or dialog.
 class ScriptedPrompter : public Prompter {
  public:
   struct Shown {
@@ -104,6 +120,27 @@ class ScriptedPrompter : public Prompter {
     return Take(files_, path);
   }
 
+  // The names of the groups to tick; an empty optional answers Cancel.
+  void QueueGroups(std::optional<std::vector<std::string>> ticked) {
+    groups_.push_back(std::move(ticked));
+  }
+  bool ChooseParamGroups(const std::string& caption, ParamGroupList& groups) override {
+    std::string lines;
+    for (const ParamGroup& group : groups) {
+      if (!group.name.empty()) lines += (lines.empty() ? "" : "\n") + group.name;
+    }
+    shown_.push_back({lines, caption, Buttons::kOkCancel});
+    if (groups_.empty()) return false;
+    const std::optional<std::vector<std::string>> ticked = std::move(groups_.front());
+    groups_.pop_front();
+    if (!ticked) return false;
+    std::erase_if(groups, [&](const ParamGroup& group) {
+      return group.name.empty() ||
+             std::find(ticked->begin(), ticked->end(), group.name) == ticked->end();
+    });
+    return true;
+  }
+
   const std::vector<Shown>& shown() const { return shown_; }
   int busy_depth() const { return busy_depth_; }
 
@@ -119,6 +156,7 @@ class ScriptedPrompter : public Prompter {
   std::deque<Answer> answers_;
   std::deque<std::optional<std::string>> names_;
   std::deque<std::optional<std::string>> files_;
+  std::deque<std::optional<std::vector<std::string>>> groups_;
   std::vector<Shown> shown_;
   int busy_depth_ = 0;
 };

@@ -6,7 +6,9 @@
 #include <typeinfo>
 #include <vector>
 
+#include "editor/Clip.h"
 #include "model/DebugLog.h"
+#include "pages/FaderLaw.h"
 #include "pages/ParamModel.h"
 
 namespace orb {
@@ -436,7 +438,7 @@ bool TQ730AUTO::CanDo(int, int op) const {
     case kOpDelete:
       return true;
     case kOpPaste:
-      return clipboard_ && clipboard_->HoldsKind(kAutomation);
+      return clipboard_ && clipboard_->HoldsAutomationOf(current_param_);
     default:
       return false;
   }
@@ -688,6 +690,55 @@ void TQ730AUTO::ShiftTime(double from, double to, bool remove) {
   }
   records_.resize(kept * kRecordSize);
   selected_.resize(kept);
+}
+
+void TQ730AUTO::OffsetValues(double seconds, int delta) {
+  if (TitleLocked()) return;
+  const int param = current_param_;
+  struct ChannelKey {
+    EventKey key;
+    int max;
+  };
+  std::vector<ChannelKey> keys;
+  for (int c = 0, n = std::min(ChannelCount(), kChannelFlags); c < n; ++c) {
+    const EventKey key = KeyOf(param, c);
+    if (IsChannelSelected(c) && key.valid) keys.push_back({key, ParamMax(c, param)});
+  }
+  const bool level = IsLevelParam(param);
+  for (int i = 0, n = Count(); i < n; ++i) {
+    if (!selected_[i]) continue;
+    const std::uint32_t word = EventWord(i);
+    for (const ChannelKey& k : keys) {
+      if (!k.key.Matches(word)) continue;
+      const int value = k.key.Value(word);
+      const int moved = level ? NearestFaderIndex(FaderDb(value) + delta)
+                              : std::clamp(value + delta, 0, std::max(k.max, 0));
+      PutU32(records_.data() + static_cast<std::size_t>(i) * kRecordSize + 4, k.key.Word(moved));
+      break;
+    }
+  }
+  TClip moving;
+  moving.CopyAutomation(*this, param, range_start_, range_end_);
+  DeleteSelected();
+  moving.PasteAutomation(*this, range_start_ + seconds, true);
+  range_start_ = ClampDouble(range_start_ + seconds, 0, 86399);
+  range_end_ = ClampDouble(range_end_ + seconds, 0, 86399);
+}
+
+void TQ730AUTO::InsertTimeAt(const TClip& clip) {
+  const int param = current_param_;
+  if (TitleLocked() || !clip.HoldsAutomationOf(param)) return;
+  constexpr double kDayEnd = 86400;
+  const double start = range_start_;
+  std::fill(selected_.begin(), selected_.end(), 0);
+  SelectRange(param, start, kDayEnd);
+  TClip later;
+  later.CopyAutomation(*this, param, start, kDayEnd);
+  // The later events move rather than being copied: where they were is the room the
+  // clipboard's content is pasted into.
+  DeleteSelected();
+  later.PasteAutomation(*this, start + clip.Duration(), false);
+  clip.PasteAutomation(*this, start, true);
 }
 
 }  // namespace orb

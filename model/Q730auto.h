@@ -117,6 +117,13 @@ class TQ730AUTO : public TQ730 {
   // Insert Time or Delete Time between two points in seconds, over every
   // channel and parameter, start values included.
   void ShiftTime(double from, double to, bool remove);
+  // The selected events of the current parameter on the selected channels: values moved by
+  // delta (whole decibels for a level), then moved in time by seconds together with the edit
+  // range. They stay selected.
+  void OffsetValues(double seconds, int delta);
+  // Pastes the clipboard's automation at the edit-range start and moves the current
+  // parameter's later events on the selected channels later by the clipboard's length.
+  void InsertTimeAt(const TClip& clip);
 
  protected:
   // Automation holds no parameter bytes: reads answer -1 and writes do nothing.

@@ -1,10 +1,13 @@
 #include "model/Q730classes.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <typeinfo>
 
+#include "editor/Clip.h"
 #include "model/DebugLog.h"
+#include "pages/FaderLaw.h"
 #include "pages/ParamModel.h"
 
 namespace orb {
@@ -405,6 +408,67 @@ bool TQ730::StoreField(int channel, int id, int value) {
       break;
   }
   return true;
+}
+
+void TQ730::CopySelected(TClip& clip, bool with_names, Prompter* prompter) {
+  clip.CopyFrom(*this, with_names, prompter);
+}
+
+void TQ730::CutSelected(TClip& clip) {
+  CopySelected(clip, true, nullptr);
+  DeleteSelected();
+}
+
+void TQ730::PasteFromClipboard(const TClip& clip) {
+  clip.PasteInto(*this);
+}
+
+namespace {
+
+// The levels a group-fader entry can take: the fader law's range in hundredths of a dB.
+constexpr double kLowestLevel = -10000;
+constexpr double kHighestLevel = 1000;
+
+}  // namespace
+
+void TQ730::CopyParamValue(int source, int dest) {
+  // The same parameter on both sides changes nothing, not even a renewed fader slot.
+  if (source == dest) return;
+  EditFlagScope edit(*this);
+  for (int c = 0, n = ChannelCount(); c < n; ++c) {
+    if (!IsChannelSelected(c)) continue;
+    const int value = GetParam(c, source);
+    if (value >= 0) SetParam(c, dest, value);
+  }
+}
+
+void TQ730::ResetParams(const ParamGroupList& groups) {
+  EditFlagScope edit(*this);
+  for (int c = 0, n = ChannelCount(); c < n; ++c) {
+    if (!IsChannelSelected(c)) continue;
+    for (const ParamGroup& group : groups) {
+      for (int id : group.ids) {
+        const int value = ParamDefault(c, id);
+        if (value >= 0) SetParam(c, id, value);
+      }
+    }
+  }
+}
+
+void TQ730::TrimParam(int id, double db) {
+  if (!IsLevelParam(id) || !std::isfinite(db)) return;
+  EditFlagScope edit(*this);
+  for (int c = 0, n = ChannelCount(); c < n; ++c) {
+    if (!IsChannelSelected(c)) continue;
+    if (id == 110 && GetParam(c, 145) == 1) {
+      // Under a group master the fader follows its group-fader level (hundredths of a dB).
+      const double level = std::trunc(GetParam(c, 111) + db * 100);
+      SetParam(c, 111, static_cast<int>(std::clamp(level, kLowestLevel, kHighestLevel)));
+      continue;
+    }
+    const int value = GetParam(c, id);
+    if (value >= 0) SetParam(c, id, NearestFaderIndex(FaderDb(value) + db));
+  }
 }
 
 void TQ730::ListParams(ParamGroupList& list) const {

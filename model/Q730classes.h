@@ -16,6 +16,8 @@
 namespace orb {
 
 class TQ730SYSF;
+class TClip;
+class Prompter;
 
 // Little-endian access to bytes that are known to lie inside their buffer.
 inline std::uint16_t GetU16(const std::uint8_t* p) {
@@ -100,6 +102,11 @@ class ClipboardQuery {
  public:
   virtual ~ClipboardQuery() = default;
   virtual bool HoldsKind(int kind) const = 0;
+  // Automation pastes only into the parameter it was copied from.
+  virtual bool HoldsAutomationOf(int param) const {
+    (void)param;
+    return HoldsKind(5);  // the automation list's kind
+  }
 };
 
 class TQ730 {
@@ -130,6 +137,17 @@ class TQ730 {
   virtual bool CanDo(int index, int op) const;
   virtual void SetName(int index, std::string_view text);
   virtual void DeleteSelected();
+  // The clipboard commands. Copy with names copies the selection as it is; without names it
+  // first asks for the parameter groups to copy (Optional Copy). The clipboard is passed rather
+  // than kept, so that an operation can copy and paste through a private one.
+  virtual void CopySelected(TClip& clip, bool with_names, Prompter* prompter);
+  virtual void CutSelected(TClip& clip);
+  virtual void PasteFromClipboard(const TClip& clip);
+  // For every selected channel: the value of source written into dest, the listed
+  // parameters set to their defaults, a level parameter moved by db decibels.
+  virtual void CopyParamValue(int source, int dest);
+  virtual void ResetParams(const ParamGroupList& groups);
+  virtual void TrimParam(int id, double db);
   // A new record made from the channel: its index, or -1 where the list takes none.
   virtual int NewRecord(int channel) {
     (void)channel;
@@ -238,6 +256,22 @@ class TQ730 {
   bool StoreField(int channel, int id, int value);
 };
 
+// Keeps a list's edit flag on for as long as it lives, then restores it: the operations that
+// write many parameters run with it on.
+class EditFlagScope {
+ public:
+  explicit EditFlagScope(TQ730& list) : list_(list), was_on_(list.EditEnabled()) {
+    list.SetEditEnabled(true);
+  }
+  ~EditFlagScope() { list_.SetEditEnabled(was_on_); }
+  EditFlagScope(const EditFlagScope&) = delete;
+  EditFlagScope& operator=(const EditFlagScope&) = delete;
+
+ private:
+  TQ730& list_;
+  bool was_on_;
+};
+
 // Channel groups of the console, in channel-index order.
 enum ChannelGroup { kGroupInput = 0, kGroupMTR = 1, kGroupAUX = 2, kGroupRTN = 3, kGroupPGM = 4 };
 
@@ -274,6 +308,10 @@ class TQ730SYSF : public TQ730 {
   int ChannelKind(int channel) const override;
   int FirstChannelOf(int kind) const override;
   void Renumber() override {}
+  // The manual-group switch (172) is off while these run, so that faders under a group
+  // master are written directly; switching it back on renews their group-fader levels.
+  void CopyParamValue(int source, int dest) override;
+  void ResetParams(const ParamGroupList& groups) override;
 
   Status LoadGroupFaders(DataFile& file);
   Status SaveGroupFaders(DataFile& file);

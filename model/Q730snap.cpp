@@ -6,6 +6,7 @@
 #include <numeric>
 #include <vector>
 
+#include "editor/Clip.h"
 #include "model/Q730lib.h"
 #include "pages/ParamModel.h"
 
@@ -83,6 +84,89 @@ void TQ730SNAP::StoreRecord(int, int index) {
   for (const SnapRegion& region : kSnapRegions) {
     std::memcpy(record.data() + region.record, block.data() + region.system, region.length);
   }
+}
+
+namespace {
+
+// The isolate function (0 to 8) whose switch keeps a parameter from a snapshot recall, -1 for a
+// parameter that is always recalled and kNeverRecalled for one that never is.
+constexpr int kNeverRecalled = 9;
+int RecallCategory(int id) {
+  if (id == 129) return 0;
+  if (id >= 43 && id <= 68) return 1;
+  if (id >= 16 && id <= 42) return 2;
+  if (id >= 69 && id <= 100) return 3;
+  if (id == 106) return 4;
+  if ((id >= 6 && id <= 15) || id == 112) return 5;
+  if (id == 101 || id == 103 || id == 105 || id == 107 || id == 109 || (id >= 119 && id <= 123))
+    return 6;
+  if (id == 108 || id == 110) return 7;
+  if (id >= 1 && id <= 5) return 8;
+  if (id == 102 || id == 124 || id == 125 || id == 126) return kNeverRecalled;
+  return -1;
+}
+
+// Input routing settings a recall restores as bytes: record offset, system offset, length.
+struct RoutingBytes {
+  int record;
+  int system;
+  int length;
+};
+constexpr RoutingBytes kRecalledRouting[] = {{7620, 8852, 16}, {7612, 8844, 6}, {7618, 8850, 1}};
+
+// Runs f for every selected snapshot as the current one; the current one is kept.
+template <typename F>
+void ForEachSelectedSnapshot(TQ730SNAP& snaps, F f) {
+  const int current = snaps.CurrentRecord();
+  for (int i = 0, n = snaps.Count(); i < n; ++i) {
+    if (!snaps.IsSelected(i)) continue;
+    snaps.SetCurrentRecord(i);
+    f();
+  }
+  snaps.SetCurrentRecord(current);
+}
+
+}  // namespace
+
+void TQ730SNAP::RecallRecord(int, int index) {
+  auto record = Record(index);
+  if (record.empty() || !System()) return;
+  std::fill(selected_.begin(), selected_.end(), 0);
+  SetSelected(index, true);
+  SetCurrentRecord(index);
+  TQ730SYSF& system = *System();
+
+  bool isolated[9];
+  for (int i = 0; i < 9; ++i) isolated[i] = system.GetParam(i, 148) > 0;
+  ParamGroupList groups;
+  ListParams(groups);
+  std::vector<int> ids = ParamIdsOf(groups);
+  ids.push_back(41);
+  std::erase_if(ids, [&](int id) {
+    const int category = RecallCategory(id);
+    return category == kNeverRecalled || (category >= 0 && isolated[category]);
+  });
+
+  TClip clip;
+  clip.CopyRecords(*this, kSnapshot, ids, true, false, 0, -1);
+  clip.NextRecord();
+  for (int c = 0, n = system.ChannelCount(); c < n; ++c)
+    system.SetChannelSelected(c, system.GetParam(c, 128) == 0);
+  clip.PasteRecords(system);
+  system.DeselectAllChannels();
+
+  if (!isolated[0] && !TitleLocked()) {
+    for (const RoutingBytes& r : kRecalledRouting)
+      std::memcpy(system.Block().data() + r.system, record.data() + r.record, r.length);
+  }
+}
+
+void TQ730SNAP::CopyParamValue(int source, int dest) {
+  ForEachSelectedSnapshot(*this, [&] { TQ730::CopyParamValue(source, dest); });
+}
+
+void TQ730SNAP::ResetParams(const ParamGroupList& groups) {
+  ForEachSelectedSnapshot(*this, [&] { TQ730::ResetParams(groups); });
 }
 
 std::span<std::uint8_t> TQ730SNAP::ParamBytes(int channel) {

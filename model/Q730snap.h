@@ -37,6 +37,13 @@ class TQ730SNAP : public TQ730 {
   // Copies the system's channel state into snapshot index, which becomes the
   // only selected one.
   void StoreRecord(int channel, int index) override;
+  // Snapshot index, which becomes the only selected and the current one, back into the system
+  // data, except what the nine isolate functions and the channels' own isolate switches keep.
+  // Afterwards no channel of the system data is selected.
+  void RecallRecord(int channel, int index) override;
+  // Applied to all channels of every selected snapshot in turn.
+  void CopyParamValue(int source, int dest) override;
+  void ResetParams(const ParamGroupList& groups) override;
 
  protected:
   std::span<std::uint8_t> ParamBytes(int channel) override;

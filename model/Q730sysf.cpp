@@ -561,6 +561,38 @@ void TQ730SYSF::SetParam(int channel, int id, int value) {
   }
 }
 
+namespace {
+
+// Switches the manual-group switch off for as long as it lives, then back to on where it was
+// on (which renews every channel's group-fader level from its fader).
+class ManualGroupOff {
+ public:
+  explicit ManualGroupOff(TQ730SYSF& system)
+      : system_(system), was_on_(system.GetParam(0, 172) > 0) {
+    system_.SetParam(0, 172, 0);
+  }
+  ~ManualGroupOff() { system_.SetParam(0, 172, was_on_ ? 1 : 0); }
+  ManualGroupOff(const ManualGroupOff&) = delete;
+  ManualGroupOff& operator=(const ManualGroupOff&) = delete;
+
+ private:
+  TQ730SYSF& system_;
+  bool was_on_;
+};
+
+}  // namespace
+
+void TQ730SYSF::CopyParamValue(int source, int dest) {
+  if (source == dest) return;
+  ManualGroupOff off(*this);
+  TQ730::CopyParamValue(source, dest);
+}
+
+void TQ730SYSF::ResetParams(const ParamGroupList& groups) {
+  ManualGroupOff off(*this);
+  TQ730::ResetParams(groups);
+}
+
 LinkedSet TQ730SYSF::LinkedChannels(int channel, int id) const {
   const std::uint8_t* pair = PairOf(*this, channel);
   return LinkedChannelsOf(*this, channel, id, pair ? pair[0] : kMono);

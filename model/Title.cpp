@@ -42,6 +42,43 @@ TQ730* Title::List(int n) {
   }
 }
 
+TQ730* TitleLists::List(int n) const {
+  switch (n) {
+    case 0:
+      return system.get();
+    case 1:
+      return snapshots.get();
+    case 2:
+      return cues.get();
+    case 3:
+      return dynamics.get();
+    case 4:
+      return eq.get();
+    case 5:
+      return automation.get();
+    default:
+      return nullptr;
+  }
+}
+
+void TitleLists::PointAtOwnSystem() {
+  for (int n = 0; n < Title::kListCount; ++n) {
+    if (TQ730* list = List(n)) list->SetSystem(system.get());
+  }
+}
+
+void Title::ExchangeLists(TitleLists& lists) {
+  if (!lists.Complete()) return;
+  system_.swap(lists.system);
+  snapshots_.swap(lists.snapshots);
+  cues_.swap(lists.cues);
+  dynamics_.swap(lists.dynamics);
+  eq_.swap(lists.eq);
+  automation_.swap(lists.automation);
+  for (int n = 0; n < kListCount; ++n) List(n)->SetSystem(system_.get());
+  lists.PointAtOwnSystem();
+}
+
 Status Title::OpenTitle(const std::string& path) {
   CreateObjects();
   path_ = path;

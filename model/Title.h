@@ -19,6 +19,22 @@ namespace orb {
 inline constexpr int kTitleInfoSize = 128;
 using TitleInfo = std::array<std::uint8_t, kTitleInfoSize>;
 
+// The six data objects of a title held outside it, as the undo ring keeps them.
+struct TitleLists {
+  std::unique_ptr<TQ730SYSF> system;
+  std::unique_ptr<TQ730SNAP> snapshots;
+  std::unique_ptr<TQ730CUE> cues;
+  std::unique_ptr<TQ730DYLIB> dynamics;
+  std::unique_ptr<TQ730EQLIB> eq;
+  std::unique_ptr<TQ730AUTO> automation;
+
+  bool Complete() const { return system && snapshots && cues && dynamics && eq && automation; }
+  // List n in title order; null while empty.
+  TQ730* List(int n) const;
+  // Every list's system pointer set to this set's own system object.
+  void PointAtOwnSystem();
+};
+
 class Title {
  public:
   // The automation stream that still fits auto.dat (1048574 bytes).
@@ -63,6 +79,11 @@ class Title {
   std::uint16_t SizeInKB() const;
   // The same for an automation stream of the given word count.
   std::uint16_t SizeInKB(std::uint32_t automation_words) const;
+
+  // Swaps the six objects with those of a complete set (an incomplete one changes nothing);
+  // each side's lists then point at their own system object. Pointers to the lists taken
+  // before now address the other set.
+  void ExchangeLists(TitleLists& lists);
 
  private:
   void CreateObjects();

@@ -1,0 +1,180 @@
+// Edit commands on a maximum title, each against a plain baseline in the same run:
+//   snapshot recall into the full 48 kHz layout  against a loop of SetParam writing the same
+//                                                 values into the same channels;
+//   pasting 99 snapshots into 99 snapshots       against the same SetParam loop over every
+//                                                 destination, and against memcpy of the
+//                                                 99 records' bytes.
+// The operation benchmarks also report "x_baseline": their median time over the SetParam
+// loop's, both measured right after each other. Goal: each one-click operation stays within a
+// few milliseconds.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "editor/Clip.h"
+#include "model/DebugLog.h"
+#include "model/Title.h"
+#include "pages/ParamModel.h"
+#include "tools/TitleGenerator.h"
+
+namespace {
+
+struct Write {
+  int channel;
+  int id;
+  int value;
+};
+
+std::unique_ptr<orb::Title> MaximumTitle() {
+  orb::gen::TitleSpec spec;
+  spec.name = "Maximum";
+  spec.snapshots = 99;
+  auto title = std::make_unique<orb::Title>();
+  orb::MemoryFile file(orb::gen::MakeTitle(spec));
+  if (title->LoadChunks(file) != orb::kOk) std::abort();
+  orb::TQ730SYSF& system = title->System();
+  // Nothing isolated and no fader under a group master: a recall writes everything it may.
+  for (int i = 0; i < 9; ++i) system.SetParam(i, 148, 0);
+  for (int c = 0; c < system.ChannelCount(); ++c) system.SetParam(c, 128, 0);
+  system.SetParam(0, 172, 0);
+  return title;
+}
+
+std::vector<Write> WritesOf(const orb::TClip& clip, const orb::TQ730& list) {
+  std::vector<Write> writes;
+  for (const orb::ClipItem& item : clip.Items()) {
+    const int row =
+        item.group < 0 ? item.position : list.FirstChannelOf(item.group) + item.position;
+    writes.push_back({row, item.param, item.value});
+  }
+  return writes;
+}
+
+// What a recall of snapshot s writes: its recalled parameters on every channel.
+std::vector<Write> RecallWrites(orb::Title& title, int s) {
+  orb::TQ730SNAP& snaps = title.Snapshots();
+  orb::ParamGroupList groups;
+  snaps.ListParams(groups);
+  std::vector<int> ids = orb::ParamIdsOf(groups);
+  ids.push_back(41);
+  std::erase_if(ids, [](int id) { return id == 102 || id == 124 || id == 125 || id == 126; });
+  snaps.SetCurrentRecord(s);
+  orb::TClip clip;
+  clip.CopyRecords(snaps, orb::TQ730::kSnapshot, ids, true, false, 0, -1);
+  return WritesOf(clip, snaps);
+}
+
+template <typename F>
+double MedianSeconds(F f, int runs = 21) {
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    times.push_back(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+  }
+  std::nth_element(times.begin(), times.begin() + runs / 2, times.end());
+  return times[static_cast<std::size_t>(runs / 2)];
+}
+
+void RecallOnce(orb::Title& title, int& s) {
+  title.Snapshots().RecallRecord(0, s);
+  s = (s + 1) % title.Snapshots().Count();
+}
+
+void SetParamLoop(orb::TQ730& list, const std::vector<Write>& writes) {
+  for (const Write& w : writes) list.SetParam(w.channel, w.id, w.value);
+}
+
+void BM_SnapshotRecall(benchmark::State& state) {
+  auto title = MaximumTitle();
+  int s = 0;
+  for (auto _ : state) RecallOnce(*title, s);
+  const auto writes = RecallWrites(*title, 5);
+  state.counters["x_baseline"] = MedianSeconds([&] { RecallOnce(*title, s); }) /
+                                 MedianSeconds([&] { SetParamLoop(title->System(), writes); });
+  state.counters["writes"] = static_cast<double>(writes.size());
+  orb::ClearLog();
+}
+BENCHMARK(BM_SnapshotRecall)->Unit(benchmark::kMicrosecond);
+
+void BM_SnapshotRecallBaselineSetParam(benchmark::State& state) {
+  auto title = MaximumTitle();
+  const auto writes = RecallWrites(*title, 5);
+  for (auto _ : state) SetParamLoop(title->System(), writes);
+}
+BENCHMARK(BM_SnapshotRecallBaselineSetParam)->Unit(benchmark::kMicrosecond);
+
+// The clipboard holding all 99 snapshots, and every snapshot selected as destination.
+orb::TClip& CopyAllSnapshots(orb::Title& title, orb::TClip& clip) {
+  orb::TQ730SNAP& snaps = title.Snapshots();
+  for (int s = 0; s < snaps.Count(); ++s) snaps.SetSelected(s, true);
+  snaps.CopySelected(clip, true, nullptr);
+  return clip;
+}
+
+void PasteBaseline(orb::TQ730SNAP& snaps, const std::vector<std::vector<Write>>& writes) {
+  orb::EditFlagScope edit(snaps);
+  for (int s = 0; s < snaps.Count(); ++s) {
+    snaps.SetCurrentRecord(s);
+    SetParamLoop(snaps, writes[static_cast<std::size_t>(s)]);
+  }
+}
+
+std::vector<std::vector<Write>> SnapshotWrites(orb::Title& title, const orb::TClip& clip) {
+  const auto all = WritesOf(clip, title.Snapshots());
+  std::vector<std::vector<Write>> writes(static_cast<std::size_t>(title.Snapshots().Count()));
+  for (std::size_t i = 0; i < all.size(); ++i)
+    writes[static_cast<std::size_t>(clip.Item(static_cast<int>(i)).record)].push_back(all[i]);
+  return writes;
+}
+
+void BM_Paste99Snapshots(benchmark::State& state) {
+  auto title = MaximumTitle();
+  orb::TClip clip;
+  CopyAllSnapshots(*title, clip);
+  orb::TQ730SNAP& snaps = title->Snapshots();
+  for (auto _ : state) snaps.PasteFromClipboard(clip);
+  const auto writes = SnapshotWrites(*title, clip);
+  state.counters["x_baseline"] = MedianSeconds([&] { snaps.PasteFromClipboard(clip); }, 7) /
+                                 MedianSeconds([&] { PasteBaseline(snaps, writes); }, 7);
+  state.counters["items"] = clip.ItemCount();
+}
+BENCHMARK(BM_Paste99Snapshots)->Unit(benchmark::kMillisecond);
+
+void BM_Paste99SnapshotsBaselineSetParam(benchmark::State& state) {
+  auto title = MaximumTitle();
+  orb::TClip clip;
+  CopyAllSnapshots(*title, clip);
+  const auto writes = SnapshotWrites(*title, clip);
+  for (auto _ : state) PasteBaseline(title->Snapshots(), writes);
+}
+BENCHMARK(BM_Paste99SnapshotsBaselineSetParam)->Unit(benchmark::kMillisecond);
+
+// The bytes of 99 snapshot records copied over 99 others: the floor of any paste.
+void BM_Paste99SnapshotsBaselineMemcpy(benchmark::State& state) {
+  const std::size_t bytes = 99 * orb::TQ730SNAP::kRecordSize;
+  std::vector<std::uint8_t> from(bytes, 1);
+  std::vector<std::uint8_t> to(bytes);
+  for (auto _ : state) {
+    std::memcpy(to.data(), from.data(), bytes);
+    benchmark::DoNotOptimize(to.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+BENCHMARK(BM_Paste99SnapshotsBaselineMemcpy)->Unit(benchmark::kMillisecond);
+
+void BM_Copy99Snapshots(benchmark::State& state) {
+  auto title = MaximumTitle();
+  orb::TClip clip;
+  for (auto _ : state) CopyAllSnapshots(*title, clip);
+  state.counters["items"] = clip.ItemCount();
+}
+BENCHMARK(BM_Copy99Snapshots)->Unit(benchmark::kMillisecond);
+
+}  // namespace
