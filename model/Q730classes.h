@@ -16,6 +16,7 @@
 namespace orb {
 
 class TQ730SYSF;
+struct ChannelLayout;
 class TClip;
 class Prompter;
 
@@ -321,6 +322,7 @@ class TQ730SYSF : public TQ730 {
   int GroupSize(int g) const;
   // True at 96 and 88.2 kHz.
   bool HighRate() const;
+  const ChannelLayout& CurrentLayout() const;
   int TimecodeMode() const { return block_[40]; }
   int SampleRateMode() const { return block_[41]; }
   bool Locked() const { return block_[5] != 0; }

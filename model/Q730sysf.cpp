@@ -35,34 +35,57 @@ bool TQ730SYSF::HighRate() const {
   return SampleRateMode() == 2 || SampleRateMode() == 3;
 }
 
-int TQ730SYSF::GroupSize(int g) const {
-  if (g < 0 || g >= 10) return 0;
-  if (!HighRate()) return kNormalRow[g];
-  if (block_[131] != 0) {
-    if (g == kGroupMTR) return 6;
-    if (g == kGroupPGM) return 0;
+// The three layouts a title can have, worked out once: channel kinds are asked
+// for on every parameter access.
+struct ChannelLayout {
+  std::array<int, 10> size{};
+  std::array<int, 11> first{};
+  std::array<std::int8_t, 80> kind{};
+  int count = 0;
+};
+
+namespace {
+
+constexpr int kHighSurroundRow[10] = {24, 6, 2, 4, 0, 4, 24, 2, 0, 0};
+
+constexpr ChannelLayout MakeLayout(const int (&row)[10]) {
+  ChannelLayout layout;
+  for (int g = 0; g < 10; ++g) {
+    layout.size[g] = row[g];
+    layout.first[g + 1] = layout.first[g] + row[g];
   }
-  return kHighRateRow[g];
+  layout.count = layout.first[kGroupPGM + 1];
+  for (int g = kGroupInput; g <= kGroupPGM; ++g) {
+    for (int c = layout.first[g]; c < layout.first[g + 1]; ++c)
+      layout.kind[c] = static_cast<std::int8_t>(g);
+  }
+  return layout;
+}
+
+constexpr ChannelLayout kLayouts[3] = {MakeLayout(kNormalRow), MakeLayout(kHighRateRow),
+                                       MakeLayout(kHighSurroundRow)};
+
+}  // namespace
+
+const ChannelLayout& TQ730SYSF::CurrentLayout() const {
+  return kLayouts[!HighRate() ? 0 : block_[131] != 0 ? 2 : 1];
+}
+
+int TQ730SYSF::GroupSize(int g) const {
+  return g < 0 || g >= 10 ? 0 : CurrentLayout().size[g];
 }
 
 int TQ730SYSF::ChannelCount() const {
-  int n = 0;
-  for (int g = kGroupInput; g <= kGroupPGM; ++g) n += GroupSize(g);
-  return n;
+  return CurrentLayout().count;
 }
 
 int TQ730SYSF::FirstChannelOf(int kind) const {
-  int first = 0;
-  for (int g = 0; g < kind && g < 10; ++g) first += GroupSize(g);
-  return first;
+  return CurrentLayout().first[std::clamp(kind, 0, 10)];
 }
 
 int TQ730SYSF::ChannelKind(int channel) const {
-  if (channel < 0) return -1;
-  for (int g = kGroupInput; g <= kGroupPGM; ++g) {
-    if (channel < FirstChannelOf(g + 1)) return g;
-  }
-  return -1;
+  const ChannelLayout& layout = CurrentLayout();
+  return channel < 0 || channel >= layout.count ? -1 : layout.kind[channel];
 }
 
 std::string TQ730SYSF::NumberText(int index) const {
