@@ -1,12 +1,21 @@
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "link/Serial.h"
+#include "link/Session.h"
 #include "model/Status.h"
 #include "model/Title.h"
 #include "storage/Floppy.h"
@@ -33,6 +42,13 @@ const char kUsage[] =
     "                          import the set in DIR1 (its second disk in DIR2) as\n"
     "                          LIBRARY/NAME.orb; an existing title is replaced only with\n"
     "                          --overwrite\n"
+    "  console-import DEVICE SLOT LIBRARY --name NAME [--overwrite]\n"
+    "                          log into the console on the serial device DEVICE and bring\n"
+    "                          the title of its slot SLOT (1-10) into LIBRARY/NAME.orb\n"
+    "  console-export DEVICE SLOT TITLE.orb [--overwrite] [--reboot]\n"
+    "                          send the title into the console's slot SLOT; a title there is\n"
+    "                          replaced only with --overwrite; --reboot answers Yes when the\n"
+    "                          console must restart to list the new title\n"
     "  --help                  show this text\n"
     "\n"
     "Exit codes: 0 success, 1 failure, 2 usage error.\n";
@@ -208,12 +224,189 @@ int ImportFolder(const std::vector<std::string>& places, const std::string& name
   return 0;
 }
 
+// Answers the questions of a console session from the command line and
+// keeps the message that ended it.
+class SessionPrompter : public orb::Prompter {
+ public:
+  std::string name;
+  bool overwrite = false;
+  bool reboot = false;
+  std::string message;  // the last message box, or why the run was stopped
+
+  orb::Answer Message(const std::string& text, const std::string& caption,
+                      orb::Buttons buttons) override {
+    if (text == orb::kOverwriteQuestion) return overwrite ? orb::Answer::kYes : orb::Answer::kNo;
+    if (text == orb::kRebootQuestion) return reboot ? orb::Answer::kYes : orb::Answer::kNo;
+    if (text == "File already exists. overwrite?") {
+      if (overwrite) return orb::Answer::kYes;
+      message =
+          "A title named \"" + chosen_name_ + "\" already exists; use --overwrite to replace it.";
+      return orb::Answer::kCancel;
+    }
+    if (text == "Please insert first disk.") {
+      message = "The console's slot holds no complete title.";
+      return orb::Answer::kCancel;
+    }
+    message = caption == "Error" ? text : caption + " " + text;
+    return buttons == orb::Buttons::kOk ? orb::Answer::kOk : orb::Answer::kCancel;
+  }
+
+  bool TitleNameDialog(std::string& text) override {
+    if (named_) return false;
+    named_ = true;
+    text = name;
+    chosen_name_ = orb::SanitizeTitleName(name.substr(0, orb::kTitleNameMaxLength));
+    return true;
+  }
+
+ private:
+  std::string chosen_name_;
+  bool named_ = false;
+};
+
+// Prints the message line, with the percent, whenever it changes.
+class SessionPrinter : public orb::SessionView {
+ public:
+  void SetCaption(const std::string&) override {}
+  void SetMessage(const std::string& text) override {
+    if (text == message_) return;
+    message_ = text;
+    std::printf("%3d%% %s\n", percent_, text.c_str());
+    std::fflush(stdout);
+  }
+  void SetRetry(const std::string&) override {}
+  void SetTotal(const std::string&) override {}
+  void SetRemain(const std::string&) override {}
+  void SetBps(const std::string&) override {}
+  void SetProgress(int percent) override { percent_ = percent; }
+  void SetStateLabel(const std::string&) override {}
+  void SetTimerRunning(bool) override {}
+  void CloseWindow() override {}
+
+ private:
+  std::string message_;
+  int percent_ = 0;
+};
+
+volatile sig_atomic_t g_interrupted = 0;
+
+// The port number that the session's messages name: COMn is /dev/ttyS<n-1>.
+int PortNumberOf(const std::string& device) {
+  const std::string prefix = "/dev/ttyS";
+  if (device.rfind(prefix, 0) != 0 || device.size() == prefix.size()) return 0;
+  const std::string digits = device.substr(prefix.size());
+  if (digits.size() > 2 || digits.find_first_not_of("0123456789") != std::string::npos) return 0;
+  return std::atoi(digits.c_str()) + 1;
+}
+
+// One session, ticked every 10 ms as the transfer window's timer does;
+// Ctrl+C is its Cancel.
+int RunSession(orb::SessionSetup setup, SessionPrompter& prompter) {
+  // A work folder of its own, so that a running orbedit's is left alone.
+  const char* base = std::getenv("TMPDIR");
+  const std::string pattern = std::string(base && *base ? base : "/tmp") + "/orbtool-work.XXXXXX";
+  std::vector<char> folder(pattern.begin(), pattern.end());
+  folder.push_back('\0');
+  if (!::mkdtemp(folder.data())) {
+    std::fprintf(stderr, "%s: %s\n", pattern.c_str(), std::strerror(errno));
+    return 1;
+  }
+  setup.work_folder = folder.data();
+  setup.port_number = PortNumberOf(setup.device);
+
+  struct sigaction action {};
+  action.sa_handler = [](int) { g_interrupted = 1; };
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+
+  orb::TSerial serial;
+  SessionPrinter printer;
+  bool success = false;
+  std::string imported;
+  {
+    orb::TransferSession session(serial, setup, &prompter, &printer);
+    session.Show();
+    auto next = std::chrono::steady_clock::now();
+    while (!session.Ended()) {
+      if (g_interrupted) {
+        session.Cancel();
+        prompter.message = "Cancelled.";
+        break;
+      }
+      session.Tick();
+      next += std::chrono::milliseconds(orb::TransferSession::kTickMs);
+      const auto now = std::chrono::steady_clock::now();
+      if (next > now) {
+        std::this_thread::sleep_until(next);
+      } else {
+        next = now;
+      }
+    }
+    success = session.Succeeded();
+    imported = session.ImportedTitlePath();
+  }
+  std::string message = prompter.message;
+  const fs::path debug_file = fs::path(setup.work_folder) / orb::kDebugFileName;
+  std::error_code error;
+  if (fs::exists(debug_file, error)) {
+    message = std::string(orb::kDebugFileText) + " " + debug_file.string();  // kept for inspection
+  } else {
+    fs::remove_all(setup.work_folder, error);
+  }
+  if (!success) {
+    if (message.rfind("Unable to open COM", 0) == 0) message += " (" + setup.device + ")";
+    if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
+    return 1;
+  }
+  if (!imported.empty()) std::printf("%s\n", imported.c_str());
+  return 0;
+}
+
+// SLOT as the console numbers it, 1 to 10; 0 when it is none.
+int SlotNumber(const std::string& text) {
+  if (text.empty() || text.size() > 2 || text.find_first_not_of("0123456789") != std::string::npos)
+    return 0;
+  const int slot = std::atoi(text.c_str());
+  return slot >= 1 && slot <= 10 ? slot : 0;
+}
+
+int ConsoleImport(const std::vector<std::string>& places, const std::string& name, bool overwrite) {
+  const int slot = SlotNumber(places[1]);
+  if (slot == 0) return Usage();
+  const std::string& library = places[2];
+  if (!MakeFolder(library)) return 1;
+  SessionPrompter prompter;
+  prompter.name = name;
+  prompter.overwrite = overwrite;
+  orb::SessionSetup setup;
+  setup.mode = orb::SessionSetup::kImport;
+  setup.slot_index = slot - 1;
+  setup.library_folder = library;
+  setup.device = places[0];
+  return RunSession(setup, prompter);
+}
+
+int ConsoleExport(const std::vector<std::string>& places, bool overwrite, bool reboot) {
+  const int slot = SlotNumber(places[1]);
+  if (slot == 0) return Usage();
+  SessionPrompter prompter;
+  prompter.overwrite = overwrite;
+  prompter.reboot = reboot;
+  orb::SessionSetup setup;
+  setup.mode = orb::SessionSetup::kExport;
+  setup.slot_index = slot - 1;
+  setup.title_path = places[2];
+  setup.device = places[0];
+  return RunSession(setup, prompter);
+}
+
 // The places and options after a command.
 struct Arguments {
   std::vector<std::string> places;
   std::optional<std::string> name;
   bool single = false;
   bool overwrite = false;
+  bool reboot = false;
   bool valid = true;
 };
 
@@ -225,6 +418,8 @@ Arguments Parse(const std::vector<std::string>& args) {
       parsed.single = true;
     } else if (arg == "--overwrite") {
       parsed.overwrite = true;
+    } else if (arg == "--reboot") {
+      parsed.reboot = true;
     } else if (arg == "--name" && i + 1 < args.size()) {
       parsed.name = args[++i];
     } else if (arg.rfind("--", 0) == 0) {
@@ -273,9 +468,15 @@ int main(int argc, char** argv) {
   const Arguments parsed = Parse(args);
   const bool two_or_three = parsed.places.size() == 2 || parsed.places.size() == 3;
   if (command == "export-folder" && parsed.valid && two_or_three && !parsed.name &&
-      !parsed.overwrite)
+      !parsed.overwrite && !parsed.reboot)
     return ExportFolder(parsed.places, parsed.single);
-  if (command == "import-folder" && parsed.valid && two_or_three && parsed.name && !parsed.single)
+  if (command == "import-folder" && parsed.valid && two_or_three && parsed.name && !parsed.single &&
+      !parsed.reboot)
     return ImportFolder(parsed.places, *parsed.name, parsed.overwrite);
+  const bool three = parsed.places.size() == 3 && parsed.valid && !parsed.single;
+  if (command == "console-import" && three && parsed.name && !parsed.reboot)
+    return ConsoleImport(parsed.places, *parsed.name, parsed.overwrite);
+  if (command == "console-export" && three && !parsed.name)
+    return ConsoleExport(parsed.places, parsed.overwrite, parsed.reboot);
   return Usage();
 }

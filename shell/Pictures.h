@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QIcon>
+#include <QPixmap>
+
+// The program's pictures, drawn in code so that the program carries no image files.
+namespace orb {
+
+// The 128 x 128 tile of the frame's background.
+QPixmap WallpaperPicture();
+// The 400 x 225 picture of the splash window, without the version text.
+QPixmap SplashPicture();
+
+enum class ButtonPicture { kImport, kExport, kOpen, kBackup };
+QIcon TitleButtonIcon(ButtonPicture picture);
+
+}  // namespace orb
