@@ -24,8 +24,7 @@ std::uint16_t Crc(const Bytes& bytes) {
   return TSerial::Crc16(bytes.data(), static_cast<int>(bytes.size()));
 }
 
-// Unlike the spec'd escaping, which leaves nothing out, a block without any
-// byte that needs it.
+// A block without any byte that needs escaping.
 Bytes PlainBlock(std::size_t size, unsigned seed) {
   Bytes bytes = test::RandomBytes(size, seed);
   for (auto& byte : bytes) {

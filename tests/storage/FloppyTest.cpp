@@ -83,7 +83,7 @@ class FloppyTest : public ::testing::Test {
     WriteFile(path, gen::MakeTitle(spec));
     return path.string();
   }
-  // Exports the spec's title to disk 1 (and disk 2).
+  // Exports the generated title to disk 1 (and disk 2).
   void Export(const gen::TitleSpec& spec) {
     ScriptedPrompter prompter;
     prompter.Queue(Answer::kOk);
