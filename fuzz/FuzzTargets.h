@@ -25,4 +25,8 @@ int FuzzTitleLoader(const std::uint8_t* data, std::size_t size);
 // or, in addition, one complete title that loads.
 int FuzzFolderImport(const std::uint8_t* data, std::size_t size);
 
+// Reads the bytes as the settings file: every value must read back, and a
+// value written must read back as written (line breaks become blanks).
+int FuzzSettingsFile(const std::uint8_t* data, std::size_t size);
+
 }  // namespace orb

@@ -27,6 +27,7 @@
 #include "model/DebugLog.h"
 #include "shell/Fo232c.h"
 #include "shell/Foconfig.h"
+#include "shell/Foserial.h"
 #include "shell/Fosplash.h"
 #include "shell/Fotitle.h"
 #include "shell/Pictures.h"
@@ -113,12 +114,30 @@ TFo_Main::~TFo_Main() {
   if (splash_) delete splash_;
 }
 
-// The RS-232C transfer window (TFo_Serial) is started here once it exists: a
-// runner that creates it with serial_, the request's mode, slot and title
-// path, sets the session flag, shows it modally and returns its success flag
-// and imported title path. Until then the title manager keeps the RS-232C
-// commands disabled.
-void TFo_Main::ConnectTransferSession() {}
+// The RS-232C commands of the title manager run the transfer window on the
+// frame's port; while it exists the refresh timer leaves the port alone.
+void TFo_Main::ConnectTransferSession() {
+  title_->SetTransferSessionRunner([this](const TransferRequest& request) {
+    SessionSetup setup;
+    setup.mode = request.mode;
+    setup.slot_index = request.slot;
+    setup.title_path = request.title_path;
+    setup.library_folder = folder_;
+    setup.work_folder = (fs::path(folder_) / "tmp").string();
+    setup.port_number = settings_.serial_index;
+    setup.device = PortDevice(settings_.serial_index);
+    TransferResult result;
+    SetSessionActive(true);
+    {
+      TFo_Serial window(serial_, std::move(setup), prompter_, this);
+      window.exec();
+      result.success = window.Succeeded();
+      result.imported_path = window.ImportedTitlePath();
+    }
+    SetSessionActive(false);
+    return result;
+  });
+}
 
 void TFo_Main::BuildMenus() {
   const auto entry = [this](QMenu* menu, const char* name, const char* text,

@@ -58,5 +58,12 @@ TEST(FuzzRegressionTest, FolderImport) {
   }
 }
 
+TEST(FuzzRegressionTest, SettingsFile) {
+  Replay("settings_file", FuzzSettingsFile);
+  EXPECT_EQ(FuzzSettingsFile(nullptr, 0), 0);
+  const std::string odd = "[Global\nSerialIndex=99999999999\n=\n[]\nx";
+  EXPECT_EQ(FuzzSettingsFile(reinterpret_cast<const std::uint8_t*>(odd.data()), odd.size()), 0);
+}
+
 }  // namespace
 }  // namespace orb
