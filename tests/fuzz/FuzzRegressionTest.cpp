@@ -6,16 +6,12 @@
 #include <vector>
 
 #include "fuzz/FuzzTargets.h"
+#include "tests/TestFiles.h"
 
 namespace orb {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<std::uint8_t> ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Every input that once made a fuzz target fail is kept and must stay harmless.
 void Replay(const char* target, int (*entry)(const std::uint8_t*, std::size_t)) {
@@ -24,7 +20,7 @@ void Replay(const char* target, int (*entry)(const std::uint8_t*, std::size_t)) 
   if (fs::exists(folder)) {
     for (const auto& item : fs::directory_iterator(folder)) {
       if (!item.is_regular_file() || item.path().filename() == ".keep") continue;
-      const auto bytes = ReadAll(item.path());
+      const auto bytes = test::ReadFile(item.path());
       SCOPED_TRACE(item.path().string());
       EXPECT_EQ(entry(bytes.data(), bytes.size()), 0);
       ++replayed;
@@ -53,7 +49,7 @@ TEST(FuzzRegressionTest, FolderImport) {
   // The seeds hold complete sets, one and two disks: the import's good paths.
   const fs::path seeds = fs::path(ORB_FUZZ_REGRESSIONS) / ".." / "seeds" / "folder_import";
   for (const auto& item : fs::directory_iterator(seeds)) {
-    const auto bytes = ReadAll(item.path());
+    const auto bytes = test::ReadFile(item.path());
     EXPECT_EQ(FuzzFolderImport(bytes.data(), bytes.size()), 0) << item.path();
   }
 }

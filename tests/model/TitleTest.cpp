@@ -10,6 +10,7 @@
 
 #include "model/DebugLog.h"
 #include "model/Title.h"
+#include "tests/TestFiles.h"
 #include "tools/TitleGenerator.h"
 
 namespace orb {
@@ -17,16 +18,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::uint8_t> ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-}
+using test::ReadFile;
+using test::WriteFile;
 
 class TitleTest : public ::testing::Test {
  protected:

@@ -11,6 +11,7 @@
 
 #include "model/Title.h"
 #include "storage/Floppy.h"
+#include "tests/TestFiles.h"
 #include "tests/model/TestRecords.h"
 #include "tools/TitleGenerator.h"
 
@@ -20,16 +21,8 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc)
-      .write(reinterpret_cast<const char*>(bytes.data()),
-             static_cast<std::streamsize>(bytes.size()));
-}
+using test::ReadFile;
+using test::WriteFile;
 
 // Every file of a folder with its content.
 std::map<std::string, Bytes> Contents(const fs::path& folder) {

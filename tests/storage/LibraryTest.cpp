@@ -9,6 +9,7 @@
 
 #include "model/Title.h"
 #include "storage/Library.h"
+#include "tests/TestFiles.h"
 #include "tools/TitleGenerator.h"
 
 namespace orb {
@@ -16,10 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::uint8_t> ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::ReadFile;
 
 class TitleLibraryTest : public ::testing::Test {
  protected:
