@@ -30,57 +30,58 @@ bool OpenQuietPort(TSerial& serial) {
   return serial.OpenPort("/dev/null") >= 0;
 }
 
+// Delivers the input in pieces to a fresh port, calling drain after every
+// delivery so the buffer makes room for the rest.
+template <typename Drain>
+bool DeliverInPieces(const std::uint8_t* data, std::size_t size, Drain drain) {
+  TSerial serial;
+  if (!OpenQuietPort(serial)) return false;
+  InPieces(data, size, [&](const std::uint8_t* bytes, int count) {
+    while (count > 0) {
+      const int taken = serial.Deliver(bytes, count);
+      bytes += taken;
+      count -= taken;
+      drain(serial);
+    }
+  });
+  return true;
+}
+
 }  // namespace
 
 int FuzzSerialParsers(const std::uint8_t* data, std::size_t size) {
   if (size > 16384) return 0;
 
   // Lines and prompts.
-  {
-    TSerial serial;
-    if (!OpenQuietPort(serial)) return 0;
-    InPieces(data, size, [&](const std::uint8_t* bytes, int count) {
-      while (count > 0) {
-        const int taken = serial.Deliver(bytes, count);
-        bytes += taken;
-        count -= taken;
-        for (int guard = 0; guard <= TSerial::kBufferSize; ++guard) {
-          const int before = serial.Length();
-          const std::string line = serial.ReadLine();
-          Check(serial.Length() <= before && serial.Length() >= 0);
-          Check(line.size() <= static_cast<std::size_t>(before));
-          if (serial.Length() == before) break;
-        }
-        Check(serial.Length() < TSerial::kBufferSize);  // a full buffer always makes a line
-      }
-    });
-  }
+  const bool lines = DeliverInPieces(data, size, [](TSerial& serial) {
+    for (int guard = 0; guard <= TSerial::kBufferSize; ++guard) {
+      const int before = serial.Length();
+      const std::string line = serial.ReadLine();
+      Check(serial.Length() <= before && serial.Length() >= 0);
+      Check(line.size() <= static_cast<std::size_t>(before));
+      if (serial.Length() == before) break;
+    }
+    Check(serial.Length() < TSerial::kBufferSize);  // a full buffer always makes a line
+  });
+  if (!lines) return 0;
 
   // Frames at the front of the buffer.
-  {
-    TSerial serial;
-    if (!OpenQuietPort(serial)) return 0;
-    InPieces(data, size, [&](const std::uint8_t* bytes, int count) {
-      while (count > 0) {
-        const int taken = serial.Deliver(bytes, count);
-        bytes += taken;
-        count -= taken;
-        for (int guard = 0; guard <= TSerial::kBufferSize; ++guard) {
-          int n = serial.FrameLength();
-          Check(n >= 0 && n <= serial.Length() && n <= zmodem::kFrameLimit + 1);
-          std::uint8_t end = 0;
-          const int packet = zmodem::SubpacketLength(serial.Data(), serial.Length(), 0, &end);
-          Check(packet >= 0 && packet <= serial.Length());
-          if (n == 0) break;
-          serial.Consume(n, nullptr);
-        }
-        if (serial.Length() == TSerial::kBufferSize) {
-          int all = TSerial::kBufferSize;
-          serial.Consume(all, nullptr);
-        }
-      }
-    });
-  }
+  const bool frames = DeliverInPieces(data, size, [](TSerial& serial) {
+    for (int guard = 0; guard <= TSerial::kBufferSize; ++guard) {
+      int n = serial.FrameLength();
+      Check(n >= 0 && n <= serial.Length() && n <= zmodem::kFrameLimit + 1);
+      std::uint8_t end = 0;
+      const int packet = zmodem::SubpacketLength(serial.Data(), serial.Length(), 0, &end);
+      Check(packet >= 0 && packet <= serial.Length());
+      if (n == 0) break;
+      serial.Consume(n, nullptr);
+    }
+    if (serial.Length() == TSerial::kBufferSize) {
+      int all = TSerial::kBufferSize;
+      serial.Consume(all, nullptr);
+    }
+  });
+  if (!frames) return 0;
 
   // Decoding in place never grows a block.
   {
