@@ -3,7 +3,9 @@
 //                                                 values into the same channels;
 //   pasting 99 snapshots into 99 snapshots       against the same SetParam loop over every
 //                                                 destination, and against memcpy of the
-//                                                 99 records' bytes.
+//                                                 99 records' bytes;
+//   copying 99 snapshots                          against a loop of GetParam reading the same
+//                                                 ids of every snapshot.
 // The operation benchmarks also report "x_baseline": their median time over the SetParam
 // loop's, both measured right after each other. Goal: each one-click operation stays within a
 // few milliseconds.
@@ -169,12 +171,49 @@ void BM_Paste99SnapshotsBaselineMemcpy(benchmark::State& state) {
 }
 BENCHMARK(BM_Paste99SnapshotsBaselineMemcpy)->Unit(benchmark::kMillisecond);
 
+// What copying all snapshots reads: GetParam of every copied id on every channel and fader group
+// of each snapshot as the current record.
+std::size_t CopyBaseline(orb::TQ730SNAP& snaps, const std::vector<int>& ids) {
+  std::size_t found = 0;
+  for (int s = 0; s < snaps.Count(); ++s) {
+    snaps.SetCurrentRecord(s);
+    for (int c = 0; c < snaps.ChannelCount(); ++c) {
+      for (int id : ids) found += snaps.GetParam(c, id) >= 0 ? 1 : 0;
+    }
+    for (int g = 0; g < orb::kFaderGroups; ++g) {
+      for (int id = 142; id <= 144; ++id) found += snaps.GetParam(g, id) >= 0 ? 1 : 0;
+    }
+  }
+  return found;
+}
+
+std::vector<int> SnapshotIds(const orb::TQ730SNAP& snaps) {
+  orb::ParamGroupList groups;
+  snaps.ListParams(groups);
+  return orb::ParamIdsOf(groups);
+}
+
 void BM_Copy99Snapshots(benchmark::State& state) {
   auto title = MaximumTitle();
   orb::TClip clip;
   for (auto _ : state) CopyAllSnapshots(*title, clip);
+  orb::TQ730SNAP& snaps = title->Snapshots();
+  const auto ids = SnapshotIds(snaps);
+  state.counters["x_baseline"] =
+      MedianSeconds([&] { CopyAllSnapshots(*title, clip); }, 7) /
+      MedianSeconds([&] { benchmark::DoNotOptimize(CopyBaseline(snaps, ids)); }, 7);
   state.counters["items"] = clip.ItemCount();
 }
 BENCHMARK(BM_Copy99Snapshots)->Unit(benchmark::kMillisecond);
+
+void BM_Copy99SnapshotsBaselineGetParam(benchmark::State& state) {
+  auto title = MaximumTitle();
+  orb::TQ730SNAP& snaps = title->Snapshots();
+  const auto ids = SnapshotIds(snaps);
+  std::size_t found = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(found = CopyBaseline(snaps, ids));
+  state.counters["values"] = static_cast<double>(found);
+}
+BENCHMARK(BM_Copy99SnapshotsBaselineGetParam)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "model/Prompter.h"
 #include "model/Q730auto.h"
+#include "model/Q730snap.h"
 #include "pages/ParamModel.h"
 
 namespace orb {
@@ -55,6 +56,7 @@ int TClip::PasteMode(int source_kind, int dest_kind) {
 
 void TClip::Clear() {
   items_.clear();
+  offsets_.clear();
   names_.clear();
   record_count_ = 0;
 }
@@ -73,32 +75,35 @@ std::size_t TClip::RecordEnd(std::size_t first) const {
   return end;
 }
 
+template <typename Read>
+void TClip::CopyRow(const TQ730& list, int row, std::span<const int> params, bool keep_groups,
+                    Read read) {
+  const int group = keep_groups ? list.ChannelKind(row) : -1;
+  const int position = group >= 0 ? row - list.FirstChannelOf(group) : row;
+  const bool group_levels = list.Kind() == TQ730::kSystem;
+  for (int id : params) {
+    const int value = read(row, id);
+    if (value < 0) continue;
+    if (id == 110 && group_levels) AddItem(position, group, 111, read(row, 111));
+    AddItem(position, group, id, value);
+  }
+}
+
 void TClip::CopyRecords(const TQ730& list, int kind, std::span<const int> params, bool keep_groups,
                         bool with_names, int first_row, int last_row) {
   source_kind_ = kind;
-  const bool group_levels = list.Kind() == TQ730::kSystem;
-  auto copy_row = [&](int row) {
-    const int group = keep_groups ? list.ChannelKind(row) : -1;
-    const int position = group >= 0 ? row - list.FirstChannelOf(group) : row;
-    for (int id : params) {
-      const int value = list.GetParam(row, id);
-      if (value < 0) continue;
-      if (id == 110 && group_levels)
-        items_.push_back({record_count_, position, group, 111, 0, list.GetParam(row, 111)});
-      items_.push_back({record_count_, position, group, id, 0, value});
-    }
-  };
+  auto read = [&list](int row, int id) { return list.GetParam(row, id); };
   if (first_row < 0) {
     for (int row = 0, n = list.Count(); row < n; ++row) {
       if (!list.IsSelected(row)) continue;
-      copy_row(row);
+      CopyRow(list, row, params, keep_groups, read);
       if (with_names) AddName(list.NameText(row));
       NextRecord();
     }
     return;
   }
   const int last = last_row < 0 ? list.ChannelCount() - 1 : last_row;
-  for (int row = first_row; row <= last; ++row) copy_row(row);
+  for (int row = first_row; row <= last; ++row) CopyRow(list, row, params, keep_groups, read);
 }
 
 void TClip::CopyAutomation(const TQ730AUTO& list, int view, double start, double end) {
@@ -139,13 +144,14 @@ void TClip::CopyAutomation(const TQ730AUTO& list, int view, double start, double
   for (int row = 0; row < channels; ++row) {
     if (!list.IsChannelSelected(row)) continue;
     const int group = list.ChannelKind(row);
-    items_.push_back({record_count_, -1, group, view, 0, 0});
+    AddItem(-1, group, view, 0);
+    offsets_.push_back(0);
     for (; next < found.size() && found[next].first == row; ++next) {
       const int event = found[next].second;
       const std::uint32_t word = list.EventWord(event);
-      items_.push_back({record_count_, row - keys[group].first, group, view,
-                        TCToSeconds(list.EventTime(event), rate) - start,
-                        static_cast<std::int32_t>(word & ~keys[group].mask)});
+      AddItem(row - keys[group].first, group, view,
+              static_cast<std::int32_t>(word & ~keys[group].mask));
+      offsets_.push_back(TCToSeconds(list.EventTime(event), rate) - start);
     }
     NextRecord();
   }
@@ -162,13 +168,13 @@ void TClip::PasteRecords(TQ730& list) const {
       PasteEach(list);
       break;
     case 1:
-      PasteIntoSnapshots(list);
+      PasteIntoSnapshots(list, false);
       break;
     case 2:
       PasteIntoChannels(list);
       break;
     case 3:
-      PasteSnapshots(list);
+      PasteIntoSnapshots(list, true);
       break;
     default:
       break;
@@ -190,20 +196,6 @@ void TClip::PasteEach(TQ730& list) const {
     if (named && (source_kind_ == list.Kind() || list.NameText(row).empty()))
       list.SetName(row, names_[static_cast<std::size_t>(ordinal)]);
   }
-}
-
-void TClip::PasteIntoSnapshots(TQ730& snaps) const {
-  const int current = snaps.CurrentRecord();
-  const GroupRows rows(snaps);
-  for (int s = 0, n = snaps.Count(); s < n; ++s) {
-    if (!snaps.IsSelected(s)) continue;
-    snaps.SetCurrentRecord(s);
-    for (const ClipItem& item : items_) {
-      const int row = rows.RowOf(item);
-      if (row >= 0) snaps.SetParam(row, item.param, item.value);
-    }
-  }
-  snaps.SetCurrentRecord(current);
 }
 
 void TClip::PasteIntoChannels(TQ730& system) const {
@@ -233,25 +225,31 @@ void TClip::PasteIntoChannels(TQ730& system) const {
   }
 }
 
-void TClip::PasteSnapshots(TQ730& snaps) const {
-  const int current = snaps.CurrentRecord();
-  const GroupRows rows(snaps);
+void TClip::PasteIntoSnapshots(TQ730& list, bool whole_records) const {
+  auto* snaps = dynamic_cast<TQ730SNAP*>(&list);
+  if (!snaps) return;
+  const int current = snaps->CurrentRecord();
+  const GroupRows rows(*snaps);
+  TQ730SNAP::BulkWriter writer(*snaps);
   std::size_t cursor = 0;
-  for (int s = 0, n = snaps.Count(); s < n; ++s) {
-    if (!snaps.IsSelected(s)) continue;
-    snaps.SetCurrentRecord(s);
-    const int ordinal = items_[cursor].record;
-    const std::size_t end = RecordEnd(cursor);
-    for (std::size_t i = cursor; i < end; ++i) {
+  for (int s = 0, n = snaps->Count(); s < n; ++s) {
+    if (!snaps->IsSelected(s)) continue;
+    writer.Begin(s);
+    const std::size_t first = whole_records ? cursor : 0;
+    const std::size_t end = whole_records ? RecordEnd(cursor) : items_.size();
+    for (std::size_t i = first; i < end; ++i) {
       const ClipItem& item = items_[i];
-      const int row = item.group < 0 ? item.position : rows.RowOf(item);
-      if (row >= 0) snaps.SetParam(row, item.param, item.value);
+      // Rows without a channel group are a snapshot's fader groups.
+      const int row = item.group >= 0 ? rows.RowOf(item) : whole_records ? item.position : -1;
+      if (row >= 0) writer.Write(row, item.param, item.value);
     }
+    if (!whole_records) continue;
+    const int ordinal = items_[cursor].record;
     cursor = end == items_.size() ? 0 : end;
     if (!names_.empty() && ordinal >= 0)
-      snaps.SetName(s, names_[static_cast<std::size_t>(ordinal) % names_.size()]);
+      snaps->SetName(s, names_[static_cast<std::size_t>(ordinal) % names_.size()]);
   }
-  snaps.SetCurrentRecord(current);
+  snaps->SetCurrentRecord(current);
 }
 
 void TClip::PasteAutomation(TQ730AUTO& list, double time, bool select) const {
@@ -268,24 +266,30 @@ void TClip::PasteAutomation(TQ730AUTO& list, double time, bool select) const {
     events.clear();
     for (std::size_t i = first, end = RecordEnd(first); i < end; ++i) {
       if (items_[i].position < 0) continue;
-      events.push_back({SecondsToTC(time + items_[i].offset, rate),
+      events.push_back({SecondsToTC(time + (i < offsets_.size() ? offsets_[i] : 0), rate),
                         static_cast<std::uint32_t>(items_[i].value)});
     }
     list.WriteEvents(view_, row, time, time + duration_, events, select, false);
   }
 }
 
-void TClip::CopySnapshots(TQ730& snaps, std::span<const int> params, bool with_names) {
-  const int current = snaps.CurrentRecord();
-  for (int s = 0, n = snaps.Count(); s < n; ++s) {
-    if (!snaps.IsSelected(s)) continue;
-    snaps.SetCurrentRecord(s);
-    CopyRecords(snaps, TQ730::kSnapshot, params, true, false, 0, -1);
-    CopyRecords(snaps, TQ730::kSnapshot, kGroupParams, false, false, 0, kFaderGroups - 1);
-    if (with_names) AddName(snaps.NameText(s));
+void TClip::CopySnapshots(TQ730& list, std::span<const int> params, bool with_names) {
+  auto* snaps = dynamic_cast<TQ730SNAP*>(&list);
+  if (!snaps) return;
+  const int current = snaps->CurrentRecord();
+  TQ730SNAP::BulkReader reader(*snaps);
+  auto read = [&reader](int row, int id) { return reader.Read(row, id); };
+  for (int s = 0, n = snaps->Count(); s < n; ++s) {
+    if (!snaps->IsSelected(s)) continue;
+    reader.Begin(s);
+    for (int row = 0, rows = snaps->ChannelCount(); row < rows; ++row)
+      CopyRow(*snaps, row, params, true, read);
+    // The fader groups' bytes go without channel group, the group being the row.
+    for (int g = 0; g < kFaderGroups; ++g) CopyRow(*snaps, g, kGroupParams, false, read);
+    if (with_names) AddName(snaps->NameText(s));
     NextRecord();
   }
-  snaps.SetCurrentRecord(current);
+  snaps->SetCurrentRecord(current);
   source_kind_ = TQ730::kSnapshot;
 }
 

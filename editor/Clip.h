@@ -14,15 +14,15 @@ namespace orb {
 class TQ730AUTO;
 class Prompter;
 
-// One copied value.
+// One copied value. A paste of 99 snapshots walks over half a million of them, so they are
+// kept small.
 struct ClipItem {
   std::int32_t record = 0;    // ordinal of the copied record the item belongs to
-  std::int32_t position = 0;  // row within its channel group, or the row itself without group;
+  std::int32_t value = 0;     // the value; automation: the event word without its key bits
+  std::int16_t position = 0;  // row within its channel group, or the row itself without group;
                               // -1 marks the header item of an automation row
-  std::int32_t group = -1;    // channel group of the row, -1 when none was recorded
-  std::int32_t param = 0;     // parameter identity; without meaning for automation
-  double offset = 0;          // automation: event time minus the copied range's start, seconds
-  std::int32_t value = 0;     // automation: the event word without its key bits
+  std::int16_t param = 0;     // parameter identity; without meaning for automation
+  std::int8_t group = -1;     // channel group of the row, -1 when none was recorded
 };
 
 class TClip : public ClipboardQuery {
@@ -32,7 +32,6 @@ class TClip : public ClipboardQuery {
 
   // Empties items, names and the record count.
   void Clear();
-  void AddItem(const ClipItem& item) { items_.push_back(item); }
   void AddName(std::string name) { names_.push_back(std::move(name)); }
   void NextRecord() { ++record_count_; }
 
@@ -74,15 +73,25 @@ class TClip : public ClipboardQuery {
   void PasteInto(TQ730& list) const;
 
  private:
+  template <typename Read>
+  void CopyRow(const TQ730& list, int row, std::span<const int> params, bool keep_groups,
+               Read read);
   void CopySnapshots(TQ730& snaps, std::span<const int> params, bool with_names);
   void PasteEach(TQ730& list) const;
-  void PasteIntoSnapshots(TQ730& snaps) const;
+  // Channels: every item into each selected snapshot. Snapshots (whole records): each selected
+  // snapshot takes the next copied record in turn, with its name.
+  void PasteIntoSnapshots(TQ730& snaps, bool whole_records) const;
   void PasteIntoChannels(TQ730& system) const;
-  void PasteSnapshots(TQ730& snaps) const;
+  void AddItem(int position, int group, int param, int value) {
+    items_.push_back({record_count_, value, static_cast<std::int16_t>(position),
+                      static_cast<std::int16_t>(param), static_cast<std::int8_t>(group)});
+  }
   // The index after the last item of the record that starts at item first.
   std::size_t RecordEnd(std::size_t first) const;
 
   std::vector<ClipItem> items_;
+  // Automation: for each item, its event's time minus the copied range's start, in seconds.
+  std::vector<double> offsets_;
   std::vector<std::string> names_;
   int source_kind_ = -1;
   int record_count_ = 0;

@@ -340,26 +340,18 @@ Byte* FieldOf(std::span<Byte> block, const ParamDescriptor& row) {
 }  // namespace
 
 int TQ730::GetParam(int channel, int id) const {
-  if (system_ && !ExistsInLayout(*system_, id)) return -1;
+  return ReadSource(SourceOf(channel, id));
+}
+
+TQ730::ParamSource TQ730::SourceOf(int channel, int id) const {
+  if (system_ && !ExistsInLayout(*system_, id)) return {};
   const ParamDescriptor* row = FindParam(channel, id);
-  if (!row) return -1;
+  if (!row) return {};
   const std::uint8_t* p = FieldOf(ParamBytes(channel), *row);
-  if (!p) return -1;
-  switch (row->storage) {
-    case kStoreByte:
-      return *p;
-    case kStoreWord:
-      return GetU16(p);
-    case kStoreLong:
-      return static_cast<int>(GetU32(p));
-    case kStoreBlock:
-      // An address does not fit the value; the offset names the same bytes.
-      return row->offset;
-    case kStoreInverted:
-      return 1 - *p;
-    default:
-      return *p + kStoreChoice0 == row->storage ? 1 : 0;
-  }
+  if (!p) return {};
+  // An address does not fit the value; the offset names the same bytes.
+  if (row->storage == kStoreBlock) return {.value = row->offset};
+  return {p, row->storage};
 }
 
 const std::uint8_t* TQ730::ParamAddress(int channel, int id) const {
@@ -369,44 +361,25 @@ const std::uint8_t* TQ730::ParamAddress(int channel, int id) const {
 }
 
 void TQ730::SetParam(int channel, int id, int value) {
-  if (!StoreField(channel, id, value)) return;
-  if (id != 33 && id != 27 && id != 40) return;
-  // Keep the COMP/DUCK threshold minus the knee at or above the EXP/GATE threshold.
-  const int comp = GetParam(channel, 33);
-  const int gate = GetParam(channel, 27);
-  const int knee = GetParam(channel, 40);
-  if (comp < 0 || gate < 0 || knee < 0) return;
-  const ThresholdPair kept = CoupledThresholds(id, {comp, gate}, knee);
-  if (kept.comp != comp) StoreField(channel, 33, kept.comp);
-  if (kept.gate != gate) StoreField(channel, 27, kept.gate);
+  if (!StoreField(channel, id, value) || !CouplesThresholds(id)) return;
+  KeepThresholds(
+      id, [&](int read) { return GetParam(channel, read); },
+      [&](int write, int kept) { StoreField(channel, write, kept); });
+}
+
+std::uint8_t* TQ730::StoreTarget(int channel, int id, const ParamDescriptor*& row) {
+  if (channel < 0 || (system_ && !ExistsInLayout(*system_, id))) return nullptr;
+  row = FindParam(channel, id);
+  if (!row || row->storage == kStoreBlock) return nullptr;
+  return FieldOf(ParamBytes(channel), *row);
 }
 
 bool TQ730::StoreField(int channel, int id, int value) {
-  if (channel < 0 || value < 0 || TitleLocked() || !edit_enabled_) return false;
-  if (system_ && !ExistsInLayout(*system_, id)) return false;
-  const ParamDescriptor* row = FindParam(channel, id);
-  if (!row) return false;
-  std::uint8_t* p = FieldOf(ParamBytes(channel), *row);
-  if (!p || row->storage == kStoreBlock) return false;
-  if (value > row->max) value = row->max;
-  switch (row->storage) {
-    case kStoreByte:
-      *p = static_cast<std::uint8_t>(value);
-      break;
-    case kStoreWord:
-      PutU16(p, static_cast<std::uint32_t>(value));
-      break;
-    case kStoreLong:
-      PutU32(p, static_cast<std::uint32_t>(value));
-      break;
-    case kStoreInverted:
-      *p = static_cast<std::uint8_t>(1 - value);
-      break;
-    default:
-      // The three choices sharing this byte act as radio buttons.
-      *p = static_cast<std::uint8_t>(row->storage - kStoreChoice0);
-      break;
-  }
+  if (value < 0 || TitleLocked() || !edit_enabled_) return false;
+  const ParamDescriptor* row = nullptr;
+  std::uint8_t* at = StoreTarget(channel, id, row);
+  if (!at) return false;
+  PutField(at, row->storage, std::min(value, row->max));
   return true;
 }
 

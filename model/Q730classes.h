@@ -77,6 +77,45 @@ inline constexpr int kStoreInverted = 1101;
 inline constexpr int kStoreChoice0 = 1110;
 inline constexpr int kStoreChoice2 = 1112;
 
+// The value of a field of a storage kind other than a block.
+inline int LoadField(const std::uint8_t* at, int storage) {
+  switch (storage) {
+    case kStoreByte:
+      return *at;
+    case kStoreWord:
+      return GetU16(at);
+    case kStoreLong:
+      return static_cast<int>(GetU32(at));
+    case kStoreInverted:
+      return 1 - *at;
+    default:
+      return *at + kStoreChoice0 == storage ? 1 : 0;
+  }
+}
+
+// Stores a value between 0 and the field's maximum into a field of a storage kind other than a
+// block.
+inline void PutField(std::uint8_t* at, int storage, int value) {
+  switch (storage) {
+    case kStoreByte:
+      *at = static_cast<std::uint8_t>(value);
+      break;
+    case kStoreWord:
+      PutU16(at, static_cast<std::uint32_t>(value));
+      break;
+    case kStoreLong:
+      PutU32(at, static_cast<std::uint32_t>(value));
+      break;
+    case kStoreInverted:
+      *at = static_cast<std::uint8_t>(1 - value);
+      break;
+    default:
+      // The three choices sharing this byte act as radio buttons.
+      *at = static_cast<std::uint8_t>(storage - kStoreChoice0);
+      break;
+  }
+}
+
 // A named group of parameters, as copying and resetting offer them.
 struct ParamGroup {
   std::string name;
@@ -234,6 +273,25 @@ class TQ730 {
   std::span<const std::uint8_t> ParamBytes(int channel) const {
     return const_cast<TQ730*>(this)->ParamBytes(channel);
   }
+  // Where GetParam takes a value from: a field of the list's bytes, or one bit of a byte that
+  // holds several switches; without bytes, a value of its own (-1: the parameter is missing).
+  struct ParamSource {
+    const std::uint8_t* at = nullptr;
+    int storage = 0;
+    std::uint8_t bit = 0;
+    int value = -1;
+  };
+  static int ReadSource(const ParamSource& source) {
+    if (!source.at) return source.value;
+    if (source.bit != 0) return (*source.at & source.bit) ? 1 : 0;
+    return LoadField(source.at, source.storage);
+  }
+  virtual ParamSource SourceOf(int channel, int id) const;
+  // The bytes a plain store of id on the channel goes to, with their descriptor, as SetParam
+  // finds them (lock and edit flag aside); null when SetParam stores nothing there.
+  std::uint8_t* StoreTarget(int channel, int id, const ParamDescriptor*& row);
+  // Writes of these ids move the other threshold of the block along with them.
+  static bool CouplesThresholds(int id) { return id == 33 || id == 27 || id == 40; }
 
   ChunkHeader header_;
   std::string file_name_;

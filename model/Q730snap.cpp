@@ -200,46 +200,122 @@ const ParamDescriptor* TQ730SNAP::FindParam(int channel, int id) const {
   return FindStripParam(ChannelKind(channel), id, System()->SampleRateMode());
 }
 
-int TQ730SNAP::GetParam(int channel, int id) const {
+TQ730::ParamSource TQ730SNAP::SourceOf(int channel, int id) const {
   auto* self = const_cast<TQ730SNAP*>(this);
   if (id == 102 || (id >= 116 && id <= 118)) {
     const std::uint8_t* pair = self->PairBytes(channel);
-    if (!pair) return -1;
-    if (id == 102) return pair[0];
-    if (ChannelKind(channel) != kGroupInput) return -1;
-    return (pair[1] & StereoFunctionBit(id)) ? 1 : 0;
+    if (!pair) return {};
+    if (id == 102) return {pair, kStoreByte};
+    if (ChannelKind(channel) != kGroupInput) return {};
+    return {pair + 1, kStoreByte, static_cast<std::uint8_t>(StereoFunctionBit(id))};
   }
   if (id >= 142 && id <= 144) {
     const std::uint8_t* group = self->GroupBytes(channel);
-    return group ? group[id - 142] : -1;
+    if (!group) return {};
+    return {group + (id - 142), kStoreByte};
   }
-  return TQ730::GetParam(channel, id);
+  return TQ730::SourceOf(channel, id);
+}
+
+TQ730SNAP::OwnField TQ730SNAP::OwnFieldOf(int channel, int id) {
+  const ParamDescriptor* row = FindParam(channel, id);
+  if (!row) return {};
+  if (id >= 142) {
+    std::uint8_t* group = GroupBytes(channel);
+    return {group ? group + (id - 142) : nullptr, row->max};
+  }
+  std::uint8_t* pair = PairBytes(channel);
+  if (!pair) return {};
+  if (id == 102) return {pair, row->max};
+  if (ChannelKind(channel) != kGroupInput) return {};
+  return {pair + 1, row->max, static_cast<std::uint8_t>(StereoFunctionBit(id))};
 }
 
 void TQ730SNAP::SetParam(int channel, int id, int value) {
   if (id == 42) {
     if (value >= 0 && (!System() || !CanLinkDynamics(*System(), channel))) value = 0;
-  } else if (id == 102 || (id >= 116 && id <= 118) || (id >= 142 && id <= 144)) {
+  } else if (OwnHandling(id)) {
     if (value < 0 || TitleLocked() || !EditEnabled()) return;
-    const ParamDescriptor* row = FindParam(channel, id);
-    if (!row) return;
-    value = std::min(value, row->max);
-    if (id >= 142) {
-      if (std::uint8_t* group = GroupBytes(channel))
-        group[id - 142] = static_cast<std::uint8_t>(value);
-      return;
-    }
-    std::uint8_t* pair = PairBytes(channel);
-    if (!pair) return;
-    if (id == 102) {
-      pair[0] = static_cast<std::uint8_t>(value);
-    } else if (ChannelKind(channel) == kGroupInput) {
-      const auto bit = static_cast<std::uint8_t>(StereoFunctionBit(id));
-      pair[1] = value ? pair[1] | bit : pair[1] & ~bit;
-    }
+    const OwnField field = OwnFieldOf(channel, id);
+    if (field.at) Store(field.at, field.bit, std::min(value, field.max));
     return;
   }
   TQ730::SetParam(channel, id, value);
+}
+
+void TQ730SNAP::BulkAccess::Begin(int index) {
+  snaps_.SetCurrentRecord(index);
+  auto record = snaps_.Record(index);
+  record_ = record.empty() ? nullptr : record.data();
+}
+
+int TQ730SNAP::BulkReader::Read(int channel, int id) {
+  Place* place = record_ ? places_.Find(channel, id) : nullptr;
+  if (!place) return snaps_.GetParam(channel, id);
+  if (!place->known) {
+    const ParamSource source = snaps_.SourceOf(channel, id);
+    *place = {true, source.bit, static_cast<std::int16_t>(source.storage),
+              source.at ? static_cast<std::int32_t>(source.at - record_) : -1, source.value};
+  }
+  if (place->offset < 0) return place->value;
+  return ReadSource({record_ + place->offset, place->storage, place->bit});
+}
+
+TQ730SNAP::BulkWriter::Place TQ730SNAP::BulkWriter::Resolve(int channel, int id) {
+  if (snaps_.TitleLocked() || !snaps_.EditEnabled()) return {kStoresNothing};
+  if (OwnHandling(id) && id != 42) {
+    const OwnField field = snaps_.OwnFieldOf(channel, id);
+    if (!field.at) return {kStoresNothing};
+    return {kBit, field.bit, static_cast<std::int32_t>(field.at - record_), field.max};
+  }
+  const ParamDescriptor* row = nullptr;
+  const std::uint8_t* at = snaps_.StoreTarget(channel, id, row);
+  if (!at) return {kStoresNothing};
+  int max = row->max;
+  // A channel whose dynamics cannot link to the next one stores 0.
+  if (id == 42 && (!snaps_.System() || !CanLinkDynamics(*snaps_.System(), channel))) max = 0;
+  return {CouplesThresholds(id) ? kCoupled : kPlain, static_cast<std::int16_t>(row->storage),
+          static_cast<std::int32_t>(at - record_), max};
+}
+
+const TQ730SNAP::BulkWriter::Place* TQ730SNAP::BulkWriter::PlaceOf(int channel, int id) {
+  Place* place = places_.Find(channel, id);
+  if (place && place->kind == kUnknown) *place = Resolve(channel, id);
+  return place;
+}
+
+void TQ730SNAP::BulkWriter::Write(int channel, int id, int value) {
+  if (!record_ || value < 0) return;
+  const Place* entry = PlaceOf(channel, id);
+  if (!entry) {
+    snaps_.SetParam(channel, id, value);
+    return;
+  }
+  const Place& place = *entry;
+  switch (place.kind) {
+    case kPlain:
+      PutField(record_ + place.offset, place.storage, std::min(value, place.max));
+      break;
+    case kBit:
+      Store(record_ + place.offset, static_cast<std::uint8_t>(place.storage),
+            std::min(value, place.max));
+      break;
+    case kCoupled:
+      PutField(record_ + place.offset, place.storage, std::min(value, place.max));
+      KeepThresholds(
+          id,
+          [&](int read) {
+            const Place& p = *PlaceOf(channel, read);
+            return p.kind == kCoupled ? LoadField(record_ + p.offset, p.storage) : -1;
+          },
+          [&](int write, int kept) {
+            const Place& p = *PlaceOf(channel, write);
+            PutField(record_ + p.offset, p.storage, std::min(kept, p.max));
+          });
+      break;
+    default:
+      break;
+  }
 }
 
 LinkedSet TQ730SNAP::LinkedChannels(int channel, int id) const {

@@ -116,6 +116,20 @@ struct ThresholdPair {
 };
 ThresholdPair CoupledThresholds(int written_id, ThresholdPair now, int knee);
 
+// After a write of id 33, 27 or 40 into a dynamics block: keeps the COMP/DUCK threshold minus
+// the knee at or above the EXP/GATE threshold, reading the block's values with read(id) (-1:
+// none) and storing the moved threshold with store(id, value).
+template <typename Read, typename Store>
+void KeepThresholds(int written_id, Read read, Store store) {
+  const int comp = read(33);
+  const int gate = read(27);
+  const int knee = read(40);
+  if (comp < 0 || gate < 0 || knee < 0) return;
+  const ThresholdPair kept = CoupledThresholds(written_id, {comp, gate}, knee);
+  if (kept.comp != comp) store(33, kept.comp);
+  if (kept.gate != gate) store(27, kept.gate);
+}
+
 // The parameter groups of a list kind (TQ730::Kind): the channel groups for the system data and
 // snapshots, the library's own groups; only ids the layout has.
 ParamGroupList ParamGroupsOf(int kind, const TQ730SYSF* system);
