@@ -17,9 +17,13 @@
 #include <memory>
 #include <vector>
 
+#include "bench/BenchLinks.h"
 #include "editor/Clip.h"
+#include "editor/EditOps.h"
+#include "editor/Undo.h"
 #include "model/DebugLog.h"
 #include "model/Title.h"
+#include "pages/Links.h"
 #include "pages/ParamModel.h"
 #include "tools/TitleGenerator.h"
 
@@ -156,6 +160,38 @@ void BM_Paste99SnapshotsBaselineSetParam(benchmark::State& state) {
   for (auto _ : state) PasteBaseline(title->Snapshots(), writes);
 }
 BENCHMARK(BM_Paste99SnapshotsBaselineSetParam)->Unit(benchmark::kMillisecond);
+
+// Every pair of every snapshot linked (inputs in surround groups, buses in stereo) and every
+// linking function on: the link pass after a paste has the most to do.
+void LinkEverything(orb::Title& title) {
+  orb::bench::LinkEveryFunction(title.System());
+  orb::TQ730SNAP& snaps = title.Snapshots();
+  orb::EditFlagScope edit(snaps);
+  for (int s = 0; s < snaps.Count(); ++s) {
+    snaps.SetCurrentRecord(s);
+    orb::bench::LinkEveryPair(snaps);
+  }
+}
+
+// The Paste command as the editor runs it on the snapshot page: an undo step, the paste, and
+// the link pass over every pasted snapshot. Argument 1: everything linked.
+void BM_PasteCommand99Snapshots(benchmark::State& state) {
+  auto title = MaximumTitle();
+  if (state.range(0) == 1) LinkEverything(*title);
+  orb::TClip clip;
+  CopyAllSnapshots(*title, clip);
+  orb::UndoRing undo;
+  orb::LinkContext links(title->System());
+  orb::EditContext edit{*title, undo, clip};
+  edit.hooks.link_pass = [&](orb::TQ730& list) {
+    orb::EditFlagScope on(list);
+    links.SetCurrent(list);
+    links.LinkPassAll();
+  };
+  for (auto _ : state) orb::PasteCommand(edit, title->Snapshots());
+  orb::ClearLog();
+}
+BENCHMARK(BM_PasteCommand99Snapshots)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The bytes of 99 snapshot records copied over 99 others: the floor of any paste.
 void BM_Paste99SnapshotsBaselineMemcpy(benchmark::State& state) {

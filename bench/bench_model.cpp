@@ -9,6 +9,7 @@
 #include <chrono>
 #include <memory>
 
+#include "bench/BenchLinks.h"
 #include "model/DebugLog.h"
 #include "model/Title.h"
 #include "pages/Links.h"
@@ -24,19 +25,8 @@ std::unique_ptr<orb::Title> FullyLinkedTitle() {
   orb::MemoryFile file(orb::gen::MakeTitle(spec));
   auto title = std::make_unique<orb::Title>();
   if (title->LoadChunks(file) != orb::kOk) return nullptr;
-  orb::TQ730SYSF& system = title->System();
-  std::uint8_t* block = system.Block().data();
-  for (int c = 0; c < system.ChannelCount(); c += 2) {
-    system.SetParam(c, 102,
-                    system.ChannelKind(c) == orb::kGroupInput ? orb::kSurround : orb::kStereo);
-  }
-  std::fill(block + orb::kStereoFunctions, block + orb::kStereoFunctions + 9, 1);
-  for (int r = 0; r < orb::kSurroundRecordCount; ++r) {
-    std::uint8_t* record = block + orb::kSurroundRecords + 3 * r;
-    record[0] = 1;
-    record[1] = 1 | 4;
-    record[2] = 7;
-  }
+  orb::bench::LinkEveryPair(title->System());
+  orb::bench::LinkEveryFunction(title->System());
   return title;
 }
 

@@ -166,7 +166,31 @@ void TQ730SNAP::CopyParamValue(int source, int dest) {
 }
 
 void TQ730SNAP::ResetParams(const ParamGroupList& groups) {
-  ForEachSelectedSnapshot(*this, [&] { TQ730::ResetParams(groups); });
+  // The defaults depend on the layout alone: worked out once, then written into every selected
+  // snapshot.
+  struct Reset {
+    int channel;
+    int id;
+    int value;
+  };
+  std::vector<Reset> resets;
+  for (int c = 0, n = ChannelCount(); c < n; ++c) {
+    for (const ParamGroup& group : groups) {
+      for (int id : group.ids) {
+        const int value = ParamDefault(c, id);
+        if (value >= 0) resets.push_back({c, id, value});
+      }
+    }
+  }
+  EditFlagScope edit(*this);
+  const int current = CurrentRecord();
+  BulkWriter writer(*this);
+  for (int s = 0, n = Count(); s < n; ++s) {
+    if (!IsSelected(s)) continue;
+    writer.Begin(s);
+    for (const Reset& r : resets) writer.Write(r.channel, r.id, r.value);
+  }
+  SetCurrentRecord(current);
 }
 
 std::span<std::uint8_t> TQ730SNAP::ParamBytes(int channel) {
@@ -241,6 +265,12 @@ void TQ730SNAP::SetParam(int channel, int id, int value) {
     return;
   }
   TQ730::SetParam(channel, id, value);
+}
+
+TQ730SNAP::PlaceKey TQ730SNAP::CurrentPlaceKey() const {
+  const TQ730SYSF* system = System();
+  if (!system) return {.locked = TitleLocked(), .edit = EditEnabled()};
+  return {system, &system->CurrentLayout(), system->SampleRateMode(), TitleLocked(), EditEnabled()};
 }
 
 void TQ730SNAP::BulkAccess::Begin(int index) {

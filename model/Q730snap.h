@@ -48,21 +48,37 @@ class TQ730SNAP : public TQ730 {
 
   // Bulk access: a copy or paste of all 99 snapshots reads or writes over half a million
   // values. These give the same values and write the same bytes as GetParam and SetParam on
-  // each snapshot as the current record, but look each channel and id up only once. The layout,
-  // the lock and the edit flag must stay as they are while one lives.
+  // each snapshot as the current record, but look each channel and id up only once. What they
+  // looked up holds as long as the layout, the lock and the edit flag stay as they were (Fits).
   class BulkReader;
   class BulkWriter;
 
  private:
+  // What the places of parameters depend on.
+  struct PlaceKey {
+    const TQ730SYSF* system = nullptr;
+    const void* layout = nullptr;
+    int rate = 0;
+    bool locked = false;
+    bool edit = false;
+    bool operator==(const PlaceKey&) const = default;
+  };
+  PlaceKey CurrentPlaceKey() const;
+
   class BulkAccess {
    public:
-    explicit BulkAccess(TQ730SNAP& snaps) : snaps_(snaps) {}
+    explicit BulkAccess(TQ730SNAP& snaps) : snaps_(snaps), key_(snaps.CurrentPlaceKey()) {}
     // Makes snapshot index the current one and the one accessed.
     void Begin(int index);
+    // Whether this still serves the list: the same list, its places unchanged.
+    bool Fits(const TQ730& list) const {
+      return &list == &snaps_ && key_ == snaps_.CurrentPlaceKey();
+    }
 
    protected:
     TQ730SNAP& snaps_;
     std::uint8_t* record_ = nullptr;  // null: the index names no snapshot
+    PlaceKey key_;
   };
 
   // One entry per channel and id, for the bulk readers and writers.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <cstring>
 
 #include "editor/Clip.h"
@@ -250,6 +251,34 @@ TEST(EditOpsTest, DialogSideAndCommands) {
   EXPECT_EQ(passes, 3);
   EXPECT_TRUE(std::equal(before.begin(), before.end(), title->System().Block().begin()));
   EXPECT_EQ(prompter.shown().back().caption, "Zero");
+}
+
+// Zero on snapshots writes each parameter's default into every selected snapshot, exactly as
+// SetParam would channel by channel.
+TEST(ZeroTest, SnapshotsTakeWhatSetParamWritesChannelByChannel) {
+  gen::TitleSpec spec;
+  spec.snapshots = 99;
+  auto zeroed = LoadTitle(spec);
+  auto expected = LoadTitle(spec);
+  ParamGroupList groups;
+  zeroed->Snapshots().ListParams(groups);
+  for (Title* title : {zeroed.get(), expected.get()}) {
+    test::ScrambleSnapshots(*title, 5);
+    TQ730SNAP& snaps = title->Snapshots();
+    for (int s = 0; s < snaps.Count(); ++s) snaps.SetSelected(s, s % 3 != 0);
+    snaps.SetCurrentRecord(7);
+  }
+  zeroed->Snapshots().ResetParams(groups);
+  TQ730SNAP& snaps = expected->Snapshots();
+  for (int s = 0; s < snaps.Count(); ++s) {
+    if (!snaps.IsSelected(s)) continue;
+    snaps.SetCurrentRecord(s);
+    snaps.TQ730::ResetParams(groups);
+  }
+  EXPECT_EQ(zeroed->Snapshots().CurrentRecord(), 7);
+  for (int s = 0; s < snaps.Count(); ++s) {
+    ASSERT_TRUE(std::ranges::equal(zeroed->Snapshots().Record(s), snaps.Record(s))) << s;
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "model/Title.h"
@@ -25,6 +26,17 @@ inline std::vector<int> ValuesOf(const TQ730& list, int channel, const std::vect
   std::vector<int> values;
   for (int id : ids) values.push_back(list.GetParam(channel, id));
   return values;
+}
+
+// Fills every snapshot past its number and name with noise, so that values beyond every maximum,
+// the pair and group bytes, the stereo-function bits and the threshold coupling all come into
+// an edit; the same seed gives the same noise.
+inline void ScrambleSnapshots(Title& title, unsigned seed) {
+  std::mt19937 random(seed);
+  TQ730SNAP& snaps = title.Snapshots();
+  for (int s = 0; s < snaps.Count(); ++s) {
+    for (std::uint8_t& b : snaps.Record(s).subspan(28)) b = static_cast<std::uint8_t>(random());
+  }
 }
 
 }  // namespace orb::test

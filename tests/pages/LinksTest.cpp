@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <random>
 #include <set>
 #include <string>
 #include <utility>
@@ -354,6 +355,69 @@ TEST_F(LinksTest, LockedTitleAndEditFlag) {
   snapshot.SetEditEnabled(true);
   context->SetParamLinked(0, 1, trim + 1);
   EXPECT_EQ(snapshot.GetParam(1, 1), trim + 1);
+}
+
+// Passes with their shortcuts (bulk accessors over snapshots, kept from pass to pass; followers
+// asked for once per linking function) must leave exactly the bytes of the plain pass, also
+// after the layout, the lock or the edit flag changed between passes.
+TEST(LinkPassTest, SnapshotPassesMatchPlainAccessByteForByte) {
+  gen::TitleSpec spec;
+  spec.snapshots = 99;
+  Title bulk;
+  Title plain;
+  for (Title* title : {&bulk, &plain}) {
+    MemoryFile file(gen::MakeTitle(spec));
+    ASSERT_EQ(title->LoadChunks(file), kOk);
+    // Noise in the snapshots and in the linking functions and surround records: every mode,
+    // follower set, group type and out-of-range value comes up.
+    std::mt19937 random(11);
+    for (int s = 0; s < title->Snapshots().Count(); ++s) {
+      for (std::uint8_t& b : title->Snapshots().Record(s).subspan(28))
+        b = static_cast<std::uint8_t>(random());
+    }
+    std::uint8_t* block = title->System().Block().data();
+    for (int i = 0; i < 3 * kSurroundRecordCount; ++i)
+      block[kSurroundRecords + i] = static_cast<std::uint8_t>(random());
+    for (int i = 0; i < 9; ++i) block[kStereoFunctions + i] = random() % 2;
+  }
+  LinkContext bulk_links(bulk.System());
+  LinkContext plain_links(plain.System());
+  plain_links.SetShortcuts(false);
+  auto passes = [&](int from, int to) {
+    for (auto [title, links] : {std::pair{&bulk, &bulk_links}, std::pair{&plain, &plain_links}}) {
+      TQ730SNAP& snaps = title->Snapshots();
+      links->SetCurrent(snaps);
+      for (int s = from; s < to; ++s) {
+        snaps.SetCurrentRecord(s);
+        links->LinkPassAll();
+      }
+    }
+    for (int s = 0; s < bulk.Snapshots().Count(); ++s) {
+      ASSERT_TRUE(std::ranges::equal(bulk.Snapshots().Record(s), plain.Snapshots().Record(s)))
+          << "snapshot " << s;
+    }
+    EXPECT_TRUE(std::ranges::equal(bulk.System().Block(), plain.System().Block()));
+  };
+  for (Title* title : {&bulk, &plain}) title->Snapshots().SetEditEnabled(true);
+  passes(0, 99);
+  test::DrainLog();
+  // The high-rate layout: other channels, other places.
+  for (Title* title : {&bulk, &plain}) title->System().Block()[41] = 2;
+  passes(0, 40);
+  // Locked, and then with the edit flag off: nothing may be written.
+  const std::vector<std::uint8_t> before(bulk.Snapshots().Record(50).begin(),
+                                         bulk.Snapshots().Record(50).end());
+  for (Title* title : {&bulk, &plain}) title->System().Block()[5] = 1;
+  passes(50, 51);
+  for (Title* title : {&bulk, &plain}) {
+    title->System().Block()[5] = 0;
+    title->Snapshots().SetEditEnabled(false);
+  }
+  passes(50, 51);
+  EXPECT_TRUE(std::ranges::equal(before, bulk.Snapshots().Record(50)));
+  for (Title* title : {&bulk, &plain}) title->Snapshots().SetEditEnabled(true);
+  passes(40, 99);
+  test::DrainLog();
 }
 
 }  // namespace
