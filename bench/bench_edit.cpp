@@ -22,6 +22,7 @@
 #include "editor/EditOps.h"
 #include "editor/Undo.h"
 #include "model/DebugLog.h"
+#include "model/Q730auto.h"
 #include "model/Title.h"
 #include "pages/Links.h"
 #include "pages/ParamModel.h"
@@ -192,6 +193,68 @@ void BM_PasteCommand99Snapshots(benchmark::State& state) {
   orb::ClearLog();
 }
 BENCHMARK(BM_PasteCommand99Snapshots)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A title whose automation fills the event stream to the last word, on the fader view with
+// every channel selected and the edit range over the whole day.
+std::unique_ptr<orb::Title> MaximumAutomation() {
+  orb::gen::TitleSpec spec;
+  spec.name = "Maximum";
+  spec.automation_words = orb::Title::kMaxAutomationWords;
+  auto title = std::make_unique<orb::Title>();
+  orb::MemoryFile file(orb::gen::MakeTitle(spec));
+  if (title->LoadChunks(file) != orb::kOk) std::abort();
+  orb::TQ730AUTO& automation = title->Automation();
+  for (int c = 0; c < automation.ChannelCount(); ++c) automation.SetChannelSelected(c, true);
+  automation.SetEditRange(110, 0, 86399);
+  automation.SelectRange(110, 0, 86399);
+  return title;
+}
+
+// Copy and Paste of everything on the fader view, back where it came from: the list is set back
+// between the iterations, outside the timing.
+void BM_AutomationCopyPaste(benchmark::State& state) {
+  auto title = MaximumAutomation();
+  orb::TQ730AUTO& automation = title->Automation();
+  orb::TQ730AUTO original;
+  original.Assign(automation);
+  orb::TClip clip;
+  for (auto _ : state) {
+    automation.CopySelected(clip, true, nullptr);
+    automation.PasteFromClipboard(clip);
+    state.PauseTiming();
+    automation.Assign(original);
+    automation.SelectRange(110, 0, 86399);
+    state.ResumeTiming();
+  }
+  state.counters["events"] = automation.Count();
+  state.counters["copied"] = clip.ItemCount();
+  orb::ClearLog();
+}
+BENCHMARK(BM_AutomationCopyPaste)->Unit(benchmark::kMillisecond);
+
+void BM_AutomationOffsetValues(benchmark::State& state) {
+  auto title = MaximumAutomation();
+  orb::TQ730AUTO& automation = title->Automation();
+  int sign = 1;
+  for (auto _ : state) {
+    automation.OffsetValues(0, sign);
+    sign = -sign;
+  }
+  state.counters["events"] = automation.Count();
+}
+BENCHMARK(BM_AutomationOffsetValues)->Unit(benchmark::kMillisecond);
+
+void BM_AutomationShiftTime(benchmark::State& state) {
+  auto title = MaximumAutomation();
+  orb::TQ730AUTO& automation = title->Automation();
+  bool remove = false;
+  for (auto _ : state) {
+    automation.ShiftTime(10, 11, remove);
+    remove = !remove;
+  }
+  state.counters["events"] = automation.Count();
+}
+BENCHMARK(BM_AutomationShiftTime)->Unit(benchmark::kMillisecond);
 
 // The bytes of 99 snapshot records copied over 99 others: the floor of any paste.
 void BM_Paste99SnapshotsBaselineMemcpy(benchmark::State& state) {

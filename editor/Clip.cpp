@@ -257,20 +257,25 @@ void TClip::PasteAutomation(TQ730AUTO& list, double time, bool select) const {
   for (std::size_t i = 0; i < items_.size(); i = RecordEnd(i)) records.push_back(i);
   if (records.empty()) return;
   const FrameRate rate = list.Rate();
-  std::vector<AutoEvent> events;
+  // Each selected channel's events first, then all written in one go.
+  std::vector<std::vector<AutoEvent>> events;
+  std::vector<int> rows;
   std::size_t next = 0;
   for (int row = 0, n = std::min(list.ChannelCount(), TQ730AUTO::kChannelFlags); row < n; ++row) {
     if (!list.IsChannelSelected(row)) continue;
     const std::size_t first = records[next];
     next = (next + 1) % records.size();
-    events.clear();
+    std::vector<AutoEvent>& channel = events.emplace_back();
     for (std::size_t i = first, end = RecordEnd(first); i < end; ++i) {
       if (items_[i].position < 0) continue;
-      events.push_back({SecondsToTC(time + (i < offsets_.size() ? offsets_[i] : 0), rate),
-                        static_cast<std::uint32_t>(items_[i].value)});
+      channel.push_back({SecondsToTC(time + (i < offsets_.size() ? offsets_[i] : 0), rate),
+                         static_cast<std::uint32_t>(items_[i].value)});
     }
-    list.WriteEvents(view_, row, time, time + duration_, events, select, false);
+    rows.push_back(row);
   }
+  std::vector<TQ730AUTO::ChannelEvents> channels;
+  for (std::size_t k = 0; k < rows.size(); ++k) channels.push_back({rows[k], events[k]});
+  list.WriteEvents(view_, time, time + duration_, channels, select);
 }
 
 void TClip::CopySnapshots(TQ730& list, std::span<const int> params, bool with_names) {

@@ -1,9 +1,11 @@
 #include "model/Q730auto.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <numeric>
 #include <typeinfo>
+#include <utility>
 #include <vector>
 
 #include "editor/Clip.h"
@@ -238,6 +240,40 @@ TimeCode StampOf(TimeCode marker) {
   return MakeTC(std::min(TCHours(marker), 23), std::min(TCMinutes(marker), 59),
                 std::min(TCSeconds(marker), 59), std::min(TCFrames(marker), 29));
 }
+
+// Which channels' events of one parameter an event word is: per channel group the parameter's
+// code pattern, then the channel byte names the channel within the group. A word matches the
+// key of channel c exactly when it names c here.
+class EventChannels {
+ public:
+  EventChannels(const TQ730AUTO& list, int param) {
+    const int channels = std::min(list.ChannelCount(), TQ730AUTO::kChannelFlags);
+    for (int g = kGroupInput; g <= kGroupPGM; ++g) {
+      Group& group = groups_[g];
+      group.valid = EventPattern(param, g, group.pattern, group.mask);
+      group.first = list.FirstChannelOf(g);
+      group.end = std::min(list.FirstChannelOf(g + 1), channels);
+    }
+  }
+  template <typename F>
+  void ForEach(std::uint32_t word, F f) const {
+    for (const Group& group : groups_) {
+      if (!group.valid || (word & group.mask) != group.pattern) continue;
+      const int c = group.first + static_cast<int>((word >> 8) & 0xFF);
+      if (c < group.end) f(c);
+    }
+  }
+
+ private:
+  struct Group {
+    bool valid = false;
+    std::uint32_t pattern = 0;
+    std::uint32_t mask = 0;
+    int first = 0;
+    int end = 0;
+  };
+  std::array<Group, kGroupPGM + 1> groups_;
+};
 
 }  // namespace
 
@@ -584,9 +620,7 @@ void TQ730AUTO::WriteEvents(int param, int channel, double from, double to,
   OrderPair(from, to);
   const FrameRate rate = Rate();
 
-  const int first_value = key.Value(events.front().word);
-  if (events.front().time < StartValue(param, channel).time)
-    SetStartValue(param, channel, events.front().time, first_value);
+  StartAt(param, channel, key, events.front());
 
   if (shift_following) {
     bool moved = false;
@@ -632,25 +666,136 @@ void TQ730AUTO::WriteEvents(int param, int channel, double from, double to,
   selected_.swap(selected);
 }
 
-void TQ730AUTO::RenewStartValue(int param, int channel) {
-  const EventKey key = KeyOf(param, channel);
-  // A parameter that cannot have events here keeps its start value.
-  if (!key.valid) return;
-  for (int i = 0, n = Count(); i < n; ++i) {
-    const std::uint32_t word = EventWord(i);
-    if (key.Matches(word)) {
-      SetStartValue(param, channel, EventTime(i), key.Value(word));
-      return;
+void TQ730AUTO::StartAt(int param, int channel, const EventKey& key, const AutoEvent& first) {
+  if (first.time < StartValue(param, channel).time)
+    SetStartValue(param, channel, first.time, key.Value(first.word));
+}
+
+bool TQ730AUTO::InTimeOrder() const {
+  for (int i = 1, n = Count(); i < n; ++i) {
+    if (EventTime(i) < EventTime(i - 1)) return false;
+  }
+  return true;
+}
+
+void TQ730AUTO::WriteEvents(int param, double from, double to,
+                            std::span<const ChannelEvents> channels, bool select) {
+  // Per channel written: its events of param earlier than this may go.
+  std::array<TimeCode, kChannelFlags> last{};
+  std::array<bool, kChannelFlags> written{};
+  bool ordered = InTimeOrder();
+  // A channel written twice would see its own new events the second time.
+  std::array<bool, kChannelFlags> named{};
+  for (const ChannelEvents& c : channels) {
+    ordered = ordered && c.channel >= 0 && c.channel < kChannelFlags &&
+              !std::exchange(named[static_cast<std::size_t>(c.channel)], true) &&
+              std::ranges::is_sorted(c.events, {}, &AutoEvent::time);
+  }
+  if (!ordered) {
+    for (const ChannelEvents& c : channels)
+      WriteEvents(param, c.channel, from, to, c.events, select, false);
+    return;
+  }
+  // A new event goes before every event at or after its time, and so before the new events
+  // of the channels written before its own at the same time: sorted by time, later channels
+  // first, each channel's events in their order.
+  struct Fresh {
+    AutoEvent event;
+    std::size_t batch;
+  };
+  std::vector<Fresh> fresh;
+  std::size_t batch = 0;
+  for (const ChannelEvents& c : channels) {
+    if (c.events.empty()) continue;
+    const EventKey key = KeyOf(param, c.channel);
+    if (!key.valid) continue;
+    StartAt(param, c.channel, key, c.events.front());
+    for (const AutoEvent& e : c.events)
+      fresh.push_back({{e.time, key.Word(key.Value(e.word))}, batch});
+    ++batch;
+    last[static_cast<std::size_t>(c.channel)] = c.events.back().time;
+    written[static_cast<std::size_t>(c.channel)] = true;
+  }
+  if (fresh.empty()) return;
+  std::ranges::stable_sort(fresh, [](const Fresh& a, const Fresh& b) {
+    return a.event.time != b.event.time ? a.event.time < b.event.time : a.batch > b.batch;
+  });
+
+  OrderPair(from, to);
+  const FrameRate rate = Rate();
+  const EventChannels owners(*this, param);
+  auto replaced = [&](int i) {
+    bool gone = false;
+    owners.ForEach(EventWord(i), [&](int c) {
+      if (!written[c] || !(EventTime(i) < last[c])) return;
+      const double t = TCToSeconds(EventTime(i), rate);
+      gone = gone || (t >= from && t <= to);
+    });
+    return gone;
+  };
+  const int n = Count();
+  std::vector<std::uint8_t> records;
+  std::vector<std::uint8_t> selected;
+  records.reserve(records_.size() + fresh.size() * kRecordSize);
+  selected.reserve(selected_.size() + fresh.size());
+  int pos = 0;
+  auto keep_until = [&](TimeCode time, bool all) {
+    for (; pos < n && (all || EventTime(pos) < time); ++pos) {
+      if (replaced(pos)) continue;
+      const std::uint8_t* record = records_.data() + static_cast<std::size_t>(pos) * kRecordSize;
+      records.insert(records.end(), record, record + kRecordSize);
+      selected.push_back(selected_[pos]);
+    }
+  };
+  for (const Fresh& f : fresh) {
+    keep_until(f.event.time, false);
+    std::uint8_t record[kRecordSize];
+    PutU32(record, f.event.time);
+    PutU32(record + 4, f.event.word);
+    records.insert(records.end(), record, record + kRecordSize);
+    selected.push_back(select ? 1 : 0);
+  }
+  keep_until(0, true);
+  records_.swap(records);
+  selected_.swap(selected);
+}
+
+void TQ730AUTO::RenewStartValues(int param) {
+  // The first remaining event of each selected channel gives its start value. One pass for all
+  // channels: an event's group pattern and channel byte name the channel it belongs to.
+  const int channels = std::min(ChannelCount(), kChannelFlags);
+  std::array<EventKey, kChannelFlags> keys;
+  std::array<int, kChannelFlags> first_event;
+  first_event.fill(-1);
+  int remaining = 0;
+  for (int c = 0; c < channels; ++c) {
+    // A parameter that cannot have events on a channel keeps its start value there.
+    keys[c] = IsChannelSelected(c) ? KeyOf(param, c) : EventKey{};
+    if (keys[c].valid) ++remaining;
+  }
+  const EventChannels owners(*this, param);
+  for (int i = 0, n = Count(); i < n && remaining > 0; ++i) {
+    owners.ForEach(EventWord(i), [&](int c) {
+      if (keys[c].valid && first_event[c] < 0) {
+        first_event[c] = i;
+        --remaining;
+      }
+    });
+  }
+  for (int c = 0; c < channels; ++c) {
+    if (!keys[c].valid) continue;
+    const int i = first_event[c];
+    if (i >= 0) {
+      SetStartValue(param, c, EventTime(i), keys[c].Value(EventWord(i)));
+    } else {
+      SetStartValue(param, c, kNoStartTime, 0);
     }
   }
-  SetStartValue(param, channel, kNoStartTime, 0);
 }
 
 void TQ730AUTO::DeleteSelected() {
   TQ730::DeleteSelected();
-  for (int c = 0, n = std::min(ChannelCount(), kChannelFlags); c < n; ++c) {
-    if (IsChannelSelected(c)) RenewStartValue(current_param_, c);
-  }
+  RenewStartValues(current_param_);
 }
 
 void TQ730AUTO::ShiftTime(double from, double to, bool remove) {

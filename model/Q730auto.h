@@ -114,6 +114,17 @@ class TQ730AUTO : public TQ730 {
   // [from, to] seconds that lie before a new event are replaced.
   void WriteEvents(int param, int channel, double from, double to,
                    std::span<const AutoEvent> events, bool select, bool shift_following);
+  // New events of one channel, for writing several channels at once.
+  struct ChannelEvents {
+    int channel;
+    std::span<const AutoEvent> events;
+  };
+  // WriteEvents of each channel in turn, without shifting. When the list and the new events are
+  // in time order (as they are but after a file with disordered timecodes) one merging pass
+  // does it for all channels, rather than one pass over the whole list per channel (a channel
+  // named twice is written in turn).
+  void WriteEvents(int param, double from, double to, std::span<const ChannelEvents> channels,
+                   bool select);
   // Insert Time or Delete Time between two points in seconds, over every
   // channel and parameter, start values included.
   void ShiftTime(double from, double to, bool remove);
@@ -136,7 +147,11 @@ class TQ730AUTO : public TQ730 {
   double Seconds(TimeCode time) const { return TCToSeconds(time, Rate()); }
   void SetEventTime(int index, TimeCode time);
   void SortByTime();
-  void RenewStartValue(int param, int channel);
+  // The start values of param on the selected channels, from their first remaining events.
+  void RenewStartValues(int param);
+  // A channel's first new event becomes its start value when it is earlier.
+  void StartAt(int param, int channel, const EventKey& key, const AutoEvent& first);
+  bool InTimeOrder() const;
 
   std::array<std::uint8_t, kTableSize> table_{};
   std::array<std::uint8_t, kChannelFlags> channel_selected_{};

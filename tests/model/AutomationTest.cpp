@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <random>
 #include <set>
 
 #include "model/DebugLog.h"
@@ -526,6 +527,99 @@ TEST(AutomationEditTest, WriteEventsReplacesTheRangeUpToTheLastNewEvent) {
   EXPECT_EQ(t4.Words(), (std::vector<std::uint32_t>{Fader(0, 1), Fader(1, 2), Fader(0, 100),
                                                     Fader(1, 4), Fader(0, 3)}));
   EXPECT_EQ(t4.Times(), (std::vector<TimeCode>{At(1), At(2), At(2.5), At(3.5), At(4)}));
+}
+
+// Random events of a few parameters on a few channels, with many equal timecodes.
+void AddRandomEvents(Title& t, std::mt19937& random, int count, bool in_order) {
+  std::vector<std::pair<double, std::uint32_t>> events;
+  for (int i = 0; i < count; ++i) {
+    const double seconds = static_cast<double>(random() % 24) / 2;
+    const std::uint32_t ch = random() % 6;
+    const std::uint32_t value = random() % 1000;
+    const std::uint32_t word = random() % 4 == 0 ? 0x05000004u | ch << 8 | (value % 64) << 24
+                                                 : Fader(static_cast<int>(ch), value);
+    events.emplace_back(seconds, word);
+  }
+  if (in_order) {
+    std::ranges::stable_sort(events, {}, &std::pair<double, std::uint32_t>::first);
+  }
+  for (const auto& [seconds, word] : events) t.Add(seconds, word);
+  for (int i = 0; i < t.automation.Count(); ++i) t.automation.SetSelected(i, random() % 3 == 0);
+}
+
+// Writing several channels at once must leave what writing them one after the other leaves:
+// the same events in the same order, the same selection and the same start values, with equal
+// timecodes among old and new events and across channels, and a channel written twice.
+TEST(AutomationEditTest, WritingSeveralChannelsEqualsChannelAfterChannel) {
+  for (unsigned seed = 1; seed <= 150; ++seed) {
+    std::mt19937 random(seed);
+    const bool in_order = seed % 5 != 0;
+    Title at_once;
+    Title in_turn;
+    for (Title* t : {&at_once, &in_turn}) {
+      std::mt19937 same(seed);
+      AddRandomEvents(*t, same, 40, in_order);
+      t->automation.SetStartValue(110, 2, At(3), 7);
+    }
+    std::vector<std::vector<AutoEvent>> fresh;
+    std::vector<TQ730AUTO::ChannelEvents> channels;
+    // Every fourth time channel 2 comes twice.
+    const std::vector<int> rows =
+        seed % 4 == 0 ? std::vector<int>{0, 2, 3, 5, 2, 60} : std::vector<int>{0, 2, 3, 5, 60};
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+      std::vector<AutoEvent>& events = fresh.emplace_back();
+      for (int n = static_cast<int>(random() % 5); n > 0; --n)
+        events.push_back({At(static_cast<double>(random() % 24) / 2),
+                          static_cast<std::uint32_t>(random() % 1000) << 16});
+      std::ranges::stable_sort(events, {}, &AutoEvent::time);
+    }
+    for (std::size_t k = 0; k < fresh.size(); ++k) channels.push_back({rows[k], fresh[k]});
+    const double from = static_cast<double>(random() % 12) / 2;
+    const double to = from + static_cast<double>(random() % 12) / 2;
+    const bool select = seed % 2 == 0;
+    at_once.automation.WriteEvents(110, to, from, channels, select);
+    for (const auto& c : channels)
+      in_turn.automation.WriteEvents(110, c.channel, to, from, c.events, select, false);
+
+    ASSERT_EQ(at_once.Times(), in_turn.Times()) << "seed " << seed;
+    ASSERT_EQ(at_once.Words(), in_turn.Words()) << "seed " << seed;
+    ASSERT_EQ(at_once.Selected(), in_turn.Selected()) << "seed " << seed;
+    ASSERT_TRUE(
+        std::ranges::equal(at_once.automation.StartTable(), in_turn.automation.StartTable()))
+        << "seed " << seed;
+  }
+}
+
+// Deleting renews the start value of every selected channel from its first remaining event of
+// the current parameter, as a search per channel would.
+TEST(AutomationEditTest, DeleteSelectedRenewsStartValuesAsASearchPerChannel) {
+  for (unsigned seed = 1; seed <= 100; ++seed) {
+    std::mt19937 random(seed);
+    Title t;
+    AddRandomEvents(t, random, 30, seed % 3 != 0);
+    TQ730AUTO& a = t.automation;
+    const int param = seed % 2 == 0 ? 110 : 109;
+    a.SetEditRange(param, 0, 0);
+    for (int c = 0; c < 8; ++c) {
+      a.SetChannelSelected(c, random() % 2 == 0);
+      a.SetStartValue(param, c, At(1), 9);
+    }
+    a.DeleteSelected();
+    for (int c = 0; c < 8; ++c) {
+      AutoStart expected{At(1), 9};
+      const EventKey key = a.KeyOf(param, c);
+      if (a.IsChannelSelected(c) && key.valid) {
+        expected = {kNoStartTime, 0};
+        for (int i = 0; i < a.Count(); ++i) {
+          if (!key.Matches(a.EventWord(i))) continue;
+          expected = {a.EventTime(i), key.Value(a.EventWord(i))};
+          break;
+        }
+      }
+      EXPECT_EQ(a.StartValue(param, c).time, expected.time) << "seed " << seed << " ch " << c;
+      EXPECT_EQ(a.StartValue(param, c).value, expected.value) << "seed " << seed << " ch " << c;
+    }
+  }
 }
 
 TEST(AutomationEditTest, ShiftTimeInsertsAndDeletesTime) {
