@@ -22,6 +22,7 @@
 #include "editor/EditOps.h"
 #include "editor/Undo.h"
 #include "model/DebugLog.h"
+#include "model/Prompter.h"
 #include "model/Q730auto.h"
 #include "model/Title.h"
 #include "pages/Links.h"
@@ -194,6 +195,34 @@ void BM_PasteCommand99Snapshots(benchmark::State& state) {
 }
 BENCHMARK(BM_PasteCommand99Snapshots)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// Zero with every group ticked on all 99 snapshots, and the link pass over the current one.
+void BM_ZeroCommand99Snapshots(benchmark::State& state) {
+  auto title = MaximumTitle();
+  LinkEverything(*title);
+  orb::TQ730SNAP& snaps = title->Snapshots();
+  for (int s = 0; s < snaps.Count(); ++s) snaps.SetSelected(s, true);
+  orb::ParamGroupList groups;
+  snaps.ListParams(groups);
+  std::vector<std::string> names;
+  for (const orb::ParamGroup& group : groups) names.push_back(group.name);
+  orb::ScriptedPrompter prompter;
+  orb::TClip clip;
+  orb::UndoRing undo;
+  orb::LinkContext links(title->System());
+  orb::EditContext edit{*title, undo, clip, &prompter};
+  edit.hooks.link_pass = [&](orb::TQ730& list) {
+    orb::EditFlagScope on(list);
+    links.SetCurrent(list);
+    links.LinkPassAll();
+  };
+  for (auto _ : state) {
+    prompter.QueueGroups(names);
+    if (!orb::ZeroCommand(edit, snaps)) std::abort();
+  }
+  orb::ClearLog();
+}
+BENCHMARK(BM_ZeroCommand99Snapshots)->Unit(benchmark::kMillisecond);
+
 // A title whose automation fills the event stream to the last word, on the fader view with
 // every channel selected and the edit range over the whole day.
 std::unique_ptr<orb::Title> MaximumAutomation() {
@@ -210,25 +239,37 @@ std::unique_ptr<orb::Title> MaximumAutomation() {
   return title;
 }
 
-// Copy and Paste of everything on the fader view, back where it came from: the list is set back
-// between the iterations, outside the timing.
-void BM_AutomationCopyPaste(benchmark::State& state) {
-  auto title = MaximumAutomation();
-  orb::TQ730AUTO& automation = title->Automation();
+// Times op on the automation list and sets the list back after each run, outside the timing:
+// its events, the edit range and the events selected in it.
+template <typename Op>
+void TimeAndRestore(benchmark::State& state, orb::TQ730AUTO& automation, Op op) {
   orb::TQ730AUTO original;
   original.Assign(automation);
-  orb::TClip clip;
+  const int param = automation.CurrentParam();
+  const double start = automation.RangeStart();
+  const double end = automation.RangeEnd();
   for (auto _ : state) {
-    automation.CopySelected(clip, true, nullptr);
-    automation.PasteFromClipboard(clip);
+    op();
     state.PauseTiming();
     automation.Assign(original);
-    automation.SelectRange(110, 0, 86399);
+    automation.SetEditRange(param, start, end);
+    automation.SelectRange(param, start, end);
     state.ResumeTiming();
   }
   state.counters["events"] = automation.Count();
-  state.counters["copied"] = clip.ItemCount();
   orb::ClearLog();
+}
+
+// Copy and Paste of everything on the fader view, back where it came from.
+void BM_AutomationCopyPaste(benchmark::State& state) {
+  auto title = MaximumAutomation();
+  orb::TQ730AUTO& automation = title->Automation();
+  orb::TClip clip;
+  TimeAndRestore(state, automation, [&] {
+    automation.CopySelected(clip, true, nullptr);
+    automation.PasteFromClipboard(clip);
+  });
+  state.counters["copied"] = clip.ItemCount();
 }
 BENCHMARK(BM_AutomationCopyPaste)->Unit(benchmark::kMillisecond);
 
@@ -255,6 +296,20 @@ void BM_AutomationShiftTime(benchmark::State& state) {
   state.counters["events"] = automation.Count();
 }
 BENCHMARK(BM_AutomationShiftTime)->Unit(benchmark::kMillisecond);
+
+// The Insert command: everything after the range start moves later by the clipboard's length
+// and the clipboard's events go in.
+void BM_AutomationInsert(benchmark::State& state) {
+  auto title = MaximumAutomation();
+  orb::TQ730AUTO& automation = title->Automation();
+  orb::TClip clip;
+  automation.SetEditRange(110, 3600, 3660);
+  automation.SelectRange(110, 3600, 3660);
+  automation.CopySelected(clip, true, nullptr);
+  TimeAndRestore(state, automation, [&] { automation.InsertTimeAt(clip); });
+  state.counters["copied"] = clip.ItemCount();
+}
+BENCHMARK(BM_AutomationInsert)->Unit(benchmark::kMillisecond);
 
 // The bytes of 99 snapshot records copied over 99 others: the floor of any paste.
 void BM_Paste99SnapshotsBaselineMemcpy(benchmark::State& state) {

@@ -490,16 +490,6 @@ void TQ730AUTO::SetChannelSelected(int channel, bool on) {
     channel_selected_[channel] = on ? 1 : 0;
 }
 
-TimeCode TQ730AUTO::EventTime(int index) const {
-  const auto record = Record(index);
-  return record.empty() ? 0 : GetU32(record.data());
-}
-
-std::uint32_t TQ730AUTO::EventWord(int index) const {
-  const auto record = Record(index);
-  return record.empty() ? 0 : GetU32(record.data() + 4);
-}
-
 void TQ730AUTO::SetEventTime(int index, TimeCode time) {
   PutU32(records_.data() + static_cast<std::size_t>(index) * kRecordSize, time);
 }
@@ -566,25 +556,21 @@ void TQ730AUTO::SetEditRange(int param, double start, double end) {
 
 void TQ730AUTO::SelectRange(int param, double from, double to) {
   OrderPair(from, to);
-  std::array<EventKey, kChannelFlags> keys;
-  int key_count = 0;
+  std::array<bool, kChannelFlags> wanted{};
+  bool any = false;
   for (int c = 0, n = std::min(ChannelCount(), kChannelFlags); c < n; ++c) {
-    if (!IsChannelSelected(c)) continue;
-    const EventKey key = KeyOf(param, c);
-    if (key.valid) keys[key_count++] = key;
+    wanted[c] = IsChannelSelected(c) && KeyOf(param, c).valid;
+    any = any || wanted[c];
   }
-  if (key_count == 0) return;
+  if (!any) return;
   const FrameRate rate = Rate();
+  const EventChannels owners(*this, param);
   for (int i = 0, n = Count(); i < n; ++i) {
+    bool hit = false;
+    owners.ForEach(EventWord(i), [&](int c) { hit = hit || wanted[c]; });
+    if (!hit) continue;
     const double t = TCToSeconds(EventTime(i), rate);
-    if (!(t >= from && t < to)) continue;
-    const std::uint32_t word = EventWord(i);
-    for (int k = 0; k < key_count; ++k) {
-      if (keys[k].Matches(word)) {
-        selected_[i] = 1;
-        break;
-      }
-    }
+    if (t >= from && t < to) selected_[i] = 1;
   }
 }
 

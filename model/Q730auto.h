@@ -82,8 +82,9 @@ class TQ730AUTO : public TQ730 {
   // Words a save writes: events, one marker per new later timecode, terminator.
   std::int64_t StreamWordCount() const;
 
-  TimeCode EventTime(int index) const;
-  std::uint32_t EventWord(int index) const;
+  // The timecode and word of an event; 0 for an index out of range.
+  TimeCode EventTime(int index) const { return EventField(index, 0); }
+  std::uint32_t EventWord(int index) const { return EventField(index, 4); }
   // Appends an event at the end of the list; a word with bit 31 set would read
   // back as a timecode and is refused.
   bool AppendEvent(const AutoEvent& event);
@@ -149,6 +150,12 @@ class TQ730AUTO : public TQ730 {
   void SortByTime();
   // The start values of param on the selected channels, from their first remaining events.
   void RenewStartValues(int param);
+  std::uint32_t EventField(int index, std::size_t at) const {
+    const std::size_t start = static_cast<std::size_t>(index) * kRecordSize;
+    return index >= 0 && start + kRecordSize <= records_.size()
+               ? GetU32(records_.data() + start + at)
+               : 0;
+  }
   // A channel's first new event becomes its start value when it is earlier.
   void StartAt(int param, int channel, const EventKey& key, const AutoEvent& first);
   bool InTimeOrder() const;

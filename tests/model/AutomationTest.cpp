@@ -590,9 +590,10 @@ TEST(AutomationEditTest, WritingSeveralChannelsEqualsChannelAfterChannel) {
   }
 }
 
-// Deleting renews the start value of every selected channel from its first remaining event of
-// the current parameter, as a search per channel would.
-TEST(AutomationEditTest, DeleteSelectedRenewsStartValuesAsASearchPerChannel) {
+// Selecting a range takes the events of the selected channels' keys within it; deleting renews
+// the start value of every selected channel from its first remaining event of the current
+// parameter. Both as a search per channel would.
+TEST(AutomationEditTest, SelectRangeAndDeleteSelectedMatchASearchPerChannel) {
   for (unsigned seed = 1; seed <= 100; ++seed) {
     std::mt19937 random(seed);
     Title t;
@@ -604,6 +605,22 @@ TEST(AutomationEditTest, DeleteSelectedRenewsStartValuesAsASearchPerChannel) {
       a.SetChannelSelected(c, random() % 2 == 0);
       a.SetStartValue(param, c, At(1), 9);
     }
+    const double from = static_cast<double>(random() % 24) / 2;
+    const double to = static_cast<double>(random() % 24) / 2;
+    std::vector<int> selected = t.Selected();
+    for (int i = 0; i < a.Count(); ++i) {
+      const double seconds = TCToSeconds(a.EventTime(i), 30);
+      if (seconds < std::min(from, to) || seconds >= std::max(from, to)) continue;
+      for (int c = 0; c < 8; ++c) {
+        if (a.IsChannelSelected(c) && a.KeyOf(param, c).Matches(a.EventWord(i)))
+          selected.push_back(i);
+      }
+    }
+    std::ranges::sort(selected);
+    selected.erase(std::unique(selected.begin(), selected.end()), selected.end());
+    a.SelectRange(param, from, to);
+    ASSERT_EQ(t.Selected(), selected) << "seed " << seed;
+
     a.DeleteSelected();
     for (int c = 0; c < 8; ++c) {
       AutoStart expected{At(1), 9};
