@@ -20,6 +20,11 @@ int FuzzSerialParsers(const std::uint8_t* data, std::size_t size);
 // to the same bytes.
 int FuzzTitleLoader(const std::uint8_t* data, std::size_t size);
 
+// Loads the bytes as a title and runs the editing operations that have fast paths (snapshot
+// copy and paste, link passes, Zero, automation selection, writing and deleting) both ways:
+// the fast and the plain way must leave the same bytes.
+int FuzzTitleEdits(const std::uint8_t* data, std::size_t size);
+
 // Splits the bytes into the data files of a one- or two-disk set and imports
 // it into a library: the library afterwards holds either what it held before
 // or, in addition, one complete title that loads.

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "editor/Clip.h"
+#include "fuzz/PlainEdits.h"
 #include "pages/ParamModel.h"
 #include "tests/editor/EditTitles.h"
 
@@ -192,73 +193,6 @@ TEST(ClipTest, SnapshotsIntoSnapshotsRepeatWithNamesAndGroupBytes) {
   }
 }
 
-// What a paste into snapshots means, item by item through SetParam on each selected snapshot
-// as the current record: every item into every snapshot (channels), or each snapshot the next
-// copied record in turn with its name (snapshots).
-void PasteItemByItem(const TClip& clip, TQ730SNAP& snaps) {
-  const bool whole_records = clip.SourceKind() == TQ730::kSnapshot;
-  const auto items = clip.Items();
-  EditFlagScope edit(snaps);
-  std::size_t first = 0;
-  for (int s = 0; s < snaps.Count(); ++s) {
-    if (!snaps.IsSelected(s)) continue;
-    snaps.SetCurrentRecord(s);
-    std::size_t end = first;
-    while (end < items.size() && (!whole_records || items[end].record == items[first].record))
-      ++end;
-    for (std::size_t i = whole_records ? first : 0; i < end; ++i) {
-      const ClipItem& item = items[i];
-      int row = item.position;
-      if (item.group >= 0) {
-        row += snaps.FirstChannelOf(item.group);
-        if (row >= snaps.FirstChannelOf(item.group + 1)) continue;
-      } else if (!whole_records) {
-        continue;
-      }
-      snaps.SetParam(row, item.param, item.value);
-    }
-    if (whole_records) {
-      snaps.SetName(s, clip.Names()[static_cast<std::size_t>(items[first].record)]);
-      first = end == items.size() ? 0 : end;
-    }
-  }
-}
-
-// A copy of the selected snapshots read item by item through GetParam: record, position,
-// channel group, id and value of each value there is.
-using Items = std::vector<std::array<int, 5>>;
-Items ReadItemByItem(TQ730SNAP& snaps) {
-  ParamGroupList groups;
-  snaps.ListParams(groups);
-  const std::vector<int> ids = ParamIdsOf(groups);
-  Items items;
-  int record = 0;
-  auto add = [&](int row, int position, int group, int id) {
-    const int value = snaps.GetParam(row, id);
-    if (value >= 0) items.push_back({record, position, group, id, value});
-  };
-  for (int s = 0; s < snaps.Count(); ++s) {
-    if (!snaps.IsSelected(s)) continue;
-    snaps.SetCurrentRecord(s);
-    for (int c = 0; c < snaps.ChannelCount(); ++c) {
-      const int group = snaps.ChannelKind(c);
-      for (int id : ids) add(c, c - snaps.FirstChannelOf(group), group, id);
-    }
-    for (int g = 0; g < kFaderGroups; ++g) {
-      for (int id : {142, 143, 144}) add(g, g, -1, id);
-    }
-    ++record;
-  }
-  return items;
-}
-
-Items ItemsOf(const TClip& clip) {
-  Items items;
-  for (const ClipItem& i : clip.Items())
-    items.push_back({i.record, i.position, i.group, i.param, i.value});
-  return items;
-}
-
 // Fills bytes with noise.
 void Scramble(std::span<std::uint8_t> bytes, std::mt19937& random) {
   for (std::uint8_t& b : bytes) b = static_cast<std::uint8_t>(random());
@@ -297,12 +231,12 @@ TEST(ClipTest, SnapshotCopiesAndPastesAreExactlyGetParamAndSetParam) {
       TClip clip;
       for (int s = 0; s < snaps.Count(); ++s) snaps.SetSelected(s, s >= 10 && s < 50);
       snaps.CopySelected(clip, true, nullptr);
-      ASSERT_EQ(ItemsOf(clip), ReadItemByItem(snaps)) << "rate " << rate;
+      ASSERT_EQ(plain::ItemsOf(clip), plain::ReadSnapshots(snaps)) << "rate " << rate;
       for (int s = 0; s < snaps.Count(); ++s) snaps.SetSelected(s, s >= 29);
       if (title == pasted.get()) {
         snaps.PasteFromClipboard(clip);
       } else {
-        PasteItemByItem(clip, snaps);
+        plain::PasteIntoSnapshots(clip, snaps);
       }
     }
     same("snapshots");
@@ -317,7 +251,7 @@ TEST(ClipTest, SnapshotCopiesAndPastesAreExactlyGetParamAndSetParam) {
       if (title == pasted.get()) {
         snaps.PasteFromClipboard(clip);
       } else {
-        PasteItemByItem(clip, snaps);
+        plain::PasteIntoSnapshots(clip, snaps);
       }
     }
     same("channels");

@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "editor/Clip.h"
 #include "editor/EditOps.h"
 #include "editor/Undo.h"
+#include "fuzz/PlainEdits.h"
 #include "pages/FaderLaw.h"
 #include "tests/editor/EditTitles.h"
 
@@ -270,11 +271,7 @@ TEST(ZeroTest, SnapshotsTakeWhatSetParamWritesChannelByChannel) {
   }
   zeroed->Snapshots().ResetParams(groups);
   TQ730SNAP& snaps = expected->Snapshots();
-  for (int s = 0; s < snaps.Count(); ++s) {
-    if (!snaps.IsSelected(s)) continue;
-    snaps.SetCurrentRecord(s);
-    snaps.TQ730::ResetParams(groups);
-  }
+  plain::ResetSnapshots(snaps, groups);
   EXPECT_EQ(zeroed->Snapshots().CurrentRecord(), 7);
   for (int s = 0; s < snaps.Count(); ++s) {
     ASSERT_TRUE(std::ranges::equal(zeroed->Snapshots().Record(s), snaps.Record(s))) << s;

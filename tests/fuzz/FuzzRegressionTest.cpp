@@ -29,6 +29,15 @@ void Replay(const char* target, int (*entry)(const std::uint8_t*, std::size_t)) 
   ::testing::Test::RecordProperty("replayed", replayed);
 }
 
+// The seeds of a target: its good paths.
+void RunSeeds(const char* seeds, int (*entry)(const std::uint8_t*, std::size_t)) {
+  for (const auto& item :
+       fs::directory_iterator(fs::path(ORB_FUZZ_REGRESSIONS) / ".." / "seeds" / seeds)) {
+    const auto bytes = test::ReadFile(item.path());
+    EXPECT_EQ(entry(bytes.data(), bytes.size()), 0) << item.path();
+  }
+}
+
 TEST(FuzzRegressionTest, ChunkLoaders) {
   Replay("chunk_loaders", FuzzChunkLoaders);
   // Edge inputs that need no file: nothing, a lone header, a huge size field.
@@ -43,15 +52,18 @@ TEST(FuzzRegressionTest, TitleLoader) {
   EXPECT_EQ(FuzzTitleLoader(nullptr, 0), 0);
 }
 
+TEST(FuzzRegressionTest, TitleEdits) {
+  Replay("title_edits", FuzzTitleEdits);
+  EXPECT_EQ(FuzzTitleEdits(nullptr, 0), 0);
+  // Whole titles of every layout: the fast paths compared where they do the most.
+  RunSeeds("title_loader", FuzzTitleEdits);
+}
+
 TEST(FuzzRegressionTest, FolderImport) {
   Replay("folder_import", FuzzFolderImport);
   EXPECT_EQ(FuzzFolderImport(nullptr, 0), 0);
-  // The seeds hold complete sets, one and two disks: the import's good paths.
-  const fs::path seeds = fs::path(ORB_FUZZ_REGRESSIONS) / ".." / "seeds" / "folder_import";
-  for (const auto& item : fs::directory_iterator(seeds)) {
-    const auto bytes = test::ReadFile(item.path());
-    EXPECT_EQ(FuzzFolderImport(bytes.data(), bytes.size()), 0) << item.path();
-  }
+  // Complete sets, one and two disks.
+  RunSeeds("folder_import", FuzzFolderImport);
 }
 
 TEST(FuzzRegressionTest, SettingsFile) {

@@ -1,0 +1,35 @@
+// The editing operations that have fast paths, done the plain way: item by item through
+// GetParam and SetParam, channel after channel. The tests and the fuzz targets compare the fast
+// paths with these byte for byte.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "editor/Clip.h"
+#include "model/Q730auto.h"
+#include "model/Q730snap.h"
+
+namespace orb::plain {
+
+// Record, position, channel group, id and value of each copied value.
+using Items = std::vector<std::array<int, 5>>;
+Items ItemsOf(const TClip& clip);
+
+// A copy of the selected snapshots, read through GetParam on each as the current record.
+Items ReadSnapshots(TQ730SNAP& snaps);
+
+// A paste into the selected snapshots through SetParam: every item into every snapshot
+// (copied channels), or each snapshot the next copied record in turn with its name (copied
+// snapshots).
+void PasteIntoSnapshots(const TClip& clip, TQ730SNAP& snaps);
+
+// Zero on the selected snapshots: each as the current record, channel by channel.
+void ResetSnapshots(TQ730SNAP& snaps, const ParamGroupList& groups);
+
+// The events of param on each of the first channels, as lists of new events for WriteEvents
+// (value bits only), moved by the given number of frames.
+std::vector<std::vector<AutoEvent>> ChannelEvents(const TQ730AUTO& automation, int param,
+                                                  int channels, int frames);
+
+}  // namespace orb::plain
