@@ -345,6 +345,7 @@ void TransferSession::ExportStep() {
                                               "rm gfed.dat"};
   switch (state_) {
     case 11:
+      listing_echoed_ = false;
       SendAfterPrompt("ls", 100);
       break;
     case 100:
@@ -479,7 +480,11 @@ void TransferSession::TransferStep() {
 
 void TransferSession::ListingStep() {
   const std::string line = serial_.ReadLine();
-  if (!serial_.HasData() && Has(line, "#") && state_ == 101) {
+  // A slot that holds nothing lists nothing: then the prompt that follows the echo of "ls" ends
+  // the listing. A prompt before the echo is an old one and must not end it, or a title in the
+  // slot would be replaced without the question.
+  if (state_ == 100 && line == "ls") listing_echoed_ = true;
+  if (!serial_.HasData() && Has(line, "#") && (state_ == 101 || listing_echoed_)) {
     state_ = 110;
     return;
   }

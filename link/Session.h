@@ -162,6 +162,7 @@ class TransferSession {
   bool in_tick_ = false;
   bool closed_ = false;
   bool zmodem_active_ = false;
+  bool listing_echoed_ = false;  // the echo of "ls" came while the slot is listed
   bool success_ = false;
   bool port_was_open_ = false;
   bool reboot_ = false;

@@ -420,6 +420,19 @@ TEST_F(SessionTest, ImportFailures) {
   EXPECT_EQ(aborts_, 1);
 }
 
+// A new slot lists nothing, not even a name with a "."; the prompt after the echo of "ls"
+// ends the listing and the title goes in without a question.
+TEST_F(SessionTest, ExportIntoAnEmptySlot) {
+  const gen::TitleSpec spec = SmallSpec();
+  const std::string title = SaveTitle(spec);
+  fs::create_directories(Slot(4));
+  const Outcome out = RunOnConsole(SessionSetup::kExport, 4, {}, title);
+  EXPECT_TRUE(out.success);
+  EXPECT_EQ(out.errors, std::vector<std::string>());
+  EXPECT_EQ(out.questions, std::vector<std::string>());
+  EXPECT_EQ(SlotFiles(4), gen::MakeDataFiles(spec));
+}
+
 TEST_F(SessionTest, ExportFailures) {
   const std::string title = SaveTitle(SmallSpec());
   PutFile(5, "memo.txt", "\n");
