@@ -30,9 +30,14 @@ bool Exists(const fs::path& path) {
   return ::lstat(path.c_str(), &info) == 0 || (errno != ENOENT && errno != ENOTDIR);
 }
 
-// The title name as a dialog may hand it over: cut to the field's length, cleaned.
+// The title name as a dialog may hand it over: cut to the field's length, but never inside a
+// character of several bytes, and cleaned.
 std::string CleanName(const std::string& text) {
-  return SanitizeTitleName(std::string_view(text).substr(0, kTitleNameMaxLength));
+  std::size_t length = std::min(text.size(), kTitleNameMaxLength);
+  while (length > 0 && length < text.size() &&
+         (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
+    --length;
+  return SanitizeTitleName(std::string_view(text).substr(0, length));
 }
 
 }  // namespace
@@ -52,6 +57,8 @@ Status AskTitleName(std::string& path, Prompter* prompter) {
   for (;;) {
     if (!prompter->TitleNameDialog(text)) return kCancelled;
     text = CleanName(text);
+    // No name would make a hidden ".orb" the title manager never shows.
+    if (text.empty()) continue;
     const fs::path candidate = folder / (text + ".orb");
     if (Exists(candidate)) {
       const Answer answer =
@@ -83,7 +90,9 @@ bool MoveWithoutReplacing(const std::string& from, const std::string& to) {
 Status RenameTitle(const std::string& path, const std::string& new_name, std::string* new_path,
                    Prompter* prompter) {
   const fs::path source(path);
-  const fs::path target = source.parent_path() / (CleanName(new_name) + ".orb");
+  const std::string name = CleanName(new_name);
+  if (name.empty()) return kRenameFailed;
+  const fs::path target = source.parent_path() / (name + ".orb");
   // Renaming a title to its own name moves nothing.
   if (target.filename() != source.filename() &&
       !MoveWithoutReplacing(source.string(), target.string()))

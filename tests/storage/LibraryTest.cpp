@@ -83,6 +83,14 @@ TEST_F(TitleLibraryTest, AskTitleNameLoopsThroughTheOverwriteQuestion) {
       {"overwrite cancel", {"Taken"}, {Answer::kCancel}, kCancelled, "", 1},
       {"no, then another name", {"Taken", "Fresh"}, {Answer::kNo}, kOk, Path("Fresh.orb"), 1},
       {"no, then cancel", {"Taken", std::nullopt}, {Answer::kNo}, kCancelled, "", 1},
+      // No name asks again; a cut never splits a character ("é" is two bytes).
+      {"empty, then a name", {"", "Fresh"}, {}, kOk, Path("Fresh.orb"), 0},
+      {"cut before a character",
+       {std::string(22, 'x') + "\xC3\xA9"},
+       {},
+       kOk,
+       Path(std::string(22, 'x') + ".orb"),
+       0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -97,10 +105,11 @@ TEST_F(TitleLibraryTest, AskTitleNameLoopsThroughTheOverwriteQuestion) {
     EXPECT_EQ(prompter.shown()[0].text, "Proposed");
     EXPECT_EQ(prompter.shown()[0].caption, "Title Name");
     std::size_t questions = 0;
+    std::size_t dialogs = 0;
     for (std::size_t i = 0; i < prompter.shown().size(); ++i) {
       const auto& shown = prompter.shown()[i];
-      if (shown.caption == "Title Name" && i > 0) {
-        EXPECT_EQ(shown.text, "Taken");
+      if (shown.caption == "Title Name" && dialogs++ > 0) {
+        EXPECT_EQ(shown.text, c.names[dialogs - 2].value_or(""));
       }
       if (shown.caption != "Import") continue;
       ++questions;
@@ -145,6 +154,7 @@ TEST_F(TitleLibraryTest, RenameMovesAndStampsButNeverReplaces) {
   const auto before_a = ReadFile(new_path);
   const auto before_other = ReadFile(other);
   EXPECT_EQ(RenameTitle(new_path, "Other"), kRenameFailed);
+  EXPECT_EQ(RenameTitle(new_path, ""), kRenameFailed);  // no hidden ".orb"
   EXPECT_EQ(ReadFile(new_path), before_a);
   EXPECT_EQ(ReadFile(other), before_other);
 
