@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <vector>
@@ -82,6 +83,13 @@ Status ExtractRequired(DataFile& title, const fs::path& destination, Prompter* p
   bool copied = false;
   const Status status = ExtractChunk(title, destination.string(), prompter, &copied);
   return status == kOk && !copied ? kReadError : status;
+}
+
+// Removes a data file that does not belong to the set being written; one that cannot be
+// removed fails the export rather than leave a set that imports wrongly.
+Status RemoveStale(const fs::path& path) {
+  if (::unlink(path.c_str()) == 0 || errno == ENOENT) return kOk;
+  return kCantOpenDestination;
 }
 
 bool Confirm(Prompter* prompter, const char* text, const char* caption) {
@@ -240,8 +248,20 @@ Status ExportTitle(const std::string& title_path, const std::string& folder, boo
     if (status != kOk) return status;
   }
   // A title without gfed.dat writes none; one that has it must write it whole.
-  status = ExtractChunk(file, (first / "gfed.dat").string(), prompter);
+  bool with_gfed = false;
+  status = ExtractChunk(file, (first / "gfed.dat").string(), prompter, &with_gfed);
   if (status != kOk) return status;
+  // What an earlier set left on the disk would join this one on import: an old auto.dat
+  // makes the first of two disks read as a whole set with the old automation, an old gfed.dat
+  // brings old group-fader levels.
+  for (const char* name : {"prev.dat", two_disks ? "auto.dat" : "next.dat"}) {
+    status = RemoveStale(first / name);
+    if (status != kOk) return status;
+  }
+  if (!with_gfed) {
+    status = RemoveStale(first / "gfed.dat");
+    if (status != kOk) return status;
+  }
 
   fs::path last = first;
   if (two_disks) {

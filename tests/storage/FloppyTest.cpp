@@ -91,77 +91,80 @@ class FloppyTest : public ::testing::Test {
 };
 
 TEST_F(FloppyTest, RoundTripsOneAndTwoDisksWithAndWithoutGroupFaders) {
-  for (const bool two : {false, true}) {
-    for (const bool gfed : {true, false}) {
-      SCOPED_TRACE(std::string(two ? "two disks" : "one disk") + (gfed ? ", gfed" : ", no gfed"));
-      for (const fs::path& f : {Disk(1), Disk(2), Lib()}) {
-        fs::remove_all(f);
-        fs::create_directories(f);
-      }
-      gen::TitleSpec spec = two ? LargeSpec("Big Show") : gen::TitleSpec();
-      spec.with_gfed = gfed;
-      const std::string title = WriteTitle(spec);
-      const Bytes original = ReadFile(title);
-      ASSERT_EQ(original.size() > kSingleDiskLimit, two);
-
-      ScriptedPrompter exporter;
-      exporter.Queue(Answer::kOk);
-      test::DrainLog();
-      ASSERT_EQ(ExportTitle(title, Disk(1).string(), false, &exporter, Disk(2).string()), kOk);
-      EXPECT_EQ(test::DrainLog(), std::vector<std::string>{"A"});
-      EXPECT_EQ(exporter.busy_depth(), 0);
-      ASSERT_EQ(exporter.shown().size(), two ? 1u : 0u);
-      if (two) {
-        EXPECT_EQ(exporter.shown()[0].text, "Please insert second disk.");
-        EXPECT_EQ(exporter.shown()[0].caption, "Export");
-        EXPECT_EQ(exporter.shown()[0].buttons, Buttons::kOkCancel);
-      }
-
-      // Each file is the chunk body; the disks split as the console expects.
-      auto data = gen::MakeDataFiles(spec);
-      std::map<std::string, Bytes> first(data.begin(), data.end()), second;
-      if (two) {
-        second = {{"prev.dat", Identity(spec.save_date)},
-                  {"auto.dat", first["auto.dat"]},
-                  {"sysf.dat", first["sysf.dat"]}};
-        first.erase("auto.dat");
-        first["next.dat"] = Identity(spec.save_date);
-      }
-      EXPECT_EQ(Names(Contents(Disk(1))), Names(first));
-      EXPECT_TRUE(Contents(Disk(1)) == first);
-      EXPECT_TRUE(Contents(Disk(2)) == second);
-
-      ScriptedPrompter importer;
-      importer.QueueTitleName(spec.name);
-      if (two) {
-        importer.Queue(Answer::kOk);  // disk 1 is still in the drive
-        importer.QueueFile((Disk(2) / "SYSF.DAT").string());
-      }
-      std::string path;
-      ASSERT_EQ(Import(importer, &path), kOk);
-      EXPECT_EQ(path, (Lib() / (spec.name + ".orb")).string());
-      EXPECT_TRUE(ReadFile(path) == original);
-      EXPECT_EQ(Names(Contents(Lib())), std::vector<std::string>{spec.name + ".orb"});
-
-      // The import's own log lines, in order, between the loader's lines.
-      std::vector<std::string> expected = {"Import started...",
-                                           "Source path is \"" + Disk(1).string() + "\".",
-                                           "Destination path is \"" + Lib().string() + "\".",
-                                           "Default TITLE name is \"" + spec.name + "\".",
-                                           "Checking first disk.",
-                                           "Destination file name is \"" + path + "\".",
-                                           "Importing..."};
-      if (two) expected.insert(expected.end(), 3, "Checking second disk.");
-      expected.push_back("Importing automation data...");
-      expected.push_back("Import finished...");
-      const auto log = test::DrainLog();
-      auto at = log.begin();
-      for (const std::string& line : expected) {
-        at = std::find(at, log.end(), line);
-        ASSERT_TRUE(at != log.end()) << "missing or out of order: " << line;
-      }
-      EXPECT_EQ(log.back(), "Import finished...");
+  // The first disk is used again and again, as floppies are: what an earlier set left there
+  // (gfed.dat, auto.dat before a set of two, next.dat before a set of one) must not join the
+  // new one.
+  const std::pair<bool, bool> cases[] = {
+      {false, true}, {false, false}, {true, true}, {true, false}, {false, true}};
+  for (const auto& [two, gfed] : cases) {
+    SCOPED_TRACE(std::string(two ? "two disks" : "one disk") + (gfed ? ", gfed" : ", no gfed"));
+    for (const fs::path& f : {Disk(2), Lib()}) {
+      fs::remove_all(f);
+      fs::create_directories(f);
     }
+    gen::TitleSpec spec = two ? LargeSpec("Big Show") : gen::TitleSpec();
+    spec.with_gfed = gfed;
+    const std::string title = WriteTitle(spec);
+    const Bytes original = ReadFile(title);
+    ASSERT_EQ(original.size() > kSingleDiskLimit, two);
+
+    ScriptedPrompter exporter;
+    exporter.Queue(Answer::kOk);
+    test::DrainLog();
+    ASSERT_EQ(ExportTitle(title, Disk(1).string(), false, &exporter, Disk(2).string()), kOk);
+    EXPECT_EQ(test::DrainLog(), std::vector<std::string>{"A"});
+    EXPECT_EQ(exporter.busy_depth(), 0);
+    ASSERT_EQ(exporter.shown().size(), two ? 1u : 0u);
+    if (two) {
+      EXPECT_EQ(exporter.shown()[0].text, "Please insert second disk.");
+      EXPECT_EQ(exporter.shown()[0].caption, "Export");
+      EXPECT_EQ(exporter.shown()[0].buttons, Buttons::kOkCancel);
+    }
+
+    // Each file is the chunk body; the disks split as the console expects.
+    auto data = gen::MakeDataFiles(spec);
+    std::map<std::string, Bytes> first(data.begin(), data.end()), second;
+    if (two) {
+      second = {{"prev.dat", Identity(spec.save_date)},
+                {"auto.dat", first["auto.dat"]},
+                {"sysf.dat", first["sysf.dat"]}};
+      first.erase("auto.dat");
+      first["next.dat"] = Identity(spec.save_date);
+    }
+    EXPECT_EQ(Names(Contents(Disk(1))), Names(first));
+    EXPECT_TRUE(Contents(Disk(1)) == first);
+    EXPECT_TRUE(Contents(Disk(2)) == second);
+
+    ScriptedPrompter importer;
+    importer.QueueTitleName(spec.name);
+    if (two) {
+      importer.Queue(Answer::kOk);  // disk 1 is still in the drive
+      importer.QueueFile((Disk(2) / "SYSF.DAT").string());
+    }
+    std::string path;
+    ASSERT_EQ(Import(importer, &path), kOk);
+    EXPECT_EQ(path, (Lib() / (spec.name + ".orb")).string());
+    EXPECT_TRUE(ReadFile(path) == original);
+    EXPECT_EQ(Names(Contents(Lib())), std::vector<std::string>{spec.name + ".orb"});
+
+    // The import's own log lines, in order, between the loader's lines.
+    std::vector<std::string> expected = {"Import started...",
+                                         "Source path is \"" + Disk(1).string() + "\".",
+                                         "Destination path is \"" + Lib().string() + "\".",
+                                         "Default TITLE name is \"" + spec.name + "\".",
+                                         "Checking first disk.",
+                                         "Destination file name is \"" + path + "\".",
+                                         "Importing..."};
+    if (two) expected.insert(expected.end(), 3, "Checking second disk.");
+    expected.push_back("Importing automation data...");
+    expected.push_back("Import finished...");
+    const auto log = test::DrainLog();
+    auto at = log.begin();
+    for (const std::string& line : expected) {
+      at = std::find(at, log.end(), line);
+      ASSERT_TRUE(at != log.end()) << "missing or out of order: " << line;
+    }
+    EXPECT_EQ(log.back(), "Import finished...");
   }
 }
 
