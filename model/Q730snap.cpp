@@ -56,7 +56,9 @@ bool SameCue(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
 }  // namespace
 
 std::string DefaultRecordName(int position) {
-  return "#" + ZeroPad(position, 2);
+  std::string name = "#";
+  name += ZeroPad(position, 2);
+  return name;
 }
 
 TQ730SNAP::TQ730SNAP() : TQ730(kSnapshot, "snap.dat", kRecordSize, 99) {}
