@@ -1,7 +1,9 @@
 #include "link/Zmodem.h"
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 #include <system_error>
 
@@ -32,6 +34,26 @@ constexpr std::uint64_t kLargestSize = 0x7FFFFFFF;
 
 bool Has(const std::string& line, std::string_view text) {
   return line.find(text) != std::string::npos;
+}
+
+// The position a receiver's hex ZRPOS header asks for: its four position bytes, lowest first,
+// when all fourteen hex digits are there and the CRC over type and position is right.
+std::optional<std::uint64_t> AskedPosition(const std::string& line) {
+  const std::size_t at = line.find(kHexZrpos);
+  if (at == std::string::npos) return std::nullopt;
+  const std::size_t digits = at + kHexZrpos.size() - 2;  // from the type's two digits
+  if (line.size() < digits + 14) return std::nullopt;
+  std::uint8_t bytes[7];
+  for (int i = 0; i < 7; ++i) {
+    unsigned value = 0;
+    const char* first = line.data() + digits + 2 * i;
+    const auto [end, error] = std::from_chars(first, first + 2, value, 16);
+    if (error != std::errc() || end != first + 2) return std::nullopt;
+    bytes[i] = static_cast<std::uint8_t>(value);
+  }
+  if (TSerial::Crc16(bytes, 5) != (bytes[5] << 8 | bytes[6])) return std::nullopt;
+  return static_cast<std::uint64_t>(bytes[1]) | static_cast<std::uint64_t>(bytes[2]) << 8 |
+         static_cast<std::uint64_t>(bytes[3]) << 16 | static_cast<std::uint64_t>(bytes[4]) << 24;
 }
 
 // The decimal number at the front of the bytes, up to a blank or a zero byte;
@@ -356,11 +378,16 @@ bool TZmodem::SendStep(ZmodemTick& tick, std::uint64_t now_ms) {
         return true;
       }
       if (Has(line, kHexZrpos)) {
-        if (file_.IsOpen() && !file_.SeekTo(acknowledged_)) {
+        // The receiver names where it stands. That is past the last block when only its
+        // acknowledgement was lost: sending the block again would be refused for ever. A
+        // position that cannot be read or lies beyond the file sends the last block again.
+        std::uint64_t resume = acknowledged_;
+        if (const auto asked = AskedPosition(line); asked && *asked <= file_size_) resume = *asked;
+        if (file_.IsOpen() && !file_.SeekTo(resume)) {
           Finish(tick, ZmodemEnd::kFileError, kReadError);
           return false;
         }
-        position_ = acknowledged_;
+        position_ = resume;
         ++retry_count_;
         tick.retry_changed = true;
         state_ = 15;

@@ -378,11 +378,26 @@ TEST_F(ExchangeTest, SendWaitsForEachAcknowledgement) {
   EXPECT_EQ(zmodem_.RetryCount(), 1);
   EXPECT_EQ(Expect(frame), frame);
 
-  Feed(test::HexHeaderOfReceiver(3, 2048));
+  // A ZRPOS past the block: the receiver has it and only its ZACK was lost, so the next block
+  // goes. One that cannot be read, or lies beyond the file, sends the block again.
+  Bytes damaged = test::HexHeaderOfReceiver(9, 2048);
+  damaged[17] ^= 1;  // a CRC digit
+  for (const Bytes& bad : {damaged, test::HexHeaderOfReceiver(9, 4096)}) {
+    Feed(bad);
+    Tick();
+    EXPECT_EQ(Expect(frame), frame);
+  }
+  Feed(test::HexHeaderOfReceiver(9, 2048));
   Tick();
-  EXPECT_EQ(zmodem_.RetryCount(), 0);
+  EXPECT_EQ(zmodem_.RetryCount(), 4);
   frame =
       Concat({Header(10, 2048, Escaping::kProgram), Subpacket(block2, 'k', Escaping::kProgram)});
+  EXPECT_EQ(Expect(frame), frame);
+  // The ZACK of the last block lost as well: the receiver stands at the end of the file and
+  // gets an empty block there.
+  Feed(test::HexHeaderOfReceiver(9, 2500));
+  Tick();
+  frame = Concat({Header(10, 2500, Escaping::kProgram), Subpacket({}, 'k', Escaping::kProgram)});
   EXPECT_EQ(Expect(frame), frame);
 
   // After the last acknowledgement: the abort sequence instead of ZEOF and ZFIN.
