@@ -236,6 +236,22 @@ TEST_F(LinkTest, RzAsksForABlockAgain) {
   EXPECT_EQ(stored, data);
 }
 
+// rz's acknowledgement of the second block is damaged on the way, so the program waits; rz
+// times out and asks for the position after the block it has. The program goes on from there.
+TEST_F(LinkTest, LostAcknowledgementResumesWhereRzStands) {
+  const Bytes data = test::RandomBytes(5000, 17);
+  Bytes stored;
+  // The ZACK of 2048 begins at byte 65 of what rz sends (62 without its leading "rz\r"):
+  // damaging bytes 66 to 68 breaks its "*\x18B03" either way.
+  std::vector<PacedRelay::Rule> rules;
+  for (std::uint64_t index : {66, 67, 68})
+    rules.push_back({PacedRelay::kToProgram, index, 0x01, 0});
+  const DriveResult result = SendToRz(data, test::kLineRate, &stored, rules);
+  EXPECT_EQ(result.end, ZmodemEnd::kFinished);
+  EXPECT_GE(result.retries, 1);
+  EXPECT_EQ(stored, data);
+}
+
 // A real serial line does not tell that the far side is gone: the transfer
 // ends on the silence.
 TEST_F(LinkTest, PeerDiesMidTransfer) {
