@@ -186,7 +186,7 @@ void BM_PasteCommand99Snapshots(benchmark::State& state) {
   CopyAllSnapshots(*title, clip);
   orb::UndoRing undo;
   orb::LinkContext links(title->System());
-  orb::EditContext edit{*title, undo, clip};
+  orb::EditContext edit{*title, undo, clip, nullptr, {}};
   edit.hooks.link_pass = [&](orb::TQ730& list) {
     orb::EditFlagScope on(list);
     links.SetCurrent(list);
@@ -211,7 +211,7 @@ void BM_ZeroCommand99Snapshots(benchmark::State& state) {
   orb::TClip clip;
   orb::UndoRing undo;
   orb::LinkContext links(title->System());
-  orb::EditContext edit{*title, undo, clip, &prompter};
+  orb::EditContext edit{*title, undo, clip, &prompter, {}};
   edit.hooks.link_pass = [&](orb::TQ730& list) {
     orb::EditFlagScope on(list);
     links.SetCurrent(list);

@@ -109,32 +109,14 @@ void TClip::CopyRecords(const TQ730& list, int kind, std::span<const int> params
 void TClip::CopyAutomation(const TQ730AUTO& list, int view, double start, double end) {
   Clear();
   const int channels = std::min(list.ChannelCount(), TQ730AUTO::kChannelFlags);
-  struct GroupKey {
-    bool valid = false;
-    std::uint32_t pattern = 0;
-    std::uint32_t mask = 0;
-    int first = 0;
-    int end = 0;
-  };
-  GroupKey keys[kGroupPGM + 1];
-  for (int g = kGroupInput; g <= kGroupPGM; ++g) {
-    GroupKey& key = keys[g];
-    key.valid = EventPattern(view, g, key.pattern, key.mask);
-    key.mask |= 0xFF00;  // the channel byte
-    key.first = list.FirstChannelOf(g);
-    key.end = std::min(list.FirstChannelOf(g + 1), channels);
-  }
+  const EventChannels owners(list, view);
   // One pass over the events, sorted into their channels afterwards.
   std::vector<std::pair<int, int>> found;  // channel, event
   for (int i = 0, n = list.Count(); i < n; ++i) {
     if (!list.IsSelected(i)) continue;
-    const std::uint32_t word = list.EventWord(i);
-    for (const GroupKey& key : keys) {
-      if (!key.valid || (word & key.mask & ~0xFF00u) != key.pattern) continue;
-      const int row = key.first + static_cast<int>((word >> 8) & 0xFF);
-      if (row < key.end && list.IsChannelSelected(row)) found.emplace_back(row, i);
-      break;
-    }
+    owners.ForEach(list.EventWord(i), [&](int row) {
+      if (list.IsChannelSelected(row)) found.emplace_back(row, i);
+    });
   }
   std::stable_sort(found.begin(), found.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -149,8 +131,8 @@ void TClip::CopyAutomation(const TQ730AUTO& list, int view, double start, double
     for (; next < found.size() && found[next].first == row; ++next) {
       const int event = found[next].second;
       const std::uint32_t word = list.EventWord(event);
-      AddItem(row - keys[group].first, group, view,
-              static_cast<std::int32_t>(word & ~keys[group].mask));
+      AddItem(row - list.FirstChannelOf(group), group, view,
+              static_cast<std::int32_t>(word & ~owners.KeyMask(group)));
       offsets_.push_back(TCToSeconds(list.EventTime(event), rate) - start);
     }
     NextRecord();

@@ -241,40 +241,6 @@ TimeCode StampOf(TimeCode marker) {
                 std::min(TCSeconds(marker), 59), std::min(TCFrames(marker), 29));
 }
 
-// Which channels' events of one parameter an event word is: per channel group the parameter's
-// code pattern, then the channel byte names the channel within the group. A word matches the
-// key of channel c exactly when it names c here.
-class EventChannels {
- public:
-  EventChannels(const TQ730AUTO& list, int param) {
-    const int channels = std::min(list.ChannelCount(), TQ730AUTO::kChannelFlags);
-    for (int g = kGroupInput; g <= kGroupPGM; ++g) {
-      Group& group = groups_[g];
-      group.valid = EventPattern(param, g, group.pattern, group.mask);
-      group.first = list.FirstChannelOf(g);
-      group.end = std::min(list.FirstChannelOf(g + 1), channels);
-    }
-  }
-  template <typename F>
-  void ForEach(std::uint32_t word, F f) const {
-    for (const Group& group : groups_) {
-      if (!group.valid || (word & group.mask) != group.pattern) continue;
-      const int c = group.first + static_cast<int>((word >> 8) & 0xFF);
-      if (c < group.end) f(c);
-    }
-  }
-
- private:
-  struct Group {
-    bool valid = false;
-    std::uint32_t pattern = 0;
-    std::uint32_t mask = 0;
-    int first = 0;
-    int end = 0;
-  };
-  std::array<Group, kGroupPGM + 1> groups_;
-};
-
 }  // namespace
 
 bool EventPattern(int param, int group, std::uint32_t& pattern, std::uint32_t& mask) {
@@ -509,6 +475,16 @@ int TQ730AUTO::ValueShift(int param, int channel) const {
 
 const ParamDescriptor* TQ730AUTO::FindParam(int channel, int id) const {
   return System() ? FindStripParam(ChannelKind(channel), id, System()->SampleRateMode()) : nullptr;
+}
+
+EventChannels::EventChannels(const TQ730AUTO& list, int param) {
+  const int channels = std::min(list.ChannelCount(), TQ730AUTO::kChannelFlags);
+  for (int g = kGroupInput; g <= kGroupPGM; ++g) {
+    Group& group = groups_[g];
+    group.valid = EventPattern(param, g, group.pattern, group.mask);
+    group.first = list.FirstChannelOf(g);
+    group.end = std::min(list.FirstChannelOf(g + 1), channels);
+  }
 }
 
 EventKey TQ730AUTO::KeyOf(int param, int channel) const {

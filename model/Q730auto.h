@@ -167,4 +167,36 @@ class TQ730AUTO : public TQ730 {
   double range_end_ = 0;
 };
 
+// Which channels' events of one parameter an event word is: per channel group the parameter's
+// code pattern, then the channel byte names the channel within the group. A word matches the
+// key of channel c (TQ730AUTO::KeyOf) exactly when it names c here; no word matches the
+// patterns of two groups.
+class EventChannels {
+ public:
+  EventChannels(const TQ730AUTO& list, int param);
+  template <typename F>
+  void ForEach(std::uint32_t word, F f) const {
+    for (const Group& group : groups_) {
+      if (!group.valid || (word & group.mask) != group.pattern) continue;
+      const int c = group.first + static_cast<int>((word >> 8) & 0xFF);
+      if (c < group.end) f(c);
+    }
+  }
+  // The key bits of the group's events, channel byte included: the rest is the value.
+  std::uint32_t KeyMask(int group) const {
+    return group >= 0 && group < static_cast<int>(groups_.size()) ? groups_[group].mask | 0xFF00
+                                                                  : 0xFF00;
+  }
+
+ private:
+  struct Group {
+    bool valid = false;
+    std::uint32_t pattern = 0;
+    std::uint32_t mask = 0;
+    int first = 0;
+    int end = 0;
+  };
+  std::array<Group, kGroupPGM + 1> groups_;
+};
+
 }  // namespace orb

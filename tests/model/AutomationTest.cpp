@@ -368,6 +368,18 @@ TEST(AutomationEventCodeTest, TheTableIsConsistent) {
     }
   }
   EXPECT_EQ(automatable, views);
+  // Nor to one parameter in two groups: an event's group follows from its word.
+  for (int p = 0; p < 200; ++p) {
+    std::uint32_t pattern[5], mask[5];
+    bool valid[5];
+    for (int g = 0; g < 5; ++g) valid[g] = EventPattern(p, g, pattern[g], mask[g]);
+    for (int g = 0; g < 5; ++g) {
+      for (int h = g + 1; h < 5; ++h) {
+        if (!valid[g] || !valid[h]) continue;
+        EXPECT_NE((pattern[g] ^ pattern[h]) & mask[g] & mask[h], 0u) << p;
+      }
+    }
+  }
 }
 
 TEST(AutomationStartValueTest, EntriesLieWhereTheTableSaysAndConvertTimecodes) {
