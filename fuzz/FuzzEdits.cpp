@@ -96,14 +96,7 @@ void AutomationEdits(Title& fast, Title& plain) {
       list->SetEditRange(param, 0, 86399);
     }
     a.SelectRange(param, 3600, 7200);
-    for (int i = 0; i < b.Count(); ++i) {
-      const double t = TCToSeconds(b.EventTime(i), b.Rate());
-      if (t < 3600 || t >= 7200) continue;
-      for (int c = 0; c < channels; ++c) {
-        if (b.IsChannelSelected(c) && b.KeyOf(param, c).Matches(b.EventWord(i)))
-          b.SetSelected(i, true);
-      }
-    }
+    plain::SelectRange(b, param, 3600, 7200);
     Check(SameAutomation(a, b));
 
     const auto events = plain::ChannelEvents(a, param, channels, 3);
@@ -117,18 +110,7 @@ void AutomationEdits(Title& fast, Title& plain) {
     Check(SameAutomation(a, b));
 
     a.DeleteSelected();
-    b.TQ730::DeleteSelected();
-    for (int c = 0; c < channels; ++c) {
-      const EventKey key = b.KeyOf(param, c);
-      if (!b.IsChannelSelected(c) || !key.valid) continue;
-      AutoStart start{kNoStartTime, 0};
-      for (int i = 0; i < b.Count(); ++i) {
-        if (!key.Matches(b.EventWord(i))) continue;
-        start = {b.EventTime(i), key.Value(b.EventWord(i))};
-        break;
-      }
-      b.SetStartValue(param, c, start.time, start.value);
-    }
+    plain::DeleteSelected(b, param);
     Check(SameAutomation(a, b));
   }
 }

@@ -1,5 +1,7 @@
 #include "fuzz/PlainEdits.h"
 
+#include <algorithm>
+
 #include "pages/ParamModel.h"
 
 namespace orb::plain {
@@ -99,6 +101,35 @@ std::vector<std::vector<AutoEvent>> ChannelEvents(const TQ730AUTO& automation, i
     }
   }
   return events;
+}
+
+void SelectRange(TQ730AUTO& automation, int param, double from, double to) {
+  const int channels = std::min(automation.ChannelCount(), TQ730AUTO::kChannelFlags);
+  for (int i = 0; i < automation.Count(); ++i) {
+    const double t = TCToSeconds(automation.EventTime(i), automation.Rate());
+    if (t < std::min(from, to) || t >= std::max(from, to)) continue;
+    for (int c = 0; c < channels; ++c) {
+      if (automation.IsChannelSelected(c) &&
+          automation.KeyOf(param, c).Matches(automation.EventWord(i)))
+        automation.SetSelected(i, true);
+    }
+  }
+}
+
+void DeleteSelected(TQ730AUTO& automation, int param) {
+  automation.TQ730::DeleteSelected();
+  const int channels = std::min(automation.ChannelCount(), TQ730AUTO::kChannelFlags);
+  for (int c = 0; c < channels; ++c) {
+    const EventKey key = automation.KeyOf(param, c);
+    if (!automation.IsChannelSelected(c) || !key.valid) continue;
+    AutoStart start{kNoStartTime, 0};
+    for (int i = 0; i < automation.Count(); ++i) {
+      if (!key.Matches(automation.EventWord(i))) continue;
+      start = {automation.EventTime(i), key.Value(automation.EventWord(i))};
+      break;
+    }
+    automation.SetStartValue(param, c, start.time, start.value);
+  }
 }
 
 }  // namespace orb::plain

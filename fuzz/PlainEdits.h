@@ -32,4 +32,12 @@ void ResetSnapshots(TQ730SNAP& snaps, const ParamGroupList& groups);
 std::vector<std::vector<AutoEvent>> ChannelEvents(const TQ730AUTO& automation, int param,
                                                   int channels, int frames);
 
+// Selecting the events of param on the selected channels within [from, to) seconds (the bounds
+// in either order), event by event and channel by channel.
+void SelectRange(TQ730AUTO& automation, int param, double from, double to);
+
+// Deleting the selected events, then on every selected channel the start value of param
+// searched anew from the first event.
+void DeleteSelected(TQ730AUTO& automation, int param);
+
 }  // namespace orb::plain
