@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "model/Q730classes.h"
-#include "pages/ParamModel.h"
+#include "core/model/Q730classes.h"
+#include "core/model/ParamModel.h"
 
 namespace orb::bench {
 

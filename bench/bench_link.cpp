@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "link/Zmodem.h"
-#include "model/DebugLog.h"
-#include "tests/link/PtyLink.h"
+#include "core/link/Zmodem.h"
+#include "core/model/DebugLog.h"
+#include "tests/core/link/PtyLink.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include <map>
 #include <new>
 
-#include "model/DebugLog.h"
-#include "model/Title.h"
+#include "core/model/DebugLog.h"
+#include "core/model/Title.h"
 #include "tools/TitleGenerator.h"
 
 namespace {

@@ -3,10 +3,10 @@
 
 #include "fuzz/FuzzTargets.h"
 #include "fuzz/PlainEdits.h"
-#include "model/DebugLog.h"
-#include "model/Title.h"
-#include "pages/Links.h"
-#include "pages/ParamModel.h"
+#include "core/model/DebugLog.h"
+#include "core/model/Title.h"
+#include "core/edit/Links.h"
+#include "core/model/ParamModel.h"
 
 namespace orb {
 namespace {

@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "fuzz/FuzzTargets.h"
-#include "link/Serial.h"
-#include "link/Zmodem.h"
-#include "model/DebugLog.h"
+#include "core/link/Serial.h"
+#include "core/link/Zmodem.h"
+#include "core/model/DebugLog.h"
 
 namespace orb {
 namespace {

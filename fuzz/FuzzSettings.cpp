@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "fuzz/FuzzTargets.h"
-#include "storage/Settings.h"
+#include "core/storage/Settings.h"
 
 namespace orb {
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "fuzz/FuzzTargets.h"
-#include "model/DebugLog.h"
-#include "model/Title.h"
-#include "storage/Floppy.h"
+#include "core/model/DebugLog.h"
+#include "core/model/Title.h"
+#include "core/storage/Floppy.h"
 
 namespace orb {
 namespace {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "model/DebugLog.h"
-#include "model/Q730classes.h"
-#include "model/Title.h"
+#include "core/model/DebugLog.h"
+#include "core/model/Q730classes.h"
+#include "core/model/Title.h"
 
 namespace orb {
 namespace {

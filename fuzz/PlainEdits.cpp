@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "pages/ParamModel.h"
+#include "core/model/ParamModel.h"
 
 namespace orb::plain {
 

@@ -6,9 +6,9 @@
 #include <array>
 #include <vector>
 
-#include "editor/Clip.h"
-#include "model/Q730auto.h"
-#include "model/Q730snap.h"
+#include "core/model/Clip.h"
+#include "core/model/Q730auto.h"
+#include "core/model/Q730snap.h"
 
 namespace orb::plain {
 

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string_view>
 
-#include "model/Q730.h"
-#include "model/Q730classes.h"
-#include "pages/FaderLaw.h"
+#include "core/model/Q730.h"
+#include "core/model/Q730classes.h"
+#include "core/model/FaderLaw.h"
 
 namespace orb::gen {
 namespace {

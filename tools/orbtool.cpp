@@ -14,12 +14,12 @@
 #include <thread>
 #include <vector>
 
-#include "link/Serial.h"
-#include "link/Session.h"
-#include "model/Status.h"
-#include "model/Title.h"
-#include "storage/Floppy.h"
-#include "storage/Library.h"
+#include "core/link/Serial.h"
+#include "core/link/Session.h"
+#include "core/model/Status.h"
+#include "core/model/Title.h"
+#include "core/storage/Floppy.h"
+#include "core/storage/Library.h"
 #include "tools/TitleGenerator.h"
 
 namespace {

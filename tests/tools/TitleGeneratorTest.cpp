@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "pages/FaderLaw.h"
+#include "core/model/FaderLaw.h"
 #include "tools/TitleGenerator.h"
 
 // The checks read the bytes with their own little helpers, so that a fault shared by the

@@ -1,0 +1,247 @@
+#include "core/edit/Links.h"
+
+#include <algorithm>
+#include <string>
+
+#include "core/model/DebugLog.h"
+#include "core/model/Q730snap.h"
+#include "core/model/FaderLaw.h"
+#include "core/model/ParamModel.h"
+
+namespace orb {
+namespace {
+
+constexpr int kLevel = 110;
+constexpr int kGroupLevel = 111;
+constexpr int kFaderGroup = 126;
+constexpr int kCutGroup = 127;
+constexpr int kGroupTypeId = 142;
+constexpr int kGroupOnId = 143;
+constexpr int kUnderGroupMaster = 145;
+constexpr int kManualGroup = 172;
+constexpr int kFirstAuxSwitch = 69;
+constexpr int kLastAuxSwitch = 76;
+constexpr int kSurroundGroup = 6;
+constexpr int kGangType = 0;
+constexpr int kVcaType = 1;
+constexpr int kCutType = 2;
+
+bool HoldsChannelState(const TQ730& list) {
+  return list.Kind() == TQ730::kSystem || list.Kind() == TQ730::kSnapshot;
+}
+
+// Ids whose change re-links the whole system data: the linking functions, the surround masks
+// and the master fader locks.
+bool RelinksSystem(int id) {
+  return (id >= 149 && id <= 152) || id == 171;
+}
+
+}  // namespace
+
+struct LinkContext::SnapshotAccess {
+  explicit SnapshotAccess(TQ730SNAP& snaps) : reader(snaps), writer(snaps) {}
+  TQ730SNAP::BulkReader reader;
+  TQ730SNAP::BulkWriter writer;
+};
+
+LinkContext::~LinkContext() = default;
+
+LinkContext::LinkContext(TQ730SYSF& system) : system_(&system), current_(&system) {
+  levels_.fill(-1);
+  // Until the first mouse down the levels as they stand are the sensible starting points.
+  MouseDown(false);
+  const int n = LastChannel() + 1;
+  for (int c = 0; c < n; ++c) group_levels_[c] = system.GetParam(c, kGroupLevel);
+}
+
+int LinkContext::LastChannel() const {
+  return std::min(system_->ChannelCount(), kChannels) - 1;
+}
+
+void LinkContext::MouseDown(bool shift) {
+  shift_ = shift;
+  if (!HoldsChannelState(*current_)) return;
+  const int n = LastChannel() + 1;
+  for (int c = 0; c < kChannels; ++c) levels_[c] = c < n ? Get(c, kLevel) : -1;
+  if (system_->GetParam(0, kManualGroup) > 0) {
+    for (int c = 0; c < n; ++c) group_levels_[c] = system_->GetParam(c, kGroupLevel);
+  }
+}
+
+int LinkContext::RememberedLevel(int channel) const {
+  return channel >= 0 && channel < kChannels ? levels_[channel] : -1;
+}
+
+int LinkContext::RememberedGroupLevel(int channel) const {
+  return channel >= 0 && channel < kChannels ? group_levels_[channel] : 0;
+}
+
+void LinkContext::MarkModified() {
+  // A locked title cannot change, so it must not ask to be saved either.
+  if (!system_->Locked()) modified_ = true;
+}
+
+int LinkContext::Get(int channel, int id) const {
+  if (current_ == bulk_list_) return bulk_->reader.Read(channel, id);
+  return current_->GetParam(channel, id);
+}
+
+void LinkContext::Write(int channel, int id, int value) {
+  if (current_ == bulk_list_) {
+    bulk_->writer.Write(channel, id, value);
+  } else {
+    current_->SetParam(channel, id, value);
+  }
+  Repaint(channel, id);
+}
+
+int LinkContext::GroupType(int g) const {
+  return g >= 1 ? Get(g - 1, kGroupTypeId) : -1;
+}
+
+bool LinkContext::GroupOn(int g) const {
+  return g >= 1 && Get(g - 1, kGroupOnId) > 0;
+}
+
+void LinkContext::SetParamLinked(int channel, int id, int value) {
+  SetParamLinked(channel, id, value, nullptr);
+}
+
+void LinkContext::SetParamLinked(int channel, int id, int value, const LinkedSet* followers) {
+  MarkModified();
+  if (value == -1) {
+    value = Get(channel, id);
+    if (value == -1) return;
+  } else {
+    Write(channel, id, value);
+    if (id > 44 && id <= 68) Repaint(channel, kEqGraph);
+    if (id > 16 && id < 43) Repaint(channel, kDynamicsGraph);
+  }
+  if (id == 106) FollowCutGroup(channel, value);
+  FollowGangs(channel, id, value);
+  if (id == kLevel) MoveGroupFaders(channel, value);
+  if (RelinksSystem(id)) {
+    TQ730* was = current_;
+    current_ = system_;
+    LinkPassAll();
+    current_ = was;
+  }
+  if (FollowStereoAuxSwitch(channel, id, value)) return;
+  const LinkedSet set = followers ? *followers : current_->LinkedChannels(channel, id);
+  if (!set.linked) return;
+  for (int c : set.List()) Write(c, id, value);
+}
+
+void LinkContext::FollowCutGroup(int channel, int value) {
+  const int g = Get(channel, kCutGroup);
+  if (!GroupOn(g)) return;
+  for (int c = 0, last = LastChannel(); c <= last; ++c) {
+    if (c != channel && Get(c, kCutGroup) == g) Write(c, 106, value);
+  }
+}
+
+void LinkContext::FollowGangs(int channel, int id, int value) {
+  // Switching a gang on copies the first value into the second; while it is on, both follow
+  // each other.
+  const auto gang = [&](int gang_id, int first, int second) {
+    if (id == gang_id) {
+      if (value != 0) Write(channel, second, Get(channel, first));
+    } else if ((id == first || id == second) && Get(channel, gang_id) > 0) {
+      Write(channel, id == first ? second : first, value);
+    }
+  };
+  gang(125, 120, 107);  // "MTR Pan Gang": "Surround Pan LR" and "MTR Pan"
+  gang(124, 108, 123);  // "SW Gang": "MTR Level" and "SW Level"
+}
+
+void LinkContext::MoveGroupFaders(int channel, int value) {
+  if (value < 0 || channel < 0 || channel >= kChannels || levels_[channel] < 0) return;
+  // Shift at the mouse down of a drag moves the dragged fader alone.
+  const bool alone = shift_ && drag_type_ != 0;
+  const int g = Get(channel, kFaderGroup);
+  const int last = LastChannel();
+  if (Get(channel, kUnderGroupMaster) == 1) {
+    // The fader itself refused the write; the group-fader levels move instead.
+    const int hundredths = 10 * (FaderTenths(value) - FaderTenths(levels_[channel]));
+    for (int c = 0; c <= last; ++c) {
+      if (c != channel && (alone || Get(c, kFaderGroup) != g)) continue;
+      Write(c, kGroupLevel, group_levels_[c] + hundredths);
+      Repaint(c, kLevel);
+    }
+    return;
+  }
+  if (alone || !GroupOn(g) || GroupType(g) != kGangType) return;
+  // From the level actually stored: a master locked to 0 dB does not drag its gang along.
+  const int tenths = FaderTenths(Get(channel, kLevel)) - FaderTenths(levels_[channel]);
+  for (int c = 0; c <= last; ++c) {
+    if (c == channel || levels_[c] < 0 || Get(c, kFaderGroup) != g) continue;
+    Write(c, kLevel, NearestFaderIndex((FaderTenths(levels_[c]) + tenths) / 10.0));
+  }
+}
+
+bool LinkContext::FollowStereoAuxSwitch(int channel, int id, int value) {
+  if (!HoldsChannelState(*current_) || id < kFirstAuxSwitch || id > kLastAuxSwitch ||
+      current_->ChannelKind(channel) != kGroupInput) {
+    return false;
+  }
+  const int aux = id - kFirstAuxSwitch;
+  if (aux >= system_->GroupSize(kGroupAUX)) return false;
+  if (Get(system_->FirstChannelOf(kGroupAUX) + aux, 102) != kStereo) return false;
+  Write(channel, kFirstAuxSwitch + (aux ^ 1), value);
+  return true;
+}
+
+void LinkContext::LinkPass(int first, int last) {
+  if (current_->Kind() == TQ730::kAutomation) return;
+  MarkModified();
+  // A pass over the system data run from inside a snapshot's pass must not use the snapshot's
+  // accessors; the outer pass gets them back afterwards.
+  const TQ730* outer = bulk_list_;
+  bulk_list_ = nullptr;
+  if (auto* snaps = shortcuts_ ? dynamic_cast<TQ730SNAP*>(current_) : nullptr) {
+    if (!bulk_ || !bulk_->reader.Fits(*snaps) || !bulk_->writer.Fits(*snaps))
+      bulk_ = std::make_unique<SnapshotAccess>(*snaps);
+    bulk_->reader.Begin(snaps->CurrentRecord());
+    bulk_->writer.Begin(snaps->CurrentRecord());
+    bulk_list_ = snaps;
+  }
+  first = std::max(first, 0);
+  last = std::min(last, LastChannel());
+  for (int i = first; i <= last; ++i) {
+    const int kind = current_->ChannelKind(i);
+    if (kind < 0) continue;
+    const int start = system_->FirstChannelOf(kind);
+    const int end = start + system_->GroupSize(kind);
+    if ((i - start) % kSurroundGroup == 0) {
+      // A surround group is all three pairs or none, and only where all six channels exist.
+      if (i + kSurroundGroup <= end && Get(i, 102) == kSurround) {
+        for (int p = i; p < i + kSurroundGroup; p += 2) Write(p, 102, kSurround);
+      } else {
+        for (int p = i; p < std::min(i + kSurroundGroup, end); p += 2) {
+          if (Get(p, 102) == kSurround) Write(p, 102, kMono);
+        }
+      }
+    }
+    // Written back as they are, so that the model's own rules for them apply again.
+    for (int id : {kLevel, 42}) {
+      const int now = Get(i, id);
+      if (now >= 0) Write(i, id, now);
+    }
+    if (GroupType(Get(i, kFaderGroup)) == kCutType) Write(i, kFaderGroup, 0);
+    const int cut_type = GroupType(Get(i, kCutGroup));
+    if (cut_type == kGangType || cut_type == kVcaType) Write(i, kCutGroup, 0);
+    if (Get(i, 102) > 0) {
+      LogLine("Link" + std::to_string(i));
+      for (const LinkFunction& row : kLinkFunctions) {
+        if (row.first_id < 0) continue;
+        // The followers depend on the row alone, and no write of the row changes them.
+        const LinkedSet followers = current_->LinkedChannels(i, row.first_id);
+        const LinkedSet* known = shortcuts_ ? &followers : nullptr;
+        for (int id = row.first_id; id <= row.last_id; ++id) SetParamLinked(i, id, -1, known);
+      }
+    }
+  }
+  bulk_list_ = outer;
+}
+
+}  // namespace orb

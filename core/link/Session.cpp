@@ -1,0 +1,678 @@
+#include "core/link/Session.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "core/model/DebugLog.h"
+#include "core/storage/Floppy.h"
+#include "core/storage/Settings.h"
+
+namespace orb {
+namespace fs = std::filesystem;
+
+namespace {
+
+// The console's data files, in the order the session removes them.
+constexpr const char* kDataFiles[] = {"sysf.dat", "eqlib.dat", "dylib.dat", "auto.dat",
+                                      "cue.dat",  "snap.dat",  "gfed.dat"};
+constexpr const char* kSessionFiles[] = {"sysf.dat", "eqlib.dat", "dylib.dat",
+                                         "auto.dat", "cue.dat",   "snap.dat",
+                                         "gfed.dat", "tmp",       "tmp.gz"};
+// The six files a console title cannot do without, as its listing shows them.
+constexpr const char* kListedFiles[] = {"sysf.dat", "eqlib.dat", "dylib.dat",
+                                        "auto.dat", "cue.dat",   "snap.dat"};
+
+// No title comes near this; an archive that unpacks to more is not one.
+constexpr rlim_t kLocalFileLimit = 64 << 20;
+
+bool Has(const std::string& line, const char* text) {
+  return line.find(text) != std::string::npos;
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+std::vector<std::string> Words(const std::string& text) {
+  std::vector<std::string> words;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && text[i] == ' ') ++i;
+    const std::size_t start = i;
+    while (i < text.size() && text[i] != ' ') ++i;
+    if (i > start) words.push_back(text.substr(start, i - start));
+  }
+  return words;
+}
+
+std::string FindProgram(const std::string& name) {
+  if (name.find('/') != std::string::npos) return name;
+  const char* path = std::getenv("PATH");
+  const std::string paths = path && *path ? path : "/usr/bin:/bin";
+  std::size_t begin = 0;
+  while (begin <= paths.size()) {
+    const std::size_t end = std::min(paths.find(':', begin), paths.size());
+    const std::string dir = end > begin ? paths.substr(begin, end - begin) : ".";
+    const std::string candidate = dir + "/" + name;
+    struct stat info {};
+    if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+        ::access(candidate.c_str(), X_OK) == 0)
+      return candidate;
+    begin = end + 1;
+  }
+  return {};
+}
+
+// Whole decimal numbers only; anything else, as the console's df would never
+// print it, counts as no space at all.
+long FreeSpace(const std::string& field) {
+  if (field.empty()) return 0;
+  long value = 0;
+  for (char c : field) {
+    if (c < '0' || c > '9') return 0;
+    value = std::min(value * 10 + (c - '0'), 1L << 40);
+  }
+  return value;
+}
+
+std::uint64_t SteadyMs() {
+  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                        std::chrono::steady_clock::now().time_since_epoch())
+                                        .count());
+}
+
+}  // namespace
+
+SessionPort PortFromSettings(const std::string& application_folder) {
+  const ProfileFile profile((fs::path(application_folder) / kSettingsFileName).string());
+  SessionPort port;
+  port.number = ReadShellSettings(profile).serial_index;
+  port.device = PortDevice(profile, port.number);
+  return port;
+}
+
+int RunLocal(const std::string& folder, const std::vector<std::string>& arguments) {
+  if (arguments.empty()) return -1;
+  const std::string program = FindProgram(arguments[0]);
+  if (program.empty()) return -1;
+  std::vector<char*> argv;
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  const char* directory = folder.c_str();
+  const int null_fd = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+  if (null_fd < 0) return -1;
+
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    // Only async-signal-safe calls between fork and exec.
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    const rlimit limit{kLocalFileLimit, kLocalFileLimit};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    if (::chdir(directory) != 0) ::_exit(127);
+    ::dup2(null_fd, 0);
+    ::dup2(null_fd, 1);
+    ::dup2(null_fd, 2);
+    if (::close_range(3, ~0U, 0) != 0) {
+      for (int fd = 3; fd < 1024; ++fd) ::close(fd);
+    }
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+  }
+  ::close(null_fd);
+  if (pid < 0) return -1;
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return -1;
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::string FifthField(const std::string& line) {
+  std::size_t end = line.size();
+  while (end > 0 && static_cast<unsigned char>(line[end - 1]) <= ' ') --end;
+  std::size_t i = 0;
+  while (i < end && static_cast<unsigned char>(line[i]) <= ' ') ++i;
+  for (int field = 1;; ++field) {
+    while (i < end && IsBlank(line[i])) ++i;
+    if (i >= end) return {};
+    const std::size_t start = i;
+    while (i < end && !IsBlank(line[i])) ++i;
+    if (field == 5) return i < end ? line.substr(start, i - start) : std::string();
+  }
+}
+
+std::string MinutesText(std::uint64_t seconds) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02u:%02u", static_cast<unsigned>(seconds / 60 % 100),
+                static_cast<unsigned>(seconds % 60));
+  return text;
+}
+
+// ---------------------------------------------------------------------------
+
+TransferSession::TransferSession(TSerial& serial, SessionSetup setup, Prompter* prompter,
+                                 SessionView* view, Clock clock)
+    : serial_(serial),
+      setup_(std::move(setup)),
+      prompter_(prompter),
+      view_(view),
+      clock_(clock ? std::move(clock) : Clock(SteadyMs)),
+      zmodem_(serial) {
+  char slot[16];
+  std::snprintf(slot, sizeof slot, "%02d", setup_.slot_index + 1);
+  slot_ = slot;
+  std::error_code error;
+  fs::create_directories(setup_.work_folder, error);
+  DeleteWorkFiles();
+}
+
+TransferSession::~TransferSession() {
+  Close(false);
+}
+
+void TransferSession::Show() {
+  if (shown_ || closed_) return;
+  start_time_ = Now();
+  if (view_) {
+    view_->SetCaption(setup_.mode == SessionSetup::kImport ? kImportCaption : kExportCaption);
+    view_->SetMessage("Initializing...");
+    view_->SetRetry("0");
+    view_->SetTotal("--:--");
+    view_->SetRemain("--:--");
+    view_->SetBps("0");
+    view_->SetProgress(0);
+  }
+  port_was_open_ = serial_.IsOpen();
+  if (!port_was_open_) serial_.OpenPort(setup_.device);
+  shown_ = true;
+  SetTimer(true);
+}
+
+void TransferSession::Tick() {
+  // A question's own event loop may deliver timer events: the sequence waits.
+  if (!shown_ || closed_ || in_tick_ || !timer_running_) return;
+  in_tick_ = true;
+  RunTick();
+  in_tick_ = false;
+}
+
+void TransferSession::Cancel() {
+  Close(true);
+}
+
+void TransferSession::RunTick() {
+  if (serial_.IsOpen() && serial_.HungUp()) serial_.ClosePort();  // the device is gone
+  if (!serial_.IsOpen()) {
+    Fail("Unable to open COM" + std::to_string(setup_.port_number));
+    return;
+  }
+  serial_.Poll();
+  Step();
+  if (closed_) return;
+  if (view_) {
+    view_->SetTotal(MinutesText((Now() - start_time_) / 1000));
+    view_->SetStateLabel(std::to_string(state_) + " : " + std::to_string(wait_));
+  }
+  if (static_cast<std::uint64_t>(kTickMs) * wait_ > kWaitLimitMs) {
+    Fail("Timeout.");
+    return;
+  }
+  if (zmodem_.RetryCount() >= kRetryLimit) {
+    zmodem_.CloseFile();
+    Fail("Retry error.");
+  }
+}
+
+void TransferSession::Step() {
+  if (state_ >= 13 && state_ <= 17 && zmodem_active_) {
+    TransferStep();
+  } else if (state_ < 10) {
+    LoginStep();
+  } else if (state_ == 10) {
+    Send(std::string("cd ") + kSlotFolder + slot_);
+    state_ = 11;
+  } else if (setup_.mode == SessionSetup::kImport) {
+    ImportStep();
+  } else {
+    ExportStep();
+  }
+}
+
+void TransferSession::LoginStep() {
+  switch (state_) {
+    case 0:
+      Send("");
+      state_ = 1;
+      break;
+    case 1: {
+      const std::string line = serial_.ReadLine();
+      if (serial_.HasData()) break;
+      if (line == "login:") {
+        Send("root");
+        state_ = 2;
+      } else if (line == "#") {
+        state_ = 10;
+      } else {
+        wait_ += 2;
+        state_ = 0;
+      }
+      break;
+    }
+    case 2:
+      if (WaitFor("password:")) {
+        Send("qelvo4");
+        state_ = 3;
+      }
+      break;
+    case 3:
+      if (WaitFor("#")) state_ = 10;
+      break;
+    default:
+      break;
+  }
+}
+
+void TransferSession::ImportStep() {
+  switch (state_) {
+    case 11:
+      if (WaitFor("#")) {
+        if (view_) view_->SetMessage("Compressing...");
+        Send(kPackCommand);
+        state_ = 12;
+      }
+      break;
+    case 12:
+      wait_ = 0;  // packing takes as long as it takes
+      if (WaitFor("#")) {
+        if (view_) view_->SetMessage("Preparing to download...");
+        Send("sz /tmp/data.gz");
+        zmodem_active_ = true;
+        zmodem_.Start(TZmodem::Direction::kReceive, WorkFile("tmp.gz"), Now());
+        state_ = 13;
+      }
+      break;
+    case 18:
+      if (WaitFor("#")) {
+        Send("rm /tmp/data.gz");
+        wait_ = 0;
+        state_ = 19;
+      }
+      break;
+    case 19: {
+      Run("tar -xf tmp");
+      // GNU and BSD tar keep their writes inside the folder, but may leave
+      // links that point out of it: only plain files are taken as data.
+      for (const char* name : kDataFiles) {
+        std::error_code error;
+        const fs::file_status status = fs::symlink_status(WorkFile(name), error);
+        if (!error && fs::exists(status) && !fs::is_regular_file(status))
+          fs::remove_all(WorkFile(name), error);
+      }
+      if (!WorkFileExists("sysf.dat")) {
+        Fail("TITLE data is not found.");
+        return;
+      }
+      state_ = 20;
+      break;
+    }
+    case 20:
+      state_ = 21;
+      break;
+    case 21:
+      ImportFolder();
+      break;
+    default:
+      break;
+  }
+}
+
+void TransferSession::ExportStep() {
+  static constexpr const char* kRemovals[] = {"rm sysf.dat", "rm eqlib.dat", "rm dylib.dat",
+                                              "rm auto.dat", "rm cue.dat",   "rm snap.dat",
+                                              "rm gfed.dat"};
+  switch (state_) {
+    case 11:
+      listing_echoed_ = false;
+      SendAfterPrompt("ls", 100);
+      break;
+    case 100:
+    case 101:
+      ListingStep();
+      break;
+    case 110:
+      ExportLocally();
+      break;
+    case 111:
+      SendAfterPrompt("rm data.gz", 112);
+      break;
+    case 112:
+      SendAfterPrompt("df", 113);
+      break;
+    case 113:
+      FreeSpaceStep();
+      break;
+    case 12:
+      if (WaitFor("#")) {
+        Send("rz");
+        zmodem_active_ = true;
+        zmodem_.Start(TZmodem::Direction::kSend, WorkFile("tmp.gz"), Now());
+        state_ = 13;
+      }
+      break;
+    case 20:
+      SendAfterPrompt(std::string("cd ") + kSlotFolder + slot_, 21);
+      break;
+    case 21:
+    case 22:
+    case 23:
+    case 24:
+    case 25:
+    case 26:
+      SendAfterPrompt(kRemovals[state_ - 21], state_ + 1);
+      break;
+    case 27:
+      SendAfterPrompt(kRemovals[6], 30);
+      break;
+    case 30:
+      if (WaitFor("#")) {
+        if (view_) view_->SetMessage("Decompressing...");
+        Send(kUnpackCommand);
+        state_ = 40;
+      }
+      break;
+    case 40:
+      wait_ = 0;  // unpacking takes as long as it takes
+      SendAfterPrompt("ls", 41);
+      break;
+    case 41:
+    case 42:
+    case 43:
+    case 44:
+    case 45:
+    case 46:
+    case 47:
+      UnpackedListingStep();
+      break;
+    case 31:
+      SendAfterPrompt(kScanProgram, 32);
+      break;
+    case 32:
+    case 33:
+      ScanStep();
+      break;
+    case 34:
+      Send("rm /tmp/data.gz");
+      success_ = true;
+      Finish();
+      break;
+    case 51:
+    case 52:
+    case 53:
+    case 54:
+    case 55:
+    case 56:
+      SendAfterPrompt(kRemovals[state_ - 51], state_ + 1);
+      break;
+    case 57:
+      Fail("Disk full.");
+      break;
+    default:
+      break;
+  }
+}
+
+void TransferSession::TransferStep() {
+  const ZmodemTick tick = zmodem_.Step(Now());
+  wait_ += static_cast<unsigned>(tick.waited);
+  if (tick.retry_changed && view_) view_->SetRetry(std::to_string(zmodem_.RetryCount()));
+  if (tick.progress) ShowProgress(*tick.progress);
+  switch (tick.end) {
+    case ZmodemEnd::kRunning:
+      state_ = zmodem_.State();
+      break;
+    case ZmodemEnd::kFinished:
+      zmodem_active_ = false;
+      if (zmodem_.GetDirection() == TZmodem::Direction::kSend) {
+        state_ = 20;
+        break;
+      }
+      state_ = 17;
+      if (view_) view_->SetMessage("Decompressing...");
+      Run("gzip -d tmp.gz");
+      if (!WorkFileExists("tmp")) {
+        Fail("Failed to decompress.");
+        return;
+      }
+      state_ = 18;
+      break;
+    case ZmodemEnd::kDamagedFrame:
+      state_ = zmodem_.State();
+      keep_debug_file_ = true;
+      SetTimer(false);
+      Ask(kDebugFileText, kDebugFileCaption, Buttons::kOk);
+      Close(true);
+      break;
+    case ZmodemEnd::kFileError:
+      Fail(StatusMessage(tick.status));
+      break;
+    case ZmodemEnd::kTimedOut:
+      Fail("Timeout.");
+      break;
+    case ZmodemEnd::kLineLost:
+      serial_.ClosePort();
+      Fail("Unable to open COM" + std::to_string(setup_.port_number));
+      break;
+  }
+}
+
+void TransferSession::ListingStep() {
+  const std::string line = serial_.ReadLine();
+  // A slot that holds nothing lists nothing: then the prompt that follows the echo of "ls" ends
+  // the listing. A prompt before the echo is an old one and must not end it, or a title in the
+  // slot would be replaced without the question.
+  if (state_ == 100 && line == "ls") listing_echoed_ = true;
+  if (!serial_.HasData() && Has(line, "#") && (state_ == 101 || listing_echoed_)) {
+    state_ = 110;
+    return;
+  }
+  if (Has(line, "sysf.dat")) {
+    SetTimer(false);
+    const std::uint64_t asked = Now();
+    if (Ask(kOverwriteQuestion, "Export", Buttons::kYesNo) != Answer::kYes) {
+      Fail("");
+      return;
+    }
+    start_time_ += Now() - asked;  // "Total:" leaves the question out
+    SetTimer(true);
+  }
+  if (Has(line, ".")) state_ = 101;
+}
+
+void TransferSession::ExportLocally() {
+  const Status status = ExportTitle(setup_.title_path, setup_.work_folder, true, prompter_);
+  // Without the title's files the console would lose its old title for an
+  // empty archive: nothing goes to the console then.
+  if (status != kOk) {
+    Fail(StatusMessage(status));
+    return;
+  }
+  Run(WorkFileExists("gfed.dat")
+          ? "tar cvf tmp sysf.dat snap.dat cue.dat auto.dat eqlib.dat dylib.dat gfed.dat"
+          : "tar cvf tmp sysf.dat snap.dat cue.dat auto.dat eqlib.dat dylib.dat");
+  Run("gzip tmp");
+  if (!WorkFileExists("tmp.gz")) {
+    Fail("Failed to compress.");
+    return;
+  }
+  Send("cd /tmp/");
+  state_ = 111;
+}
+
+void TransferSession::FreeSpaceStep() {
+  const std::string line = serial_.ReadLine();
+  if (!Has(line, "//1/")) return;
+  const std::string field = FifthField(line);
+  LogLine("Test : " + field);
+  if (FreeSpace(field) >= kMinimumFreeSpace) {
+    state_ = 12;
+  } else {
+    Fail("Disk Full.");
+  }
+}
+
+void TransferSession::UnpackedListingStep() {
+  const std::string line = serial_.ReadLine();
+  if (!serial_.HasData() && Has(line, "#") && state_ >= 42) {
+    // That prompt is used up: a bare carriage return brings the next one,
+    // which the removals wait for as much as the scan does.
+    Send("");
+    state_ = state_ == 47 ? 31 : 51;
+    return;
+  }
+  for (const char* name : kListedFiles) {
+    if (Has(line, name)) ++state_;
+  }
+}
+
+void TransferSession::ScanStep() {
+  const std::string line = serial_.ReadLine();
+  if (!serial_.HasData() && Has(line, "#") && state_ == 33) {
+    state_ = 34;
+  } else if (Has(line, "scan: not found")) {
+    SetTimer(false);
+    reboot_ = Ask(kRebootQuestion, "Export", Buttons::kYesNo) == Answer::kYes;
+    SetTimer(true);
+    state_ = 34;
+  } else if (Has(line, kScanProgram)) {
+    state_ = 33;
+  }
+}
+
+void TransferSession::ImportFolder() {
+  SetTimer(false);
+  std::string path;
+  const Status status =
+      ImportTitle(setup_.work_folder, setup_.library_folder, prompter_, false, &path);
+  if (status == kOk) imported_path_ = path;
+  if (IsReportedStatus(status)) Ask(StatusMessage(status), "Error", Buttons::kOk);
+  success_ = status == kOk;
+  Close(true);
+}
+
+// ---------------------------------------------------------------------------
+
+void TransferSession::Send(const std::string& text) {
+  serial_.WriteText(text + "\r");
+}
+
+bool TransferSession::WaitFor(const char* text) {
+  const std::string line = serial_.ReadLine();
+  if (serial_.HasData()) return false;
+  if (Has(line, text)) return true;
+  ++wait_;
+  return false;
+}
+
+void TransferSession::SendAfterPrompt(const std::string& text, int next) {
+  if (!WaitFor("#")) return;
+  Send(text);
+  state_ = next;
+}
+
+void TransferSession::Fail(const std::string& text) {
+  SetTimer(false);
+  if (!text.empty()) Ask(text, "Error", Buttons::kOk);
+  Close(true);
+}
+
+void TransferSession::Finish() {
+  SetTimer(false);
+  Close(true);
+}
+
+void TransferSession::Close(bool notify) {
+  if (closed_) return;
+  closed_ = true;
+  if (notify) SetTimer(false);
+  serial_.SetEcho(true);
+  zmodem_.CloseFile();
+  if (keep_debug_file_) {
+    std::error_code error;
+    fs::rename(WorkFile("tmp.gz"), WorkFile(kDebugFileName), error);
+  }
+  DeleteWorkFiles();
+  if (zmodem_active_) SendAbortSequence(serial_);
+  if (shown_ && !port_was_open_) {
+    if (reboot_ && serial_.IsOpen()) {
+      const std::uint64_t before = serial_.ReceivedTotal();
+      Send("shutdown -f");
+      // The console's answer shows that the command arrived before the line closes.
+      const std::uint64_t start = Now();
+      for (;;) {
+        serial_.Poll();
+        const std::uint64_t waited = Now() - start;
+        if ((waited >= 100 && serial_.ReceivedTotal() - before >= 35) ||
+            waited >= kShutdownWaitMs || serial_.HungUp())
+          break;
+        ::usleep(1000);
+      }
+    }
+    serial_.ClosePort();
+  }
+  if (notify && view_) view_->CloseWindow();
+}
+
+void TransferSession::ShowProgress(const TransferProgress& progress) {
+  if (!view_) return;
+  view_->SetProgress(progress.percent);
+  view_->SetMessage(progress.message);
+  view_->SetBps(std::to_string(progress.bits_per_second));
+  if (progress.has_remaining) view_->SetRemain(MinutesText(progress.remaining_seconds));
+}
+
+Answer TransferSession::Ask(const std::string& text, const std::string& caption, Buttons buttons) {
+  if (prompter_) return prompter_->Message(text, caption, buttons);
+  return buttons == Buttons::kOk ? Answer::kOk : Answer::kNo;
+}
+
+void TransferSession::Run(const char* command_line) {
+  RunLocal(setup_.work_folder, Words(command_line));
+}
+
+std::string TransferSession::WorkFile(const char* name) const {
+  return (fs::path(setup_.work_folder) / name).string();
+}
+
+bool TransferSession::WorkFileExists(const char* name) const {
+  std::error_code error;
+  return fs::is_regular_file(WorkFile(name), error);
+}
+
+void TransferSession::DeleteWorkFiles() {
+  for (const char* name : kSessionFiles) {
+    std::error_code error;
+    fs::remove_all(WorkFile(name), error);
+  }
+}
+
+void TransferSession::SetTimer(bool running) {
+  // A window closed while a question was open stays closed.
+  if (running == timer_running_ || (running && closed_)) return;
+  timer_running_ = running;
+  if (view_) view_->SetTimerRunning(running);
+}
+
+}  // namespace orb

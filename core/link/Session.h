@@ -1,0 +1,173 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/link/Serial.h"
+#include "core/link/Zmodem.h"
+#include "core/model/Prompter.h"
+#include "core/model/Status.h"
+
+// The transfer session: the scripted dialogue with the console's shell that
+// imports one title from a console slot or exports one into it. It is a state
+// machine advanced by Tick() every 10 ms; the window shows it through
+// SessionView and the user answers its questions through the Prompter.
+namespace orb {
+
+inline constexpr const char* kImportCaption = "Import from RS-232C";
+inline constexpr const char* kExportCaption = "Export to RS-232C";
+inline constexpr const char* kPackCommand = "tar -c *.dat | gzip > /tmp/data.gz";
+inline constexpr const char* kUnpackCommand = "cat /tmp/data.gz | gzip -d | tar -x";
+inline constexpr const char* kSlotFolder = "/home/kel205/data/";
+inline constexpr const char* kScanProgram = "/home/kel205/prog/scan";
+inline constexpr const char* kOverwriteQuestion = "TITLE already exists. overwrite?";
+inline constexpr const char* kRebootQuestion =
+    "You must re-boot to refresh Title list at ORB-Q730 Version 2.1\nReboot now?";
+// Where a damaged download is kept for inspection; the session's own files
+// are deleted on closing.
+inline constexpr const char* kDebugFileName = "debug.gz";
+
+// What the transfer window shows. Every call comes from Tick(), Show() or
+// Cancel() on the GUI thread.
+class SessionView {
+ public:
+  virtual ~SessionView() = default;
+  virtual void SetCaption(const std::string& text) = 0;
+  virtual void SetMessage(const std::string& text) = 0;  // the message line
+  virtual void SetRetry(const std::string& text) = 0;    // after "Retry:"
+  virtual void SetTotal(const std::string& text) = 0;    // after "Total:", MM:SS
+  virtual void SetRemain(const std::string& text) = 0;   // after "Remain:", MM:SS
+  virtual void SetBps(const std::string& text) = 0;      // after "bps:"
+  virtual void SetProgress(int percent) = 0;
+  virtual void SetStateLabel(const std::string& text) = 0;  // the hidden label
+  // The sequence timer stops while a question is open and for good once the
+  // session has ended; Tick() does nothing while it is stopped.
+  virtual void SetTimerRunning(bool running) = 0;
+  // The session has ended and run its closing steps: the window closes.
+  virtual void CloseWindow() = 0;
+};
+
+struct SessionSetup {
+  enum Mode { kImport = 0, kExport = 1 };
+  int mode = kImport;
+  int slot_index = 0;          // console slot number - 1, 0 to 9
+  std::string title_path;      // export: the title file to send
+  std::string library_folder;  // import: where the new title file goes
+  std::string work_folder;     // the application folder's "tmp"
+  int port_number = 1;         // the COM number the messages name
+  std::string device;          // that port's device path
+};
+
+// COM<SerialIndex> of the settings file in the application folder and its device.
+struct SessionPort {
+  int number = 1;
+  std::string device;
+};
+SessionPort PortFromSettings(const std::string& application_folder);
+
+// Runs a program of the PATH with the arguments in folder and waits for it,
+// with its output discarded, no inherited descriptors and a bound on the size
+// of the files it writes. The exit status, or -1 when it did not start.
+int RunLocal(const std::string& folder, const std::vector<std::string>& arguments);
+
+// The free-space field of a "df" line: the fifth run of non-blanks, empty when
+// there is none or no blank follows it.
+std::string FifthField(const std::string& line);
+
+// Seconds as MM:SS, each part its last two digits.
+std::string MinutesText(std::uint64_t seconds);
+
+class TransferSession {
+ public:
+  static constexpr int kTickMs = 10;
+  static constexpr unsigned kWaitLimitMs = 5000;
+  static constexpr int kRetryLimit = 10;
+  static constexpr long kMinimumFreeSpace = 1536;
+  // How long closing waits for the console's answer to "shutdown -f".
+  static constexpr std::uint64_t kShutdownWaitMs = 2000;
+
+  using Clock = std::function<std::uint64_t()>;  // milliseconds
+
+  // Creation: the work folder is made when missing and emptied of the
+  // session's files. clock defaults to a monotonic millisecond clock.
+  TransferSession(TSerial& serial, SessionSetup setup, Prompter* prompter, SessionView* view,
+                  Clock clock = {});
+  // Runs the closing steps when the session has not ended yet (without
+  // calling the view, which may be gone).
+  ~TransferSession();
+  TransferSession(const TransferSession&) = delete;
+  TransferSession& operator=(const TransferSession&) = delete;
+
+  // The window is shown: the port is opened unless it was open already, and
+  // the timer starts.
+  void Show();
+  // One step of the sequence timer.
+  void Tick();
+  // "&Cancel", Escape or the close box: the closing steps, once.
+  void Cancel();
+
+  bool Ended() const { return closed_; }
+  bool Succeeded() const { return success_; }
+  const std::string& ImportedTitlePath() const { return imported_path_; }
+  bool RebootRequested() const { return reboot_; }
+  int State() const { return state_; }
+  unsigned WaitCounter() const { return wait_; }
+  // How long a ZMODEM peer may fall silent before the transfer is given up.
+  void SetTransferIdleLimit(std::uint64_t ms) { zmodem_.SetIdleLimit(ms); }
+
+ private:
+  void RunTick();
+  void Step();
+  void LoginStep();
+  void ImportStep();
+  void ExportStep();
+  void TransferStep();
+  void ListingStep();
+  void FreeSpaceStep();
+  void UnpackedListingStep();
+  void ScanStep();
+  void ExportLocally();
+  void ImportFolder();
+
+  void Send(const std::string& text);
+  bool WaitFor(const char* text);
+  void SendAfterPrompt(const std::string& text, int next);
+  void Fail(const std::string& text);
+  void Finish();
+  void Close(bool notify);
+  void ShowProgress(const TransferProgress& progress);
+  Answer Ask(const std::string& text, const std::string& caption, Buttons buttons);
+  void Run(const char* command_line);
+  std::string WorkFile(const char* name) const;
+  bool WorkFileExists(const char* name) const;
+  void DeleteWorkFiles();
+  void SetTimer(bool running);
+  std::uint64_t Now() const { return clock_(); }
+
+  TSerial& serial_;
+  SessionSetup setup_;
+  Prompter* prompter_;
+  SessionView* view_;
+  Clock clock_;
+  TZmodem zmodem_;
+  std::string slot_;  // "01" ... "10"
+
+  int state_ = 0;
+  unsigned wait_ = 0;
+  std::uint64_t start_time_ = 0;
+  bool shown_ = false;
+  bool timer_running_ = false;
+  bool in_tick_ = false;
+  bool closed_ = false;
+  bool zmodem_active_ = false;
+  bool listing_echoed_ = false;  // the echo of "ls" came while the slot is listed
+  bool success_ = false;
+  bool port_was_open_ = false;
+  bool reboot_ = false;
+  bool keep_debug_file_ = false;
+  std::string imported_path_;
+};
+
+}  // namespace orb

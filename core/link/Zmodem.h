@@ -1,0 +1,116 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/link/Serial.h"
+#include "core/model/DataFile.h"
+#include "core/model/Status.h"
+
+// Moving one file over the serial line with ZMODEM, as the states 13 to 17 of
+// the transfer session. Each call of Step runs one timer tick's worth of the
+// exchange and never waits for an answer from the far side.
+namespace orb {
+
+inline constexpr const char* kReceiveProgressText = "Receving TITLE data ";
+inline constexpr const char* kSendProgressText = "Sending TITLE data ";
+inline constexpr const char* kDebugFileText = "Debug file created.";
+inline constexpr const char* kDebugFileCaption = "Debug.";
+
+// What the session's window shows for a transfer in progress.
+struct TransferProgress {
+  int percent = 0;
+  std::string message;  // text + percent + "% done..."
+  std::uint64_t bits_per_second = 0;
+  bool has_remaining = false;  // false while no speed is known
+  std::uint64_t remaining_seconds = 0;
+};
+
+// An empty file counts as complete; an elapsed time of 0 counts as 1 ms.
+TransferProgress MakeProgress(const std::string& text, std::uint64_t position, std::uint64_t size,
+                              std::uint64_t elapsed_ms);
+
+enum class ZmodemEnd {
+  kRunning,
+  kFinished,      // state 17 done: ZFIN or the abort sequence has been sent
+  kDamagedFrame,  // CRC error: the frame went into the file; show kDebugFileText
+  kFileError,     // the transfer file failed; status says how
+  kTimedOut,      // the far side fell silent
+  kLineLost,      // the line hung up
+};
+
+// What one tick asks of the session.
+struct ZmodemTick {
+  ZmodemEnd end = ZmodemEnd::kRunning;
+  int waited = 0;              // ticks to add to the session's wait counter
+  bool retry_changed = false;  // the retry count grew; show it
+  std::optional<TransferProgress> progress;
+  Status status = kOk;
+};
+
+class TZmodem {
+ public:
+  enum class Direction { kReceive, kSend };
+
+  static constexpr int kFirstState = 13;
+  static constexpr int kLastState = 17;
+  static constexpr int kFrameArea = 1024;
+  static constexpr int kDataArea = 4096;
+  static constexpr int kBlockSize = 1024;
+  // Longer than any pause of a working peer, and than the 10 s after which
+  // a ZMODEM peer repeats itself when something got lost.
+  static constexpr std::uint64_t kDefaultIdleLimitMs = 30000;
+
+  explicit TZmodem(TSerial& serial) : serial_(serial) {}
+
+  // Begins at state 13. The file is "tmp.gz" of the work folder: created
+  // when receiving, read when sending.
+  void Start(Direction direction, std::string file_path, std::uint64_t now_ms);
+  ZmodemTick Step(std::uint64_t now_ms);
+
+  int State() const { return state_; }
+  Direction GetDirection() const { return direction_; }
+  std::uint64_t Position() const { return position_; }
+  std::uint64_t AcknowledgedPosition() const { return acknowledged_; }
+  std::uint64_t FileSize() const { return file_size_; }
+  int RetryCount() const { return retry_count_; }
+  std::uint64_t StartTime() const { return start_time_; }
+  // The session closes the file when it ends the transfer early.
+  void CloseFile();
+  void SetIdleLimit(std::uint64_t ms) { idle_limit_ms_ = ms; }
+
+ private:
+  bool ReceiveStep(ZmodemTick& tick, std::uint64_t now_ms);
+  bool SendStep(ZmodemTick& tick, std::uint64_t now_ms);
+  bool ReceiveFileHeader(ZmodemTick& tick, std::uint64_t now_ms);
+  bool ReceiveData(ZmodemTick& tick, std::uint64_t now_ms);
+  void EndWithDamage(ZmodemTick& tick, int from, int count);
+  bool HeaderAtFront() const;
+  void Finish(ZmodemTick& tick, ZmodemEnd end, Status status = kOk);
+
+  TSerial& serial_;
+  Direction direction_ = Direction::kReceive;
+  std::string path_;
+  DiskFile file_;
+  int state_ = 0;
+  bool done_ = false;
+  ZmodemEnd last_end_ = ZmodemEnd::kRunning;
+  bool streaming_ = false;  // the last subpacket said more follow without a header
+  std::uint64_t position_ = 0;
+  std::uint64_t acknowledged_ = 0;
+  std::uint64_t file_size_ = 0;
+  int retry_count_ = 0;
+  std::uint64_t start_time_ = 0;
+  std::uint64_t last_activity_ = 0;
+  std::uint64_t last_received_ = 0;
+  std::uint64_t idle_limit_ms_ = kDefaultIdleLimitMs;
+  std::array<std::uint8_t, kFrameArea> frame_area_{};
+  std::array<std::uint8_t, kDataArea> data_area_{};
+};
+
+// Sent when a transfer is cut short, so that the far side stops too.
+void SendAbortSequence(TSerial& serial);
+
+}  // namespace orb

@@ -1,0 +1,164 @@
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <deque>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/model/Q730classes.h"
+
+// How the core reaches the user: message boxes, questions, the title-name
+// dialog, the file dialog and the wait cursor. The GUI implements it with real
+// dialogs; tests and orbtool answer by script.
+namespace orb {
+
+// The "Title Name" dialog: a label, one text field and "&OK", "&Cancel".
+inline constexpr char kTitleNameCaption[] = "Title Name";
+inline constexpr char kTitleNameLabel[] = "Title Name:";
+inline constexpr std::size_t kTitleNameMaxLength = 23;
+
+// A file dialog as the GUI is to show it.
+struct FileDialog {
+  const char* caption;
+  const char* filter;  // "description|mask|description|mask"
+  const char* default_extension;
+  const char* file_name;
+  bool save = false;  // a save dialog, which asks before overwriting
+};
+
+// The dialog that locates a floppy set's files (also its second disk).
+inline constexpr FileDialog kImportFileDialog{"Import", "ORB-Q730 File|*.DAT|All files|*.*", "DAT",
+                                              "SYSF.DAT"};
+
+// The check list of parameter groups that Optional Copy and Zero show.
+inline constexpr char kOptionalCopyCaption[] = "Optional Copy";
+inline constexpr char kZeroCaption[] = "Zero";
+
+enum class Buttons { kOk, kYesNo, kYesNoCancel, kOkCancel };
+enum class Answer { kOk, kYes, kNo, kCancel };
+
+class Prompter {
+ public:
+  virtual ~Prompter() = default;
+  // Shows text with caption and the given buttons; returns the button pressed
+  // (Escape and closing the box count as Cancel, or No where there is no Cancel).
+  virtual Answer Message(const std::string& text, const std::string& caption, Buttons buttons) = 0;
+  // The wait cursor; calls nest.
+  virtual void SetBusy(bool busy) { (void)busy; }
+  // The "Title Name" dialog preset with text; on OK returns true with text set
+  // to the entry (at most kTitleNameMaxLength characters), on Cancel false.
+  virtual bool TitleNameDialog(std::string& text) {
+    (void)text;
+    return false;
+  }
+  // An open-file dialog; on OK returns true with the chosen file's path.
+  virtual bool ChooseFile(const FileDialog& dialog, std::string& path) {
+    (void)dialog;
+    (void)path;
+    return false;
+  }
+  // The parameter-group dialog with the caption: one line per group that has a display name,
+  // all unticked. On OK returns true with groups reduced to the ticked ones; on Cancel false
+  // with groups as they were.
+  virtual bool ChooseParamGroups(const std::string& caption, ParamGroupList& groups) {
+    (void)caption;
+    (void)groups;
+    return false;
+  }
+};
+
+// Shows the wait cursor for as long as it lives.
+class BusyScope {
+ public:
+  explicit BusyScope(Prompter* prompter) : prompter_(prompter) {
+    if (prompter_) prompter_->SetBusy(true);
+  }
+  ~BusyScope() {
+    if (prompter_) prompter_->SetBusy(false);
+  }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  Prompter* prompter_;
+};
+
+// Answers from queues and records everything it was shown, the dialogs too
+// (the title-name dialog as its preset text, the file dialog as its file name,
+// the group dialog as the names of its lines, one a line, all with their caption).
+// An empty queue answers OK to a message and Cancel to a question or dialog.
+class ScriptedPrompter : public Prompter {
+ public:
+  struct Shown {
+    std::string text;
+    std::string caption;
+    Buttons buttons;
+  };
+
+  void Queue(Answer answer) { answers_.push_back(answer); }
+  Answer Message(const std::string& text, const std::string& caption, Buttons buttons) override {
+    shown_.push_back({text, caption, buttons});
+    if (answers_.empty()) return buttons == Buttons::kOk ? Answer::kOk : Answer::kCancel;
+    const Answer answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+  }
+  void SetBusy(bool busy) override { busy_depth_ += busy ? 1 : -1; }
+
+  // An empty optional answers Cancel.
+  void QueueTitleName(std::optional<std::string> text) { names_.push_back(std::move(text)); }
+  void QueueFile(std::optional<std::string> path) { files_.push_back(std::move(path)); }
+  bool TitleNameDialog(std::string& text) override {
+    shown_.push_back({text, kTitleNameCaption, Buttons::kOkCancel});
+    return Take(names_, text);
+  }
+  bool ChooseFile(const FileDialog& dialog, std::string& path) override {
+    shown_.push_back({dialog.file_name, dialog.caption, Buttons::kOkCancel});
+    return Take(files_, path);
+  }
+
+  // The names of the groups to tick; an empty optional answers Cancel.
+  void QueueGroups(std::optional<std::vector<std::string>> ticked) {
+    groups_.push_back(std::move(ticked));
+  }
+  bool ChooseParamGroups(const std::string& caption, ParamGroupList& groups) override {
+    std::string lines;
+    for (const ParamGroup& group : groups) {
+      if (!group.name.empty()) lines += (lines.empty() ? "" : "\n") + group.name;
+    }
+    shown_.push_back({lines, caption, Buttons::kOkCancel});
+    if (groups_.empty()) return false;
+    const std::optional<std::vector<std::string>> ticked = std::move(groups_.front());
+    groups_.pop_front();
+    if (!ticked) return false;
+    std::erase_if(groups, [&](const ParamGroup& group) {
+      return group.name.empty() ||
+             std::find(ticked->begin(), ticked->end(), group.name) == ticked->end();
+    });
+    return true;
+  }
+
+  const std::vector<Shown>& shown() const { return shown_; }
+  int busy_depth() const { return busy_depth_; }
+
+ private:
+  static bool Take(std::deque<std::optional<std::string>>& queue, std::string& out) {
+    if (queue.empty()) return false;
+    std::optional<std::string> answer = std::move(queue.front());
+    queue.pop_front();
+    if (answer) out = std::move(*answer);
+    return answer.has_value();
+  }
+
+  std::deque<Answer> answers_;
+  std::deque<std::optional<std::string>> names_;
+  std::deque<std::optional<std::string>> files_;
+  std::deque<std::optional<std::vector<std::string>>> groups_;
+  std::vector<Shown> shown_;
+  int busy_depth_ = 0;
+};
+
+}  // namespace orb

@@ -1,0 +1,33 @@
+// The texts the console shows for parameter values: a value text and a unit text.
+#pragma once
+
+#include <string>
+
+#include "core/model/Q730classes.h"
+
+namespace orb {
+
+struct ValueTexts {
+  std::string value;
+  std::string unit;
+};
+
+// What some texts depend on besides the value: the channel's delay unit (parameter 4), the
+// sample-rate code and the timecode mode of the title.
+struct ValueContext {
+  int delay_unit = 0;
+  int rate_mode = 0;
+  int tc_mode = 0;
+};
+
+// Empty texts for a negative value, a value beyond the id's table and an id without a text.
+ValueTexts FormatValue(int id, int value, const ValueContext& context = {});
+
+// The text of the parameter as the list's current record holds it.
+ValueTexts ValueText(const TQ730& list, int channel, int id);
+
+// The EQ frequency of a table index in Hz (27.5 Hz × 2^(index / 12) with the console's round
+// values at 50, 60, 100, 120, 200 and 240 Hz); 0 outside 0 … 127.
+double EqFrequency(int index);
+
+}  // namespace orb

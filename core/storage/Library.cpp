@@ -1,0 +1,188 @@
+#include "core/storage/Library.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+
+#include "core/model/Title.h"
+
+namespace orb {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; });
+  return text;
+}
+
+// Anything under that name counts, a dangling link too; so does a name that
+// cannot be examined, lest it be overwritten.
+bool Exists(const fs::path& path) {
+  struct stat info;
+  return ::lstat(path.c_str(), &info) == 0 || (errno != ENOENT && errno != ENOTDIR);
+}
+
+// The title name as a dialog may hand it over: cut to the field's length, but never inside a
+// character of several bytes, and cleaned.
+std::string CleanName(const std::string& text) {
+  std::size_t length = std::min(text.size(), kTitleNameMaxLength);
+  while (length > 0 && length < text.size() &&
+         (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80)
+    --length;
+  return SanitizeTitleName(std::string_view(text).substr(0, length));
+}
+
+}  // namespace
+
+std::string SanitizeTitleName(std::string_view text) {
+  std::string name(text);
+  for (char& c : name) {
+    if (std::string_view("\\/:.;*?<>|").find(c) != std::string_view::npos) c = '_';
+  }
+  return name;
+}
+
+Status AskTitleName(std::string& path, Prompter* prompter) {
+  if (!prompter) return kCancelled;
+  const fs::path folder = fs::path(path).parent_path();
+  std::string text = TitleNameOf(path);
+  for (;;) {
+    if (!prompter->TitleNameDialog(text)) return kCancelled;
+    text = CleanName(text);
+    // No name would make a hidden ".orb" the title manager never shows.
+    if (text.empty()) continue;
+    const fs::path candidate = folder / (text + ".orb");
+    if (Exists(candidate)) {
+      const Answer answer =
+          prompter->Message("File already exists. overwrite?", "Import", Buttons::kYesNoCancel);
+      if (answer == Answer::kNo) continue;
+      if (answer != Answer::kYes) return kCancelled;
+    }
+    path = candidate.string();
+    return kOk;
+  }
+}
+
+Status DeleteTitle(const std::string& path, Prompter* prompter) {
+  if (prompter && prompter->Message("Are you sure?", "Delete", Buttons::kYesNo) != Answer::kYes)
+    return kCancelled;
+  return ::unlink(path.c_str()) == 0 ? kOk : kFailed;
+}
+
+bool MoveWithoutReplacing(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // File systems without an exclusive rename: a hard link fails on an existing
+  // name just the same; where there are no links either, check, then move.
+  if (::link(from.c_str(), to.c_str()) == 0) return ::unlink(from.c_str()) == 0;
+  if (errno == EEXIST || Exists(to)) return false;
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+Status RenameTitle(const std::string& path, const std::string& new_name, std::string* new_path,
+                   Prompter* prompter) {
+  const fs::path source(path);
+  const std::string name = CleanName(new_name);
+  if (name.empty()) return kRenameFailed;
+  const fs::path target = source.parent_path() / (name + ".orb");
+  // Renaming a title to its own name moves nothing.
+  if (target.filename() != source.filename() &&
+      !MoveWithoutReplacing(source.string(), target.string()))
+    return kRenameFailed;
+  if (new_path) *new_path = target.string();
+  return StampTitle(target.string(), -1, prompter);
+}
+
+Status AskRenameTitle(const std::string& path, Prompter* prompter, std::string* new_path) {
+  std::string name = TitleNameOf(path);
+  if (!prompter || !prompter->TitleNameDialog(name)) return kCancelled;
+  return RenameTitle(path, name, new_path, prompter);
+}
+
+Status CreateTemporaryTitle(const std::string& path, DiskFile& file, std::string& temporary) {
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string candidate =
+        path + "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + ".tmp";
+    if (file.Open(candidate, DiskFile::Mode::kCreateNew)) {
+      temporary = std::move(candidate);
+      return kOk;
+    }
+    if (errno != EEXIST) break;
+  }
+  return kCantOpenDestination;
+}
+
+Status BackupTitle(const std::string& path, std::string* new_path, Prompter* prompter) {
+  std::string temporary;
+  fs::path copy;
+  {
+    BusyScope busy(prompter);
+    const fs::path source(path);
+    const std::string file_name = source.filename().string();
+    for (int n = 1; n <= 99 && copy.empty(); ++n) {
+      fs::path name = ("copy" + std::to_string(n) + " " + file_name).substr(0, 23);
+      name.replace_extension(".orb");
+      if (!Exists(source.parent_path() / name)) copy = source.parent_path() / name;
+    }
+    if (copy.empty()) return kFailed;
+
+    // The copy is completed and named inside under a temporary name, so that
+    // the library never shows a partial copy or one with a foreign name.
+    DiskFile in, out;
+    if (!in.Open(path, DiskFile::Mode::kRead) ||
+        CreateTemporaryTitle(copy.string(), out, temporary) != kOk)
+      return kFailed;
+    std::vector<std::uint8_t> buffer(64 * 1024);
+    bool ok = true;
+    while (ok) {
+      const std::size_t got = in.Read(buffer.data(), buffer.size());
+      if (got == 0) break;
+      ok = out.Write(buffer.data(), got) == got;
+    }
+    const bool flushed = ok && out.Flush();
+    if (!out.Close() || !flushed) {
+      ::unlink(temporary.c_str());
+      return kFailed;
+    }
+  }
+  Status status = StampTitle(temporary, -1, prompter);
+  if (status == kOk && !MoveWithoutReplacing(temporary, copy.string())) status = kFailed;
+  if (status != kOk) {
+    ::unlink(temporary.c_str());
+    return status;
+  }
+  if (new_path) *new_path = copy.string();
+  return kOk;
+}
+
+Status LockTitle(const std::string& path, bool locked, Prompter* prompter) {
+  return StampTitle(path, locked ? 1 : 0, prompter);
+}
+
+std::vector<LibraryEntry> ListTitles(const std::string& folder) {
+  std::vector<LibraryEntry> titles;
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    const std::string file_name = it->path().filename().string();
+    if (file_name.size() < 4 || Lower(file_name.substr(file_name.size() - 4)) != ".orb") continue;
+    std::error_code type_error;
+    if (!it->is_regular_file(type_error)) continue;
+    titles.push_back({TitleNameOf(file_name), it->path().string()});
+  }
+  std::sort(titles.begin(), titles.end(), [](const LibraryEntry& a, const LibraryEntry& b) {
+    const std::string la = Lower(a.name), lb = Lower(b.name);
+    return la != lb ? la < lb : a.name < b.name;
+  });
+  return titles;
+}
+
+}  // namespace orb

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/model/DataFile.h"
+#include "core/model/Prompter.h"
+#include "core/model/Status.h"
+
+// The title files of the library folder: naming, delete, rename, backup, lock
+// and the listing the title manager shows. A title named N is the file N.orb.
+namespace orb {
+
+// Every \ / : . ; * ? < > | becomes "_".
+std::string SanitizeTitleName(std::string_view text);
+
+// The title-name dialog loop of every import. path holds the proposed title
+// path on entry and the accepted one on success; kCancelled when the user
+// cancelled the dialog or the overwrite question.
+Status AskTitleName(std::string& path, Prompter* prompter);
+
+// Asks "Are you sure?" (without a prompter it does not ask); No gives
+// kCancelled, a failed delete kFailed.
+Status DeleteTitle(const std::string& path, Prompter* prompter);
+
+// Moves the title to new_name (sanitized) in the same folder and stamps the
+// new name into it. An existing title of that name is never replaced:
+// kRenameFailed. new_path, when given, receives the new path on success.
+Status RenameTitle(const std::string& path, const std::string& new_name,
+                   std::string* new_path = nullptr, Prompter* prompter = nullptr);
+
+// The title manager's Rename: the "Title Name" dialog preset with the title's
+// name, then RenameTitle; kCancelled when the dialog was cancelled.
+Status AskRenameTitle(const std::string& path, Prompter* prompter, std::string* new_path = nullptr);
+
+// Copies the title to the first free "copyN <file name>" (N = 1 … 99, cut to 23
+// characters, extension ".orb") in the same folder, carrying its own name.
+Status BackupTitle(const std::string& path, std::string* new_path, Prompter* prompter = nullptr);
+
+// The Lock button: sets or clears the title's lock flag.
+Status LockTitle(const std::string& path, bool locked, Prompter* prompter = nullptr);
+
+struct LibraryEntry {
+  std::string name;  // as the list shows it
+  std::string path;  // the file itself, whatever the case of its extension
+};
+
+// The title files (extension ".orb" in any case) of the folder, sorted by name
+// without regard to case as the title manager's list keeps them.
+std::vector<LibraryEntry> ListTitles(const std::string& folder);
+
+// Creates a new file under a unique name beside path, in which a title file is
+// completed before it takes its place. The name keeps the title name that
+// StampTitle derives from the file name, and the library listing skips it.
+Status CreateTemporaryTitle(const std::string& path, DiskFile& file, std::string& temporary);
+
+// Moves from onto to, failing when to exists.
+bool MoveWithoutReplacing(const std::string& from, const std::string& to);
+
+}  // namespace orb

@@ -1,0 +1,63 @@
+#include "gui/shell/Fo232c.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "gui/shell/DialogParts.h"
+#include "core/storage/Settings.h"
+
+namespace orb {
+
+TFo_232C::TFo_232C(QWidget* parent) : QDialog(parent) {
+  setObjectName("TFo_232C");
+  setWindowTitle("RS-232C");
+  auto* layout = new QVBoxLayout(this);
+  auto* form = new QFormLayout;
+  form->setLabelAlignment(Qt::AlignLeft);
+  Co_Port = new QComboBox(this);
+  Co_Port->setObjectName("Co_Port");
+  for (int port = 1; port <= kComPortCount; ++port) {
+    Co_Port->addItem(QString("COM%1").arg(port));
+    devices_ << QString::fromStdString(DefaultPortDevice(port));
+  }
+  Ed_Device = new QLineEdit(this);
+  Ed_Device->setObjectName("Ed_Device");
+  Ed_Device->setMinimumWidth(Ed_Device->fontMetrics().averageCharWidth() * 28);
+  Ed_Device->setText(devices_[0]);
+  form->addRow("COM port:", Co_Port);
+  form->addRow("Device:", Ed_Device);
+  layout->addLayout(form);
+  AddDialogButtons(this, layout);
+  SetFixedDialogBorder(this);
+  connect(Co_Port, &QComboBox::currentIndexChanged, this, &TFo_232C::Co_PortChange);
+}
+
+void TFo_232C::SetIndex(int index) {
+  Co_Port->setCurrentIndex(index);
+}
+
+int TFo_232C::Index() const {
+  return Co_Port->currentIndex();
+}
+
+void TFo_232C::SetDevices(const QStringList& devices) {
+  for (int i = 0; i < devices_.size() && i < devices.size(); ++i) devices_[i] = devices[i];
+  Ed_Device->setText(devices_[shown_]);
+}
+
+QStringList TFo_232C::Devices() const {
+  QStringList devices = devices_;
+  devices[shown_] = Ed_Device->text().trimmed();
+  return devices;
+}
+
+void TFo_232C::Co_PortChange(int index) {
+  if (index < 0) return;
+  devices_[shown_] = Ed_Device->text().trimmed();
+  shown_ = index;
+  Ed_Device->setText(devices_[shown_]);
+}
+
+}  // namespace orb

@@ -1,0 +1,507 @@
+#include "gui/shell/Q730edit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFont>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyleFactory>
+#include <QTextBlock>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "core/model/DebugLog.h"
+#include "gui/shell/Fo232c.h"
+#include "gui/shell/Foconfig.h"
+#include "gui/shell/Foserial.h"
+#include "gui/shell/Fosplash.h"
+#include "gui/shell/Fotitle.h"
+#include "gui/shell/Pictures.h"
+#include "gui/shell/QtPrompter.h"
+
+namespace orb {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kTagProperty[] = "tag";
+constexpr int kDebugMemoLines = 2000;
+constexpr int kTerminalMemoLines = 2000;
+
+void SetEnabled(QAction* action, bool on) {
+  if (action->isEnabled() != on) action->setEnabled(on);
+}
+
+}  // namespace
+
+void ApplyProgramLook(QApplication& application) {
+  application.setStyle(QStyleFactory::create("Fusion"));
+  QFont::insertSubstitution("Arial", "Liberation Sans");
+  QFont font("Liberation Sans");
+  font.setPointSize(9);
+  application.setFont(font);
+}
+
+TFo_Main::TFo_Main(std::string app_folder, Options options)
+    : folder_(std::move(app_folder)), prompter_(options.prompter) {
+  // The splash comes up before anything else is built.
+  if (options.splash) {
+    splash_ = new TFo_Splash;
+    splash_->StartClosingTimer();
+    splash_->show();
+  }
+  setObjectName("TFo_Main");
+  setWindowTitle(kFrameCaption);
+  if (!prompter_) {
+    own_prompter_ = std::make_unique<QtPrompter>(this);
+    prompter_ = own_prompter_.get();
+  }
+  open_title_.clear();
+  ClearLog();
+
+  mdi_ = new QMdiArea;
+  mdi_->setObjectName("MdiArea");
+  mdi_->setBackground(QBrush(WallpaperPicture()));
+  Sp_Main = new QSplitter(Qt::Vertical, this);
+  Sp_Main->setObjectName("Sp_Main");
+  Sp_Main->addWidget(mdi_);
+  setCentralWidget(Sp_Main);
+  BuildDiagnostics();
+
+  profile_ = ProfileFile((fs::path(folder_) / kSettingsFileName).string());
+  settings_ = ReadShellSettings(profile_);
+
+  BuildMenus();
+
+  title_ = new TFo_Title(folder_, &settings_, prompter_);
+  title_->setProperty(kTagProperty, -1);
+  title_window_ = mdi_->addSubWindow(
+      title_, Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint);
+  title_window_->setAttribute(Qt::WA_DeleteOnClose, false);
+  title_window_->installEventFilter(this);
+  title_window_->move(0, 0);
+  title_window_->show();
+  mdi_->viewport()->installEventFilter(this);
+  ConnectTransferSession();
+  // What the build cannot do yet is explained where the title manager explains it.
+  MF_ImportRS232C->setToolTip(title_->PL_ImportRS232C->toolTip());
+  MF_ExportRS232C->setToolTip(title_->PL_ExportRS232C->toolTip());
+  MF_Open->setToolTip(title_->PL_Open->toolTip());
+
+  Ti_Refresh = new QTimer(this);
+  Ti_Refresh->setInterval(50);
+  connect(Ti_Refresh, &QTimer::timeout, this, &TFo_Main::Ti_RefreshTimer);
+}
+
+TFo_Main::~TFo_Main() {
+  title_window_->removeEventFilter(this);
+  mdi_->viewport()->removeEventFilter(this);
+  if (splash_) delete splash_;
+}
+
+// The RS-232C commands of the title manager run the transfer window on the
+// frame's port; while it exists the refresh timer leaves the port alone.
+void TFo_Main::ConnectTransferSession() {
+  title_->SetTransferSessionRunner([this](const TransferRequest& request) {
+    SessionSetup setup;
+    setup.mode = request.mode;
+    setup.slot_index = request.slot;
+    setup.title_path = request.title_path;
+    setup.library_folder = folder_;
+    setup.work_folder = (fs::path(folder_) / "tmp").string();
+    setup.port_number = settings_.serial_index;
+    setup.device = PortDevice(settings_.serial_index);
+    TransferResult result;
+    SetSessionActive(true);
+    {
+      TFo_Serial window(serial_, std::move(setup), prompter_, this);
+      window.exec();
+      result.success = window.Succeeded();
+      result.imported_path = window.ImportedTitlePath();
+    }
+    SetSessionActive(false);
+    return result;
+  });
+}
+
+void TFo_Main::BuildMenus() {
+  const auto entry = [this](QMenu* menu, const char* name, const char* text,
+                            const QKeySequence& shortcut = {}) {
+    QAction* action = menu->addAction(text);
+    action->setObjectName(name);
+    if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+    return action;
+  };
+  MM_File = menuBar()->addMenu("&File");
+  MM_File->setObjectName("MM_File");
+  MM_File->setToolTipsVisible(true);
+  MF_ImportRS232C =
+      entry(MM_File, "MF_ImportRS232C", "I&mport from RS-232C...", Qt::CTRL | Qt::Key_M);
+  MF_ExportRS232C = entry(MM_File, "MF_ExportRS232C", "Ex&port to RS-232C", Qt::CTRL | Qt::Key_P);
+  MF_ImportFDD = entry(MM_File, "MF_ImportFDD", "&Import from FDD...", Qt::CTRL | Qt::Key_I);
+  MF_ExportFDD = entry(MM_File, "MF_ExportFDD", "&Export to FDD...", Qt::CTRL | Qt::Key_E);
+  MM_File->addSeparator();
+  MF_Save = entry(MM_File, "MF_Save", "&Save", Qt::CTRL | Qt::Key_S);
+  MF_SaveAs = entry(MM_File, "MF_SaveAs", "Save As...", Qt::CTRL | Qt::Key_N);
+  MF_Open = entry(MM_File, "MF_Open", "&Open", Qt::CTRL | Qt::Key_O);
+  MF_Delete = entry(MM_File, "MF_Delete", "&Delete", Qt::CTRL | Qt::Key_D);
+  MF_Rename = entry(MM_File, "MF_Rename", "&Rename...", Qt::CTRL | Qt::Key_R);
+  MF_Backup = entry(MM_File, "MF_Backup", "&Backup", Qt::CTRL | Qt::Key_B);
+  MM_File->addSeparator();
+  MF_Exit = entry(MM_File, "MF_Exit", "E&xit", Qt::ALT | Qt::Key_F4);
+
+  MM_Window = menuBar()->addMenu("&Window");
+  MM_Window->setObjectName("MM_Window");
+  MW_Cascade = entry(MM_Window, "MW_Cascade", "&Cascade");
+  MW_TileVertical = entry(MM_Window, "MW_TileVertical", "Tile &Vertical");
+  MW_TileHorizontal = entry(MM_Window, "MW_TileHorizontal", "Tile &Horizontal");
+  MW_ArrangeIcons = entry(MM_Window, "MW_ArrangeIcons", "&Arrange Icons");
+
+  MM_Setup = menuBar()->addMenu("&Setup");
+  MM_Setup->setObjectName("MM_Setup");
+  MS_Config = entry(MM_Setup, "MS_Config", "&Config...");
+  MS_RS232C = entry(MM_Setup, "MS_RS232C", "&RS232C...");
+
+  MM_Help = menuBar()->addMenu("&Help");
+  MM_Help->setObjectName("MM_Help");
+  MH_Contents = entry(MM_Help, "MH_Contents", "&Contents", Qt::Key_F1);
+  MH_ContentsSeparator = MM_Help->addSeparator();
+  MH_About = entry(MM_Help, "MH_About", "&About...");
+  // There is no help document to show.
+  MH_Contents->setVisible(false);
+  MH_ContentsSeparator->setVisible(false);
+
+  MA_Diagnostics = new QAction("Diagnostics", this);
+  MA_Diagnostics->setObjectName("MA_Diagnostics");
+  MA_Diagnostics->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_T);
+  addAction(MA_Diagnostics);
+  connect(MA_Diagnostics, &QAction::triggered, this,
+          [this] { Pa_Diagnostics->setVisible(!Pa_Diagnostics->isVisible()); });
+
+  // Most of the File menu is the title manager's.
+  connect(MF_ImportRS232C, &QAction::triggered, this, [this] { title_->ImportFromConsole(); });
+  connect(MF_ExportRS232C, &QAction::triggered, this, [this] { title_->ExportToConsole(); });
+  connect(MF_ImportFDD, &QAction::triggered, this, [this] { title_->ImportFromFloppy(); });
+  connect(MF_ExportFDD, &QAction::triggered, this, [this] { title_->ExportToFloppy(); });
+  connect(MF_Open, &QAction::triggered, this, [this] { title_->OpenTitleWindow(); });
+  connect(MF_Delete, &QAction::triggered, this, [this] { title_->DeleteTitleFile(); });
+  connect(MF_Rename, &QAction::triggered, this, [this] { title_->RenameTitleFile(); });
+  connect(MF_Backup, &QAction::triggered, this, [this] { title_->BackupTitleFile(); });
+  connect(MF_Save, &QAction::triggered, this, &TFo_Main::MF_SaveClick);
+  connect(MF_SaveAs, &QAction::triggered, this, &TFo_Main::MF_SaveAsClick);
+  connect(MF_Exit, &QAction::triggered, this, &QWidget::close);
+  connect(MW_Cascade, &QAction::triggered, this, &TFo_Main::MW_CascadeClick);
+  connect(MW_TileVertical, &QAction::triggered, this, &TFo_Main::MW_TileVerticalClick);
+  connect(MW_TileHorizontal, &QAction::triggered, this, &TFo_Main::MW_TileHorizontalClick);
+  connect(MW_ArrangeIcons, &QAction::triggered, this, &TFo_Main::MW_ArrangeIconsClick);
+  connect(MS_Config, &QAction::triggered, this, &TFo_Main::MS_ConfigClick);
+  connect(MS_RS232C, &QAction::triggered, this, &TFo_Main::MS_RS232CClick);
+  connect(MH_Contents, &QAction::triggered, this, &TFo_Main::MH_ContentsClick);
+  connect(MH_About, &QAction::triggered, this, &TFo_Main::MH_AboutClick);
+}
+
+void TFo_Main::BuildDiagnostics() {
+  Pa_Diagnostics = new QSplitter(Qt::Vertical);
+  Pa_Diagnostics->setObjectName("Pa_Diagnostics");
+  Pa_Diagnostics->setContentsMargins(4, 0, 4, 4);
+  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  Me_Debug = new QPlainTextEdit;
+  Me_Debug->setFont(fixed);
+  Me_Debug->setObjectName("Me_Debug");
+  Me_Debug->setReadOnly(true);
+  Pa_Diagnostics->addWidget(Me_Debug);
+
+  auto* terminal = new QWidget;
+  auto* column = new QVBoxLayout(terminal);
+  column->setContentsMargins(0, 0, 0, 0);
+  auto* line = new QHBoxLayout;
+  line->addWidget(new QLabel("RS-232C:"));
+  Ed_Terminal = new QLineEdit;
+  Ed_Terminal->setObjectName("Ed_Terminal");
+  line->addWidget(Ed_Terminal, 1);
+  Bu_Write = new QPushButton("Write");
+  Bu_Write->setObjectName("Bu_Write");
+  Bu_Write->setDefault(true);
+  Bu_Cancel = new QPushButton("Cancel");
+  Bu_Cancel->setObjectName("Bu_Cancel");
+  Bu_Close = new QPushButton("Close");
+  Bu_Close->setObjectName("Bu_Close");
+  for (QPushButton* button : {Bu_Write, Bu_Cancel, Bu_Close}) line->addWidget(button);
+  column->addLayout(line);
+  Me_Terminal = new QPlainTextEdit;
+  Me_Terminal->setObjectName("Me_Terminal");
+  Me_Terminal->setReadOnly(true);
+  Me_Terminal->setFont(fixed);
+  Me_Terminal->setMaximumBlockCount(kTerminalMemoLines);
+  column->addWidget(Me_Terminal, 1);
+  Pa_Diagnostics->addWidget(terminal);
+  Sp_Main->addWidget(Pa_Diagnostics);
+  Sp_Main->setStretchFactor(0, 3);
+  Sp_Main->setStretchFactor(1, 1);
+  Pa_Diagnostics->hide();
+  statusBar()->setObjectName("SB_Status");
+  statusBar()->hide();
+
+  connect(Bu_Write, &QPushButton::clicked, this, &TFo_Main::Bu_WriteClick);
+  connect(Ed_Terminal, &QLineEdit::returnPressed, this, &TFo_Main::Bu_WriteClick);
+  connect(Bu_Close, &QPushButton::clicked, this, &TFo_Main::Bu_CloseClick);
+}
+
+TFo_Splash* TFo_Main::Splash() const {
+  return splash_;
+}
+
+std::string TFo_Main::PortDevice(int port) const {
+  return orb::PortDevice(profile_, port);
+}
+
+void TFo_Main::showEvent(QShowEvent* event) {
+  if (!shown_once_) {
+    shown_once_ = true;
+    Ti_Refresh->start();
+    MF_ImportRS232C->setVisible(settings_.import_enabled);
+    MF_ExportRS232C->setVisible(settings_.export_enabled);
+    QTimer::singleShot(0, this, &TFo_Main::FitTitleManager);
+    // The splash stays in front, also where no window manager keeps it there.
+    if (splash_) QTimer::singleShot(0, splash_.data(), &QWidget::raise);
+  }
+  QMainWindow::showEvent(event);
+}
+
+// Until the user moves or sizes it, the title manager runs down the whole
+// left side of the frame.
+void TFo_Main::FitTitleManager() {
+  if (!title_window_->isVisible() || title_window_->isMinimized() || title_window_->isMaximized() ||
+      title_window_->pos() != QPoint(0, 0))
+    return;
+  if (fitted_height_ >= 0 && title_window_->height() != fitted_height_) return;
+  const int least = title_window_->height() - title_->height() + 400;
+  fitted_height_ = std::max(least, mdi_->viewport()->height());
+  title_window_->resize(title_window_->width(), fitted_height_);
+}
+
+void TFo_Main::closeEvent(QCloseEvent* event) {
+  Ti_Refresh->stop();
+  if (serial_.IsOpen()) serial_.ClosePort();
+  closing_ = true;
+  QMainWindow::closeEvent(event);
+}
+
+bool TFo_Main::eventFilter(QObject* watched, QEvent* event) {
+  // The title manager stays for the whole run.
+  if (watched == title_window_ && event->type() == QEvent::Close && !closing_) {
+    event->ignore();
+    return true;
+  }
+  if (watched == mdi_->viewport() && event->type() == QEvent::Resize) FitTitleManager();
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TFo_Main::Ti_RefreshTimer() {
+  const bool selected = title_->HasSelection();
+  SetEnabled(MF_ExportFDD, selected);
+  SetEnabled(MF_ExportRS232C, selected && title_->CanTransfer());
+  SetEnabled(MF_Open, selected && title_->CanOpenEditor());
+  SetEnabled(MF_Delete, selected);
+  SetEnabled(MF_Rename, selected);
+  SetEnabled(MF_Backup, selected);
+  SetEnabled(MF_ImportRS232C, title_->CanTransfer());
+  SetEnabled(MF_ImportFDD, true);
+
+  const QMdiSubWindow* active = mdi_->currentSubWindow();
+  const bool editor =
+      active && active->widget() && active->widget()->property(kTagProperty).toInt() == 0;
+  SetEnabled(MF_Save, editor);
+  SetEnabled(MF_SaveAs, editor);
+
+  if (!session_active_) {
+    serial_.Poll();
+    serial_.ReadLine();  // only its echo is wanted
+  }
+
+  const bool open = serial_.IsOpen();
+  if (terminal_open_ != open) {
+    terminal_open_ = open;
+    QPalette palette = Ed_Terminal->palette();
+    palette.setColor(QPalette::Base, open ? QColor(Qt::white) : palette.color(QPalette::Button));
+    Ed_Terminal->setPalette(palette);
+  }
+  DrainLog();
+}
+
+void TFo_Main::DrainLog() {
+  for (std::string line = NextLogLine(); !line.empty(); line = NextLogLine()) {
+    if (line.size() >= 2 && line[0] == '*' && line[1] == '\r') {
+      if (line.size() >= 3) Me_Terminal->appendPlainText(TextOf(line.substr(2)));
+      continue;
+    }
+    // Newest first.
+    QTextCursor cursor(Me_Debug->document());
+    cursor.movePosition(QTextCursor::Start);
+    cursor.insertText(TextOf(line) + "\n");
+    if (Me_Debug->document()->blockCount() > kDebugMemoLines) {
+      QTextCursor last(Me_Debug->document()->lastBlock());
+      last.select(QTextCursor::BlockUnderCursor);
+      last.removeSelectedText();
+    }
+  }
+}
+
+EditorWindow* TFo_Main::ActiveEditor() const {
+  const QMdiSubWindow* active = mdi_->currentSubWindow();
+  return active ? dynamic_cast<EditorWindow*>(active->widget()) : nullptr;
+}
+
+void TFo_Main::MF_SaveClick() {
+  Ti_RefreshTimer();
+  if (!MF_Save->isEnabled()) return;
+  if (EditorWindow* editor = ActiveEditor()) {
+    editor->SaveTitle();
+    title_->ReloadList();
+  }
+}
+
+void TFo_Main::MF_SaveAsClick() {
+  Ti_RefreshTimer();
+  if (!MF_SaveAs->isEnabled()) return;
+  if (EditorWindow* editor = ActiveEditor()) {
+    const std::string path = editor->SaveTitleAs();
+    title_->ReloadList();
+    title_->SelectByPath(path);
+  }
+}
+
+void TFo_Main::MW_CascadeClick() {
+  mdi_->cascadeSubWindows();
+}
+
+void TFo_Main::MW_TileVerticalClick() {
+  Tile(Qt::Horizontal);
+}
+
+void TFo_Main::MW_TileHorizontalClick() {
+  Tile(Qt::Vertical);
+}
+
+QRect TFo_Main::TilingArea() const {
+  QRect area = mdi_->viewport()->rect();
+  // Minimised windows keep their row at the bottom.
+  for (QMdiSubWindow* window : mdi_->subWindowList()) {
+    if (window->isVisible() && window->isMinimized()) {
+      area.setBottom(area.bottom() - window->height());
+      break;
+    }
+  }
+  return area;
+}
+
+// Side by side (Qt::Horizontal) or one above the other (Qt::Vertical).
+void TFo_Main::Tile(Qt::Orientation orientation) {
+  QList<QMdiSubWindow*> windows;
+  for (QMdiSubWindow* window : mdi_->subWindowList())
+    if (window->isVisible() && !window->isMinimized()) windows << window;
+  if (windows.isEmpty()) return;
+  const QRect area = TilingArea();
+  const int count = static_cast<int>(windows.size());
+  for (int i = 0; i < count; ++i) {
+    if (windows[i]->isMaximized()) windows[i]->showNormal();
+    if (orientation == Qt::Horizontal) {
+      const int left = area.left() + area.width() * i / count;
+      const int right = area.left() + area.width() * (i + 1) / count;
+      windows[i]->setGeometry(left, area.top(), right - left, area.height());
+    } else {
+      const int top = area.top() + area.height() * i / count;
+      const int bottom = area.top() + area.height() * (i + 1) / count;
+      windows[i]->setGeometry(area.left(), top, area.width(), bottom - top);
+    }
+  }
+}
+
+void TFo_Main::MW_ArrangeIconsClick() {
+  const QRect area = mdi_->viewport()->rect();
+  int x = 0, y = area.bottom() + 1;
+  int row_height = 0;
+  for (QMdiSubWindow* window : mdi_->subWindowList()) {
+    if (!window->isVisible() || !window->isMinimized()) continue;
+    const QSize size = window->size();
+    if (x > 0 && x + size.width() > area.width()) {
+      x = 0;
+      y -= row_height;
+      row_height = 0;
+    }
+    if (row_height == 0) row_height = size.height();
+    window->move(x, y - row_height);
+    x += size.width();
+  }
+}
+
+void TFo_Main::MS_ConfigClick() {
+  TFo_Config dialog(this);
+  dialog.CB_Bold->setChecked(settings_.bold);
+  if (dialog.exec() != QDialog::Accepted) return;
+  settings_.bold = dialog.CB_Bold->isChecked();
+  profile_.WriteInt(kGlobalSection, "Bold", settings_.bold ? 1 : 0);
+  for (QMdiSubWindow* window : mdi_->subWindowList()) {
+    if (!window->widget()) continue;
+    window->widget()->update();
+    if (auto* editor = dynamic_cast<EditorWindow*>(window->widget())) editor->RedrawAll();
+  }
+}
+
+void TFo_Main::MS_RS232CClick() {
+  TFo_232C dialog(this);
+  QStringList devices;
+  for (int port = 1; port <= kComPortCount; ++port)
+    devices << QString::fromStdString(PortDevice(port));
+  dialog.SetDevices(devices);
+  dialog.SetIndex(settings_.serial_index - 1);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const bool was_open = serial_.IsOpen();
+  if (was_open) serial_.ClosePort();
+  settings_.serial_index = dialog.Index() + 1;
+  profile_.WriteInt(kGlobalSection, "SerialIndex", settings_.serial_index);
+  const QStringList chosen = dialog.Devices();
+  for (int port = 1; port <= kComPortCount; ++port) {
+    const std::string device = StdText(chosen[port - 1]);
+    if (device != PortDevice(port))
+      profile_.WriteString(kPortsSection, "COM" + std::to_string(port), device);
+  }
+  if (was_open) serial_.OpenPort(PortDevice(settings_.serial_index));
+}
+
+void TFo_Main::MH_ContentsClick() {
+  QDesktopServices::openUrl(
+      QUrl::fromLocalFile(QString::fromStdString((fs::path(folder_) / "orbedit.pdf").string())));
+}
+
+void TFo_Main::MH_AboutClick() {
+  auto* about = new TFo_Splash(this);
+  about->exec();  // frees itself on closing
+}
+
+void TFo_Main::Bu_WriteClick() {
+  if (!serial_.IsOpen()) serial_.OpenPort(PortDevice(settings_.serial_index));
+  serial_.WriteText(StdText(Ed_Terminal->text()) + "\r");
+  Ed_Terminal->clear();
+}
+
+void TFo_Main::Bu_CloseClick() {
+  if (serial_.IsOpen()) serial_.ClosePort();
+}
+
+}  // namespace orb

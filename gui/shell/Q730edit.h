@@ -1,0 +1,160 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/link/Serial.h"
+#include "core/model/Prompter.h"
+#include "core/storage/Settings.h"
+
+class QAction;
+class QApplication;
+class QLineEdit;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QSplitter;
+class QTimer;
+
+namespace orb {
+
+class TFo_Splash;
+class TFo_Title;
+
+inline constexpr char kFrameCaption[] = "ORB Q730 Automation Editor";
+inline constexpr char kApplicationTitle[] = "ORB-Q730 Editor";
+
+// What the frame needs of an editor window: the widget of every child window
+// whose "tag" property is 0 (the title manager's is -1).
+class EditorWindow {
+ public:
+  virtual ~EditorWindow() = default;
+  virtual void SaveTitle() = 0;
+  // The new title file's path; empty when cancelled.
+  virtual std::string SaveTitleAs() = 0;
+  // Redraws the list pane, parameter panel and timeline, for a new font weight.
+  virtual void RedrawAll() = 0;
+};
+
+// The same look wherever the program runs: Fusion, Liberation Sans for Arial.
+void ApplyProgramLook(QApplication& application);
+
+// The main frame: the child windows, the main menu, the settings file, the
+// one serial port and the refresh timer.
+class TFo_Main : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  struct Options {
+    Prompter* prompter = nullptr;  // the frame's own Qt dialogs when null
+    bool splash = true;
+  };
+
+  // app_folder holds the settings file and the title library.
+  TFo_Main(std::string app_folder, Options options);
+  ~TFo_Main() override;
+
+  const std::string& AppFolder() const { return folder_; }
+  const ShellSettings& Settings() const { return settings_; }
+  std::string PortDevice(int port) const;
+  const std::string& OpenTitleText() const { return open_title_; }
+  void SetOpenTitleText(std::string path) { open_title_ = std::move(path); }
+  // Set while a transfer window exists; the refresh timer leaves the port alone then.
+  bool SessionActive() const { return session_active_; }
+  void SetSessionActive(bool active) { session_active_ = active; }
+  TSerial& Serial() { return serial_; }
+  TFo_Title* TitleManager() const { return title_; }
+  QMdiArea* MdiArea() const { return mdi_; }
+  TFo_Splash* Splash() const;
+
+  void Ti_RefreshTimer();
+
+  void MF_SaveClick();
+  void MF_SaveAsClick();
+  void MW_CascadeClick();
+  void MW_TileVerticalClick();
+  void MW_TileHorizontalClick();
+  void MW_ArrangeIconsClick();
+  void MS_ConfigClick();
+  void MS_RS232CClick();
+  void MH_ContentsClick();
+  void MH_AboutClick();
+  void Bu_WriteClick();
+  void Bu_CloseClick();
+
+  QMenu* MM_File;
+  QMenu* MM_Window;
+  QMenu* MM_Setup;
+  QMenu* MM_Help;
+  QAction* MF_ImportRS232C;
+  QAction* MF_ExportRS232C;
+  QAction* MF_ImportFDD;
+  QAction* MF_ExportFDD;
+  QAction* MF_Save;
+  QAction* MF_SaveAs;
+  QAction* MF_Open;
+  QAction* MF_Delete;
+  QAction* MF_Rename;
+  QAction* MF_Backup;
+  QAction* MF_Exit;
+  QAction* MW_Cascade;
+  QAction* MW_TileVertical;
+  QAction* MW_TileHorizontal;
+  QAction* MW_ArrangeIcons;
+  QAction* MS_Config;
+  QAction* MS_RS232C;
+  QAction* MH_Contents;
+  QAction* MH_ContentsSeparator;
+  QAction* MH_About;
+  // Ctrl+Shift+T shows or hides the diagnostics area.
+  QAction* MA_Diagnostics;
+
+  QTimer* Ti_Refresh;
+  QSplitter* Sp_Main;
+  QSplitter* Pa_Diagnostics;
+  QPlainTextEdit* Me_Debug;
+  QPlainTextEdit* Me_Terminal;
+  QLineEdit* Ed_Terminal;
+  QPushButton* Bu_Write;
+  QPushButton* Bu_Cancel;
+  QPushButton* Bu_Close;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildMenus();
+  void BuildDiagnostics();
+  void ConnectTransferSession();
+  void DrainLog();
+  void Tile(Qt::Orientation orientation);
+  void FitTitleManager();
+  QRect TilingArea() const;
+  EditorWindow* ActiveEditor() const;
+
+  std::string folder_;
+  std::unique_ptr<Prompter> own_prompter_;
+  Prompter* prompter_;
+  ProfileFile profile_;
+  ShellSettings settings_;
+  std::string open_title_;
+  bool session_active_ = false;
+  TSerial serial_;
+  QPointer<TFo_Splash> splash_;
+  QMdiArea* mdi_;
+  TFo_Title* title_;
+  QMdiSubWindow* title_window_;
+  std::optional<bool> terminal_open_;
+  bool shown_once_ = false;
+  bool closing_ = false;
+  int fitted_height_ = -1;
+};
+
+}  // namespace orb

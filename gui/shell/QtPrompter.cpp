@@ -1,0 +1,125 @@
+#include "gui/shell/QtPrompter.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStringConverter>
+#include <QStringDecoder>
+
+#include "gui/shell/Foimport.h"
+
+namespace orb {
+
+namespace {
+
+// "description|mask|description|mask" as Qt writes it; "*.*" means any file.
+QString QtFilter(const char* filter) {
+  const QStringList parts = QString::fromLatin1(filter).split('|');
+  QStringList filters;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QString mask = parts[i + 1];
+    mask.replace(";", " ");
+    if (mask == "*.*") mask = "*";
+    filters << parts[i] + " (" + mask + ")";
+  }
+  return filters.join(";;");
+}
+
+}  // namespace
+
+Answer QtPrompter::Message(const std::string& text, const std::string& caption, Buttons buttons) {
+  QMessageBox box(parent_);
+  box.setWindowTitle(TextOf(caption));
+  box.setTextFormat(Qt::PlainText);
+  box.setText(TextOf(text));
+  switch (buttons) {
+    case Buttons::kOk:
+      box.setStandardButtons(QMessageBox::Ok);
+      box.setIcon(caption == "Error" ? QMessageBox::Critical : QMessageBox::Information);
+      break;
+    case Buttons::kOkCancel:
+      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+      box.setDefaultButton(QMessageBox::Ok);
+      box.setIcon(QMessageBox::Information);
+      break;
+    case Buttons::kYesNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      box.setDefaultButton(QMessageBox::Yes);
+      box.setIcon(QMessageBox::Question);
+      break;
+    case Buttons::kYesNoCancel:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      box.setDefaultButton(QMessageBox::Yes);
+      box.setIcon(QMessageBox::Question);
+      break;
+  }
+  switch (box.exec()) {
+    case QMessageBox::Ok:
+      return Answer::kOk;
+    case QMessageBox::Yes:
+      return Answer::kYes;
+    case QMessageBox::No:
+      return Answer::kNo;
+    default:
+      return buttons == Buttons::kYesNo ? Answer::kNo : Answer::kCancel;
+  }
+}
+
+void QtPrompter::SetBusy(bool busy) {
+  if (busy) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  } else {
+    QApplication::restoreOverrideCursor();
+  }
+}
+
+bool QtPrompter::TitleNameDialog(std::string& text) {
+  TFo_Import dialog(parent_);
+  dialog.SetText(TextOf(text));
+  if (dialog.exec() != QDialog::Accepted) return false;
+  text = StdText(dialog.Text());
+  return true;
+}
+
+bool QtPrompter::ChooseFile(const FileDialog& dialog, std::string& path) {
+  QFileDialog box(parent_, TextOf(dialog.caption), FloppyFolder(), QtFilter(dialog.filter));
+  box.setOption(QFileDialog::DontUseNativeDialog);
+  box.setDefaultSuffix(QString::fromLatin1(dialog.default_extension));
+  if (dialog.save) {
+    box.setAcceptMode(QFileDialog::AcceptSave);
+    box.setFileMode(QFileDialog::AnyFile);
+  } else {
+    box.setAcceptMode(QFileDialog::AcceptOpen);
+    box.setFileMode(QFileDialog::ExistingFile);
+  }
+  box.selectFile(QString::fromLatin1(dialog.file_name));
+  if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return false;
+  path = StdText(box.selectedFiles().first());
+  return true;
+}
+
+QString QtPrompter::FloppyFolder() {
+  const QFileInfo floppy("/media/floppy");
+  return floppy.isDir() ? floppy.absoluteFilePath() : QDir::homePath();
+}
+
+void ReportStatus(Prompter* prompter, Status status) {
+  if (!prompter || !IsReportedStatus(status)) return;
+  const char* message = StatusMessage(status);
+  prompter->Message(*message ? message : "Failed.", "Error", Buttons::kOk);
+}
+
+QString TextOf(const std::string& text) {
+  QStringDecoder utf8(QStringConverter::Utf8);
+  QString decoded = utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+  return utf8.hasError() ? QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))
+                         : decoded;
+}
+
+std::string StdText(const QString& text) {
+  return text.toStdString();
+}
+
+}  // namespace orb

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <string>
+
+#include "core/model/Prompter.h"
+#include "core/model/Status.h"
+
+class QWidget;
+
+// The prompting interface of the core, answered with real dialogs.
+namespace orb {
+
+class QtPrompter : public Prompter {
+ public:
+  // Dialogs are centred over parent (the main frame), or on the screen without one.
+  explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
+
+  Answer Message(const std::string& text, const std::string& caption, Buttons buttons) override;
+  void SetBusy(bool busy) override;
+  bool TitleNameDialog(std::string& text) override;
+  bool ChooseFile(const FileDialog& dialog, std::string& path) override;
+
+  // Where the floppy dialogs start: the floppy mount point when there is one,
+  // else the home folder.
+  static QString FloppyFolder();
+
+ private:
+  QWidget* parent_;
+};
+
+// The status message box: silent for 0, 1 and 2, otherwise the status's
+// message with the caption "Error" and an OK button.
+void ReportStatus(Prompter* prompter, Status status);
+
+// Texts from files may be UTF-8 (file names) or 8-bit console text; either shows.
+QString TextOf(const std::string& text);
+std::string StdText(const QString& text);
+
+}  // namespace orb

@@ -1,0 +1,767 @@
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/link/Session.h"
+#include "core/model/DebugLog.h"
+#include "core/model/Title.h"
+#include "tests/core/link/PtyLink.h"
+#include "tests/core/model/TestRecords.h"
+#include "tools/TitleGenerator.h"
+
+// The transfer session against the console simulator: a program of ours on
+// the far end of a paced pseudo-terminal line that logs in, keeps ten slots
+// in a folder and runs the real tar, gzip, sz and rz.
+namespace orb {
+namespace {
+
+namespace fs = std::filesystem;
+using test::PacedRelay;
+using Bytes = std::vector<std::uint8_t>;
+using Files = std::map<std::string, Bytes>;
+
+constexpr int kUnpaced = 0;
+constexpr int kPort = 3;
+const char* const kSessionFiles[] = {"sysf.dat", "snap.dat", "cue.dat", "dylib.dat", "eqlib.dat",
+                                     "auto.dat", "gfed.dat", "tmp",     "tmp.gz"};
+
+class RecordingView : public SessionView {
+ public:
+  void SetCaption(const std::string& text) override { caption = text; }
+  void SetMessage(const std::string& text) override {
+    if (messages.empty() || messages.back() != text) messages.push_back(text);
+  }
+  void SetRetry(const std::string& text) override { retry = text; }
+  void SetTotal(const std::string& text) override { total = text; }
+  void SetRemain(const std::string& text) override { remain = text; }
+  void SetBps(const std::string& text) override { bps = text; }
+  void SetProgress(int percent) override { progress = percent; }
+  void SetStateLabel(const std::string& text) override { label = text; }
+  void SetTimerRunning(bool running) override { timer = running; }
+  void CloseWindow() override { ++closed; }
+
+  std::string caption, retry, total, remain, bps, label;
+  std::vector<std::string> messages;
+  int progress = -1;
+  bool timer = false;
+  int closed = 0;
+};
+
+// Moves the session's clock on while the overwrite question is open, as a
+// user who takes ten minutes to answer.
+class SlowPrompter : public ScriptedPrompter {
+ public:
+  explicit SlowPrompter(std::uint64_t* offset) : offset_(offset) {}
+  Answer Message(const std::string& text, const std::string& caption, Buttons buttons) override {
+    if (text == kOverwriteQuestion) *offset_ += 600000;
+    return ScriptedPrompter::Message(text, caption, buttons);
+  }
+
+ private:
+  std::uint64_t* offset_;
+};
+
+// The simulator on the far end of a line; the program's device is left for
+// the session to open.
+class Console {
+ public:
+  Console(const std::string& root, const std::vector<std::string>& options, int rate,
+          const std::vector<PacedRelay::Rule>& rules = {})
+      : log_(root + ".log") {
+    if (!program_.Open() || !peer_.Open()) return;
+    relay_ = std::make_unique<PacedRelay>(program_.master, peer_.master, rate);
+    for (const auto& rule : rules) relay_->AddRule(rule);
+    relay_->Start();
+    std::vector<std::string> argv = {CONSOLE_SIM_PATH, "--root", root, "--log", log_};
+    argv.insert(argv.end(), options.begin(), options.end());
+    ok_ = sim_.Spawn(argv, peer_.slave, "/");
+    ::close(peer_.slave);  // the simulator alone holds its terminal now
+    peer_.slave = -1;
+  }
+  ~Console() {
+    sim_.Kill();
+    if (relay_) relay_->Stop();
+  }
+  bool ok() const { return ok_; }
+  const std::string& device() const { return program_.slave_path; }
+  PacedRelay& relay() { return *relay_; }
+  void HangUp() {
+    relay_->HangUpProgramSide();
+    program_.master = -1;  // closed by the relay
+  }
+  bool Exited(int timeout_ms) { return sim_.Wait(timeout_ms); }
+  // The command lines the console received.
+  std::vector<std::string> Commands() const {
+    std::vector<std::string> lines;
+    std::ifstream in(log_);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+  }
+  int Count(const std::string& command) const {
+    int n = 0;
+    for (const std::string& line : Commands()) n += line == command;
+    return n;
+  }
+
+ private:
+  std::string log_;
+  test::RawPty program_;
+  test::RawPty peer_;
+  std::unique_ptr<PacedRelay> relay_;
+  test::Peer sim_;
+  bool ok_ = false;
+};
+
+std::string Dump(const Bytes& bytes) {
+  return DumpBytes(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+class SessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* program : {"sz", "rz", "gzip", "tar"})
+      ASSERT_TRUE(test::HaveProgram(program)) << program << " is not installed";
+    folder_ = test::MakeTempFolder();
+    ASSERT_FALSE(folder_.empty());
+    root_ = folder_ + "/console";
+    app_ = folder_ + "/app";
+    work_ = app_ + "/tmp";
+    fs::create_directories(root_);
+    fs::create_directories(app_);
+    test::DrainLog();
+  }
+  void TearDown() override {
+    test::RemoveFolder(folder_);
+    test::DrainLog();
+  }
+
+  std::string Slot(int number) const {
+    char name[16];
+    std::snprintf(name, sizeof name, "%02d", number);
+    return root_ + "/home/kel205/data/" + name;
+  }
+  void PutTitle(int slot, const gen::TitleSpec& spec) {
+    fs::create_directories(Slot(slot));
+    for (const auto& [name, bytes] : gen::MakeDataFiles(spec))
+      ASSERT_TRUE(test::WriteFile(Slot(slot) + "/" + name, bytes));
+  }
+  void PutFile(int slot, const std::string& name, const std::string& text) {
+    fs::create_directories(Slot(slot));
+    std::ofstream(Slot(slot) + "/" + name) << text;
+  }
+  Files SlotFiles(int slot) const {
+    Files files;
+    for (const auto& entry : fs::directory_iterator(Slot(slot)))
+      files[entry.path().filename().string()] = test::ReadFile(entry.path().string());
+    return files;
+  }
+  std::string SaveTitle(const gen::TitleSpec& spec) {
+    const std::string path = app_ + "/" + spec.name + ".orb";
+    EXPECT_TRUE(test::WriteFile(path, gen::MakeTitle(spec)));
+    return path;
+  }
+  // What is left of the session's files in the work folder.
+  std::vector<std::string> LeftInWork() const {
+    std::vector<std::string> left;
+    for (const char* name : kSessionFiles) {
+      std::error_code error;
+      if (fs::exists(fs::symlink_status(work_ + "/" + name, error))) left.push_back(name);
+    }
+    return left;
+  }
+
+  SessionSetup Setup(int mode, int slot, const std::string& device,
+                     const std::string& title = "") const {
+    SessionSetup setup;
+    setup.mode = mode;
+    setup.slot_index = slot - 1;
+    setup.title_path = title;
+    setup.library_folder = app_;
+    setup.work_folder = work_;
+    setup.port_number = kPort;
+    setup.device = device;
+    return setup;
+  }
+
+  // Ticks until the session ends: every tick_ms at the latest and at once
+  // when bytes arrive. A session still running at the time limit is cancelled.
+  void Drive(TransferSession& session, TSerial& serial, int timeout_ms,
+             const std::function<void()>& after_tick = {}, int tick_ms = 10) {
+    session.Show();
+    const std::uint64_t start = test::NowMs();
+    while (!session.Ended()) {
+      if (test::NowMs() - start > static_cast<std::uint64_t>(timeout_ms)) {
+        ADD_FAILURE() << "still running in state " << session.State();
+        session.Cancel();
+        break;
+      }
+      session.Tick();
+      Collect();
+      if (after_tick && !session.Ended()) after_tick();
+      pollfd port{serial.Handle(), POLLIN, 0};
+      ::poll(&port, serial.IsOpen() ? 1 : 0, tick_ms);
+    }
+    Collect();
+  }
+
+  // How often the abort sequence went out; the log is drained as it goes,
+  // since it keeps only 256 lines.
+  void Collect() {
+    static const std::string abort_line = "Write : " + Dump(zmodem::AbortSequence());
+    for (const std::string& line : test::DrainLog()) aborts_ += line == abort_line;
+  }
+
+  struct Outcome {
+    bool success = false;
+    std::vector<std::string> errors;  // message boxes, as "caption: text"
+    std::vector<std::string> questions;
+    RecordingView view;
+    int state = 0;
+  };
+
+  // One session on a console of its own.
+  Outcome RunOnConsole(int mode, int slot, const std::vector<std::string>& options,
+                       const std::string& title = "",
+                       const std::vector<PacedRelay::Rule>& rules = {},
+                       ScriptedPrompter* prompter = nullptr) {
+    Console console(root_, options, kUnpaced, rules);
+    EXPECT_TRUE(console.ok());
+    return RunSession(Setup(mode, slot, console.device(), title), prompter);
+  }
+
+  Outcome RunSession(const SessionSetup& setup, ScriptedPrompter* prompter = nullptr,
+                     int timeout_ms = 60000) {
+    ScriptedPrompter own;
+    if (!prompter) prompter = &own;
+    Outcome outcome;
+    TSerial serial;
+    TransferSession session(serial, setup, prompter, &outcome.view);
+    Drive(session, serial, timeout_ms);
+    outcome.success = session.Succeeded();
+    outcome.state = session.State();
+    for (const auto& shown : prompter->shown()) {
+      (shown.buttons == Buttons::kOk ? outcome.errors : outcome.questions)
+          .push_back(shown.caption + ": " + shown.text);
+    }
+    EXPECT_FALSE(serial.IsOpen());
+    EXPECT_EQ(outcome.view.closed, 1);
+    EXPECT_EQ(LeftInWork(), std::vector<std::string>());
+    return outcome;
+  }
+
+  std::string folder_, root_, app_, work_;
+  int aborts_ = 0;
+};
+
+gen::TitleSpec SmallSpec() {
+  gen::TitleSpec spec;
+  spec.name = "Stage";
+  spec.with_gfed = false;
+  spec.automation_words = 4001;
+  return spec;
+}
+
+gen::TitleSpec MaximumSpec() {
+  gen::TitleSpec spec;
+  spec.name = "Maximum";
+  spec.snapshots = spec.cues = spec.dynamics = spec.eq = 99;
+  spec.automation_words = Title::kMaxAutomationWords;
+  spec.seed = 7;
+  return spec;
+}
+
+// MM:SS with fewer minutes than max_minutes.
+bool IsMinutes(const std::string& text, int max_minutes = 100) {
+  return text.size() == 5 && text[2] == ':' && std::isdigit(text[0]) && std::isdigit(text[1]) &&
+         text[3] >= '0' && text[3] <= '5' && std::isdigit(text[4]) &&
+         std::stoi(text.substr(0, 2)) < max_minutes;
+}
+
+bool InOrder(const std::vector<std::string>& seen, const std::vector<std::string>& wanted) {
+  std::size_t next = 0;
+  for (const std::string& text : seen) next += next < wanted.size() && text == wanted[next];
+  return next == wanted.size();
+}
+
+// A title from slot 3 into the library and back into slot 7 at the line's own
+// pace; the second session finds the console still logged in.
+TEST_F(SessionTest, ImportAndExportAtLinePace) {
+  const gen::TitleSpec spec = SmallSpec();
+  PutTitle(3, spec);
+  PutFile(7, "memo.txt", "not a title\n");  // so that the listing shows a "."
+  Console console(root_, {"--free", "1536"}, test::kLineRate);
+  ASSERT_TRUE(console.ok());
+
+  ScriptedPrompter prompter;
+  prompter.QueueTitleName("Stage");
+  const Outcome in = RunSession(Setup(SessionSetup::kImport, 3, console.device()), &prompter);
+  EXPECT_TRUE(in.success);
+  EXPECT_EQ(in.errors, std::vector<std::string>());
+  EXPECT_EQ(test::ReadFile(app_ + "/Stage.orb"), gen::MakeTitle(spec));
+  EXPECT_EQ(in.view.caption, kImportCaption);
+  EXPECT_TRUE(
+      InOrder(in.view.messages, {"Initializing...", "Compressing...", "Preparing to download...",
+                                 "Receving TITLE data 100% done...", "Decompressing..."}));
+  EXPECT_EQ(in.view.progress, 100);
+  EXPECT_TRUE(IsMinutes(in.view.total, 1)) << in.view.total;
+  EXPECT_EQ(in.view.label, "21 : 0");  // the wait counter starts again after the download
+  EXPECT_FALSE(fs::exists(root_ + "/tmp/data.gz"));
+
+  const Outcome out =
+      RunSession(Setup(SessionSetup::kExport, 7, console.device(), app_ + "/Stage.orb"), nullptr);
+  EXPECT_TRUE(out.success);
+  EXPECT_EQ(out.errors, std::vector<std::string>());
+  EXPECT_EQ(out.questions, std::vector<std::string>());
+  Files expected = gen::MakeDataFiles(spec);
+  expected["memo.txt"] = Bytes({'n', 'o', 't', ' ', 'a', ' ', 't', 'i', 't', 'l', 'e', '\n'});
+  EXPECT_EQ(SlotFiles(7), expected);
+  EXPECT_EQ(out.view.caption, kExportCaption);
+  EXPECT_TRUE(InOrder(out.view.messages, {"Sending TITLE data 100% done...", "Decompressing..."}));
+  EXPECT_NE(out.view.bps, "0");
+  EXPECT_TRUE(IsMinutes(out.view.remain)) << out.view.remain;
+  EXPECT_EQ(console.Count("login"), 1);
+  EXPECT_EQ(console.Count("df"), 1);
+  EXPECT_EQ(console.Commands().back(), "rm /tmp/data.gz");
+  EXPECT_FALSE(fs::exists(root_ + "/tmp/data.gz"));
+  EXPECT_EQ(aborts_, 1);  // the end of the send, and none on closing
+}
+
+// The largest title both ways as fast as the terminals go; the export
+// replaces a title, leaves the time of the overwrite question out of
+// "Total:" and reboots a console that cannot refresh its list.
+TEST_F(SessionTest, MaximumTitleBothWays) {
+  const gen::TitleSpec spec = MaximumSpec();
+  PutTitle(10, spec);
+  ScriptedPrompter prompter;
+  prompter.QueueTitleName("Maximum");
+  Outcome in = RunOnConsole(SessionSetup::kImport, 10, {}, "", {}, &prompter);
+  EXPECT_TRUE(in.success);
+  EXPECT_EQ(test::ReadFile(app_ + "/Maximum.orb"), gen::MakeTitle(spec));
+
+  gen::TitleSpec old = SmallSpec();
+  old.with_gfed = true;
+  PutTitle(1, old);
+  Console console(root_, {"--no-scan"}, kUnpaced);
+  ASSERT_TRUE(console.ok());
+  std::uint64_t offset = 0;
+  SlowPrompter slow(&offset);
+  slow.Queue(Answer::kYes);  // overwrite
+  slow.Queue(Answer::kYes);  // reboot
+  RecordingView view;
+  TSerial serial;
+  {
+    TransferSession session(
+        serial, Setup(SessionSetup::kExport, 1, console.device(), app_ + "/Maximum.orb"), &slow,
+        &view, [&] { return test::NowMs() + offset; });
+    Drive(session, serial, 120000);
+    EXPECT_TRUE(session.Succeeded());
+    EXPECT_TRUE(session.RebootRequested());
+  }
+  EXPECT_EQ(offset, 600000u);
+  EXPECT_TRUE(IsMinutes(view.total, 1)) << view.total;
+  ASSERT_EQ(slow.shown().size(), 2u);
+  EXPECT_EQ(slow.shown()[0].text, kOverwriteQuestion);
+  EXPECT_EQ(slow.shown()[0].caption, "Export");
+  EXPECT_EQ(slow.shown()[1].text, kRebootQuestion);
+  const auto files = gen::MakeDataFiles(spec);
+  EXPECT_EQ(SlotFiles(1), files);
+  EXPECT_EQ(console.Count("shutdown -f"), 1);
+  EXPECT_TRUE(console.Exited(5000));
+  EXPECT_FALSE(serial.IsOpen());
+  EXPECT_EQ(LeftInWork(), std::vector<std::string>());
+}
+
+TEST_F(SessionTest, ImportFailures) {
+  PutTitle(1, SmallSpec());
+  EXPECT_EQ(RunSession(Setup(SessionSetup::kImport, 1, folder_ + "/no-such-port")).errors,
+            std::vector<std::string>({"Error: Unable to open COM3"}));
+
+  const std::string garbage = folder_ + "/garbage.gz";
+  std::ofstream(garbage) << "this is not gzip data\n";
+  EXPECT_EQ(RunOnConsole(SessionSetup::kImport, 1, {"--archive", garbage}).errors,
+            std::vector<std::string>({"Error: Failed to decompress."}));
+
+  PutFile(2, "snap.dat", "snapshots without a system file");
+  EXPECT_EQ(RunOnConsole(SessionSetup::kImport, 2, {}).errors,
+            std::vector<std::string>({"Error: TITLE data is not found."}));
+
+  PutTitle(4, SmallSpec());
+  PutFile(4, "sysf.dat", "short");
+  ScriptedPrompter named;
+  named.QueueTitleName("Short");
+  EXPECT_EQ(RunOnConsole(SessionSetup::kImport, 4, {}, "", {}, &named).errors,
+            std::vector<std::string>({std::string("Error: ") + StatusMessage(kCantOpenSource)}));
+  EXPECT_FALSE(fs::exists(app_ + "/Short.orb"));
+
+  // A damaged data frame is kept for inspection and the transfer aborted. The
+  // download is all "A", so that the damaged byte is a data byte in every run.
+  const std::string plain = folder_ + "/plain.gz";
+  ASSERT_TRUE(test::WriteFile(plain, Bytes(16384, 'A')));
+  aborts_ = 0;
+  const Outcome damaged = RunOnConsole(SessionSetup::kImport, 1, {"--archive", plain}, "",
+                                       {{PacedRelay::kToProgram, 6000, 0x01, 0}});
+  EXPECT_EQ(damaged.errors, std::vector<std::string>({"Debug.: Debug file created."}));
+  EXPECT_EQ(damaged.view.retry, "1");
+  EXPECT_GT(fs::file_size(work_ + "/" + kDebugFileName), 4000u);
+  EXPECT_EQ(aborts_, 1);
+}
+
+// A new slot lists nothing, not even a name with a "."; the prompt after the echo of "ls"
+// ends the listing and the title goes in without a question.
+TEST_F(SessionTest, ExportIntoAnEmptySlot) {
+  const gen::TitleSpec spec = SmallSpec();
+  const std::string title = SaveTitle(spec);
+  fs::create_directories(Slot(4));
+  const Outcome out = RunOnConsole(SessionSetup::kExport, 4, {}, title);
+  EXPECT_TRUE(out.success);
+  EXPECT_EQ(out.errors, std::vector<std::string>());
+  EXPECT_EQ(out.questions, std::vector<std::string>());
+  EXPECT_EQ(SlotFiles(4), gen::MakeDataFiles(spec));
+}
+
+TEST_F(SessionTest, ExportFailures) {
+  const std::string title = SaveTitle(SmallSpec());
+  PutFile(5, "memo.txt", "\n");
+
+  EXPECT_EQ(RunOnConsole(SessionSetup::kExport, 5, {"--free", "1535"}, title).errors,
+            std::vector<std::string>({"Error: Disk Full."}));
+  EXPECT_EQ(SlotFiles(5).size(), 1u);
+
+  // Whatever did not unpack, the six files go again.
+  const Outcome partial = RunOnConsole(SessionSetup::kExport, 5, {"--drop", "cue.dat"}, title);
+  EXPECT_EQ(partial.errors, std::vector<std::string>({"Error: Disk full."}));
+  EXPECT_EQ(SlotFiles(5).size(), 1u);
+
+  // "No" to the overwrite question ends silently with the console's title as it was.
+  gen::TitleSpec other = SmallSpec();
+  other.name = "Other";
+  other.seed = 9;
+  PutTitle(6, other);
+  const auto before = SlotFiles(6);
+  ScriptedPrompter no;
+  no.Queue(Answer::kNo);
+  const Outcome refused = RunOnConsole(SessionSetup::kExport, 6, {}, title, {}, &no);
+  EXPECT_FALSE(refused.success);
+  EXPECT_EQ(refused.errors, std::vector<std::string>());
+  EXPECT_EQ(refused.questions,
+            std::vector<std::string>({"Export: TITLE already exists. overwrite?"}));
+  EXPECT_EQ(SlotFiles(6), before);
+
+  // A title that cannot be read never reaches the console, whose title stays.
+  ScriptedPrompter yes;
+  yes.Queue(Answer::kYes);
+  const Outcome unreadable =
+      RunOnConsole(SessionSetup::kExport, 6, {}, app_ + "/Missing.orb", {}, &yes);
+  EXPECT_EQ(unreadable.errors,
+            std::vector<std::string>({std::string("Error: ") + StatusMessage(kCantOpenSource)}));
+  EXPECT_EQ(SlotFiles(6), before);
+
+  // Every block damaged on the way: the console asks for it again and again.
+  std::vector<PacedRelay::Rule> noise;
+  for (std::uint64_t index = 1000; index < 40000; index += 300)
+    noise.push_back({PacedRelay::kToPeer, index, 0x20, 0});
+  aborts_ = 0;
+  ScriptedPrompter again;
+  again.Queue(Answer::kYes);
+  const Outcome retried = RunOnConsole(SessionSetup::kExport, 6, {}, title, noise, &again);
+  EXPECT_EQ(retried.errors, std::vector<std::string>({"Error: Retry error."}));
+  EXPECT_EQ(retried.view.retry, "10");
+  EXPECT_EQ(aborts_, 1);
+  EXPECT_EQ(SlotFiles(6), before);
+}
+
+// A console that answers nothing, or nothing the login knows, gets a carriage
+// return every second tick until 251 rounds have counted 502 ticks.
+TEST_F(SessionTest, TimeoutWithoutTheConsole) {
+  for (const char* fault : {"--silent", "--wrong"}) {
+    SCOPED_TRACE(fault);
+    Console console(root_, {fault}, kUnpaced);
+    ASSERT_TRUE(console.ok());
+    ScriptedPrompter prompter;
+    RecordingView view;
+    TSerial serial;
+    TransferSession session(serial, Setup(SessionSetup::kImport, 1, console.device()), &prompter,
+                            &view);
+    Drive(session, serial, 30000, {}, 1);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].text, "Timeout.");
+    EXPECT_GT(session.WaitCounter(), 500u);
+    if (std::string(fault) == "--silent") {
+      for (int i = 0; i < 1000 && console.relay().Carried(PacedRelay::kToPeer) < 251; ++i)
+        ::poll(nullptr, 0, 1);
+      EXPECT_EQ(console.relay().Carried(PacedRelay::kToPeer), 251u);
+      EXPECT_EQ(session.WaitCounter(), 502u);
+    }
+  }
+}
+
+// Cancel at each phase: the work folder is emptied, a transfer under way is
+// aborted, and the port is closed unless it was open before the session.
+TEST_F(SessionTest, CancelDuringEachPhase) {
+  PutTitle(1, SmallSpec());
+  const std::string title = SaveTitle(SmallSpec());
+  struct Phase {
+    int mode;
+    int slot;
+    int state;
+    bool port_open_before;
+    int aborts;  // a finished send has sent one already
+  };
+  const Phase phases[] = {
+      {SessionSetup::kImport, 1, 2, false, 0},   {SessionSetup::kImport, 1, 12, false, 0},
+      {SessionSetup::kImport, 1, 16, false, 1},  {SessionSetup::kImport, 1, 16, true, 1},
+      {SessionSetup::kImport, 1, 19, false, 0},  {SessionSetup::kExport, 1, 100, false, 0},
+      {SessionSetup::kExport, 1, 113, false, 0}, {SessionSetup::kExport, 1, 16, false, 1},
+      {SessionSetup::kExport, 1, 40, false, 1},
+  };
+  for (const Phase& phase : phases) {
+    SCOPED_TRACE(std::to_string(phase.mode) + " at " + std::to_string(phase.state));
+    Console console(root_, {}, 10 * test::kLineRate);
+    ASSERT_TRUE(console.ok());
+    TSerial serial;
+    if (phase.port_open_before) {
+      ASSERT_GE(serial.OpenPort(console.device()), 0);
+    }
+    ScriptedPrompter prompter;
+    prompter.Queue(Answer::kYes);
+    RecordingView view;
+    aborts_ = 0;
+    {
+      TransferSession session(serial, Setup(phase.mode, phase.slot, console.device(), title),
+                              &prompter, &view);
+      Drive(session, serial, 60000, [&] {
+        if (session.State() == phase.state) session.Cancel();
+      });
+      EXPECT_EQ(session.State(), phase.state);
+    }
+    EXPECT_EQ(view.closed, 1);
+    EXPECT_EQ(LeftInWork(), std::vector<std::string>());
+    EXPECT_EQ(aborts_, phase.aborts);
+    EXPECT_EQ(serial.IsOpen(), phase.port_open_before);
+    EXPECT_EQ(console.Count("shutdown -f"), 0);
+  }
+}
+
+// A line that hangs up, and a console that dies during a transfer.
+TEST_F(SessionTest, LostLineAndDeadConsole) {
+  PutTitle(1, SmallSpec());
+  {
+    Console console(root_, {}, test::kLineRate);
+    ASSERT_TRUE(console.ok());
+    ScriptedPrompter prompter;
+    RecordingView view;
+    TSerial serial;
+    TransferSession session(serial, Setup(SessionSetup::kImport, 1, console.device()), &prompter,
+                            &view);
+    bool hung_up = false;
+    Drive(session, serial, 60000, [&] {
+      if (session.State() == 16 && !hung_up) {
+        console.HangUp();
+        hung_up = true;
+      }
+    });
+    EXPECT_TRUE(hung_up);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].text, "Unable to open COM3");
+    EXPECT_FALSE(serial.IsOpen());
+    EXPECT_EQ(LeftInWork(), std::vector<std::string>());
+  }
+  {
+    Console console(root_, {"--hang-up-ms", "1500"}, test::kLineRate);
+    ASSERT_TRUE(console.ok());
+    ScriptedPrompter prompter;
+    prompter.QueueTitleName("Stage");
+    RecordingView view;
+    TSerial serial;
+    TransferSession session(serial, Setup(SessionSetup::kImport, 1, console.device()), &prompter,
+                            &view);
+    session.SetTransferIdleLimit(1000);
+    Drive(session, serial, 60000);
+    ASSERT_EQ(prompter.shown().size(), 1u);
+    EXPECT_EQ(prompter.shown()[0].text, "Timeout.");
+    EXPECT_TRUE(console.Exited(1000));
+  }
+}
+
+// A tar member header of the ustar format.
+Bytes TarMember(const std::string& name, char type, const std::string& link, const Bytes& data) {
+  Bytes header(512, 0);
+  auto put = [&](std::size_t at, const std::string& text) {
+    std::memcpy(header.data() + at, text.data(), std::min<std::size_t>(text.size(), 99));
+  };
+  char number[16];
+  put(0, name);
+  put(100, "0000644");
+  put(108, "0000000");
+  put(116, "0000000");
+  std::snprintf(number, sizeof number, "%011o", static_cast<unsigned>(data.size()));
+  put(124, number);
+  put(136, "00000000000");
+  header[156] = static_cast<std::uint8_t>(type);
+  put(157, link);
+  put(257, std::string("ustar\0"
+                       "00",
+                       8));
+  std::memset(header.data() + 148, ' ', 8);
+  unsigned sum = 0;
+  for (std::uint8_t byte : header) sum += byte;
+  std::snprintf(number, sizeof number, "%06o", sum);
+  std::memcpy(header.data() + 148, number, 7);
+  Bytes member = header;
+  member.insert(member.end(), data.begin(), data.end());
+  member.resize((member.size() + 511) / 512 * 512, 0);
+  return member;
+}
+
+// The archive comes from outside: whatever its member names, nothing is
+// written outside the work folder, and no link there is read as data.
+TEST_F(SessionTest, UnpackingStaysInTheWorkFolder) {
+  const std::string outside = folder_ + "/outside";
+  fs::create_directories(outside);
+  gen::TitleSpec victim = SmallSpec();
+  victim.name = "Outside";
+  const auto victim_files = gen::MakeDataFiles(victim);
+  ASSERT_TRUE(test::WriteFile(outside + "/victim.dat", victim_files.at("sysf.dat")));
+
+  Bytes archive;
+  auto add = [&](const Bytes& member) {
+    archive.insert(archive.end(), member.begin(), member.end());
+  };
+  const Bytes evil = {'e', 'v', 'i', 'l'};
+  add(TarMember("../escape.dat", '0', "", evil));
+  add(TarMember(outside + "/absolute.dat", '0', "", evil));
+  add(TarMember("way", '2', outside, {}));
+  add(TarMember("way/through.dat", '0', "", evil));
+  add(TarMember("cue.dat", '1', outside + "/victim.dat", {}));
+  add(TarMember("cue.dat", '0', "", evil));
+  for (const char* name : {"snap.dat", "dylib.dat", "eqlib.dat", "auto.dat"})
+    add(TarMember(name, '0', "", victim_files.at(name)));
+  add(TarMember("sysf.dat", '2', outside + "/victim.dat", {}));
+  archive.resize(archive.size() + 1024, 0);
+  ASSERT_TRUE(test::WriteFile(folder_ + "/evil", archive));
+  ASSERT_EQ(RunLocal(folder_, {"gzip", "-n", "evil"}), 0);
+
+  ScriptedPrompter prompter;
+  prompter.QueueTitleName("Outside");
+  const Outcome outcome = RunOnConsole(SessionSetup::kImport, 1,
+                                       {"--archive", folder_ + "/evil.gz"}, "", {}, &prompter);
+  EXPECT_FALSE(outcome.success);
+  EXPECT_EQ(outcome.errors, std::vector<std::string>({"Error: TITLE data is not found."}));
+  EXPECT_FALSE(fs::exists(app_ + "/Outside.orb"));
+  std::set<std::string> left;
+  for (const auto& entry : fs::directory_iterator(outside))
+    left.insert(entry.path().filename().string());
+  EXPECT_EQ(left, std::set<std::string>({"victim.dat"}));
+  EXPECT_EQ(test::ReadFile(outside + "/victim.dat"), victim_files.at("sysf.dat"));
+  EXPECT_FALSE(fs::exists(app_ + "/escape.dat"));
+  EXPECT_FALSE(fs::exists(folder_ + "/escape.dat"));
+}
+
+TEST(SessionParts, FreeSpaceFieldAndTimes) {
+  EXPECT_EQ(FifthField("//1/dev/hd0t77   /   1048576   1047040   1536   99%"), "1536");
+  EXPECT_EQ(FifthField("  a b  c\td e  "), "");  // trimmed first
+  EXPECT_EQ(FifthField("a b c d e f"), "e");
+  EXPECT_EQ(FifthField("a b c d 1536"), "");  // no blank after it
+  EXPECT_EQ(FifthField("a b c"), "");
+  EXPECT_EQ(MinutesText(0), "00:00");
+  EXPECT_EQ(MinutesText(61), "01:01");
+  EXPECT_EQ(MinutesText(3599), "59:59");
+  EXPECT_EQ(MinutesText(6000 + 75), "01:15");  // minutes keep their last two digits
+}
+
+TEST(SessionParts, PortFromTheSettingsFile) {
+  const std::string folder = test::MakeTempFolder();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(PortFromSettings(folder).device, "/dev/ttyS0");  // no settings file yet
+  std::ofstream(folder + "/orbedit.ini") << "[Global]\nSerialIndex=4\n[Ports]\nCOM4=/dev/ttyUSB0\n";
+  const SessionPort port = PortFromSettings(folder);
+  EXPECT_EQ(port.number, 4);
+  EXPECT_EQ(port.device, "/dev/ttyUSB0");
+  test::RemoveFolder(folder);
+}
+
+TEST(SessionParts, RunLocal) {
+  const std::string folder = test::MakeTempFolder();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(RunLocal(folder, {"no-such-program-of-orbedit"}), -1);
+  EXPECT_EQ(RunLocal(folder, {"sh", "-c", "pwd > here; exit 3"}), 3);
+  const std::string here = folder + "\n";
+  EXPECT_EQ(test::ReadFile(folder + "/here"), Bytes(here.begin(), here.end()));
+  // An archive from outside cannot fill the disk.
+  EXPECT_NE(RunLocal(folder, {"dd", "if=/dev/zero", "of=big", "bs=1M", "count=80"}), 0);
+  EXPECT_LE(fs::file_size(folder + "/big"), 64u << 20);
+  test::RemoveFolder(folder);
+}
+
+struct ToolResult {
+  int code;
+  std::string out;
+};
+
+ToolResult Orbtool(const std::string& arguments) {
+  const std::string command = std::string(ORBTOOL_PATH) + " " + arguments + " 2>&1";
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return {-1, ""};
+  std::string out;
+  std::array<char, 4096> buffer;
+  while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
+    out.append(buffer.data(), n);
+  const int status = ::pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+// orbtool against the simulator with its own line, as a user runs it.
+TEST_F(SessionTest, OrbtoolConsoleCommands) {
+  const gen::TitleSpec spec = SmallSpec();
+  PutTitle(2, spec);
+  const std::string device_file = folder_ + "/device";
+  FILE* out = std::fopen(device_file.c_str(), "w");
+  ASSERT_NE(out, nullptr);
+  test::Peer sim;
+  ASSERT_TRUE(
+      sim.Spawn({CONSOLE_SIM_PATH, "--pty", "--rate", "0", "--root", root_}, ::fileno(out), "/"));
+  std::fclose(out);
+  std::string device;
+  for (int i = 0; i < 500 && device.empty(); ++i) {
+    std::ifstream(device_file) >> device;
+    if (device.empty()) ::poll(nullptr, 0, 10);
+  }
+  ASSERT_FALSE(device.empty());
+
+  const std::string library = folder_ + "/library";
+  ToolResult result = Orbtool("console-import " + device + " 2 '" + library + "' --name Stage");
+  EXPECT_EQ(result.code, 0) << result.out;
+  EXPECT_NE(result.out.find("100% Receving TITLE data 100% done...\n"), std::string::npos);
+  EXPECT_EQ(test::ReadFile(library + "/Stage.orb"), gen::MakeTitle(spec));
+
+  result = Orbtool("console-export " + device + " 2 '" + library + "/Stage.orb'");
+  EXPECT_EQ(result.code, 1);
+  EXPECT_EQ(result.out, "  0% Initializing...\n");  // "No" to the overwrite question
+  result = Orbtool("console-export " + device + " 2 '" + library + "/Stage.orb' --overwrite");
+  EXPECT_EQ(result.code, 0) << result.out;
+  const auto files = gen::MakeDataFiles(spec);
+  EXPECT_EQ(SlotFiles(2), files);
+
+  result = Orbtool("console-import /no/such/tty 2 '" + library + "' --name X");
+  EXPECT_EQ(result.code, 1);
+  EXPECT_NE(result.out.find("Unable to open COM0 (/no/such/tty)"), std::string::npos);
+  EXPECT_EQ(Orbtool("console-import " + device + " 11 '" + library + "' --name X").code, 2);
+  sim.Kill();
+}
+
+}  // namespace
+}  // namespace orb

@@ -1,0 +1,265 @@
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "core/model/Title.h"
+#include "gui/shell/Fotitle.h"
+#include "tests/gui/shell/GuiTestSupport.h"
+
+namespace orb {
+namespace {
+
+namespace fs = std::filesystem;
+using test::WhenModal;
+
+class TitleManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"beta", "Alpha", "gamma"}) library.AddTitle(name);
+  }
+  // Built after the files of the test are in place.
+  TFo_Title& Window() {
+    if (!window) {
+      window = std::make_unique<TFo_Title>(library.str(), &settings, &prompter);
+      window->show();
+    }
+    return *window;
+  }
+  QStringList Listed() {
+    QStringList names;
+    for (int i = 0; i < Window().LB_Titles->count(); ++i)
+      names << Window().LB_Titles->item(i)->text();
+    return names;
+  }
+  QString Selected() {
+    const auto items = Window().LB_Titles->selectedItems();
+    return items.isEmpty() ? QString() : items.first()->text();
+  }
+  bool LockedInside(const std::string& path) {
+    TitleInfo info;
+    EXPECT_EQ(ReadTitleInfo(path, info), kOk);
+    return DescribeTitle(info).locked;
+  }
+  // The messages the prompter showed, as "caption: text".
+  std::vector<std::string> Shown() const {
+    std::vector<std::string> texts;
+    for (const auto& shown : prompter.shown()) texts.push_back(shown.caption + ": " + shown.text);
+    return texts;
+  }
+
+  test::TempFolder library;
+  ShellSettings settings;
+  ScriptedPrompter prompter;
+  std::unique_ptr<TFo_Title> window;
+};
+
+TEST_F(TitleManagerTest, ListsTheLibrarySortedAndShowsTheSelectedTitle) {
+  TFo_Title& title = Window();
+  EXPECT_EQ(title.windowTitle(), "Title");
+  EXPECT_EQ(Listed(), QStringList({"Alpha", "beta", "gamma"}));
+  EXPECT_EQ(title.LB_Titles->visualItemRect(title.LB_Titles->item(0)).height(), 20);
+  EXPECT_EQ(title.width(), 184);
+  EXPECT_GE(title.height(), 400);
+  EXPECT_FALSE(title.HasSelection());
+  EXPECT_TRUE(title.La_Name->text().isEmpty());
+  EXPECT_FALSE(title.Bu_Lock->isEnabled());
+
+  QTest::mouseClick(title.LB_Titles->viewport(), Qt::LeftButton, {},
+                    title.LB_Titles->visualItemRect(title.LB_Titles->item(1)).center());
+  EXPECT_EQ(title.SelectedTitlePath(), library.File("beta.orb"));
+  EXPECT_EQ(title.La_Name->text(), "beta");
+  EXPECT_EQ(title.La_Memo->text(), "Memo of beta");
+  EXPECT_EQ(title.La_TCMode->text(), "30F/s NDF");
+  EXPECT_EQ(title.La_FS->text(), "48kHz");
+  EXPECT_TRUE(title.La_Size->text().endsWith("KB"));
+  EXPECT_TRUE(title.Bu_Lock->isEnabled());
+  EXPECT_FALSE(title.Bu_Lock->isChecked());
+
+  // Lock stamps the file at once, and releasing it clears the flag again.
+  QTest::mouseClick(title.Bu_Lock, Qt::LeftButton);
+  EXPECT_TRUE(LockedInside(library.File("beta.orb")));
+  QTest::mouseClick(title.Bu_Lock, Qt::LeftButton);
+  EXPECT_FALSE(LockedInside(library.File("beta.orb")));
+
+  // A file that is not a title shows an empty panel and a disabled Lock.
+  std::ofstream(library.File("broken.orb")) << "x";
+  title.ReloadList();
+  EXPECT_EQ(title.SelectByPath(library.File("BROKEN.ORB")), kOk);
+  EXPECT_TRUE(title.La_Name->text().isEmpty());
+  EXPECT_FALSE(title.Bu_Lock->isEnabled());
+  EXPECT_EQ(title.SelectByPath(library.File("missing.orb")), kFailed);
+  EXPECT_FALSE(title.HasSelection());
+  EXPECT_TRUE(Shown().empty());
+}
+
+TEST_F(TitleManagerTest, EntriesFollowTheSelectionAndWhatTheBuildOffers) {
+  TFo_Title& title = Window();
+  title.Ti_RefreshTimer();
+  for (QAction* entry : {title.PL_ExportRS232C, title.PL_ExportFDD, title.PL_Open, title.PL_Delete,
+                         title.PL_Rename, title.PL_Backup})
+    EXPECT_FALSE(entry->isEnabled()) << entry->text().toStdString();
+  for (QWidget* button :
+       {static_cast<QWidget*>(title.Bu_Export), static_cast<QWidget*>(title.Bu_Open),
+        static_cast<QWidget*>(title.Bu_Backup)})
+    EXPECT_FALSE(button->isEnabled());
+  EXPECT_TRUE(title.PL_ImportFDD->isEnabled());
+  EXPECT_TRUE(title.Bu_Import->isEnabled());
+  // No transfer window and no editor window in this build: their entries stay off.
+  EXPECT_FALSE(title.PL_ImportRS232C->isEnabled());
+  EXPECT_FALSE(title.PI_ImportRS232C->isEnabled());
+
+  title.SelectByPath(library.File("Alpha.orb"));
+  title.Ti_RefreshTimer();
+  for (QAction* entry : {title.PL_ExportFDD, title.PL_Delete, title.PL_Rename, title.PL_Backup})
+    EXPECT_TRUE(entry->isEnabled()) << entry->text().toStdString();
+  EXPECT_TRUE(title.Bu_Export->isEnabled());
+  EXPECT_TRUE(title.Bu_Backup->isEnabled());
+  EXPECT_FALSE(title.PL_Open->isEnabled());
+  EXPECT_FALSE(title.PL_ExportRS232C->isEnabled());
+
+  std::vector<std::string> opened;
+  title.SetEditorOpener([&](const std::string& path) { opened.push_back(path); });
+  title.SetTransferSessionRunner([](const TransferRequest&) { return TransferResult{}; });
+  title.Ti_RefreshTimer();
+  EXPECT_TRUE(title.PL_Open->isEnabled());
+  EXPECT_TRUE(title.Bu_Open->isEnabled());
+  EXPECT_TRUE(title.PL_ExportRS232C->isEnabled());
+  EXPECT_TRUE(title.PL_ImportRS232C->isEnabled());
+  test::DoubleClick(title.LB_Titles, 2);
+  EXPECT_EQ(opened, std::vector<std::string>{library.File("gamma.orb")});
+
+  // Bold lists come with the next painting.
+  settings.bold = true;
+  title.update();
+  QTRY_VERIFY(title.LB_Titles->font().bold());
+}
+
+TEST_F(TitleManagerTest, DeleteAsksFirst) {
+  TFo_Title& title = Window();
+  title.SelectByPath(library.File("beta.orb"));
+  prompter.Queue(Answer::kNo);
+  title.DeleteTitleFile();
+  EXPECT_TRUE(fs::exists(library.File("beta.orb")));
+  EXPECT_EQ(Shown(), std::vector<std::string>{"Delete: Are you sure?"});
+
+  // The Delete key does the same.
+  prompter.Queue(Answer::kYes);
+  title.Ti_RefreshTimer();
+  QTest::keyClick(title.LB_Titles, Qt::Key_Delete);
+  EXPECT_FALSE(fs::exists(library.File("beta.orb")));
+  EXPECT_EQ(Listed(), QStringList({"Alpha", "gamma"}));
+  EXPECT_FALSE(title.HasSelection());
+  EXPECT_EQ(Shown().size(), 2u);  // no error
+
+  // Nothing selected: the key asks nothing.
+  title.Ti_RefreshTimer();
+  QTest::keyClick(title.LB_Titles, Qt::Key_Delete);
+  EXPECT_EQ(Shown().size(), 2u);
+}
+
+TEST_F(TitleManagerTest, RenameCleansTheNameAndNeverReplacesATitle) {
+  TFo_Title& title = Window();
+  title.SelectByPath(library.File("beta.orb"));
+  prompter.QueueTitleName("A/B");
+  title.RenameTitleFile();
+  EXPECT_EQ(prompter.shown().at(0).text, "beta");  // preset with the title's name
+  EXPECT_TRUE(fs::exists(library.File("A_B.orb")));
+  EXPECT_FALSE(fs::exists(library.File("beta.orb")));
+  EXPECT_EQ(Listed(), QStringList({"A_B", "Alpha", "gamma"}));
+  EXPECT_EQ(Shown().size(), 1u);
+
+  title.SelectByPath(library.File("A_B.orb"));
+  prompter.QueueTitleName("gamma");
+  title.RenameTitleFile();
+  EXPECT_EQ(Shown().back(), "Error: Rename failed.");
+  EXPECT_TRUE(fs::exists(library.File("A_B.orb")));
+
+  prompter.QueueTitleName(std::nullopt);
+  title.RenameTitleFile();
+  EXPECT_EQ(Listed(), QStringList({"A_B", "Alpha", "gamma"}));
+  EXPECT_EQ(Selected(), "A_B");
+}
+
+TEST_F(TitleManagerTest, BackupSelectsTheCopy) {
+  TFo_Title& title = Window();
+  title.SelectByPath(library.File("gamma.orb"));
+  title.Ti_RefreshTimer();
+  QTest::mouseClick(title.Bu_Backup, Qt::LeftButton);
+  EXPECT_TRUE(fs::exists(library.File("copy1 gamma.orb")));
+  EXPECT_EQ(Selected(), "copy1 gamma");
+  EXPECT_EQ(title.La_Name->text(), "copy1 gamma");
+  EXPECT_TRUE(Shown().empty());
+}
+
+TEST_F(TitleManagerTest, FloppyExportAndImportGoThroughTheirFileDialogs) {
+  test::TempFolder floppy;
+  TFo_Title& title = Window();
+  title.SelectByPath(library.File("Alpha.orb"));
+  prompter.QueueFile(floppy.File("SYSF.DAT"));
+  title.ExportToFloppy();
+  ASSERT_EQ(prompter.shown().size(), 1u);
+  EXPECT_EQ(prompter.shown()[0].caption, "Export");
+  for (const char* file : {"sysf.dat", "snap.dat", "cue.dat", "dylib.dat", "eqlib.dat", "auto.dat"})
+    EXPECT_TRUE(fs::exists(floppy.File(file))) << file;
+
+  prompter.QueueFile(floppy.File("sysf.dat"));
+  prompter.QueueTitleName("From floppy");
+  title.ImportFromFloppy();
+  ASSERT_EQ(prompter.shown().size(), 3u);
+  EXPECT_EQ(prompter.shown()[1].caption, "Import");
+  EXPECT_EQ(prompter.shown()[2].text, "Alpha");  // the name the set carries
+  EXPECT_EQ(Selected(), "From floppy");
+  EXPECT_EQ(title.La_Name->text(), "From floppy");
+
+  // A folder without a set: its files cannot be opened.
+  test::TempFolder empty;
+  prompter.QueueFile(empty.File("sysf.dat"));
+  title.ImportFromFloppy();
+  EXPECT_EQ(Shown().back(), "Error: Can't open source file.");
+  EXPECT_EQ(Listed().size(), 4);
+}
+
+TEST_F(TitleManagerTest, ConsoleCommandsHandTheSlotToTheTransferWindow) {
+  TFo_Title& title = Window();
+  std::vector<TransferRequest> requests;
+  title.SetTransferSessionRunner([&](const TransferRequest& request) {
+    requests.push_back(request);
+    if (request.mode == 1) return TransferResult{true, ""};
+    return TransferResult{true, library.AddTitle("From console")};
+  });
+
+  // Escape in the slot dialog starts nothing.
+  WhenModal([](QWidget* modal) { test::PressEscape(modal); });
+  title.ImportFromConsole();
+  EXPECT_TRUE(requests.empty());
+
+  WhenModal([](QWidget* modal) {
+    EXPECT_EQ(modal->windowTitle(), "Import from RS-232C");
+    auto* list = modal->findChild<QListWidget*>();
+    test::DoubleClick(list, 2);
+  });
+  title.ImportFromConsole();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].mode, 0);
+  EXPECT_EQ(requests[0].slot, 2);
+  EXPECT_EQ(Selected(), "From console");
+  EXPECT_EQ(title.La_Name->text(), "From console");
+
+  WhenModal([](QWidget* modal) {
+    EXPECT_EQ(modal->windowTitle(), "Export");
+    modal->findChild<QListWidget*>()->setCurrentRow(9);
+    QTest::keyClick(modal, Qt::Key_Return);
+  });
+  title.ExportToConsole();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[1].mode, 1);
+  EXPECT_EQ(requests[1].slot, 9);
+  EXPECT_EQ(requests[1].title_path, library.File("From console.orb"));
+  EXPECT_FALSE(title.HasSelection());
+  EXPECT_TRUE(title.La_Name->text().isEmpty());
+}
+
+}  // namespace
+}  // namespace orb

@@ -1,0 +1,424 @@
+// The console as the tests play it: the ORB-Q730's login and shell on the far
+// end of a terminal, its ten title slots in a folder of ours, and the real
+// tar, gzip, sz and rz for the commands that need them.
+//
+//   console_sim --root DIR [faults]        the console on standard input/output
+//   console_sim --pty [--rate B] --root DIR [faults]
+//                                          makes its own paced line, prints the
+//                                          program side's device path, serves
+//
+// DIR stands for the console's "/": slots are DIR/home/kel205/data/01 ... 10.
+// Faults: --silent (no answer at all), --wrong (every line answered with
+// something else), --logged-in (the shell prompt at once), --free KB (the
+// free space df shows), --no-scan (the scan program is missing), --archive
+// FILE (packing leaves FILE as /tmp/data.gz), --drop NAME (removed after
+// unpacking, repeatable), --hang-up-ms MS (the console dies that long into a
+// transfer), --noise-to-pc N / --noise-to-console N (byte N of that direction
+// is corrupted; --pty only). --log FILE records the commands received.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/link/Session.h"
+#include "tests/core/link/PtyLink.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using orb::test::NowMs;
+using orb::test::PacedRelay;
+
+struct Options {
+  std::string root;
+  bool pty = false;
+  int rate = orb::test::kLineRate;
+  bool silent = false;
+  bool wrong = false;
+  bool logged_in = false;
+  bool scan = true;
+  long free_kb = 102400;
+  std::string archive;
+  std::vector<std::string> drop;
+  long hang_up_ms = -1;
+  std::vector<std::uint64_t> noise_to_pc;
+  std::vector<std::uint64_t> noise_to_console;
+  std::string log;
+};
+
+std::vector<std::string> Words(const std::string& text) {
+  std::vector<std::string> words;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && text[i] == ' ') ++i;
+    const std::size_t start = i;
+    while (i < text.size() && text[i] != ' ') ++i;
+    if (i > start) words.push_back(text.substr(start, i - start));
+  }
+  return words;
+}
+
+void MakeRaw(int fd) {
+  termios settings{};
+  if (::tcgetattr(fd, &settings) != 0) return;
+  ::cfmakeraw(&settings);
+  ::tcsetattr(fd, TCSANOW, &settings);
+}
+
+class Console {
+ public:
+  Console(const Options& options, int fd, PacedRelay* relay)
+      : options_(options), fd_(fd), relay_(relay) {}
+
+  int Run() {
+    Prepare();
+    MakeRaw(fd_);
+    mode_ = options_.logged_in ? Mode::kShell : Mode::kName;
+    for (;;) {
+      std::uint8_t byte = 0;
+      const ssize_t n =
+          ::read(fd_, &byte, 1);  // one at a time: what follows a command is its program's
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return 0;
+      if (!options_.silent) OnByte(byte);
+      if (ended_) return 0;
+    }
+  }
+
+ private:
+  enum class Mode { kName, kPassword, kShell };
+
+  void Prepare() {
+    std::error_code error;
+    for (int slot = 1; slot <= 10; ++slot) {
+      char name[16];
+      std::snprintf(name, sizeof name, "%02d", slot);
+      fs::create_directories(Host(std::string("/home/kel205/data/") + name), error);
+    }
+    fs::create_directories(Host("/tmp"), error);
+    fs::create_directories(Host("/home/kel205/prog"), error);
+    if (options_.scan) {
+      std::ofstream(Host(orb::kScanProgram)) << "scan\n";
+    } else {
+      fs::remove(Host(orb::kScanProgram), error);
+    }
+  }
+
+  std::string Host(const std::string& console_path) const { return options_.root + console_path; }
+
+  // A console path, absolute and without "." or "..", never above "/".
+  std::string Resolve(const std::string& path) const {
+    const std::string full = !path.empty() && path[0] == '/' ? path : cwd_ + "/" + path;
+    std::vector<std::string> parts;
+    std::size_t i = 0;
+    while (i <= full.size()) {
+      const std::size_t end = std::min(full.find('/', i), full.size());
+      const std::string part = full.substr(i, end - i);
+      if (part == "..") {
+        if (!parts.empty()) parts.pop_back();
+      } else if (!part.empty() && part != ".") {
+        parts.push_back(part);
+      }
+      i = end + 1;
+    }
+    std::string result;
+    for (const std::string& part : parts) result += "/" + part;
+    return result.empty() ? "/" : result;
+  }
+
+  void Out(const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+      const ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return;
+      done += static_cast<std::size_t>(n);
+    }
+  }
+
+  void Log(const std::string& text) {
+    if (options_.log.empty()) return;
+    std::ofstream(options_.log, std::ios::app) << text << "\n";
+  }
+
+  void OnByte(std::uint8_t byte) {
+    if (byte == '\r') {
+      Out("\r\n");
+      const std::string line = line_;
+      line_.clear();
+      if (options_.wrong) {
+        Out("ORB-Q730 busy\r\n");
+        return;
+      }
+      OnLine(line);
+    } else if (byte == 0x08 || byte == 0x7F) {
+      if (!line_.empty()) {
+        line_.pop_back();
+        if (mode_ != Mode::kPassword) Out("\b \b");
+      }
+    } else if (byte >= 0x20 && byte < 0x7F) {
+      line_ += static_cast<char>(byte);
+      if (mode_ != Mode::kPassword) Out(std::string(1, static_cast<char>(byte)));
+    }
+    // Other control bytes (what a transfer program left behind) are dropped.
+  }
+
+  void OnLine(const std::string& line) {
+    switch (mode_) {
+      case Mode::kName:
+        if (line.empty()) {
+          Out("login: ");
+        } else {
+          user_ = line;
+          Out("password: ");
+          mode_ = Mode::kPassword;
+        }
+        break;
+      case Mode::kPassword:
+        if (user_ == "root" && line == "qelvo4") {
+          Log("login");
+          Out("# ");
+          mode_ = Mode::kShell;
+        } else {
+          Out("Login incorrect\r\nlogin: ");
+          mode_ = Mode::kName;
+        }
+        break;
+      case Mode::kShell:
+        Log(line);
+        Execute(line);
+        break;
+    }
+  }
+
+  void Execute(const std::string& line) {
+    const std::vector<std::string> words = Words(line);
+    if (words.empty()) {
+      Out("# ");
+      return;
+    }
+    const std::string& command = words[0];
+    if (command == "cd") {
+      const std::string target = Resolve(words.size() > 1 ? words[1] : "/");
+      std::error_code error;
+      if (fs::is_directory(Host(target), error)) {
+        cwd_ = target;
+      } else {
+        Out("sh: cd: can't cd to " + (words.size() > 1 ? words[1] : "/") + "\r\n");
+      }
+    } else if (command == "ls") {
+      std::vector<std::string> names;
+      std::error_code error;
+      for (const auto& entry : fs::directory_iterator(Host(cwd_), error)) {
+        const std::string name = entry.path().filename().string();
+        if (name[0] != '.') names.push_back(name);
+      }
+      std::sort(names.begin(), names.end());
+      std::string listing;
+      for (const std::string& name : names) listing += (listing.empty() ? "" : "  ") + name;
+      if (!listing.empty()) Out(listing + "\r\n");
+    } else if (command == "rm") {
+      for (std::size_t i = 1; i < words.size(); ++i) {
+        if (::unlink(Host(Resolve(words[i])).c_str()) != 0)
+          Out("rm: can't remove '" + words[i] + "': No such file or directory\r\n");
+      }
+    } else if (command == "df") {
+      const long total = 1024 * 1024;
+      const long used = std::max(0L, total - options_.free_kb);
+      char text[160];
+      std::snprintf(text, sizeof text, "//1/dev/hd0t77   /   %ld   %ld   %ld   %ld%%\r\n", total,
+                    used, options_.free_kb, used * 100 / total);
+      Out("Filesystem       Mounted   Total   Used   Free   Use\r\n");
+      Out(text);
+    } else if (line == orb::kPackCommand) {
+      Pack();
+    } else if (line == orb::kUnpackCommand) {
+      Shell("cat \"$0\" | gzip -d | tar -x", Host("/tmp/data.gz"));
+      for (const std::string& name : options_.drop) ::unlink((Host(cwd_) + "/" + name).c_str());
+    } else if (command == "sz" && words.size() == 2) {
+      const fs::path file(Host(Resolve(words[1])));
+      Transfer({"sz", file.filename().string()}, file.parent_path().string());
+      return;
+    } else if (command == "rz") {
+      Transfer({"rz", "-U", "-y"}, Host(cwd_));
+      return;
+    } else if (command == orb::kScanProgram) {
+      if (!fs::exists(Host(orb::kScanProgram))) Out("sh: " + command + ": not found\r\n");
+    } else if (command == "shutdown") {
+      Out("The system is going down for reboot NOW!\r\n");
+      ::tcdrain(fd_);
+      if (!relay_) {
+        ended_ = true;
+        return;
+      }
+      ::usleep(500 * 1000);  // the reboot
+      mode_ = Mode::kName;
+      cwd_ = "/";
+      return;
+    } else {
+      Out("sh: " + command + ": not found\r\n");
+    }
+    Out("# ");
+  }
+
+  void Pack() {
+    const std::string target = Host("/tmp/data.gz");
+    if (options_.archive.empty()) {
+      Shell("tar -c *.dat | gzip > \"$0\"", target);
+      return;
+    }
+    std::error_code error;
+    fs::copy_file(options_.archive, target, fs::copy_options::overwrite_existing, error);
+  }
+
+  // A pipeline of the console's shell in the current folder; $0 is the file.
+  void Shell(const std::string& script, const std::string& file) {
+    Spawn({"/bin/sh", "-c", script, file}, Host(cwd_), false);
+  }
+
+  // sz and rz own the terminal until they end; the shell's prompt then
+  // starts on a line of its own.
+  void Transfer(const std::vector<std::string>& argv, const std::string& folder) {
+    const int status = Spawn(argv, folder, true);
+    Log(argv[0] + " ended " + std::to_string(status));
+    MakeRaw(fd_);
+    Out("\r\n# ");
+  }
+
+  int Spawn(const std::vector<std::string>& argv, const std::string& folder, bool on_terminal) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (on_terminal) {
+      posix_spawn_file_actions_adddup2(&actions, fd_, 0);
+      posix_spawn_file_actions_adddup2(&actions, fd_, 1);
+    } else {
+      posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+      posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    }
+    const std::string errors = options_.log.empty() ? "/dev/null" : options_.log;
+    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_APPEND,
+                                     0644);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    std::vector<char*> args;
+    for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = -1;
+    const int result = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (result != 0) {
+      Out("sh: " + argv[0] + ": not found\r\n");
+      return 127;
+    }
+    const std::uint64_t start = NowMs();
+    for (;;) {
+      int status = 0;
+      const pid_t done = ::waitpid(pid, &status, WNOHANG);
+      if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      if (done < 0 && errno != EINTR) return -1;
+      if (on_terminal && options_.hang_up_ms >= 0 &&
+          NowMs() - start > static_cast<std::uint64_t>(options_.hang_up_ms)) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+        Log("hang-up");
+        if (relay_) relay_->HangUpProgramSide();
+        std::_Exit(3);
+      }
+      ::usleep(2000);
+    }
+  }
+
+  const Options& options_;
+  int fd_;
+  PacedRelay* relay_;
+  Mode mode_ = Mode::kName;
+  std::string line_;
+  std::string user_;
+  std::string cwd_ = "/";
+  bool ended_ = false;
+};
+
+int Usage() {
+  std::fputs(
+      "usage: console_sim [--pty [--rate BYTES_PER_SECOND]] --root DIR [--silent] [--wrong]\n"
+      "         [--logged-in] [--free KB] [--no-scan] [--archive FILE] [--drop NAME]...\n"
+      "         [--hang-up-ms MS] [--noise-to-pc N]... [--noise-to-console N]... [--log FILE]\n",
+      stderr);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool has_value = i + 1 < argc;
+    if (arg == "--pty") {
+      options.pty = true;
+    } else if (arg == "--silent") {
+      options.silent = true;
+    } else if (arg == "--wrong") {
+      options.wrong = true;
+    } else if (arg == "--logged-in") {
+      options.logged_in = true;
+    } else if (arg == "--no-scan") {
+      options.scan = false;
+    } else if (arg == "--root" && has_value) {
+      options.root = fs::absolute(argv[++i]).string();
+    } else if (arg == "--rate" && has_value) {
+      options.rate = std::atoi(argv[++i]);
+    } else if (arg == "--free" && has_value) {
+      options.free_kb = std::atol(argv[++i]);
+    } else if (arg == "--archive" && has_value) {
+      options.archive = fs::absolute(argv[++i]).string();
+    } else if (arg == "--drop" && has_value) {
+      options.drop.push_back(argv[++i]);
+    } else if (arg == "--hang-up-ms" && has_value) {
+      options.hang_up_ms = std::atol(argv[++i]);
+    } else if (arg == "--noise-to-pc" && has_value) {
+      options.noise_to_pc.push_back(std::strtoull(argv[++i], nullptr, 10));
+    } else if (arg == "--noise-to-console" && has_value) {
+      options.noise_to_console.push_back(std::strtoull(argv[++i], nullptr, 10));
+    } else if (arg == "--log" && has_value) {
+      options.log = fs::absolute(argv[++i]).string();
+    } else {
+      return Usage();
+    }
+  }
+  if (options.root.empty()) return Usage();
+  ::signal(SIGPIPE, SIG_IGN);
+
+  if (!options.pty) return Console(options, 0, nullptr).Run();
+
+  orb::test::RawPty program;
+  orb::test::RawPty console;
+  if (!program.Open() || !console.Open()) {
+    std::fputs("console_sim: no pseudo-terminal\n", stderr);
+    return 1;
+  }
+  // The program's side stays open here too, so that the program closing its
+  // port is no hang-up.
+  PacedRelay relay(program.master, console.master, options.rate);
+  for (std::uint64_t index : options.noise_to_pc)
+    relay.AddRule({PacedRelay::kToProgram, index, 0x01, 0});
+  for (std::uint64_t index : options.noise_to_console)
+    relay.AddRule({PacedRelay::kToPeer, index, 0x01, 0});
+  relay.Start();
+  std::printf("%s\n", program.slave_path.c_str());
+  std::fflush(stdout);
+  return Console(options, console.slave, &relay).Run();
+}
