@@ -54,6 +54,15 @@ LinkContext::LinkContext(TQ730SYSF& system) : system_(&system), current_(&system
   for (int c = 0; c < n; ++c) group_levels_[c] = system.GetParam(c, kGroupLevel);
 }
 
+void LinkContext::Rebind(TQ730SYSF& system) {
+  system_ = &system;
+  current_ = &system;
+  bulk_.reset();
+  bulk_list_ = nullptr;
+  levels_.fill(-1);
+  MouseDown(shift_);
+}
+
 int LinkContext::LastChannel() const {
   return std::min(system_->ChannelCount(), kChannels) - 1;
 }
@@ -78,7 +87,12 @@ int LinkContext::RememberedGroupLevel(int channel) const {
 
 void LinkContext::MarkModified() {
   // A locked title cannot change, so it must not ask to be saved either.
-  if (!system_->Locked()) modified_ = true;
+  if (system_->Locked()) return;
+  if (modified_sink_) {
+    modified_sink_();
+  } else {
+    modified_ = true;
+  }
 }
 
 int LinkContext::Get(int channel, int id) const {
@@ -109,6 +123,12 @@ void LinkContext::SetParamLinked(int channel, int id, int value) {
 
 void LinkContext::SetParamLinked(int channel, int id, int value, const LinkedSet* followers) {
   MarkModified();
+  if (id == kGroupLevel) {
+    // A group-fader level may be -1 (-0.01 dB): it is always written, never re-applied.
+    system_->SetParam(channel, id, value);
+    Repaint(channel, kLevel);
+    return;
+  }
   if (value == -1) {
     value = Get(channel, id);
     if (value == -1) return;

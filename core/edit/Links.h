@@ -34,6 +34,13 @@ class LinkContext {
   // The list of the current tab; it must share this context's system data.
   void SetCurrent(TQ730& list) { current_ = &list; }
 
+  // After Undo or Redo the title holds other lists: the context starts again on its new
+  // system data (the current list becomes that system data).
+  void Rebind(TQ730SYSF& system);
+
+  // Where a write marks the title modified. Without a sink (a context standing alone) the
+  // context keeps the flag itself.
+  void SetModifiedSink(std::function<void()> sink) { modified_sink_ = std::move(sink); }
   bool Modified() const { return modified_; }
   void SetModified(bool on) { modified_ = on; }
   void SetRepaint(RepaintFn repaint) { repaint_ = std::move(repaint); }
@@ -84,6 +91,7 @@ class LinkContext {
   TQ730SYSF* system_;
   TQ730* current_;
   bool modified_ = false;
+  std::function<void()> modified_sink_;
   bool shift_ = false;
   int drag_type_ = 0;
   std::array<int, kChannels> levels_{};

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -37,6 +38,19 @@ inline constexpr FileDialog kImportFileDialog{"Import", "ORB-Q730 File|*.DAT|All
 inline constexpr char kOptionalCopyCaption[] = "Optional Copy";
 inline constexpr char kZeroCaption[] = "Zero";
 
+// Fader Copy and Trim Fader: "&OK" (default) and "&Cancel" under their combo lists.
+inline constexpr char kFaderCopyCaption[] = "Fader Copy";
+inline constexpr char kTrimCaption[] = "Trim Fader";
+inline constexpr char kTrimInitialText[] = "0.0";
+
+// The entry list of Store and Recall: caption, the target's caption as label, the OK button.
+struct EntryList {
+  const char* caption;  // "Store" or "Recall"
+  std::string label;    // "SNAPSHOT", "DYN LIB" or "EQ LIB"
+  const char* ok_text;  // "&Store" or "&Recall"
+  std::vector<std::string> lines;
+};
+
 enum class Buttons { kOk, kYesNo, kYesNoCancel, kOkCancel };
 enum class Answer { kOk, kYes, kNo, kCancel };
 
@@ -66,6 +80,26 @@ class Prompter {
   virtual bool ChooseParamGroups(const std::string& caption, ParamGroupList& groups) {
     (void)caption;
     (void)groups;
+    return false;
+  }
+  // Fader Copy: two lists of the same level items, the source preset to source and the
+  // destination to dest. On OK true with both set to the chosen indexes.
+  virtual bool FaderCopyDialog(const std::vector<std::string>& items, int& source, int& dest) {
+    (void)items, (void)source, (void)dest;
+    return false;
+  }
+  // Trim Fader: the level items, source preset, and the trim text preset to text. OK hands the
+  // text to accept; while it refuses, the dialog stays open with the text selected. On an
+  // accepted OK true with source and text set.
+  virtual bool TrimDialog(const std::vector<std::string>& items, int& source, std::string& text,
+                          const std::function<bool(const std::string&)>& accept) {
+    (void)items, (void)source, (void)text, (void)accept;
+    return false;
+  }
+  // Store and Recall: OK stays disabled until a line is clicked; a double click is OK. On OK
+  // true with index set to the chosen line.
+  virtual bool ChooseEntry(const EntryList& dialog, int& index) {
+    (void)dialog, (void)index;
     return false;
   }
 };
@@ -141,6 +175,58 @@ class ScriptedPrompter : public Prompter {
     return true;
   }
 
+  // Fader Copy's two indexes; an empty optional answers Cancel.
+  void QueueFaderCopy(std::optional<std::pair<int, int>> choice) {
+    fader_copies_.push_back(choice);
+  }
+  bool FaderCopyDialog(const std::vector<std::string>& items, int& source, int& dest) override {
+    shown_.push_back({Lines(items), kFaderCopyCaption, Buttons::kOkCancel});
+    if (fader_copies_.empty()) return false;
+    const auto choice = fader_copies_.front();
+    fader_copies_.pop_front();
+    if (!choice) return false;
+    source = choice->first;
+    dest = choice->second;
+    return true;
+  }
+  // Trim Fader: the source index and the texts typed before each press of OK, in turn; when
+  // none is accepted the dialog is cancelled. Each refused text is recorded as shown again.
+  struct TrimAnswer {
+    int source = 0;
+    std::vector<std::string> texts;
+  };
+  void QueueTrim(std::optional<TrimAnswer> answer) { trims_.push_back(std::move(answer)); }
+  bool TrimDialog(const std::vector<std::string>& items, int& source, std::string& text,
+                  const std::function<bool(const std::string&)>& accept) override {
+    shown_.push_back({text, kTrimCaption, Buttons::kOkCancel});
+    (void)items;
+    if (trims_.empty()) return false;
+    const std::optional<TrimAnswer> answer = std::move(trims_.front());
+    trims_.pop_front();
+    if (!answer) return false;
+    for (const std::string& typed : answer->texts) {
+      if (accept(typed)) {
+        source = answer->source;
+        text = typed;
+        return true;
+      }
+      shown_.push_back({typed, kTrimCaption, Buttons::kOkCancel});
+    }
+    return false;
+  }
+  // Store and Recall: the chosen line; an empty optional answers Cancel.
+  void QueueEntry(std::optional<int> index) { entries_.push_back(index); }
+  bool ChooseEntry(const EntryList& dialog, int& index) override {
+    shown_.push_back({dialog.label + "\n" + Lines(dialog.lines), dialog.caption,
+                      Buttons::kOkCancel});
+    if (entries_.empty()) return false;
+    const std::optional<int> choice = entries_.front();
+    entries_.pop_front();
+    if (!choice) return false;
+    index = *choice;
+    return true;
+  }
+
   const std::vector<Shown>& shown() const { return shown_; }
   int busy_depth() const { return busy_depth_; }
 
@@ -156,7 +242,16 @@ class ScriptedPrompter : public Prompter {
   std::deque<Answer> answers_;
   std::deque<std::optional<std::string>> names_;
   std::deque<std::optional<std::string>> files_;
+  static std::string Lines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+    return text;
+  }
+
   std::deque<std::optional<std::vector<std::string>>> groups_;
+  std::deque<std::optional<std::pair<int, int>>> fader_copies_;
+  std::deque<std::optional<TrimAnswer>> trims_;
+  std::deque<std::optional<int>> entries_;
   std::vector<Shown> shown_;
   int busy_depth_ = 0;
 };

@@ -417,7 +417,9 @@ void TQ730::CopyParamValue(int source, int dest) {
 
 void TQ730::ResetParams(const ParamGroupList& groups) {
   EditFlagScope edit(*this);
-  for (int c = 0, n = ChannelCount(); c < n; ++c) {
+  // A library's rows are its entries, up to 99, however many channels the console has.
+  const bool library = kind_ == kDynLib || kind_ == kEqLib;
+  for (int c = 0, n = library ? Count() : ChannelCount(); c < n; ++c) {
     if (!IsChannelSelected(c)) continue;
     for (const ParamGroup& group : groups) {
       for (int id : group.ids) {
@@ -433,9 +435,11 @@ void TQ730::TrimParam(int id, double db) {
   EditFlagScope edit(*this);
   for (int c = 0, n = ChannelCount(); c < n; ++c) {
     if (!IsChannelSelected(c)) continue;
-    if (id == 110 && GetParam(c, 145) == 1) {
+    const std::optional<std::int32_t> group_level =
+        kind_ == kSystem && system_ ? system_->GroupLevel(c) : std::nullopt;
+    if (id == 110 && GetParam(c, 145) == 1 && group_level) {
       // Under a group master the fader follows its group-fader level (hundredths of a dB).
-      const double level = std::trunc(GetParam(c, 111) + db * 100);
+      const double level = std::trunc(*group_level + db * 100);
       SetParam(c, 111, static_cast<int>(std::clamp(level, kLowestLevel, kHighestLevel)));
       continue;
     }

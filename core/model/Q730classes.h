@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -391,6 +392,9 @@ class TQ730SYSF : public TQ730 {
   // Level of a slot in hundredths of a dB, as the file holds it.
   std::int32_t GroupFaderLevel(int slot) const;
   void SetGroupFaderLevel(int slot, std::int32_t hundredths);
+  // The group-fader level of a channel in hundredths of a dB; none outside the layout. Any
+  // value is a level here (-1 is -0.01 dB), unlike GetParam, where -1 means "no parameter".
+  std::optional<std::int32_t> GroupLevel(int channel) const;
   int GroupFaderState() const { return GetU16(group_faders_.data() + 292); }
   bool HasGroupFaders() const { return group_faders_present_; }
   // The fader index stored in the channel's own strip.

@@ -438,4 +438,16 @@ void TQ730CUE::ResolveReferences(const TQ730SNAP& snapshots, const TQ730EQLIB& e
   }
 }
 
+void TQ730CUE::RepointReferences(int recall_kind, const std::vector<int>& moved) {
+  for (int cue = 0; cue < Count(); ++cue) {
+    std::uint8_t* record = Record(cue).data();
+    if (record[kCueKindOffset] != recall_kind) continue;
+    const std::size_t old = record[kCueReferenceOffset];
+    if (old == 0 || old >= moved.size()) continue;
+    const int now = moved[old];
+    record[kCueReferenceOffset] = static_cast<std::uint8_t>(now);
+    if (now == 0) record[kCueKindOffset] = kRecallNone;
+  }
+}
+
 }  // namespace orb

@@ -194,6 +194,9 @@ class TQ730CUE : public TQ730 {
   // entry's list position from 1.
   void ResolveReferences(const TQ730SNAP& snapshots, const TQ730EQLIB& eq,
                          const TQ730DYLIB& dynamics);
+  // After records of one recall kind were deleted: moved[old position] is the new position
+  // from 1, or 0 where the record is gone; such a cue then recalls nothing.
+  void RepointReferences(int recall_kind, const std::vector<int>& moved);
 
  private:
   void SortByTime();

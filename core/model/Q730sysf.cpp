@@ -183,6 +183,12 @@ std::int32_t TQ730SYSF::GroupFaderLevel(int slot) const {
   return static_cast<std::int32_t>(GetU32(group_faders_.data() + 4 * slot) - kLevelBias);
 }
 
+std::optional<std::int32_t> TQ730SYSF::GroupLevel(int channel) const {
+  const int slot = FaderSlotOf(channel);
+  if (slot < 0) return std::nullopt;
+  return GroupFaderLevel(slot);
+}
+
 void TQ730SYSF::SetGroupFaderLevel(int slot, std::int32_t hundredths) {
   if (slot < 0 || slot >= kFaderSlots) return;
   PutU32(group_faders_.data() + 4 * slot, static_cast<std::uint32_t>(hundredths) + kLevelBias);

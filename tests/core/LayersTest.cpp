@@ -18,7 +18,8 @@ const std::map<std::string, std::set<std::string>> kMayInclude = {
     {"core/link", {"core/model", "core/storage", "core/link"}},
     {"core/edit", {"core/model", "core/edit"}},
     {"core/pages", {"core/model", "core/edit", "core/pages"}},
-    {"core/editor", {"core/model", "core/edit", "core/pages", "core/editor"}},
+    // The editor also opens and saves titles of the library (Save As asks for a free name).
+    {"core/editor", {"core/model", "core/storage", "core/edit", "core/pages", "core/editor"}},
 };
 
 // "core/model" for "core/model/Title.h"; the first two parts of a path.

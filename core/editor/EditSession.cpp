@@ -1,0 +1,737 @@
+#include "core/editor/EditSession.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "core/edit/EditOps.h"
+#include "core/model/Q730.h"
+#include "core/storage/Library.h"
+
+namespace orb {
+namespace {
+
+constexpr double kDayEnd = 86399;
+constexpr int kWheelStep = 40;
+
+void SelectEntries(TQ730& list, bool on) {
+  for (int i = 0, n = list.Count(); i < n; ++i) list.SetSelected(i, on);
+}
+
+}  // namespace
+
+EditSession::EditSession(TClip& clip, Prompter* prompter)
+    : clip_(clip), prompter_(prompter), title_(std::make_unique<Title>()) {
+  AfterExchange();
+}
+
+EditSession::~EditSession() = default;
+
+Status EditSession::Open(const std::string& path) {
+  title_ = std::make_unique<Title>();
+  load_status_ = title_->OpenTitle(path);
+  if (load_status_ != kOk && prompter_) {
+    const char* message = StatusMessage(load_status_);
+    prompter_->Message(*message ? message : "Failed.", "Error", Buttons::kOk);
+  }
+  undo_.Clear();
+  locked_at_open_ = title_->System().Locked();
+  links_.reset();
+  AfterExchange();
+  title_->SetModified(false);
+  saved_.fill(0);
+  cursor_ = anchor_ = 0;
+  Refresh();
+  return load_status_;
+}
+
+void EditSession::AfterExchange() {
+  for (int n = 0; n < Title::kListCount; ++n) title_->List(n)->SetClipboard(&clip_);
+  if (links_) {
+    links_->Rebind(title_->System());
+  } else {
+    links_ = std::make_unique<LinkContext>(title_->System());
+    links_->SetModifiedSink([this] { title_->SetModified(true); });
+  }
+  ApplyEditRange();
+}
+
+TQ730& EditSession::CurrentList() const { return ListNumber(CurrentListNumber()); }
+
+bool EditSession::Locked() const { return title_->System().Locked(); }
+
+std::string EditSession::Caption() const {
+  std::string caption = "Edit - " + std::filesystem::path(title_->Path()).filename().string();
+  if (Locked()) {
+    caption += " (Locked)";
+  } else if (Modified()) {
+    caption += " *";
+  }
+  return caption;
+}
+
+PanelHandover EditSession::Handover() const {
+  return {CurrentListNumber(), Page(), cursor_, SystemPage() ? bank_ : 0};
+}
+
+void EditSession::StoreCursor() {
+  saved_[static_cast<std::size_t>(SystemPage() ? 0 : Page())] = cursor_;
+}
+
+void EditSession::ChangeTab(int tab) {
+  if (tab < 0 || tab >= kTabCount) return;
+  StoreCursor();
+  tab_ = tab;
+  Refresh();
+}
+
+void EditSession::SetCursor(int index) {
+  if (index < 0 || index >= CurrentList().Count()) return;
+  cursor_ = index;
+  if (SystemPage()) {
+    const int inputs = title_->System().GroupSize(kGroupInput);
+    bank_ = index >= inputs ? 2 : index > 23 ? 1 : 0;
+  }
+}
+
+void EditSession::SetLibraryTag(int tag) {
+  if (tag >= 0 && tag < static_cast<int>(kLibraryTargets.size())) library_tag_ = tag;
+}
+
+void EditSession::SetFaderGroup(int group) {
+  if (group >= 0 && group < 8) fader_group_ = group;
+}
+
+void EditSession::SetView(int param) {
+  view_ = param;
+  ApplyEditRange();
+}
+
+void EditSession::SetSelection(double start, double end) {
+  selection_start_ = start;
+  selection_end_ = end;
+  ApplyEditRange();
+}
+
+void EditSession::ApplyEditRange() {
+  title_->Automation().SetEditRange(view_, selection_start_, selection_end_);
+}
+
+void EditSession::Refresh() {
+  DropPending();
+  rename_.visible = false;
+  rename_.list = -1;
+  TQ730& list = CurrentList();
+  links_->SetCurrent(list);
+  if (Page() == kPageAutomation) ApplyEditRange();
+  // The saved cursor of the page; a stale one (beyond the list's slots) starts at the top.
+  const int max = ScrollMax();
+  cursor_ = saved_[static_cast<std::size_t>(SystemPage() ? 0 : Page())];
+  if (cursor_ > max) cursor_ = 0;
+  if (HasListPane()) {
+    const int page = pane_height_ / kRowHeight;
+    // Clamped to the top last, so that a pane taller than the list never scrolls above it.
+    scroll_ = std::max(0, std::min(cursor_ - page / 3, max - page + 2));
+  }
+  list.SetEditEnabled(false);
+  ++refreshes_;
+}
+
+// List pane -------------------------------------------------------------------------------
+
+void EditSession::SetListGeometry(int pane_height, int list_height) {
+  pane_height_ = std::max(0, pane_height);
+  list_height_ = std::max(0, list_height);
+}
+
+int EditSession::ScrollMax() const { return std::max(0, CurrentList().MaxCount() - 1); }
+
+int EditSession::PageSize() const {
+  return std::max(0, (list_height_ - kHeaderHeight) / kRowHeight);
+}
+
+void EditSession::SetScrollPosition(int position) {
+  scroll_ = std::clamp(position, 0, ScrollMax());
+}
+
+std::vector<ListRow> EditSession::Rows() const {
+  const TQ730& list = CurrentList();
+  std::vector<ListRow> rows;
+  for (int r = 0, n = PageSize(); r <= n; ++r) {
+    ListRow row;
+    row.index = scroll_ + r;
+    row.slot = row.index < list.MaxCount();
+    row.entry = row.index < list.Count();
+    if (row.slot) row.number = list.NumberText(row.index);
+    if (row.entry) {
+      row.name = list.NameText(row.index);
+      row.selected = list.IsSelected(row.index);
+    }
+    row.cursor = row.index == cursor_;
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+int EditSession::RowAt(int y) const { return (y - kHeaderHeight) / kRowHeight + scroll_; }
+
+void EditSession::MouseDown(int y, KeyMods mods) {
+  TQ730& list = CurrentList();
+  mouse_down_in_list_ = true;
+  click_moved_ = true;
+  active_item_ = 0;
+  const int row = RowAt(y);
+  const int before = cursor_;
+  if (row != cursor_) SetCursor(row);
+  const bool entry = row >= 0 && row < list.Count();
+  if (entry && list.IsSelected(row)) {
+    if (mods.ctrl) {
+      list.SetSelected(row, false);
+    } else if (row == before) {
+      click_moved_ = false;  // releasing here starts renaming
+    } else {
+      SelectEntries(list, false);
+      list.SetSelected(row, true);
+    }
+    return;
+  }
+  if (!mods.ctrl) SelectEntries(list, false);
+  if (mods.shift) {
+    for (int i = std::min(before, cursor_), last = std::max(before, cursor_); i <= last; ++i)
+      list.SetSelected(i, true);
+  } else if (entry) {
+    list.SetSelected(row, true);
+  }
+}
+
+void EditSession::MouseMove(int y) {
+  if (!mouse_down_in_list_) return;
+  TQ730& list = CurrentList();
+  active_item_ = 0;
+  click_moved_ = true;
+  const int row = RowAt(y);
+  const int old = cursor_;
+  if (row != old && row >= 0 && row < list.Count()) {
+    // Rows entered toggle, so that moving back over them undoes the selection.
+    if (row > old) {
+      for (int i = old + 1; i <= row; ++i) list.SetSelected(i, !list.IsSelected(i));
+    } else {
+      for (int i = row; i < old; ++i) list.SetSelected(i, !list.IsSelected(i));
+    }
+    SetCursor(row);
+  }
+  if (y < 0 && scroll_ > 0) --scroll_;
+  if (y >= list_height_ && scroll_ < ScrollMax()) ++scroll_;
+}
+
+void EditSession::MouseUp() {
+  if (!mouse_down_in_list_) return;
+  mouse_down_in_list_ = false;
+  const TQ730& list = CurrentList();
+  if (!click_moved_ && cursor_ < list.Count() && list.IsSelected(cursor_)) StartRename("");
+}
+
+void EditSession::SelectAfterKey(KeyMods mods) {
+  TQ730& list = CurrentList();
+  if (!mods.ctrl) SelectEntries(list, false);
+  if (cursor_ < list.Count()) list.SetSelected(cursor_, true);
+  if (mods.shift) {
+    const int from = std::min(anchor_, cursor_), to = std::max(anchor_, cursor_);
+    for (int i = from; i <= to; ++i) {
+      if (i != cursor_ && i < list.Count()) list.SetSelected(i, true);
+    }
+  }
+  SetCursor(cursor_);
+}
+
+void EditSession::ScrollToCursor(bool down) {
+  if (down) {
+    const int page = std::max(1, PageSize());
+    if (cursor_ > scroll_ + page - 1) scroll_ = cursor_ - page + 1;
+  } else if (cursor_ < scroll_) {
+    scroll_ = cursor_;
+  }
+  scroll_ = std::clamp(scroll_, 0, ScrollMax());
+}
+
+bool EditSession::Key(ListKey key, KeyMods mods) {
+  const int last = CurrentList().Count() - 1;
+  const bool cursor_key = key == ListKey::kPageUp || key == ListKey::kPageDown ||
+                          key == ListKey::kUp || key == ListKey::kDown;
+  // The cursor keys move through the list pane; pages without one have no rows to walk.
+  if (cursor_key && !HasListPane()) return false;
+  switch (key) {
+    case ListKey::kShift:
+      anchor_ = cursor_;
+      return true;
+    case ListKey::kEscape:
+      rename_.list = -1;
+      rename_.visible = false;
+      DropPending();
+      return true;
+    case ListKey::kPageUp:
+      cursor_ = std::max(0, cursor_ - PageSize());
+      SelectAfterKey(mods);
+      ScrollToCursor(false);
+      return true;
+    case ListKey::kPageDown:
+      cursor_ = last < 0 ? 0 : std::min(cursor_ + PageSize(), last);
+      SelectAfterKey(mods);
+      ScrollToCursor(true);
+      return true;
+    case ListKey::kUp:
+      if (cursor_ > 0) --cursor_;
+      SelectAfterKey(mods);
+      ScrollToCursor(false);
+      return true;
+    case ListKey::kDown:
+      if (cursor_ < last) ++cursor_;
+      SelectAfterKey(mods);
+      ScrollToCursor(true);
+      return true;
+    case ListKey::kDelete:
+      if (Enabled().delete_entries) {
+        Delete();
+        return true;
+      }
+      return Key(ListKey::kBackspace, mods);
+    case ListKey::kBackspace:
+      if (pending_.item == 0 || pending_.text.empty()) return false;
+      pending_.text = "0" + pending_.text.substr(0, pending_.text.size() - 1);
+      return true;
+    case ListKey::kEnter:
+      Enter();
+      return true;
+    case ListKey::kPadPlus:
+    case ListKey::kPadMinus:
+      if (rename_.visible) return false;
+      Wheel(key == ListKey::kPadPlus ? kWheelStep : -kWheelStep);
+      return true;
+  }
+  return false;
+}
+
+void EditSession::TypeChar(char c) {
+  if (pending_.item != 0) {
+    if (c >= '0' && c <= '9' && !pending_.text.empty())
+      pending_.text = pending_.text.substr(1) + c;
+    return;
+  }
+  if (c < '!' || c > 'z' || c == '+' || c == '-') return;
+  if (!HasListPane() || rename_.visible) return;
+  StartRename(std::string(1, c));
+}
+
+void EditSession::Wheel(int delta) {
+  if (active_item_ != 0) {
+    if (panel_.wheel_item) panel_.wheel_item(delta);
+    return;
+  }
+  scroll_ = std::clamp(scroll_ - delta / kWheelStep, 0, ScrollMax());
+}
+
+// Renaming, pick list, entries --------------------------------------------------------------
+
+int EditSession::RenameTop(int editor_height) const {
+  return (cursor_ - scroll_) * kRowHeight + kListCtrlHeight + kHeaderHeight -
+         (editor_height - kRowHeight) / 2;
+}
+
+void EditSession::StartRename(const std::string& initial) {
+  const TQ730& list = CurrentList();
+  if (cursor_ < 0 || cursor_ >= list.Count() || Locked()) return;
+  rename_.visible = true;
+  rename_.list = CurrentListNumber();
+  rename_.row = cursor_;
+  rename_.max_length = list.NameLength() - 1;
+  rename_.select_all = initial.empty();
+  rename_.text = initial.empty() ? list.NameText(cursor_) : initial;
+}
+
+void EditSession::CommitRename(const std::string& text) {
+  if (!rename_.visible) return;
+  rename_.visible = false;
+  const int target = rename_.list;
+  rename_.list = -1;
+  if (target != CurrentListNumber()) return;
+  TQ730& list = CurrentList();
+  const int row = rename_.row;
+  if (row < 0 || row >= list.Count() || Locked()) return;
+  const std::string name = text.substr(0, static_cast<std::size_t>(std::max(0, rename_.max_length)));
+  if (name == list.NameText(row)) return;
+  PushUndoStep();
+  list.SetName(row, name);
+  title_->SetModified(true);
+}
+
+void EditSession::ClosePickList(int cue, int index) {
+  TQ730CUE& cues = title_->Cues();
+  constexpr int kEventNumber = 176;
+  if (cue < 0 || cue >= cues.Count() || Locked()) return;
+  if (cues.GetParam(cue, kEventNumber) == index) return;
+  PushUndoStep();
+  EditFlagScope edit(cues);
+  cues.SetParam(cue, kEventNumber, index);
+  title_->SetModified(true);
+}
+
+void EditSession::Enter() {
+  bool committed = false;
+  if (pending_.item != 0 && panel_.commit_entry) committed = panel_.commit_entry();
+  DropPending();
+  if (committed) title_->SetModified(true);
+}
+
+// Enabling ------------------------------------------------------------------------------
+
+bool EditSession::BlockCheck() const {
+  const TQ730SYSF& system = title_->System();
+  constexpr int kDynamicsBlock = 16, kEqBlock = 43;
+  if (SystemPage()) {
+    if (library_tag_ == 1) return system.GetParam(cursor_, kDynamicsBlock) != -1;
+    if (library_tag_ == 2) return system.GetParam(cursor_, kEqBlock) != -1;
+    return true;
+  }
+  // Only a library entry is made from a channel's block; snapshots and cues need none.
+  const int list = CurrentListNumber();
+  if (list == TQ730::kDynLib) return system.GetParam(saved_[0], kDynamicsBlock) != -1;
+  if (list == TQ730::kEqLib) return system.GetParam(saved_[0], kEqBlock) != -1;
+  return true;
+}
+
+bool EditSession::CopyPossible() const {
+  return CurrentList().CanDo(cursor_, TQ730::kOpCopy) &&
+         (HasListPane() || Page() == kPageAutomation) && Page() != kPageCue;
+}
+
+Enabling EditSession::Enabled() const {
+  const TQ730& list = CurrentList();
+  const bool locked = Locked();
+  const bool automation = Page() == kPageAutomation;
+  const bool pane = HasListPane() || automation;
+  const bool copy = CopyPossible();
+  const bool system = list.Kind() == TQ730::kSystem;
+  Enabling e;
+  e.undo = undo_.UndoCount() > 0;
+  e.redo = undo_.RedoCount() > 0;
+  e.select_all = pane;
+  const TQ730& target = SystemPage() ? ListNumber(Library().list) : list;
+  e.new_entry = !locked && BlockCheck() && target.CanDo(cursor_, TQ730::kOpNew);
+  e.store = system && BlockCheck() && !locked;
+  e.delete_entries = list.CanDo(cursor_, TQ730::kOpDelete) && !locked;
+  e.copy = copy;
+  e.cut = list.CanDo(cursor_, TQ730::kOpCut) && copy && pane && !locked;
+  e.paste = list.CanDo(cursor_, TQ730::kOpPaste) && pane && !locked;
+  e.optional_copy = copy && !automation;
+  e.insert_time = selection_start_ != selection_end_ && automation && !locked;
+  e.zero = copy && !automation && !locked;
+  e.fader_copy = copy && (system || list.Kind() == TQ730::kSnapshot) && !locked;
+  e.set_group = copy && system && !locked;
+  e.timeline_tools = !locked;
+  return e;
+}
+
+// Commands ------------------------------------------------------------------------------
+
+void EditSession::PushUndoStep() {
+  undo_.Push(*title_, prompter_);
+  StoreCursor();
+}
+
+void EditSession::UndoCommand() {
+  if (!undo_.Undo(*title_)) return;
+  AfterExchange();
+  Refresh();
+}
+
+void EditSession::RedoCommand() {
+  if (!undo_.Redo(*title_)) return;
+  AfterExchange();
+  Refresh();
+}
+
+void EditSession::Copy() {
+  BusyScope busy(prompter_);
+  if (Page() == kPageAutomation) ApplyEditRange();
+  CurrentList().CopySelected(clip_, true, prompter_);
+}
+
+void EditSession::OptionalCopy() {
+  if (Page() == kPageAutomation) return;
+  CurrentList().CopySelected(clip_, false, prompter_);
+}
+
+void EditSession::Cut() {
+  if (!Enabled().cut) return;
+  PushUndoStep();
+  Copy();
+  RunDelete();
+  Refresh();
+}
+
+void EditSession::Delete() {
+  if (!Enabled().delete_entries) return;
+  PushUndoStep();
+  RunDelete();
+  Refresh();
+}
+
+void EditSession::RunDelete() {
+  TQ730& list = CurrentList();
+  if (Page() == kPageAutomation) ApplyEditRange();
+  const int kind = list.Kind();
+  if (kind == TQ730::kSnapshot || kind == TQ730::kDynLib || kind == TQ730::kEqLib) {
+    DeleteKeepingCueReferences(list);
+  } else {
+    list.DeleteSelected();
+  }
+}
+
+void EditSession::DeleteKeepingCueReferences(TQ730& list) {
+  // Old position (from 1) to new position, 0 for a deleted record.
+  std::vector<int> moved(static_cast<std::size_t>(list.Count()) + 1, 0);
+  for (int i = 0, kept = 0, n = list.Count(); i < n; ++i) {
+    if (!list.IsSelected(i)) moved[static_cast<std::size_t>(i) + 1] = ++kept;
+  }
+  list.DeleteSelected();
+  const int recall = list.Kind() == TQ730::kSnapshot ? TQ730CUE::kRecallSnapshot
+                     : list.Kind() == TQ730::kEqLib  ? TQ730CUE::kRecallEq
+                                                     : TQ730CUE::kRecallDynamics;
+  title_->Cues().RepointReferences(recall, moved);
+}
+
+EditContext EditSession::Context() {
+  EditContext edit{*title_, undo_, clip_, prompter_, {}};
+  // Passes and linked writes run on the list the command names, then the panel's list again.
+  edit.hooks.link_pass = [this](TQ730& list) {
+    TQ730& keep = links_->Current();
+    // Library entries are not channels: their commands re-link the channels themselves.
+    const bool library = list.Kind() == TQ730::kDynLib || list.Kind() == TQ730::kEqLib;
+    links_->SetCurrent(library ? title_->System() : list);
+    links_->LinkPassAll();
+    links_->SetCurrent(keep);
+  };
+  edit.hooks.set_param_linked = [this](TQ730& list, int channel, int id, int value) {
+    TQ730& keep = links_->Current();
+    links_->SetCurrent(list);
+    links_->SetParamLinked(channel, id, value);
+    links_->SetCurrent(keep);
+  };
+  return edit;
+}
+
+void EditSession::Paste() {
+  if (!Enabled().paste) return;
+  TQ730& list = CurrentList();
+  EditContext edit = Context();
+  if (Page() == kPageAutomation) ApplyEditRange();
+  StoreCursor();
+  PasteCommand(edit, list);
+  if (Page() == kPageAutomation) {
+    selection_end_ = selection_start_ + clip_.Duration();
+    ApplyEditRange();
+  }
+  Refresh();
+}
+
+void EditSession::InsertTime() {
+  if (!Enabled().insert_time) return;
+  PushUndoStep();
+  TQ730AUTO& automation = title_->Automation();
+  automation.ShiftTime(selection_start_, selection_end_, false);
+  automation.SelectAllChannels();
+  Refresh();
+}
+
+void EditSession::DeleteTime() {
+  if (!Enabled().insert_time) return;
+  PushUndoStep();
+  TQ730AUTO& automation = title_->Automation();
+  automation.ShiftTime(selection_start_, selection_end_, true);
+  selection_end_ = selection_start_;
+  automation.SelectAllChannels();
+  Refresh();
+}
+
+void EditSession::SelectAll() {
+  if (Page() == kPageAutomation) {
+    TQ730AUTO& automation = title_->Automation();
+    automation.SelectAllChannels();
+    selection_start_ = 0;
+    selection_end_ = kDayEnd;
+    ApplyEditRange();
+    automation.SelectRange(view_, selection_start_, selection_end_);
+  } else if (HasListPane()) {
+    SelectEntries(CurrentList(), true);
+  }
+  ++refreshes_;
+}
+
+void EditSession::ClearSelect() {
+  if (Page() == kPageAutomation) {
+    TQ730AUTO& automation = title_->Automation();
+    SelectEntries(automation, false);
+    automation.DeselectAllChannels();
+    selection_end_ = selection_start_;
+    ApplyEditRange();
+  } else if (HasListPane()) {
+    SelectEntries(CurrentList(), false);
+  }
+  ++refreshes_;
+}
+
+void EditSession::Zero() {
+  if (!Enabled().zero) return;
+  EditContext edit = Context();
+  StoreCursor();
+  if (ZeroCommand(edit, CurrentList())) Refresh();
+}
+
+void EditSession::FaderCopy() {
+  if (!Enabled().fader_copy || !prompter_) return;
+  const std::vector<LevelChoice> choices = LevelChoices(title_->System());
+  std::vector<std::string> items;
+  for (const LevelChoice& choice : choices) items.push_back(choice.text);
+  int source = 0, dest = 1;
+  if (!prompter_->FaderCopyDialog(items, source, dest)) return;
+  const int n = static_cast<int>(choices.size());
+  if (source < 0 || source >= n || dest < 0 || dest >= n) return;
+  EditContext edit = Context();
+  StoreCursor();
+  FaderCopyCommand(edit, CurrentList(), choices[static_cast<std::size_t>(source)].id,
+                   choices[static_cast<std::size_t>(dest)].id);
+  Refresh();
+}
+
+void EditSession::TrimFader() {
+  if (!Enabled().fader_copy || !prompter_) return;
+  const std::vector<LevelChoice> choices = LevelChoices(title_->System());
+  std::vector<std::string> items;
+  for (const LevelChoice& choice : choices) items.push_back(choice.text);
+  int source = 0;
+  std::string text = kTrimInitialText;
+  double db = 0;
+  const auto accept = [&db](const std::string& typed) { return ParseTrim(typed, db); };
+  if (!prompter_->TrimDialog(items, source, text, accept)) return;
+  if (source < 0 || source >= static_cast<int>(choices.size()) || !ParseTrim(text, db)) return;
+  TQ730& list = CurrentList();
+  // Inside the snapshots only the one at the cursor is trimmed.
+  if (list.Kind() == TQ730::kSnapshot) list.SetCurrentRecord(cursor_);
+  EditContext edit = Context();
+  StoreCursor();
+  TrimFaderCommand(edit, list, choices[static_cast<std::size_t>(source)].id, db);
+  Refresh();
+}
+
+void EditSession::SetGroup() { GroupCommand(true); }
+
+void EditSession::ResetGroup() { GroupCommand(false); }
+
+void EditSession::GroupCommand(bool set) {
+  if (!Enabled().set_group) return;
+  EditContext edit = Context();
+  StoreCursor();
+  SetGroupCommand(edit, fader_group_, set);
+  Refresh();
+}
+
+void EditSession::New() {
+  if (!Enabled().new_entry) return;
+  PushUndoStep();
+  if (SystemPage()) {
+    TQ730& target = ListNumber(Library().list);
+    if (target.NewRecord(cursor_) >= 0) {
+      const int last = target.Count() - 1;
+      if (prompter_) {
+        prompter_->Message(std::string(Library().caption) + " " + target.NameText(last) +
+                               " is created.",
+                           "New", Buttons::kOk);
+      }
+      saved_[static_cast<std::size_t>(Library().page)] = last;
+    }
+  } else {
+    const int index = CurrentList().NewRecord(saved_[0]);
+    if (index != -1) saved_[static_cast<std::size_t>(Page())] = index;
+  }
+  Refresh();
+}
+
+std::vector<std::string> EditSession::EntryLines(const TQ730& list) const {
+  std::vector<std::string> lines;
+  for (int i = 0, n = list.Count(); i < n; ++i)
+    lines.push_back(ZeroPad(i + 1, 2) + " : " + list.NameText(i));
+  return lines;
+}
+
+int EditSession::ChooseEntry(bool recall) {
+  if (!Enabled().store || !SystemPage() || !prompter_) return -1;
+  const TQ730& target = ListNumber(Library().list);
+  const EntryList dialog{recall ? "Recall" : "Store", Library().caption,
+                         recall ? "&Recall" : "&Store", EntryLines(target)};
+  int index = -1;
+  if (!prompter_->ChooseEntry(dialog, index) || index < 0 || index >= target.Count()) return -1;
+  return index;
+}
+
+void EditSession::Store() {
+  const int index = ChooseEntry(false);
+  if (index < 0) return;
+  PushUndoStep();
+  ListNumber(Library().list).StoreRecord(cursor_, index);
+  Refresh();
+}
+
+void EditSession::Recall() {
+  const int index = ChooseEntry(true);
+  if (index < 0) return;
+  EditContext edit = Context();
+  StoreCursor();
+  RecallCommand(edit, ListNumber(Library().list), cursor_, index);
+  Refresh();
+}
+
+// Saving and closing --------------------------------------------------------------------
+
+Status EditSession::Save() {
+  if (Damaged()) {
+    // What was loaded is only part of the file: writing it over the file would lose the rest.
+    const char* reason = StatusMessage(load_status_);
+    const std::string text = std::string("This title did not load completely (") +
+                             (*reason ? reason : "Failed.") +
+                             ").\nSaving would replace its file with the part that was loaded."
+                             "\nSave it under another name?";
+    if (!prompter_ || prompter_->Message(text, "Save", Buttons::kYesNo) != Answer::kYes)
+      return kCancelled;
+    return SaveAs();
+  }
+  const Status status = title_->SaveTitle(prompter_);
+  if (status == kOk) Refresh();
+  return status;
+}
+
+Status EditSession::SaveAs() {
+  std::string path = title_->Path();
+  if (AskTitleName(path, prompter_) != kOk) return kCancelled;
+  const Status status = title_->SaveTitleAs(path, prompter_);
+  if (status == kOk) {
+    // The new file holds everything this session has: it may be saved over from now on.
+    load_status_ = kOk;
+    Refresh();
+  }
+  return status;
+}
+
+bool EditSession::CloseQuery() {
+  if (!Modified() || locked_at_open_) return true;
+  if (!prompter_) return false;
+  switch (prompter_->Message("Data has changed. Do you want to save?", "Close",
+                             Buttons::kYesNoCancel)) {
+    case Answer::kYes:
+      return Save() == kOk;
+    case Answer::kNo:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace orb

@@ -1,0 +1,295 @@
+// The editor window without its widgets: one open title with its undo ring and channel links,
+// the window's state (tab, cursor, selection, saved cursors, library button, rename), the list
+// pane's mouse and keyboard rules, the enabled state of every command, and the commands
+// themselves. The Qt window forwards events here and paints what it is handed.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/edit/EditOps.h"
+#include "core/edit/Links.h"
+#include "core/edit/Undo.h"
+#include "core/editor/Pages.h"
+#include "core/model/Clip.h"
+#include "core/model/Prompter.h"
+#include "core/model/Title.h"
+
+namespace orb {
+
+// Every enabled state the refresh timer keeps current.
+struct Enabling {
+  bool undo = false;
+  bool redo = false;
+  bool select_all = false;  // and Clear Select
+  bool new_entry = false;
+  bool store = false;  // and Recall
+  bool delete_entries = false;
+  bool copy = false;
+  bool cut = false;
+  bool paste = false;
+  bool optional_copy = false;
+  bool insert_time = false;  // and Delete Time
+  bool zero = false;
+  bool fader_copy = false;  // and Trim Fader
+  bool set_group = false;   // and Reset Group
+  bool timeline_tools = false;  // the timeline's Write and Eraser buttons
+  bool operator==(const Enabling&) const = default;
+};
+
+// One row of the list pane as it is painted.
+struct ListRow {
+  int index = 0;          // list index
+  bool slot = false;      // below the capacity: the number is drawn
+  bool entry = false;     // below the entry count: the name is drawn
+  std::string number;
+  std::string name;
+  bool selected = false;
+  bool cursor = false;
+};
+
+// The in-place name editor.
+struct RenameState {
+  bool visible = false;
+  int list = -1;  // the rename target; -1 once forgotten
+  int row = -1;
+  std::string text;
+  bool select_all = false;  // the whole text selected, else the caret after it
+  int max_length = 0;
+};
+
+// The panel's numeric entry awaiting Enter; item 0 means none.
+struct PendingEntry {
+  int item = 0;
+  int record = 0;
+  std::string text;
+};
+
+// What the panel is told after every change of tab, cursor or data.
+struct PanelHandover {
+  int list = 0;
+  PageKind page = kPageChannel;
+  int cursor = 0;
+  int bank = 0;  // system pages only
+};
+
+enum class ListKey { kShift, kEscape, kPageUp, kPageDown, kUp, kDown, kDelete, kBackspace, kEnter, kPadPlus, kPadMinus };
+
+struct KeyMods {
+  bool shift = false;
+  bool ctrl = false;
+};
+
+// The parts of the parameter panel the window drives; the panel fills them in.
+struct PanelHooks {
+  // Commits the pending numeric entry; true when a value was written.
+  std::function<bool()> commit_entry;
+  // One wheel step on the panel's active item.
+  std::function<void(int delta)> wheel_item;
+};
+
+class EditSession {
+ public:
+  static constexpr int kRowHeight = 20;
+  static constexpr int kHeaderHeight = 20;
+  static constexpr int kListCtrlHeight = 51;
+
+  // The clipboard is the program's one; the prompter answers every question and dialog.
+  EditSession(TClip& clip, Prompter* prompter);
+  ~EditSession();
+  EditSession(const EditSession&) = delete;
+  EditSession& operator=(const EditSession&) = delete;
+
+  // Loads the title. A status other than 0 is shown with the caption "Error" and the session
+  // opens all the same with what was loaded, but marked damaged: Save then refuses to replace
+  // the file it came from.
+  Status Open(const std::string& path);
+  Status LoadStatus() const { return load_status_; }
+  bool Damaged() const { return load_status_ != kOk; }
+
+  Title& GetTitle() { return *title_; }
+  const Title& GetTitle() const { return *title_; }
+  LinkContext& Links() { return *links_; }
+  const UndoRing& Undo() const { return undo_; }
+  PanelHooks& Panel() { return panel_; }
+
+  // Tabs and the current list.
+  int Tab() const { return tab_; }
+  PageKind Page() const { return kTabPages[static_cast<std::size_t>(tab_)].kind; }
+  bool HasListPane() const { return kTabPages[static_cast<std::size_t>(tab_)].list_pane; }
+  bool SystemPage() const { return ListOfPage(Page()) == 0; }
+  int CurrentListNumber() const { return ListOfPage(Page()); }
+  TQ730& CurrentList() const;
+  // Stores the cursor into the saved cursors, changes the tab and refreshes.
+  void ChangeTab(int tab);
+  // The list pane's caption (the tab's), the window caption and the status bar's second panel.
+  const char* ListCaption() const { return kTabPages[static_cast<std::size_t>(tab_)].caption; }
+  std::string Caption() const;
+  std::string UndoPanelText() const { return undo_.RedoCount() > 0 ? "Undo" : ""; }
+  PanelHandover Handover() const;
+
+  // Cursor and saved cursors.
+  int Cursor() const { return cursor_; }
+  int Anchor() const { return anchor_; }
+  // Ignored below 0 and at or beyond the entry count; updates the overview bank.
+  void SetCursor(int index);
+  int SavedCursor(int page_kind) const { return saved_[static_cast<std::size_t>(page_kind)]; }
+  int OverviewBank() const { return bank_; }
+
+  // The library button: tag 0 snapshots, 1 dynamics, 2 EQ.
+  int LibraryTag() const { return library_tag_; }
+  void SetLibraryTag(int tag);
+  const LibraryTarget& Library() const {
+    return kLibraryTargets[static_cast<std::size_t>(library_tag_)];
+  }
+
+  // The fader group chosen on the FADER GROUP page (0 … 7), which Set and Reset Group use.
+  int FaderGroup() const { return fader_group_; }
+  void SetFaderGroup(int group);
+
+  // The timeline's view (an automatable parameter) and time selection in seconds, which the
+  // automation commands act on.
+  int View() const { return view_; }
+  void SetView(int param);
+  double SelectionStart() const { return selection_start_; }
+  double SelectionEnd() const { return selection_end_; }
+  void SetSelection(double start, double end);
+
+  bool Modified() const { return title_->Modified(); }
+  bool LockedAtOpen() const { return locked_at_open_; }
+  bool Locked() const;
+
+  // List pane geometry: the heights of Pa_List and of the drawing surface PB_List.
+  void SetListGeometry(int pane_height, int list_height);
+  int ScrollPosition() const { return scroll_; }
+  int ScrollMax() const;
+  int PageSize() const;
+  // Sc_List moved by the user.
+  void SetScrollPosition(int position);
+  std::vector<ListRow> Rows() const;
+
+  // Mouse in the list pane (left button; y in PB_List's pixels).
+  void MouseDown(int y, KeyMods mods);
+  void MouseMove(int y);
+  void MouseUp();
+  bool MouseHeld() const { return mouse_down_in_list_; }
+  // Keys the window sees first; false when the key does nothing here.
+  bool Key(ListKey key, KeyMods mods);
+  // A typed character: a digit goes to a pending numeric entry; "!" … "z" (but "+" and "-")
+  // starts renaming the cursor row with it.
+  void TypeChar(char c);
+  void Wheel(int delta);
+
+  // The name editor and the panel's pending entry and active item.
+  const RenameState& Rename() const { return rename_; }
+  // Top of the name editor in Pa_List for an editor of the given height.
+  int RenameTop(int editor_height) const;
+  // Starts renaming the cursor row; an empty initial text edits the current name.
+  void StartRename(const std::string& initial);
+  // The editor was left with this text (focus lost, Enter, deactivation, repaint).
+  void CommitRename(const std::string& text);
+  const PendingEntry& Pending() const { return pending_; }
+  void SetPending(const PendingEntry& entry) { pending_ = entry; }
+  void DropPending() { pending_ = {}; }
+  int ActiveItem() const { return active_item_; }
+  void SetActiveItem(int item) { active_item_ = item; }
+  // The CUE page's pick list closed on the event number index for the cue.
+  void ClosePickList(int cue, int index);
+
+  // Every enabled state. Cheap: it runs every 50 ms and never walks the automation events.
+  Enabling Enabled() const;
+
+  // The panel pushes one step per gesture, popup choice or committed entry through this.
+  void PushUndoStep();
+
+  // The Edit menu.
+  void UndoCommand();
+  void RedoCommand();
+  void Cut();
+  void Copy();
+  void OptionalCopy();
+  void Paste();
+  void Delete();
+  void InsertTime();
+  void DeleteTime();
+  void SelectAll();
+  void ClearSelect();
+  // The Do menu.
+  void Zero();
+  void FaderCopy();
+  void TrimFader();
+  void SetGroup();
+  void ResetGroup();
+  // The list pane's buttons.
+  void New();
+  void Store();
+  void Recall();
+  // The hidden default button: commits the name editor and the pick list, then the pending
+  // numeric entry; the title is marked modified only when something was committed.
+  void Enter();
+
+  // Saving. Save As asks for a title name in the title's folder; on success the new path is
+  // the title's.
+  Status Save();
+  Status SaveAs();
+  // Asks to save a modified title; false when the window must stay open.
+  bool CloseQuery();
+
+  // Counts every refresh, so that a window knows when to repaint everything.
+  int Refreshes() const { return refreshes_; }
+
+ private:
+  void Refresh();
+  void StoreCursor();
+  TQ730& ListNumber(int n) const { return *title_->List(n); }
+  bool BlockCheck() const;
+  bool CopyPossible() const;
+  void ApplyEditRange();
+  void AfterExchange();
+  void SelectAfterKey(KeyMods mods);
+  void ScrollToCursor(bool down);
+  int RowAt(int y) const;
+  void RunDelete();
+  // Deleting snapshots or library entries keeps the cues pointing at the same records.
+  void DeleteKeepingCueReferences(TQ730& list);
+  std::vector<std::string> EntryLines(const TQ730& list) const;
+  // The Store or Recall dialog over the library button's target: the chosen entry, or -1.
+  int ChooseEntry(bool recall);
+  void GroupCommand(bool set);
+  EditContext Context();
+
+  TClip& clip_;
+  Prompter* prompter_;
+  std::unique_ptr<Title> title_;
+  UndoRing undo_;
+  std::unique_ptr<LinkContext> links_;
+  PanelHooks panel_;
+  Status load_status_ = kOk;
+  bool locked_at_open_ = false;
+
+  int tab_ = 0;
+  int cursor_ = 0;
+  int anchor_ = 0;
+  std::array<int, kPageKinds> saved_{};
+  int bank_ = 0;
+  int library_tag_ = 0;
+  int fader_group_ = 0;
+  int view_ = 110;
+  double selection_start_ = 0;
+  double selection_end_ = 0;
+
+  int pane_height_ = 0;
+  int list_height_ = 0;
+  int scroll_ = 0;
+  bool mouse_down_in_list_ = false;
+  bool click_moved_ = false;
+  RenameState rename_;
+  PendingEntry pending_;
+  int active_item_ = 0;
+  int refreshes_ = 0;
+};
+
+}  // namespace orb

@@ -1,0 +1,600 @@
+// The editor session: tabs, cursors, the list pane's rules, enabling and the commands with
+// their undo steps, driven as the window drives them.
+#include "core/editor/EditSession.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "tests/TestFiles.h"
+#include "tools/TitleGenerator.h"
+
+namespace orb {
+namespace {
+
+namespace fs = std::filesystem;
+
+enum Tab { kChannelTab = 0, kOverviewTab = 1, kFaderGroupTab = 3, kAutomationTab = 4,
+           kSnapshotTab = 5, kIsolateTab = 6, kCueTab = 7, kDynTab = 10, kEqTab = 11 };
+
+class EditSessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = fs::temp_directory_path() /
+             ("orb_session_" + std::to_string(::getpid()) + "_" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(folder);
+  }
+  void TearDown() override { fs::remove_all(folder); }
+
+  fs::path Write(const gen::TitleSpec& spec, const std::string& name = "Show") {
+    const fs::path path = folder / (name + ".orb");
+    test::WriteFile(path, gen::MakeTitle(spec));
+    return path;
+  }
+  EditSession& Open(const gen::TitleSpec& spec = {}) {
+    session = std::make_unique<EditSession>(clip, &prompter);
+    EXPECT_EQ(session->Open(Write(spec).string()), kOk);
+    session->SetListGeometry(491, 440);
+    return *session;
+  }
+  // Selects exactly these rows of the current list by clicking them with Ctrl.
+  void Select(std::initializer_list<int> rows) {
+    session->ClearSelect();
+    for (int row : rows) {
+      session->SetScrollPosition(0);
+      session->MouseDown(20 + 20 * row, {false, true});
+      session->MouseUp();
+    }
+  }
+  std::vector<int> Selected() const {
+    std::vector<int> rows;
+    const TQ730& list = session->CurrentList();
+    for (int i = 0; i < list.Count(); ++i)
+      if (list.IsSelected(i)) rows.push_back(i);
+    return rows;
+  }
+  std::string LastShown() const {
+    return prompter.shown().empty() ? "" : prompter.shown().back().caption + ": " +
+                                               prompter.shown().back().text;
+  }
+
+  fs::path folder;
+  TClip clip;
+  ScriptedPrompter prompter;
+  std::unique_ptr<EditSession> session;
+};
+
+TEST_F(EditSessionTest, TabsShowTheirPageKindListAndPane) {
+  struct Row {
+    int tab;
+    PageKind kind;
+    int list;
+    bool pane;
+    const char* caption;
+  };
+  const Row rows[] = {
+      {0, kPageChannel, 0, true, "CHANNEL"},         {1, kPageOverview, 0, true, "OVERVIEW"},
+      {2, kPageFader, 0, true, "FADER"},             {3, kPageFaderGroup, 0, true, "FADER GROUP"},
+      {4, kPageAutomation, 5, false, "AUTOMATION"},  {5, kPageSnapshot, 1, true, "SNAPSHOT"},
+      {6, kPageIsolate, 0, false, "ISOLATE"},        {7, kPageCue, 2, true, "CUE"},
+      {8, kPageInputAssign, 0, false, "INPUT ASSIGN"}, {9, kPageOutputAssign, 0, false, "OUTPUT ASSIGN"},
+      {10, kPageDynLib, 3, true, "DYN LIB"},         {11, kPageEqLib, 4, true, "EQ LIB"},
+      {12, kPageSetup, 0, false, "SETUP"},
+  };
+  EditSession& s = Open();
+  for (const Row& row : rows) {
+    s.ChangeTab(row.tab);
+    EXPECT_EQ(s.Page(), row.kind) << row.caption;
+    EXPECT_EQ(s.CurrentListNumber(), row.list) << row.caption;
+    EXPECT_EQ(&s.CurrentList(), s.GetTitle().List(row.list)) << row.caption;
+    EXPECT_EQ(s.HasListPane(), row.pane) << row.caption;
+    EXPECT_STREQ(s.ListCaption(), row.caption);
+    EXPECT_EQ(s.Handover().page, row.kind);
+  }
+}
+
+TEST_F(EditSessionTest, SystemPagesShareOneSavedCursorAndTheBankFollowsIt) {
+  gen::TitleSpec spec;
+  spec.snapshots = 6;
+  EditSession& s = Open(spec);
+  struct Step {
+    int tab;
+    int set_cursor;  // -1: leave
+    int cursor;
+    int bank;
+  };
+  const Step steps[] = {
+      {kChannelTab, 30, 30, 1}, {kOverviewTab, -1, 30, 1}, {kSnapshotTab, -1, 0, 1},
+      {kSnapshotTab, 4, 4, 1},  {kOverviewTab, 50, 50, 2}, {kChannelTab, 10, 10, 0},
+      {kSnapshotTab, -1, 4, 0}, {kIsolateTab, -1, 10, 0},  {kChannelTab, 23, 23, 0},
+      {kChannelTab, 24, 24, 1}, {kChannelTab, 47, 47, 1},  {kChannelTab, 48, 48, 2},
+  };
+  for (const Step& step : steps) {
+    s.ChangeTab(step.tab);
+    if (step.set_cursor >= 0) s.SetCursor(step.set_cursor);
+    EXPECT_EQ(s.Cursor(), step.cursor) << "tab " << step.tab;
+    EXPECT_EQ(s.OverviewBank(), step.bank) << "tab " << step.tab;
+  }
+  // Out of range: ignored.
+  s.SetCursor(-1);
+  s.SetCursor(s.CurrentList().Count());
+  EXPECT_EQ(s.Cursor(), 48);
+
+  gen::TitleSpec high;
+  high.rate_mode = 2;
+  EditSession& h = Open(high);
+  h.SetCursor(24);  // the first channel after the 24 inputs
+  EXPECT_EQ(h.OverviewBank(), 2);
+}
+
+TEST_F(EditSessionTest, EnablingFollowsPageLockClipboardAndUndo) {
+  gen::TitleSpec spec;
+  spec.snapshots = 3;
+  EditSession& s = Open(spec);
+  const Enabling channel_page = s.Enabled();
+  EXPECT_FALSE(channel_page.undo);
+  EXPECT_FALSE(channel_page.redo);
+  EXPECT_TRUE(channel_page.select_all);
+  EXPECT_TRUE(channel_page.store);
+  EXPECT_FALSE(channel_page.copy) << "nothing selected";
+  EXPECT_FALSE(channel_page.delete_entries) << "channels are never deleted";
+  EXPECT_FALSE(channel_page.paste) << "empty clipboard";
+  EXPECT_TRUE(channel_page.timeline_tools);
+
+  Select({0, 1});
+  Enabling e = s.Enabled();
+  EXPECT_TRUE(e.copy && e.optional_copy && e.zero && e.fader_copy && e.set_group);
+  EXPECT_FALSE(e.cut) << "channels cannot be cut";
+  s.Copy();
+  e = s.Enabled();
+  EXPECT_TRUE(e.paste);
+
+  s.ChangeTab(kSnapshotTab);
+  Select({1});
+  e = s.Enabled();
+  EXPECT_TRUE(e.copy && e.cut && e.delete_entries && e.fader_copy && e.zero);
+  EXPECT_FALSE(e.set_group) << "groups are set on the channels only";
+  EXPECT_FALSE(e.store) << "Store and Recall only on system pages";
+  EXPECT_TRUE(e.paste) << "channels paste into snapshots";
+
+  s.ChangeTab(kCueTab);
+  Select({0});
+  e = s.Enabled();
+  EXPECT_FALSE(e.copy || e.cut || e.optional_copy || e.zero) << "cues are never copied";
+  EXPECT_TRUE(e.delete_entries);
+
+  s.ChangeTab(kAutomationTab);
+  e = s.Enabled();
+  EXPECT_TRUE(e.copy && e.cut && e.delete_entries && e.select_all);
+  EXPECT_FALSE(e.optional_copy || e.zero || e.new_entry || e.insert_time);
+  s.SetSelection(1, 5);
+  EXPECT_TRUE(s.Enabled().insert_time);
+
+  s.ChangeTab(kIsolateTab);
+  e = s.Enabled();
+  EXPECT_FALSE(e.select_all || e.copy || e.paste) << "no list pane";
+
+  // An edit and its undo move the counts.
+  s.ChangeTab(kSnapshotTab);
+  Select({0});
+  s.Delete();
+  EXPECT_TRUE(s.Enabled().undo);
+  s.UndoCommand();
+  EXPECT_TRUE(s.Enabled().redo);
+  EXPECT_FALSE(s.Enabled().undo);
+  EXPECT_EQ(s.UndoPanelText(), "Undo");
+  Select({0});
+  s.Delete();
+  EXPECT_EQ(s.UndoPanelText(), "") << "a new edit drops the redo steps";
+
+  // Locked: nothing that writes.
+  gen::TitleSpec locked = spec;
+  locked.locked = true;
+  EditSession& l = Open(locked);
+  Select({0});
+  e = l.Enabled();
+  EXPECT_TRUE(e.copy);
+  EXPECT_FALSE(e.new_entry || e.store || e.zero || e.fader_copy || e.set_group || e.paste ||
+               e.timeline_tools);
+}
+
+TEST_F(EditSessionTest, EnablingOfNewDependsOnTheBlockOnlyForLibraries) {
+  gen::TitleSpec spec;
+  EditSession& s = Open(spec);
+  // A channel without an EQ block: the last one of the layout, if any.
+  int bare = -1;
+  for (int c = 0; c < s.GetTitle().System().ChannelCount(); ++c)
+    if (s.GetTitle().System().GetParam(c, 43) == -1) bare = c;
+  ASSERT_GE(bare, 0) << "the layout has a channel without EQ";
+  s.SetCursor(bare);
+  s.SetLibraryTag(2);
+  EXPECT_FALSE(s.Enabled().new_entry) << "no EQ block to make an entry of";
+  EXPECT_FALSE(s.Enabled().store);
+  s.SetLibraryTag(0);
+  EXPECT_TRUE(s.Enabled().new_entry);
+  // Saved cursor 0 now names that channel; the snapshot and cue pages do not care.
+  for (int tab : {kSnapshotTab, kCueTab}) {
+    s.ChangeTab(tab);
+    EXPECT_TRUE(s.Enabled().new_entry) << "tab " << tab;
+  }
+  s.ChangeTab(kEqTab);
+  EXPECT_FALSE(s.Enabled().new_entry);
+  s.ChangeTab(kDynTab);
+  EXPECT_EQ(s.Enabled().new_entry, s.GetTitle().System().GetParam(bare, 16) != -1);
+}
+
+TEST_F(EditSessionTest, MouseSelectsTogglesAndRenames) {
+  gen::TitleSpec spec;
+  spec.snapshots = 8;
+  EditSession& s = Open(spec);
+  s.ChangeTab(kSnapshotTab);
+  const auto click = [&](int row, KeyMods mods = {}) {
+    s.MouseDown(20 + 20 * row + 5, mods);
+    s.MouseUp();
+  };
+  click(2);
+  EXPECT_EQ(s.Cursor(), 2);
+  EXPECT_EQ(Selected(), (std::vector<int>{2}));
+  EXPECT_FALSE(s.Rename().visible) << "the first click only selects";
+  click(5, {true, false});
+  EXPECT_EQ(Selected(), (std::vector<int>{2, 3, 4, 5}));
+  click(3, {false, true});
+  EXPECT_EQ(Selected(), (std::vector<int>{2, 4, 5}));
+  click(4);  // a selected row other than the cursor: select it alone, no rename
+  EXPECT_EQ(Selected(), (std::vector<int>{4}));
+  EXPECT_FALSE(s.Rename().visible);
+  click(4);  // the cursor row, selected: release starts renaming
+  ASSERT_TRUE(s.Rename().visible);
+  EXPECT_TRUE(s.Rename().select_all);
+  EXPECT_EQ(s.Rename().text, s.CurrentList().NameText(4));
+  EXPECT_EQ(s.Rename().max_length, 23);
+  EXPECT_EQ(s.RenameTop(24), (4 - 0) * 20 + 51 + 20 - 2);
+  s.CommitRename("Verse");
+  EXPECT_EQ(s.CurrentList().NameText(4), "Verse");
+  EXPECT_TRUE(s.Modified());
+  EXPECT_EQ(s.Undo().UndoCount(), 1) << "a rename is one undo step";
+  s.UndoCommand();
+  EXPECT_NE(s.GetTitle().Snapshots().NameText(4), "Verse");
+
+  // Beyond the entries: the cursor stays.
+  s.SetCursor(1);
+  click(20);
+  EXPECT_EQ(s.Cursor(), 1);
+
+  // Dragging toggles the rows entered, and moving back deselects them.
+  click(1);
+  s.MouseDown(20 + 20 * 1 + 5, {});
+  s.MouseMove(20 + 20 * 4 + 5);
+  EXPECT_EQ(Selected(), (std::vector<int>{1, 2, 3, 4}));
+  s.MouseMove(20 + 20 * 2 + 5);
+  EXPECT_EQ(Selected(), (std::vector<int>{1, 4})) << "the row where the drag turned stays";
+  EXPECT_EQ(s.Cursor(), 2);
+  s.MouseUp();
+  EXPECT_FALSE(s.Rename().visible) << "a drag never renames";
+}
+
+TEST_F(EditSessionTest, KeysMoveTheCursorAndSelect) {
+  gen::TitleSpec spec;
+  spec.snapshots = 40;
+  EditSession& s = Open(spec);
+  s.ChangeTab(kSnapshotTab);
+  ASSERT_EQ(s.PageSize(), 21);
+  struct Step {
+    ListKey key;
+    KeyMods mods;
+    int cursor;
+    std::vector<int> selected;
+    int scroll;
+  };
+  const Step steps[] = {
+      {ListKey::kDown, {}, 1, {1}, 0},
+      {ListKey::kShift, {}, 1, {1}, 0},
+      {ListKey::kDown, {true, false}, 2, {1, 2}, 0},
+      {ListKey::kDown, {true, false}, 3, {1, 2, 3}, 0},
+      {ListKey::kUp, {false, true}, 2, {1, 2, 3}, 0},
+      {ListKey::kPageDown, {}, 23, {23}, 3},
+      {ListKey::kPageDown, {}, 39, {39}, 19},
+      {ListKey::kDown, {}, 39, {39}, 19},
+      {ListKey::kPageUp, {}, 18, {18}, 18},
+      {ListKey::kPageUp, {}, 0, {0}, 0},
+      {ListKey::kUp, {}, 0, {0}, 0},
+  };
+  for (const Step& step : steps) {
+    s.Key(step.key, step.mods);
+    EXPECT_EQ(s.Cursor(), step.cursor);
+    EXPECT_EQ(Selected(), step.selected) << "cursor " << step.cursor;
+    EXPECT_EQ(s.ScrollPosition(), step.scroll) << "cursor " << step.cursor;
+  }
+
+  // Typing starts a rename with the character; Esc then leaves the old name.
+  const std::string old = s.CurrentList().NameText(0);
+  s.TypeChar('+');
+  EXPECT_FALSE(s.Rename().visible);
+  s.TypeChar('V');
+  ASSERT_TRUE(s.Rename().visible);
+  EXPECT_EQ(s.Rename().text, "V");
+  EXPECT_FALSE(s.Rename().select_all);
+  s.Key(ListKey::kEscape, {});
+  s.CommitRename("Verse");
+  EXPECT_EQ(s.CurrentList().NameText(0), old);
+  EXPECT_EQ(s.Undo().UndoCount(), 0);
+
+  // Wheel: three rows a notch, within the list.
+  s.Wheel(-120);
+  EXPECT_EQ(s.ScrollPosition(), 3);
+  s.Wheel(600);
+  EXPECT_EQ(s.ScrollPosition(), 0);
+
+  // Delete runs Delete when it can, else acts as Backspace on a pending entry.
+  s.SetPending({7, 0, "0120"});
+  s.ClearSelect();
+  s.Key(ListKey::kDelete, {});
+  EXPECT_EQ(s.Pending().text, "0012");
+  s.TypeChar('5');
+  EXPECT_EQ(s.Pending().text, "0125");
+  s.Key(ListKey::kEnter, {});
+  EXPECT_FALSE(s.Modified()) << "Enter with nothing committed changes nothing";
+  Select({0});
+  s.Key(ListKey::kDelete, {});
+  EXPECT_EQ(s.CurrentList().Count(), 39);
+}
+
+TEST_F(EditSessionTest, EmptyListsAndTallPanesKeepTheCursorAndScrollInRange) {
+  gen::TitleSpec spec;
+  spec.snapshots = 0;
+  EditSession& s = Open(spec);
+  s.ChangeTab(kSnapshotTab);
+  s.Key(ListKey::kPageDown, {});
+  EXPECT_EQ(s.Cursor(), 0);
+  s.StartRename("");
+  EXPECT_FALSE(s.Rename().visible);
+  // A pane taller than all 99 slots: never scrolled above the top.
+  s.SetListGeometry(4000, 3960);
+  s.ChangeTab(kChannelTab);
+  s.ChangeTab(kSnapshotTab);
+  EXPECT_EQ(s.ScrollPosition(), 0);
+  s.ChangeTab(kChannelTab);
+  s.SetCursor(72);
+  s.ChangeTab(kOverviewTab);
+  EXPECT_EQ(s.ScrollPosition(), 0);
+  const std::vector<ListRow> rows = s.Rows();
+  EXPECT_EQ(rows.size(), 198u) << "197 whole rows and one cut";
+  EXPECT_TRUE(rows[72].slot && rows[72].entry && rows[72].cursor);
+  EXPECT_FALSE(rows[73].slot || rows[73].entry);
+}
+
+TEST_F(EditSessionTest, SelectAllReachesEveryEntry) {
+  gen::TitleSpec spec;
+  spec.snapshots = 99;
+  spec.eq = 99;
+  EditSession& s = Open(spec);
+  for (int tab : {kSnapshotTab, kEqTab, kChannelTab}) {
+    s.ChangeTab(tab);
+    s.SelectAll();
+    EXPECT_EQ(static_cast<int>(Selected().size()), s.CurrentList().Count()) << "tab " << tab;
+    s.ClearSelect();
+    EXPECT_TRUE(Selected().empty());
+  }
+  s.ChangeTab(kAutomationTab);
+  s.SelectAll();
+  EXPECT_EQ(s.SelectionEnd(), 86399);
+  EXPECT_TRUE(s.GetTitle().Automation().IsChannelSelected(72));
+  s.ClearSelect();
+  EXPECT_FALSE(s.GetTitle().Automation().IsChannelSelected(0));
+  EXPECT_EQ(s.SelectionEnd(), s.SelectionStart());
+}
+
+TEST_F(EditSessionTest, EveryCommandIsOneUndoStepAndCancelIsNone) {
+  gen::TitleSpec spec;
+  spec.snapshots = 4;
+  spec.dynamics = 3;
+  spec.eq = 3;
+  EditSession& s = Open(spec);
+  TQ730SYSF& system = s.GetTitle().System();
+  struct Case {
+    const char* name;
+    int tab;
+    std::function<void()> answer;  // queues the dialogs' answers
+    std::function<void()> run;
+    bool changes;
+  };
+  const Case cases[] = {
+      {"zero cancelled", kChannelTab, [&] { prompter.QueueGroups(std::nullopt); },
+       [&] { s.Zero(); }, false},
+      {"zero", kChannelTab, [&] { prompter.QueueGroups(std::vector<std::string>{}); },
+       [&] { s.Zero(); }, true},
+      {"fader copy cancelled", kChannelTab, [&] { prompter.QueueFaderCopy(std::nullopt); },
+       [&] { s.FaderCopy(); }, false},
+      {"fader copy", kChannelTab, [&] { prompter.QueueFaderCopy(std::pair{0, 3}); },
+       [&] { s.FaderCopy(); }, true},
+      {"trim cancelled", kChannelTab, [&] { prompter.QueueTrim(std::nullopt); },
+       [&] { s.TrimFader(); }, false},
+      {"trim", kChannelTab,
+       [&] { prompter.QueueTrim(ScriptedPrompter::TrimAnswer{0, {"abc", "-3"}}); },
+       [&] { s.TrimFader(); }, true},
+      {"set group", kChannelTab, [] {}, [&] { s.SetGroup(); }, true},
+      {"reset group", kChannelTab, [] {}, [&] { s.ResetGroup(); }, true},
+      {"store cancelled", kChannelTab, [&] { prompter.QueueEntry(std::nullopt); },
+       [&] { s.Store(); }, false},
+      {"store", kChannelTab, [&] { prompter.QueueEntry(1); }, [&] { s.Store(); }, true},
+      {"recall", kChannelTab, [&] { prompter.QueueEntry(0); }, [&] { s.Recall(); }, true},
+      {"new", kChannelTab, [] {}, [&] { s.New(); }, true},
+      {"paste", kSnapshotTab, [] {}, [&] { s.Paste(); }, true},
+      {"cut", kSnapshotTab, [] {}, [&] { s.Cut(); }, true},
+      {"delete", kDynTab, [] {}, [&] { s.Delete(); }, true},
+      {"new entry", kCueTab, [] {}, [&] { s.New(); }, true},
+  };
+  for (const Case& c : cases) {
+    s.ChangeTab(c.tab);
+    Select({0, 1});
+    if (c.tab == kSnapshotTab && !clip.HoldsKind(TQ730::kSnapshot)) s.Copy();
+    c.answer();
+    const int before = s.Undo().UndoCount();
+    c.run();
+    EXPECT_EQ(s.Undo().UndoCount(), std::min(10, before + (c.changes ? 1 : 0))) << c.name;
+  }
+  // The trim was asked again after the text that is not a number.
+  int trims = 0;
+  for (const auto& shown : prompter.shown()) trims += shown.caption == std::string("Trim Fader");
+  EXPECT_EQ(trims, 3) << "cancelled once, then shown and shown again after \"abc\"";
+  (void)system;
+}
+
+TEST_F(EditSessionTest, UndoRevertsExactlyTheLastChangeAndRebindsTheLinks) {
+  EditSession& s = Open();
+  Select({0});
+  s.StartRename("");
+  s.CommitRename("Cowbell");
+  EXPECT_EQ(s.Undo().UndoCount(), 1);
+  prompter.QueueGroups(std::vector<std::string>{});
+  s.Zero();
+  EXPECT_EQ(s.Undo().UndoCount(), 2);
+  s.UndoCommand();
+  EXPECT_EQ(s.GetTitle().System().NameText(0), "Cowbell") << "undoing Zero keeps the rename";
+  EXPECT_EQ(&s.Links().System(), &s.GetTitle().System());
+  // The links now write to the title's system data and mark the title itself modified.
+  s.GetTitle().SetModified(false);
+  s.Links().SetParamLinked(0, 110, 10);
+  EXPECT_EQ(s.GetTitle().System().GetParam(0, 110), 10);
+  EXPECT_TRUE(s.Modified());
+  s.UndoCommand();
+  EXPECT_NE(s.GetTitle().System().NameText(0), "Cowbell");
+  s.RedoCommand();
+  EXPECT_EQ(s.GetTitle().System().NameText(0), "Cowbell");
+}
+
+TEST_F(EditSessionTest, DeletingSnapshotsKeepsCuesOnTheirRecords) {
+  gen::TitleSpec spec;
+  spec.snapshots = 5;
+  spec.cues = 3;
+  EditSession& s = Open(spec);
+  TQ730CUE& cues = s.GetTitle().Cues();
+  {
+    EditFlagScope edit(cues);
+    for (int cue = 0; cue < 3; ++cue) cues.SetParam(cue, 175, TQ730CUE::kRecallSnapshot);
+    cues.SetParam(0, 176, 1);
+    cues.SetParam(1, 176, 2);
+    cues.SetParam(2, 176, 4);
+  }
+  s.ChangeTab(kSnapshotTab);
+  Select({1});  // the second snapshot
+  s.Delete();
+  TQ730CUE& after = s.GetTitle().Cues();
+  EXPECT_EQ(after.GetParam(0, 176), 1);
+  EXPECT_EQ(after.GetParam(1, 175), TQ730CUE::kRecallNone) << "its snapshot is gone";
+  EXPECT_EQ(after.GetParam(2, 176), 3) << "the fourth snapshot is now the third";
+  s.UndoCommand();
+  EXPECT_EQ(s.GetTitle().Cues().GetParam(2, 176), 4);
+  EXPECT_EQ(s.GetTitle().Cues().GetParam(1, 175), TQ730CUE::kRecallSnapshot);
+}
+
+TEST_F(EditSessionTest, NewAnnouncesTheEntryAndItsTabOpensOnIt) {
+  gen::TitleSpec spec;
+  spec.eq = 10;
+  EditSession& s = Open(spec);
+  s.SetLibraryTag(2);
+  EXPECT_STREQ(s.Library().caption, "EQ LIB");
+  s.New();
+  EXPECT_EQ(LastShown(), "New: EQ LIB #11 is created.");
+  s.ChangeTab(kEqTab);
+  EXPECT_EQ(s.Cursor(), 10);
+}
+
+TEST_F(EditSessionTest, ZeroOnALibraryVisitsEntriesBeyondTheChannelCount) {
+  gen::TitleSpec spec;
+  spec.eq = 99;
+  EditSession& s = Open(spec);
+  TQ730EQLIB& eq = s.GetTitle().Eq();
+  const int id = 56;  // a band gain
+  {
+    EditFlagScope edit(eq);
+    eq.SetParam(90, id, 0);
+  }
+  ASSERT_NE(eq.GetParam(90, id), eq.ParamDefault(90, id));
+  s.ChangeTab(kEqTab);
+  s.ClearSelect();
+  eq.SetSelected(90, true);
+  s.SetCursor(90);
+  prompter.QueueGroups(std::vector<std::string>{"EQ"});
+  s.Zero();
+  EXPECT_EQ(s.GetTitle().Eq().GetParam(90, id), s.GetTitle().Eq().ParamDefault(90, id));
+}
+
+TEST_F(EditSessionTest, GroupLevelOfMinusOneHundredthIsALevel) {
+  EditSession& s = Open();
+  TQ730SYSF& system = s.GetTitle().System();
+  // Put channel 0 under a group master: group 1 on, of the type whose master governs.
+  EditFlagScope edit(system);
+  system.SetParam(0, 142, 0);
+  system.SetParam(0, 143, 1);
+  system.SetParam(0, 126, 1);
+  system.SetParam(0, 172, 1);
+  ASSERT_EQ(system.GetParam(0, 145), 1);
+  s.Links().SetParamLinked(0, 111, -1);
+  EXPECT_EQ(system.GroupLevel(0), -1);
+  s.Links().SetParamLinked(0, 111, -250);
+  EXPECT_EQ(system.GroupLevel(0), -250);
+  EXPECT_FALSE(system.GroupLevel(500).has_value());
+}
+
+TEST_F(EditSessionTest, SaveCloseAndCaption) {
+  EditSession& s = Open();
+  EXPECT_EQ(s.Caption(), "Edit - Show.orb");
+  Select({0});
+  s.StartRename("");
+  s.CommitRename("Bass");
+  EXPECT_EQ(s.Caption(), "Edit - Show.orb *");
+  prompter.Queue(Answer::kCancel);
+  EXPECT_FALSE(s.CloseQuery());
+  EXPECT_EQ(LastShown(), "Close: Data has changed. Do you want to save?");
+  prompter.Queue(Answer::kNo);
+  EXPECT_TRUE(s.CloseQuery());
+  prompter.Queue(Answer::kYes);
+  EXPECT_TRUE(s.CloseQuery());
+  EXPECT_FALSE(s.Modified());
+  EXPECT_EQ(s.Caption(), "Edit - Show.orb");
+
+  // Save As under a new name.
+  prompter.QueueTitleName("Encore");
+  EXPECT_EQ(s.SaveAs(), kOk);
+  EXPECT_TRUE(fs::exists(folder / "Encore.orb"));
+  EXPECT_EQ(s.Caption(), "Edit - Encore.orb");
+  prompter.QueueTitleName(std::nullopt);
+  EXPECT_EQ(s.SaveAs(), kCancelled);
+
+  // Locked at open: closes without asking, even when modified.
+  gen::TitleSpec locked;
+  locked.locked = true;
+  EditSession& l = Open(locked);
+  EXPECT_EQ(l.Caption(), "Edit - Show.orb (Locked)");
+  l.GetTitle().SetModified(true);
+  const std::size_t shown = prompter.shown().size();
+  EXPECT_TRUE(l.CloseQuery());
+  EXPECT_EQ(prompter.shown().size(), shown);
+}
+
+TEST_F(EditSessionTest, ADamagedTitleIsNeverSavedOverItsFile) {
+  const fs::path path = Write({});
+  std::vector<std::uint8_t> bytes = test::ReadFile(path);
+  bytes.resize(bytes.size() / 2);
+  test::WriteFile(path, bytes);
+  session = std::make_unique<EditSession>(clip, &prompter);
+  EXPECT_NE(session->Open(path.string()), kOk);
+  EXPECT_TRUE(session->Damaged());
+  EXPECT_EQ(prompter.shown().back().caption, "Error");
+  prompter.Queue(Answer::kNo);
+  EXPECT_EQ(session->Save(), kCancelled);
+  EXPECT_NE(prompter.shown().back().text.find("did not load completely"), std::string::npos);
+  EXPECT_EQ(test::ReadFile(path), bytes) << "the file is untouched";
+  prompter.Queue(Answer::kYes);
+  prompter.QueueTitleName("Rescued");
+  EXPECT_EQ(session->Save(), kOk);
+  EXPECT_TRUE(fs::exists(folder / "Rescued.orb"));
+  EXPECT_EQ(test::ReadFile(path), bytes);
+  EXPECT_FALSE(session->Damaged());
+}
+
+}  // namespace
+}  // namespace orb
