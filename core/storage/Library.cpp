@@ -71,6 +71,22 @@ Status AskTitleName(std::string& path, Prompter* prompter) {
   }
 }
 
+bool SameTitleFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  const fs::path first = fs::weakly_canonical(a, error);
+  if (error) return a == b;
+  const fs::path second = fs::weakly_canonical(b, error);
+  if (error) return a == b;
+  return first == second;
+}
+
+Status RefuseOpenTitle(const OpenTitles* open, const std::string& path, const std::string& caption,
+                       Prompter* prompter) {
+  if (!open || !open->IsOpen(path)) return kOk;
+  if (prompter) prompter->Message(kTitleOpenMessage, caption, Buttons::kOk);
+  return kCancelled;
+}
+
 Status DeleteTitle(const std::string& path, Prompter* prompter) {
   if (prompter && prompter->Message("Are you sure?", "Delete", Buttons::kYesNo) != Answer::kYes)
     return kCancelled;

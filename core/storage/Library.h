@@ -55,6 +55,24 @@ std::vector<LibraryEntry> ListTitles(const std::string& folder);
 // StampTitle derives from the file name, and the library listing skips it.
 Status CreateTemporaryTitle(const std::string& path, DiskFile& file, std::string& temporary);
 
+// Which title files are open in an editor: such a title is not deleted, renamed or locked
+// behind its editor's back.
+class OpenTitles {
+ public:
+  virtual ~OpenTitles() = default;
+  virtual bool IsOpen(const std::string& path) const = 0;
+};
+
+// Whether two paths name the same file (both resolved as far as they exist).
+bool SameTitleFile(const std::string& a, const std::string& b);
+
+// kCancelled after telling the user, under the command's caption, when the title is open;
+// kOk otherwise.
+Status RefuseOpenTitle(const OpenTitles* open, const std::string& path, const std::string& caption,
+                       Prompter* prompter);
+inline constexpr char kTitleOpenMessage[] =
+    "This title is open in an editor window.\nClose the window first.";
+
 // Moves from onto to, failing when to exists.
 bool MoveWithoutReplacing(const std::string& from, const std::string& to);
 

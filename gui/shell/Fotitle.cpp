@@ -373,6 +373,10 @@ void TFo_Title::UpdateInformation() {
 
 void TFo_Title::Bu_LockClick(bool pressed) {
   if (!HasSelection()) return;
+  if (RefuseOpenTitle(open_titles_, SelectedTitlePath(), "Lock", prompter_) != kOk) {
+    UpdateInformation();  // the button shows the flag the title keeps
+    return;
+  }
   const Status status = LockTitle(SelectedTitlePath(), pressed, prompter_);
   if (status != kOk) {
     ReportStatus(prompter_, status);
@@ -387,6 +391,7 @@ void TFo_Title::OpenTitleWindow() {
 
 void TFo_Title::DeleteTitleFile() {
   if (!HasSelection() || !prompter_) return;
+  if (RefuseOpenTitle(open_titles_, SelectedTitlePath(), "Delete", prompter_) != kOk) return;
   const Status status = DeleteTitle(SelectedTitlePath(), prompter_);
   if (status != kFailed) ReloadList();
   ReportStatus(prompter_, status);
@@ -394,6 +399,7 @@ void TFo_Title::DeleteTitleFile() {
 
 void TFo_Title::RenameTitleFile() {
   if (!HasSelection() || !prompter_) return;
+  if (RefuseOpenTitle(open_titles_, SelectedTitlePath(), "Rename", prompter_) != kOk) return;
   const Status status = AskRenameTitle(SelectedTitlePath(), prompter_);
   if (status == kCancelled) return;
   ReportStatus(prompter_, status);

@@ -6,6 +6,7 @@
 
 #include "core/model/Prompter.h"
 #include "core/model/Status.h"
+#include "core/storage/Library.h"
 #include "core/storage/Settings.h"
 
 class QAction;
@@ -47,6 +48,8 @@ class TFo_Title : public QWidget {
   // Without a runner the RS-232C commands are disabled; without an opener, Open.
   void SetTransferSessionRunner(TransferSessionRunner runner);
   void SetEditorOpener(EditorOpener opener);
+  // The titles open in editor windows, which Delete, Rename and Lock leave alone.
+  void SetOpenTitles(const OpenTitles* open) { open_titles_ = open; }
   bool CanTransfer() const { return static_cast<bool>(run_transfer_); }
   bool CanOpenEditor() const { return static_cast<bool>(open_editor_); }
 
@@ -125,6 +128,7 @@ class TFo_Title : public QWidget {
   Prompter* prompter_;
   TransferSessionRunner run_transfer_;
   EditorOpener open_editor_;
+  const OpenTitles* open_titles_ = nullptr;
   bool shown_once_ = false;
 };
 

@@ -88,7 +88,9 @@ TFo_Main::TFo_Main(std::string app_folder, Options options)
 
   BuildMenus();
 
+  sessions_ = std::make_unique<EditSessions>(clip_, prompter_);
   title_ = new TFo_Title(folder_, &settings_, prompter_);
+  title_->SetOpenTitles(sessions_.get());
   title_->setProperty(kTagProperty, -1);
   title_window_ = mdi_->addSubWindow(
       title_, Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "core/editor/Sessions.h"
 #include "core/link/Serial.h"
 #include "core/model/Prompter.h"
 #include "core/storage/Settings.h"
@@ -61,6 +62,7 @@ class TFo_Main : public QMainWindow {
 
   const std::string& AppFolder() const { return folder_; }
   const ShellSettings& Settings() const { return settings_; }
+  EditSessions& Sessions() { return *sessions_; }
   std::string PortDevice(int port) const;
   const std::string& OpenTitleText() const { return open_title_; }
   void SetOpenTitleText(std::string path) { open_title_ = std::move(path); }
@@ -147,6 +149,9 @@ class TFo_Main : public QMainWindow {
   std::string open_title_;
   bool session_active_ = false;
   TSerial serial_;
+  // The program's one clipboard and its editor sessions, one per open title file.
+  TClip clip_;
+  std::unique_ptr<EditSessions> sessions_;
   QPointer<TFo_Splash> splash_;
   QMdiArea* mdi_;
   TFo_Title* title_;

@@ -1,6 +1,7 @@
 // The editor session: tabs, cursors, the list pane's rules, enabling and the commands with
 // their undo steps, driven as the window drives them.
 #include "core/editor/EditSession.h"
+#include "core/editor/Sessions.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -594,6 +595,45 @@ TEST_F(EditSessionTest, ADamagedTitleIsNeverSavedOverItsFile) {
   EXPECT_TRUE(fs::exists(folder / "Rescued.orb"));
   EXPECT_EQ(test::ReadFile(path), bytes);
   EXPECT_FALSE(session->Damaged());
+}
+
+}  // namespace
+}  // namespace orb
+
+namespace orb {
+namespace {
+
+TEST(EditSessionsTest, OneSessionPerTitleFileFollowingSaveAs) {
+  const fs::path folder =
+      fs::temp_directory_path() / ("orb_sessions_" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  test::WriteFile(folder / "Show.orb", gen::MakeTitle({}));
+  TClip clip;
+  ScriptedPrompter prompter;
+  EditSessions sessions(clip, &prompter);
+  bool created = false;
+  EditSession& first = sessions.Open((folder / "Show.orb").string(), &created);
+  EXPECT_TRUE(created);
+  // The same file by another spelling of its path.
+  EditSession& again = sessions.Open((folder / "." / "Show.orb").string(), &created);
+  EXPECT_FALSE(created);
+  EXPECT_EQ(&again, &first);
+  EXPECT_EQ(sessions.Count(), 1);
+  EXPECT_TRUE(sessions.IsOpen((folder / "Show.orb").string()));
+
+  prompter.QueueTitleName("Encore");
+  ASSERT_EQ(first.SaveAs(), kOk);
+  EXPECT_FALSE(sessions.IsOpen((folder / "Show.orb").string()));
+  EXPECT_TRUE(sessions.IsOpen((folder / "Encore.orb").string()));
+  EXPECT_EQ(RefuseOpenTitle(&sessions, (folder / "Encore.orb").string(), "Delete", &prompter),
+            kCancelled);
+  EXPECT_EQ(prompter.shown().back().text, kTitleOpenMessage);
+  EXPECT_EQ(RefuseOpenTitle(&sessions, (folder / "Show.orb").string(), "Delete", &prompter), kOk);
+
+  sessions.Close(first);
+  EXPECT_EQ(sessions.Count(), 0);
+  EXPECT_FALSE(sessions.IsOpen((folder / "Encore.orb").string()));
+  fs::remove_all(folder);
 }
 
 }  // namespace

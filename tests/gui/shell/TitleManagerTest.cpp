@@ -159,6 +159,34 @@ TEST_F(TitleManagerTest, DeleteAsksFirst) {
   EXPECT_EQ(Shown().size(), 2u);
 }
 
+TEST_F(TitleManagerTest, ATitleOpenInAnEditorIsNotDeletedRenamedOrLocked) {
+  struct OneOpen : OpenTitles {
+    std::string path;
+    bool IsOpen(const std::string& p) const override { return SameTitleFile(p, path); }
+  } open;
+  open.path = library.File("beta.orb");
+  TFo_Title& title = Window();
+  title.SetOpenTitles(&open);
+  title.SelectByPath(library.File("beta.orb"));
+  const std::string refused = std::string(": ") + kTitleOpenMessage;
+  title.DeleteTitleFile();
+  title.RenameTitleFile();
+  title.Bu_Lock->click();
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"Delete" + refused, "Rename" + refused,
+                                               "Lock" + refused}));
+  EXPECT_TRUE(fs::exists(library.File("beta.orb")));
+  EXPECT_FALSE(title.Bu_Lock->isChecked());
+  TitleInfo info{};
+  ASSERT_EQ(ReadTitleInfo(library.File("beta.orb"), info), kOk);
+  EXPECT_FALSE(DescribeTitle(info).locked);
+
+  // Another title is not affected.
+  title.SelectByPath(library.File("gamma.orb"));
+  prompter.Queue(Answer::kYes);
+  title.DeleteTitleFile();
+  EXPECT_FALSE(fs::exists(library.File("gamma.orb")));
+}
+
 TEST_F(TitleManagerTest, RenameCleansTheNameAndNeverReplacesATitle) {
   TFo_Title& title = Window();
   title.SelectByPath(library.File("beta.orb"));
