@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "core/edit/EditOps.h"
+#include "core/editor/AutomationViews.h"
 #include "core/model/Q730.h"
 #include "core/storage/Library.h"
 
@@ -102,6 +103,7 @@ void EditSession::SetFaderGroup(int group) {
 }
 
 void EditSession::SetView(int param) {
+  if (ViewIndexOf(param) < 0) return;
   view_ = param;
   ApplyEditRange();
 }
@@ -569,7 +571,7 @@ void EditSession::SelectAll() {
 void EditSession::ClearSelect() {
   if (Page() == kPageAutomation) {
     TQ730AUTO& automation = title_->Automation();
-    SelectEntries(automation, false);
+    automation.ClearEventSelection();
     automation.DeselectAllChannels();
     selection_end_ = selection_start_;
     ApplyEditRange();

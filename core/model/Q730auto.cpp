@@ -456,6 +456,21 @@ void TQ730AUTO::SetChannelSelected(int channel, bool on) {
     channel_selected_[channel] = on ? 1 : 0;
 }
 
+void TQ730AUTO::ShiftChannelSelection(int offset) {
+  const int n = std::min(ChannelCount(), kChannelFlags);
+  std::array<std::uint8_t, kChannelFlags> shifted{};
+  for (int j = 0; j < n; ++j) {
+    const long from = static_cast<long>(j) + offset;
+    if (from >= 0 && from < n)
+      shifted[static_cast<std::size_t>(j)] = channel_selected_[static_cast<std::size_t>(from)];
+  }
+  channel_selected_ = shifted;
+}
+
+void TQ730AUTO::ClearEventSelection() {
+  std::fill(selected_.begin(), selected_.end(), 0);
+}
+
 void TQ730AUTO::SetEventTime(int index, TimeCode time) {
   PutU32(records_.data() + static_cast<std::size_t>(index) * kRecordSize, time);
 }

@@ -99,6 +99,11 @@ class TQ730AUTO : public TQ730 {
   void SetStartValue(int param, int channel, TimeCode time, int value);
   std::span<const std::uint8_t, kTableSize> StartTable() const { return table_; }
 
+  // Channel j takes the selected flag of channel j + offset; channels beyond either end give
+  // none.
+  void ShiftChannelSelection(int offset);
+  // No event selected.
+  void ClearEventSelection();
   int CurrentParam() const { return current_param_; }
   double RangeStart() const { return range_start_; }
   double RangeEnd() const { return range_end_; }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <string_view>
 
 #include "core/model/FaderLaw.h"
@@ -276,6 +277,19 @@ ValueTexts ValueText(const TQ730& list, int channel, int id) {
   }
   if (id == 3) context.delay_unit = list.GetParam(channel, 4);
   return FormatValue(id, value, context);
+}
+
+double EqGainDb(int value) {
+  if (value < 0 || value > 127) return std::numeric_limits<double>::quiet_NaN();
+  return EqGainHundredths(value) / 100.0;
+}
+
+double DynamicsRatio(int id, int value) {
+  if ((id != 28 && id != 34) || value < 0 || value > 30)
+    return std::numeric_limits<double>::quiet_NaN();
+  const char* text = id == 28 ? kExpRatio[value] : kCompRatio[value];
+  if (id == 34 && value == 30) return std::numeric_limits<double>::infinity();
+  return std::strtod(text, nullptr);
 }
 
 }  // namespace orb

@@ -26,6 +26,13 @@ ValueTexts FormatValue(int id, int value, const ValueContext& context = {});
 // The text of the parameter as the list's current record holds it.
 ValueTexts ValueText(const TQ730& list, int channel, int id);
 
+// The gain of an EQ band value (parameters 65 to 68) in dB; NaN outside 0 … 127.
+double EqGainDb(int value);
+
+// The ratio of an EXP (28) or COMP (34) ratio value, as the graphs draw it: the COMP's last
+// step is infinite; NaN for another id or a value outside 0 … 30.
+double DynamicsRatio(int id, int value);
+
 // The EQ frequency of a table index in Hz (27.5 Hz × 2^(index / 12) with the console's round
 // values at 50, 60, 100, 120, 200 and 240 Hz); 0 outside 0 … 127.
 double EqFrequency(int index);

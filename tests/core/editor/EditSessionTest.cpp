@@ -1,12 +1,15 @@
 // The editor session: tabs, cursors, the list pane's rules, enabling and the commands with
 // their undo steps, driven as the window drives them.
 #include "core/editor/EditSession.h"
+#include "core/editor/AutomationViews.h"
 #include "core/editor/Sessions.h"
+#include "core/model/ParamNames.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <set>
 
 #include "tests/TestFiles.h"
 #include "tools/TitleGenerator.h"
@@ -634,6 +637,23 @@ TEST(EditSessionsTest, OneSessionPerTitleFileFollowingSaveAs) {
   EXPECT_EQ(sessions.Count(), 0);
   EXPECT_FALSE(sessions.IsOpen((folder / "Encore.orb").string()));
   fs::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace orb
+
+namespace orb {
+namespace {
+
+TEST(AutomationViewsTest, HundredAndOneNamedParametersOnce) {
+  std::set<int> seen(kAutomationViews.begin(), kAutomationViews.end());
+  EXPECT_EQ(seen.size(), kAutomationViews.size());
+  EXPECT_EQ(kAutomationViews.front(), 110);
+  for (int id : kAutomationViews) {
+    EXPECT_STRNE(ParamName(id), "") << id;
+    EXPECT_EQ(kAutomationViews[static_cast<std::size_t>(ViewIndexOf(id))], id);
+  }
+  EXPECT_EQ(ViewIndexOf(172), -1);
 }
 
 }  // namespace

@@ -722,3 +722,38 @@ TEST(AutomationListTest, AssignCanDoAndWordCount) {
 
 }  // namespace
 }  // namespace orb
+
+namespace orb {
+namespace {
+
+TEST(AutomationSelectionTest, ChannelSelectionShiftsAndEventSelectionClears) {
+  struct Case {
+    int offset;
+    std::vector<int> selected;  // channels selected afterwards, from 0, 1, 2, 40 and 72
+  };
+  const Case cases[] = {
+      {0, {0, 1, 2, 40, 72}}, {1, {0, 1, 39, 71}}, {-2, {2, 3, 4, 42}}, {73, {}}, {-80, {}},
+  };
+  for (const Case& c : cases) {
+    Title t;
+    ASSERT_EQ(t.automation.ChannelCount(), 73);
+    for (int ch : {0, 1, 2, 40, 72}) t.automation.SetChannelSelected(ch, true);
+    t.automation.ShiftChannelSelection(c.offset);
+    std::vector<int> selected;
+    for (int ch = 0; ch < 73; ++ch) {
+      if (t.automation.IsChannelSelected(ch)) selected.push_back(ch);
+    }
+    EXPECT_EQ(selected, c.selected) << "offset " << c.offset;
+  }
+  Title t;
+  t.Add(1, 0x00000100);
+  t.Add(2, 0x00000200);
+  t.automation.SetSelected(0, true);
+  t.automation.SetSelected(1, true);
+  t.automation.ClearEventSelection();
+  EXPECT_TRUE(t.Selected().empty());
+  EXPECT_EQ(t.automation.Count(), 2);
+}
+
+}  // namespace
+}  // namespace orb

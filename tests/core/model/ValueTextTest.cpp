@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/model/ParamNames.h"
 #include "core/model/ValueText.h"
 
 namespace orb {
@@ -158,6 +159,42 @@ TEST(ValueTextTest, EqFrequencyUsesRoundValues) {
   EXPECT_NEAR(EqFrequency(51), 523.25, 0.01);  // only the text is cut
   EXPECT_NEAR(EqFrequency(127), 27.5 * std::pow(2.0, 127 / 12.0), 1e-9);
   EXPECT_EQ(EqFrequency(128), 0);
+}
+
+}  // namespace
+}  // namespace orb
+
+namespace orb {
+namespace {
+
+TEST(ValueTextTest, GainsAndRatiosAsNumbersAgreeWithTheirTexts) {
+  for (int v = 0; v <= 127; ++v) {
+    const double db = EqGainDb(v);
+    // The text keeps one decimal from 10 dB on; the number keeps the quarter decibels.
+    EXPECT_NEAR(db, std::strtod(FormatValue(65, v).value.c_str(), nullptr), 0.0501) << v;
+    if (v > 0) EXPECT_GT(db, EqGainDb(v - 1)) << v;
+  }
+  EXPECT_EQ(EqGainDb(0), -20.0);
+  EXPECT_EQ(EqGainDb(127), 20.0);
+  for (int id : {28, 34}) {
+    for (int v = 0; v < 30; ++v) {
+      EXPECT_NEAR(DynamicsRatio(id, v), std::strtod(FormatValue(id, v).value.c_str(), nullptr),
+                  1e-9);
+      if (v > 0) EXPECT_GT(DynamicsRatio(id, v), DynamicsRatio(id, v - 1));
+    }
+  }
+  EXPECT_EQ(DynamicsRatio(28, 30), 10.0);
+  EXPECT_TRUE(std::isinf(DynamicsRatio(34, 30)));
+  for (auto [id, v] : {std::pair{28, 31}, {34, -1}, {33, 5}}) EXPECT_TRUE(std::isnan(DynamicsRatio(id, v)));
+  EXPECT_TRUE(std::isnan(EqGainDb(128)));
+}
+
+TEST(ParamNamesTest, EveryAutomationViewHasItsName) {
+  EXPECT_STREQ(ParamName(110), "Level");
+  EXPECT_STREQ(ParamName(122), "Surroud Div.");
+  EXPECT_STREQ(ParamName(0), "");
+  EXPECT_STREQ(ParamName(178), "");
+  for (int id = 1; id <= 177; ++id) EXPECT_STRNE(ParamName(id), "") << id;
 }
 
 }  // namespace
