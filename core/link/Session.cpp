@@ -20,6 +20,10 @@
 
 namespace orb {
 namespace fs = std::filesystem;
+using S = SessionState;
+
+static_assert(static_cast<int>(S::kZmodemGreeting) == TZmodem::kFirstState);
+static_assert(static_cast<int>(S::kZmodemFinish) == TZmodem::kLastState);
 
 namespace {
 
@@ -84,6 +88,15 @@ long FreeSpace(const std::string& field) {
     value = std::min(value * 10 + (c - '0'), 1L << 40);
   }
   return value;
+}
+
+SessionState Next(SessionState state) {
+  return static_cast<SessionState>(static_cast<int>(state) + 1);
+}
+
+// How many steps state lies past first.
+std::size_t StepsPast(SessionState state, SessionState first) {
+  return static_cast<std::size_t>(static_cast<int>(state) - static_cast<int>(first));
 }
 
 std::uint64_t SteadyMs() {
@@ -224,7 +237,7 @@ void TransferSession::RunTick() {
   if (closed_) return;
   if (view_) {
     view_->SetTotal(MinutesText((Now() - start_time_) / 1000));
-    view_->SetStateLabel(std::to_string(state_) + " : " + std::to_string(wait_));
+    view_->SetStateLabel(std::to_string(static_cast<int>(state_)) + " : " + std::to_string(wait_));
   }
   if (static_cast<std::uint64_t>(kTickMs) * wait_ > kWaitLimitMs) {
     Fail("Timeout.");
@@ -237,13 +250,13 @@ void TransferSession::RunTick() {
 }
 
 void TransferSession::Step() {
-  if (state_ >= 13 && state_ <= 17 && zmodem_active_) {
+  if (state_ >= S::kZmodemGreeting && state_ <= S::kZmodemFinish && zmodem_active_) {
     TransferStep();
-  } else if (state_ < 10) {
+  } else if (state_ < S::kEnterSlot) {
     LoginStep();
-  } else if (state_ == 10) {
+  } else if (state_ == S::kEnterSlot) {
     Send(std::string("cd ") + kSlotFolder + slot_);
-    state_ = 11;
+    state_ = S::kInSlot;
   } else if (setup_.mode == SessionSetup::kImport) {
     ImportStep();
   } else {
@@ -253,32 +266,32 @@ void TransferSession::Step() {
 
 void TransferSession::LoginStep() {
   switch (state_) {
-    case 0:
+    case S::kWakeShell:
       Send("");
-      state_ = 1;
+      state_ = S::kLoginPrompt;
       break;
-    case 1: {
+    case S::kLoginPrompt: {
       const std::string line = serial_.ReadLine();
       if (serial_.HasData()) break;
       if (line == "login:") {
         Send("root");
-        state_ = 2;
+        state_ = S::kPasswordPrompt;
       } else if (line == "#") {
-        state_ = 10;
+        state_ = S::kEnterSlot;
       } else {
         wait_ += 2;
-        state_ = 0;
+        state_ = S::kWakeShell;
       }
       break;
     }
-    case 2:
+    case S::kPasswordPrompt:
       if (WaitFor("password:")) {
         Send("qelvo4");
-        state_ = 3;
+        state_ = S::kLoginDone;
       }
       break;
-    case 3:
-      if (WaitFor("#")) state_ = 10;
+    case S::kLoginDone:
+      if (WaitFor("#")) state_ = S::kEnterSlot;
       break;
     default:
       break;
@@ -287,31 +300,31 @@ void TransferSession::LoginStep() {
 
 void TransferSession::ImportStep() {
   switch (state_) {
-    case 11:
+    case S::kInSlot:
       if (WaitFor("#")) {
         if (view_) view_->SetMessage("Compressing...");
         Send(kPackCommand);
-        state_ = 12;
+        state_ = S::kStartTransfer;
       }
       break;
-    case 12:
+    case S::kStartTransfer:
       wait_ = 0;  // packing takes as long as it takes
       if (WaitFor("#")) {
         if (view_) view_->SetMessage("Preparing to download...");
         Send("sz /tmp/data.gz");
         zmodem_active_ = true;
         zmodem_.Start(TZmodem::Direction::kReceive, WorkFile("tmp.gz"), Now());
-        state_ = 13;
+        state_ = S::kZmodemGreeting;
       }
       break;
-    case 18:
+    case S::kRemoveDownloadedArchive:
       if (WaitFor("#")) {
         Send("rm /tmp/data.gz");
         wait_ = 0;
-        state_ = 19;
+        state_ = S::kUnpackLocally;
       }
       break;
-    case 19: {
+    case S::kUnpackLocally: {
       Run("tar -xf tmp");
       // GNU and BSD tar keep their writes inside the folder, but may leave
       // links that point out of it: only plain files are taken as data.
@@ -325,13 +338,13 @@ void TransferSession::ImportStep() {
         Fail("TITLE data is not found.");
         return;
       }
-      state_ = 20;
+      state_ = S::kUnpacked;
       break;
     }
-    case 20:
-      state_ = 21;
+    case S::kUnpacked:
+      state_ = S::kImportIntoLibrary;
       break;
-    case 21:
+    case S::kImportIntoLibrary:
       ImportFolder();
       break;
     default:
@@ -344,89 +357,89 @@ void TransferSession::ExportStep() {
                                               "rm auto.dat", "rm cue.dat",   "rm snap.dat",
                                               "rm gfed.dat"};
   switch (state_) {
-    case 11:
+    case S::kInSlot:
       listing_echoed_ = false;
-      SendAfterPrompt("ls", 100);
+      SendAfterPrompt("ls", S::kListingSlot);
       break;
-    case 100:
-    case 101:
+    case S::kListingSlot:
+    case S::kListingSlotNamed:
       ListingStep();
       break;
-    case 110:
+    case S::kPackLocally:
       ExportLocally();
       break;
-    case 111:
-      SendAfterPrompt("rm data.gz", 112);
+    case S::kRemoveStaleArchive:
+      SendAfterPrompt("rm data.gz", S::kAskFreeSpace);
       break;
-    case 112:
-      SendAfterPrompt("df", 113);
+    case S::kAskFreeSpace:
+      SendAfterPrompt("df", S::kCheckFreeSpace);
       break;
-    case 113:
+    case S::kCheckFreeSpace:
       FreeSpaceStep();
       break;
-    case 12:
+    case S::kStartTransfer:
       if (WaitFor("#")) {
         Send("rz");
         zmodem_active_ = true;
         zmodem_.Start(TZmodem::Direction::kSend, WorkFile("tmp.gz"), Now());
-        state_ = 13;
+        state_ = S::kZmodemGreeting;
       }
       break;
-    case 20:
-      SendAfterPrompt(std::string("cd ") + kSlotFolder + slot_, 21);
+    case S::kReturnToSlot:
+      SendAfterPrompt(std::string("cd ") + kSlotFolder + slot_, S::kRemoveSysf);
       break;
-    case 21:
-    case 22:
-    case 23:
-    case 24:
-    case 25:
-    case 26:
-      SendAfterPrompt(kRemovals[state_ - 21], state_ + 1);
+    case S::kRemoveSysf:
+    case S::kRemoveEqlib:
+    case S::kRemoveDylib:
+    case S::kRemoveAuto:
+    case S::kRemoveCue:
+    case S::kRemoveSnap:
+      SendAfterPrompt(kRemovals[StepsPast(state_, S::kRemoveSysf)], Next(state_));
       break;
-    case 27:
-      SendAfterPrompt(kRemovals[6], 30);
+    case S::kRemoveGfed:
+      SendAfterPrompt(kRemovals[6], S::kUnpackOnConsole);
       break;
-    case 30:
+    case S::kUnpackOnConsole:
       if (WaitFor("#")) {
         if (view_) view_->SetMessage("Decompressing...");
         Send(kUnpackCommand);
-        state_ = 40;
+        state_ = S::kListUnpacked;
       }
       break;
-    case 40:
+    case S::kListUnpacked:
       wait_ = 0;  // unpacking takes as long as it takes
-      SendAfterPrompt("ls", 41);
+      SendAfterPrompt("ls", S::kUnpackedFound0);
       break;
-    case 41:
-    case 42:
-    case 43:
-    case 44:
-    case 45:
-    case 46:
-    case 47:
+    case S::kUnpackedFound0:
+    case S::kUnpackedFound1:
+    case S::kUnpackedFound2:
+    case S::kUnpackedFound3:
+    case S::kUnpackedFound4:
+    case S::kUnpackedFound5:
+    case S::kUnpackedFound6:
       UnpackedListingStep();
       break;
-    case 31:
-      SendAfterPrompt(kScanProgram, 32);
+    case S::kRunScan:
+      SendAfterPrompt(kScanProgram, S::kAwaitScanEcho);
       break;
-    case 32:
-    case 33:
+    case S::kAwaitScanEcho:
+    case S::kAwaitScanEnd:
       ScanStep();
       break;
-    case 34:
+    case S::kExportDone:
       Send("rm /tmp/data.gz");
       success_ = true;
       Finish();
       break;
-    case 51:
-    case 52:
-    case 53:
-    case 54:
-    case 55:
-    case 56:
-      SendAfterPrompt(kRemovals[state_ - 51], state_ + 1);
+    case S::kDiscardSysf:
+    case S::kDiscardEqlib:
+    case S::kDiscardDylib:
+    case S::kDiscardAuto:
+    case S::kDiscardCue:
+    case S::kDiscardSnap:
+      SendAfterPrompt(kRemovals[StepsPast(state_, S::kDiscardSysf)], Next(state_));
       break;
-    case 57:
+    case S::kDiskFull:
       Fail("Disk full.");
       break;
     default:
@@ -441,25 +454,25 @@ void TransferSession::TransferStep() {
   if (tick.progress) ShowProgress(*tick.progress);
   switch (tick.end) {
     case ZmodemEnd::kRunning:
-      state_ = zmodem_.State();
+      state_ = static_cast<SessionState>(zmodem_.State());
       break;
     case ZmodemEnd::kFinished:
       zmodem_active_ = false;
       if (zmodem_.GetDirection() == TZmodem::Direction::kSend) {
-        state_ = 20;
+        state_ = S::kReturnToSlot;
         break;
       }
-      state_ = 17;
+      state_ = S::kZmodemFinish;
       if (view_) view_->SetMessage("Decompressing...");
       Run("gzip -d tmp.gz");
       if (!WorkFileExists("tmp")) {
         Fail("Failed to decompress.");
         return;
       }
-      state_ = 18;
+      state_ = S::kRemoveDownloadedArchive;
       break;
     case ZmodemEnd::kDamagedFrame:
-      state_ = zmodem_.State();
+      state_ = static_cast<SessionState>(zmodem_.State());
       keep_debug_file_ = true;
       SetTimer(false);
       Ask(kDebugFileText, kDebugFileCaption, Buttons::kOk);
@@ -483,9 +496,9 @@ void TransferSession::ListingStep() {
   // A slot that holds nothing lists nothing: then the prompt that follows the echo of "ls" ends
   // the listing. A prompt before the echo is an old one and must not end it, or a title in the
   // slot would be replaced without the question.
-  if (state_ == 100 && line == "ls") listing_echoed_ = true;
-  if (!serial_.HasData() && Has(line, "#") && (state_ == 101 || listing_echoed_)) {
-    state_ = 110;
+  if (state_ == S::kListingSlot && line == "ls") listing_echoed_ = true;
+  if (!serial_.HasData() && Has(line, "#") && (state_ == S::kListingSlotNamed || listing_echoed_)) {
+    state_ = S::kPackLocally;
     return;
   }
   if (Has(line, "sysf.dat")) {
@@ -498,7 +511,7 @@ void TransferSession::ListingStep() {
     start_time_ += Now() - asked;  // "Total:" leaves the question out
     SetTimer(true);
   }
-  if (Has(line, ".")) state_ = 101;
+  if (Has(line, ".")) state_ = S::kListingSlotNamed;
 }
 
 void TransferSession::ExportLocally() {
@@ -518,7 +531,7 @@ void TransferSession::ExportLocally() {
     return;
   }
   Send("cd /tmp/");
-  state_ = 111;
+  state_ = S::kRemoveStaleArchive;
 }
 
 void TransferSession::FreeSpaceStep() {
@@ -527,7 +540,7 @@ void TransferSession::FreeSpaceStep() {
   const std::string field = FifthField(line);
   LogLine("Test : " + field);
   if (FreeSpace(field) >= kMinimumFreeSpace) {
-    state_ = 12;
+    state_ = S::kStartTransfer;
   } else {
     Fail("Disk Full.");
   }
@@ -535,29 +548,29 @@ void TransferSession::FreeSpaceStep() {
 
 void TransferSession::UnpackedListingStep() {
   const std::string line = serial_.ReadLine();
-  if (!serial_.HasData() && Has(line, "#") && state_ >= 42) {
+  if (!serial_.HasData() && Has(line, "#") && state_ >= S::kUnpackedFound1) {
     // That prompt is used up: a bare carriage return brings the next one,
     // which the removals wait for as much as the scan does.
     Send("");
-    state_ = state_ == 47 ? 31 : 51;
+    state_ = state_ == S::kUnpackedFound6 ? S::kRunScan : S::kDiscardSysf;
     return;
   }
   for (const char* name : kListedFiles) {
-    if (Has(line, name)) ++state_;
+    if (Has(line, name)) state_ = Next(state_);
   }
 }
 
 void TransferSession::ScanStep() {
   const std::string line = serial_.ReadLine();
-  if (!serial_.HasData() && Has(line, "#") && state_ == 33) {
-    state_ = 34;
+  if (!serial_.HasData() && Has(line, "#") && state_ == S::kAwaitScanEnd) {
+    state_ = S::kExportDone;
   } else if (Has(line, "scan: not found")) {
     SetTimer(false);
     reboot_ = Ask(kRebootQuestion, "Export", Buttons::kYesNo) == Answer::kYes;
     SetTimer(true);
-    state_ = 34;
+    state_ = S::kExportDone;
   } else if (Has(line, kScanProgram)) {
-    state_ = 33;
+    state_ = S::kAwaitScanEnd;
   }
 }
 
@@ -586,7 +599,7 @@ bool TransferSession::WaitFor(const char* text) {
   return false;
 }
 
-void TransferSession::SendAfterPrompt(const std::string& text, int next) {
+void TransferSession::SendAfterPrompt(const std::string& text, SessionState next) {
   if (!WaitFor("#")) return;
   Send(text);
   state_ = next;

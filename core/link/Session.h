@@ -79,6 +79,71 @@ std::string FifthField(const std::string& line);
 // Seconds as MM:SS, each part its last two digits.
 std::string MinutesText(std::uint64_t seconds);
 
+// The steps of the session. The hidden state label shows their numbers, so
+// each keeps its value; 13 to 17 are TZmodem's own states. A number that
+// import and export use for different work has a name for each.
+enum class SessionState : int {
+  kWakeShell = 0,
+  kLoginPrompt = 1,  // or the shell's "#" when still logged in
+  kPasswordPrompt = 2,
+  kLoginDone = 3,
+  kEnterSlot = 10,
+  kInSlot = 11,         // then packs (import) or lists the slot (export)
+  kStartTransfer = 12,  // the prompt for sz or rz; on import, once packed
+
+  kZmodemGreeting = 13,
+  kZmodemFileHeader = 14,
+  kZmodemNextBlock = 15,   // asks for a block, or sends one
+  kZmodemAwaitBlock = 16,  // the block's data, or its acknowledgement
+  kZmodemFinish = 17,      // and on import the unzipping of the download
+
+  // Import.
+  kRemoveDownloadedArchive = 18,
+  kUnpackLocally = 19,
+  kUnpacked = 20,
+  kImportIntoLibrary = 21,
+
+  // Export, before the transfer.
+  kListingSlot = 100,       // no name with a "." yet
+  kListingSlotNamed = 101,  // the next prompt ends the listing
+  kPackLocally = 110,
+  kRemoveStaleArchive = 111,
+  kAskFreeSpace = 112,
+  kCheckFreeSpace = 113,
+
+  // Export, after the transfer.
+  kReturnToSlot = 20,
+  kRemoveSysf = 21,
+  kRemoveEqlib = 22,
+  kRemoveDylib = 23,
+  kRemoveAuto = 24,
+  kRemoveCue = 25,
+  kRemoveSnap = 26,
+  kRemoveGfed = 27,
+  kUnpackOnConsole = 30,
+  kListUnpacked = 40,
+  // How many of the six files a title needs the listing has shown.
+  kUnpackedFound0 = 41,
+  kUnpackedFound1 = 42,
+  kUnpackedFound2 = 43,
+  kUnpackedFound3 = 44,
+  kUnpackedFound4 = 45,
+  kUnpackedFound5 = 46,
+  kUnpackedFound6 = 47,
+  kRunScan = 31,
+  kAwaitScanEcho = 32,  // or word that the scan is missing
+  kAwaitScanEnd = 33,
+  kExportDone = 34,
+  // Some files did not unpack: those that did go again.
+  kDiscardSysf = 51,
+  kDiscardEqlib = 52,
+  kDiscardDylib = 53,
+  kDiscardAuto = 54,
+  kDiscardCue = 55,
+  kDiscardSnap = 56,
+  kDiskFull = 57,
+};
+
 class TransferSession {
  public:
   static constexpr int kTickMs = 10;
@@ -112,7 +177,7 @@ class TransferSession {
   bool Succeeded() const { return success_; }
   const std::string& ImportedTitlePath() const { return imported_path_; }
   bool RebootRequested() const { return reboot_; }
-  int State() const { return state_; }
+  SessionState State() const { return state_; }
   unsigned WaitCounter() const { return wait_; }
   // How long a ZMODEM peer may fall silent before the transfer is given up.
   void SetTransferIdleLimit(std::uint64_t ms) { zmodem_.SetIdleLimit(ms); }
@@ -133,7 +198,7 @@ class TransferSession {
 
   void Send(const std::string& text);
   bool WaitFor(const char* text);
-  void SendAfterPrompt(const std::string& text, int next);
+  void SendAfterPrompt(const std::string& text, SessionState next);
   void Fail(const std::string& text);
   void Finish();
   void Close(bool notify);
@@ -154,7 +219,7 @@ class TransferSession {
   TZmodem zmodem_;
   std::string slot_;  // "01" ... "10"
 
-  int state_ = 0;
+  SessionState state_ = SessionState::kWakeShell;
   unsigned wait_ = 0;
   std::uint64_t start_time_ = 0;
   bool shown_ = false;

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <ctime>
 #include <filesystem>
+#include <utility>
 
 #include "core/model/Q730.h"
 
@@ -14,32 +15,13 @@ Title::Title() {
 }
 
 void Title::CreateObjects() {
-  system_ = std::make_unique<TQ730SYSF>();
-  snapshots_ = std::make_unique<TQ730SNAP>();
-  cues_ = std::make_unique<TQ730CUE>();
-  dynamics_ = std::make_unique<TQ730DYLIB>();
-  eq_ = std::make_unique<TQ730EQLIB>();
-  automation_ = std::make_unique<TQ730AUTO>();
-  for (int n = 0; n < kListCount; ++n) List(n)->SetSystem(system_.get());
-}
-
-TQ730* Title::List(int n) {
-  switch (n) {
-    case 0:
-      return system_.get();
-    case 1:
-      return snapshots_.get();
-    case 2:
-      return cues_.get();
-    case 3:
-      return dynamics_.get();
-    case 4:
-      return eq_.get();
-    case 5:
-      return automation_.get();
-    default:
-      return nullptr;
-  }
+  lists_.system = std::make_unique<TQ730SYSF>();
+  lists_.snapshots = std::make_unique<TQ730SNAP>();
+  lists_.cues = std::make_unique<TQ730CUE>();
+  lists_.dynamics = std::make_unique<TQ730DYLIB>();
+  lists_.eq = std::make_unique<TQ730EQLIB>();
+  lists_.automation = std::make_unique<TQ730AUTO>();
+  lists_.PointAtOwnSystem();
 }
 
 TQ730* TitleLists::List(int n) const {
@@ -62,20 +44,15 @@ TQ730* TitleLists::List(int n) const {
 }
 
 void TitleLists::PointAtOwnSystem() {
-  for (int n = 0; n < Title::kListCount; ++n) {
+  for (int n = 0; n < kCount; ++n) {
     if (TQ730* list = List(n)) list->SetSystem(system.get());
   }
 }
 
 void Title::ExchangeLists(TitleLists& lists) {
   if (!lists.Complete()) return;
-  system_.swap(lists.system);
-  snapshots_.swap(lists.snapshots);
-  cues_.swap(lists.cues);
-  dynamics_.swap(lists.dynamics);
-  eq_.swap(lists.eq);
-  automation_.swap(lists.automation);
-  for (int n = 0; n < kListCount; ++n) List(n)->SetSystem(system_.get());
+  std::swap(lists_, lists);
+  lists_.PointAtOwnSystem();
   lists.PointAtOwnSystem();
 }
 
@@ -89,42 +66,42 @@ Status Title::OpenTitle(const std::string& path) {
 }
 
 Status Title::LoadChunks(DataFile& file) {
-  Status status = system_->Load(file);
-  if (status == kOk) status = snapshots_->Load(file);
-  if (status == kOk) status = cues_->Load(file);
-  if (status == kOk) status = dynamics_->Load(file);
-  if (status == kOk) status = eq_->Load(file);
+  Status status = System().Load(file);
+  if (status == kOk) status = Snapshots().Load(file);
+  if (status == kOk) status = Cues().Load(file);
+  if (status == kOk) status = Dynamics().Load(file);
+  if (status == kOk) status = Eq().Load(file);
   // gfed.dat is optional: a foreign chunk stays in place for auto.dat.
-  if (status == kOk) status = system_->LoadGroupFaders(file);
-  if (status == kOk) status = automation_->Load(file);
-  system_->CompleteGroupFaders();
-  cues_->ResolveReferences(*snapshots_, *eq_, *dynamics_);
+  if (status == kOk) status = System().LoadGroupFaders(file);
+  if (status == kOk) status = Automation().Load(file);
+  System().CompleteGroupFaders();
+  Cues().ResolveReferences(Snapshots(), Eq(), Dynamics());
   return status;
 }
 
 std::uint16_t Title::SizeInKB() const {
-  return SizeInKB(static_cast<std::uint32_t>(automation_->StreamWordCount()));
+  return SizeInKB(static_cast<std::uint32_t>(lists_.automation->StreamWordCount()));
 }
 
 std::uint16_t Title::SizeInKB(std::uint32_t automation_words) const {
   std::uint64_t bytes = TQ730AUTO::kFixedBodySize + 4ull * automation_words;
-  for (int n = 0; n < kListCount - 1; ++n) bytes += const_cast<Title*>(this)->List(n)->DataSize();
+  for (int n = 0; n < kListCount - 1; ++n) bytes += lists_.List(n)->DataSize();
   return static_cast<std::uint16_t>(bytes / 1024);
 }
 
 Status Title::WriteChunks(DataFile& file) {
-  Status status = system_->Save(file);
-  if (status == kOk) status = snapshots_->Save(file);
-  if (status == kOk) status = cues_->Save(file);
-  if (status == kOk) status = dynamics_->Save(file);
-  if (status == kOk) status = eq_->Save(file);
-  if (status == kOk) status = system_->SaveGroupFaders(file);
-  if (status == kOk) status = automation_->Save(file);
+  Status status = System().Save(file);
+  if (status == kOk) status = Snapshots().Save(file);
+  if (status == kOk) status = Cues().Save(file);
+  if (status == kOk) status = Dynamics().Save(file);
+  if (status == kOk) status = Eq().Save(file);
+  if (status == kOk) status = System().SaveGroupFaders(file);
+  if (status == kOk) status = Automation().Save(file);
   return status;
 }
 
 Status Title::SaveTitle(Prompter* prompter) {
-  const std::uint32_t words = static_cast<std::uint32_t>(automation_->StreamWordCount());
+  const std::uint32_t words = static_cast<std::uint32_t>(Automation().StreamWordCount());
   if (words > kMaxAutomationWords) {
     if (prompter) {
       prompter->Message("Too many automation data.\nYou must delete " +
@@ -134,7 +111,7 @@ Status Title::SaveTitle(Prompter* prompter) {
     return kCancelled;
   }
   BusyScope busy(prompter);
-  auto info = system_->Block().data();
+  auto info = System().Block().data();
   PutU16(info + 30, SizeInKB(words));
   PutU32(info + 32, LocalSecondsNow());
 
@@ -147,7 +124,7 @@ Status Title::SaveTitle(Prompter* prompter) {
 }
 
 Status Title::SaveTitleAs(const std::string& path, Prompter* prompter) {
-  std::uint8_t* name = system_->Block().data() + 6;
+  std::uint8_t* name = System().Block().data() + 6;
   const std::string old_path = path_;
   std::array<std::uint8_t, 24> old_name;
   std::copy_n(name, old_name.size(), old_name.begin());

@@ -19,8 +19,11 @@ namespace orb {
 inline constexpr int kTitleInfoSize = 128;
 using TitleInfo = std::array<std::uint8_t, kTitleInfoSize>;
 
-// The six data objects of a title held outside it, as the undo ring keeps them.
+// The six data objects of a title, as the title and each step of the undo
+// ring hold them.
 struct TitleLists {
+  static constexpr int kCount = 6;
+
   std::unique_ptr<TQ730SYSF> system;
   std::unique_ptr<TQ730SNAP> snapshots;
   std::unique_ptr<TQ730CUE> cues;
@@ -39,7 +42,7 @@ class Title {
  public:
   // The automation stream that still fits auto.dat (1048574 bytes).
   static constexpr std::uint32_t kMaxAutomationWords = 253097;
-  static constexpr int kListCount = 6;
+  static constexpr int kListCount = TitleLists::kCount;
 
   Title();
   Title(const Title&) = delete;
@@ -62,13 +65,13 @@ class Title {
 
   // List n in the fixed order: 0 system, 1 snapshots, 2 cues, 3 dynamics
   // library, 4 EQ library, 5 automation.
-  TQ730* List(int n);
-  TQ730SYSF& System() { return *system_; }
-  TQ730SNAP& Snapshots() { return *snapshots_; }
-  TQ730CUE& Cues() { return *cues_; }
-  TQ730DYLIB& Dynamics() { return *dynamics_; }
-  TQ730EQLIB& Eq() { return *eq_; }
-  TQ730AUTO& Automation() { return *automation_; }
+  TQ730* List(int n) { return lists_.List(n); }
+  TQ730SYSF& System() { return *lists_.system; }
+  TQ730SNAP& Snapshots() { return *lists_.snapshots; }
+  TQ730CUE& Cues() { return *lists_.cues; }
+  TQ730DYLIB& Dynamics() { return *lists_.dynamics; }
+  TQ730EQLIB& Eq() { return *lists_.eq; }
+  TQ730AUTO& Automation() { return *lists_.automation; }
 
   const std::string& Path() const { return path_; }
   bool Modified() const { return modified_; }
@@ -90,12 +93,7 @@ class Title {
 
   std::string path_;
   bool modified_ = false;
-  std::unique_ptr<TQ730SYSF> system_;
-  std::unique_ptr<TQ730SNAP> snapshots_;
-  std::unique_ptr<TQ730CUE> cues_;
-  std::unique_ptr<TQ730DYLIB> dynamics_;
-  std::unique_ptr<TQ730EQLIB> eq_;
-  std::unique_ptr<TQ730AUTO> automation_;
+  TitleLists lists_;
 };
 
 // The file name without folder and without the ".orb" extension (found

@@ -50,9 +50,10 @@ TEST(LayersTest, IncludesPointDownOnly) {
         const std::string target = line.substr(open + 1, close - open - 1);
         if (top == std::string("gui")) {
           // The front end may use all of the core and itself.
-          if (line[open] == '"')
+          if (line[open] == '"') {
             EXPECT_TRUE(target.rfind("core/", 0) == 0 || target.rfind("gui/", 0) == 0)
                 << path << " includes " << target;
+          }
           continue;
         }
         if (line[open] == '<') {

@@ -27,9 +27,16 @@
 // the far end of a paced pseudo-terminal line that logs in, keeps ten slots
 // in a folder and runs the real tar, gzip, sz and rz.
 namespace orb {
+
+// Found by argument-dependent lookup when a comparison fails.
+void PrintTo(SessionState state, std::ostream* out) {
+  *out << static_cast<int>(state);
+}
+
 namespace {
 
 namespace fs = std::filesystem;
+using S = SessionState;
 using test::PacedRelay;
 using Bytes = std::vector<std::uint8_t>;
 using Files = std::map<std::string, Bytes>;
@@ -205,7 +212,7 @@ class SessionTest : public ::testing::Test {
     const std::uint64_t start = test::NowMs();
     while (!session.Ended()) {
       if (test::NowMs() - start > static_cast<std::uint64_t>(timeout_ms)) {
-        ADD_FAILURE() << "still running in state " << session.State();
+        ADD_FAILURE() << "still running in state " << testing::PrintToString(session.State());
         session.Cancel();
         break;
       }
@@ -230,7 +237,7 @@ class SessionTest : public ::testing::Test {
     std::vector<std::string> errors;  // message boxes, as "caption: text"
     std::vector<std::string> questions;
     RecordingView view;
-    int state = 0;
+    SessionState state = S::kWakeShell;
   };
 
   // One session on a console of its own.
@@ -318,7 +325,8 @@ TEST_F(SessionTest, ImportAndExportAtLinePace) {
                                  "Receving TITLE data 100% done...", "Decompressing..."}));
   EXPECT_EQ(in.view.progress, 100);
   EXPECT_TRUE(IsMinutes(in.view.total, 1)) << in.view.total;
-  EXPECT_EQ(in.view.label, "21 : 0");  // the wait counter starts again after the download
+  // The wait counter starts again after the download.
+  EXPECT_EQ(in.view.label, std::to_string(static_cast<int>(S::kImportIntoLibrary)) + " : 0");
   EXPECT_FALSE(fs::exists(root_ + "/tmp/data.gz"));
 
   const Outcome out =
@@ -517,19 +525,23 @@ TEST_F(SessionTest, CancelDuringEachPhase) {
   struct Phase {
     int mode;
     int slot;
-    int state;
+    SessionState state;
     bool port_open_before;
     int aborts;  // a finished send has sent one already
   };
   const Phase phases[] = {
-      {SessionSetup::kImport, 1, 2, false, 0},   {SessionSetup::kImport, 1, 12, false, 0},
-      {SessionSetup::kImport, 1, 16, false, 1},  {SessionSetup::kImport, 1, 16, true, 1},
-      {SessionSetup::kImport, 1, 19, false, 0},  {SessionSetup::kExport, 1, 100, false, 0},
-      {SessionSetup::kExport, 1, 113, false, 0}, {SessionSetup::kExport, 1, 16, false, 1},
-      {SessionSetup::kExport, 1, 40, false, 1},
+      {SessionSetup::kImport, 1, S::kPasswordPrompt, false, 0},
+      {SessionSetup::kImport, 1, S::kStartTransfer, false, 0},
+      {SessionSetup::kImport, 1, S::kZmodemAwaitBlock, false, 1},
+      {SessionSetup::kImport, 1, S::kZmodemAwaitBlock, true, 1},
+      {SessionSetup::kImport, 1, S::kUnpackLocally, false, 0},
+      {SessionSetup::kExport, 1, S::kListingSlot, false, 0},
+      {SessionSetup::kExport, 1, S::kCheckFreeSpace, false, 0},
+      {SessionSetup::kExport, 1, S::kZmodemAwaitBlock, false, 1},
+      {SessionSetup::kExport, 1, S::kListUnpacked, false, 1},
   };
   for (const Phase& phase : phases) {
-    SCOPED_TRACE(std::to_string(phase.mode) + " at " + std::to_string(phase.state));
+    SCOPED_TRACE(std::to_string(phase.mode) + " at " + testing::PrintToString(phase.state));
     Console console(root_, {}, 10 * test::kLineRate);
     ASSERT_TRUE(console.ok());
     TSerial serial;
@@ -569,7 +581,7 @@ TEST_F(SessionTest, LostLineAndDeadConsole) {
                             &view);
     bool hung_up = false;
     Drive(session, serial, 60000, [&] {
-      if (session.State() == 16 && !hung_up) {
+      if (session.State() == S::kZmodemAwaitBlock && !hung_up) {
         console.HangUp();
         hung_up = true;
       }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/link/Session.h"
 #include "core/link/Zmodem.h"
 #include "tests/core/link/PtyLink.h"
 #include "tests/core/link/TestZmodem.h"
@@ -22,6 +23,12 @@ using test::DrainLog;
 using test::Escaping;
 using test::Header;
 using test::Subpacket;
+using S = SessionState;
+
+// TZmodem's states are numbered as the session's.
+int Number(SessionState state) {
+  return static_cast<int>(state);
+}
 
 Bytes Text(const std::string& text) {
   return Bytes(text.begin(), text.end());
@@ -100,9 +107,9 @@ class ExchangeTest : public ::testing::Test {
                       "B00000000000000\r"),
                  {0x8A, 0x11}}));
     Tick();  // the line "rz"
-    EXPECT_EQ(zmodem_.State(), 13);
+    EXPECT_EQ(zmodem_.State(), Number(S::kZmodemGreeting));
     Tick();
-    EXPECT_EQ(zmodem_.State(), 14);
+    EXPECT_EQ(zmodem_.State(), Number(S::kZmodemFileHeader));
     EXPECT_EQ(Heard(21), Concat({Text("**\x18"
                                       "B010004000256d3"),
                                  {0x0A, 0x0D, 0x11}}));
@@ -121,11 +128,11 @@ class ExchangeTest : public ::testing::Test {
 
 TEST_F(ExchangeTest, ReceiveAnswersEachFrameAsTheConsoleExpects) {
   BeginReceive();
-  EXPECT_EQ(Tick().waited, 1);  // state 14 waits on the session's clock
+  EXPECT_EQ(Tick().waited, 1);  // the file header is waited for on the session's clock
 
   SendFileHeader(Info("2048 14677243412 100644 0 1 2048"));
   ZmodemTick tick = Tick();
-  EXPECT_EQ(zmodem_.State(), 16);
+  EXPECT_EQ(zmodem_.State(), Number(S::kZmodemAwaitBlock));
   EXPECT_EQ(zmodem_.FileSize(), 2048u);
   EXPECT_TRUE(Logged(DrainLog(), "File Size = 2048"));
   EXPECT_EQ(Heard(10), (Bytes{0x2A, 0x18, 0x41, 0x09, 0, 0, 0, 0, 0xA8, 0x7C}));
@@ -144,7 +151,7 @@ TEST_F(ExchangeTest, ReceiveAnswersEachFrameAsTheConsoleExpects) {
   Feed(Concat({Header(10, 1024, Escaping::kSender), Subpacket(second, 'k', Escaping::kSender)}));
   tick = Tick();
   EXPECT_EQ(tick.end, ZmodemEnd::kFinished);
-  EXPECT_EQ(zmodem_.State(), 17);
+  EXPECT_EQ(zmodem_.State(), Number(S::kZmodemFinish));
   EXPECT_EQ(Expect(Header(8, 0, Escaping::kProgram)), Header(8, 0, Escaping::kProgram));
   EXPECT_TRUE(Quiet());
   EXPECT_TRUE(serial_.Echo());
@@ -221,7 +228,7 @@ TEST_F(ExchangeTest, FileSizeOfTheFileHeader) {
     BeginReceive();
     Feed(Concat({item.header, Subpacket(Info(item.size_field), 'k', Escaping::kSender)}));
     Tick();
-    EXPECT_EQ(zmodem_.State(), 16);
+    EXPECT_EQ(zmodem_.State(), Number(S::kZmodemAwaitBlock));
     EXPECT_EQ(zmodem_.FileSize(), item.size);
     EXPECT_EQ(Heard(10).size(), 10u);
   }
@@ -231,7 +238,7 @@ TEST_F(ExchangeTest, FileSizeOfTheFileHeader) {
       Concat({Header(10, 0, Escaping::kSender), Subpacket(Text("hello"), 'k', Escaping::kSender)}));
   DrainLog();
   Tick();
-  EXPECT_EQ(zmodem_.State(), 14);
+  EXPECT_EQ(zmodem_.State(), Number(S::kZmodemFileHeader));
   EXPECT_FALSE(DrainLog().empty());
   EXPECT_TRUE(Quiet());
 }
@@ -343,16 +350,16 @@ TEST_F(ExchangeTest, SendWaitsForEachAcknowledgement) {
       {{0x2A, 0x18, 0x41, 0x04, 0, 0, 0, 0, 0x89, 0x06}, Subpacket(info, 'k', Escaping::kProgram)});
   EXPECT_EQ(Expect(header), header);
   EXPECT_TRUE(Logged(DrainLog(), Hex4(test::BitwiseCrc(Concat({info, {'k'}})))));
-  EXPECT_EQ(zmodem_.State(), 14);
+  EXPECT_EQ(zmodem_.State(), Number(S::kZmodemFileHeader));
 
   Feed(
       Text("rz waiting to receive.**\x18"
            "B0100000023be50\r\x8a\x11"));
   Tick();
-  EXPECT_EQ(zmodem_.State(), 14);
+  EXPECT_EQ(zmodem_.State(), Number(S::kZmodemFileHeader));
   Feed(test::HexHeaderOfReceiver(9, 0));
   Tick();
-  EXPECT_EQ(zmodem_.State(), 15);
+  EXPECT_EQ(zmodem_.State(), Number(S::kZmodemNextBlock));
   Tick();
   Bytes frame =
       Concat({Header(10, 0, Escaping::kProgram), Subpacket(block0, 'k', Escaping::kProgram)});
