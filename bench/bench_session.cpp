@@ -1,0 +1,278 @@
+// The editor session on a maximum title (99 snapshots, cues and library entries, an event
+// stream at the word limit), each figure against a baseline measured in the same run:
+//   enabling (every 50 ms, on every tab)      against enabling on an empty title;
+//   every command that one click runs          against one undo step (the copy of the whole
+//                                               title every command makes first).
+// Goals: enabling does not grow with the title (at most 2x); the slowest command, Paste of 99
+// snapshots into 99 with its link passes among them, stays within one 60 Hz frame, about 90
+// undo steps here.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/editor/EditSession.h"
+#include "core/model/DebugLog.h"
+#include "tools/TitleGenerator.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+enum Tab { kChannelTab = 0, kAutomationTab = 4, kSnapshotTab = 5 };
+
+fs::path Folder() {
+  static const fs::path folder =
+      fs::temp_directory_path() / ("orb_bench_session_" + std::to_string(::getpid()));
+  return folder;
+}
+
+std::string WriteTitle(const orb::gen::TitleSpec& spec) {
+  fs::create_directories(Folder());
+  const fs::path path = Folder() / (spec.name + ".orb");
+  const std::vector<std::uint8_t> bytes = orb::gen::MakeTitle(spec);
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return path.string();
+}
+
+orb::gen::TitleSpec MaximumSpec() {
+  orb::gen::TitleSpec spec;
+  spec.name = "Maximum";
+  spec.snapshots = spec.cues = spec.dynamics = spec.eq = 99;
+  spec.automation_words = orb::Title::kMaxAutomationWords;
+  return spec;
+}
+
+orb::gen::TitleSpec EmptySpec() {
+  orb::gen::TitleSpec spec;
+  spec.name = "Empty";
+  spec.snapshots = spec.cues = spec.dynamics = spec.eq = 0;
+  return spec;
+}
+
+struct Bench {
+  orb::TClip clip;
+  orb::ScriptedPrompter prompter;
+  orb::EditSession session{clip, &prompter};
+  explicit Bench(const orb::gen::TitleSpec& spec) {
+    if (session.Open(WriteTitle(spec)) != orb::kOk) std::abort();
+    session.SetListGeometry(491, 440);
+    orb::ClearLog();
+  }
+};
+
+Bench& Maximum() {
+  static Bench bench(MaximumSpec());
+  return bench;
+}
+
+void Enabling(benchmark::State& state, Bench& bench) {
+  orb::EditSession& s = bench.session;
+  for (int tab = 0; tab < orb::kTabCount; ++tab) {
+    s.ChangeTab(tab);
+    s.SelectAll();
+  }
+  for (auto _ : state) {
+    for (int tab = 0; tab < orb::kTabCount; ++tab) {
+      state.PauseTiming();
+      s.ChangeTab(tab);
+      state.ResumeTiming();
+      benchmark::DoNotOptimize(s.Enabled());
+    }
+  }
+}
+
+void BM_EnablingEmpty(benchmark::State& state) {
+  static Bench bench(EmptySpec());
+  Enabling(state, bench);
+}
+BENCHMARK(BM_EnablingEmpty)->Unit(benchmark::kMicrosecond);
+
+void BM_EnablingMaximum(benchmark::State& state) { Enabling(state, Maximum()); }
+BENCHMARK(BM_EnablingMaximum)->Unit(benchmark::kMicrosecond);
+
+void BM_UndoStep(benchmark::State& state) {
+  orb::EditSession& s = Maximum().session;
+  for (auto _ : state) s.PushUndoStep();
+}
+BENCHMARK(BM_UndoStep)->Unit(benchmark::kMillisecond);
+
+// A command on the tab, run on a fresh selection and undone outside the timing.
+void Command(benchmark::State& state, int tab, const std::function<void(Bench&)>& prepare,
+             const std::function<void(orb::EditSession&)>& run) {
+  Bench& bench = Maximum();
+  orb::EditSession& s = bench.session;
+  s.ChangeTab(tab);
+  for (auto _ : state) {
+    state.PauseTiming();
+    s.SelectAll();
+    prepare(bench);
+    const int undo = s.Undo().UndoCount();
+    state.ResumeTiming();
+    run(s);
+    state.PauseTiming();
+    if (s.Undo().UndoCount() == undo && s.Undo().UndoCount() < orb::UndoRing::kMaxSteps)
+      state.SkipWithError("the command changed nothing");
+    s.UndoCommand();
+    state.ResumeTiming();
+  }
+}
+
+void Nothing(Bench&) {}
+
+std::vector<std::string> AllGroups(orb::EditSession& s) {
+  orb::ParamGroupList groups;
+  s.CurrentList().ListParams(groups);
+  std::vector<std::string> names;
+  for (const orb::ParamGroup& group : groups) names.push_back(group.name);
+  return names;
+}
+
+void BM_PasteSnapshots(benchmark::State& state) {
+  Command(
+      state, kSnapshotTab,
+      [](Bench& b) {
+        if (!b.clip.HoldsKind(orb::TQ730::kSnapshot) || b.clip.RecordCount() != 99) b.session.Copy();
+      },
+      [](orb::EditSession& s) { s.Paste(); });
+}
+BENCHMARK(BM_PasteSnapshots)->Unit(benchmark::kMillisecond);
+
+void BM_ZeroSnapshots(benchmark::State& state) {
+  Command(
+      state, kSnapshotTab, [](Bench& b) { b.prompter.QueueGroups(AllGroups(b.session)); },
+      [](orb::EditSession& s) { s.Zero(); });
+}
+BENCHMARK(BM_ZeroSnapshots)->Unit(benchmark::kMillisecond);
+
+void BM_FaderCopySnapshots(benchmark::State& state) {
+  Command(
+      state, kSnapshotTab, [](Bench& b) { b.prompter.QueueFaderCopy(std::pair{0, 3}); },
+      [](orb::EditSession& s) { s.FaderCopy(); });
+}
+BENCHMARK(BM_FaderCopySnapshots)->Unit(benchmark::kMillisecond);
+
+void BM_CutSnapshots(benchmark::State& state) {
+  Command(state, kSnapshotTab, Nothing, [](orb::EditSession& s) { s.Cut(); });
+}
+BENCHMARK(BM_CutSnapshots)->Unit(benchmark::kMillisecond);
+
+void BM_ZeroChannels(benchmark::State& state) {
+  Command(
+      state, kChannelTab, [](Bench& b) { b.prompter.QueueGroups(AllGroups(b.session)); },
+      [](orb::EditSession& s) { s.Zero(); });
+}
+BENCHMARK(BM_ZeroChannels)->Unit(benchmark::kMillisecond);
+
+void BM_SetGroupChannels(benchmark::State& state) {
+  Command(state, kChannelTab, Nothing, [](orb::EditSession& s) { s.SetGroup(); });
+}
+BENCHMARK(BM_SetGroupChannels)->Unit(benchmark::kMillisecond);
+
+void BM_DeleteAllEvents(benchmark::State& state) {
+  Command(state, kAutomationTab, Nothing, [](orb::EditSession& s) { s.Delete(); });
+}
+BENCHMARK(BM_DeleteAllEvents)->Unit(benchmark::kMillisecond);
+
+void BM_CopyPasteAllEvents(benchmark::State& state) {
+  Command(state, kAutomationTab, Nothing, [](orb::EditSession& s) {
+    s.Copy();
+    s.Paste();
+  });
+}
+BENCHMARK(BM_CopyPasteAllEvents)->Unit(benchmark::kMillisecond);
+
+void BM_InsertTime(benchmark::State& state) {
+  Command(
+      state, kAutomationTab, [](Bench& b) { b.session.SetSelection(600, 660); },
+      [](orb::EditSession& s) { s.InsertTime(); });
+}
+BENCHMARK(BM_InsertTime)->Unit(benchmark::kMillisecond);
+
+void BM_DeleteTime(benchmark::State& state) {
+  Command(
+      state, kAutomationTab, [](Bench& b) { b.session.SetSelection(600, 660); },
+      [](orb::EditSession& s) { s.DeleteTime(); });
+}
+BENCHMARK(BM_DeleteTime)->Unit(benchmark::kMillisecond);
+
+void BM_SelectAllEvents(benchmark::State& state) {
+  orb::EditSession& s = Maximum().session;
+  s.ChangeTab(kAutomationTab);
+  for (auto _ : state) {
+    s.SelectAll();
+    state.PauseTiming();
+    s.ClearSelect();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_SelectAllEvents)->Unit(benchmark::kMillisecond);
+
+void BM_UndoRedo(benchmark::State& state) {
+  orb::EditSession& s = Maximum().session;
+  s.ChangeTab(kSnapshotTab);
+  s.PushUndoStep();
+  for (auto _ : state) {
+    s.UndoCommand();
+    s.RedoCommand();
+  }
+}
+BENCHMARK(BM_UndoRedo)->Unit(benchmark::kMillisecond);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
+      if (run.error_occurred) continue;
+      times_[run.run_name.function_name] = run.GetAdjustedRealTime() *
+                                           (run.time_unit == benchmark::kMicrosecond ? 1e-3 : 1);
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  void PrintRatios() const {
+    const auto time = [&](const std::string& name) {
+      const auto found = times_.find(name);
+      return found == times_.end() ? -1.0 : found->second;
+    };
+    const double undo = time("BM_UndoStep");
+    const double empty = time("BM_EnablingEmpty");
+    std::printf("\nenabling max / empty title: %.2f (goal <= 2)\n",
+                empty > 0 ? time("BM_EnablingMaximum") / empty : -1.0);
+    std::string slowest;
+    double worst = -1;
+    for (const auto& [name, ms] : times_) {
+      if (name == "BM_UndoStep" || name.rfind("BM_Enabling", 0) == 0) continue;
+      if (ms > worst) worst = ms, slowest = name;
+    }
+    std::printf("slowest command (%s) / undo step: %.1f (goal <= 90)\n", slowest.c_str(),
+                undo > 0 ? worst / undo : -1.0);
+    std::printf("paste 99 snapshots into 99 with link passes / undo step: %.1f (goal <= 90; %.2f ms)\n",
+                undo > 0 ? time("BM_PasteSnapshots") / undo : -1.0, time("BM_PasteSnapshots"));
+  }
+
+ private:
+  std::map<std::string, double> times_;  // milliseconds
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintRatios();
+  benchmark::Shutdown();
+  std::error_code error;
+  fs::remove_all(Folder(), error);
+  return 0;
+}
