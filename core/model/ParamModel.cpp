@@ -11,7 +11,6 @@ namespace {
 constexpr int kHalf = -1;  // default: max / 2
 constexpr int kNone = -2;  // no default
 constexpr int kDelayAt48k = 12287999;
-constexpr int kParamIds = 180;
 
 constexpr ParamDescriptor B(int id, int max, int offset, int def = kHalf) {
   return {id, kStoreByte, max, offset, def};
@@ -197,7 +196,7 @@ constexpr ParamDescriptor kSystemRows[] = {
 
 // Row index by id for one table, so that the many lookups of a link pass stay cheap.
 struct IdIndex {
-  std::array<std::int16_t, kParamIds> row{};
+  std::array<std::int16_t, kParamIdLimit> row{};
 };
 template <typename Table>
 constexpr IdIndex MakeIndex(const Table& table) {
@@ -242,7 +241,7 @@ std::span<const ParamDescriptor> StripParams(int kind, int rate_mode) {
 }
 
 const ParamDescriptor* FindStripParam(int kind, int id, int rate_mode) {
-  if (id < 0 || id >= kParamIds) return nullptr;
+  if (id < 0 || id >= kParamIdLimit) return nullptr;
   const IdIndex* index = nullptr;
   switch (kind) {
     case kGroupInput:

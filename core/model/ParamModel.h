@@ -6,6 +6,7 @@
 #include <array>
 #include <span>
 
+#include "core/model/ParamIds.h"
 #include "core/model/Q730classes.h"
 
 namespace orb {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/model/ParamIds.h"
 #include "core/model/Q730classes.h"
 
 // Snapshots (snap.dat) and cues (cue.dat).
@@ -94,7 +95,7 @@ class TQ730SNAP : public TQ730 {
     }
 
    private:
-    static constexpr int kIds = 256;
+    static constexpr int kIds = kParamIdLimit;
     int channels_;
     std::vector<Place> places_;
   };
