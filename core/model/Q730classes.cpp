@@ -433,10 +433,11 @@ void TQ730::TrimParam(int id, double db) {
   EditFlagScope edit(*this);
   for (int c = 0, n = ChannelCount(); c < n; ++c) {
     if (!IsChannelSelected(c)) continue;
-    if (id == 110 && GetParam(c, 145) == 1) {
+    if (id == kParamFaderLevel && GetParam(c, kParamUnderGroupMaster) == 1) {
       // Under a group master the fader follows its group-fader level (hundredths of a dB).
-      const double level = std::trunc(GetParam(c, 111) + db * 100);
-      SetParam(c, 111, static_cast<int>(std::clamp(level, kLowestLevel, kHighestLevel)));
+      const double level = std::trunc(GetParam(c, kParamGroupFaderLevel) + db * 100);
+      SetParam(c, kParamGroupFaderLevel,
+               static_cast<int>(std::clamp(level, kLowestLevel, kHighestLevel)));
       continue;
     }
     const int value = GetParam(c, id);

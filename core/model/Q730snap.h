@@ -167,7 +167,9 @@ class TQ730SNAP : public TQ730 {
   }
   // Ids whose bytes a snapshot keeps outside the channel strips, or that it limits itself.
   static bool OwnHandling(int id) {
-    return id == 42 || id == 102 || (id >= 116 && id <= 118) || (id >= 142 && id <= 144);
+    return id == kParamDynamicsLink || id == kParamLinkMode ||
+           (id >= kParamStereoReverse && id <= kParamStereoMsDecode) ||
+           (id >= kParamGroupType && id <= kParamGroupVcaMaster);
   }
 };
 
