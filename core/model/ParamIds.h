@@ -4,20 +4,20 @@
 
 namespace orb {
 
-// ---- input --------------------------------------------------------------------------
+// ---- input -----------------------------------------------------------------------------
 inline constexpr int kParamTrim = 1;
 inline constexpr int kParamPhase = 2;
 inline constexpr int kParamDelay = 3;
 inline constexpr int kParamDelayUnit = 4;  // one unit for all input channels
 inline constexpr int kParamDelayOn = 5;
 
-// ---- bus assigns: bus n (0 to 7) at kParamBusAssign + n -----------------------------------
+// ---- bus assigns: bus n (0 to 7) at kParamBusAssign + n --------------------------------
 inline constexpr int kBusAssigns = 8;
 inline constexpr int kParamBusAssign = 6;
 inline constexpr int kParamPgmAssignL = 14;
 inline constexpr int kParamPgmAssignR = 15;
 
-// ---- dynamics block -----------------------------------------------------------------
+// ---- dynamics block --------------------------------------------------------------------
 inline constexpr int kParamDynamicsBlock = 16;  // the block's address, for the graph
 inline constexpr int kParamDynamicsOn = 17;
 inline constexpr int kParamDynamicsPreEq = 18;  // 1 - kParamDynamicsPostEq
@@ -48,7 +48,7 @@ inline constexpr int kParamDynamicsLink = 42;  // to the next channel
 inline constexpr int kParamDynamicsFirst = kParamDynamicsBlock;
 inline constexpr int kParamDynamicsLast = kParamDynamicsLink;
 
-// ---- EQ block: the filters and the bands L, LM, HM, H -------------------------------------
+// ---- EQ block: the filters and the bands L, LM, HM, H ----------------------------------
 inline constexpr int kParamEqBlock = 43;      // the bands' address, for the graph
 inline constexpr int kParamFilterBlock = 44;  // the filters' address, for the graph
 inline constexpr int kParamEqOn = 45;
@@ -78,7 +78,7 @@ inline constexpr int kParamEqHighGain = 68;
 inline constexpr int kParamEqFirst = kParamEqBlock;
 inline constexpr int kParamEqLast = kParamEqHighGain;
 
-// ---- AUX sends: send n (0 to 7) at first + n; the pans per pair p of sends 2p, 2p + 1 ------
+// ---- AUX sends: send n (0 to 7) at first + n; the pans per pair p of sends 2p, 2p + 1 ---
 inline constexpr int kAuxSends = 8;
 inline constexpr int kAuxSendPairs = 4;
 inline constexpr int kParamAuxOn = 69;
@@ -87,7 +87,7 @@ inline constexpr int kParamAuxLevel = 85;
 inline constexpr int kParamAuxPan = 93;
 inline constexpr int kParamAuxPanOn = 97;
 
-// ---- pan, cut, faders and links ---------------------------------------------------------
+// ---- pan, cut, faders and links --------------------------------------------------------
 inline constexpr int kParamSurroundPanGraph = 101;  // the byte of kParamSurroundPanOn
 inline constexpr int kParamLinkMode = 102;          // of the pair: kMono, kStereo, kSurround
 inline constexpr int kParamMtrPanOn = 103;
@@ -121,12 +121,12 @@ inline constexpr int kParamCutGroup = 127;
 inline constexpr int kParamSnapshotIsolate = 128;
 inline constexpr int kParamInputSource = 129;
 
-// ---- the system data's own: the channel number picks an element -----------------------
+// ---- the system data's own: the channel number picks an element ------------------------
 // Routing, by the row of the INPUT ASSIGN and OUTPUT ASSIGN pages they fill.
 inline constexpr int kParamInputRouting3 = 130;
 inline constexpr int kParamInputRouting4 = 131;
 inline constexpr int kParamInputRoutingSingle = 132;
-inline constexpr int kParamOutputRouting = 133;  // rows 1 to 5 at 133 to 137
+inline constexpr int kParamOutputRouting = 133;  // five rows: row r at kParamOutputRouting + r
 inline constexpr int kParamOutputRouting6 = 138;
 inline constexpr int kParamMadiOutput = 139;
 inline constexpr int kParamInsertion = 140;
@@ -165,10 +165,11 @@ inline constexpr int kParamMidiPcTx = 169;
 inline constexpr int kParamSetupFunction = 170;  // "TB HOLD" … "TOUCH HOLD"
 inline constexpr int kParamMasterLocked = 171;   // to 0 dB: PGM, AUX, MTR
 inline constexpr int kParamManualGroup = 172;
+// The ids only the system data holds: this range, kParamGroupFaderLevel, kParamSnapshotIsolate.
 inline constexpr int kParamSystemFirst = kParamInputRouting3;
 inline constexpr int kParamSystemLast = kParamManualGroup;
 
-// ---- cue list: the channel number is the cue -----------------------------------------
+// ---- cue list: the channel number is the cue -------------------------------------------
 inline constexpr int kParamCueTime = 173;
 inline constexpr int kParamCueTcLink = 174;
 inline constexpr int kParamCueEvent = 175;        // what the cue recalls
