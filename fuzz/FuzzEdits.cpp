@@ -6,6 +6,7 @@
 #include "core/model/DebugLog.h"
 #include "core/model/Title.h"
 #include "core/edit/Links.h"
+#include "core/model/ParamIds.h"
 #include "core/model/ParamModel.h"
 
 namespace orb {
@@ -90,7 +91,7 @@ void AutomationEdits(Title& fast, Title& plain) {
   TQ730AUTO& a = fast.Automation();
   TQ730AUTO& b = plain.Automation();
   const int channels = std::min(a.ChannelCount(), TQ730AUTO::kChannelFlags);
-  for (const int param : {110, 109}) {
+  for (const int param : {kParamFaderLevel, kParamPan}) {
     for (TQ730AUTO* list : {&a, &b}) {
       for (int c = 0; c < channels; ++c) list->SetChannelSelected(c, c % 4 != 3);
       list->SetEditRange(param, 0, 86399);

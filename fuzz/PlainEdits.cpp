@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/model/ParamIds.h"
 #include "core/model/ParamModel.h"
 
 namespace orb::plain {
@@ -32,7 +33,7 @@ Items ReadSnapshots(TQ730SNAP& snaps) {
       for (int id : ids) add(c, c - snaps.FirstChannelOf(group), group, id);
     }
     for (int g = 0; g < kFaderGroups; ++g) {
-      for (int id : {142, 143, 144}) add(g, g, -1, id);
+      for (int id : {kParamGroupType, kParamGroupOn, kParamGroupVcaMaster}) add(g, g, -1, id);
     }
     ++record;
   }

@@ -8,6 +8,7 @@
 #include "core/model/Q730.h"
 #include "core/model/Q730classes.h"
 #include "core/model/FaderLaw.h"
+#include "core/model/ParamIds.h"
 
 namespace orb::gen {
 namespace {
@@ -554,32 +555,39 @@ int StartTableOffset(int group, int channel) {
 
 int ParamMax(int p) {
   if (IsLevelParam(p)) return 1023;
-  if (p == 109 || p == 107 || p == 120 || p == 121 || (p >= 93 && p <= 96)) return 126;
-  if (p == 122) return 100;
-  if (p == 112) return 2;
-  if (p == 55 || p == 60) return 47;
-  if ((p >= 56 && p <= 59) || p == 31 || p == 37 || p == 38) return 60;
-  if (p >= 65 && p <= 68) return 127;
-  if (p >= 61 && p <= 64) return 62;
-  if (p == 27) return 125;
-  if (p == 28 || p == 34) return 30;
-  if (p == 29 || p == 33 || p == 35) return 105;
-  if (p == 30 || p == 36) return 120;
-  if (p == 32 || p == 39) return 96;
-  if (p == 40) return 7;
+  if (p == kParamPan || p == kParamMtrPan || p == kParamSurroundPanLR || p == kParamSurroundPanFR ||
+      (p >= kParamAuxPan && p < kParamAuxPan + kAuxSendPairs))
+    return 126;
+  if (p == kParamSurroundDivergence) return 100;
+  if (p == kParamPrePost) return 2;
+  if (p == kParamLfFilterFreq || p == kParamHfFilterFreq) return 47;
+  if ((p >= kParamEqLowFreq && p <= kParamEqHighFreq) || p == kParamExpGateRange ||
+      p == kParamCompDuckGain || p == kParamDuckRange)
+    return 60;
+  if (p >= kParamEqLowGain && p <= kParamEqHighGain) return 127;
+  if (p >= kParamEqLowQ && p <= kParamEqHighQ) return 62;
+  if (p == kParamExpGateThreshold) return 125;
+  if (p == kParamExpRatio || p == kParamCompRatio) return 30;
+  if (p == kParamExpGateAttack || p == kParamCompDuckThreshold || p == kParamCompDuckAttack)
+    return 105;
+  if (p == kParamExpGateHold || p == kParamCompDuckHold) return 120;
+  if (p == kParamExpGateRelease || p == kParamCompDuckRelease) return 96;
+  if (p == kParamCompKnee) return 7;
   return 1;
 }
 
 // Sends, bus assigns and the PGM assigns exist only where the layout has the bus.
 bool ExistsIn(int p, const Layout& layout) {
   const int mtr = layout.size[kMtr], aux = layout.size[kAux], pgm = layout.size[kPgm];
-  if (p >= 69 && p <= 76) return p - 69 < aux;
-  if (p >= 77 && p <= 84) return p - 77 < aux;
-  if (p >= 85 && p <= 92) return p - 85 < aux;
-  if (p >= 93 && p <= 96) return 2 * (p - 93) + 1 < aux;
-  if (p >= 97 && p <= 100) return 2 * (p - 97) + 1 < aux;
-  if (p >= 6 && p <= 13) return p - 6 < mtr;
-  if (p == 14 || p == 15 || p == 105 || p == 109) return pgm != 0;
+  for (int first : {kParamAuxOn, kParamAuxPre, kParamAuxLevel}) {
+    if (p >= first && p < first + kAuxSends) return p - first < aux;
+  }
+  for (int first : {kParamAuxPan, kParamAuxPanOn}) {
+    if (p >= first && p < first + kAuxSendPairs) return 2 * (p - first) + 1 < aux;
+  }
+  if (p >= kParamBusAssign && p < kParamBusAssign + kBusAssigns) return p - kParamBusAssign < mtr;
+  if (p == kParamPgmAssignL || p == kParamPgmAssignR || p == kParamPanOn || p == kParamPan)
+    return pgm != 0;
   return true;
 }
 

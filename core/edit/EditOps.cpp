@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/model/Clip.h"
+#include "core/model/ParamIds.h"
 #include "core/edit/Undo.h"
 
 namespace orb {
@@ -16,9 +17,9 @@ void LinkPass(EditContext& edit, TQ730& list) {
 }  // namespace
 
 std::vector<LevelChoice> LevelChoices(const TQ730SYSF& system) {
-  std::vector<LevelChoice> choices = {{"Fader", 110}, {"MTR Send", 108}};
+  std::vector<LevelChoice> choices = {{"Fader", kParamFaderLevel}, {"MTR Send", kParamMtrLevel}};
   for (int n = 1, aux = system.GroupSize(kGroupAUX); n <= aux; ++n)
-    choices.push_back({"AUX " + std::to_string(n) + " Send", 84 + n});
+    choices.push_back({"AUX " + std::to_string(n) + " Send", kParamAuxLevel + n - 1});
   return choices;
 }
 
@@ -40,7 +41,8 @@ bool ParseTrim(std::string_view text, double& db) {
 
 int GroupMembershipParam(const TQ730SYSF& system, int group) {
   constexpr int kCutGroupType = 2;
-  return system.GetParam(group, 142) == kCutGroupType ? 127 : 126;
+  return system.GetParam(group, kParamGroupType) == kCutGroupType ? kParamCutGroup
+                                                                  : kParamFaderGroup;
 }
 
 void PasteCommand(EditContext& edit, TQ730& list) {

@@ -6,21 +6,12 @@
 #include "core/model/DebugLog.h"
 #include "core/model/Q730snap.h"
 #include "core/model/FaderLaw.h"
+#include "core/model/ParamIds.h"
 #include "core/model/ParamModel.h"
 
 namespace orb {
 namespace {
 
-constexpr int kLevel = 110;
-constexpr int kGroupLevel = 111;
-constexpr int kFaderGroup = 126;
-constexpr int kCutGroup = 127;
-constexpr int kGroupTypeId = 142;
-constexpr int kGroupOnId = 143;
-constexpr int kUnderGroupMaster = 145;
-constexpr int kManualGroup = 172;
-constexpr int kFirstAuxSwitch = 69;
-constexpr int kLastAuxSwitch = 76;
 constexpr int kSurroundGroup = 6;
 constexpr int kGangType = 0;
 constexpr int kVcaType = 1;
@@ -33,7 +24,8 @@ bool HoldsChannelState(const TQ730& list) {
 // Ids whose change re-links the whole system data: the linking functions, the surround masks
 // and the master fader locks.
 bool RelinksSystem(int id) {
-  return (id >= 149 && id <= 152) || id == 171;
+  return (id >= kParamStereoLinkFunction && id <= kParamSurroundLinkMode) ||
+         id == kParamMasterLocked;
 }
 
 }  // namespace
@@ -51,7 +43,7 @@ LinkContext::LinkContext(TQ730SYSF& system) : system_(&system), current_(&system
   // Until the first mouse down the levels as they stand are the sensible starting points.
   MouseDown(false);
   const int n = LastChannel() + 1;
-  for (int c = 0; c < n; ++c) group_levels_[c] = system.GetParam(c, kGroupLevel);
+  for (int c = 0; c < n; ++c) group_levels_[c] = system.GetParam(c, kParamGroupFaderLevel);
 }
 
 void LinkContext::Rebind(TQ730SYSF& system) {
@@ -71,9 +63,9 @@ void LinkContext::MouseDown(bool shift) {
   shift_ = shift;
   if (!HoldsChannelState(*current_)) return;
   const int n = LastChannel() + 1;
-  for (int c = 0; c < kChannels; ++c) levels_[c] = c < n ? Get(c, kLevel) : -1;
-  if (system_->GetParam(0, kManualGroup) > 0) {
-    for (int c = 0; c < n; ++c) group_levels_[c] = system_->GetParam(c, kGroupLevel);
+  for (int c = 0; c < kChannels; ++c) levels_[c] = c < n ? Get(c, kParamFaderLevel) : -1;
+  if (system_->GetParam(0, kParamManualGroup) > 0) {
+    for (int c = 0; c < n; ++c) group_levels_[c] = system_->GetParam(c, kParamGroupFaderLevel);
   }
 }
 
@@ -110,11 +102,11 @@ void LinkContext::Write(int channel, int id, int value) {
 }
 
 int LinkContext::GroupType(int g) const {
-  return g >= 1 ? Get(g - 1, kGroupTypeId) : -1;
+  return g >= 1 ? Get(g - 1, kParamGroupType) : -1;
 }
 
 bool LinkContext::GroupOn(int g) const {
-  return g >= 1 && Get(g - 1, kGroupOnId) > 0;
+  return g >= 1 && Get(g - 1, kParamGroupOn) > 0;
 }
 
 void LinkContext::SetParamLinked(int channel, int id, int value) {
@@ -123,10 +115,10 @@ void LinkContext::SetParamLinked(int channel, int id, int value) {
 
 void LinkContext::SetParamLinked(int channel, int id, int value, const LinkedSet* followers) {
   MarkModified();
-  if (id == kGroupLevel) {
+  if (id == kParamGroupFaderLevel) {
     // A group-fader level may be -1 (-0.01 dB): it is always written, never re-applied.
     system_->SetParam(channel, id, value);
-    Repaint(channel, kLevel);
+    Repaint(channel, kParamFaderLevel);
     return;
   }
   if (value == -1) {
@@ -134,12 +126,12 @@ void LinkContext::SetParamLinked(int channel, int id, int value, const LinkedSet
     if (value == -1) return;
   } else {
     Write(channel, id, value);
-    if (id > 44 && id <= 68) Repaint(channel, kEqGraph);
-    if (id > 16 && id < 43) Repaint(channel, kDynamicsGraph);
+    if (id > kParamFilterBlock && id <= kParamEqLast) Repaint(channel, kEqGraph);
+    if (id > kParamDynamicsBlock && id <= kParamDynamicsLast) Repaint(channel, kDynamicsGraph);
   }
-  if (id == 106) FollowCutGroup(channel, value);
+  if (id == kParamCut) FollowCutGroup(channel, value);
   FollowGangs(channel, id, value);
-  if (id == kLevel) MoveGroupFaders(channel, value);
+  if (id == kParamFaderLevel) MoveGroupFaders(channel, value);
   if (RelinksSystem(id)) {
     TQ730* was = current_;
     current_ = system_;
@@ -153,10 +145,10 @@ void LinkContext::SetParamLinked(int channel, int id, int value, const LinkedSet
 }
 
 void LinkContext::FollowCutGroup(int channel, int value) {
-  const int g = Get(channel, kCutGroup);
+  const int g = Get(channel, kParamCutGroup);
   if (!GroupOn(g)) return;
   for (int c = 0, last = LastChannel(); c <= last; ++c) {
-    if (c != channel && Get(c, kCutGroup) == g) Write(c, 106, value);
+    if (c != channel && Get(c, kParamCutGroup) == g) Write(c, kParamCut, value);
   }
 }
 
@@ -170,44 +162,44 @@ void LinkContext::FollowGangs(int channel, int id, int value) {
       Write(channel, id == first ? second : first, value);
     }
   };
-  gang(125, 120, 107);  // "MTR Pan Gang": "Surround Pan LR" and "MTR Pan"
-  gang(124, 108, 123);  // "SW Gang": "MTR Level" and "SW Level"
+  gang(kParamMtrPanGang, kParamSurroundPanLR, kParamMtrPan);
+  gang(kParamSwGang, kParamMtrLevel, kParamSwLevel);
 }
 
 void LinkContext::MoveGroupFaders(int channel, int value) {
   if (value < 0 || channel < 0 || channel >= kChannels || levels_[channel] < 0) return;
   // Shift at the mouse down of a drag moves the dragged fader alone.
   const bool alone = shift_ && drag_type_ != 0;
-  const int g = Get(channel, kFaderGroup);
+  const int g = Get(channel, kParamFaderGroup);
   const int last = LastChannel();
-  if (Get(channel, kUnderGroupMaster) == 1) {
+  if (Get(channel, kParamUnderGroupMaster) == 1) {
     // The fader itself refused the write; the group-fader levels move instead.
     const int hundredths = 10 * (FaderTenths(value) - FaderTenths(levels_[channel]));
     for (int c = 0; c <= last; ++c) {
-      if (c != channel && (alone || Get(c, kFaderGroup) != g)) continue;
-      Write(c, kGroupLevel, group_levels_[c] + hundredths);
-      Repaint(c, kLevel);
+      if (c != channel && (alone || Get(c, kParamFaderGroup) != g)) continue;
+      Write(c, kParamGroupFaderLevel, group_levels_[c] + hundredths);
+      Repaint(c, kParamFaderLevel);
     }
     return;
   }
   if (alone || !GroupOn(g) || GroupType(g) != kGangType) return;
   // From the level actually stored: a master locked to 0 dB does not drag its gang along.
-  const int tenths = FaderTenths(Get(channel, kLevel)) - FaderTenths(levels_[channel]);
+  const int tenths = FaderTenths(Get(channel, kParamFaderLevel)) - FaderTenths(levels_[channel]);
   for (int c = 0; c <= last; ++c) {
-    if (c == channel || levels_[c] < 0 || Get(c, kFaderGroup) != g) continue;
-    Write(c, kLevel, NearestFaderIndex((FaderTenths(levels_[c]) + tenths) / 10.0));
+    if (c == channel || levels_[c] < 0 || Get(c, kParamFaderGroup) != g) continue;
+    Write(c, kParamFaderLevel, NearestFaderIndex((FaderTenths(levels_[c]) + tenths) / 10.0));
   }
 }
 
 bool LinkContext::FollowStereoAuxSwitch(int channel, int id, int value) {
-  if (!HoldsChannelState(*current_) || id < kFirstAuxSwitch || id > kLastAuxSwitch ||
+  if (!HoldsChannelState(*current_) || id < kParamAuxOn || id >= kParamAuxOn + kAuxSends ||
       current_->ChannelKind(channel) != kGroupInput) {
     return false;
   }
-  const int aux = id - kFirstAuxSwitch;
+  const int aux = id - kParamAuxOn;
   if (aux >= system_->GroupSize(kGroupAUX)) return false;
-  if (Get(system_->FirstChannelOf(kGroupAUX) + aux, 102) != kStereo) return false;
-  Write(channel, kFirstAuxSwitch + (aux ^ 1), value);
+  if (Get(system_->FirstChannelOf(kGroupAUX) + aux, kParamLinkMode) != kStereo) return false;
+  Write(channel, kParamAuxOn + (aux ^ 1), value);
   return true;
 }
 
@@ -234,23 +226,23 @@ void LinkContext::LinkPass(int first, int last) {
     const int end = start + system_->GroupSize(kind);
     if ((i - start) % kSurroundGroup == 0) {
       // A surround group is all three pairs or none, and only where all six channels exist.
-      if (i + kSurroundGroup <= end && Get(i, 102) == kSurround) {
-        for (int p = i; p < i + kSurroundGroup; p += 2) Write(p, 102, kSurround);
+      if (i + kSurroundGroup <= end && Get(i, kParamLinkMode) == kSurround) {
+        for (int p = i; p < i + kSurroundGroup; p += 2) Write(p, kParamLinkMode, kSurround);
       } else {
         for (int p = i; p < std::min(i + kSurroundGroup, end); p += 2) {
-          if (Get(p, 102) == kSurround) Write(p, 102, kMono);
+          if (Get(p, kParamLinkMode) == kSurround) Write(p, kParamLinkMode, kMono);
         }
       }
     }
     // Written back as they are, so that the model's own rules for them apply again.
-    for (int id : {kLevel, 42}) {
+    for (int id : {kParamFaderLevel, kParamDynamicsLink}) {
       const int now = Get(i, id);
       if (now >= 0) Write(i, id, now);
     }
-    if (GroupType(Get(i, kFaderGroup)) == kCutType) Write(i, kFaderGroup, 0);
-    const int cut_type = GroupType(Get(i, kCutGroup));
-    if (cut_type == kGangType || cut_type == kVcaType) Write(i, kCutGroup, 0);
-    if (Get(i, 102) > 0) {
+    if (GroupType(Get(i, kParamFaderGroup)) == kCutType) Write(i, kParamFaderGroup, 0);
+    const int cut_type = GroupType(Get(i, kParamCutGroup));
+    if (cut_type == kGangType || cut_type == kVcaType) Write(i, kParamCutGroup, 0);
+    if (Get(i, kParamLinkMode) > 0) {
       LogLine("Link" + std::to_string(i));
       for (const LinkFunction& row : kLinkFunctions) {
         if (row.first_id < 0) continue;

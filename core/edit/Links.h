@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "core/model/ParamIds.h"
 #include "core/model/Q730classes.h"
 
 namespace orb {
@@ -19,8 +20,8 @@ class LinkContext {
   // Repaints the panel control of (channel, id); the EQ graph is asked for as id kEqGraph and
   // the dynamics graph as id kDynamicsGraph, the parameters that address their blocks.
   using RepaintFn = std::function<void(int channel, int id)>;
-  static constexpr int kEqGraph = 43;
-  static constexpr int kDynamicsGraph = 16;
+  static constexpr int kEqGraph = kParamEqBlock;
+  static constexpr int kDynamicsGraph = kParamDynamicsBlock;
   static constexpr int kChannels = TQ730SYSF::kFaderSlots;
 
   // Starts on the system data, with the levels remembered as they stand now.

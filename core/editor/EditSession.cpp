@@ -5,6 +5,7 @@
 
 #include "core/edit/EditOps.h"
 #include "core/editor/AutomationViews.h"
+#include "core/model/ParamIds.h"
 #include "core/model/Q730.h"
 #include "core/storage/Library.h"
 
@@ -367,12 +368,11 @@ void EditSession::CommitRename(const std::string& text) {
 
 void EditSession::ClosePickList(int cue, int index) {
   TQ730CUE& cues = title_->Cues();
-  constexpr int kEventNumber = 176;
   if (cue < 0 || cue >= cues.Count() || Locked()) return;
-  if (cues.GetParam(cue, kEventNumber) == index) return;
+  if (cues.GetParam(cue, kParamCueEventNumber) == index) return;
   PushUndoStep();
   EditFlagScope edit(cues);
-  cues.SetParam(cue, kEventNumber, index);
+  cues.SetParam(cue, kParamCueEventNumber, index);
   title_->SetModified(true);
 }
 
@@ -387,16 +387,15 @@ void EditSession::Enter() {
 
 bool EditSession::BlockCheck() const {
   const TQ730SYSF& system = title_->System();
-  constexpr int kDynamicsBlock = 16, kEqBlock = 43;
   if (SystemPage()) {
-    if (library_tag_ == 1) return system.GetParam(cursor_, kDynamicsBlock) != -1;
-    if (library_tag_ == 2) return system.GetParam(cursor_, kEqBlock) != -1;
+    if (library_tag_ == 1) return system.GetParam(cursor_, kParamDynamicsBlock) != -1;
+    if (library_tag_ == 2) return system.GetParam(cursor_, kParamEqBlock) != -1;
     return true;
   }
   // Only a library entry is made from a channel's block; snapshots and cues need none.
   const int list = CurrentListNumber();
-  if (list == TQ730::kDynLib) return system.GetParam(saved_[0], kDynamicsBlock) != -1;
-  if (list == TQ730::kEqLib) return system.GetParam(saved_[0], kEqBlock) != -1;
+  if (list == TQ730::kDynLib) return system.GetParam(saved_[0], kParamDynamicsBlock) != -1;
+  if (list == TQ730::kEqLib) return system.GetParam(saved_[0], kParamEqBlock) != -1;
   return true;
 }
 

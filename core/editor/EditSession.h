@@ -15,6 +15,7 @@
 #include "core/edit/Undo.h"
 #include "core/editor/Pages.h"
 #include "core/model/Clip.h"
+#include "core/model/ParamIds.h"
 #include "core/model/Prompter.h"
 #include "core/model/Title.h"
 
@@ -277,7 +278,7 @@ class EditSession {
   int bank_ = 0;
   int library_tag_ = 0;
   int fader_group_ = 0;
-  int view_ = 110;
+  int view_ = kParamFaderLevel;
   double selection_start_ = 0;
   double selection_end_ = 0;
 

@@ -24,10 +24,7 @@ constexpr int kPasteModes[kKinds][kKinds] = {
     {kNone, kNone, kNone, kNone, kNone, 4},
 };
 
-// The Dynamics Key names a channel of the strip it was set on; it never travels with a paste
-// from record to record.
-constexpr int kKeyChannel = 41;
-constexpr int kGroupParams[] = {142, 143, 144};
+constexpr int kGroupParams[] = {kParamGroupType, kParamGroupOn, kParamGroupVcaMaster};
 
 // The first row of every channel group of a list, taken once per paste.
 class GroupRows {
@@ -84,7 +81,8 @@ void TClip::CopyRow(const TQ730& list, int row, std::span<const int> params, boo
   for (int id : params) {
     const int value = read(row, id);
     if (value < 0) continue;
-    if (id == 110 && group_levels) AddItem(position, group, 111, read(row, 111));
+    if (id == kParamFaderLevel && group_levels)
+      AddItem(position, group, kParamGroupFaderLevel, read(row, kParamGroupFaderLevel));
     AddItem(position, group, id, value);
   }
 }
@@ -170,7 +168,10 @@ void TClip::PasteEach(TQ730& list) const {
     const int ordinal = items_[cursor].record;
     const std::size_t end = RecordEnd(cursor);
     for (std::size_t i = cursor; i < end; ++i) {
-      if (items_[i].param != kKeyChannel) list.SetParam(row, items_[i].param, items_[i].value);
+      // The Dynamics Key names a channel of the strip it was set on; it never travels with a
+      // paste from record to record.
+      if (items_[i].param != kParamDynamicsKey)
+        list.SetParam(row, items_[i].param, items_[i].value);
     }
     // Fewer copied records than selected rows repeat from the first.
     cursor = end == items_.size() ? 0 : end;

@@ -11,7 +11,6 @@ namespace {
 constexpr int kHalf = -1;  // default: max / 2
 constexpr int kNone = -2;  // no default
 constexpr int kDelayAt48k = 12287999;
-constexpr int kParamIds = 180;
 
 constexpr ParamDescriptor B(int id, int max, int offset, int def = kHalf) {
   return {id, kStoreByte, max, offset, def};
@@ -148,28 +147,28 @@ constexpr Rows<kInputCount> MakeInput(int rate_mode) {
   t.Add(kEqRows);
   t.Add(kDynamicsRows);
   t.Add(kInputTail);
-  t.SetMax(3, rate_mode % 2 ? kDelayAt44k : kDelayAt48k);
-  t.SetMax(60, rate_mode >= 2 ? kHighRateHfMax : kNormalHfMax);
+  t.SetMax(kParamDelay, rate_mode % 2 ? kDelayAt44k : kDelayAt48k);
+  t.SetMax(kParamHfFilterFreq, rate_mode >= 2 ? kHighRateHfMax : kNormalHfMax);
   return t;
 }
 constexpr Rows<kBusCount> MakeBus() {
   Rows<kBusCount> t;
   t.Add(kBusHead);
   t.Add(kEqRows, -16);
-  t.Add(kDynamicsRows, -16, {18, 19});
+  t.Add(kDynamicsRows, -16, {kParamDynamicsPreEq, kParamDynamicsPostEq});
   t.Add(kBusTail);
   return t;
 }
 constexpr Rows<kDynLibCount> MakeDynLib() {
   Rows<kDynLibCount> t;
-  t.Add(kDynamicsRows, -12, {41});
+  t.Add(kDynamicsRows, -12, {kParamDynamicsKey});
   return t;
 }
 constexpr Rows<kEqLibCount> MakeEqLib(bool high_rate) {
   Rows<kEqLibCount> t;
   t.Add(kFilterRows, 14);
   t.Add(kEqRows, 14);
-  t.SetMax(60, high_rate ? kHighRateHfMax : kNormalHfMax);
+  t.SetMax(kParamHfFilterFreq, high_rate ? kHighRateHfMax : kNormalHfMax);
   return t;
 }
 
@@ -197,7 +196,7 @@ constexpr ParamDescriptor kSystemRows[] = {
 
 // Row index by id for one table, so that the many lookups of a link pass stay cheap.
 struct IdIndex {
-  std::array<std::int16_t, kParamIds> row{};
+  std::array<std::int16_t, kParamIdLimit> row{};
 };
 template <typename Table>
 constexpr IdIndex MakeIndex(const Table& table) {
@@ -242,7 +241,7 @@ std::span<const ParamDescriptor> StripParams(int kind, int rate_mode) {
 }
 
 const ParamDescriptor* FindStripParam(int kind, int id, int rate_mode) {
-  if (id < 0 || id >= kParamIds) return nullptr;
+  if (id < 0 || id >= kParamIdLimit) return nullptr;
   const IdIndex* index = nullptr;
   switch (kind) {
     case kGroupInput:
@@ -286,7 +285,7 @@ int SampleRateOrDefault(int rate_mode) {
 }
 
 int DelayMax(int rate_mode) {
-  return kInput[RateVariant(rate_mode)].rows[kInputIndex.row[3]].max;
+  return kInput[RateVariant(rate_mode)].rows[kInputIndex.row[kParamDelay]].max;
 }
 
 int HfFreqMax(int rate_mode) {
@@ -295,13 +294,16 @@ int HfFreqMax(int rate_mode) {
 
 bool ExistsInLayout(const TQ730SYSF& system, int id) {
   const int aux = system.GroupSize(kGroupAUX);
-  if (id >= 69 && id <= 76) return id - 69 < aux;
-  if (id >= 77 && id <= 84) return id - 77 < aux;
-  if (id >= 85 && id <= 92) return id - 85 < aux;
-  if (id >= 93 && id <= 96) return 2 * (id - 93) + 1 < aux;
-  if (id >= 97 && id <= 100) return 2 * (id - 97) + 1 < aux;
-  if (id >= 6 && id <= 13) return id - 6 < system.GroupSize(kGroupMTR);
-  if (id == 14 || id == 15 || id == 105 || id == 109) return system.GroupSize(kGroupPGM) != 0;
+  for (int first : {kParamAuxOn, kParamAuxPre, kParamAuxLevel}) {
+    if (id >= first && id < first + kAuxSends) return id - first < aux;
+  }
+  for (int first : {kParamAuxPan, kParamAuxPanOn}) {
+    if (id >= first && id < first + kAuxSendPairs) return 2 * (id - first) + 1 < aux;
+  }
+  if (id >= kParamBusAssign && id < kParamBusAssign + kBusAssigns)
+    return id - kParamBusAssign < system.GroupSize(kGroupMTR);
+  if (id == kParamPgmAssignL || id == kParamPgmAssignR || id == kParamPanOn || id == kParamPan)
+    return system.GroupSize(kGroupPGM) != 0;
   return true;
 }
 
@@ -390,9 +392,9 @@ ThresholdPair CoupledThresholds(int written_id, ThresholdPair now, int knee) {
   auto too_high = [k](int comp, int gate) {
     return ThresholdTenths(comp) - k < ThresholdTenths(gate);
   };
-  if (written_id == 33 || written_id == 40) {
+  if (written_id == kParamCompDuckThreshold || written_id == kParamCompKnee) {
     while (now.gate < kGateMax && too_high(now.comp, now.gate)) ++now.gate;
-  } else if (written_id == 27) {
+  } else if (written_id == kParamExpGateThreshold) {
     // The loop stops at the ends of both ranges, whatever a file left in the knee.
     while (too_high(now.comp, now.gate)) {
       if (now.comp > 0) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <span>
 
+#include "core/model/ParamIds.h"
 #include "core/model/Q730classes.h"
 
 namespace orb {
@@ -46,7 +47,7 @@ inline constexpr int kSurround = 2;
 // The bit of a CH pair's second byte that holds stereo link function 116 "Reverse", 117 "L + R"
 // or 118 "MS Decode".
 constexpr int StereoFunctionBit(int id) {
-  return id == 116 ? 4 : id == 117 ? 1 : 2;
+  return id == kParamStereoReverse ? 4 : id == kParamStereoLPlusR ? 1 : 2;
 }
 
 // The strip table of a channel kind (0 CH … 4 PGM) at a sample-rate code; empty for any other
@@ -58,7 +59,8 @@ std::span<const ParamDescriptor> EqLibraryParams(int rate_mode);
 // The descriptor of a system parameter (111, 128, 130 to 172); none for any other id.
 const ParamDescriptor* FindSystemParam(int id);
 inline bool IsSystemParam(int id) {
-  return id == 111 || id == 128 || (id >= 130 && id <= 172);
+  return id == kParamGroupFaderLevel || id == kParamSnapshotIsolate ||
+         (id >= kParamSystemFirst && id <= kParamSystemLast);
 }
 
 // Stored delay counts 1/256 sample: one second at 48 and 44.1 kHz, half a second at the high
@@ -121,13 +123,13 @@ ThresholdPair CoupledThresholds(int written_id, ThresholdPair now, int knee);
 // none) and storing the moved threshold with store(id, value).
 template <typename Read, typename Store>
 void KeepThresholds(int written_id, Read read, Store store) {
-  const int comp = read(33);
-  const int gate = read(27);
-  const int knee = read(40);
+  const int comp = read(kParamCompDuckThreshold);
+  const int gate = read(kParamExpGateThreshold);
+  const int knee = read(kParamCompKnee);
   if (comp < 0 || gate < 0 || knee < 0) return;
   const ThresholdPair kept = CoupledThresholds(written_id, {comp, gate}, knee);
-  if (kept.comp != comp) store(33, kept.comp);
-  if (kept.gate != gate) store(27, kept.gate);
+  if (kept.comp != comp) store(kParamCompDuckThreshold, kept.comp);
+  if (kept.gate != gate) store(kParamExpGateThreshold, kept.gate);
 }
 
 // The parameter groups of a list kind (TQ730::Kind): the channel groups for the system data and

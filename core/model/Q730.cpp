@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "core/model/ParamIds.h"
+
 namespace orb {
 namespace {
 
@@ -251,7 +253,8 @@ void OrderPair(double& a, double& b) {
 }
 
 bool IsLevelParam(int id) {
-  return (id >= 85 && id <= 92) || id == 108 || id == 110 || id == 123;
+  return (id >= kParamAuxLevel && id < kParamAuxLevel + kAuxSends) || id == kParamMtrLevel ||
+         id == kParamFaderLevel || id == kParamSwLevel;
 }
 
 }  // namespace orb

@@ -17,7 +17,6 @@ namespace orb {
 namespace {
 
 constexpr int kGroups = 5;
-constexpr int kParamIds = 178;
 constexpr std::uint32_t kMarkerBit = 0x80000000u;
 constexpr std::uint32_t kTerminator = 0xFFFFFFFFu;
 constexpr std::size_t kBatchWords = 16384;
@@ -144,7 +143,7 @@ constexpr CodeRow kCodeRows[] = {
     {36, {C(35), C(173), C(138), N, C(102)}},
 };
 
-using CodeTable = std::array<std::array<Code, kGroups>, kParamIds>;
+using CodeTable = std::array<std::array<Code, kGroups>, kParamIdLimit>;
 
 constexpr CodeTable MakeCodeTable() {
   CodeTable table{};
@@ -172,7 +171,7 @@ constexpr int kReturnList[] = {106, 104, 110, 69, 70, 71, 72, 73, 74, 75, 76,
 static_assert(std::size(kInputList) == 106 && std::size(kBusList) == 45 &&
               std::size(kReturnList) == 21);
 
-using EntryIndex = std::array<std::int16_t, kParamIds>;
+using EntryIndex = std::array<std::int16_t, kParamIdLimit>;
 
 template <std::size_t n>
 constexpr EntryIndex MakeEntryIndex(const int (&list)[n]) {
@@ -207,7 +206,7 @@ constexpr TableGroup kTableGroups[kGroups] = {
 static_assert(35856 + 270 + 54 == TQ730AUTO::kTableSize);
 
 int TableOffset(int param, int group, int number) {
-  if (param < 0 || param >= kParamIds || group < 0 || group >= kGroups) return -1;
+  if (param < 0 || param >= kParamIdLimit || group < 0 || group >= kGroups) return -1;
   const TableGroup& place = kTableGroups[group];
   if (number < 0 || number >= place.slots) return -1;
   const int entry = (*place.entries)[param];
@@ -244,7 +243,7 @@ TimeCode StampOf(TimeCode marker) {
 }  // namespace
 
 bool EventPattern(int param, int group, std::uint32_t& pattern, std::uint32_t& mask) {
-  if (param < 0 || param >= kParamIds || group < 0 || group >= kGroups) return false;
+  if (param < 0 || param >= kParamIdLimit || group < 0 || group >= kGroups) return false;
   const Code code = kCodes[param][group];
   if (code.code < 0) return false;
   pattern = static_cast<std::uint32_t>(code.code);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 
+#include "core/model/ParamIds.h"
 #include "core/model/Q730classes.h"
 
 // The automation (auto.dat): start values per channel and parameter and a
@@ -167,7 +168,7 @@ class TQ730AUTO : public TQ730 {
 
   std::array<std::uint8_t, kTableSize> table_{};
   std::array<std::uint8_t, kChannelFlags> channel_selected_{};
-  int current_param_ = 110;
+  int current_param_ = kParamFaderLevel;
   double range_start_ = 0;
   double range_end_ = 0;
 };

@@ -437,10 +437,11 @@ void TQ730::TrimParam(int id, double db) {
     if (!IsChannelSelected(c)) continue;
     const std::optional<std::int32_t> group_level =
         kind_ == kSystem && system_ ? system_->GroupLevel(c) : std::nullopt;
-    if (id == 110 && GetParam(c, 145) == 1 && group_level) {
+    if (id == kParamFaderLevel && GetParam(c, kParamUnderGroupMaster) == 1 && group_level) {
       // Under a group master the fader follows its group-fader level (hundredths of a dB).
       const double level = std::trunc(*group_level + db * 100);
-      SetParam(c, 111, static_cast<int>(std::clamp(level, kLowestLevel, kHighestLevel)));
+      SetParam(c, kParamGroupFaderLevel,
+               static_cast<int>(std::clamp(level, kLowestLevel, kHighestLevel)));
       continue;
     }
     const int value = GetParam(c, id);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/model/DataFile.h"
+#include "core/model/ParamIds.h"
 #include "core/model/Q730.h"
 #include "core/model/Status.h"
 
@@ -292,7 +293,9 @@ class TQ730 {
   // finds them (lock and edit flag aside); null when SetParam stores nothing there.
   std::uint8_t* StoreTarget(int channel, int id, const ParamDescriptor*& row);
   // Writes of these ids move the other threshold of the block along with them.
-  static bool CouplesThresholds(int id) { return id == 33 || id == 27 || id == 40; }
+  static bool CouplesThresholds(int id) {
+    return id == kParamCompDuckThreshold || id == kParamExpGateThreshold || id == kParamCompKnee;
+  }
 
   ChunkHeader header_;
   std::string file_name_;

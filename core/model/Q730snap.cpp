@@ -28,19 +28,17 @@ constexpr SnapRegion kSnapRegions[] = {
     {7692, 6460, 1240},  // buses and master
 };
 
-constexpr int kCueTime = 173;
-constexpr int kCueReference = 176;
 constexpr int kCueKindOffset = 29;
 constexpr int kCueReferenceOffset = 30;
 constexpr std::uint32_t kFirstCueTime = 0x00000001;
 
 constexpr ParamDescriptor kCueParams[] = {
-    {kCueTime, kStoreLong, 0x7FFFFFFF, 0, 0},
-    {174, kStoreByte, 1, 28, 0},
-    {175, kStoreByte, 3, kCueKindOffset, 0},
-    {kCueReference, kStoreByte, 99, kCueReferenceOffset, 0},
-    {177, kStoreByte, 255, 31, 0},
-    {178, kStoreByte, 99, kCueReferenceOffset, 0},
+    {kParamCueTime, kStoreLong, 0x7FFFFFFF, 0, 0},
+    {kParamCueTcLink, kStoreByte, 1, 28, 0},
+    {kParamCueEvent, kStoreByte, 3, kCueKindOffset, 0},
+    {kParamCueEventNumber, kStoreByte, 99, kCueReferenceOffset, 0},
+    {kParamCueChannel, kStoreByte, 255, 31, 0},
+    {kParamCueEventName, kStoreByte, 99, kCueReferenceOffset, 0},
 };
 
 std::uint32_t CueTime(std::span<const std::uint8_t> cue) {
@@ -94,17 +92,20 @@ namespace {
 // parameter that is always recalled and kNeverRecalled for one that never is.
 constexpr int kNeverRecalled = 9;
 int RecallCategory(int id) {
-  if (id == 129) return 0;
-  if (id >= 43 && id <= 68) return 1;
-  if (id >= 16 && id <= 42) return 2;
-  if (id >= 69 && id <= 100) return 3;
-  if (id == 106) return 4;
-  if ((id >= 6 && id <= 15) || id == 112) return 5;
-  if (id == 101 || id == 103 || id == 105 || id == 107 || id == 109 || (id >= 119 && id <= 123))
+  if (id == kParamInputSource) return 0;
+  if (id >= kParamEqFirst && id <= kParamEqLast) return 1;
+  if (id >= kParamDynamicsFirst && id <= kParamDynamicsLast) return 2;
+  if (id >= kParamAuxOn && id < kParamAuxPanOn + kAuxSendPairs) return 3;
+  if (id == kParamCut) return 4;
+  if ((id >= kParamBusAssign && id <= kParamPgmAssignR) || id == kParamPrePost) return 5;
+  if (id == kParamSurroundPanGraph || id == kParamMtrPanOn || id == kParamPanOn ||
+      id == kParamMtrPan || id == kParamPan || (id >= kParamSurroundPanOn && id <= kParamSwLevel))
     return 6;
-  if (id == 108 || id == 110) return 7;
-  if (id >= 1 && id <= 5) return 8;
-  if (id == 102 || id == 124 || id == 125 || id == 126) return kNeverRecalled;
+  if (id == kParamMtrLevel || id == kParamFaderLevel) return 7;
+  if (id >= kParamTrim && id <= kParamDelayOn) return 8;
+  if (id == kParamLinkMode || id == kParamSwGang || id == kParamMtrPanGang ||
+      id == kParamFaderGroup)
+    return kNeverRecalled;
   return -1;
 }
 
@@ -139,11 +140,11 @@ void TQ730SNAP::RecallRecord(int, int index) {
   TQ730SYSF& system = *System();
 
   bool isolated[9];
-  for (int i = 0; i < 9; ++i) isolated[i] = system.GetParam(i, 148) > 0;
+  for (int i = 0; i < 9; ++i) isolated[i] = system.GetParam(i, kParamIsolateFunction) > 0;
   ParamGroupList groups;
   ListParams(groups);
   std::vector<int> ids = ParamIdsOf(groups);
-  ids.push_back(41);
+  ids.push_back(kParamDynamicsKey);
   std::erase_if(ids, [&](int id) {
     const int category = RecallCategory(id);
     return category == kNeverRecalled || (category >= 0 && isolated[category]);
@@ -153,7 +154,7 @@ void TQ730SNAP::RecallRecord(int, int index) {
   clip.CopyRecords(*this, kSnapshot, ids, true, false, 0, -1);
   clip.NextRecord();
   for (int c = 0, n = system.ChannelCount(); c < n; ++c)
-    system.SetChannelSelected(c, system.GetParam(c, 128) == 0);
+    system.SetChannelSelected(c, system.GetParam(c, kParamSnapshotIsolate) == 0);
   clip.PasteRecords(system);
   system.DeselectAllChannels();
 
@@ -221,24 +222,24 @@ std::uint8_t* TQ730SNAP::GroupBytes(int group) {
 }
 
 const ParamDescriptor* TQ730SNAP::FindParam(int channel, int id) const {
-  if (id >= 142 && id <= 144) return FindSystemParam(id);
+  if (id >= kParamGroupType && id <= kParamGroupVcaMaster) return FindSystemParam(id);
   if (IsSystemParam(id) || !System()) return nullptr;
   return FindStripParam(ChannelKind(channel), id, System()->SampleRateMode());
 }
 
 TQ730::ParamSource TQ730SNAP::SourceOf(int channel, int id) const {
   auto* self = const_cast<TQ730SNAP*>(this);
-  if (id == 102 || (id >= 116 && id <= 118)) {
+  if (id == kParamLinkMode || (id >= kParamStereoReverse && id <= kParamStereoMsDecode)) {
     const std::uint8_t* pair = self->PairBytes(channel);
     if (!pair) return {};
-    if (id == 102) return {pair, kStoreByte};
+    if (id == kParamLinkMode) return {pair, kStoreByte};
     if (ChannelKind(channel) != kGroupInput) return {};
     return {pair + 1, kStoreByte, static_cast<std::uint8_t>(StereoFunctionBit(id))};
   }
-  if (id >= 142 && id <= 144) {
+  if (id >= kParamGroupType && id <= kParamGroupVcaMaster) {
     const std::uint8_t* group = self->GroupBytes(channel);
     if (!group) return {};
-    return {group + (id - 142), kStoreByte};
+    return {group + (id - kParamGroupType), kStoreByte};
   }
   return TQ730::SourceOf(channel, id);
 }
@@ -246,19 +247,19 @@ TQ730::ParamSource TQ730SNAP::SourceOf(int channel, int id) const {
 TQ730SNAP::OwnField TQ730SNAP::OwnFieldOf(int channel, int id) {
   const ParamDescriptor* row = FindParam(channel, id);
   if (!row) return {};
-  if (id >= 142) {
+  if (id >= kParamGroupType) {
     std::uint8_t* group = GroupBytes(channel);
-    return {group ? group + (id - 142) : nullptr, row->max};
+    return {group ? group + (id - kParamGroupType) : nullptr, row->max};
   }
   std::uint8_t* pair = PairBytes(channel);
   if (!pair) return {};
-  if (id == 102) return {pair, row->max};
+  if (id == kParamLinkMode) return {pair, row->max};
   if (ChannelKind(channel) != kGroupInput) return {};
   return {pair + 1, row->max, static_cast<std::uint8_t>(StereoFunctionBit(id))};
 }
 
 void TQ730SNAP::SetParam(int channel, int id, int value) {
-  if (id == 42) {
+  if (id == kParamDynamicsLink) {
     if (value >= 0 && (!System() || !CanLinkDynamics(*System(), channel))) value = 0;
   } else if (OwnHandling(id)) {
     if (value < 0 || TitleLocked() || !EditEnabled()) return;
@@ -295,7 +296,7 @@ int TQ730SNAP::BulkReader::Read(int channel, int id) {
 
 TQ730SNAP::BulkWriter::Place TQ730SNAP::BulkWriter::Resolve(int channel, int id) {
   if (snaps_.TitleLocked() || !snaps_.EditEnabled()) return {kStoresNothing};
-  if (OwnHandling(id) && id != 42) {
+  if (OwnHandling(id) && id != kParamDynamicsLink) {
     const OwnField field = snaps_.OwnFieldOf(channel, id);
     if (!field.at) return {kStoresNothing};
     return {kBit, field.bit, static_cast<std::int32_t>(field.at - record_), field.max};
@@ -305,7 +306,8 @@ TQ730SNAP::BulkWriter::Place TQ730SNAP::BulkWriter::Resolve(int channel, int id)
   if (!at) return {kStoresNothing};
   int max = row->max;
   // A channel whose dynamics cannot link to the next one stores 0.
-  if (id == 42 && (!snaps_.System() || !CanLinkDynamics(*snaps_.System(), channel))) max = 0;
+  if (id == kParamDynamicsLink && (!snaps_.System() || !CanLinkDynamics(*snaps_.System(), channel)))
+    max = 0;
   return {CouplesThresholds(id) ? kCoupled : kPlain, static_cast<std::int16_t>(row->storage),
           static_cast<std::int32_t>(at - record_), max};
 }
@@ -383,7 +385,7 @@ int TQ730CUE::NewRecord(int) {
 void TQ730CUE::SetParam(int index, int id, int value) {
   edit_enabled_ = true;
   TQ730::SetParam(index, id, value);
-  if (id != kCueTime || TitleLocked() || Record(index).empty()) return;
+  if (id != kParamCueTime || TitleLocked() || Record(index).empty()) return;
   std::array<std::uint8_t, kRecordSize> changed;
   std::ranges::copy(Record(index), changed.begin());
   SortByTime();
@@ -433,7 +435,7 @@ void TQ730CUE::ResolveReferences(const TQ730SNAP& snapshots, const TQ730EQLIB& e
     // Compared with the number as loaded, not with a position set on the way.
     const int stored = Record(cue)[kCueReferenceOffset];
     for (int i = 0; i < target->Count(); ++i) {
-      if (target->RecordNumber(i) == stored) SetParam(cue, kCueReference, i + 1);
+      if (target->RecordNumber(i) == stored) SetParam(cue, kParamCueEventNumber, i + 1);
     }
   }
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/model/ParamIds.h"
 #include "core/model/Q730classes.h"
 
 // Snapshots (snap.dat) and cues (cue.dat).
@@ -94,7 +95,7 @@ class TQ730SNAP : public TQ730 {
     }
 
    private:
-    static constexpr int kIds = 256;
+    static constexpr int kIds = kParamIdLimit;
     int channels_;
     std::vector<Place> places_;
   };
@@ -166,7 +167,9 @@ class TQ730SNAP : public TQ730 {
   }
   // Ids whose bytes a snapshot keeps outside the channel strips, or that it limits itself.
   static bool OwnHandling(int id) {
-    return id == 42 || id == 102 || (id >= 116 && id <= 118) || (id >= 142 && id <= 144);
+    return id == kParamDynamicsLink || id == kParamLinkMode ||
+           (id >= kParamStereoReverse && id <= kParamStereoMsDecode) ||
+           (id >= kParamGroupType && id <= kParamGroupVcaMaster);
   }
 };
 

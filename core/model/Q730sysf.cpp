@@ -4,6 +4,7 @@
 #include "core/model/DebugLog.h"
 #include "core/model/Q730classes.h"
 #include "core/model/FaderLaw.h"
+#include "core/model/ParamIds.h"
 #include "core/model/ParamModel.h"
 
 namespace orb {
@@ -321,24 +322,25 @@ struct Field {
 Field SystemField(const TQ730SYSF& system, int id, int element) {
   if (element < 0) return {};
   switch (id) {
-    case 128: {
+    case kParamSnapshotIsolate: {
       const int slot = system.FaderSlotOf(element);
       return slot < 0 ? Field{} : Field{kIsolateBytes + slot};
     }
-    case 148:
+    case kParamIsolateFunction:
       return element < 9 ? Field{kIsolateFunctionBytes[element]} : Field{};
-    case 149:
-    case 150: {
+    case kParamStereoLinkFunction:
+    case kParamSurroundLinkFunction: {
       if (element >= static_cast<int>(kLinkFunctions.size())) return {};
       const int p = kLinkFunctions[element].position;
-      return {id == 149 ? kStereoFunctions + p : kSurroundRecords + 3 * p};
+      return {id == kParamStereoLinkFunction ? kStereoFunctions + p : kSurroundRecords + 3 * p};
     }
-    case 157:
-    case 158:
-    case 159:
+    case kParamSyncInternal:
+    case kParamSyncVideo:
+    case kParamSyncWord:
       return element == 0 ? Field{kSyncClock} : Field{};
     default:
-      if (id >= 162 && id <= 169) return element == 0 ? Field{kMidiBytes[id - 162]} : Field{};
+      if (id >= kParamMidiRxChannel && id <= kParamMidiPcTx)
+        return element == 0 ? Field{kMidiBytes[id - kParamMidiRxChannel]} : Field{};
       break;
   }
   for (const SystemPlace& place : kSystemPlaces) {
@@ -398,12 +400,14 @@ std::uint8_t* GroupBytes(TQ730SYSF& system, int group) {
 
 // 151 and 152 act on the bit masks of all sixteen surround link records at once.
 void SetSurroundLink(TQ730SYSF& system, int id, int element, bool on) {
-  if (id == 151 ? element < 0 || element > 7 : element < 1 || element > 0xFF) return;
-  const auto bits = static_cast<std::uint8_t>(id == 151 ? 1 << element : element);
+  if (id == kParamSurroundLinkMask ? element < 0 || element > 7 : element < 1 || element > 0xFF)
+    return;
+  const auto bits =
+      static_cast<std::uint8_t>(id == kParamSurroundLinkMask ? 1 << element : element);
   const auto single = [](int b) { return b == 1 || b == 2 || b == 4; };
   for (int r = 0; r < kSurroundRecordCount; ++r) {
     std::uint8_t* record = system.Block().data() + kSurroundRecords + 3 * r;
-    if (id == 151) {
+    if (id == kParamSurroundLinkMask) {
       if (on) {
         record[1] |= bits;
       } else {
@@ -427,7 +431,7 @@ void SetSurroundLink(TQ730SYSF& system, int id, int element, bool on) {
 
 bool TQ730SYSF::GroupGoverned(int channel) const {
   if (ChannelKind(channel) < 0 || block_[kManualGroup] == 0) return false;
-  const int g = TQ730::GetParam(channel, 126) - 1;
+  const int g = TQ730::GetParam(channel, kParamFaderGroup) - 1;
   if (g < 0 || g >= kFaderGroups) return false;
   const std::uint8_t* group = block_.data() + kGroupBytesSystem + kGroupStride * g;
   return group[0] == 0 && group[1] != 0;
@@ -445,39 +449,39 @@ const ParamDescriptor* TQ730SYSF::FindParam(int channel, int id) const {
 
 int TQ730SYSF::GetParam(int channel, int id) const {
   switch (id) {
-    case 102: {
+    case kParamLinkMode: {
       const std::uint8_t* pair = PairOf(*this, channel);
       return pair ? pair[0] : -1;
     }
-    case 116:
-    case 117:
-    case 118: {
+    case kParamStereoReverse:
+    case kParamStereoLPlusR:
+    case kParamStereoMsDecode: {
       const std::uint8_t* pair = PairOf(*this, channel);
       if (!pair || ChannelKind(channel) != kGroupInput) return -1;
       return (pair[1] & StereoFunctionBit(id)) ? 1 : 0;
     }
-    case 110:
+    case kParamFaderLevel:
       if (GroupGoverned(channel))
         return NearestFaderIndex(GroupFaderLevel(FaderSlotOf(channel)) / 100.0);
       return TQ730::GetParam(channel, id);
-    case 111: {
+    case kParamGroupFaderLevel: {
       const int slot = FaderSlotOf(channel);
       return slot < 0 ? -1 : GroupFaderLevel(slot);
     }
-    case 145:
+    case kParamUnderGroupMaster:
       return ChannelKind(channel) < 0 ? -1 : GroupGoverned(channel) ? 1 : 0;
-    case 151:
+    case kParamSurroundLinkMask:
       return channel >= 0 && channel < 8 ? (block_[kSurroundRecords + 1] >> channel) & 1 : -1;
-    case 152:
+    case kParamSurroundLinkMode:
       if (channel < 1 || channel > 0xFF) return -1;
       return (block_[kSurroundRecords + 2] & channel) == channel ? 1 : 0;
-    case 157:
-    case 158:
-    case 159: {
+    case kParamSyncInternal:
+    case kParamSyncVideo:
+    case kParamSyncWord: {
       if (channel != 0) return -1;
       const int clock = block_[kSyncClock];
-      if (id == 157) return clock == 0 ? 1 : 0;
-      if (id == 158) return clock == 2 ? 1 : 0;
+      if (id == kParamSyncInternal) return clock == 0 ? 1 : 0;
+      if (id == kParamSyncVideo) return clock == 2 ? 1 : 0;
       return clock != 0 && clock != 2 ? 1 : 0;
     }
     default:
@@ -494,7 +498,7 @@ void TQ730SYSF::SetParam(int channel, int id, int value) {
   edit_enabled_ = true;
   if (TitleLocked()) return;
   switch (id) {
-    case 4:
+    case kParamDelayUnit:
       // One delay unit for all input channels.
       if (value < 0 || ChannelKind(channel) != kGroupInput) return;
       for (int k = 0, n = GroupSize(kGroupInput); k < n; ++k) {
@@ -503,11 +507,11 @@ void TQ730SYSF::SetParam(int channel, int id, int value) {
             static_cast<std::uint8_t>(std::min(value, 4));
       }
       return;
-    case 42:
+    case kParamDynamicsLink:
       if (value >= 0 && !CanLinkDynamics(*this, channel)) value = 0;
       TQ730::SetParam(channel, id, value);
       return;
-    case 102: {
+    case kParamLinkMode: {
       std::uint8_t* pair = PairOf(*this, channel);
       const ParamDescriptor* row = FindParam(channel, id);
       if (!pair || !row || value < 0) return;
@@ -515,31 +519,32 @@ void TQ730SYSF::SetParam(int channel, int id, int value) {
       if (ChannelKind(channel) == kGroupInput && pair[0] != kStereo) pair[1] &= ~7;
       return;
     }
-    case 116:
-    case 117:
-    case 118: {
+    case kParamStereoReverse:
+    case kParamStereoLPlusR:
+    case kParamStereoMsDecode: {
       std::uint8_t* pair = PairOf(*this, channel);
       if (!pair || ChannelKind(channel) != kGroupInput || value < 0 || pair[0] != kStereo) return;
       const auto bit = static_cast<std::uint8_t>(StereoFunctionBit(id));
       pair[1] = value ? pair[1] | bit : pair[1] & ~bit;
       return;
     }
-    case 110:
+    case kParamFaderLevel:
       if (value < 0 || GroupGoverned(channel)) return;
       if (MasterLocked(*this, channel)) value = kFaderNominal;
       TQ730::SetParam(channel, id, value);
       if (FindParam(channel, id)) RenewFaderSlot(channel);
       return;
-    case 111: {
+    case kParamGroupFaderLevel: {
       if (!GroupGoverned(channel)) return;
       const bool locked = MasterLocked(*this, channel);
       if (locked) value = 0;
       SetGroupFaderLevel(FaderSlotOf(channel), value);
       // A locked master stays at the nominal position, as a write of its fader does.
-      TQ730::SetParam(channel, 110, locked ? kFaderNominal : NearestFaderIndex(value / 100.0));
+      TQ730::SetParam(channel, kParamFaderLevel,
+                      locked ? kFaderNominal : NearestFaderIndex(value / 100.0));
       return;
     }
-    case 126: {
+    case kParamFaderGroup: {
       if (value < 0) return;
       TQ730::SetParam(channel, id, value);
       const int g = TQ730::GetParam(channel, id) - 1;
@@ -547,26 +552,27 @@ void TQ730SYSF::SetParam(int channel, int id, int value) {
       if (group && group[0] == 0 && GroupGoverned(channel)) RenewFaderSlot(channel);
       return;
     }
-    case 140:
+    case kParamInsertion:
       if (value > kInsertionMax) return;
       // Each insertion point is taken by one element at most.
       for (int i = 0; value > 0 && i < kInsertionPoints; ++i) {
         if (i != channel && block_[kInsertions + 2 * i] == value) return;
       }
       break;
-    case 145:
+    case kParamUnderGroupMaster:
       return;
-    case 151:
-    case 152:
+    case kParamSurroundLinkMask:
+    case kParamSurroundLinkMode:
       if (value >= 0) SetSurroundLink(*this, id, channel, value != 0);
       return;
-    case 155:
+    case kParamTempo:
       if (value >= 0) value = std::clamp(value, 30, 250);
       break;
-    case 157:
-    case 158:
-    case 159:
-      if (channel == 0 && value > 0) block_[kSyncClock] = id == 157 ? 0 : id == 158 ? 2 : 1;
+    case kParamSyncInternal:
+    case kParamSyncVideo:
+    case kParamSyncWord:
+      if (channel == 0 && value > 0)
+        block_[kSyncClock] = id == kParamSyncInternal ? 0 : id == kParamSyncVideo ? 2 : 1;
       return;
     default:
       break;
@@ -579,13 +585,14 @@ void TQ730SYSF::SetParam(int channel, int id, int value) {
   if (field.offset < 0 || value < 0) return;
   value = std::min(value, FindSystemParam(id)->max);
   WriteField(block_.data() + field.offset, field.width, static_cast<std::uint32_t>(value));
-  if (id == 153) block_[kTitleTcMode] = static_cast<std::uint8_t>(value);
-  if (id == 143 && value != 0 && block_[kManualGroup] != 0 && block_[field.offset - 1] == 0) {
+  if (id == kParamTcMode) block_[kTitleTcMode] = static_cast<std::uint8_t>(value);
+  if (id == kParamGroupOn && value != 0 && block_[kManualGroup] != 0 &&
+      block_[field.offset - 1] == 0) {
     for (int c = 0, n = ChannelCount(); c < n; ++c) {
-      if (TQ730::GetParam(c, 126) == channel + 1) RenewFaderSlot(c);
+      if (TQ730::GetParam(c, kParamFaderGroup) == channel + 1) RenewFaderSlot(c);
     }
   }
-  if (id == 172 && value != 0) {
+  if (id == kParamManualGroup && value != 0) {
     for (int c = 0, n = ChannelCount(); c < n; ++c) RenewFaderSlot(c);
   }
 }
@@ -597,10 +604,10 @@ namespace {
 class ManualGroupOff {
  public:
   explicit ManualGroupOff(TQ730SYSF& system)
-      : system_(system), was_on_(system.GetParam(0, 172) > 0) {
-    system_.SetParam(0, 172, 0);
+      : system_(system), was_on_(system.GetParam(0, kParamManualGroup) > 0) {
+    system_.SetParam(0, kParamManualGroup, 0);
   }
-  ~ManualGroupOff() { system_.SetParam(0, 172, was_on_ ? 1 : 0); }
+  ~ManualGroupOff() { system_.SetParam(0, kParamManualGroup, was_on_ ? 1 : 0); }
   ManualGroupOff(const ManualGroupOff&) = delete;
   ManualGroupOff& operator=(const ManualGroupOff&) = delete;
 

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/model/FaderLaw.h"
+#include "core/model/ParamIds.h"
 #include "core/model/ParamModel.h"
 
 namespace orb {
@@ -180,88 +181,88 @@ ValueTexts FormatValue(int id, int value, const ValueContext& context) {
   // Every table ends at the value its parameter can reach; what lies beyond shows nothing.
   const auto within = [value](int last) { return value <= last; };
   switch (id) {
-    case 1:
+    case kParamTrim:
       if (!within(120)) return {};
       return {FitDecimal(25 * value - 1500, 5), "dB"};
-    case 3:
+    case kParamDelay:
       return DelayText(value, context);
-    case 27:
-    case 33:
+    case kParamExpGateThreshold:
+    case kParamCompDuckThreshold:
       if (!within(125)) return {};
       return {RightAlign(Decimal(10 * ThresholdTenths(value), 1), 5), "dB"};
-    case 28:
+    case kParamExpRatio:
       if (!within(30)) return {};
       return {kExpRatio[value], ""};
-    case 34:
+    case kParamCompRatio:
       if (!within(30)) return {};
       return {kCompRatio[value], ""};
-    case 29:
-    case 30:
-    case 35:
-    case 36:
+    case kParamExpGateAttack:
+    case kParamExpGateHold:
+    case kParamCompDuckAttack:
+    case kParamCompDuckHold:
       if (!within(120)) return {};
       return {Times()[value], " s"};
-    case 32:
-    case 39:
+    case kParamExpGateRelease:
+    case kParamCompDuckRelease:
       if (!within(kTimeEntries - 1 - kReleaseStart)) return {};
       return {Times()[kReleaseStart + value], " s"};
-    case 31:
-    case 38:
+    case kParamExpGateRange:
+    case kParamDuckRange:
       if (!within(60)) return {};
       return {RightAlign(value ? "-" + std::to_string(value) : "0", 5), "dB"};
-    case 37:
+    case kParamCompDuckGain:
       if (!within(60)) return {};
       return {RightAlign(Decimal(25 * value, 2), 5), "dB"};
-    case 55:
-    case 56:
-    case 57:
-    case 58:
-    case 59:
-    case 60: {
+    case kParamLfFilterFreq:
+    case kParamEqLowFreq:
+    case kParamEqLowMidFreq:
+    case kParamEqHighMidFreq:
+    case kParamEqHighFreq:
+    case kParamHfFilterFreq: {
       constexpr int kShift[] = {0, 0, 18, 36, 54, 69};
-      const int index = value + kShift[id - 55];
+      const int index = value + kShift[id - kParamLfFilterFreq];
       if (index >= kFreqEntries) return {};
       return {Frequencies()[index], "Hz"};
     }
-    case 61:
-    case 62:
-    case 63:
-    case 64: {
+    case kParamEqLowQ:
+    case kParamEqLowMidQ:
+    case kParamEqHighMidQ:
+    case kParamEqHighQ: {
       if (!within(62)) return {};
       const int hundredths = 50 + 25 * value;
       return {Decimal(hundredths, hundredths < 1000 ? 2 : 1), ""};
     }
-    case 65:
-    case 66:
-    case 67:
-    case 68: {
+    case kParamEqLowGain:
+    case kParamEqLowMidGain:
+    case kParamEqHighMidGain:
+    case kParamEqHighGain: {
       if (!within(127)) return {};
       if (value == 127) return {" 20.0 ", "dB"};
       const int hundredths = EqGainHundredths(value);
       return {RightAlign(Decimal(hundredths, std::abs(hundredths) < 1000 ? 2 : 1), 5), "dB"};
     }
-    case 85:
-    case 86:
-    case 87:
-    case 88:
-    case 89:
-    case 90:
-    case 91:
-    case 92:
-    case 108:
-    case 110:
-    case 123:
+    case kParamAuxLevel + 0:
+    case kParamAuxLevel + 1:
+    case kParamAuxLevel + 2:
+    case kParamAuxLevel + 3:
+    case kParamAuxLevel + 4:
+    case kParamAuxLevel + 5:
+    case kParamAuxLevel + 6:
+    case kParamAuxLevel + 7:
+    case kParamMtrLevel:
+    case kParamFaderLevel:
+    case kParamSwLevel:
       if (!within(kFaderSteps - 1)) return {};
       return {FaderText(value), "dB"};
-    case 93:
-    case 94:
-    case 95:
-    case 96:
-    case 107:
-    case 109:
+    case kParamAuxPan + 0:
+    case kParamAuxPan + 1:
+    case kParamAuxPan + 2:
+    case kParamAuxPan + 3:
+    case kParamMtrPan:
+    case kParamPan:
       if (!within(126)) return {};
       return {PanText(value), ""};
-    case 122:
+    case kParamSurroundDivergence:
       return {std::to_string(value), "% "};
     default:
       return {};
@@ -275,7 +276,7 @@ ValueTexts ValueText(const TQ730& list, int channel, int id) {
     context.rate_mode = system->SampleRateMode();
     context.tc_mode = system->TimecodeMode();
   }
-  if (id == 3) context.delay_unit = list.GetParam(channel, 4);
+  if (id == kParamDelay) context.delay_unit = list.GetParam(channel, kParamDelayUnit);
   return FormatValue(id, value, context);
 }
 

@@ -172,7 +172,9 @@ TEST(ValueTextTest, GainsAndRatiosAsNumbersAgreeWithTheirTexts) {
     const double db = EqGainDb(v);
     // The text keeps one decimal from 10 dB on; the number keeps the quarter decibels.
     EXPECT_NEAR(db, std::strtod(FormatValue(65, v).value.c_str(), nullptr), 0.0501) << v;
-    if (v > 0) EXPECT_GT(db, EqGainDb(v - 1)) << v;
+    if (v > 0) {
+      EXPECT_GT(db, EqGainDb(v - 1)) << v;
+    }
   }
   EXPECT_EQ(EqGainDb(0), -20.0);
   EXPECT_EQ(EqGainDb(127), 20.0);
@@ -180,7 +182,9 @@ TEST(ValueTextTest, GainsAndRatiosAsNumbersAgreeWithTheirTexts) {
     for (int v = 0; v < 30; ++v) {
       EXPECT_NEAR(DynamicsRatio(id, v), std::strtod(FormatValue(id, v).value.c_str(), nullptr),
                   1e-9);
-      if (v > 0) EXPECT_GT(DynamicsRatio(id, v), DynamicsRatio(id, v - 1));
+      if (v > 0) {
+        EXPECT_GT(DynamicsRatio(id, v), DynamicsRatio(id, v - 1));
+      }
     }
   }
   EXPECT_EQ(DynamicsRatio(28, 30), 10.0);
