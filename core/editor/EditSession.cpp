@@ -366,6 +366,16 @@ void EditSession::CommitRename(const std::string& text) {
   title_->SetModified(true);
 }
 
+void EditSession::FollowMovedCue(int index) {
+  TQ730CUE& cues = title_->Cues();
+  if (index < 0 || index >= cues.Count()) return;
+  SelectEntries(cues, false);
+  cues.SetSelected(index, true);
+  if (Page() == kPageCue) cursor_ = index;
+  saved_[kPageCue] = index;
+  Refresh();
+}
+
 void EditSession::ClosePickList(int cue, int index) {
   TQ730CUE& cues = title_->Cues();
   if (cue < 0 || cue >= cues.Count() || Locked()) return;

@@ -197,6 +197,9 @@ class EditSession {
   void DropPending() { pending_ = {}; }
   int ActiveItem() const { return active_item_; }
   void SetActiveItem(int item) { active_item_ = item; }
+  // A committed cue time re-sorted the cue list: the moved cue, now at index, becomes the only
+  // selected cue and the CUE page's cursor.
+  void FollowMovedCue(int index);
   // The CUE page's pick list closed on the event number index for the cue.
   void ClosePickList(int cue, int index);
 

@@ -3,6 +3,7 @@
 #include "core/editor/EditSession.h"
 #include "core/editor/AutomationViews.h"
 #include "core/editor/Sessions.h"
+#include "core/model/FaderLaw.h"
 #include "core/model/ParamNames.h"
 
 #include <gtest/gtest.h>
@@ -654,6 +655,132 @@ TEST(AutomationViewsTest, HundredAndOneNamedParametersOnce) {
     EXPECT_EQ(kAutomationViews[static_cast<std::size_t>(ViewIndexOf(id))], id);
   }
   EXPECT_EQ(ViewIndexOf(172), -1);
+}
+
+}  // namespace
+}  // namespace orb
+
+namespace orb {
+namespace {
+
+class SessionCommandTest : public EditSessionTest {};
+
+TEST_F(SessionCommandTest, FaderOperationsFollowThePage) {
+  gen::TitleSpec spec;
+  spec.snapshots = 4;
+  EditSession& s = Open(spec);
+  TQ730SYSF& system = s.GetTitle().System();
+  // Trim -3 dB on two channels through the fader law; the others keep their level.
+  Select({2, 3});
+  const int before2 = system.GetParam(2, kParamFaderLevel);
+  const int before4 = system.GetParam(4, kParamFaderLevel);
+  prompter.QueueTrim(ScriptedPrompter::TrimAnswer{0, {"-3"}});
+  s.TrimFader();
+  EXPECT_EQ(system.GetParam(2, kParamFaderLevel), NearestFaderIndex(FaderDb(before2) - 3));
+  EXPECT_EQ(system.GetParam(4, kParamFaderLevel), before4);
+
+  // Reset Group writes 0 to every selected channel, member or not.
+  s.SetFaderGroup(3);
+  Select({0, 1});
+  s.SetGroup();
+  EXPECT_EQ(system.GetParam(0, kParamFaderGroup), 4);
+  Select({0, 5});
+  s.ResetGroup();
+  EXPECT_EQ(system.GetParam(0, kParamFaderGroup), 0);
+  EXPECT_EQ(system.GetParam(5, kParamFaderGroup), 0);
+  EXPECT_EQ(system.GetParam(1, kParamFaderGroup), 4);
+
+  // On the SNAPSHOT page: Fader Copy changes every selected snapshot, Trim only the one at
+  // the cursor.
+  s.ChangeTab(kSnapshotTab);
+  TQ730SNAP& snaps = s.GetTitle().Snapshots();
+  const auto level = [&](int snapshot, int channel, int id) {
+    snaps.SetCurrentRecord(snapshot);
+    return snaps.GetParam(channel, id);
+  };
+  const int aux2 = kParamAuxLevel + 1;
+  Select({1, 3});
+  prompter.QueueFaderCopy(std::pair{0, 3});  // Fader into AUX 2 Send
+  s.FaderCopy();
+  for (int snap : {1, 3})
+    EXPECT_EQ(level(snap, 10, aux2), level(snap, 10, kParamFaderLevel)) << snap;
+  const int untouched = level(3, 7, kParamFaderLevel);
+  s.SetCursor(1);
+  const int trimmed = level(1, 7, kParamFaderLevel);
+  prompter.QueueTrim(ScriptedPrompter::TrimAnswer{0, {"+6"}});
+  s.TrimFader();
+  EXPECT_EQ(level(1, 7, kParamFaderLevel), NearestFaderIndex(FaderDb(trimmed) + 6));
+  EXPECT_EQ(level(3, 7, kParamFaderLevel), untouched);
+}
+
+TEST_F(SessionCommandTest, RecallOptionalCopyAndTheAutomationRange) {
+  gen::TitleSpec spec;
+  spec.snapshots = 2;
+  spec.eq = 2;
+  spec.automation_words = 2000;
+  EditSession& s = Open(spec);
+  // A snapshot recall leaves no channel selected.
+  Select({0, 4});
+  prompter.QueueEntry(1);
+  s.Recall();
+  EXPECT_TRUE(Selected().empty());
+  EXPECT_EQ(prompter.shown().back().caption, "Recall");
+  EXPECT_EQ(prompter.shown().back().text.substr(0, 9), "SNAPSHOT\n");
+
+  // A cancelled Optional Copy empties the clipboard, except on EQ LIB.
+  Select({0});
+  s.Copy();
+  ASSERT_TRUE(clip.HoldsKind(TQ730::kSystem));
+  prompter.QueueGroups(std::nullopt);
+  s.OptionalCopy();
+  EXPECT_EQ(clip.RecordCount(), 0);
+  s.ChangeTab(kEqTab);
+  Select({0});
+  s.Copy();
+  prompter.QueueGroups(std::nullopt);
+  s.OptionalCopy();
+  EXPECT_EQ(clip.RecordCount(), 1);
+
+  // Automation: Paste ends the range at its start plus the copied length; Delete Time closes
+  // the range; both time commands select every channel.
+  s.ChangeTab(kAutomationTab);
+  s.SelectAll();
+  s.SetSelection(0, 30);
+  s.Copy();
+  s.SetSelection(100, 100);
+  s.Paste();
+  EXPECT_EQ(s.SelectionStart(), 100);
+  EXPECT_EQ(s.SelectionEnd(), 130);
+  s.ClearSelect();
+  s.SetSelection(10, 20);
+  s.DeleteTime();
+  EXPECT_EQ(s.SelectionEnd(), 10);
+  EXPECT_TRUE(s.GetTitle().Automation().IsChannelSelected(0));
+  EXPECT_TRUE(s.GetTitle().Automation().IsChannelSelected(72));
+}
+
+TEST_F(SessionCommandTest, DragScrollsAndAMovedCueIsFollowed) {
+  gen::TitleSpec spec;
+  spec.snapshots = 60;
+  spec.cues = 5;
+  EditSession& s = Open(spec);
+  s.ChangeTab(kSnapshotTab);
+  s.SetListGeometry(200, 150);  // 6 rows
+  s.MouseDown(25, {});
+  for (int i = 0; i < 3; ++i) s.MouseMove(150);  // at the bottom edge: one row a move
+  EXPECT_EQ(s.ScrollPosition(), 3);
+  for (int i = 0; i < 5; ++i) s.MouseMove(-1);
+  EXPECT_EQ(s.ScrollPosition(), 0);
+  s.MouseUp();
+
+  s.ChangeTab(kCueTab);
+  Select({0, 1});
+  s.FollowMovedCue(3);
+  EXPECT_EQ(s.Cursor(), 3);
+  EXPECT_EQ(Selected(), (std::vector<int>{3}));
+  s.ChangeTab(kChannelTab);
+  s.ChangeTab(kCueTab);
+  EXPECT_EQ(s.Cursor(), 3);
 }
 
 }  // namespace
