@@ -25,6 +25,12 @@ int FuzzTitleLoader(const std::uint8_t* data, std::size_t size);
 // the fast and the plain way must leave the same bytes.
 int FuzzTitleEdits(const std::uint8_t* data, std::size_t size);
 
+// The first byte counts the script bytes that follow (at most 63), the rest is a title file:
+// the title is opened in an editor session and each script byte is one thing a user does
+// (tabs, clicks, keys, every command with its dialogs answered). Nothing may break the window's
+// state, and the edited title must save and load back to the same bytes.
+int FuzzEditSession(const std::uint8_t* data, std::size_t size);
+
 // Splits the bytes into the data files of a one- or two-disk set and imports
 // it into a library: the library afterwards holds either what it held before
 // or, in addition, one complete title that loads.

@@ -159,6 +159,7 @@ void EditSession::SetScrollPosition(int position) {
 std::vector<ListRow> EditSession::Rows() const {
   const TQ730& list = CurrentList();
   std::vector<ListRow> rows;
+  if (!HasListPane()) return rows;
   for (int r = 0, n = PageSize(); r <= n; ++r) {
     ListRow row;
     row.index = scroll_ + r;

@@ -170,6 +170,7 @@ class EditSession {
   int PageSize() const;
   // Sc_List moved by the user.
   void SetScrollPosition(int position);
+  // The rows to paint; none on a page without a list pane.
   std::vector<ListRow> Rows() const;
 
   // Mouse in the list pane (left button; y in PB_List's pixels).

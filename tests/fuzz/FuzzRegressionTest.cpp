@@ -59,6 +59,13 @@ TEST(FuzzRegressionTest, TitleEdits) {
   RunSeeds("title_loader", FuzzTitleEdits);
 }
 
+TEST(FuzzRegressionTest, EditorSession) {
+  Replay("editor_session", FuzzEditSession);
+  EXPECT_EQ(FuzzEditSession(nullptr, 0), 0);
+  // Each seed is a short script of clicks, keys and commands on a title of another layout.
+  RunSeeds("editor_session", FuzzEditSession);
+}
+
 TEST(FuzzRegressionTest, FolderImport) {
   Replay("folder_import", FuzzFolderImport);
   EXPECT_EQ(FuzzFolderImport(nullptr, 0), 0);
