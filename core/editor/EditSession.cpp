@@ -723,6 +723,10 @@ Status EditSession::Save() {
 Status EditSession::SaveAs() {
   std::string path = title_->Path();
   if (AskTitleName(path, prompter_) != kOk) return kCancelled;
+  // Another window's title is not replaced behind its back.
+  if (!SameTitleFile(path, title_->Path()) &&
+      RefuseOpenTitle(open_titles_, path, "Save As", prompter_) != kOk)
+    return kCancelled;
   const Status status = title_->SaveTitleAs(path, prompter_);
   if (status == kOk) {
     // The new file holds everything this session has: it may be saved over from now on.

@@ -18,6 +18,7 @@
 #include "core/model/ParamIds.h"
 #include "core/model/Prompter.h"
 #include "core/model/Title.h"
+#include "core/storage/Library.h"
 
 namespace orb {
 
@@ -243,6 +244,9 @@ class EditSession {
   // Asks to save a modified title; false when the window must stay open.
   bool CloseQuery();
 
+  // The titles open in other sessions, which Save As does not overwrite.
+  void SetOpenTitles(const OpenTitles* open) { open_titles_ = open; }
+
   // Counts every refresh, so that a window knows when to repaint everything.
   int Refreshes() const { return refreshes_; }
 
@@ -268,6 +272,7 @@ class EditSession {
 
   TClip& clip_;
   Prompter* prompter_;
+  const OpenTitles* open_titles_ = nullptr;
   std::unique_ptr<Title> title_;
   UndoRing undo_;
   std::unique_ptr<LinkContext> links_;

@@ -19,6 +19,7 @@ EditSession& EditSessions::Open(const std::string& path, bool* created) {
   }
   if (created) *created = true;
   auto session = std::make_unique<EditSession>(clip_, prompter_);
+  session->SetOpenTitles(this);
   session->Open(path);
   sessions_.push_back(std::move(session));
   return *sessions_.back();

@@ -634,6 +634,18 @@ TEST(EditSessionsTest, OneSessionPerTitleFileFollowingSaveAs) {
   EXPECT_EQ(prompter.shown().back().text, kTitleOpenMessage);
   EXPECT_EQ(RefuseOpenTitle(&sessions, (folder / "Show.orb").string(), "Delete", &prompter), kOk);
 
+  // Save As never replaces a title another window has open.
+  test::WriteFile(folder / "Other.orb", gen::MakeTitle({}));
+  EditSession& other = sessions.Open((folder / "Other.orb").string());
+  const auto other_bytes = test::ReadFile(folder / "Other.orb");
+  prompter.QueueTitleName("Other");
+  prompter.Queue(Answer::kYes);  // the overwrite question
+  EXPECT_EQ(first.SaveAs(), kCancelled);
+  EXPECT_EQ(prompter.shown().back().caption, "Save As");
+  EXPECT_EQ(test::ReadFile(folder / "Other.orb"), other_bytes);
+  EXPECT_EQ(first.GetTitle().Path(), (folder / "Encore.orb").string());
+  sessions.Close(other);
+
   sessions.Close(first);
   EXPECT_EQ(sessions.Count(), 0);
   EXPECT_FALSE(sessions.IsOpen((folder / "Encore.orb").string()));
