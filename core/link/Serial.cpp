@@ -313,7 +313,12 @@ std::string TSerial::ReadLine() {
   } else {
     int text_end = 0;
     while (text_end < length_ && bytes[text_end] != 0) ++text_end;
-    const bool prompt = bytes[0] == '#' || Contains(bytes, text_end, "login:") ||
+    // The shell's prompt need not start its line: after a transfer the console prints it
+    // behind cancel bytes and backspaces. It is what has arrived last.
+    int last = text_end;
+    while (last > 0 && bytes[last - 1] <= 0x20) --last;
+    const bool prompt = (last > 0 && bytes[last - 1] == '#') ||
+                        Contains(bytes, text_end, "login:") ||
                         Contains(bytes, text_end, "password:");
     // A full buffer without a line end is taken as one line, or nothing could
     // ever be received again.

@@ -272,7 +272,10 @@ void TransferSession::LoginStep() {
       break;
     case S::kLoginPrompt: {
       const std::string line = serial_.ReadLine();
-      if (serial_.HasData()) break;
+      if (serial_.HasData()) {
+        ++wait_;  // more is coming, or bytes that never make a line: both count
+        break;
+      }
       if (line == "login:") {
         Send("root");
         state_ = S::kPasswordPrompt;
@@ -593,8 +596,10 @@ void TransferSession::Send(const std::string& text) {
 
 bool TransferSession::WaitFor(const char* text) {
   const std::string line = serial_.ReadLine();
-  if (serial_.HasData()) return false;
-  if (Has(line, text)) return true;
+  // Only what arrived last can be the awaited answer; anything after it means the console
+  // went on. Every tick without the answer counts against the limit, also while bytes keep
+  // coming, so that no wait lasts for ever.
+  if (!serial_.HasData() && Has(line, text)) return true;
   ++wait_;
   return false;
 }

@@ -9,7 +9,9 @@
 //
 // DIR stands for the console's "/": slots are DIR/home/kel205/data/01 ... 10.
 // Faults: --silent (no answer at all), --wrong (every line answered with
-// something else), --logged-in (the shell prompt at once), --free KB (the
+// something else), --unended (every line answered with text that never ends its line),
+// --logged-in (the shell prompt at once), --prompt-inline (after sz and rz
+// the prompt follows cancel bytes and backspaces on the same line), --free KB (the
 // free space df shows), --no-scan (the scan program is missing), --archive
 // FILE (packing leaves FILE as /tmp/data.gz), --drop NAME (removed after
 // unpacking, repeatable), --hang-up-ms MS (the console dies that long into a
@@ -49,7 +51,9 @@ struct Options {
   int rate = orb::test::kLineRate;
   bool silent = false;
   bool wrong = false;
+  bool unended = false;
   bool logged_in = false;
+  bool prompt_inline = false;
   bool scan = true;
   long free_kb = 102400;
   std::string archive;
@@ -162,6 +166,10 @@ class Console {
       line_.clear();
       if (options_.wrong) {
         Out("ORB-Q730 busy\r\n");
+        return;
+      }
+      if (options_.unended) {
+        Out("ORB-Q730 busy ");
         return;
       }
       OnLine(line);
@@ -296,7 +304,13 @@ class Console {
     const int status = Spawn(argv, folder, true);
     Log(argv[0] + " ended " + std::to_string(status));
     MakeRaw(fd_);
-    Out("\r\n# ");
+    // A real console cancels the line discipline's leftovers and prints its prompt on the
+    // same line as whatever the transfer left there.
+    if (options_.prompt_inline) {
+      Out(std::string(8, '\x18') + std::string(10, '\b') + "# ");
+    } else {
+      Out("\r\n# ");
+    }
   }
 
   int Spawn(const std::vector<std::string>& argv, const std::string& folder, bool on_terminal) {
@@ -353,8 +367,8 @@ class Console {
 
 int Usage() {
   std::fputs(
-      "usage: console_sim [--pty [--rate BYTES_PER_SECOND]] --root DIR [--silent] [--wrong]\n"
-      "         [--logged-in] [--free KB] [--no-scan] [--archive FILE] [--drop NAME]...\n"
+      "usage: console_sim [--pty [--rate BYTES_PER_SECOND]] --root DIR [--silent] [--wrong] [--unended]\n"
+      "         [--logged-in] [--prompt-inline] [--free KB] [--no-scan] [--archive FILE] [--drop NAME]...\n"
       "         [--hang-up-ms MS] [--noise-to-pc N]... [--noise-to-console N]... [--log FILE]\n",
       stderr);
   return 2;
@@ -373,6 +387,10 @@ int main(int argc, char** argv) {
       options.silent = true;
     } else if (arg == "--wrong") {
       options.wrong = true;
+    } else if (arg == "--unended") {
+      options.unended = true;
+    } else if (arg == "--prompt-inline") {
+      options.prompt_inline = true;
     } else if (arg == "--logged-in") {
       options.logged_in = true;
     } else if (arg == "--no-scan") {

@@ -428,6 +428,26 @@ TEST_F(SessionTest, ImportFailures) {
   EXPECT_EQ(aborts_, 1);
 }
 
+// After sz and rz a real console prints cancel bytes, backspaces and its prompt on one line;
+// both directions must still see the prompt and finish.
+TEST_F(SessionTest, PromptAfterTheTransferOnTheSameLine) {
+  const gen::TitleSpec spec = SmallSpec();
+  PutTitle(5, spec);
+  ScriptedPrompter prompter;
+  prompter.QueueTitleName("Stage");  // the name the title holds
+  const Outcome in =
+      RunOnConsole(SessionSetup::kImport, 5, {"--prompt-inline"}, "", {}, &prompter);
+  EXPECT_TRUE(in.success);
+  EXPECT_EQ(in.errors, std::vector<std::string>());
+  EXPECT_EQ(test::ReadFile(app_ + "/Stage.orb"), gen::MakeTitle(spec));
+
+  const Outcome out =
+      RunOnConsole(SessionSetup::kExport, 6, {"--prompt-inline"}, app_ + "/Stage.orb");
+  EXPECT_TRUE(out.success);
+  EXPECT_EQ(out.errors, std::vector<std::string>());
+  EXPECT_EQ(SlotFiles(6), gen::MakeDataFiles(spec));
+}
+
 // A new slot lists nothing, not even a name with a "."; the prompt after the echo of "ls"
 // ends the listing and the title goes in without a question.
 TEST_F(SessionTest, ExportIntoAnEmptySlot) {
@@ -495,7 +515,8 @@ TEST_F(SessionTest, ExportFailures) {
 // A console that answers nothing, or nothing the login knows, gets a carriage
 // return every second tick until 251 rounds have counted 502 ticks.
 TEST_F(SessionTest, TimeoutWithoutTheConsole) {
-  for (const char* fault : {"--silent", "--wrong"}) {
+  // --unended: bytes that never make a line still count against the limit.
+  for (const char* fault : {"--silent", "--wrong", "--unended"}) {
     SCOPED_TRACE(fault);
     Console console(root_, {fault}, kUnpaced);
     ASSERT_TRUE(console.ok());
