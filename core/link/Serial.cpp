@@ -244,6 +244,15 @@ int TSerial::OpenPort(const std::string& device) {
   ClosePort();
   fd_ = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd_ < 0) return -1;
+  // A file or another device named by mistake must not get the console dialogue written
+  // into it.
+  if (!::isatty(fd_)) {
+    const int error = errno;
+    ::close(fd_);
+    fd_ = -1;
+    errno = error;
+    return -1;
+  }
   hung_up_ = false;
   ::ioctl(fd_, TIOCEXCL);  // not shared
 

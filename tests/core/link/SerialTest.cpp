@@ -1,10 +1,14 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -113,6 +117,27 @@ TEST_F(SerialTest, ClosedPortReadsAndSendsNothing) {
   serial_.ClosePort();
   EXPECT_FALSE(serial_.IsOpen());
   EXPECT_EQ(serial_.WriteText("ls\r"), 0);
+}
+
+// Only a terminal is a serial line: a regular file, /dev/null or a FIFO given as the device is
+// refused before anything is written to it.
+TEST_F(SerialTest, WhatIsNotATerminalIsRefusedUntouched) {
+  const std::string file = std::filesystem::temp_directory_path() /
+                           ("orb_not_a_tty_" + std::to_string(::getpid()));
+  { std::ofstream(file) << "keep me"; }
+  const std::string fifo = file + ".fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& device : {file, std::string("/dev/null"), fifo}) {
+    TSerial port;
+    EXPECT_EQ(port.OpenPort(device), -1) << device;
+    EXPECT_FALSE(port.IsOpen()) << device;
+    EXPECT_EQ(port.WriteText("\r"), 0);
+  }
+  std::ifstream in(file);
+  const std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(kept, "keep me");
+  std::filesystem::remove(file);
+  std::filesystem::remove(fifo);
 }
 
 TEST_F(SerialTest, ReadLineCutsLinesAndPrompts) {

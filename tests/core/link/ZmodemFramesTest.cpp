@@ -34,11 +34,12 @@ Bytes PlainBlock(std::size_t size, unsigned seed) {
 }
 
 // A TSerial whose receive buffer is filled by hand; ReadLine and FrameLength
-// need an open port, and /dev/null is one that never delivers anything.
+// need an open port, and a pseudo-terminal nobody writes to never delivers anything.
 class FrameTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_GE(serial_.OpenPort("/dev/null"), 0);
+    ASSERT_TRUE(pty_.Open());
+    ASSERT_GE(serial_.OpenPort(pty_.slave_path), 0);
     DrainLog();
   }
   void TearDown() override { DrainLog(); }
@@ -48,6 +49,7 @@ class FrameTest : public ::testing::Test {
   }
   void Drop(int count) { serial_.Consume(count, nullptr); }
   Bytes Buffer() const { return Bytes(serial_.Data(), serial_.Data() + serial_.Length()); }
+  test::RawPty pty_;  // declared first, so that the port closes before the terminal goes
   TSerial serial_;
 };
 
