@@ -1,6 +1,9 @@
-#include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <thread>
 
 #include <cstdlib>
 #include <string>
@@ -30,27 +33,29 @@ void InPieces(const std::uint8_t* data, std::size_t size, Each each) {
 }
 
 // A pseudo-terminal that nobody writes to: a port that is open and never delivers anything by
-// itself. What the port sends is read away, so that its writes never wait for room.
+// itself. A reader thread takes away whatever the port sends at once, as a line would, so that
+// its writes never wait for the line to drain.
 class QuietLine {
  public:
   QuietLine() {
-    int slave = -1;
-    if (::openpty(&master_, &slave, nullptr, nullptr, nullptr) != 0) return;
-    ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
-    const char* name = ::ttyname(slave);
+    int master = -1;
+    if (::openpty(&master, &slave_, nullptr, nullptr, nullptr) != 0) return;
+    const char* name = ::ttyname(slave_);
     if (name) path_ = name;
-    slave_ = slave;  // kept open, so that the line never hangs up between inputs
+    std::thread([master] {
+      std::uint8_t sink[4096];
+      for (;;) {
+        pollfd fd{master, POLLIN, 0};
+        if (::poll(&fd, 1, -1) > 0 && ::read(master, sink, sizeof sink) < 0 && errno != EINTR &&
+            errno != EAGAIN)
+          ::poll(nullptr, 0, 1);  // the slave is reopened between inputs
+      }
+    }).detach();
   }
   const std::string& Path() const { return path_; }
-  void Drain() const {
-    std::uint8_t sink[4096];
-    while (master_ >= 0 && ::read(master_, sink, sizeof sink) > 0) {
-    }
-  }
 
  private:
-  int master_ = -1;
-  int slave_ = -1;
+  int slave_ = -1;  // kept open, so that the line never hangs up between inputs
   std::string path_;
 };
 
@@ -60,7 +65,6 @@ const QuietLine& Quiet() {
 }
 
 bool OpenQuietPort(TSerial& serial) {
-  Quiet().Drain();
   return !Quiet().Path().empty() && serial.OpenPort(Quiet().Path()) >= 0;
 }
 
@@ -146,7 +150,6 @@ int FuzzSerialParsers(const std::uint8_t* data, std::size_t size) {
         for (int tick = 0; tick < 4 && !ended; ++tick) {
           ended = zmodem.Step(clock += 10).end != ZmodemEnd::kRunning;
           Check(zmodem.Position() <= zmodem.FileSize());
-          Quiet().Drain();
         }
         if (taken == 0 && serial.Length() == TSerial::kBufferSize) ended = true;
       }
