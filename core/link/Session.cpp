@@ -252,11 +252,12 @@ void TransferSession::RunTick() {
 void TransferSession::Step() {
   if (state_ >= S::kZmodemGreeting && state_ <= S::kZmodemFinish && zmodem_active_) {
     TransferStep();
+  } else if (state_ == S::kCheckSlot || state_ == S::kAwaitSlotPath) {
+    SlotCheckStep();
   } else if (state_ < S::kEnterSlot) {
     LoginStep();
   } else if (state_ == S::kEnterSlot) {
-    Send(std::string("cd ") + kSlotFolder + slot_);
-    state_ = S::kInSlot;
+    EnterSlot(S::kInSlot);
   } else if (setup_.mode == SessionSetup::kImport) {
     ImportStep();
   } else {
@@ -389,7 +390,7 @@ void TransferSession::ExportStep() {
       }
       break;
     case S::kReturnToSlot:
-      SendAfterPrompt(std::string("cd ") + kSlotFolder + slot_, S::kRemoveSysf);
+      if (WaitFor("#")) EnterSlot(S::kRemoveSysf);
       break;
     case S::kRemoveSysf:
     case S::kRemoveEqlib:
@@ -602,6 +603,32 @@ bool TransferSession::WaitFor(const char* text) {
   if (!serial_.HasData() && Has(line, text)) return true;
   ++wait_;
   return false;
+}
+
+void TransferSession::EnterSlot(SessionState next) {
+  Send(std::string("cd ") + kSlotFolder + slot_);
+  after_slot_check_ = next;
+  state_ = S::kCheckSlot;
+}
+
+void TransferSession::SlotCheckStep() {
+  if (state_ == S::kCheckSlot) {
+    SendAfterPrompt("pwd", S::kAwaitSlotPath);
+    return;
+  }
+  // A cd mistyped on a noisy line leaves the console elsewhere; listing, removing or
+  // unpacking there would touch another slot or the console's own folders.
+  const std::string folder = std::string(kSlotFolder) + slot_;
+  const std::string line = serial_.ReadLine();
+  if (line == folder || line == folder + "/") {
+    state_ = after_slot_check_;
+    return;
+  }
+  if (!line.empty() && line.front() == '/') {
+    Fail("The console could not enter " + folder + " (it is in " + line + ").");
+    return;
+  }
+  ++wait_;  // the echo of "pwd", or nothing yet
 }
 
 void TransferSession::SendAfterPrompt(const std::string& text, SessionState next) {

@@ -87,6 +87,10 @@ enum class SessionState : int {
   kLoginPrompt = 1,  // or the shell's "#" when still logged in
   kPasswordPrompt = 2,
   kLoginDone = 3,
+  // After every cd into the slot folder: the console is asked where it stands ("pwd"), and
+  // only the slot folder lets the session go on.
+  kCheckSlot = 4,
+  kAwaitSlotPath = 5,
   kEnterSlot = 10,
   kInSlot = 11,         // then packs (import) or lists the slot (export)
   kStartTransfer = 12,  // the prompt for sz or rz; on import, once packed
@@ -197,6 +201,9 @@ class TransferSession {
   void ImportFolder();
 
   void Send(const std::string& text);
+  // cd into the slot folder, then on to next once the console stands there.
+  void EnterSlot(SessionState next);
+  void SlotCheckStep();
   bool WaitFor(const char* text);
   void SendAfterPrompt(const std::string& text, SessionState next);
   void Fail(const std::string& text);
@@ -218,6 +225,7 @@ class TransferSession {
   Clock clock_;
   TZmodem zmodem_;
   std::string slot_;  // "01" ... "10"
+  SessionState after_slot_check_ = SessionState::kInSlot;
 
   SessionState state_ = SessionState::kWakeShell;
   unsigned wait_ = 0;

@@ -9,9 +9,10 @@
 //
 // DIR stands for the console's "/": slots are DIR/home/kel205/data/01 ... 10.
 // Faults: --silent (no answer at all), --wrong (every line answered with
-// something else), --unended (every line answered with text that never ends its line),
-// --logged-in (the shell prompt at once), --prompt-inline (after sz and rz
-// the prompt follows cancel bytes and backspaces on the same line), --free KB (the
+// something else), --unended (every line answered with text that never ends
+// its line), --cd-fails (every cd answers "can't cd" and stays where it is),
+// --logged-in (the shell prompt at once), --prompt-inline (after sz and rz the
+// prompt follows cancel bytes and backspaces on the same line), --free KB (the
 // free space df shows), --no-scan (the scan program is missing), --archive
 // FILE (packing leaves FILE as /tmp/data.gz), --drop NAME (removed after
 // unpacking, repeatable), --hang-up-ms MS (the console dies that long into a
@@ -52,6 +53,7 @@ struct Options {
   bool silent = false;
   bool wrong = false;
   bool unended = false;
+  bool cd_fails = false;
   bool logged_in = false;
   bool prompt_inline = false;
   bool scan = true;
@@ -223,11 +225,13 @@ class Console {
     if (command == "cd") {
       const std::string target = Resolve(words.size() > 1 ? words[1] : "/");
       std::error_code error;
-      if (fs::is_directory(Host(target), error)) {
+      if (!options_.cd_fails && fs::is_directory(Host(target), error)) {
         cwd_ = target;
       } else {
         Out("sh: cd: can't cd to " + (words.size() > 1 ? words[1] : "/") + "\r\n");
       }
+    } else if (command == "pwd") {
+      Out(cwd_ + "\r\n");
     } else if (command == "ls") {
       std::vector<std::string> names;
       std::error_code error;
@@ -368,6 +372,7 @@ class Console {
 int Usage() {
   std::fputs(
       "usage: console_sim [--pty [--rate BYTES_PER_SECOND]] --root DIR [--silent] [--wrong] [--unended]\n"
+      "         [--cd-fails]\n"
       "         [--logged-in] [--prompt-inline] [--free KB] [--no-scan] [--archive FILE] [--drop NAME]...\n"
       "         [--hang-up-ms MS] [--noise-to-pc N]... [--noise-to-console N]... [--log FILE]\n",
       stderr);
@@ -387,6 +392,8 @@ int main(int argc, char** argv) {
       options.silent = true;
     } else if (arg == "--wrong") {
       options.wrong = true;
+    } else if (arg == "--cd-fails") {
+      options.cd_fails = true;
     } else if (arg == "--unended") {
       options.unended = true;
     } else if (arg == "--prompt-inline") {

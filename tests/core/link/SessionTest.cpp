@@ -448,6 +448,31 @@ TEST_F(SessionTest, PromptAfterTheTransferOnTheSameLine) {
   EXPECT_EQ(SlotFiles(6), gen::MakeDataFiles(spec));
 }
 
+// A cd that fails (a mistyped slot on a noisy line) leaves the console elsewhere: the session
+// stops before it lists, packs, removes or unpacks anything there.
+TEST_F(SessionTest, AFailedCdStopsBeforeAnythingIsTouched) {
+  const gen::TitleSpec spec = SmallSpec();
+  PutTitle(7, spec);
+  const Files before = SlotFiles(7);
+  const std::string refused =
+      std::string("Error: The console could not enter ") + kSlotFolder + "07 (it is in /).";
+  ScriptedPrompter named;
+  named.QueueTitleName("Stage");
+  const Outcome in = RunOnConsole(SessionSetup::kImport, 7, {"--cd-fails"}, "", {}, &named);
+  EXPECT_FALSE(in.success);
+  EXPECT_EQ(in.errors, std::vector<std::string>({refused}));
+  EXPECT_FALSE(fs::exists(app_ + "/Stage.orb"));
+
+  test::WriteFile(app_ + "/Stage.orb", gen::MakeTitle(spec));
+  const Outcome out =
+      RunOnConsole(SessionSetup::kExport, 7, {"--cd-fails"}, app_ + "/Stage.orb");
+  EXPECT_FALSE(out.success);
+  EXPECT_EQ(out.errors, std::vector<std::string>({refused}));
+  EXPECT_EQ(out.questions, std::vector<std::string>()) << "no listing, so no question";
+  EXPECT_EQ(SlotFiles(7), before);
+  EXPECT_FALSE(fs::exists(root_ + "/tmp/sysf.dat"));
+}
+
 // A new slot lists nothing, not even a name with a "."; the prompt after the echo of "ls"
 // ends the listing and the title goes in without a question.
 TEST_F(SessionTest, ExportIntoAnEmptySlot) {
