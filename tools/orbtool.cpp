@@ -354,7 +354,6 @@ int RunSession(orb::SessionSetup setup, SessionPrompter& prompter) {
     fs::remove_all(setup.work_folder, error);
   }
   if (!success) {
-    if (message.rfind("Unable to open COM", 0) == 0) message += " (" + setup.device + ")";
     if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
     return 1;
   }

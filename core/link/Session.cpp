@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -209,7 +210,7 @@ void TransferSession::Show() {
     view_->SetProgress(0);
   }
   port_was_open_ = serial_.IsOpen();
-  if (!port_was_open_) serial_.OpenPort(setup_.device);
+  if (!port_was_open_ && serial_.OpenPort(setup_.device) < 0) open_error_ = errno;
   shown_ = true;
   SetTimer(true);
 }
@@ -227,9 +228,13 @@ void TransferSession::Cancel() {
 }
 
 void TransferSession::RunTick() {
-  if (serial_.IsOpen() && serial_.HungUp()) serial_.ClosePort();  // the device is gone
+  if (serial_.IsOpen() && serial_.HungUp()) {
+    serial_.ClosePort();  // the device is gone
+    FailLine(true);
+    return;
+  }
   if (!serial_.IsOpen()) {
-    Fail("Unable to open COM" + std::to_string(setup_.port_number));
+    FailLine(open_error_ == 0);
     return;
   }
   serial_.Poll();
@@ -490,7 +495,7 @@ void TransferSession::TransferStep() {
       break;
     case ZmodemEnd::kLineLost:
       serial_.ClosePort();
-      Fail("Unable to open COM" + std::to_string(setup_.port_number));
+      FailLine(true);
       break;
   }
 }
@@ -641,6 +646,26 @@ void TransferSession::Fail(const std::string& text) {
   SetTimer(false);
   if (!text.empty()) Ask(text, "Error", Buttons::kOk);
   Close(true);
+}
+
+void TransferSession::FailLine(bool lost) {
+  std::string text = "Unable to open COM" + std::to_string(setup_.port_number) + "\n";
+  if (lost) {
+    text += "The line to the console was lost (" + setup_.device + ").";
+    // Once the console has begun to remove the old title, the slot holds part of it or none.
+    const bool touched = state_ >= S::kRemoveSysf && state_ <= S::kDiskFull &&
+                         (state_ < S::kRunScan || state_ > S::kExportDone);
+    if (setup_.mode == SessionSetup::kExport && touched)
+      text += "\nThe console's slot " + slot_ + " may now be empty.";
+  } else if (open_error_ == EACCES || open_error_ == EPERM) {
+    text += setup_.device + ": " + std::strerror(open_error_) +
+            ".\nThe user must be in the group that owns the device (usually dialout).";
+  } else if (open_error_ == ENOTTY) {
+    text += setup_.device + " is not a serial line.";
+  } else {
+    text += setup_.device + ": " + std::strerror(open_error_) + ".";
+  }
+  Fail(text);
 }
 
 void TransferSession::Finish() {

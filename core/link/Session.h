@@ -207,6 +207,9 @@ class TransferSession {
   bool WaitFor(const char* text);
   void SendAfterPrompt(const std::string& text, SessionState next);
   void Fail(const std::string& text);
+  // The port could not be opened, or the line went away: the first line names the COM port,
+  // the next the device and why, and what an interrupted export may have left in the slot.
+  void FailLine(bool lost);
   void Finish();
   void Close(bool notify);
   void ShowProgress(const TransferProgress& progress);
@@ -226,6 +229,7 @@ class TransferSession {
   TZmodem zmodem_;
   std::string slot_;  // "01" ... "10"
   SessionState after_slot_check_ = SessionState::kInSlot;
+  int open_error_ = 0;  // errno of a failed open
 
   SessionState state_ = SessionState::kWakeShell;
   unsigned wait_ = 0;

@@ -395,8 +395,15 @@ TEST_F(SessionTest, MaximumTitleBothWays) {
 
 TEST_F(SessionTest, ImportFailures) {
   PutTitle(1, SmallSpec());
+  // The first line names the port as the console dialogue knows it; the next says why.
   EXPECT_EQ(RunSession(Setup(SessionSetup::kImport, 1, folder_ + "/no-such-port")).errors,
-            std::vector<std::string>({"Error: Unable to open COM3"}));
+            std::vector<std::string>({"Error: Unable to open COM3\n" + folder_ +
+                                      "/no-such-port: No such file or directory."}));
+  test::WriteFile(folder_ + "/plain-file", Bytes{'x'});
+  EXPECT_EQ(RunSession(Setup(SessionSetup::kImport, 1, folder_ + "/plain-file")).errors,
+            std::vector<std::string>(
+                {"Error: Unable to open COM3\n" + folder_ + "/plain-file is not a serial line."}));
+  EXPECT_EQ(test::ReadFile(folder_ + "/plain-file"), Bytes{'x'});
 
   const std::string garbage = folder_ + "/garbage.gz";
   std::ofstream(garbage) << "this is not gzip data\n";
@@ -634,7 +641,8 @@ TEST_F(SessionTest, LostLineAndDeadConsole) {
     });
     EXPECT_TRUE(hung_up);
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].text, "Unable to open COM3");
+    EXPECT_EQ(prompter.shown()[0].text, "Unable to open COM3\nThe line to the console was lost (" +
+                                            console.device() + ").");
     EXPECT_FALSE(serial.IsOpen());
     EXPECT_EQ(LeftInWork(), std::vector<std::string>());
   }
@@ -816,7 +824,8 @@ TEST_F(SessionTest, OrbtoolConsoleCommands) {
 
   result = Orbtool("console-import /no/such/tty 2 '" + library + "' --name X");
   EXPECT_EQ(result.code, 1);
-  EXPECT_NE(result.out.find("Unable to open COM0 (/no/such/tty)"), std::string::npos);
+  EXPECT_NE(result.out.find("Unable to open COM0\n/no/such/tty: No such file or directory."),
+            std::string::npos);
   EXPECT_EQ(Orbtool("console-import " + device + " 11 '" + library + "' --name X").code, 2);
   sim.Kill();
 }

@@ -223,7 +223,7 @@ TEST_F(SerialWindowTest, EscapeAndAFailedStart) {
   EXPECT_FALSE(window.isVisible());
   EXPECT_FALSE(window.Succeeded());
   ASSERT_EQ(prompter_.shown().size(), 1u);
-  EXPECT_EQ(prompter_.shown()[0].text, "Unable to open COM4");
+  EXPECT_EQ(prompter_.shown()[0].text.substr(0, 20), "Unable to open COM4\n");
   EXPECT_EQ(prompter_.shown()[0].caption, "Error");
 }
 
