@@ -235,7 +235,11 @@ class SessionPrompter : public orb::Prompter {
 
   orb::Answer Message(const std::string& text, const std::string& caption,
                       orb::Buttons buttons) override {
-    if (text == orb::kOverwriteQuestion) return overwrite ? orb::Answer::kYes : orb::Answer::kNo;
+    if (text == orb::kOverwriteQuestion) {
+      if (overwrite) return orb::Answer::kYes;
+      message = "The console's slot already holds a title; use --overwrite to replace it.";
+      return orb::Answer::kNo;
+    }
     if (text == orb::kRebootQuestion) return reboot ? orb::Answer::kYes : orb::Answer::kNo;
     if (text == "File already exists. overwrite?") {
       if (overwrite) return orb::Answer::kYes;

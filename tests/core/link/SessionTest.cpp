@@ -816,7 +816,10 @@ TEST_F(SessionTest, OrbtoolConsoleCommands) {
 
   result = Orbtool("console-export " + device + " 2 '" + library + "/Stage.orb'");
   EXPECT_EQ(result.code, 1);
-  EXPECT_EQ(result.out, "  0% Initializing...\n");  // "No" to the overwrite question
+  // "No" to the overwrite question, and why.
+  EXPECT_EQ(result.out,
+            "  0% Initializing...\n"
+            "The console's slot already holds a title; use --overwrite to replace it.\n");
   result = Orbtool("console-export " + device + " 2 '" + library + "/Stage.orb' --overwrite");
   EXPECT_EQ(result.code, 0) << result.out;
   const auto files = gen::MakeDataFiles(spec);
