@@ -236,6 +236,12 @@ Status ExportTitle(const std::string& title_path, const std::string& folder, boo
   TitleInfo info;
   Status status = ReadTitleInfo(title_path, info);
   if (status != kOk) return status;
+  // The whole title first: a damaged one is neither stamped nor written half onto a disk.
+  {
+    Title whole;
+    status = whole.OpenTitle(title_path);
+    if (status != kOk) return status;
+  }
   const std::uint32_t identity = GetU32(info.data() + 32);
   status = StampTitle(title_path, -1, prompter);
   if (status != kOk) return status;
