@@ -16,6 +16,7 @@
 #include <system_error>
 
 #include "core/model/DebugLog.h"
+#include "core/model/Title.h"
 #include "core/storage/Floppy.h"
 #include "core/storage/Settings.h"
 
@@ -209,8 +210,14 @@ void TransferSession::Show() {
     view_->SetBps("0");
     view_->SetProgress(0);
   }
+  if (setup_.mode == SessionSetup::kExport) {
+    // A title that cannot be sent whole is refused before the console is even woken.
+    Title whole;
+    title_status_ = whole.OpenTitle(setup_.title_path);
+  }
   port_was_open_ = serial_.IsOpen();
-  if (!port_was_open_ && serial_.OpenPort(setup_.device) < 0) open_error_ = errno;
+  if (title_status_ == kOk && !port_was_open_ && serial_.OpenPort(setup_.device) < 0)
+    open_error_ = errno;
   shown_ = true;
   SetTimer(true);
 }
@@ -228,6 +235,10 @@ void TransferSession::Cancel() {
 }
 
 void TransferSession::RunTick() {
+  if (title_status_ != kOk) {
+    Fail(StatusMessage(title_status_));
+    return;
+  }
   if (serial_.IsOpen() && serial_.HungUp()) {
     serial_.ClosePort();  // the device is gone
     FailLine(true);

@@ -230,6 +230,7 @@ class TransferSession {
   std::string slot_;  // "01" ... "10"
   SessionState after_slot_check_ = SessionState::kInSlot;
   int open_error_ = 0;  // errno of a failed open
+  Status title_status_ = kOk;  // of the title to export, loaded whole before anything starts
 
   SessionState state_ = SessionState::kWakeShell;
   unsigned wait_ = 0;

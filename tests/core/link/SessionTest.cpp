@@ -521,13 +521,29 @@ TEST_F(SessionTest, ExportFailures) {
             std::vector<std::string>({"Export: TITLE already exists. overwrite?"}));
   EXPECT_EQ(SlotFiles(6), before);
 
-  // A title that cannot be read never reaches the console, whose title stays.
-  ScriptedPrompter yes;
-  yes.Queue(Answer::kYes);
-  const Outcome unreadable =
-      RunOnConsole(SessionSetup::kExport, 6, {}, app_ + "/Missing.orb", {}, &yes);
-  EXPECT_EQ(unreadable.errors,
-            std::vector<std::string>({std::string("Error: ") + StatusMessage(kCantOpenSource)}));
+  // A title that cannot be read whole is refused before the console is woken: no login, no
+  // question, the console's title stays and the damaged file is not rewritten.
+  const std::string damaged = app_ + "/Damaged.orb";
+  Bytes cut = gen::MakeTitle(SmallSpec());
+  cut.resize(cut.size() * 2 / 3);
+  test::WriteFile(damaged, cut);
+  const std::pair<std::string, Status> unreadable[] = {{app_ + "/Missing.orb", kCantOpenSource},
+                                                       {damaged, kReadError}};
+  for (const auto& [path, status] : unreadable) {
+    SCOPED_TRACE(path);
+    Console console(root_, {}, kUnpaced);
+    ASSERT_TRUE(console.ok());
+    const int logins = console.Count("login");  // the log goes on from the earlier consoles
+    ScriptedPrompter yes;
+    yes.Queue(Answer::kYes);
+    const Outcome refused_title =
+        RunSession(Setup(SessionSetup::kExport, 6, console.device(), path), &yes);
+    EXPECT_EQ(refused_title.errors,
+              std::vector<std::string>({std::string("Error: ") + StatusMessage(status)}));
+    EXPECT_EQ(refused_title.questions, std::vector<std::string>());
+    EXPECT_EQ(console.Count("login"), logins);
+  }
+  EXPECT_EQ(test::ReadFile(damaged), cut);
   EXPECT_EQ(SlotFiles(6), before);
 
   // Every block damaged on the way: the console asks for it again and again.
