@@ -378,6 +378,18 @@ int ConsoleImport(const std::vector<std::string>& places, const std::string& nam
   if (slot == 0) return Usage();
   const std::string& library = places[2];
   if (!MakeFolder(library)) return 1;
+  // What would refuse the title after minutes of transfer is checked before the console is
+  // woken: a name that is taken, and a library folder that takes no file.
+  const std::string cleaned = orb::SanitizeTitleName(name.substr(0, orb::kTitleNameMaxLength));
+  if (!overwrite && fs::exists(fs::path(library) / (cleaned + ".orb"))) {
+    std::fprintf(stderr, "A title named \"%s\" already exists; use --overwrite to replace it.\n",
+                 cleaned.c_str());
+    return 1;
+  }
+  if (::access(library.c_str(), W_OK | X_OK) != 0) {
+    std::fprintf(stderr, "%s: %s\n", library.c_str(), std::strerror(errno));
+    return 1;
+  }
   SessionPrompter prompter;
   prompter.name = name;
   prompter.overwrite = overwrite;

@@ -841,6 +841,11 @@ TEST_F(SessionTest, OrbtoolConsoleCommands) {
   const auto files = gen::MakeDataFiles(spec);
   EXPECT_EQ(SlotFiles(2), files);
 
+  // A name that is taken is refused before the console is woken (no progress line).
+  result = Orbtool("console-import " + device + " 2 '" + library + "' --name Stage");
+  EXPECT_EQ(result.code, 1);
+  EXPECT_EQ(result.out, "A title named \"Stage\" already exists; use --overwrite to replace it.\n");
+
   result = Orbtool("console-import /no/such/tty 2 '" + library + "' --name X");
   EXPECT_EQ(result.code, 1);
   EXPECT_NE(result.out.find("Unable to open COM0\n/no/such/tty: No such file or directory."),
