@@ -115,6 +115,8 @@ void EditSession::SetSelection(double start, double end) {
   ApplyEditRange();
 }
 
+// The automation list's edit range always follows the selection: the automation commands and the
+// list's own Cut, Copy and Paste take it from there.
 void EditSession::ApplyEditRange() {
   title_->Automation().SetEditRange(view_, selection_start_, selection_end_);
 }
@@ -125,7 +127,6 @@ void EditSession::Refresh() {
   rename_.list = -1;
   TQ730& list = CurrentList();
   links_->SetCurrent(list);
-  if (Page() == kPageAutomation) ApplyEditRange();
   // The saved cursor of the page; a stale one (beyond the list's slots) starts at the top.
   const int max = ScrollMax();
   cursor_ = saved_[static_cast<std::size_t>(SystemPage() ? 0 : Page())];
@@ -463,7 +464,6 @@ void EditSession::RedoCommand() {
 
 void EditSession::Copy() {
   BusyScope busy(prompter_);
-  if (Page() == kPageAutomation) ApplyEditRange();
   CurrentList().CopySelected(clip_, true, prompter_);
 }
 
@@ -489,7 +489,6 @@ void EditSession::Delete() {
 
 void EditSession::RunDelete() {
   TQ730& list = CurrentList();
-  if (Page() == kPageAutomation) ApplyEditRange();
   const int kind = list.Kind();
   if (kind == TQ730::kSnapshot || kind == TQ730::kDynLib || kind == TQ730::kEqLib) {
     DeleteKeepingCueReferences(list);
@@ -535,13 +534,9 @@ void EditSession::Paste() {
   if (!Enabled().paste) return;
   TQ730& list = CurrentList();
   EditContext edit = Context();
-  if (Page() == kPageAutomation) ApplyEditRange();
   StoreCursor();
   PasteCommand(edit, list);
-  if (Page() == kPageAutomation) {
-    selection_end_ = selection_start_ + clip_.Duration();
-    ApplyEditRange();
-  }
+  if (Page() == kPageAutomation) SetSelection(selection_start_, selection_start_ + clip_.Duration());
   Refresh();
 }
 
@@ -559,7 +554,7 @@ void EditSession::DeleteTime() {
   PushUndoStep();
   TQ730AUTO& automation = title_->Automation();
   automation.ShiftTime(selection_start_, selection_end_, true);
-  selection_end_ = selection_start_;
+  SetSelection(selection_start_, selection_start_);
   automation.SelectAllChannels();
   Refresh();
 }
@@ -568,9 +563,7 @@ void EditSession::SelectAll() {
   if (Page() == kPageAutomation) {
     TQ730AUTO& automation = title_->Automation();
     automation.SelectAllChannels();
-    selection_start_ = 0;
-    selection_end_ = kDayEnd;
-    ApplyEditRange();
+    SetSelection(0, kDayEnd);
     automation.SelectRange(view_, selection_start_, selection_end_);
   } else if (HasListPane()) {
     SelectEntries(CurrentList(), true);
@@ -583,8 +576,7 @@ void EditSession::ClearSelect() {
     TQ730AUTO& automation = title_->Automation();
     automation.ClearEventSelection();
     automation.DeselectAllChannels();
-    selection_end_ = selection_start_;
-    ApplyEditRange();
+    SetSelection(selection_start_, selection_start_);
   } else if (HasListPane()) {
     SelectEntries(CurrentList(), false);
   }
