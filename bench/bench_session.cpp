@@ -14,11 +14,11 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/MedianReporter.h"
 #include "core/editor/EditSession.h"
 #include "core/model/DebugLog.h"
 #include "tools/TitleGenerator.h"
@@ -228,50 +228,27 @@ void BM_UndoRedo(benchmark::State& state) {
 }
 BENCHMARK(BM_UndoRedo)->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-      if (run.error_occurred) continue;
-      times_[run.run_name.function_name] = run.GetAdjustedRealTime() *
-                                           (run.time_unit == benchmark::kMicrosecond ? 1e-3 : 1);
-    }
-    ConsoleReporter::ReportRuns(runs);
+void PrintGoals(const orb::bench::MedianReporter& results) {
+  const double undo = results.Milliseconds("BM_UndoStep");
+  std::printf("\nenabling max / empty title: %.2f (goal <= 2)\n",
+              results.Ratio("BM_EnablingMaximum", "BM_EnablingEmpty"));
+  std::string slowest;
+  double worst = -1;
+  for (const auto& [name, ms] : results.Times()) {
+    if (name == "BM_UndoStep" || name.rfind("BM_Enabling", 0) == 0) continue;
+    if (ms > worst) worst = ms, slowest = name;
   }
-  void PrintRatios() const {
-    const auto time = [&](const std::string& name) {
-      const auto found = times_.find(name);
-      return found == times_.end() ? -1.0 : found->second;
-    };
-    const double undo = time("BM_UndoStep");
-    const double empty = time("BM_EnablingEmpty");
-    std::printf("\nenabling max / empty title: %.2f (goal <= 2)\n",
-                empty > 0 ? time("BM_EnablingMaximum") / empty : -1.0);
-    std::string slowest;
-    double worst = -1;
-    for (const auto& [name, ms] : times_) {
-      if (name == "BM_UndoStep" || name.rfind("BM_Enabling", 0) == 0) continue;
-      if (ms > worst) worst = ms, slowest = name;
-    }
-    std::printf("slowest command (%s) / undo step: %.1f (goal <= 90)\n", slowest.c_str(),
-                undo > 0 ? worst / undo : -1.0);
-    std::printf("paste 99 snapshots into 99 with link passes / undo step: %.1f (goal <= 90; %.2f ms)\n",
-                undo > 0 ? time("BM_PasteSnapshots") / undo : -1.0, time("BM_PasteSnapshots"));
-  }
-
- private:
-  std::map<std::string, double> times_;  // milliseconds
-};
+  std::printf("slowest command (%s) / undo step: %.1f (goal <= 90)\n", slowest.c_str(),
+              undo > 0 ? worst / undo : -1.0);
+  std::printf("paste 99 snapshots into 99 with link passes / undo step: %.1f (goal <= 90; %.2f ms)\n",
+              results.Ratio("BM_PasteSnapshots", "BM_UndoStep"),
+              results.Milliseconds("BM_PasteSnapshots"));
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
-  benchmark::Shutdown();
+  orb::bench::RunWithGoals(argc, argv, PrintGoals);
   std::error_code error;
   fs::remove_all(Folder(), error);
   return 0;

@@ -14,9 +14,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <new>
 
+#include "bench/MedianReporter.h"
 #include "core/model/DebugLog.h"
 #include "core/model/Title.h"
 #include "tools/TitleGenerator.h"
@@ -156,39 +156,14 @@ void BM_LoadedMemory(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadedMemory)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      // With repetitions, the median stands for the benchmark: disk flushes
-      // on a shared machine make single runs noisy.
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-      std::string name = run.run_name.function_name;
-      times_[name] = run.GetAdjustedRealTime();
-      for (const auto& [counter_name, counter] : run.counters)
-        counters_[counter_name] = counter.value;
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatios() const {
-    auto ratio = [&](const char* a, const char* b) {
-      const auto x = times_.find(a), y = times_.find(b);
-      return x == times_.end() || y == times_.end() || y->second == 0 ? -1.0
-                                                                      : x->second / y->second;
-    };
-    std::printf("\nload + save / plain read + write: %.2f (goal <= 3)\n",
-                ratio("BM_TitleLoadSave", "BM_PlainReadWrite"));
-    std::printf("undo step (Assign) / memcpy:      %.2f (goal <= 3)\n",
-                ratio("BM_UndoStepAssign", "BM_UndoStepMemcpy"));
-    const auto peak = counters_.find("peak_over_file");
-    std::printf("peak memory of a load / file size: %.2f (goal <= 3)\n",
-                peak == counters_.end() ? -1.0 : peak->second);
-  }
-
- private:
-  std::map<std::string, double> times_;
-  std::map<std::string, double> counters_;
-};
+void PrintGoals(const orb::bench::MedianReporter& results) {
+  std::printf("\nload + save / plain read + write: %.2f (goal <= 3)\n",
+              results.Ratio("BM_TitleLoadSave", "BM_PlainReadWrite"));
+  std::printf("undo step (Assign) / memcpy:      %.2f (goal <= 3)\n",
+              results.Ratio("BM_UndoStepAssign", "BM_UndoStepMemcpy"));
+  std::printf("peak memory of a load / file size: %.2f (goal <= 3)\n",
+              results.Counter("peak_over_file"));
+}
 
 }  // namespace
 
@@ -215,11 +190,7 @@ void operator delete(void* p, std::size_t) noexcept {
 }
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
-  benchmark::Shutdown();
+  orb::bench::RunWithGoals(argc, argv, PrintGoals);
   std::error_code error;
   fs::remove_all(Folder(), error);
   return 0;
