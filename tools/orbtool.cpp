@@ -42,13 +42,17 @@ const char kUsage[] =
     "                          import the set in DIR1 (its second disk in DIR2) as\n"
     "                          LIBRARY/NAME.orb; an existing title is replaced only with\n"
     "                          --overwrite\n"
-    "  console-import DEVICE SLOT LIBRARY --name NAME [--overwrite]\n"
+    "  console-import DEVICE SLOT LIBRARY --name NAME [--overwrite] [--quiet]\n"
     "                          log into the console on the serial device DEVICE and bring\n"
     "                          the title of its slot SLOT (1-10) into LIBRARY/NAME.orb\n"
-    "  console-export DEVICE SLOT TITLE.orb [--overwrite] [--reboot]\n"
+    "  console-export DEVICE SLOT TITLE.orb [--overwrite] [--reboot] [--quiet]\n"
     "                          send the title into the console's slot SLOT; a title there is\n"
     "                          replaced only with --overwrite; --reboot answers Yes when the\n"
     "                          console must restart to list the new title\n"
+    "                          The console commands show their progress (phase, percent, speed,\n"
+    "                          time left, retries) on one line of a terminal, or as a line every\n"
+    "                          few seconds in a pipe, and end with what was written where;\n"
+    "                          --quiet prints errors only.\n"
     "  --help                  show this text\n"
     "\n"
     "Exit codes: 0 success, 1 failure, 2 usage error.\n";
@@ -268,29 +272,109 @@ class SessionPrompter : public orb::Prompter {
   bool named_ = false;
 };
 
-// Prints the message line, with the percent, whenever it changes.
+// A console transfer takes minutes; this shows that it is alive. On a terminal one line is
+// rewritten in place; in a pipe or a log a line goes out when the phase changes and every few
+// seconds while it lasts. Quiet, nothing at all: errors go to stderr apart from this.
 class SessionPrinter : public orb::SessionView {
  public:
+  enum class Mode { kTerminal, kLog, kQuiet };
+  static constexpr std::chrono::seconds kLogEvery{5};
+
+  explicit SessionPrinter(Mode mode) : mode_(mode) {}
+  ~SessionPrinter() override { EndLine(); }
+
   void SetCaption(const std::string&) override {}
+  // Every tick ends with the time: the line is shown then, with all of the tick's news.
   void SetMessage(const std::string& text) override {
-    if (text == message_) return;
+    // Where a transfer stood at its end goes out even when the pace of the log held it back.
+    if (Phase(text) != Phase(message_) && Transferring()) {
+      const std::string line = Line();
+      if (line != last_line_) Print(line);
+    }
     message_ = text;
-    std::printf("%3d%% %s\n", percent_, text.c_str());
-    std::fflush(stdout);
   }
-  void SetRetry(const std::string&) override {}
-  void SetTotal(const std::string&) override {}
-  void SetRemain(const std::string&) override {}
-  void SetBps(const std::string&) override {}
+  void SetRetry(const std::string& text) override { retry_ = text; }
+  void SetTotal(const std::string& text) override {
+    total_ = text;
+    Show();
+  }
+  void SetRemain(const std::string& text) override { remain_ = text; }
+  void SetBps(const std::string& text) override { bps_ = text; }
   void SetProgress(int percent) override { percent_ = percent; }
   void SetStateLabel(const std::string&) override {}
   void SetTimerRunning(bool) override {}
   void CloseWindow() override {}
 
+  // Before a message of its own: a terminal line being rewritten is ended first.
+  void EndLine() {
+    if (mode_ == Mode::kTerminal && shown_width_ > 0) std::fputc('\n', stdout);
+    shown_width_ = 0;
+    std::fflush(stdout);
+  }
+  std::string Elapsed() const { return total_; }
+
  private:
-  std::string message_;
+  using Clock = std::chrono::steady_clock;
+
+  // "[00:42]  38% Receving TITLE data 38% done...  3610 bps, 01:08 left, retry 1"
+  std::string Line() const {
+    char head[32];
+    std::snprintf(head, sizeof head, "[%s] %3d%% ", total_.c_str(), percent_);
+    std::string line = head + message_;
+    if (Transferring()) {
+      line += "  " + bps_ + " bps";
+      if (remain_ != "--:--") line += ", " + remain_ + " left";
+      if (retry_ != "0") line += ", retry " + retry_;
+    }
+    return line;
+  }
+
+  bool Transferring() const {
+    return message_.find("TITLE data") != std::string::npos ||
+           message_.rfind("Nothing got through", 0) == 0;
+  }
+
+  // The phase is the message without its numbers: a new percent is no new phase.
+  static std::string Phase(const std::string& message) {
+    std::string phase;
+    for (char c : message)
+      if (c < '0' || c > '9') phase += c;
+    return phase;
+  }
+
+  void Show() {
+    if (mode_ == Mode::kQuiet || message_.empty()) return;
+    const std::string line = Line();
+    if (line == last_line_) return;
+    if (mode_ == Mode::kTerminal) {
+      last_line_ = line;
+      std::printf("\r%s\x1b[K", line.c_str());
+      shown_width_ = line.size();
+      std::fflush(stdout);
+      return;
+    }
+    if (Phase(message_) == last_phase_ && Clock::now() - last_print_ < kLogEvery) return;
+    Print(line);
+  }
+
+  void Print(const std::string& line) {
+    if (mode_ != Mode::kLog) return;
+    last_line_ = line;
+    last_phase_ = Phase(message_);
+    last_print_ = Clock::now();
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+  }
+
+  Mode mode_;
+  Clock::time_point last_print_{};
+  std::string message_, retry_ = "0", total_ = "00:00", remain_ = "--:--", bps_ = "0";
   int percent_ = 0;
+  std::string last_line_, last_phase_;
+  std::size_t shown_width_ = 0;
 };
+
+SessionPrinter::Mode g_printer_mode = SessionPrinter::Mode::kLog;
 
 volatile sig_atomic_t g_interrupted = 0;
 
@@ -324,7 +408,7 @@ int RunSession(orb::SessionSetup setup, SessionPrompter& prompter) {
   sigaction(SIGTERM, &action, nullptr);
 
   orb::TSerial serial;
-  SessionPrinter printer;
+  SessionPrinter printer(g_printer_mode);
   bool success = false;
   std::string imported;
   {
@@ -357,11 +441,25 @@ int RunSession(orb::SessionSetup setup, SessionPrompter& prompter) {
   } else {
     fs::remove_all(setup.work_folder, error);
   }
+  printer.EndLine();
   if (!success) {
     if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
     return 1;
   }
-  if (!imported.empty()) std::printf("%s\n", imported.c_str());
+  if (g_printer_mode == SessionPrinter::Mode::kQuiet) return 0;
+  // What was written where, for the log and for whoever reads it.
+  char slot[8];
+  std::snprintf(slot, sizeof slot, "%02d", setup.slot_index + 1);
+  const std::string& file = imported.empty() ? setup.title_path : imported;
+  const auto size = fs::file_size(file, error);
+  const std::string bytes = error ? std::string("size unknown") : std::to_string(size) + " bytes";
+  if (setup.mode == orb::SessionSetup::kImport) {
+    std::printf("Imported the console's slot %s as %s (%s) in %s.\n", slot, file.c_str(),
+                bytes.c_str(), printer.Elapsed().c_str());
+  } else {
+    std::printf("Exported %s (%s) into the console's slot %s in %s.\n", file.c_str(),
+                bytes.c_str(), slot, printer.Elapsed().c_str());
+  }
   return 0;
 }
 
@@ -422,6 +520,7 @@ struct Arguments {
   bool single = false;
   bool overwrite = false;
   bool reboot = false;
+  bool quiet = false;
   bool valid = true;
 };
 
@@ -435,6 +534,8 @@ Arguments Parse(const std::vector<std::string>& args) {
       parsed.overwrite = true;
     } else if (arg == "--reboot") {
       parsed.reboot = true;
+    } else if (arg == "--quiet") {
+      parsed.quiet = true;
     } else if (arg == "--name" && i + 1 < args.size()) {
       parsed.name = args[++i];
     } else if (arg.rfind("--", 0) == 0) {
@@ -482,13 +583,19 @@ int main(int argc, char** argv) {
   if (command == "make-demo" && args.size() == 2) return MakeDemo(args[1]);
   const Arguments parsed = Parse(args);
   const bool two_or_three = parsed.places.size() == 2 || parsed.places.size() == 3;
-  if (command == "export-folder" && parsed.valid && two_or_three && !parsed.name &&
+  if (command == "export-folder" && parsed.valid && !parsed.quiet && two_or_three && !parsed.name &&
       !parsed.overwrite && !parsed.reboot)
     return ExportFolder(parsed.places, parsed.single);
-  if (command == "import-folder" && parsed.valid && two_or_three && parsed.name && !parsed.single &&
+  if (command == "import-folder" && parsed.valid && !parsed.quiet && two_or_three && parsed.name &&
+      !parsed.single &&
       !parsed.reboot)
     return ImportFolder(parsed.places, *parsed.name, parsed.overwrite);
   const bool three = parsed.places.size() == 3 && parsed.valid && !parsed.single;
+  if (parsed.quiet) {
+    g_printer_mode = SessionPrinter::Mode::kQuiet;
+  } else if (::isatty(STDOUT_FILENO)) {
+    g_printer_mode = SessionPrinter::Mode::kTerminal;
+  }
   if (command == "console-import" && three && parsed.name && !parsed.reboot)
     return ConsoleImport(parsed.places, *parsed.name, parsed.overwrite);
   if (command == "console-export" && three && !parsed.name)

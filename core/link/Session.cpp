@@ -214,9 +214,16 @@ void TransferSession::Show() {
     // A title that cannot be sent whole is refused before the console is even woken.
     Title whole;
     title_status_ = whole.OpenTitle(setup_.title_path);
+  } else if (std::error_code error; !fs::is_directory(setup_.library_folder, error)) {
+    // Nor is a title fetched that the library could not take.
+    refusal_ = "The library folder " + setup_.library_folder + " is missing or not a folder.";
+  } else if (::access(setup_.library_folder.c_str(), W_OK | X_OK) != 0) {
+    refusal_ = "The library folder " + setup_.library_folder + " cannot be written: " +
+               std::strerror(errno) + ".";
   }
   port_was_open_ = serial_.IsOpen();
-  if (title_status_ == kOk && !port_was_open_ && serial_.OpenPort(setup_.device) < 0)
+  if (title_status_ == kOk && refusal_.empty() && !port_was_open_ &&
+      serial_.OpenPort(setup_.device) < 0)
     open_error_ = errno;
   shown_ = true;
   SetTimer(true);
@@ -235,6 +242,10 @@ void TransferSession::Cancel() {
 }
 
 void TransferSession::RunTick() {
+  if (!refusal_.empty()) {
+    Fail(refusal_);
+    return;
+  }
   if (title_status_ != kOk) {
     Fail(StatusMessage(title_status_));
     return;
@@ -428,6 +439,7 @@ void TransferSession::ExportStep() {
       break;
     case S::kListUnpacked:
       wait_ = 0;  // unpacking takes as long as it takes
+      listing_echoed_ = false;
       SendAfterPrompt("ls", S::kUnpackedFound0);
       break;
     case S::kUnpackedFound0:
@@ -472,6 +484,7 @@ void TransferSession::TransferStep() {
   wait_ += static_cast<unsigned>(tick.waited);
   if (tick.retry_changed && view_) view_->SetRetry(std::to_string(zmodem_.RetryCount()));
   if (tick.progress) ShowProgress(*tick.progress);
+  ShowStall(tick.stalled_ms);
   switch (tick.end) {
     case ZmodemEnd::kRunning:
       state_ = static_cast<SessionState>(zmodem_.State());
@@ -498,11 +511,20 @@ void TransferSession::TransferStep() {
       Ask(kDebugFileText, kDebugFileCaption, Buttons::kOk);
       Close(true);
       break;
+    case ZmodemEnd::kTooManyRetries:
+      zmodem_.CloseFile();
+      Fail("Retry error.");
+      break;
     case ZmodemEnd::kFileError:
       Fail(StatusMessage(tick.status));
       break;
     case ZmodemEnd::kTimedOut:
       Fail("Timeout.");
+      break;
+    case ZmodemEnd::kStalled:
+      Fail("Timeout.\nNo data got through for " +
+           std::to_string(TZmodem::kStallLimitMs / 1000) +
+           " s although the console kept answering: the line is too noisy.");
       break;
     case ZmodemEnd::kLineLost:
       serial_.ClosePort();
@@ -568,7 +590,11 @@ void TransferSession::FreeSpaceStep() {
 
 void TransferSession::UnpackedListingStep() {
   const std::string line = serial_.ReadLine();
-  if (!serial_.HasData() && Has(line, "#") && state_ >= S::kUnpackedFound1) {
+  // An unpacking that left none of the files lists none: the prompt after the echo of "ls"
+  // ends that listing too, or the session would wait for ever.
+  if (state_ == S::kUnpackedFound0 && line == "ls") listing_echoed_ = true;
+  if (!serial_.HasData() && Has(line, "#") &&
+      (state_ >= S::kUnpackedFound1 || listing_echoed_)) {
     // That prompt is used up: a bare carriage return brings the next one,
     // which the removals wait for as much as the scan does.
     Send("");
@@ -714,6 +740,16 @@ void TransferSession::Close(bool notify) {
     serial_.ClosePort();
   }
   if (notify && view_) view_->CloseWindow();
+}
+
+// While no data gets through, the message line says so once a second instead of standing still.
+void TransferSession::ShowStall(std::uint64_t stalled_ms) {
+  const std::uint64_t seconds = stalled_ms / 1000;
+  if (seconds == stalled_seconds_) return;
+  stalled_seconds_ = seconds;
+  if (seconds == 0 || !view_) return;
+  view_->SetMessage("Nothing got through for " + std::to_string(seconds) + " s (retry " +
+                    std::to_string(zmodem_.RetryCount()) + "): waiting for the console...");
 }
 
 void TransferSession::ShowProgress(const TransferProgress& progress) {

@@ -152,7 +152,7 @@ class TransferSession {
  public:
   static constexpr int kTickMs = 10;
   static constexpr unsigned kWaitLimitMs = 5000;
-  static constexpr int kRetryLimit = 10;
+  static constexpr int kRetryLimit = TZmodem::kRetryLimit;
   static constexpr long kMinimumFreeSpace = 1536;
   // How long closing waits for the console's answer to "shutdown -f".
   static constexpr std::uint64_t kShutdownWaitMs = 2000;
@@ -213,6 +213,7 @@ class TransferSession {
   void Finish();
   void Close(bool notify);
   void ShowProgress(const TransferProgress& progress);
+  void ShowStall(std::uint64_t stalled_ms);
   Answer Ask(const std::string& text, const std::string& caption, Buttons buttons);
   void Run(const char* command_line);
   std::string WorkFile(const char* name) const;
@@ -231,6 +232,7 @@ class TransferSession {
   SessionState after_slot_check_ = SessionState::kInSlot;
   int open_error_ = 0;  // errno of a failed open
   Status title_status_ = kOk;  // of the title to export, loaded whole before anything starts
+  std::string refusal_;        // why an import cannot start
 
   SessionState state_ = SessionState::kWakeShell;
   unsigned wait_ = 0;
@@ -240,6 +242,7 @@ class TransferSession {
   bool in_tick_ = false;
   bool closed_ = false;
   bool zmodem_active_ = false;
+  std::uint64_t stalled_seconds_ = 0;  // what the message line last said of a stall
   bool listing_echoed_ = false;  // the echo of "ls" came while the slot is listed
   bool success_ = false;
   bool port_was_open_ = false;

@@ -26,6 +26,19 @@ constexpr std::string_view kHexZack =
 constexpr std::string_view kHexZrpos =
     "*\x18"
     "B09";
+constexpr std::string_view kHexZrinit =
+    "*\x18"
+    "B01";
+constexpr std::string_view kHexZnak =
+    "*\x18"
+    "B06";
+// What a sender repeats when our ZRINIT or its answer got lost: its ZRQINIT, or a ZNAK.
+constexpr std::string_view kSenderAsksAgain[] = {"\x18"
+                                                 "B00",
+                                                 "\x18"
+                                                 "B06"};
+constexpr std::uint8_t kZnak = 6;
+constexpr std::uint64_t kGarbageLimit = 2 * kFrameLimit;
 constexpr std::uint8_t kZfileHeader[10] = {0x2A, 0x18, 0x41, 0x04, 0x00,
                                            0x00, 0x00, 0x00, 0x89, 0x06};
 constexpr char kFileName[] = "data.gz";
@@ -69,6 +82,51 @@ std::uint64_t ParseSize(const std::uint8_t* bytes, int count) {
   return digits > 0 ? value : 0;
 }
 
+// How many raw bytes the binary header at the front of a frame takes with its escapes.
+int RawHeaderLength(const std::uint8_t* bytes, int count) {
+  int header = 10;
+  for (int p = 3; p < header && p < count; ++p) {
+    if (bytes[p] == kZdle) ++header;
+  }
+  return header;
+}
+
+// Whether the type, the four position or flag bytes and the CRC of a binary header whose
+// escapes have been undone agree.
+bool HeaderIntact(const std::uint8_t* area, int count) {
+  return count >= 10 && TSerial::Crc16(area + 3, 5) == (area[8] << 8 | area[9]);
+}
+
+std::uint32_t HeaderPosition(const std::uint8_t* area) {
+  return static_cast<std::uint32_t>(area[4]) | static_cast<std::uint32_t>(area[5]) << 8 |
+         static_cast<std::uint32_t>(area[6]) << 16 | static_cast<std::uint32_t>(area[7]) << 24;
+}
+
+// A data subpacket at `header` of an area of m unescaped bytes, ending with ZDLE, the end
+// letter, two CRC bytes and, when taken, the XON.
+struct Subpacket {
+  int data = -1;  // data bytes; -1 when the end mark is not where it belongs
+  unsigned crc = 0;
+  unsigned received = 0;
+  bool Intact() const { return data >= 0 && crc == received; }
+};
+
+Subpacket CheckSubpacket(std::uint8_t* area, int m, int header, std::uint8_t end, bool xon) {
+  Subpacket packet;
+  const int data = m - header - 4 - (xon ? 1 : 0);
+  if (data < 0 || area[header + data] != kZdle || area[header + data + 1] != end) return packet;
+  packet.data = data;
+  area[header + data] = end;  // the CRC covers the data and the end letter
+  packet.crc = TSerial::Crc16(area + header, data + 1);
+  packet.received = static_cast<unsigned>(area[header + data + 2]) << 8 | area[header + data + 3];
+  return packet;
+}
+
+std::vector<std::uint8_t> HexZnak() {
+  static constexpr std::uint8_t kData[5] = {kZnak, 0, 0, 0, 0};
+  return HexHeader(kData);
+}
+
 }  // namespace
 
 TransferProgress MakeProgress(const std::string& text, std::uint64_t position, std::uint64_t size,
@@ -99,8 +157,10 @@ void TZmodem::Start(Direction direction, std::string file_path, std::uint64_t no
   last_end_ = ZmodemEnd::kRunning;
   streaming_ = false;
   position_ = acknowledged_ = file_size_ = 0;
-  retry_count_ = 0;
+  retry_count_ = total_retries_ = receiver_greetings_ = 0;
   start_time_ = now_ms;
+  last_progress_ = last_asked_ = now_ms;
+  received_at_ask_ = serial_.ReceivedTotal();
   last_activity_ = now_ms;
   last_received_ = serial_.ReceivedTotal();
 }
@@ -134,13 +194,36 @@ ZmodemTick TZmodem::Step(std::uint64_t now_ms) {
     again = direction_ == Direction::kReceive ? ReceiveStep(tick, now_ms) : SendStep(tick, now_ms);
   }
   if (!done_) {
+    const std::uint64_t stalled = now_ms > last_progress_ ? now_ms - last_progress_ : 0;
     if (!serial_.IsOpen() || serial_.HungUp()) {
       Finish(tick, ZmodemEnd::kLineLost);
     } else if (now_ms > last_activity_ && now_ms - last_activity_ > idle_limit_ms_) {
       Finish(tick, ZmodemEnd::kTimedOut);
+    } else if (stalled > kStallLimitMs) {
+      Finish(tick, ZmodemEnd::kStalled);
+    } else if (stalled >= kStallNoticeMs) {
+      tick.stalled_ms = stalled;
     }
   }
   return tick;
+}
+
+void TZmodem::DiscardReceived() {
+  int all = serial_.Length();
+  serial_.Consume(all, nullptr);
+}
+
+bool TZmodem::SilentFor(std::uint64_t now_ms, std::uint64_t ms) const {
+  const std::uint64_t since = std::max(last_activity_, last_asked_);
+  return now_ms > since && now_ms - since >= ms;
+}
+
+// True when the retries have run out.
+bool TZmodem::CountRetry(ZmodemTick& tick) {
+  ++retry_count_;
+  ++total_retries_;
+  tick.retry_changed = true;
+  return retry_count_ >= kRetryLimit || total_retries_ >= kTransferRetryLimit;
 }
 
 bool TZmodem::HeaderAtFront() const {
@@ -156,6 +239,7 @@ bool TZmodem::ReceiveStep(ZmodemTick& tick, std::uint64_t now_ms) {
     case 13:
       if (Has(serial_.ReadLine(), kZrqinitLine)) {
         serial_.WriteBytes(HexZrinit());
+        last_asked_ = now_ms;
         state_ = 14;
       }
       return false;
@@ -165,6 +249,8 @@ bool TZmodem::ReceiveStep(ZmodemTick& tick, std::uint64_t now_ms) {
       serial_.WriteBytes(BinaryHeader(position_ != acknowledged_ ? kZack : kZrpos,
                                       static_cast<std::uint32_t>(position_)));
       acknowledged_ = position_;
+      last_asked_ = now_ms;
+      received_at_ask_ = serial_.ReceivedTotal();
       state_ = 16;
       return false;
     case 16:
@@ -185,11 +271,32 @@ bool TZmodem::ReceiveStep(ZmodemTick& tick, std::uint64_t now_ms) {
 }
 
 bool TZmodem::ReceiveFileHeader(ZmodemTick& tick, std::uint64_t now_ms) {
+  // A sender that repeats its request, or that stays silent, did not get our ZRINIT whole.
+  // Silence is no damage: it counts no retry, and the time limits bound it.
+  const std::string_view waiting(reinterpret_cast<const char*>(serial_.Data()),
+                                 static_cast<std::size_t>(serial_.Length()));
+  bool asked = false;
+  for (std::string_view request : kSenderAsksAgain) {
+    if (waiting.find(request) != std::string_view::npos) asked = true;
+  }
   const int n = serial_.FrameLength();
   if (n == 0) {
     tick.waited = 1;
+    if (asked || SilentFor(now_ms, kAskAgainMs)) {
+      DiscardReceived();
+      if (asked && CountRetry(tick)) {
+        Finish(tick, ZmodemEnd::kTooManyRetries);
+        return false;
+      }
+      serial_.WriteBytes(HexZrinit());
+      last_asked_ = now_ms;
+    }
     return false;
   }
+  const int raw_header = RawHeaderLength(serial_.Data(), n);
+  std::uint8_t end = 0;
+  bool xon = false;
+  SubpacketLength(serial_.Data(), n, raw_header, &end, &xon);
   int kept = std::min(n, kFrameArea);
   serial_.Consume(kept, frame_area_.data());
   int rest = n - kept;
@@ -206,10 +313,25 @@ bool TZmodem::ReceiveFileHeader(ZmodemTick& tick, std::uint64_t now_ms) {
   // The header's escapes are undone first, so that the name starts right
   // behind its ten bytes even when one of them was escaped.
   const int m = TSerial::ZdleUnescape(frame, kept);
+  const Subpacket info = CheckSubpacket(frame, m, 10, end, xon);
+  if (rest > 0 || !HeaderIntact(frame, m) || !info.Intact()) {
+    // A damaged size would cut the file short or wait for bytes that never come: the sender
+    // is asked for its file header again.
+    LogLine("File header damaged.");
+    if (CountRetry(tick)) {
+      Finish(tick, ZmodemEnd::kTooManyRetries);
+      return false;
+    }
+    serial_.WriteBytes(HexZnak());
+    last_asked_ = now_ms;
+    return false;
+  }
   const std::uint8_t* name = frame + 10;
-  const std::uint8_t* end = frame + std::max(m, 10);
-  const std::uint8_t* name_end = std::find(name, end, 0);
-  file_size_ = name_end < end ? ParseSize(name_end + 1, static_cast<int>(end - name_end - 1)) : 0;
+  const std::uint8_t* name_end_limit = frame + 10 + info.data;
+  const std::uint8_t* name_end = std::find(name, name_end_limit, 0);
+  file_size_ = name_end < name_end_limit
+                   ? ParseSize(name_end + 1, static_cast<int>(name_end_limit - name_end - 1))
+                   : 0;
   LogLine("File Size = " + std::to_string(file_size_));
 
   CloseFile();
@@ -221,6 +343,7 @@ bool TZmodem::ReceiveFileHeader(ZmodemTick& tick, std::uint64_t now_ms) {
   acknowledged_ = position_ = 0;
   streaming_ = false;
   start_time_ = now_ms;
+  Progressed(now_ms);
   state_ = 15;
   return true;
 }
@@ -238,25 +361,52 @@ bool TZmodem::ReceiveData(ZmodemTick& tick, std::uint64_t now_ms) {
   } else {
     streaming_ = false;
     n = serial_.FrameLength();
-    if (n == 0) return false;
-    if (!HeaderAtFront() || n < 4 || serial_.Data()[3] != kZdata) {
-      const bool eof = HeaderAtFront() && n >= 4 && serial_.Data()[3] == kZeof;
-      serial_.Consume(n, nullptr);
-      if (eof && position_ == file_size_) {
-        CloseFile();
-        state_ = 17;
-        return true;
+    if (n > 0 && HeaderAtFront() && n >= 4 && serial_.Data()[3] == kZdata) {
+      header = 10;
+      SubpacketLength(bytes, serial_.Length(), RawHeaderLength(bytes, n), &end, &xon);
+    } else if (n > 0 && HeaderAtFront() && serial_.Length() > 3 && serial_.Data()[3] == kZnak) {
+      // The sender could not read our last answer: it goes again.
+      int answer = std::min(RawHeaderLength(bytes, serial_.Length()), serial_.Length());
+      serial_.Consume(answer, nullptr);
+      LogLine("Answer again.");
+      return AskForDataAgain(tick, 0, 0);
+    } else if (n > 0) {
+      std::uint8_t frame[20] = {};
+      int kept = std::min(n, 20);
+      serial_.Consume(kept, frame);
+      int rest = n - kept;
+      serial_.Consume(rest, nullptr);
+      const int m = TSerial::ZdleUnescape(frame, kept);
+      if (frame[3] == kZeof && HeaderIntact(frame, m)) {
+        if (position_ == file_size_) {
+          CloseFile();
+          state_ = 17;
+          return true;
+        }
+        // Data is missing, but this end may have left before the sender heard our request
+        // for it: if it did not, the silence that follows asks again.
+        LogLine("End of file too early.");
       }
       return false;
     }
-    header = 10;
-    int raw_header = 10;
-    for (int p = 3; p < raw_header; ++p) {
-      if (bytes[p] == kZdle) ++raw_header;
-    }
-    SubpacketLength(bytes, serial_.Length(), raw_header, &end, &xon);
   }
-  if (n == 0) return false;
+  if (n == 0) {
+    // The frame in flight, or our answer to the last one, got lost: the sender waits.
+    if (SilentFor(now_ms, kAskAgainMs)) {
+      DiscardReceived();
+      LogLine("No data.");
+      return AskForDataAgain(tick, 0, 0, false);
+    }
+    // A frame whose header was damaged: a streaming sender goes on with subpackets that belong
+    // nowhere, and only a request to go back stops it. What the line and the terminals held
+    // when we last asked is still on its way and no sign of that.
+    if (!streaming_ && !HeaderAtFront() &&
+        serial_.ReceivedTotal() - received_at_ask_ > kGarbageLimit) {
+      LogLine("Frame lost.");
+      return AskForDataAgain(tick, 0, 0);
+    }
+    return false;
+  }
 
   std::uint8_t* area = data_area_.data();
   int kept = std::min(n, kDataArea);
@@ -266,29 +416,36 @@ bool TZmodem::ReceiveData(ZmodemTick& tick, std::uint64_t now_ms) {
   const int m = TSerial::ZdleUnescape(area, kept);
   if (n > kFrameLimit) {
     LogLine("Frame damaged.");
-    EndWithDamage(tick, std::min(header, m), m - std::min(header, m));
-    return false;
+    return AskForDataAgain(tick, std::min(header, m), m - std::min(header, m));
   }
   LogLine("Receive Buffer. size = " + std::to_string(m));
 
-  // Header, data, ZDLE, end letter, two CRC bytes and the XON after ZCRCW.
-  const int data = m - header - 4 - (xon ? 1 : 0);
-  if (data < 0 || area[header + data] != kZdle || area[header + data + 1] != end) {
+  if (header > 0) {
+    if (!HeaderIntact(area, m)) {
+      LogLine("Frame damaged.");
+      return AskForDataAgain(tick, std::min(header, m), m - std::min(header, m));
+    }
+    const std::uint32_t at = HeaderPosition(area);
+    // A frame sent before the sender heard our last request: the one asked for follows.
+    if (at < position_) return false;
+    if (at > position_) {
+      LogLine("Frame out of place.");
+      return AskForDataAgain(tick, header, 0);
+    }
+  }
+  const Subpacket packet = CheckSubpacket(area, m, header, end, xon);
+  if (packet.data < 0) {
     LogLine("Frame damaged.");
-    EndWithDamage(tick, std::min(header, m), m - std::min(header, m));
-    return false;
+    return AskForDataAgain(tick, std::min(header, m), m - std::min(header, m));
   }
-  area[header + data] = end;
-  const unsigned crc = TSerial::Crc16(area + header, data + 1);
-  const std::uint8_t high = area[header + data + 2];
-  const std::uint8_t low = area[header + data + 3];
-  if (crc != (static_cast<unsigned>(high) << 8 | low)) {
-    LogLine("CRC error. " + Hex4(crc) + " : " + Hex4(static_cast<unsigned>(low) << 8 | high));
-    ++retry_count_;
-    tick.retry_changed = true;
-    EndWithDamage(tick, header, m - header);
-    return false;
+  if (!packet.Intact()) {
+    const std::uint8_t high = area[header + packet.data + 2];
+    const std::uint8_t low = area[header + packet.data + 3];
+    LogLine("CRC error. " + Hex4(packet.crc) + " : " +
+            Hex4(static_cast<unsigned>(low) << 8 | high));
+    return AskForDataAgain(tick, header, m - header);
   }
+  const int data = packet.data;
 
   // Data past the announced size is checked but not kept.
   const int keep = static_cast<int>(std::min<std::uint64_t>(data, file_size_ - position_));
@@ -297,6 +454,7 @@ bool TZmodem::ReceiveData(ZmodemTick& tick, std::uint64_t now_ms) {
     return false;
   }
   position_ += keep;
+  if (keep > 0) Progressed(now_ms);
   tick.progress = MakeProgress(kReceiveProgressText, position_, file_size_, now_ms - start_time_);
   retry_count_ = 0;
   if (position_ == file_size_) {
@@ -314,6 +472,21 @@ bool TZmodem::ReceiveData(ZmodemTick& tick, std::uint64_t now_ms) {
   return true;
 }
 
+// A frame came damaged, out of place or not at all: the sender is asked to go on from the
+// last good position, as long as the retries last (silence counts none). When they run out, the count bytes at
+// `from` of the data area (the damaged data and its trailer) go into the file after what came
+// whole, for inspection.
+bool TZmodem::AskForDataAgain(ZmodemTick& tick, int from, int count, bool counted) {
+  if (counted && CountRetry(tick)) {
+    EndWithDamage(tick, from, count);
+    return false;
+  }
+  streaming_ = false;
+  acknowledged_ = position_;  // state 15 then sends ZRPOS at the position
+  state_ = 15;
+  return true;
+}
+
 void TZmodem::EndWithDamage(ZmodemTick& tick, int from, int count) {
   if (file_.IsOpen() && count > 0) file_.Write(data_area_.data() + from, count);
   Finish(tick, ZmodemEnd::kDamagedFrame);
@@ -322,38 +495,62 @@ void TZmodem::EndWithDamage(ZmodemTick& tick, int from, int count) {
 // ---------------------------------------------------------------------------
 // Sending
 
+void TZmodem::SendFileHeader(std::uint64_t now_ms) {
+  serial_.WriteBytes(kZfileHeader, sizeof kZfileHeader);
+  std::string info(kFileName, sizeof kFileName);  // with its zero byte
+  info += std::to_string(file_size_);
+  info += '\0';
+  std::string with_end = info + static_cast<char>(kZcrcw);
+  LogLine(Hex4(TSerial::Crc16(reinterpret_cast<const std::uint8_t*>(with_end.data()),
+                              static_cast<int>(with_end.size()))));
+  serial_.WriteBytes(DataSubpacket(reinterpret_cast<const std::uint8_t*>(info.data()),
+                                   static_cast<int>(info.size())));
+  last_asked_ = now_ms;
+}
+
+// The receiver takes the file when it asks for position 0. It greets us with ZRINIT once when
+// it starts; a ZRINIT after that, a ZNAK, or silence after its greeting mean that our file
+// header did not reach it whole, and it goes again.
+bool TZmodem::AwaitFileAcceptance(ZmodemTick& tick, std::uint64_t now_ms) {
+  const std::string line = serial_.ReadLine();
+  if (Has(line, kZrposZeroLine)) {
+    retry_count_ = 0;
+    acknowledged_ = position_ = 0;
+    CloseFile();
+    if (!file_.Open(path_, DiskFile::Mode::kRead) && file_size_ > 0) {
+      Finish(tick, ZmodemEnd::kFileError, kCantOpenSource);
+      return false;
+    }
+    start_time_ = now_ms;
+    Progressed(now_ms);
+    state_ = 15;
+    return false;
+  }
+  bool asked = Has(line, kHexZnak);
+  if (Has(line, kHexZrinit)) asked = asked || ++receiver_greetings_ > 1;
+  if (!asked && !(receiver_greetings_ > 0 && SilentFor(now_ms, kAskAgainMs))) return false;
+  LogLine("File header again.");
+  if (asked && CountRetry(tick)) {
+    Finish(tick, ZmodemEnd::kTooManyRetries);
+    return false;
+  }
+  SendFileHeader(now_ms);
+  return false;
+}
+
 bool TZmodem::SendStep(ZmodemTick& tick, std::uint64_t now_ms) {
   switch (state_) {
     case 13: {
       serial_.ReadLine();
-      serial_.WriteBytes(kZfileHeader, sizeof kZfileHeader);
       std::error_code error;
       const auto size = std::filesystem::file_size(path_, error);
       file_size_ = error ? 0 : size;
-      std::string info(kFileName, sizeof kFileName);  // with its zero byte
-      info += std::to_string(file_size_);
-      info += '\0';
-      std::string with_end = info + static_cast<char>(kZcrcw);
-      LogLine(Hex4(TSerial::Crc16(reinterpret_cast<const std::uint8_t*>(with_end.data()),
-                                  static_cast<int>(with_end.size()))));
-      serial_.WriteBytes(DataSubpacket(reinterpret_cast<const std::uint8_t*>(info.data()),
-                                       static_cast<int>(info.size())));
+      SendFileHeader(now_ms);
       state_ = 14;
       return false;
     }
     case 14:
-      if (Has(serial_.ReadLine(), kZrposZeroLine)) {
-        retry_count_ = 0;
-        acknowledged_ = position_ = 0;
-        CloseFile();
-        if (!file_.Open(path_, DiskFile::Mode::kRead) && file_size_ > 0) {
-          Finish(tick, ZmodemEnd::kFileError, kCantOpenSource);
-          return false;
-        }
-        start_time_ = now_ms;
-        state_ = 15;
-      }
-      return false;
+      return AwaitFileAcceptance(tick, now_ms);
     case 15: {
       serial_.WriteBytes(BinaryHeader(kZdata, static_cast<std::uint32_t>(position_)));
       std::uint8_t* block = data_area_.data();
@@ -365,6 +562,7 @@ bool TZmodem::SendStep(ZmodemTick& tick, std::uint64_t now_ms) {
       acknowledged_ = position_;
       position_ += n;
       serial_.WriteBytes(DataSubpacket(block, static_cast<int>(n)));
+      last_asked_ = now_ms;
       state_ = 16;
       return false;
     }
@@ -374,6 +572,7 @@ bool TZmodem::SendStep(ZmodemTick& tick, std::uint64_t now_ms) {
         tick.progress =
             MakeProgress(kSendProgressText, position_, file_size_, now_ms - start_time_);
         retry_count_ = 0;
+        Progressed(now_ms);
         state_ = position_ < file_size_ ? 15 : 17;
         return true;
       }
@@ -387,9 +586,24 @@ bool TZmodem::SendStep(ZmodemTick& tick, std::uint64_t now_ms) {
           Finish(tick, ZmodemEnd::kFileError, kReadError);
           return false;
         }
+        if (resume > acknowledged_) Progressed(now_ms);
         position_ = resume;
-        ++retry_count_;
-        tick.retry_changed = true;
+        if (CountRetry(tick)) {
+          Finish(tick, ZmodemEnd::kTooManyRetries);
+          return false;
+        }
+        state_ = 15;
+        return true;
+      }
+      // Neither answer came: the block or its answer got lost on the way. The block goes again;
+      // a receiver that has it already names the position it wants.
+      if (SilentFor(now_ms, kAskAgainMs)) {
+        LogLine("No answer.");
+        if (file_.IsOpen() && !file_.SeekTo(acknowledged_)) {
+          Finish(tick, ZmodemEnd::kFileError, kReadError);
+          return false;
+        }
+        position_ = acknowledged_;
         state_ = 15;
         return true;
       }

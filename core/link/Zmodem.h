@@ -35,10 +35,13 @@ TransferProgress MakeProgress(const std::string& text, std::uint64_t position, s
 enum class ZmodemEnd {
   kRunning,
   kFinished,      // state 17 done: ZFIN or the abort sequence has been sent
-  kDamagedFrame,  // CRC error: the frame went into the file; show kDebugFileText
-  kFileError,     // the transfer file failed; status says how
-  kTimedOut,      // the far side fell silent
-  kLineLost,      // the line hung up
+  kDamagedFrame,    // receiving, the retries ran out: the last damaged frame went into the
+                    // file after what came whole; show kDebugFileText
+  kTooManyRetries,  // sending, or before any data came: the retries ran out
+  kFileError,       // the transfer file failed; status says how
+  kTimedOut,        // the far side fell silent
+  kStalled,         // bytes kept coming, but no data got through for kStallLimitMs
+  kLineLost,        // the line hung up
 };
 
 // What one tick asks of the session.
@@ -46,6 +49,7 @@ struct ZmodemTick {
   ZmodemEnd end = ZmodemEnd::kRunning;
   int waited = 0;              // ticks to add to the session's wait counter
   bool retry_changed = false;  // the retry count grew; show it
+  std::uint64_t stalled_ms = 0;  // time without progress, once it passes kStallNoticeMs
   std::optional<TransferProgress> progress;
   Status status = kOk;
 };
@@ -62,6 +66,17 @@ class TZmodem {
   // Longer than any pause of a working peer, and than the 10 s after which
   // a ZMODEM peer repeats itself when something got lost.
   static constexpr std::uint64_t kDefaultIdleLimitMs = 30000;
+  // A damaged frame is asked for again from the last good position; these
+  // many retries one after another, or in the whole transfer, end it.
+  static constexpr int kRetryLimit = 10;
+  static constexpr int kTransferRetryLimit = 100;
+  // Silence while a frame is due: the frame or the answer to it got lost, and
+  // the far side waits. A working peer answers within a fraction of this.
+  static constexpr std::uint64_t kAskAgainMs = 2000;
+  // Bytes that keep coming without data getting through do not count as
+  // activity for ever.
+  static constexpr std::uint64_t kStallLimitMs = 60000;
+  static constexpr std::uint64_t kStallNoticeMs = 5000;
 
   explicit TZmodem(TSerial& serial) : serial_(serial) {}
 
@@ -75,7 +90,8 @@ class TZmodem {
   std::uint64_t Position() const { return position_; }
   std::uint64_t AcknowledgedPosition() const { return acknowledged_; }
   std::uint64_t FileSize() const { return file_size_; }
-  int RetryCount() const { return retry_count_; }
+  int RetryCount() const { return retry_count_; }  // since the last good block
+  int TotalRetries() const { return total_retries_; }
   std::uint64_t StartTime() const { return start_time_; }
   // The session closes the file when it ends the transfer early.
   void CloseFile();
@@ -86,7 +102,14 @@ class TZmodem {
   bool SendStep(ZmodemTick& tick, std::uint64_t now_ms);
   bool ReceiveFileHeader(ZmodemTick& tick, std::uint64_t now_ms);
   bool ReceiveData(ZmodemTick& tick, std::uint64_t now_ms);
+  bool AskForDataAgain(ZmodemTick& tick, int from, int count, bool counted = true);
   void EndWithDamage(ZmodemTick& tick, int from, int count);
+  bool CountRetry(ZmodemTick& tick);
+  void SendFileHeader(std::uint64_t now_ms);
+  bool AwaitFileAcceptance(ZmodemTick& tick, std::uint64_t now_ms);
+  void DiscardReceived();
+  bool SilentFor(std::uint64_t now_ms, std::uint64_t ms) const;
+  void Progressed(std::uint64_t now_ms) { last_progress_ = now_ms; }
   bool HeaderAtFront() const;
   void Finish(ZmodemTick& tick, ZmodemEnd end, Status status = kOk);
 
@@ -102,7 +125,12 @@ class TZmodem {
   std::uint64_t acknowledged_ = 0;
   std::uint64_t file_size_ = 0;
   int retry_count_ = 0;
+  int total_retries_ = 0;
+  int receiver_greetings_ = 0;  // ZRINITs heard while sending the file header
   std::uint64_t start_time_ = 0;
+  std::uint64_t last_progress_ = 0;
+  std::uint64_t last_asked_ = 0;  // when a frame was last sent or asked for again
+  std::uint64_t received_at_ask_ = 0;  // the line's byte count then
   std::uint64_t last_activity_ = 0;
   std::uint64_t last_received_ = 0;
   std::uint64_t idle_limit_ms_ = kDefaultIdleLimitMs;

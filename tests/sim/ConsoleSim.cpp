@@ -17,7 +17,11 @@
 // FILE (packing leaves FILE as /tmp/data.gz), --drop NAME (removed after
 // unpacking, repeatable), --hang-up-ms MS (the console dies that long into a
 // transfer), --noise-to-pc N / --noise-to-console N (byte N of that direction
-// is corrupted; --pty only). --log FILE records the commands received.
+// is corrupted; --pty only), --bit-errors N (one byte in N of either direction
+// gets a bit flipped; --pty only), --transfer-bit-errors N (the same, only while
+// sz or rz runs), --seed S (for the bit errors), --freeze-ms MS (the console
+// stops that long into a transfer and never goes on). --log FILE records the
+// commands received.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -63,6 +67,10 @@ struct Options {
   long hang_up_ms = -1;
   std::vector<std::uint64_t> noise_to_pc;
   std::vector<std::uint64_t> noise_to_console;
+  std::uint32_t bit_errors = 0;
+  bool bit_errors_in_transfers_only = false;
+  unsigned seed = 1;
+  long freeze_ms = -1;
   std::string log;
 };
 
@@ -305,7 +313,9 @@ class Console {
   // sz and rz own the terminal until they end; the shell's prompt then
   // starts on a line of its own.
   void Transfer(const std::vector<std::string>& argv, const std::string& folder) {
+    if (relay_ && options_.bit_errors_in_transfers_only) relay_->SetNoiseActive(true);
     const int status = Spawn(argv, folder, true);
+    if (relay_ && options_.bit_errors_in_transfers_only) relay_->SetNoiseActive(false);
     Log(argv[0] + " ended " + std::to_string(status));
     MakeRaw(fd_);
     // A real console cancels the line discipline's leftovers and prints its prompt on the
@@ -342,11 +352,18 @@ class Console {
       return 127;
     }
     const std::uint64_t start = NowMs();
+    bool frozen = false;
     for (;;) {
       int status = 0;
       const pid_t done = ::waitpid(pid, &status, WNOHANG);
       if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
       if (done < 0 && errno != EINTR) return -1;
+      if (on_terminal && options_.freeze_ms >= 0 && !frozen &&
+          NowMs() - start > static_cast<std::uint64_t>(options_.freeze_ms)) {
+        ::kill(pid, SIGSTOP);  // and it stays stopped until the session gives up
+        Log("freeze");
+        frozen = true;
+      }
       if (on_terminal && options_.hang_up_ms >= 0 &&
           NowMs() - start > static_cast<std::uint64_t>(options_.hang_up_ms)) {
         ::kill(pid, SIGKILL);
@@ -374,7 +391,9 @@ int Usage() {
       "usage: console_sim [--pty [--rate BYTES_PER_SECOND]] --root DIR [--silent] [--wrong] [--unended]\n"
       "         [--cd-fails]\n"
       "         [--logged-in] [--prompt-inline] [--free KB] [--no-scan] [--archive FILE] [--drop NAME]...\n"
-      "         [--hang-up-ms MS] [--noise-to-pc N]... [--noise-to-console N]... [--log FILE]\n",
+      "         [--hang-up-ms MS] [--noise-to-pc N]... [--noise-to-console N]...\n"
+      "         [--bit-errors N | --transfer-bit-errors N] [--seed S] [--freeze-ms MS]\n"
+      "         [--log FILE]\n",
       stderr);
   return 2;
 }
@@ -416,6 +435,13 @@ int main(int argc, char** argv) {
       options.hang_up_ms = std::atol(argv[++i]);
     } else if (arg == "--noise-to-pc" && has_value) {
       options.noise_to_pc.push_back(std::strtoull(argv[++i], nullptr, 10));
+    } else if ((arg == "--bit-errors" || arg == "--transfer-bit-errors") && has_value) {
+      options.bit_errors = static_cast<std::uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+      options.bit_errors_in_transfers_only = arg == "--transfer-bit-errors";
+    } else if (arg == "--seed" && has_value) {
+      options.seed = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
+    } else if (arg == "--freeze-ms" && has_value) {
+      options.freeze_ms = std::atol(argv[++i]);
     } else if (arg == "--noise-to-console" && has_value) {
       options.noise_to_console.push_back(std::strtoull(argv[++i], nullptr, 10));
     } else if (arg == "--log" && has_value) {
@@ -442,6 +468,9 @@ int main(int argc, char** argv) {
     relay.AddRule({PacedRelay::kToProgram, index, 0x01, 0});
   for (std::uint64_t index : options.noise_to_console)
     relay.AddRule({PacedRelay::kToPeer, index, 0x01, 0});
+  relay.SetNoise(PacedRelay::kToProgram, options.bit_errors, options.seed);
+  relay.SetNoise(PacedRelay::kToPeer, options.bit_errors, options.seed + 1);
+  relay.SetNoiseActive(!options.bit_errors_in_transfers_only);
   relay.Start();
   std::printf("%s\n", program.slave_path.c_str());
   std::fflush(stdout);

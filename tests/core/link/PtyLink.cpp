@@ -76,6 +76,13 @@ void PacedRelay::AddRule(const Rule& rule) {
   rules_.push_back(rule);
 }
 
+void PacedRelay::SetNoise(Direction direction, std::uint32_t one_in, unsigned seed,
+                          std::uint64_t from) {
+  noise_one_in_[direction] = one_in;
+  noise_from_[direction] = from;
+  noise_random_[direction].seed(seed);
+}
+
 void PacedRelay::Start() {
   if (!thread_.joinable()) thread_ = std::thread([this] { Run(); });
 }
@@ -112,6 +119,11 @@ void PacedRelay::ReadSide(int direction, std::int64_t now_ns) {
       if (rule.direction != direction || rule.index != index) continue;
       byte ^= rule.xor_mask;
       start += rule.delay_ms * 1e6;
+    }
+    if (noise_one_in_[direction] > 0 && noise_active_ && index >= noise_from_[direction] &&
+        noise_random_[direction]() % noise_one_in_[direction] == 0) {
+      byte ^= static_cast<std::uint8_t>(1u << noise_random_[direction]() % 8);
+      ++flipped_[direction];
     }
     line_free_ns_[direction] = start + byte_ns;
     pending_[direction].push_back({byte, static_cast<std::int64_t>(line_free_ns_[direction])});

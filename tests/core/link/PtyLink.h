@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -53,6 +54,13 @@ class PacedRelay {
   PacedRelay(int program_master, int peer_master, int bytes_per_second);
   ~PacedRelay();
   void AddRule(const Rule& rule);  // before Start
+  // Bit errors: each byte in that direction from byte `from` on has one bit
+  // flipped with a chance of 1 in one_in (0: none), drawn from a generator
+  // seeded with seed. Before Start.
+  void SetNoise(Direction direction, std::uint32_t one_in, unsigned seed, std::uint64_t from = 0);
+  std::uint64_t Flipped(Direction direction) const { return flipped_[direction]; }
+  // The noise can be switched off and on while the relay runs.
+  void SetNoiseActive(bool active) { noise_active_ = active; }
   // A wire does not wait for the scheduler: when allowed, the relay thread
   // runs at real-time priority so that a busy machine does not stretch the
   // line (for measurements).
@@ -76,6 +84,11 @@ class PacedRelay {
   int fd_[2];
   int rate_;
   std::vector<Rule> rules_;
+  std::uint32_t noise_one_in_[2] = {0, 0};
+  std::uint64_t noise_from_[2] = {0, 0};
+  std::mt19937 noise_random_[2];
+  std::atomic<std::uint64_t> flipped_[2] = {0, 0};
+  std::atomic<bool> noise_active_{true};
   std::deque<Pending> pending_[2];
   double line_free_ns_[2] = {0, 0};
   std::uint64_t read_count_[2] = {0, 0};

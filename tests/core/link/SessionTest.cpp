@@ -422,17 +422,33 @@ TEST_F(SessionTest, ImportFailures) {
             std::vector<std::string>({std::string("Error: ") + StatusMessage(kCantOpenSource)}));
   EXPECT_FALSE(fs::exists(app_ + "/Short.orb"));
 
-  // A damaged data frame is kept for inspection and the transfer aborted. The
-  // download is all "A", so that the damaged byte is a data byte in every run.
+  // A library that could not take the title is refused before the console is woken.
+  {
+    Console console(root_, {}, kUnpaced);
+    ASSERT_TRUE(console.ok());
+    test::WriteFile(folder_ + "/not-a-folder", Bytes{'x'});
+    const int logins = console.Count("login");
+    for (const std::string& library : {folder_ + "/missing", folder_ + "/not-a-folder"}) {
+      SessionSetup setup = Setup(SessionSetup::kImport, 1, console.device());
+      setup.library_folder = library;
+      EXPECT_EQ(RunSession(setup).errors,
+                std::vector<std::string>(
+                    {"Error: The library folder " + library + " is missing or not a folder."}));
+    }
+    EXPECT_EQ(console.Count("login"), logins);
+  }
+
+  // A damaged data frame is asked for again, and the title arrives whole. The download is all
+  // "A", so that the damaged byte is a data byte in every run.
   const std::string plain = folder_ + "/plain.gz";
   ASSERT_TRUE(test::WriteFile(plain, Bytes(16384, 'A')));
   aborts_ = 0;
   const Outcome damaged = RunOnConsole(SessionSetup::kImport, 1, {"--archive", plain}, "",
                                        {{PacedRelay::kToProgram, 6000, 0x01, 0}});
-  EXPECT_EQ(damaged.errors, std::vector<std::string>({"Debug.: Debug file created."}));
-  EXPECT_EQ(damaged.view.retry, "1");
-  EXPECT_GT(fs::file_size(work_ + "/" + kDebugFileName), 4000u);
-  EXPECT_EQ(aborts_, 1);
+  // Unpaced, sz may run far enough ahead that the stale stream asks once more.
+  EXPECT_TRUE(damaged.view.retry == "1" || damaged.view.retry == "2") << damaged.view.retry;
+  EXPECT_TRUE(InOrder(damaged.view.messages, {"Receving TITLE data 100% done...", "Decompressing..."}));
+  EXPECT_FALSE(fs::exists(work_ + "/" + kDebugFileName));
 }
 
 // After sz and rz a real console prints cancel bytes, backspaces and its prompt on one line;
@@ -504,6 +520,13 @@ TEST_F(SessionTest, ExportFailures) {
   // Whatever did not unpack, the six files go again.
   const Outcome partial = RunOnConsole(SessionSetup::kExport, 5, {"--drop", "cue.dat"}, title);
   EXPECT_EQ(partial.errors, std::vector<std::string>({"Error: Disk full."}));
+  EXPECT_EQ(SlotFiles(5).size(), 1u);
+  // Nothing unpacked at all: the listing shows none of the files and still ends.
+  std::vector<std::string> drop_all;
+  for (const char* name : {"sysf.dat", "eqlib.dat", "dylib.dat", "auto.dat", "cue.dat", "snap.dat"})
+    drop_all.insert(drop_all.end(), {"--drop", name});
+  EXPECT_EQ(RunOnConsole(SessionSetup::kExport, 5, drop_all, title).errors,
+            std::vector<std::string>({"Error: Disk full."}));
   EXPECT_EQ(SlotFiles(5).size(), 1u);
 
   // "No" to the overwrite question ends silently with the console's title as it was.
@@ -662,8 +685,11 @@ TEST_F(SessionTest, LostLineAndDeadConsole) {
     EXPECT_FALSE(serial.IsOpen());
     EXPECT_EQ(LeftInWork(), std::vector<std::string>());
   }
-  {
-    Console console(root_, {"--hang-up-ms", "1500"}, test::kLineRate);
+  // A console that dies, or freezes, mid-transfer: the silence ends it.
+  for (const auto& [fault, logged] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"--hang-up-ms", "1500"}, "hang-up"}, {{"--freeze-ms", "300"}, "freeze"}}) {
+    SCOPED_TRACE(logged);
+    Console console(root_, fault, test::kLineRate);
     ASSERT_TRUE(console.ok());
     ScriptedPrompter prompter;
     prompter.QueueTitleName("Stage");
@@ -675,7 +701,36 @@ TEST_F(SessionTest, LostLineAndDeadConsole) {
     Drive(session, serial, 60000);
     ASSERT_EQ(prompter.shown().size(), 1u);
     EXPECT_EQ(prompter.shown()[0].text, "Timeout.");
-    EXPECT_TRUE(console.Exited(1000));
+    // sz's own progress shares the log, without a line end of its own.
+    const auto commands = console.Commands();
+    EXPECT_TRUE(std::any_of(commands.begin(), commands.end(), [&](const std::string& line) {
+      return line.size() >= logged.size() &&
+             line.compare(line.size() - logged.size(), logged.size(), logged) == 0;
+    }));
+  }
+  {
+    // The line lost once the console has begun to replace the slot's title: the user is told.
+    Console console(root_, {}, test::kLineRate);
+    ASSERT_TRUE(console.ok());
+    ScriptedPrompter prompter;
+    prompter.Queue(Answer::kYes);  // replace the title there
+    RecordingView view;
+    TSerial serial;
+    const std::string title = app_ + "/Lost.orb";
+    ASSERT_TRUE(test::WriteFile(title, gen::MakeTitle(SmallSpec())));
+    TransferSession session(serial, Setup(SessionSetup::kExport, 1, console.device(), title),
+                            &prompter, &view);
+    bool hung_up = false;
+    Drive(session, serial, 60000, [&] {
+      if (session.State() == S::kRemoveEqlib && !hung_up) {
+        console.HangUp();
+        hung_up = true;
+      }
+    });
+    EXPECT_TRUE(hung_up);
+    EXPECT_EQ(prompter.shown().back().text,
+              "Unable to open COM3\nThe line to the console was lost (" + console.device() +
+                  ").\nThe console's slot 01 may now be empty.");
   }
 }
 
@@ -806,38 +861,53 @@ ToolResult Orbtool(const std::string& arguments) {
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
 
+// The simulator with its own line, as a user starts it; the device it prints, or "".
+std::string StartSimulator(test::Peer& sim, std::vector<std::string> options) {
+  const std::string device_file = test::MakeTempFolder() + "/device";
+  FILE* out = std::fopen(device_file.c_str(), "w");
+  if (!out) return "";
+  options.insert(options.begin(), {CONSOLE_SIM_PATH, "--pty"});
+  const bool started = sim.Spawn(options, ::fileno(out), "/");
+  std::fclose(out);
+  std::string device;
+  for (int i = 0; started && i < 500 && device.empty(); ++i) {
+    std::ifstream(device_file) >> device;
+    if (device.empty()) ::poll(nullptr, 0, 10);
+  }
+  test::RemoveFolder(fs::path(device_file).parent_path().string());
+  return device;
+}
+
 // orbtool against the simulator with its own line, as a user runs it.
 TEST_F(SessionTest, OrbtoolConsoleCommands) {
   const gen::TitleSpec spec = SmallSpec();
   PutTitle(2, spec);
-  const std::string device_file = folder_ + "/device";
-  FILE* out = std::fopen(device_file.c_str(), "w");
-  ASSERT_NE(out, nullptr);
   test::Peer sim;
-  ASSERT_TRUE(
-      sim.Spawn({CONSOLE_SIM_PATH, "--pty", "--rate", "0", "--root", root_}, ::fileno(out), "/"));
-  std::fclose(out);
-  std::string device;
-  for (int i = 0; i < 500 && device.empty(); ++i) {
-    std::ifstream(device_file) >> device;
-    if (device.empty()) ::poll(nullptr, 0, 10);
-  }
+  const std::string device = StartSimulator(sim, {"--rate", "0", "--root", root_});
   ASSERT_FALSE(device.empty());
 
   const std::string library = folder_ + "/library";
   ToolResult result = Orbtool("console-import " + device + " 2 '" + library + "' --name Stage");
   EXPECT_EQ(result.code, 0) << result.out;
-  EXPECT_NE(result.out.find("100% Receving TITLE data 100% done...\n"), std::string::npos);
-  EXPECT_EQ(test::ReadFile(library + "/Stage.orb"), gen::MakeTitle(spec));
+  // In a pipe: a line for each phase, where the transfer ended, and what was written where.
+  const std::string title = library + "/Stage.orb";
+  const std::string size = std::to_string(gen::MakeTitle(spec).size());
+  for (const std::string& line : std::vector<std::string>{
+           "]   0% Initializing...\n", "]   0% Compressing...\n", "] 100% Receving TITLE data 100% done...  ",
+        "] 100% Decompressing...\n",
+        "Imported the console's slot 02 as " + title + " (" + size + " bytes) in 00:0"})
+    EXPECT_NE(result.out.find(line), std::string::npos) << line << "\n" << result.out;
+  EXPECT_EQ(test::ReadFile(title), gen::MakeTitle(spec));
 
   result = Orbtool("console-export " + device + " 2 '" + library + "/Stage.orb'");
   EXPECT_EQ(result.code, 1);
   // "No" to the overwrite question, and why.
   EXPECT_EQ(result.out,
-            "  0% Initializing...\n"
+            "[--:--]   0% Initializing...\n"
             "The console's slot already holds a title; use --overwrite to replace it.\n");
-  result = Orbtool("console-export " + device + " 2 '" + library + "/Stage.orb' --overwrite");
+  result = Orbtool("console-export " + device + " 2 '" + library + "/Stage.orb' --overwrite --quiet");
   EXPECT_EQ(result.code, 0) << result.out;
+  EXPECT_EQ(result.out, "");
   const auto files = gen::MakeDataFiles(spec);
   EXPECT_EQ(SlotFiles(2), files);
 
@@ -851,6 +921,30 @@ TEST_F(SessionTest, OrbtoolConsoleCommands) {
   EXPECT_NE(result.out.find("Unable to open COM0\n/no/such/tty: No such file or directory."),
             std::string::npos);
   EXPECT_EQ(Orbtool("console-import " + device + " 11 '" + library + "' --name X").code, 2);
+  sim.Kill();
+}
+
+// Bit errors on a paced line while sz and rz run: both directions end byte-exact, by retries,
+// and the progress says so.
+TEST_F(SessionTest, OrbtoolThroughANoisyLine) {
+  gen::TitleSpec spec = SmallSpec();
+  spec.name = "Noisy";  // as the import names it
+  PutTitle(4, spec);
+  test::Peer sim;
+  const std::string device =
+      StartSimulator(sim, {"--rate", std::to_string(test::kLineRate), "--root", root_,
+                           "--transfer-bit-errors", "3000", "--seed", "3"});
+  ASSERT_FALSE(device.empty());
+
+  const std::string library = folder_ + "/library";
+  ToolResult result = Orbtool("console-import " + device + " 4 '" + library + "' --name Noisy");
+  EXPECT_EQ(result.code, 0) << result.out;
+  EXPECT_EQ(test::ReadFile(library + "/Noisy.orb"), gen::MakeTitle(spec));
+  EXPECT_NE(result.out.find(", retry "), std::string::npos) << result.out;
+
+  result = Orbtool("console-export " + device + " 5 '" + library + "/Noisy.orb'");
+  EXPECT_EQ(result.code, 0) << result.out;
+  EXPECT_EQ(SlotFiles(5), gen::MakeDataFiles(spec));
   sim.Kill();
 }
 

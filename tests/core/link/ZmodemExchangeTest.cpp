@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -243,7 +244,83 @@ TEST_F(ExchangeTest, FileSizeOfTheFileHeader) {
   EXPECT_TRUE(Quiet());
 }
 
-TEST_F(ExchangeTest, CrcErrorKeepsTheFrameAsDebugFile) {
+// Every way a data frame can come wrong is answered with ZRPOS at the last good position, and
+// the frame sent again is taken.
+TEST_F(ExchangeTest, DamagedFramesAreAskedForAgain) {
+  const Bytes first = Plain(1024, 4);
+  const Bytes second = Plain(1024, 5);
+  const Bytes good =
+      Concat({Header(10, 1024, Escaping::kSender), Subpacket(second, 'k', Escaping::kSender)});
+  Bytes flipped_data = good;
+  flipped_data[120] ^= 0x01;  // a plain letter stays a plain letter
+  Bytes flipped_position = good;
+  flipped_position[5] ^= 0x10;  // the position's second byte: 1024 becomes 5120
+  Bytes lost_end = good;
+  lost_end[lost_end.size() - 4] = 'K';  // the end mark's letter
+  struct Case {
+    const char* what;
+    Bytes frame;     // what arrives instead of the good frame
+    int silence_ms;  // then this long nothing
+    const char* logged;
+  } cases[] = {
+      {"data byte", flipped_data, 0, nullptr},
+      {"header CRC", flipped_position, 0, "Frame damaged."},
+      {"too long", Concat({Header(10, 1024, Escaping::kSender), Plain(6000, 6)}), 0,
+       "Frame damaged."},
+      {"bad escape",
+       Concat({Header(10, 1024, Escaping::kSender), Text("ab"), {0x18, 'i', 0x11, 0x11}}), 0,
+       "Frame damaged."},
+      {"later frame",
+       Concat({Header(10, 2048, Escaping::kSender), Subpacket(second, 'k', Escaping::kSender)}),
+       0, "Frame out of place."},
+      {"early end", Header(11, 3000, Escaping::kSender), TZmodem::kAskAgainMs, "No data."},
+      {"our answer damaged", Header(6, 0, Escaping::kSender), 0, "Answer again."},
+      {"end mark lost", lost_end, TZmodem::kAskAgainMs, "No data."},
+      {"nothing", {}, TZmodem::kAskAgainMs, "No data."},
+  };
+  for (const Case& item : cases) {
+    SCOPED_TRACE(item.what);
+    BeginReceive();
+    SendFileHeader(Info("3000 0 100644"));
+    Tick();
+    Heard(10);
+    Feed(Concat({Header(10, 0, Escaping::kSender), Subpacket(first, 'k', Escaping::kSender)}));
+    Tick();
+    Heard(10);
+    if (!item.frame.empty()) Feed(item.frame);
+    DrainLog();
+    ZmodemTick tick = Tick();
+    if (item.silence_ms > 0) {
+      EXPECT_TRUE(Quiet());
+      clock_ += item.silence_ms;
+      tick = Tick();
+    }
+    // Damage counts a retry; silence does not, the time limits bound it.
+    const int counted = item.silence_ms > 0 ? 0 : 1;
+    EXPECT_EQ(tick.end, ZmodemEnd::kRunning);
+    EXPECT_EQ(tick.retry_changed, counted == 1);
+    EXPECT_EQ(zmodem_.RetryCount(), counted);
+    const auto log = DrainLog();
+    if (item.logged) {
+      EXPECT_TRUE(Logged(log, item.logged));
+    }
+    EXPECT_EQ(Expect(Header(9, 1024, Escaping::kProgram)), Header(9, 1024, Escaping::kProgram));
+    // A frame that was on its way before the request is passed over without an answer.
+    Feed(Concat({Header(10, 0, Escaping::kSender), Subpacket(first, 'k', Escaping::kSender)}));
+    Tick();
+    EXPECT_TRUE(Quiet());
+    Feed(good);
+    tick = Tick();
+    ASSERT_TRUE(tick.progress);
+    EXPECT_EQ(zmodem_.RetryCount(), 0);
+    EXPECT_EQ(Expect(Header(3, 2048, Escaping::kProgram)), Header(3, 2048, Escaping::kProgram));
+    EXPECT_EQ(zmodem_.Position(), 2048u);
+    zmodem_.CloseFile();
+    EXPECT_EQ(test::ReadFile(path_), Concat({first, second}));
+  }
+}
+
+TEST_F(ExchangeTest, WhenTheRetriesRunOutTheDamagedFrameIsKept) {
   BeginReceive();
   SendFileHeader(Info("3000 0 100644"));
   Tick();
@@ -256,14 +333,18 @@ TEST_F(ExchangeTest, CrcErrorKeepsTheFrameAsDebugFile) {
   Bytes second = Plain(1024, 5);
   const Bytes good = Subpacket(second, 'k', Escaping::kSender);
   Bytes damaged = good;
-  damaged[100] ^= 0x01;  // a plain letter stays a plain letter
+  damaged[100] ^= 0x01;
   second[100] ^= 0x01;
+  for (int retry = 1; retry < TZmodem::kRetryLimit; ++retry) {
+    Feed(Concat({Header(10, 1024, Escaping::kSender), damaged}));
+    EXPECT_EQ(Tick().end, ZmodemEnd::kRunning);
+    EXPECT_EQ(Expect(Header(9, 1024, Escaping::kProgram)), Header(9, 1024, Escaping::kProgram));
+  }
   Feed(Concat({Header(10, 1024, Escaping::kSender), damaged}));
   DrainLog();
   const ZmodemTick tick = Tick();
   EXPECT_EQ(tick.end, ZmodemEnd::kDamagedFrame);
-  EXPECT_TRUE(tick.retry_changed);
-  EXPECT_EQ(zmodem_.RetryCount(), 1);
+  EXPECT_EQ(zmodem_.RetryCount(), TZmodem::kRetryLimit);
 
   Bytes checked = second;
   checked.push_back('k');
@@ -276,26 +357,114 @@ TEST_F(ExchangeTest, CrcErrorKeepsTheFrameAsDebugFile) {
   EXPECT_TRUE(Quiet());  // no answer, no ZFIN
 }
 
-TEST_F(ExchangeTest, FramesThatCannotFitAreDamaged) {
-  BeginReceive();
-  SendFileHeader(Info("100000"));
-  Tick();
-  Heard(10);
-  Feed(Concat({Header(10, 0, Escaping::kSender), Plain(6000, 6)}));
-  DrainLog();
-  EXPECT_EQ(Tick().end, ZmodemEnd::kDamagedFrame);
-  EXPECT_TRUE(Logged(DrainLog(), "Frame damaged."));
-  EXPECT_EQ(test::ReadFile(path_).size(), static_cast<std::size_t>(TZmodem::kDataArea - 10));
+// A damaged file header would give a wrong size: the sender is asked for it again with ZNAK.
+// A sender that repeats its ZRQINIT or a ZNAK, or stays silent, did not get our ZRINIT.
+TEST_F(ExchangeTest, DamagedFileHeaderAndLostGreetingAreAskedForAgain) {
+  char crc[8];
+  std::snprintf(crc, sizeof crc, "%04x", test::BitwiseCrc({6, 0, 0, 0, 0}));
+  const Bytes znak = Concat({Text(std::string("**\x18"
+                                              "B0600000000") +
+                                  crc),
+                             {0x0A, 0x0D, 0x11}});
+  const Bytes zrinit = Concat({Text("**\x18"
+                                    "B010004000256d3"),
+                               {0x0A, 0x0D, 0x11}});
+  const Bytes whole = Concat(
+      {Header(4, 0, Escaping::kSender), Subpacket(Info("2048 0 100644"), 'k', Escaping::kSender)});
+  Bytes size_digit = whole;
+  size_digit[10 + 8] ^= 0x04;  // "2048" becomes "6048"
+  Bytes header_crc = whole;
+  header_crc[8] ^= 0x01;
+  struct Case {
+    const char* what;
+    Bytes arrives;
+    int silence_ms;
+    Bytes answer;
+  } cases[] = {
+      {"size digit", size_digit, 0, znak},
+      {"header CRC", header_crc, 0, znak},
+      {"ZRQINIT again",
+       Concat({Text("**\x18"
+                    "B00000000000000\r"),
+               {0x8A, 0x11}}),
+       0, zrinit},
+      {"ZNAK", test::HexHeaderOfReceiver(6, 0), 0, zrinit},
+      {"silence", {}, TZmodem::kAskAgainMs, zrinit},
+  };
+  for (const Case& item : cases) {
+    SCOPED_TRACE(item.what);
+    BeginReceive();
+    if (!item.arrives.empty()) Feed(item.arrives);
+    clock_ += item.silence_ms;
+    const ZmodemTick tick = Tick();
+    EXPECT_EQ(tick.end, ZmodemEnd::kRunning);
+    EXPECT_EQ(tick.retry_changed, item.silence_ms == 0);
+    EXPECT_EQ(zmodem_.State(), Number(S::kZmodemFileHeader));
+    EXPECT_EQ(Expect(item.answer), item.answer);
+    SendFileHeader(Info("2048 0 100644"));
+    Tick();
+    EXPECT_EQ(zmodem_.State(), Number(S::kZmodemAwaitBlock));
+    EXPECT_EQ(zmodem_.FileSize(), 2048u);
+    EXPECT_EQ(zmodem_.RetryCount(), 0);
+    EXPECT_EQ(Heard(10).size(), 10u);
+  }
+}
 
-  // Escapes that decode wrongly leave no room for the trailer where it belongs.
+// The receiver greets once; a second ZRINIT, a ZNAK, or silence after the greeting mean that
+// our file header did not reach it whole.
+TEST_F(ExchangeTest, SenderRepeatsTheFileHeaderWhenTheReceiverAsks) {
+  ASSERT_TRUE(test::WriteFile(path_, Plain(100, 9)));
+  const Bytes header = Concat({{0x2A, 0x18, 0x41, 0x04, 0, 0, 0, 0, 0x89, 0x06},
+                               Subpacket(Info("100"), 'k', Escaping::kProgram)});
+  const Bytes greeting = Text(
+      "**\x18"
+      "B0100000023be50\r\x8a\x11");
+  struct Case {
+    const char* what;
+    Bytes then;
+    int silence_ms;
+  } cases[] = {
+      {"second ZRINIT", greeting, 0},
+      {"ZNAK", test::HexHeaderOfReceiver(6, 0), 0},
+      {"silence", {}, TZmodem::kAskAgainMs},
+  };
+  for (const Case& item : cases) {
+    SCOPED_TRACE(item.what);
+    zmodem_.Start(TZmodem::Direction::kSend, path_, clock_);
+    Tick();
+    EXPECT_EQ(Expect(header), header);
+    Feed(greeting);
+    Tick();
+    EXPECT_TRUE(Quiet());  // the greeting itself asks for nothing
+    if (!item.then.empty()) Feed(item.then);
+    clock_ += item.silence_ms;
+    const ZmodemTick tick = Tick();
+    EXPECT_EQ(tick.retry_changed, item.silence_ms == 0);
+    EXPECT_EQ(Expect(header), header);
+    Feed(test::HexHeaderOfReceiver(9, 0));
+    Tick();
+    EXPECT_EQ(zmodem_.State(), Number(S::kZmodemNextBlock));
+    EXPECT_EQ(zmodem_.RetryCount(), 0);
+    zmodem_.CloseFile();
+  }
+}
+
+// Bytes that keep coming without data getting through: noticed after a few seconds, and the
+// end after a minute, although the line is never idle.
+TEST_F(ExchangeTest, AStallIsShownAndBounded) {
   BeginReceive();
-  SendFileHeader(Info("100000"));
+  SendFileHeader(Info("5000"));
   Tick();
   Heard(10);
-  Feed(Concat({Header(10, 0, Escaping::kSender), Text("ab"), {0x18, 'i', 0x11, 0x11}}));
-  DrainLog();
-  EXPECT_EQ(Tick().end, ZmodemEnd::kDamagedFrame);
-  EXPECT_TRUE(Logged(DrainLog(), "Frame damaged."));
+  const std::uint64_t start = clock_;
+  ZmodemTick tick;
+  for (std::uint64_t at = start + 1000; at <= start + TZmodem::kStallLimitMs + 1000; at += 1000) {
+    Feed(Text("noise"));
+    tick = zmodem_.Step(at);
+    if (tick.end != ZmodemEnd::kRunning) break;
+    EXPECT_EQ(tick.stalled_ms, at - start < TZmodem::kStallNoticeMs ? 0u : at - start);
+  }
+  EXPECT_EQ(tick.end, ZmodemEnd::kStalled);
 }
 
 TEST_F(ExchangeTest, DataBeyondTheAnnouncedSizeIsNotWritten) {
@@ -323,7 +492,9 @@ TEST_F(ExchangeTest, SilenceAndHangUpEndTheTransfer) {
   SendFileHeader(Info("5000"));
   Tick();
   Heard(10);
+  // Asking again is no sign of life from the far side.
   EXPECT_EQ(zmodem_.Step(clock_ + TZmodem::kDefaultIdleLimitMs).end, ZmodemEnd::kRunning);
+  EXPECT_EQ(Expect(Header(9, 0, Escaping::kProgram)), Header(9, 0, Escaping::kProgram));
   EXPECT_EQ(zmodem_.Step(clock_ + TZmodem::kDefaultIdleLimitMs + 20).end, ZmodemEnd::kTimedOut);
 
   clock_ += TZmodem::kDefaultIdleLimitMs + 100;
