@@ -278,6 +278,23 @@ TEST_F(LinkTest, AHopelessLineEndsTheTransfer) {
   EXPECT_LT(result.elapsed_ms, TZmodem::kStallLimitMs);
 }
 
+// One bad byte in our file header: rz asks again, and gets it again at once instead of
+// re-asking for minutes.
+TEST_F(LinkTest, DamagedFileHeaderToRzIsSentAgain) {
+  const Bytes data = test::RandomBytes(3000, 23);
+  for (std::uint64_t index : {4, 15}) {  // in the header, in the name
+    SCOPED_TRACE(index);
+    Bytes stored;
+    const DriveResult result =
+        SendToRz(data, test::kLineRate, &stored, {{PacedRelay::kToPeer, index, 0x01, 0}});
+    EXPECT_EQ(result.end, ZmodemEnd::kFinished);
+    EXPECT_GE(result.retries, 1);
+    EXPECT_LT(result.elapsed_ms, 10000u);
+    EXPECT_EQ(stored, data);
+    test::RemoveFolder(folder_ + "/inbox");
+  }
+}
+
 TEST_F(LinkTest, RzAsksForABlockAgain) {
   const Bytes data = test::RandomBytes(5000, 16);
   Bytes stored;
