@@ -402,6 +402,7 @@ void TFo_Main::OpenEditor(const std::string& path) {
       if (&static_cast<TFo_Edit*>(window->widget())->Session() != &session) continue;
       if (window->isMinimized()) window->showNormal();
       mdi_->setActiveSubWindow(window);
+      window->widget()->setFocus();
       return;
     }
   }
@@ -412,6 +413,14 @@ void TFo_Main::OpenEditor(const std::string& path) {
   window->show();
   mdi_->setActiveSubWindow(window);
   MergeEditorMenus();
+  // A double click in the title manager ends there: the new window comes forward after it.
+  QPointer<QMdiSubWindow> opened = window;
+  QTimer::singleShot(0, this, [this, opened] {
+    if (!opened) return;
+    mdi_->setActiveSubWindow(opened);
+    if (!opened->widget()->isAncestorOf(QApplication::focusWidget())) opened->widget()->setFocus();
+    MergeEditorMenus();
+  });
 }
 
 void TFo_Main::MergeEditorMenus() {

@@ -63,6 +63,7 @@ class EditorWindowTest : public ::testing::Test {
     title.ReloadList();
     title.SelectByPath(path);
     title.OpenTitleWindow();
+    QApplication::processEvents();  // the new window comes forward after the opening event
     auto* editor = qobject_cast<TFo_Edit*>(Frame().MdiArea()->currentSubWindow()->widget());
     EXPECT_NE(editor, nullptr);
     return *editor;
