@@ -55,6 +55,38 @@ class TitleSurface : public QWidget {
   }
 };
 
+enum class Tool { kWrite, kSelect, kEraser };
+
+// The pictures of the three timeline tools: a pen, an arrow and an eraser.
+QIcon ToolIcon(Tool tool) {
+  QPixmap pixmap(32, 32);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.scale(2, 2);
+  const QColor ink(52, 60, 72);
+  painter.setPen(QPen(ink, 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  switch (tool) {
+    case Tool::kWrite:
+      painter.setBrush(QColor(240, 200, 90));
+      painter.drawPolygon(QPolygonF({{3, 13}, {4, 10}, {11, 3}, {13, 5}, {6, 12}}));
+      painter.drawLine(QPointF(4, 10), QPointF(6, 12));
+      break;
+    case Tool::kSelect:
+      painter.setBrush(Qt::white);
+      painter.drawPolygon(QPolygonF({{4, 2}, {4, 13}, {7, 10}, {9, 14}, {11, 13}, {9, 9}, {13, 9}}));
+      break;
+    case Tool::kEraser:
+      painter.setBrush(QColor(230, 140, 150));
+      painter.drawPolygon(QPolygonF({{2, 10}, {8, 4}, {13, 9}, {8, 14}, {6, 14}}));
+      painter.drawLine(QPointF(5, 7), QPointF(10, 12));
+      painter.drawLine(QPointF(6, 14), QPointF(14, 14));
+      break;
+  }
+  painter.end();
+  return QIcon(pixmap);
+}
+
 QToolButton* ToolButton(QWidget* parent, const char* name, const QString& text,
                         const QString& hint) {
   auto* button = new QToolButton(parent);
@@ -149,8 +181,12 @@ TTimelineArea::TTimelineArea(EditSession& session, QWidget* parent)
   Bu_Eraser = ToolButton(Pa_AutoCtrl, "Bu_Eraser", "E", "Eraser");
   auto* tools = new QButtonGroup(this);
   tools->setExclusive(true);
+  Bu_Write->setIcon(ToolIcon(Tool::kWrite));
+  Bu_Select->setIcon(ToolIcon(Tool::kSelect));
+  Bu_Eraser->setIcon(ToolIcon(Tool::kEraser));
   int x = 104;
   for (QToolButton* button : {Bu_Write, Bu_Select, Bu_Eraser}) {
+    button->setIconSize(QSize(16, 16));
     button->setCheckable(true);
     button->setAutoRaise(true);
     button->setGeometry(x, 20, 25, 25);
