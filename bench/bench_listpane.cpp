@@ -3,7 +3,6 @@
 // filling the same back buffer and drawing the same texts plainly, in the same run.
 // Goal: the whole paint costs at most twice the plain fill and texts (and stays within 2 ms).
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <QFontMetrics>
@@ -38,14 +37,17 @@ struct Pane {
     orb::gen::TitleSpec spec;
     spec.name = "Bench";
     spec.snapshots = 99;
-    file = fs::temp_directory_path() / ("orb_bench_listpane_" + std::to_string(::getpid()) + ".orb");
+    file =
+        fs::temp_directory_path() / ("orb_bench_listpane_" + std::to_string(::getpid()) + ".orb");
     const std::vector<std::uint8_t> bytes = orb::gen::MakeTitle(spec);
     std::ofstream(file, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     session.Open(file.string());
     session.SetListGeometry(kHeight + orb::EditSession::kListCtrlHeight, kHeight);
     session.ChangeTab(kSnapshotTab);
-    for (const int row : {2, 3, 4, 9, 20, 21, 40}) session.GetTitle().Snapshots().SetSelected(row, true);
+    for (const int row : {2, 3, 4, 9, 20, 21, 40})
+      session.GetTitle().Snapshots().SetSelected(row, true);
     session.SetCursor(3);
   }
   ~Pane() {

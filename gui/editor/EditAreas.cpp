@@ -59,32 +59,27 @@ enum class Tool { kWrite, kSelect, kEraser };
 
 // The pictures of the three timeline tools: a pen, an arrow and an eraser.
 QIcon ToolIcon(Tool tool) {
-  QPixmap pixmap(32, 32);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.setRenderHint(QPainter::Antialiasing);
-  painter.scale(2, 2);
-  const QColor ink(52, 60, 72);
-  painter.setPen(QPen(ink, 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-  switch (tool) {
-    case Tool::kWrite:
-      painter.setBrush(QColor(240, 200, 90));
-      painter.drawPolygon(QPolygonF({{3, 13}, {4, 10}, {11, 3}, {13, 5}, {6, 12}}));
-      painter.drawLine(QPointF(4, 10), QPointF(6, 12));
-      break;
-    case Tool::kSelect:
-      painter.setBrush(Qt::white);
-      painter.drawPolygon(QPolygonF({{4, 2}, {4, 13}, {7, 10}, {9, 14}, {11, 13}, {9, 9}, {13, 9}}));
-      break;
-    case Tool::kEraser:
-      painter.setBrush(QColor(230, 140, 150));
-      painter.drawPolygon(QPolygonF({{2, 10}, {8, 4}, {13, 9}, {8, 14}, {6, 14}}));
-      painter.drawLine(QPointF(5, 7), QPointF(10, 12));
-      painter.drawLine(QPointF(6, 14), QPointF(14, 14));
-      break;
-  }
-  painter.end();
-  return QIcon(pixmap);
+  return DrawnIcon([tool](QPainter& painter) {
+    painter.setPen(QPen(kPictureInk, 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    switch (tool) {
+      case Tool::kWrite:
+        painter.setBrush(QColor(240, 200, 90));
+        painter.drawPolygon(QPolygonF({{3, 13}, {4, 10}, {11, 3}, {13, 5}, {6, 12}}));
+        painter.drawLine(QPointF(4, 10), QPointF(6, 12));
+        break;
+      case Tool::kSelect:
+        painter.setBrush(Qt::white);
+        painter.drawPolygon(
+            QPolygonF({{4, 2}, {4, 13}, {7, 10}, {9, 14}, {11, 13}, {9, 9}, {13, 9}}));
+        break;
+      case Tool::kEraser:
+        painter.setBrush(QColor(230, 140, 150));
+        painter.drawPolygon(QPolygonF({{2, 10}, {8, 4}, {13, 9}, {8, 14}, {6, 14}}));
+        painter.drawLine(QPointF(5, 7), QPointF(10, 12));
+        painter.drawLine(QPointF(6, 14), QPointF(14, 14));
+        break;
+    }
+  });
 }
 
 QToolButton* ToolButton(QWidget* parent, const char* name, const QString& text,

@@ -24,6 +24,7 @@
 #include "core/editor/Sessions.h"
 #include "gui/editor/EditAreas.h"
 #include "gui/editor/ListPane.h"
+#include "gui/editor/Painting.h"
 #include "gui/shell/QtPrompter.h"
 
 namespace orb {
@@ -51,61 +52,56 @@ enum class ListPicture { kNew, kStore, kRecall, kDelete };
 
 // The pictures of the four speed buttons, drawn in code like the title manager's.
 QIcon ListButtonIcon(ListPicture picture) {
-  QPixmap pixmap(32, 32);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
-  painter.setRenderHint(QPainter::Antialiasing);
-  painter.scale(2, 2);
-  const QColor ink(52, 60, 72);
-  const QColor paper(250, 250, 246);
-  const QColor accent(40, 110, 190);
-  const auto sheet = [&] {
-    QPainterPath page;
-    page.moveTo(3.5, 1.5);
-    page.lineTo(10, 1.5);
-    page.lineTo(13.5, 5);
-    page.lineTo(13.5, 14.5);
-    page.lineTo(3.5, 14.5);
-    page.closeSubpath();
-    painter.setPen(QPen(ink, 1));
-    painter.setBrush(paper);
-    painter.drawPath(page);
-  };
-  const auto tray = [&] {
-    painter.setPen(QPen(ink, 1.2));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPolyline(QPolygonF({{2, 10}, {2, 14}, {14, 14}, {14, 10}}));
-  };
-  const auto arrow = [&](bool down) {
-    painter.setPen(QPen(accent, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    const qreal top = 1.5, bottom = 10.5;
-    painter.drawLine(QPointF(8, top), QPointF(8, bottom));
-    const qreal tip = down ? bottom : top, back = down ? bottom - 3.5 : top + 3.5;
-    painter.drawPolyline(QPolygonF({{4.5, back}, {8, tip}, {11.5, back}}));
-  };
-  switch (picture) {
-    case ListPicture::kNew:
-      sheet();
-      painter.setPen(QPen(accent, 1.8, Qt::SolidLine, Qt::RoundCap));
-      painter.drawLine(QPointF(8.5, 6.5), QPointF(8.5, 12));
-      painter.drawLine(QPointF(5.75, 9.25), QPointF(11.25, 9.25));
-      break;
-    case ListPicture::kStore:
-      tray();
-      arrow(true);
-      break;
-    case ListPicture::kRecall:
-      tray();
-      arrow(false);
-      break;
-    case ListPicture::kDelete:
-      painter.setPen(QPen(QColor(185, 40, 40), 2, Qt::SolidLine, Qt::RoundCap));
-      painter.drawLine(QPointF(4, 4), QPointF(12, 12));
-      painter.drawLine(QPointF(12, 4), QPointF(4, 12));
-      break;
-  }
-  painter.end();
-  return QIcon(pixmap);
+  return DrawnIcon([picture](QPainter& painter) {
+    const QColor& ink = kPictureInk;
+    const QColor paper(250, 250, 246);
+    const QColor accent(40, 110, 190);
+    const auto sheet = [&] {
+      QPainterPath page;
+      page.moveTo(3.5, 1.5);
+      page.lineTo(10, 1.5);
+      page.lineTo(13.5, 5);
+      page.lineTo(13.5, 14.5);
+      page.lineTo(3.5, 14.5);
+      page.closeSubpath();
+      painter.setPen(QPen(ink, 1));
+      painter.setBrush(paper);
+      painter.drawPath(page);
+    };
+    const auto tray = [&] {
+      painter.setPen(QPen(ink, 1.2));
+      painter.setBrush(Qt::NoBrush);
+      painter.drawPolyline(QPolygonF({{2, 10}, {2, 14}, {14, 14}, {14, 10}}));
+    };
+    const auto arrow = [&](bool down) {
+      painter.setPen(QPen(accent, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+      const qreal top = 1.5, bottom = 10.5;
+      painter.drawLine(QPointF(8, top), QPointF(8, bottom));
+      const qreal tip = down ? bottom : top, back = down ? bottom - 3.5 : top + 3.5;
+      painter.drawPolyline(QPolygonF({{4.5, back}, {8, tip}, {11.5, back}}));
+    };
+    switch (picture) {
+      case ListPicture::kNew:
+        sheet();
+        painter.setPen(QPen(accent, 1.8, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(QPointF(8.5, 6.5), QPointF(8.5, 12));
+        painter.drawLine(QPointF(5.75, 9.25), QPointF(11.25, 9.25));
+        break;
+      case ListPicture::kStore:
+        tray();
+        arrow(true);
+        break;
+      case ListPicture::kRecall:
+        tray();
+        arrow(false);
+        break;
+      case ListPicture::kDelete:
+        painter.setPen(QPen(QColor(185, 40, 40), 2, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(QPointF(4, 4), QPointF(12, 12));
+        painter.drawLine(QPointF(12, 4), QPointF(4, 12));
+        break;
+    }
+  });
 }
 
 KeyMods ModsOf(Qt::KeyboardModifiers modifiers) {
@@ -371,14 +367,15 @@ void TFo_Edit::BuildMenus() {
   ME_Copy = item(M_Edit, "ME_Copy", "&Copy", Qt::CTRL | Qt::Key_C);
   ME_Paste = item(M_Edit, "ME_Paste", "&Paste", Qt::CTRL | Qt::Key_V);
   ME_Delete = item(M_Edit, "ME_Delete", "&Delete", Qt::CTRL | Qt::Key_Delete);
-  ME_OptionalCopy = item(M_Edit, "ME_OptionalCopy", "Optional Cop&y...",
-                         Qt::SHIFT | Qt::CTRL | Qt::Key_C);
+  ME_OptionalCopy =
+      item(M_Edit, "ME_OptionalCopy", "Optional Cop&y...", Qt::SHIFT | Qt::CTRL | Qt::Key_C);
   M_Edit->addSeparator();
   ME_InsertTime = item(M_Edit, "ME_InsertTime", "Insert &Time");
   ME_DeleteTime = item(M_Edit, "ME_DeleteTime", "Delete T&ime");
   M_Edit->addSeparator();
   ME_SelectAll = item(M_Edit, "ME_SelectAll", "Select &All", Qt::CTRL | Qt::Key_A);
-  ME_ClearSelect = item(M_Edit, "ME_ClearSelect", "C&lear Select", Qt::SHIFT | Qt::CTRL | Qt::Key_A);
+  ME_ClearSelect =
+      item(M_Edit, "ME_ClearSelect", "C&lear Select", Qt::SHIFT | Qt::CTRL | Qt::Key_A);
 
   M_Do = new QMenu("&Do", this);
   M_Do->setObjectName("M_Do");
@@ -408,10 +405,10 @@ void TFo_Edit::BuildMenus() {
 
   // The session checks each command's enabled state itself, so a shortcut that comes before
   // the timer saw the last change does nothing wrong.
-  const auto command = [this](std::initializer_list<QAction*> actions,
-                              void (*run)(EditSession&)) {
+  const auto command = [this](std::initializer_list<QAction*> actions, void (*run)(EditSession&)) {
     for (QAction* action : actions)
-      connect(action, &QAction::triggered, this, [this, run] { Run([this, run] { run(session_); }); });
+      connect(action, &QAction::triggered, this,
+              [this, run] { Run([this, run] { run(session_); }); });
   };
   command({ME_Undo, Po_Undo}, [](EditSession& s) { s.UndoCommand(); });
   command({ME_Redo, Po_Redo}, [](EditSession& s) { s.RedoCommand(); });
@@ -541,7 +538,8 @@ void TFo_Edit::SyncNameEditor() {
   syncing_editor_ = true;
   if (rename.visible) {
     Ed_Edit->setMaxLength(std::max(1, rename.max_length));
-    Ed_Edit->setText(QString::fromLatin1(rename.text.data(), static_cast<qsizetype>(rename.text.size())));
+    Ed_Edit->setText(
+        QString::fromLatin1(rename.text.data(), static_cast<qsizetype>(rename.text.size())));
     const int height = Ed_Edit->sizeHint().height();
     Ed_Edit->setGeometry(kNameColumn + 1, session_.RenameTop(height),
                          PB_List->width() - kNameColumn - 2, height);
@@ -604,8 +602,8 @@ bool TFo_Edit::ListKey(QKeyEvent* event) {
       return true;
     case Qt::Key_Plus:
     case Qt::Key_Minus:
-      if (keypad) return act(event->key() == Qt::Key_Plus ? orb::ListKey::kPadPlus
-                                                          : orb::ListKey::kPadMinus);
+      if (keypad)
+        return act(event->key() == Qt::Key_Plus ? orb::ListKey::kPadPlus : orb::ListKey::kPadMinus);
       break;
     default:
       break;

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <QColor>
+#include <QIcon>
 #include <QPainter>
+#include <QPixmap>
 #include <QRect>
 
 namespace orb {
@@ -28,6 +30,23 @@ inline void DrawSurfaceFrame(QPainter& painter, const QSize& size) {
   painter.setPen(QColor(192, 192, 192));
   painter.drawLine(right, 0, right, bottom);
   painter.drawLine(0, bottom, right, bottom);
+}
+
+// The ink of the drawn button pictures.
+inline const QColor kPictureInk(52, 60, 72);
+
+// A 16 x 16 button picture (drawn at twice the size for sharp high-density screens): draw
+// paints it in 16 x 16 units.
+template <typename Draw>
+QIcon DrawnIcon(Draw draw) {
+  QPixmap pixmap(32, 32);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.scale(2, 2);
+  draw(painter);
+  painter.end();
+  return QIcon(pixmap);
 }
 
 }  // namespace orb

@@ -450,8 +450,8 @@ void TFo_Main::FillWindowMenu() {
     ++number;
     QString text = window->widget()->windowTitle();
     text.replace('&', "&&");
-    QAction* entry = MM_Window->addAction(number < 10 ? QString("&%1 %2").arg(number).arg(text)
-                                                      : text);
+    QAction* entry =
+        MM_Window->addAction(number < 10 ? QString("&%1 %2").arg(number).arg(text) : text);
     entry->setObjectName("MW_Editor");
     entry->setCheckable(true);
     entry->setChecked(window == mdi_->currentSubWindow());

@@ -2,10 +2,10 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QStringConverter>
 #include <QStringDecoder>

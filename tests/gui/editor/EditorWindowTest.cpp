@@ -54,7 +54,8 @@ class EditorWindowTest : public ::testing::Test {
     const auto bytes = gen::MakeTitle(spec);
     const std::string path = folder.File(name + ".orb");
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
     return path;
   }
   // Opens the title through the title manager, as a double click does.
@@ -118,7 +119,8 @@ TEST_F(EditorWindowTest, OneWindowPerTitleWithItsMenusAfterFile) {
   emit main.MM_Window->aboutToShow();
   QStringList entries;
   for (QAction* action : main.MM_Window->actions())
-    if (action->objectName() == "MW_Editor") entries << action->text() + (action->isChecked() ? " +" : "");
+    if (action->objectName() == "MW_Editor")
+      entries << action->text() + (action->isChecked() ? " +" : "");
   EXPECT_EQ(entries, QStringList({"&1 Edit - Show.orb +", "&2 Edit - Encore.orb"}));
 
   // The title manager has no Edit or Do menu.
@@ -155,13 +157,16 @@ TEST_F(EditorWindowTest, MenusCarryTheirCaptionsShortcutsAndSeparators) {
                                "SNAPSHOT", "ISOLATE", "CUE", "INPUT ASSIGN", "OUTPUT ASSIGN",
                                "DYN LIB", "EQ LIB", "SETUP"}));
   QStringList hints;
-  for (QToolButton* button : {e.Bu_New, e.Bu_Store, e.Bu_Recall, e.Bu_Delete}) hints << button->toolTip();
+  for (QToolButton* button : {e.Bu_New, e.Bu_Store, e.Bu_Recall, e.Bu_Delete})
+    hints << button->toolTip();
   EXPECT_EQ(hints, QStringList({"New", "Store", "Recall", "Delete"}));
 }
 
 TEST_F(EditorWindowTest, ListPaneFollowsTheMouseAndTheKeys) {
   TFo_Edit& e = Open(AddTitle("Show"));
-  const auto key = [&](Qt::Key k, Qt::KeyboardModifiers mods = {}) { QTest::keyClick(e.PB_List, k, mods); };
+  const auto key = [&](Qt::Key k, Qt::KeyboardModifiers mods = {}) {
+    QTest::keyClick(e.PB_List, k, mods);
+  };
   struct Step {
     const char* what;
     std::function<void()> act;
@@ -183,7 +188,8 @@ TEST_F(EditorWindowTest, ListPaneFollowsTheMouseAndTheKeys) {
          }
          QTest::keyRelease(e.PB_List, Qt::Key_Shift);
        },
-       7, {5, 6, 7}},
+       7,
+       {5, 6, 7}},
       {"ctrl up keeps the selection", [&] { key(Qt::Key_Up, Qt::ControlModifier); }, 6, {5, 6, 7}},
       {"page up stops at the top", [&] { key(Qt::Key_PageUp); }, 0, {0}},
       {"drag down over three rows",
@@ -192,7 +198,8 @@ TEST_F(EditorWindowTest, ListPaneFollowsTheMouseAndTheKeys) {
          QTest::mouseMove(e.PB_List, RowPoint(3));
          QTest::mouseRelease(e.PB_List, Qt::LeftButton, {}, RowPoint(3));
        },
-       3, {1, 2, 3}},
+       3,
+       {1, 2, 3}},
   };
   for (const Step& step : steps) {
     step.act();
@@ -281,15 +288,23 @@ TEST_F(EditorWindowTest, EveryControlFollowsTheSessionsEnablingOnEveryTab) {
       Click(e, 1);
       e.Ti_RefreshTimer();
       const Enabling en = e.Session().Enabled();
-      const std::string where = std::string(kTabPages[static_cast<std::size_t>(tab)].caption) +
-                                (locked ? " locked" : "");
-      const std::vector<std::pair<QAction*, bool>> actions = {
-          {e.ME_Undo, en.undo}, {e.ME_Redo, en.redo}, {e.ME_Cut, en.cut}, {e.ME_Copy, en.copy},
-          {e.ME_Paste, en.paste}, {e.ME_Delete, en.delete_entries},
-          {e.ME_OptionalCopy, en.optional_copy}, {e.ME_InsertTime, en.insert_time},
-          {e.ME_SelectAll, en.select_all}, {e.MD_Zero, en.zero}, {e.MD_FaderCopy, en.fader_copy},
-          {e.MD_TrimFader, en.fader_copy}, {e.MD_SetGroup, en.set_group},
-          {e.Po_Paste, en.paste}, {e.Po_ClearSelect, en.select_all}};
+      const std::string where =
+          std::string(kTabPages[static_cast<std::size_t>(tab)].caption) + (locked ? " locked" : "");
+      const std::vector<std::pair<QAction*, bool>> actions = {{e.ME_Undo, en.undo},
+                                                              {e.ME_Redo, en.redo},
+                                                              {e.ME_Cut, en.cut},
+                                                              {e.ME_Copy, en.copy},
+                                                              {e.ME_Paste, en.paste},
+                                                              {e.ME_Delete, en.delete_entries},
+                                                              {e.ME_OptionalCopy, en.optional_copy},
+                                                              {e.ME_InsertTime, en.insert_time},
+                                                              {e.ME_SelectAll, en.select_all},
+                                                              {e.MD_Zero, en.zero},
+                                                              {e.MD_FaderCopy, en.fader_copy},
+                                                              {e.MD_TrimFader, en.fader_copy},
+                                                              {e.MD_SetGroup, en.set_group},
+                                                              {e.Po_Paste, en.paste},
+                                                              {e.Po_ClearSelect, en.select_all}};
       for (const auto& [action, on] : actions)
         EXPECT_EQ(action->isEnabled(), on) << where << " " << action->objectName().toStdString();
       EXPECT_EQ(e.Bu_New->isEnabled(), en.new_entry) << where;
@@ -299,8 +314,9 @@ TEST_F(EditorWindowTest, EveryControlFollowsTheSessionsEnablingOnEveryTab) {
       const bool automation = tab == kAutomationTab;
       EXPECT_EQ(e.Pa_Auto->isVisible(), automation) << where;
       EXPECT_EQ(e.Pa_List->isVisible(), e.Session().HasListPane()) << where;
-      EXPECT_EQ(e.Bu_Lib->isVisible(), !automation && e.Session().SystemPage() &&
-                                           e.Session().HasListPane()) << where;
+      EXPECT_EQ(e.Bu_Lib->isVisible(),
+                !automation && e.Session().SystemPage() && e.Session().HasListPane())
+          << where;
       EXPECT_EQ(e.La_List->text().toStdString(), kTabPages[static_cast<std::size_t>(tab)].caption);
     }
     // A few rows stated outright, so that a wrong wiring cannot agree with itself.
@@ -324,7 +340,8 @@ TEST_F(EditorWindowTest, ContextMenuOpensWithCurrentStates) {
   e.Ti_Refresh->stop();
   // Changed behind the timer's back: the menu still opens with Undo enabled.
   e.Session().Delete();
-  QContextMenuEvent right(QContextMenuEvent::Mouse, RowPoint(1), e.PB_List->mapToGlobal(RowPoint(1)));
+  QContextMenuEvent right(QContextMenuEvent::Mouse, RowPoint(1),
+                          e.PB_List->mapToGlobal(RowPoint(1)));
   QApplication::sendEvent(e.PB_List, &right);
   EXPECT_TRUE(e.PM_Edit->isVisible());
   EXPECT_TRUE(e.Po_Undo->isEnabled());
@@ -403,7 +420,8 @@ TEST_F(EditorWindowTest, TooMuchAutomationIsNotSaved) {
   const auto before = ReadBytes(path);
   Frame().MF_SaveClick();
   ASSERT_FALSE(prompter.shown().empty());
-  EXPECT_EQ(prompter.shown().back().text, "Too many automation data.\nYou must delete 3 events at least.");
+  EXPECT_EQ(prompter.shown().back().text,
+            "Too many automation data.\nYou must delete 3 events at least.");
   EXPECT_EQ(prompter.shown().back().caption, "Error");
   EXPECT_EQ(ReadBytes(path), before);
 }
@@ -487,7 +505,8 @@ TEST_F(EditorWindowTest, NewStoreRecallAndTheDoCommands) {
   // Fader Copy, Trim and the groups reach the selected channels.
   prompter.QueueFaderCopy(std::make_pair(0, 1));
   e.MD_FaderCopy->trigger();
-  EXPECT_EQ(title.System().GetParam(2, kParamMtrLevel), title.System().GetParam(2, kParamFaderLevel));
+  EXPECT_EQ(title.System().GetParam(2, kParamMtrLevel),
+            title.System().GetParam(2, kParamFaderLevel));
   e.MD_SetGroup->trigger();
   EXPECT_EQ(e.Session().Undo().UndoCount(), steps + 2);
   EXPECT_EQ(e.SB_Undo->text(), "");
@@ -510,7 +529,8 @@ TEST_F(EditorWindowTest, ATitleThatDidNotLoadSaysSoInItsCaption) {
   auto bytes = ReadBytes(path);
   bytes.resize(bytes.size() / 2);
   std::ofstream(path, std::ios::binary | std::ios::trunc)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
   TFo_Edit& e = Open(path);
   EXPECT_EQ(prompter.shown().front().caption, "Error");
   EXPECT_TRUE(e.windowTitle().startsWith("Edit - Torn.orb - not loaded completely ("))
