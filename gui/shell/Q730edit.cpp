@@ -413,10 +413,19 @@ void TFo_Main::OpenEditor(const std::string& path) {
   window->show();
   mdi_->setActiveSubWindow(window);
   MergeEditorMenus();
-  // A double click in the title manager ends there: the new window comes forward after it.
+  BringForward(window);
+}
+
+// A double click in the title manager ends there, with the button's release: the new window
+// comes forward once the button is up, or the title manager would take the focus back.
+void TFo_Main::BringForward(QMdiSubWindow* window) {
   QPointer<QMdiSubWindow> opened = window;
-  QTimer::singleShot(0, this, [this, opened] {
+  QTimer::singleShot(QApplication::mouseButtons() == Qt::NoButton ? 0 : 20, this, [this, opened] {
     if (!opened) return;
+    if (QApplication::mouseButtons() != Qt::NoButton) {
+      BringForward(opened);
+      return;
+    }
     mdi_->setActiveSubWindow(opened);
     if (!opened->widget()->isAncestorOf(QApplication::focusWidget())) opened->widget()->setFocus();
     MergeEditorMenus();

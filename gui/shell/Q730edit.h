@@ -146,6 +146,7 @@ class TFo_Main : public QMainWindow {
   EditorWindow* ActiveEditor() const;
   // The active editor's Edit and Do menus stand after File; none without an active editor.
   void MergeEditorMenus();
+  void BringForward(QMdiSubWindow* window);
   void FillWindowMenu();
 
   std::string folder_;
