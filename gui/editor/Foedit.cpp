@@ -20,11 +20,13 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include "core/editor/Sessions.h"
 #include "gui/editor/EditAreas.h"
 #include "gui/editor/ListPane.h"
 #include "gui/editor/Painting.h"
+#include "gui/shell/Pictures.h"
 #include "gui/shell/QtPrompter.h"
 
 namespace orb {
@@ -48,59 +50,31 @@ void SetText(QLabel* label, const QString& text) {
   if (label->text() != text) label->setText(text);
 }
 
-enum class ListPicture { kNew, kStore, kRecall, kDelete };
+// New and Delete; Store and Recall show the title manager's import and export pictures (into
+// and out of the library).
+QIcon NewIcon() {
+  return DrawnIcon([](QPainter& painter) {
+    QPainterPath page;
+    page.moveTo(3.5, 1.5);
+    page.lineTo(10, 1.5);
+    page.lineTo(13.5, 5);
+    page.lineTo(13.5, 14.5);
+    page.lineTo(3.5, 14.5);
+    page.closeSubpath();
+    painter.setPen(QPen(kPictureInk, 1));
+    painter.setBrush(QColor(250, 250, 246));
+    painter.drawPath(page);
+    painter.setPen(QPen(QColor(40, 110, 190), 1.8, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(8.5, 6.5), QPointF(8.5, 12));
+    painter.drawLine(QPointF(5.75, 9.25), QPointF(11.25, 9.25));
+  });
+}
 
-// The pictures of the four speed buttons, drawn in code like the title manager's.
-QIcon ListButtonIcon(ListPicture picture) {
-  return DrawnIcon([picture](QPainter& painter) {
-    const QColor& ink = kPictureInk;
-    const QColor paper(250, 250, 246);
-    const QColor accent(40, 110, 190);
-    const auto sheet = [&] {
-      QPainterPath page;
-      page.moveTo(3.5, 1.5);
-      page.lineTo(10, 1.5);
-      page.lineTo(13.5, 5);
-      page.lineTo(13.5, 14.5);
-      page.lineTo(3.5, 14.5);
-      page.closeSubpath();
-      painter.setPen(QPen(ink, 1));
-      painter.setBrush(paper);
-      painter.drawPath(page);
-    };
-    const auto tray = [&] {
-      painter.setPen(QPen(ink, 1.2));
-      painter.setBrush(Qt::NoBrush);
-      painter.drawPolyline(QPolygonF({{2, 10}, {2, 14}, {14, 14}, {14, 10}}));
-    };
-    const auto arrow = [&](bool down) {
-      painter.setPen(QPen(accent, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-      const qreal top = 1.5, bottom = 10.5;
-      painter.drawLine(QPointF(8, top), QPointF(8, bottom));
-      const qreal tip = down ? bottom : top, back = down ? bottom - 3.5 : top + 3.5;
-      painter.drawPolyline(QPolygonF({{4.5, back}, {8, tip}, {11.5, back}}));
-    };
-    switch (picture) {
-      case ListPicture::kNew:
-        sheet();
-        painter.setPen(QPen(accent, 1.8, Qt::SolidLine, Qt::RoundCap));
-        painter.drawLine(QPointF(8.5, 6.5), QPointF(8.5, 12));
-        painter.drawLine(QPointF(5.75, 9.25), QPointF(11.25, 9.25));
-        break;
-      case ListPicture::kStore:
-        tray();
-        arrow(true);
-        break;
-      case ListPicture::kRecall:
-        tray();
-        arrow(false);
-        break;
-      case ListPicture::kDelete:
-        painter.setPen(QPen(QColor(185, 40, 40), 2, Qt::SolidLine, Qt::RoundCap));
-        painter.drawLine(QPointF(4, 4), QPointF(12, 12));
-        painter.drawLine(QPointF(12, 4), QPointF(4, 12));
-        break;
-    }
+QIcon DeleteIcon() {
+  return DrawnIcon([](QPainter& painter) {
+    painter.setPen(QPen(QColor(185, 40, 40), 2, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(4, 4), QPointF(12, 12));
+    painter.drawLine(QPointF(12, 4), QPointF(4, 12));
   });
 }
 
@@ -188,6 +162,8 @@ TFo_Edit::~TFo_Edit() {
   Ti_Refresh->stop();
   Ed_Edit->removeEventFilter(this);
   PB_List->removeEventFilter(this);
+  PB_Edit->removeEventFilter(this);
+  Pa_List->removeEventFilter(this);
   QObject::disconnect(Ed_Edit, nullptr, this, nullptr);
   QObject::disconnect(TC_Tab, nullptr, this, nullptr);
   PB_List->on_press = PB_List->on_move = PB_List->on_release = nullptr;
@@ -213,21 +189,21 @@ void TFo_Edit::BuildListPane() {
   La_List->setFont(caption);
   La_List->setGeometry(6, 3, kListWidth - 12, 20);
 
-  const auto speed = [this](const char* name, const char* hint, ListPicture picture, int x) {
+  const auto speed = [this](const char* name, const char* hint, const QIcon& picture, int x) {
     auto* button = new QToolButton(Pa_ListCtrl);
     button->setObjectName(name);
     button->setToolTip(hint);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
-    button->setIcon(ListButtonIcon(picture));
+    button->setIcon(picture);
     button->setIconSize(QSize(16, 16));
     button->setGeometry(x, 24, 25, 25);
     return button;
   };
-  Bu_New = speed("Bu_New", "New", ListPicture::kNew, 4);
-  Bu_Store = speed("Bu_Store", "Store", ListPicture::kStore, 30);
-  Bu_Recall = speed("Bu_Recall", "Recall", ListPicture::kRecall, 56);
-  Bu_Delete = speed("Bu_Delete", "Delete", ListPicture::kDelete, 82);
+  Bu_New = speed("Bu_New", "New", NewIcon(), 4);
+  Bu_Store = speed("Bu_Store", "Store", TitleButtonIcon(ButtonPicture::kImport), 30);
+  Bu_Recall = speed("Bu_Recall", "Recall", TitleButtonIcon(ButtonPicture::kExport), 56);
+  Bu_Delete = speed("Bu_Delete", "Delete", DeleteIcon(), 82);
   connect(Bu_New, &QToolButton::clicked, this, [this] { Run([this] { session_.New(); }); });
   connect(Bu_Store, &QToolButton::clicked, this, [this] { Run([this] { session_.Store(); }); });
   connect(Bu_Recall, &QToolButton::clicked, this, [this] { Run([this] { session_.Recall(); }); });
@@ -315,6 +291,7 @@ void TFo_Edit::BuildPanelArea() {
   Pa_Edit = new QWidget(this);
   Pa_Edit->setObjectName("Pa_Edit");
   PB_Edit = new TPanelArea(session_, Pa_Edit);
+  PB_Edit->installEventFilter(this);
   PB_Edit->move(0, 0);
   Pa_Edit->setMinimumSize(TPanelArea::kWidth, TPanelArea::kHeight);
   LB_Assign = new QListWidget(Pa_Edit);
@@ -377,7 +354,10 @@ void TFo_Edit::BuildMenus() {
   ME_ClearSelect =
       item(M_Edit, "ME_ClearSelect", "C&lear Select", Qt::SHIFT | Qt::CTRL | Qt::Key_A);
 
+  // A menu opens with the states as they are now, not as the timer last saw them.
+  connect(M_Edit, &QMenu::aboutToShow, this, &TFo_Edit::Ti_RefreshTimer);
   M_Do = new QMenu("&Do", this);
+  connect(M_Do, &QMenu::aboutToShow, this, &TFo_Edit::Ti_RefreshTimer);
   M_Do->setObjectName("M_Do");
   MD_Zero = item(M_Do, "MD_Zero", "&Zero...");
   MD_FaderCopy = item(M_Do, "MD_FaderCopy", "&Fader Copy...");
@@ -645,6 +625,11 @@ bool TFo_Edit::eventFilter(QObject* watched, QEvent* event) {
       default:
         break;
     }
+  } else if (watched == PB_Edit && event->type() == QEvent::Wheel) {
+    // The wheel is the window's: over the panel it scrolls the list too (or adjusts the
+    // panel's active item).
+    if (PB_List->on_wheel) PB_List->on_wheel(static_cast<QWheelEvent*>(event));
+    return true;
   } else if (watched == Pa_List && event->type() == QEvent::Resize) {
     const int top = EditSession::kListCtrlHeight;
     const int height = std::max(0, Pa_List->height() - top);

@@ -218,6 +218,11 @@ TEST_F(EditorWindowTest, ListPaneFollowsTheMouseAndTheKeys) {
   QApplication::sendEvent(e.PB_List, &wheel);
   EXPECT_EQ(e.Session().ScrollPosition(), 3);
   EXPECT_EQ(e.Sc_List->value(), 3);
+  // Over the panel too.
+  QWheelEvent back(QPointF(400, 200), e.PB_Edit->mapToGlobal(QPointF(400, 200)), {}, {0, 240},
+                   Qt::NoButton, {}, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(e.PB_Edit, &back);
+  EXPECT_EQ(e.Session().ScrollPosition(), 0);
   EXPECT_EQ(e.Sc_List->maximum(), 98);
 }
 
