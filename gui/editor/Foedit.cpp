@@ -94,7 +94,6 @@ TFo_Edit::TFo_Edit(EditSession& session, EditSessions& sessions, const ShellSett
   setObjectName("TFo_Edit");
   // Every editor window has the tag 0: the main frame enables Save and Save As for it.
   setProperty("tag", 0);
-  setAttribute(Qt::WA_DeleteOnClose);
 
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);

@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QLabel>
@@ -517,6 +518,20 @@ TEST_F(EditorWindowTest, NewStoreRecallAndTheDoCommands) {
   EXPECT_EQ(e.SB_Undo->text(), "");
   e.ME_Undo->trigger();
   EXPECT_EQ(e.SB_Undo->text(), "Undo");
+}
+
+TEST_F(EditorWindowTest, TheBoldSettingReachesTheListPaneAtOnce) {
+  TFo_Edit& e = Open(AddTitle("Show"));
+  const QImage plain = e.PB_List->grab().toImage();
+  test::WhenModal([](QWidget* modal) {
+    modal->findChild<QCheckBox*>()->click();
+    QTest::keyClick(modal, Qt::Key_Return);
+  });
+  Frame().MS_ConfigClick();
+  ASSERT_TRUE(Frame().Settings().bold);
+  EXPECT_NE(e.PB_List->grab().toImage(), plain);
+  EXPECT_TRUE(e.LB_List->font().bold());
+  EXPECT_TRUE(e.LB_Assign->font().bold());
 }
 
 TEST_F(EditorWindowTest, CtrlPageKeysWalkTheTabs) {
