@@ -167,7 +167,7 @@ TFo_Edit::~TFo_Edit() {
   QObject::disconnect(TC_Tab, nullptr, this, nullptr);
   PB_List->on_press = PB_List->on_move = PB_List->on_release = nullptr;
   PB_List->on_wheel = nullptr;
-  PB_List->on_resize = PB_List->on_before_paint = nullptr;
+  PB_List->on_resize = nullptr;
   Ed_Edit->hide();
   sessions_.Close(session_);
 }

@@ -97,7 +97,6 @@ void TListPane::SetBold(bool bold) {
 }
 
 void TListPane::paintEvent(QPaintEvent*) {
-  if (on_before_paint) on_before_paint();
   if (buffer_.size() != size()) buffer_ = QImage(size(), QImage::Format_RGB32);
   if (buffer_.isNull()) return;
   PaintListPane(buffer_, session_.Rows(), fonts_);

@@ -34,7 +34,7 @@ class TListPane : public QWidget {
   // The window's handlers for what this surface receives.
   std::function<void(QMouseEvent*)> on_press, on_move, on_release;
   std::function<void(QWheelEvent*)> on_wheel;
-  std::function<void()> on_resize, on_before_paint;
+  std::function<void()> on_resize;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

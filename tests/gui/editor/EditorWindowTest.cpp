@@ -267,6 +267,17 @@ TEST_F(EditorWindowTest, RenamingInPlace) {
   EXPECT_EQ(channels.NameText(1), "Amb");
   EXPECT_EQ(e.Session().Cursor(), 2);
 
+  // Scrolled, the editor still stands over the row it renames.
+  QWheelEvent wheel(RowPoint(2), e.PB_List->mapToGlobal(RowPoint(2)), {}, {0, -120}, Qt::NoButton,
+                    {}, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(e.PB_List, &wheel);
+  Click(e, 2);
+  Click(e, 2);
+  ASSERT_TRUE(e.Ed_Edit->isVisible());
+  EXPECT_EQ(e.Ed_Edit->text().toStdString(), channels.NameText(5));
+  EXPECT_EQ(e.Ed_Edit->geometry().center().y(), e.PB_List->geometry().top() + RowPoint(2).y());
+  QTest::keyClick(e.Ed_Edit, Qt::Key_Escape);
+
   // Undo takes back one rename at a time (and puts other list objects in place).
   e.ME_Undo->trigger();
   EXPECT_EQ(e.Session().GetTitle().System().NameText(1), "Kick");
