@@ -71,6 +71,12 @@ std::string EditSession::Caption() const {
   return caption;
 }
 
+std::string EditSession::WindowCaption() const {
+  if (!Damaged()) return Caption();
+  const char* reason = StatusMessage(load_status_);
+  return Caption() + " - not loaded completely (" + (*reason ? reason : "Failed.") + ")";
+}
+
 PanelHandover EditSession::Handover() const {
   return {CurrentListNumber(), Page(), cursor_, SystemPage() ? bank_ : 0};
 }
@@ -733,8 +739,15 @@ bool EditSession::CloseQuery() {
   if (!prompter_) return false;
   switch (prompter_->Message("Data has changed. Do you want to save?", "Close",
                              Buttons::kYesNoCancel)) {
-    case Answer::kYes:
-      return Save() == kOk;
+    case Answer::kYes: {
+      // A failed save keeps the window open, and says why.
+      const Status status = Save();
+      if (IsReportedStatus(status) && prompter_) {
+        const char* message = StatusMessage(status);
+        prompter_->Message(*message ? message : "Failed.", "Error", Buttons::kOk);
+      }
+      return status == kOk;
+    }
     case Answer::kNo:
       return true;
     default:

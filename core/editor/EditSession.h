@@ -130,6 +130,9 @@ class EditSession {
   // The list pane's caption (the tab's), the window caption and the status bar's second panel.
   const char* ListCaption() const { return kTabPages[static_cast<std::size_t>(tab_)].caption; }
   std::string Caption() const;
+  // The caption as the window shows it: a title that did not load completely says so for as
+  // long as it is open (until Save As has written all of it to a new file).
+  std::string WindowCaption() const;
   std::string UndoPanelText() const { return undo_.RedoCount() > 0 ? "Undo" : ""; }
   PanelHandover Handover() const;
 

@@ -270,10 +270,16 @@ void TFo_Title::paintEvent(QPaintEvent* event) {
 }
 
 bool TFo_Title::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == LB_Titles && event->type() == QEvent::KeyPress &&
-      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
-    if (PL_Delete->isEnabled()) DeleteTitleFile();
-    return true;
+  if (watched == LB_Titles && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Delete) {
+      if (PL_Delete->isEnabled()) DeleteTitleFile();
+      return true;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      OpenTitleWindow();
+      return true;
+    }
   }
   return QWidget::eventFilter(watched, event);
 }

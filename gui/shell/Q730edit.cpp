@@ -25,6 +25,7 @@
 #include <filesystem>
 
 #include "core/model/DebugLog.h"
+#include "gui/editor/Foedit.h"
 #include "gui/shell/Fo232c.h"
 #include "gui/shell/Foconfig.h"
 #include "gui/shell/Foserial.h"
@@ -100,6 +101,9 @@ TFo_Main::TFo_Main(std::string app_folder, Options options)
   title_window_->show();
   mdi_->viewport()->installEventFilter(this);
   ConnectTransferSession();
+  title_->SetEditorOpener([this](const std::string& path) { OpenEditor(path); });
+  connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { MergeEditorMenus(); });
+  connect(MM_Window, &QMenu::aboutToShow, this, &TFo_Main::FillWindowMenu);
   // What the build cannot do yet is explained where the title manager explains it.
   MF_ImportRS232C->setToolTip(title_->PL_ImportRS232C->toolTip());
   MF_ExportRS232C->setToolTip(title_->PL_ExportRS232C->toolTip());
@@ -111,6 +115,10 @@ TFo_Main::TFo_Main(std::string app_folder, Options options)
 }
 
 TFo_Main::~TFo_Main() {
+  QObject::disconnect(mdi_, nullptr, this, nullptr);
+  // Editor windows hand their sessions back to the registry, which goes before the widgets.
+  // (closed ones too, whose deletion is still pending).
+  for (TFo_Edit* editor : findChildren<TFo_Edit*>()) delete editor;
   title_window_->removeEventFilter(this);
   mdi_->viewport()->removeEventFilter(this);
   if (splash_) delete splash_;
@@ -298,6 +306,13 @@ void TFo_Main::FitTitleManager() {
 }
 
 void TFo_Main::closeEvent(QCloseEvent* event) {
+  // Each editor asks about its own changes; one that stays open keeps the program running.
+  for (QMdiSubWindow* window : EditorWindows()) {
+    if (!window->close()) {
+      event->ignore();
+      return;
+    }
+  }
   Ti_Refresh->stop();
   if (serial_.IsOpen()) serial_.ClosePort();
   closing_ = true;
@@ -330,6 +345,7 @@ void TFo_Main::Ti_RefreshTimer() {
       active && active->widget() && active->widget()->property(kTagProperty).toInt() == 0;
   SetEnabled(MF_Save, editor);
   SetEnabled(MF_SaveAs, editor);
+  MergeEditorMenus();
 
   if (!session_active_) {
     serial_.Poll();
@@ -367,6 +383,95 @@ void TFo_Main::DrainLog() {
 EditorWindow* TFo_Main::ActiveEditor() const {
   const QMdiSubWindow* active = mdi_->currentSubWindow();
   return active ? dynamic_cast<EditorWindow*>(active->widget()) : nullptr;
+}
+
+QList<QMdiSubWindow*> TFo_Main::EditorWindows() const {
+  QList<QMdiSubWindow*> editors;
+  for (QMdiSubWindow* window : mdi_->subWindowList(QMdiArea::CreationOrder)) {
+    if (qobject_cast<TFo_Edit*>(window->widget())) editors << window;
+  }
+  return editors;
+}
+
+void TFo_Main::OpenEditor(const std::string& path) {
+  open_title_ = path;
+  bool created = false;
+  EditSession& session = sessions_->Open(path, &created);
+  if (!created) {
+    for (QMdiSubWindow* window : EditorWindows()) {
+      if (&static_cast<TFo_Edit*>(window->widget())->Session() != &session) continue;
+      if (window->isMinimized()) window->showNormal();
+      mdi_->setActiveSubWindow(window);
+      window->widget()->setFocus();
+      return;
+    }
+  }
+  auto* editor = new TFo_Edit(session, *sessions_, &settings_, prompter_);
+  QMdiSubWindow* window = mdi_->addSubWindow(editor);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  window->setWindowIcon(windowIcon());
+  window->show();
+  mdi_->setActiveSubWindow(window);
+  MergeEditorMenus();
+  BringForward(window);
+}
+
+// A double click in the title manager ends there, with the button's release: the new window
+// comes forward once the button is up, or the title manager would take the focus back.
+void TFo_Main::BringForward(QMdiSubWindow* window) {
+  QPointer<QMdiSubWindow> opened = window;
+  QTimer::singleShot(QApplication::mouseButtons() == Qt::NoButton ? 0 : 20, this, [this, opened] {
+    if (!opened) return;
+    if (QApplication::mouseButtons() != Qt::NoButton) {
+      BringForward(opened);
+      return;
+    }
+    mdi_->setActiveSubWindow(opened);
+    if (!opened->widget()->isAncestorOf(QApplication::focusWidget())) opened->widget()->setFocus();
+    MergeEditorMenus();
+  });
+}
+
+void TFo_Main::MergeEditorMenus() {
+  const QMdiSubWindow* active = mdi_->currentSubWindow();
+  auto* editor = active ? qobject_cast<TFo_Edit*>(active->widget()) : nullptr;
+  if (editor == merged_editor_.data()) return;
+  if (auto* old = qobject_cast<TFo_Edit*>(merged_editor_.data())) {
+    menuBar()->removeAction(old->M_Edit->menuAction());
+    menuBar()->removeAction(old->M_Do->menuAction());
+  }
+  merged_editor_ = editor;
+  if (editor) {
+    menuBar()->insertMenu(MM_Window->menuAction(), editor->M_Edit);
+    menuBar()->insertMenu(MM_Window->menuAction(), editor->M_Do);
+  }
+}
+
+// The Window menu ends with one entry per editor window, the active one checked.
+void TFo_Main::FillWindowMenu() {
+  for (QAction* entry : window_entries_) delete entry;
+  window_entries_.clear();
+  const QList<QMdiSubWindow*> editors = EditorWindows();
+  if (editors.isEmpty()) return;
+  window_entries_ << MM_Window->addSeparator();
+  int number = 0;
+  for (QMdiSubWindow* window : editors) {
+    ++number;
+    QString text = window->widget()->windowTitle();
+    text.replace('&', "&&");
+    QAction* entry =
+        MM_Window->addAction(number < 10 ? QString("&%1 %2").arg(number).arg(text) : text);
+    entry->setObjectName("MW_Editor");
+    entry->setCheckable(true);
+    entry->setChecked(window == mdi_->currentSubWindow());
+    QPointer<QMdiSubWindow> target = window;
+    connect(entry, &QAction::triggered, this, [this, target] {
+      if (!target) return;
+      if (target->isMinimized()) target->showNormal();
+      mdi_->setActiveSubWindow(target);
+    });
+    window_entries_ << entry;
+  }
 }
 
 void TFo_Main::MF_SaveClick() {

@@ -75,6 +75,10 @@ class TFo_Main : public QMainWindow {
   TFo_Splash* Splash() const;
 
   void Ti_RefreshTimer();
+  // Opens an editor window on the title file, or brings forward the one that has it.
+  void OpenEditor(const std::string& path);
+  // The open editor windows, in the order they were opened.
+  QList<QMdiSubWindow*> EditorWindows() const;
 
   void MF_SaveClick();
   void MF_SaveAsClick();
@@ -140,6 +144,10 @@ class TFo_Main : public QMainWindow {
   void FitTitleManager();
   QRect TilingArea() const;
   EditorWindow* ActiveEditor() const;
+  // The active editor's Edit and Do menus stand after File; none without an active editor.
+  void MergeEditorMenus();
+  void BringForward(QMdiSubWindow* window);
+  void FillWindowMenu();
 
   std::string folder_;
   std::unique_ptr<Prompter> own_prompter_;
@@ -157,6 +165,8 @@ class TFo_Main : public QMainWindow {
   TFo_Title* title_;
   QMdiSubWindow* title_window_;
   std::optional<bool> terminal_open_;
+  QPointer<QWidget> merged_editor_;
+  QList<QAction*> window_entries_;
   bool shown_once_ = false;
   bool closing_ = false;
   int fitted_height_ = -1;

@@ -1,13 +1,18 @@
 #include "gui/shell/QtPrompter.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QStringConverter>
 #include <QStringDecoder>
 
+#include "gui/editor/Focopy.h"
+#include "gui/editor/Fofadercopy.h"
+#include "gui/editor/Fostore.h"
 #include "gui/shell/Foimport.h"
 
 namespace orb {
@@ -97,6 +102,37 @@ bool QtPrompter::ChooseFile(const FileDialog& dialog, std::string& path) {
   box.selectFile(QString::fromLatin1(dialog.file_name));
   if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return false;
   path = StdText(box.selectedFiles().first());
+  return true;
+}
+
+bool QtPrompter::ChooseParamGroups(const std::string& caption, ParamGroupList& groups) {
+  TFo_Copy dialog(TextOf(caption), groups, parent_);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  groups = dialog.Chosen();
+  return true;
+}
+
+bool QtPrompter::FaderCopyDialog(const std::vector<std::string>& items, int& source, int& dest) {
+  TFo_FaderCopy dialog(items, source, dest, parent_);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  source = dialog.Co_Source->currentIndex();
+  dest = dialog.Co_Dest->currentIndex();
+  return true;
+}
+
+bool QtPrompter::TrimDialog(const std::vector<std::string>& items, int& source, std::string& text,
+                            const std::function<bool(const std::string&)>& accept) {
+  TFo_Trim dialog(items, source, text, accept, parent_);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  source = dialog.Co_Source->currentIndex();
+  text = StdText(dialog.Ed_Trim->text());
+  return true;
+}
+
+bool QtPrompter::ChooseEntry(const EntryList& entries, int& index) {
+  TFo_Store dialog(entries, parent_);
+  if (dialog.exec() != QDialog::Accepted || dialog.Index() < 0) return false;
+  index = dialog.Index();
   return true;
 }
 

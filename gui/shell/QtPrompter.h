@@ -20,6 +20,11 @@ class QtPrompter : public Prompter {
   void SetBusy(bool busy) override;
   bool TitleNameDialog(std::string& text) override;
   bool ChooseFile(const FileDialog& dialog, std::string& path) override;
+  bool ChooseParamGroups(const std::string& caption, ParamGroupList& groups) override;
+  bool FaderCopyDialog(const std::vector<std::string>& items, int& source, int& dest) override;
+  bool TrimDialog(const std::vector<std::string>& items, int& source, std::string& text,
+                  const std::function<bool(const std::string&)>& accept) override;
+  bool ChooseEntry(const EntryList& dialog, int& index) override;
 
   // Where the floppy dialogs start: the floppy mount point when there is one,
   // else the home folder.

@@ -589,6 +589,8 @@ TEST_F(EditSessionTest, ADamagedTitleIsNeverSavedOverItsFile) {
   EXPECT_NE(session->Open(path.string()), kOk);
   EXPECT_TRUE(session->Damaged());
   EXPECT_EQ(prompter.shown().back().caption, "Error");
+  EXPECT_EQ(session->WindowCaption().rfind("Edit - Show.orb - not loaded completely (", 0), 0u)
+      << session->WindowCaption();
   prompter.Queue(Answer::kNo);
   EXPECT_EQ(session->Save(), kCancelled);
   EXPECT_NE(prompter.shown().back().text.find("did not load completely"), std::string::npos);
@@ -599,6 +601,19 @@ TEST_F(EditSessionTest, ADamagedTitleIsNeverSavedOverItsFile) {
   EXPECT_TRUE(fs::exists(folder / "Rescued.orb"));
   EXPECT_EQ(test::ReadFile(path), bytes);
   EXPECT_FALSE(session->Damaged());
+  EXPECT_EQ(session->WindowCaption(), "Edit - Rescued.orb");
+}
+
+TEST_F(EditSessionTest, ASaveThatFailsOnClosingSaysWhyAndKeepsTheWindow) {
+  EditSession& s = Open();
+  Select({0});
+  s.StartRename("");
+  s.CommitRename("Bass");
+  fs::remove_all(folder);  // nowhere to write
+  prompter.Queue(Answer::kYes);
+  EXPECT_FALSE(s.CloseQuery());
+  EXPECT_EQ(prompter.shown().back().caption, "Error");
+  EXPECT_TRUE(s.Modified());
 }
 
 }  // namespace
