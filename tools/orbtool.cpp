@@ -102,7 +102,7 @@ int Check(const std::string& path) {
                          : "records",
                 list->Loaded() ? "" : "  (not loaded)");
   }
-  std::printf("gfed.dat   %s\n", title.System().HasGroupFaders() ? "present" : "absent");
+  std::printf("gfed.dat   %s\n", title.System().GroupFadersInFile() ? "present" : "absent");
   std::printf("status %d\n", status);
   return status == orb::kOk ? 0 : Fail(status);
 }

@@ -56,8 +56,24 @@ bool DiskFile::Open(const std::string& path, Mode mode) {
     if (!file_) ::close(fd);
     return file_ != nullptr;
   }
-  const char* how = mode == Mode::kRead ? "rb" : mode == Mode::kReadWrite ? "r+b" : "w+b";
-  file_ = std::fopen(path.c_str(), how);
+  if (mode == Mode::kCreate) {
+    file_ = std::fopen(path.c_str(), "w+b");
+    return file_ != nullptr;
+  }
+  // What is read must be a plain file: a FIFO would block the open and the reads, a device
+  // such as /dev/zero would never end. Opened without blocking, looked at, then used.
+  const int fd = ::open(path.c_str(), (mode == Mode::kRead ? O_RDONLY : O_RDWR) | O_NONBLOCK |
+                                          O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    errno = EINVAL;
+    return false;
+  }
+  file_ = ::fdopen(fd, mode == Mode::kRead ? "rb" : "r+b");
+  if (!file_) ::close(fd);
   return file_ != nullptr;
 }
 

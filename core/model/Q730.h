@@ -41,23 +41,38 @@ inline int TCFrames(TimeCode tc) {
 FrameRate FrameRateOfMode(int tcMode);
 
 namespace detail {
-// Bytes above 99 have no BCD form; their result is kept inside its own byte.
-constexpr std::array<std::uint8_t, 256> MakeBcdTable() {
-  std::array<std::uint8_t, 256> table{};
-  for (unsigned b = 0; b < 256; ++b) table[b] = static_cast<std::uint8_t>((b % 10) + (b / 10) * 16);
-  return table;
+// Each timecode byte and its value, one to one, so that whatever the console wrote is written
+// back as it was. A byte of two decimal digits is their number, 0 to 99; the 156 bytes with a
+// digit above 9 take the values 100 to 255 in their order.
+struct BcdTables {
+  std::array<std::uint8_t, 256> to_value{};
+  std::array<std::uint8_t, 256> to_byte{};
+};
+constexpr BcdTables MakeBcdTables() {
+  BcdTables tables;
+  unsigned next = 100;
+  for (unsigned b = 0; b < 256; ++b) {
+    const unsigned high = b >> 4, low = b & 0x0F;
+    const unsigned value = high <= 9 && low <= 9 ? high * 10 + low : next++;
+    tables.to_value[b] = static_cast<std::uint8_t>(value);
+    tables.to_byte[value] = static_cast<std::uint8_t>(b);
+  }
+  return tables;
 }
-inline constexpr std::array<std::uint8_t, 256> kBcd = MakeBcdTable();
+inline constexpr BcdTables kBcdTables = MakeBcdTables();
+
+inline std::uint32_t MapBytes(std::uint32_t word, const std::array<std::uint8_t, 256>& table) {
+  return static_cast<std::uint32_t>(table[word & 0xFF]) | table[(word >> 8) & 0xFF] << 8 |
+         table[(word >> 16) & 0xFF] << 16 | static_cast<std::uint32_t>(table[word >> 24]) << 24;
+}
 }  // namespace detail
 
-// Inline and by table: saving an automation stream converts every marker.
+// Inline and by table: loading and saving an automation stream convert every marker.
 inline std::uint32_t ToBCD(std::uint32_t tc) {
-  using detail::kBcd;
-  return static_cast<std::uint32_t>(kBcd[tc & 0xFF]) | kBcd[(tc >> 8) & 0xFF] << 8 |
-         kBcd[(tc >> 16) & 0xFF] << 16 | static_cast<std::uint32_t>(kBcd[tc >> 24]) << 24;
+  return detail::MapBytes(tc, detail::kBcdTables.to_byte);
 }
 inline std::uint32_t FromBCD(std::uint32_t tc) {
-  return (tc & 0x0F0F0F0F) + ((tc >> 4) & 0x0F0F0F0F) * 10;
+  return detail::MapBytes(tc, detail::kBcdTables.to_value);
 }
 
 // Carries overflowing fields upwards and moves labels skipped by drop-frame

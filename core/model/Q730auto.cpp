@@ -226,18 +226,10 @@ void ForEachStartEntry(F f) {
   }
 }
 
-// A marker's timecode as events are stamped with it: fields beyond a day's
-// range (bad BCD digits, or the terminator) are limited, so that every
-// event carries a time that converts, compares and saves correctly.
 // 1 when a is later than b, computed without a branch: markers and events
 // come in no order a branch predictor could learn.
 inline std::size_t Later(TimeCode a, TimeCode b) {
   return static_cast<std::size_t>((static_cast<std::uint64_t>(b) - a) >> 63);
-}
-
-TimeCode StampOf(TimeCode marker) {
-  return MakeTC(std::min(TCHours(marker), 23), std::min(TCMinutes(marker), 59),
-                std::min(TCSeconds(marker), 59), std::min(TCFrames(marker), 29));
 }
 
 }  // namespace
@@ -356,8 +348,11 @@ Status TQ730AUTO::ReadStream(DataFile& file, std::uint32_t words) {
       if (marker && t <= current) [[unlikely]] {
         LogLine("Illigal TC  " + Hex8(current) + (t < current ? " > " : " = ") + Hex8(t));
       }
+      // Events carry their marker's time as decoded, also where its fields lie beyond a day
+      // (digits the console wrote that are no decimal digits): a resave writes the same marker
+      // back. What shows such times limits them for display only.
       current = marker ? t : current;
-      stamp = marker ? StampOf(t) : stamp;
+      stamp = marker ? t : stamp;
       PutU32(out, stamp);
       PutU32(out + 4, ConvertLoadedEvent(word));
       out += kRecordSize * (1 - (word >> 31));

@@ -400,6 +400,8 @@ class TQ730SYSF : public TQ730 {
   std::optional<std::int32_t> GroupLevel(int channel) const;
   int GroupFaderState() const { return GetU16(group_faders_.data() + 292); }
   bool HasGroupFaders() const { return group_faders_present_; }
+  // Whether the loaded title had its gfed.dat, or the levels were made up from the strips.
+  bool GroupFadersInFile() const { return group_faders_in_file_; }
   // The fader index stored in the channel's own strip.
   int StoredFaderIndex(int channel) const;
   // Parameter 145: the channel's fader follows a group master (manual group on, the channel in
@@ -432,6 +434,7 @@ class TQ730SYSF : public TQ730 {
   std::array<std::uint8_t, kBlockSize> block_{};
   // Levels carry the 2^30 bias here; the file holds the plain values.
   std::array<std::uint8_t, kGroupFaderSize> group_faders_{};
+  bool group_faders_in_file_ = false;
   bool group_faders_present_ = false;
   std::array<std::uint8_t, kFaderSlots> channel_selected_{};
 };

@@ -202,6 +202,7 @@ Status TQ730SYSF::Assign(const TQ730& source) {
   block_ = other->block_;
   group_faders_ = other->group_faders_;
   group_faders_present_ = other->group_faders_present_;
+  group_faders_in_file_ = other->group_faders_in_file_;
   channel_selected_ = other->channel_selected_;
   system_ = this;
   LogLine("Backup  " + header_.Name() + " : " + std::to_string(Count()));
@@ -216,7 +217,7 @@ Status TQ730SYSF::Load(DataFile& file) {
   loaded_ = status == kOk;
   kind_ = kSystem;
   system_ = this;
-  group_faders_present_ = false;
+  group_faders_present_ = group_faders_in_file_ = false;
   return status;
 }
 
@@ -247,7 +248,7 @@ Status TQ730SYSF::LoadGroupFaders(DataFile& file) {
     std::uint8_t* p = group_faders_.data() + 4 * slot;
     PutU32(p, GetU32(p) + kLevelBias);
   }
-  group_faders_present_ = true;
+  group_faders_present_ = group_faders_in_file_ = true;
   return kOk;
 }
 

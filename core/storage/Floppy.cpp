@@ -1,11 +1,13 @@
 #include "core/storage/Floppy.h"
 
 #include <fcntl.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -60,6 +62,23 @@ Status Finish(ReplacingFile& out, Status status) {
   return status == kRenameFailed ? kCantOpenDestination : status;
 }
 
+// A data file of a set in a folder. A floppy written by the console and mounted here may show
+// its names in upper case (SYSF.DAT), and the console's own platform never told them apart: the
+// exact name wins, then any entry that matches it ignoring case.
+fs::path DataFileIn(const fs::path& folder, const char* name) {
+  const fs::path exact = folder / name;
+  std::error_code error;
+  if (fs::exists(exact, error)) return exact;
+  const std::size_t length = std::strlen(name);
+  for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, error), end;
+       !error && it != end; it.increment(error)) {
+    const std::string entry = it->path().filename().string();
+    if (entry.size() == length && ::strncasecmp(entry.c_str(), name, length) == 0)
+      return it->path();
+  }
+  return exact;
+}
+
 // The set identity: the save date in a sysf.dat.
 bool ReadIdentity(const fs::path& sysf, std::uint32_t& identity) {
   DiskFile file;
@@ -104,17 +123,17 @@ std::string Quoted(const char* what, const std::string& text) {
 // next.dat (two disks); auto.dat wins when both are there.
 bool IsFirstDisk(const fs::path& folder, bool& two_disks) {
   for (const char* name : kFirstDiskFiles)
-    if (!IsFile(folder / name)) return false;
-  two_disks = !IsFile(folder / "auto.dat");
-  return !two_disks || IsFile(folder / "next.dat");
+    if (!IsFile(DataFileIn(folder, name))) return false;
+  two_disks = !IsFile(DataFileIn(folder, "auto.dat"));
+  return !two_disks || IsFile(DataFileIn(folder, "next.dat"));
 }
 
 // kOk for the second disk of this set, kNothingFound for anything else.
 Status CheckSecondDisk(const fs::path& folder, std::uint32_t identity) {
   for (const char* name : {"sysf.dat", "auto.dat", "prev.dat"})
-    if (!IsFile(folder / name)) return kNothingFound;
+    if (!IsFile(DataFileIn(folder, name))) return kNothingFound;
   std::uint32_t found = 0;
-  if (!ReadIdentity(folder / "sysf.dat", found)) return kCantOpenSource;
+  if (!ReadIdentity(DataFileIn(folder, "sysf.dat"), found)) return kCantOpenSource;
   return found == identity ? kOk : kNothingFound;
 }
 
@@ -151,7 +170,7 @@ Status BuildTitle(fs::path source, const std::string& path, Prompter* prompter, 
   while (!IsFirstDisk(source, two_disks)) {
     if (!Confirm(prompter, "Please insert first disk.", "Import")) return kCancelled;
   }
-  if (!ReadIdentity(source / "sysf.dat", identity)) return kCantOpenSource;
+  if (!ReadIdentity(DataFileIn(source, "sysf.dat"), identity)) return kCantOpenSource;
 
   LogLine(Quoted("Destination file name is ", path));
   DiskFile file;
@@ -160,18 +179,18 @@ Status BuildTitle(fs::path source, const std::string& path, Prompter* prompter, 
   LogLine("Importing...");
   Status status = kOk;
   for (const char* name : kFirstDiskFiles) {
-    status = AppendFile(file, (source / name).string());
+    status = AppendFile(file, DataFileIn(source, name).string(), name);
     if (status != kOk) break;
   }
   if (status == kOk) {
     // gfed.dat is optional, but one that is there must come in whole.
-    const Status gfed = AppendFile(file, (source / "gfed.dat").string());
+    const Status gfed = AppendFile(file, DataFileIn(source, "gfed.dat").string(), "gfed.dat");
     if (gfed != kCantOpenSource) status = gfed;
   }
   if (status == kOk && two_disks) status = FindSecondDisk(source, identity, prompter, open_dialog);
   if (status == kOk) {
     LogLine("Importing automation data...");
-    status = AppendFile(file, (source / "auto.dat").string());
+    status = AppendFile(file, DataFileIn(source, "auto.dat").string(), "auto.dat");
   }
   if (status == kOk) {
     // Data files the editor could not open are not a title.
@@ -213,13 +232,13 @@ Status ExtractChunk(DataFile& title, const std::string& destination, Prompter* p
   return status;
 }
 
-Status AppendFile(DataFile& title, const std::string& source) {
+Status AppendFile(DataFile& title, const std::string& source, const std::string& chunk_name) {
   DiskFile in;
   if (!OpenSource(source, in)) return kCantOpenSource;
   const std::uint64_t length = in.Remaining();
   if (length > UINT32_MAX) return kReadError;
   ChunkHeader header;
-  header.SetName(fs::path(source).filename().string());
+  header.SetName(chunk_name.empty() ? fs::path(source).filename().string() : chunk_name);
   header.SetSize(static_cast<std::uint32_t>(length));
   if (title.Write(header.bytes.data(), header.bytes.size()) != header.bytes.size())
     return kWriteError;
@@ -294,7 +313,8 @@ Status ImportTitle(const std::string& source_folder, const std::string& library_
   const fs::path source(source_folder);
   DiskFile sysf;
   TitleInfo info;
-  if (!OpenSource(source / "sysf.dat", sysf) || sysf.Read(info.data(), info.size()) != info.size())
+  if (!OpenSource(DataFileIn(source, "sysf.dat"), sysf) ||
+      sysf.Read(info.data(), info.size()) != info.size())
     return kCantOpenSource;
   sysf.Close();
   // The name field ends at offset 29 even without its terminating zero.

@@ -21,8 +21,9 @@ inline constexpr std::uint64_t kSingleDiskLimit = 1433600;
 Status ExtractChunk(DataFile& title, const std::string& destination, Prompter* prompter = nullptr,
                     bool* copied = nullptr);
 
-// Appends the source file as a chunk named after its file name.
-Status AppendFile(DataFile& title, const std::string& source);
+// Appends the source file as a chunk named chunk_name, or after its file name.
+Status AppendFile(DataFile& title, const std::string& source,
+                  const std::string& chunk_name = "");
 
 // Writes the title as a disk set into folder: two disks when the file is
 // larger than kSingleDiskLimit and single is false. The second disk's files go

@@ -278,8 +278,8 @@ TEST(AutomationFileTest, BadMarkersAndForeignChannelsAreHandledSafely) {
   ASSERT_EQ(title.Load(AutoBody({kMarker | 0x0000FF00, Fader(0, 1),  // seconds digits "FF"
                                  kMarker | 0x23595929, Fader(1, 2), beyond_layout, 0xFFFFFFFF})),
             kOk);
-  // Stamps stay within a day; the terminator after the last frame logs nothing.
-  EXPECT_EQ(title.Times(), (std::vector<TimeCode>{MakeTC(0, 0, 59, 0), MakeTC(23, 59, 59, 29),
+  // Stamps are the markers as decoded; the terminator after the last frame logs nothing.
+  EXPECT_EQ(title.Times(), (std::vector<TimeCode>{FromBCD(0x0000FF00), MakeTC(23, 59, 59, 29),
                                                   MakeTC(23, 59, 59, 29)}));
   for (const auto& line : DrainLog()) EXPECT_EQ(line.find("Illigal"), std::string::npos) << line;
 
@@ -290,10 +290,22 @@ TEST(AutomationFileTest, BadMarkersAndForeignChannelsAreHandledSafely) {
   // What was read is what is written: the event beyond the layout is kept.
   const auto saved = SavedBody(title.automation);
   const std::uint8_t* stream = saved.data() + 4 + kTable;
-  EXPECT_EQ(GetU32(stream), kMarker | 0x00005900);
+  EXPECT_EQ(GetU32(stream), kMarker | 0x0000FF00);
   EXPECT_EQ(GetU32(stream + 8), kMarker | 0x23595929);
   EXPECT_EQ(GetU32(stream + 16), beyond_layout);
   EXPECT_EQ(title.automation.AppendEvent({0, 0x80000002}), false);
+}
+
+// Markers whose fields lie beyond a day are written back as they were read.
+TEST(AutomationFileTest, MarkersBeyondADaySurviveAResave) {
+  for (std::uint32_t marker : {0x80000035u, 0xF9000000u, 0x8000FF00u, 0x80995999u}) {
+    SCOPED_TRACE(marker);
+    Title title;
+    const std::vector<std::uint32_t> words = {kMarker | 0x00000001, Fader(0, 1), marker,
+                                              Fader(1, 2), 0xFFFFFFFF};
+    ASSERT_EQ(title.Load(AutoBody(words)), kOk);
+    EXPECT_EQ(SavedBody(title.automation), AutoBody(words));
+  }
 }
 
 TEST(AutomationEventCodeTest, KeysFollowTheCodeTable) {

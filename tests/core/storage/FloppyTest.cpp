@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -169,6 +170,39 @@ TEST_F(FloppyTest, RoundTripsOneAndTwoDisksWithAndWithoutGroupFaders) {
       ASSERT_TRUE(at != log.end()) << "missing or out of order: " << line;
     }
     EXPECT_EQ(log.back(), "Import finished...");
+  }
+}
+
+// A DOS floppy mounted on Linux may show the console's short names in upper case.
+TEST_F(FloppyTest, UpperCaseNamesOfADosFloppyImport) {
+  for (const bool two : {false, true}) {
+    SCOPED_TRACE(two ? "two disks" : "one disk");
+    for (const fs::path& f : {Disk(1), Disk(2), Lib()}) {
+      fs::remove_all(f);
+      fs::create_directories(f);
+    }
+    const gen::TitleSpec spec = two ? LargeSpec("Dos Show") : gen::TitleSpec();
+    const std::string title = WriteTitle(spec);
+    const Bytes original = ReadFile(title);
+    ScriptedPrompter exporter;
+    exporter.Queue(Answer::kOk);
+    ASSERT_EQ(ExportTitle(title, Disk(1).string(), false, &exporter, Disk(2).string()), kOk);
+    for (const fs::path& disk : {Disk(1), Disk(2)}) {
+      for (const auto& entry : fs::directory_iterator(disk)) {
+        std::string upper = entry.path().filename().string();
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        fs::rename(entry.path(), disk / upper);
+      }
+    }
+    ScriptedPrompter importer;
+    importer.QueueTitleName(spec.name);
+    if (two) {
+      importer.Queue(Answer::kOk);
+      importer.QueueFile((Disk(2) / "SYSF.DAT").string());
+    }
+    std::string path;
+    ASSERT_EQ(Import(importer, &path), kOk);
+    EXPECT_TRUE(ReadFile(path) == original);  // chunk names too are the console's own
   }
 }
 
