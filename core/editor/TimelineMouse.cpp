@@ -117,6 +117,17 @@ void TimelineMouse::Down(const TimelinePointer& p, const TimelineScene& scene) {
     Move(p);
     return;
   }
+  if (automation.IsChannelSelected(row) && !session_.Locked() && session_.SelectionStart() <= t &&
+      t < session_.SelectionEnd()) {
+    saved_start_ = session_.SelectionStart();
+    saved_length_ = session_.SelectionEnd() - saved_start_;
+    start_x_ = p.x;
+    start_y_ = p.y;
+    row_offset_ = 0;
+    mode_ = TimelineDrag::kMove;
+    automation.ClearEventSelection();
+    return;
+  }
   RangeFromPointer(t, p.mods);
   automation.DeselectAllChannels();
   automation.SetChannelSelected(row, true);
@@ -145,6 +156,21 @@ void TimelineMouse::Move(const TimelinePointer& p) {
       status_ = FormatValue(session_.View(), value).value;
       stroke_->Move(t, value);
     }
+  } else if (mode_ == TimelineDrag::kMove) {
+    const int dx = p.x - start_x_, dy = p.y - start_y_;
+    double start = saved_start_ + dx / double{g.Zoom()};
+    int offset = anchor_row_ - row;
+    if (p.mods.shift) {
+      if (std::abs(dx) < std::abs(dy)) {
+        start = saved_start_;
+      } else {
+        offset = 0;
+      }
+    }
+    // The moved events stay within the day, so none is crowded onto its first or last frame.
+    start = std::clamp(start, 0.0, std::max(kDayEnd - saved_length_, 0.0));
+    row_offset_ = AllowedOffset(offset);
+    session_.SetSelection(start, start + saved_length_);
   } else if (mode_ == TimelineDrag::kEventGrabbed || mode_ == TimelineDrag::kEventDragged) {
     mode_ = TimelineDrag::kEventDragged;
     marker_x_ = std::clamp(p.x, kLabelWidth, width_);
@@ -163,6 +189,69 @@ void TimelineMouse::UpdateStatus(const TimelineGeometry& g, const TimelinePointe
             FormatValue(session_.View(), ValueAtPointer(g, row, p.y)).value;
 }
 
+int TimelineMouse::AllowedOffset(int offset) const {
+  // Every selected row with events of the view must land on a row that has the view; the
+  // offset nearest to the one asked for that allows it (no offset always does).
+  const TQ730AUTO& automation = Automation();
+  const int view = session_.View();
+  const int rows = Rows();
+  auto allowed = [&](int o) {
+    for (int r = 0; r < rows; ++r) {
+      if (!automation.IsChannelSelected(r) || !automation.KeyOf(view, r).valid) continue;
+      const int to = r - o;
+      if (to < 0 || to >= rows || !automation.KeyOf(view, to).valid) return false;
+    }
+    return true;
+  };
+  while (offset != 0 && !allowed(offset)) offset += offset > 0 ? -1 : 1;
+  return offset;
+}
+
+void TimelineMouse::MoveSelection(bool copy) {
+  session_.PushUndoStep();
+  TQ730AUTO& list = Automation();
+  const int view = session_.View();
+  const int rows = Rows();
+  const double new_start = session_.SelectionStart();
+  list.ClearEventSelection();
+  list.SetEditRange(view, saved_start_, saved_start_ + saved_length_);
+  list.SelectRange(view, saved_start_, saved_start_ + saved_length_);
+  // Each moved row's events, as offsets from the range start, go to its own row plus the
+  // offset, so rows never trade places or fall off the edges.
+  std::vector<EventKey> keys;
+  for (int r = 0; r < rows; ++r) keys.push_back(list.KeyOf(view, r));
+  std::vector<std::vector<std::pair<double, std::uint32_t>>> moved(static_cast<std::size_t>(rows));
+  for (int i = 0, n = list.Count(); i < n; ++i) {
+    if (!list.IsSelected(i)) continue;
+    const std::uint32_t word = list.EventWord(i);
+    for (int r = 0; r < rows; ++r) {
+      const EventKey& k = keys[static_cast<std::size_t>(r)];
+      if (!list.IsChannelSelected(r) || !k.Matches(word)) continue;
+      const double offset = TCToSeconds(list.EventTime(i), list.Rate()) - saved_start_;
+      moved[static_cast<std::size_t>(r)].emplace_back(offset, word & ~k.mask);
+      break;
+    }
+  }
+  if (!copy) list.DeleteSelected();
+  list.ShiftChannelSelection(row_offset_);
+  list.ClearEventSelection();
+  list.SetEditRange(view, new_start, new_start + saved_length_);
+  std::vector<std::vector<AutoEvent>> events;
+  std::vector<int> targets;
+  for (int r = 0; r < rows; ++r) {
+    const auto& row_events = moved[static_cast<std::size_t>(r)];
+    if (row_events.empty()) continue;
+    std::vector<AutoEvent>& out = events.emplace_back();
+    for (const auto& [offset, bits] : row_events)
+      out.push_back({SecondsToTC(new_start + offset, list.Rate()), bits});
+    targets.push_back(r - row_offset_);
+  }
+  std::vector<TQ730AUTO::ChannelEvents> channels;
+  for (std::size_t k = 0; k < targets.size(); ++k) channels.push_back({targets[k], events[k]});
+  list.WriteEvents(view, new_start, new_start + saved_length_, channels, false);
+  session_.SetSelection(new_start, new_start + saved_length_);
+}
+
 void TimelineMouse::Up(const TimelinePointer& p) {
   const TimelineGeometry g = Geometry();
   TQ730AUTO& automation = Automation();
@@ -176,8 +265,11 @@ void TimelineMouse::Up(const TimelinePointer& p) {
       Automation().WriteEvents(view, anchor_row_, session_.SelectionStart(),
                                session_.SelectionEnd(), events, false, false);
     }
+  } else if (mode_ == TimelineDrag::kMove && (p.x != start_x_ || row_offset_ != 0)) {
+    MoveSelection(p.mods.ctrl);
   } else if (mode_ == TimelineDrag::kSelect || mode_ == TimelineDrag::kErase ||
-             mode_ == TimelineDrag::kRuler || mode_ == TimelineDrag::kLabel) {
+             mode_ == TimelineDrag::kRuler || mode_ == TimelineDrag::kLabel ||
+             mode_ == TimelineDrag::kMove) {
     double start = session_.SelectionStart(), end = session_.SelectionEnd();
     if (start != end) {
       if (start > end) std::swap(start, end);

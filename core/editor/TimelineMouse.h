@@ -64,6 +64,10 @@ class TimelineMouse {
   // The range set from the pointer's time as the ruler sets it (Shift, Ctrl or plain).
   void RangeFromPointer(double t, KeyMods mods);
   void SelectRows(int from, int to);
+  // The row offset limited so that every moved row lands on a row that has the view.
+  int AllowedOffset(int offset) const;
+  // Button up of a move: the selected events go to the new range and rows; Ctrl copies them.
+  void MoveSelection(bool copy);
   void UpdateStatus(const TimelineGeometry& g, const TimelinePointer& p, int row);
 
   EditSession& session_;

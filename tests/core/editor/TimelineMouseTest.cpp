@@ -145,6 +145,83 @@ TEST_F(TimelineMouseTest, LabelsRulerAndEraser) {
   EXPECT_EQ(session->Undo().UndoCount(), undo + 1);
 }
 
+TEST_F(TimelineMouseTest, MovesAcrossTimeAndRows) {
+  using Row = std::vector<std::pair<double, int>>;
+  Event(0, 1.0, 100);
+  Event(1, 1.5, 200);
+  Event(2, 1.5, 300);
+  const TimelineGeometry g = Geometry();
+  auto select = [&] {
+    session->SetSelection(0.5, 2.0);
+    automation().DeselectAllChannels();
+    automation().SetChannelSelected(0, true);
+    automation().SetChannelSelected(1, true);
+  };
+  const int x = g.TimeX(1.0), y = g.BandRect(0).top + 5;
+  const int band = g.BandHeight();
+  struct Case {
+    const char* what;
+    TimelinePointer to;
+    Row row0, row1, row2, row3;
+  };
+  const Case cases[] = {
+      // One second later and one row down: each row lands on its own row plus one.
+      {"move", {x + 72, y + band}, {}, {{2.0, 100}}, {{2.5, 200}}, {}},
+      // Ctrl copies: the events stay where they were as well (but where the copy pastes over
+      // them: row 1's event at 1.5 lies before the copy's first event there).
+      {"copy", {x + 72, y + band, {false, true}}, {{1.0, 100}}, {{2.0, 100}}, {{2.5, 200}}, {}},
+      // Shift, mostly sideways: the rows stay; mostly down: the time stays.
+      {"sideways",
+       {x + 72, y + band / 2, {true, false}},
+       {{2.0, 100}},
+       {{2.5, 200}},
+       {{1.5, 300}},
+       {}},
+      // (A pasted row keeps its events after the last one pasted, as a paste does.)
+      {"down",
+       {x + 10, y + 2 * band, {true, false}},
+       {},
+       {},
+       {{1.0, 100}, {1.5, 300}},
+       {{1.5, 200}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    select();
+    const int undo = session->Undo().UndoCount();
+    Drag({{x, y}, c.to});
+    EXPECT_EQ(Events(0), c.row0);
+    EXPECT_EQ(Events(1), c.row1);
+    EXPECT_EQ(Events(2), c.row2);
+    EXPECT_EQ(Events(3), c.row3);
+    EXPECT_EQ(session->Undo().UndoCount(), undo + 1);
+    session->UndoCommand();
+    EXPECT_EQ(Events(0), (Row{{1.0, 100}}));
+    EXPECT_EQ(Events(2), (Row{{1.5, 300}}));
+  }
+}
+
+TEST_F(TimelineMouseTest, MovedRowsNeverFallOffTheLastRow) {
+  ASSERT_TRUE(automation().KeyOf(kLevel, 72).valid);
+  Event(71, 1.0, 100);
+  Event(72, 1.0, 200);
+  state.SetRowScroll(68, 73);
+  const TimelineGeometry g = Geometry();
+  session->SetSelection(0.5, 2.0);
+  automation().SetChannelSelected(71, true);
+  automation().SetChannelSelected(72, true);
+  const int x = g.TimeX(1.0), y = g.BandRect(3).top + 5;  // row 71
+  const TimelineScene scene = Scene();
+  mouse->Down({x, y}, scene);
+  ASSERT_EQ(mouse->Mode(), TimelineDrag::kMove);
+  // One row down would put row 72 beyond the last row: the rows stay, the time moves.
+  mouse->Move({x + 72, y + g.BandHeight()});
+  EXPECT_EQ(mouse->RowOffset(), 0);
+  mouse->Up({x + 72, y + g.BandHeight()});
+  EXPECT_EQ(Events(71), (std::vector<std::pair<double, int>>{{2.0, 100}}));
+  EXPECT_EQ(Events(72), (std::vector<std::pair<double, int>>{{2.0, 200}}));
+}
+
 TEST_F(TimelineMouseTest, EventDragMovesALevelByWholeDecibels) {
   Event(0, 1.0, kFaderNominal);
   Event(0, 3.0, 100);
