@@ -85,8 +85,8 @@ int TimelineGeometry::ValueAt(int band, int y, int range) const {
   if (range <= 0) return 0;
   const int zero = ValueY(band, 0, range);
   if (range == 1) return y < zero - (band_ - 8) / 2.0 ? 1 : 0;
-  const int value = static_cast<int>(std::floor(double(range) * (zero - y) / (band_ - 8)));
-  return std::clamp(value, 0, range);
+  const double value = std::floor(double(range) * (zero - y) / (band_ - 8));
+  return static_cast<int>(std::clamp(value, 0.0, double(range)));
 }
 
 Rect TimelineGeometry::BandRect(int band) const {

@@ -7,6 +7,7 @@
 
 #include "core/editor/TimelineMouse.h"
 #include "core/model/FaderLaw.h"
+#include "core/model/ValueText.h"
 #include "tests/TestFiles.h"
 #include "tools/TitleGenerator.h"
 
@@ -111,6 +112,22 @@ TEST_F(TimelineMouseTest, WriteShapesOneUndoStepEach) {
   mouse->Down({x1, Geometry().ValueY(0, 1, 1)}, scene);
   EXPECT_EQ(mouse->Mode(), TimelineDrag::kWrite);
   mouse->Up({x1, 30});
+}
+
+TEST_F(TimelineMouseTest, StatusText) {
+  const TimelineGeometry g = Geometry();
+  const int range = automation().ParamMax(0, kLevel);
+  const int y = g.ValueY(0, kFaderNominal, range);
+  const std::string value = FormatValue(kLevel, g.ValueAt(0, y, range)).value;
+  mouse->Move({g.TimeX(2.0) + 1, y});
+  EXPECT_EQ(mouse->StatusText(), "00:00:02:00  " + value);
+  mouse->Move({50, y});
+  EXPECT_EQ(mouse->StatusText(), "");
+  // While writing, the value alone.
+  state.SetTool(TimelineTool::kWrite);
+  mouse->Down({g.TimeX(2.0) + 1, y}, Scene());
+  EXPECT_EQ(mouse->StatusText(), value);
+  mouse->Up({g.TimeX(2.0) + 1, y});
 }
 
 TEST_F(TimelineMouseTest, LabelsRulerAndEraser) {
