@@ -87,7 +87,12 @@ void TimelineMouse::Down(const TimelinePointer& p, const TimelineScene& scene) {
     automation.ClearEventSelection();
     return;
   }
-  if (const VisibleEvent* hit = HitEvent(scene, row, p.x, p.y); hit && !session_.Locked()) {
+  // A scene painted before the list last changed may name an event that is no longer there.
+  const VisibleEvent* hit = HitEvent(scene, row, p.x, p.y);
+  if (hit && hit->index >= automation.Count()) hit = nullptr;
+  if (hit && !automation.KeyOf(session_.View(), row).Matches(automation.EventWord(hit->index)))
+    hit = nullptr;
+  if (hit && !session_.Locked()) {
     const double event_time = TCToSeconds(automation.EventTime(hit->index), automation.Rate());
     const bool inside =
         event_time >= std::min(session_.SelectionStart(), session_.SelectionEnd()) &&
