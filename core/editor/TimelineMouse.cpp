@@ -1,0 +1,303 @@
+#include "core/editor/TimelineMouse.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/model/FaderLaw.h"
+#include "core/model/ValueText.h"
+
+namespace orb {
+
+using namespace timeline;
+
+TimelineMouse::TimelineMouse(EditSession& session, TimelineState& state)
+    : session_(session), state_(state) {}
+
+void TimelineMouse::SetSurface(int width, int height) {
+  width_ = width;
+  height_ = height;
+}
+
+TimelineGeometry TimelineMouse::Geometry() const {
+  return TimelineGeometry(state_, width_, height_, TimeSpan(Automation()));
+}
+
+int TimelineMouse::Rows() const {
+  return std::min(session_.GetTitle().System().Count(), TQ730AUTO::kChannelFlags);
+}
+
+int TimelineMouse::RangeOf(int row) const {
+  return std::max(Automation().ParamMax(row, session_.View()), 0);
+}
+
+int TimelineMouse::ValueAtPointer(const TimelineGeometry& g, int row, int y) const {
+  return g.ValueAt(row - g.FirstRow(), y, RangeOf(row));
+}
+
+void TimelineMouse::RangeFromPointer(double t, KeyMods mods) {
+  double start = session_.SelectionStart();
+  const double end = session_.SelectionEnd();
+  const bool none = start == end;
+  if (mods.shift) {
+    start = (none || t > end) ? kDayEnd : end;
+  } else if (mods.ctrl) {
+    if (none || start > t) start = 0;
+  } else {
+    start = t;
+  }
+  session_.SetSelection(start, t);
+}
+
+void TimelineMouse::SelectRows(int from, int to) {
+  TQ730AUTO& automation = Automation();
+  const int low = std::min(from, to), high = std::max(from, to);
+  for (int row = 0; row < Rows(); ++row) {
+    const bool earlier = mode_ == TimelineDrag::kLabel &&
+                         row < static_cast<int>(saved_rows_.size()) &&
+                         saved_rows_[static_cast<std::size_t>(row)];
+    automation.SetChannelSelected(row, (row >= low && row <= high) || earlier);
+  }
+}
+
+void TimelineMouse::Down(const TimelinePointer& p, const TimelineScene& scene) {
+  const TimelineGeometry g = Geometry();
+  const int row = g.RowAt(p.y, Rows());
+  const double t = g.TimeAt(p.x);
+  TQ730AUTO& automation = Automation();
+  anchor_row_ = row;
+  saved_rows_.clear();
+  stroke_.reset();
+
+  if (p.x < kLabelWidth) {
+    if (!p.mods.ctrl) automation.DeselectAllChannels();
+    if (session_.SelectionStart() == session_.SelectionEnd()) session_.SetSelection(0, kDayEnd);
+    automation.SetChannelSelected(row, !automation.IsChannelSelected(row));
+    // With Ctrl the rows dragged over are added to those selected now.
+    if (p.mods.ctrl) {
+      for (int r = 0; r < Rows(); ++r) saved_rows_.push_back(automation.IsChannelSelected(r));
+    }
+    mode_ = TimelineDrag::kLabel;
+    automation.ClearEventSelection();
+    return;
+  }
+  if (p.y < kRulerHeight) {
+    RangeFromPointer(t, p.mods);
+    if (t == session_.SelectionStart()) automation.SelectAllChannels();
+    mode_ = TimelineDrag::kRuler;
+    automation.ClearEventSelection();
+    return;
+  }
+  // A scene painted before the list last changed may name an event that is no longer there.
+  const VisibleEvent* hit = HitEvent(scene, row, p.x, p.y);
+  if (hit && hit->index >= automation.Count()) hit = nullptr;
+  if (hit && !automation.KeyOf(session_.View(), row).Matches(automation.EventWord(hit->index)))
+    hit = nullptr;
+  if (hit && !session_.Locked()) {
+    const double event_time = TCToSeconds(automation.EventTime(hit->index), automation.Rate());
+    const bool inside =
+        event_time >= std::min(session_.SelectionStart(), session_.SelectionEnd()) &&
+        event_time <= std::max(session_.SelectionStart(), session_.SelectionEnd());
+    if (!automation.IsChannelSelected(row) || !inside) {
+      automation.DeselectAllChannels();
+      automation.SelectEvent(hit->index);
+      session_.SetSelection(automation.RangeStart(), automation.RangeEnd());
+      automation.SetChannelSelected(row, true);
+    }
+    grabbed_ = *hit;
+    marker_x_ = p.x;
+    marker_y_ = g.ValueY(hit->band, ValueAtPointer(g, row, p.y), hit->trigger ? 0 : RangeOf(row));
+    mode_ = TimelineDrag::kEventGrabbed;
+    return;
+  }
+  if (state_.Tool() == TimelineTool::kWrite && !session_.Locked()) {
+    const int range = RangeOf(row);
+    const WriteShape shape = EffectiveShape(state_.Shape(), range);
+    session_.SetSelection(0, 0);
+    mode_ =
+        static_cast<TimelineDrag>(static_cast<int>(TimelineDrag::kWrite) + static_cast<int>(shape));
+    anchor_value_ = ValueAtPointer(g, row, p.y);
+    stroke_.emplace(shape, t, anchor_value_, automation.Rate());
+    automation.DeselectAllChannels();
+    automation.ClearEventSelection();
+    Move(p);
+    return;
+  }
+  if (automation.IsChannelSelected(row) && !session_.Locked() && session_.SelectionStart() <= t &&
+      t < session_.SelectionEnd()) {
+    saved_start_ = session_.SelectionStart();
+    saved_length_ = session_.SelectionEnd() - saved_start_;
+    start_x_ = p.x;
+    start_y_ = p.y;
+    row_offset_ = 0;
+    mode_ = TimelineDrag::kMove;
+    automation.ClearEventSelection();
+    return;
+  }
+  RangeFromPointer(t, p.mods);
+  automation.DeselectAllChannels();
+  automation.SetChannelSelected(row, true);
+  mode_ = state_.Tool() == TimelineTool::kEraser && !session_.Locked() ? TimelineDrag::kErase
+                                                                       : TimelineDrag::kSelect;
+  automation.ClearEventSelection();
+}
+
+void TimelineMouse::Move(const TimelinePointer& p) {
+  const TimelineGeometry g = Geometry();
+  const int row = g.RowAt(p.y, Rows());
+  const double t = g.TimeAt(p.x);
+  status_.clear();
+  const int mode = static_cast<int>(mode_);
+  if (mode_ == TimelineDrag::kSelect || mode_ == TimelineDrag::kErase ||
+      mode_ == TimelineDrag::kRuler || mode_ == TimelineDrag::kLabel) {
+    if (mode_ != TimelineDrag::kLabel) session_.SetSelection(session_.SelectionStart(), t);
+    if (mode_ != TimelineDrag::kRuler) SelectRows(anchor_row_, row);
+  } else if (mode >= 110 && mode <= 114 && stroke_) {
+    // The stroke writes the row it began on, so its values are read against that band: leaving
+    // the band holds the stroke at the band's top or bottom value.
+    const int value = ValueAtPointer(g, anchor_row_, p.y);
+    const double start = session_.SelectionStart(), end = session_.SelectionEnd();
+    session_.SetSelection(t < start || start == 0 ? t : start, t > end || start == 0 ? t : end);
+    if (t > 0 && t < 86400) {
+      status_ = FormatValue(session_.View(), value).value;
+      stroke_->Move(t, value);
+    }
+  } else if (mode_ == TimelineDrag::kMove) {
+    const int dx = p.x - start_x_, dy = p.y - start_y_;
+    double start = saved_start_ + dx / double{g.Zoom()};
+    int offset = anchor_row_ - row;
+    if (p.mods.shift) {
+      if (std::abs(dx) < std::abs(dy)) {
+        start = saved_start_;
+      } else {
+        offset = 0;
+      }
+    }
+    // The moved events stay within the day, so none is crowded onto its first or last frame.
+    start = std::clamp(start, 0.0, std::max(kDayEnd - saved_length_, 0.0));
+    row_offset_ = AllowedOffset(offset);
+    session_.SetSelection(start, start + saved_length_);
+  } else if (mode_ == TimelineDrag::kEventGrabbed || mode_ == TimelineDrag::kEventDragged) {
+    mode_ = TimelineDrag::kEventDragged;
+    marker_x_ = std::clamp(p.x, kLabelWidth, width_);
+    const int range = grabbed_.trigger ? 0 : RangeOf(grabbed_.row);
+    marker_y_ = g.ValueY(grabbed_.band, g.ValueAt(grabbed_.band, p.y, range), range);
+  }
+  if (status_.empty()) UpdateStatus(g, p, row);
+}
+
+void TimelineMouse::UpdateStatus(const TimelineGeometry& g, const TimelinePointer& p, int row) {
+  if (p.y < kRulerHeight) return;
+  if (p.x < kLabelWidth) return;  // the label column shows no value
+  const double t = g.TimeAt(p.x);
+  const TQ730AUTO& automation = Automation();
+  status_ = FormatTC(SecondsToTC(t, automation.Rate())) + "  " +
+            FormatValue(session_.View(), ValueAtPointer(g, row, p.y)).value;
+}
+
+int TimelineMouse::AllowedOffset(int offset) const {
+  // Every selected row with events of the view must land on a row that has the view; the
+  // offset nearest to the one asked for that allows it (no offset always does).
+  const TQ730AUTO& automation = Automation();
+  const int view = session_.View();
+  const int rows = Rows();
+  auto allowed = [&](int o) {
+    for (int r = 0; r < rows; ++r) {
+      if (!automation.IsChannelSelected(r) || !automation.KeyOf(view, r).valid) continue;
+      const int to = r - o;
+      if (to < 0 || to >= rows || !automation.KeyOf(view, to).valid) return false;
+    }
+    return true;
+  };
+  while (offset != 0 && !allowed(offset)) offset += offset > 0 ? -1 : 1;
+  return offset;
+}
+
+void TimelineMouse::MoveSelection(bool copy) {
+  session_.PushUndoStep();
+  TQ730AUTO& list = Automation();
+  const int view = session_.View();
+  const int rows = Rows();
+  const double new_start = session_.SelectionStart();
+  list.ClearEventSelection();
+  list.SetEditRange(view, saved_start_, saved_start_ + saved_length_);
+  list.SelectRange(view, saved_start_, saved_start_ + saved_length_);
+  // Each moved row's events, as offsets from the range start, go to its own row plus the
+  // offset, so rows never trade places or fall off the edges.
+  std::vector<EventKey> keys;
+  for (int r = 0; r < rows; ++r) keys.push_back(list.KeyOf(view, r));
+  std::vector<std::vector<std::pair<double, std::uint32_t>>> moved(static_cast<std::size_t>(rows));
+  for (int i = 0, n = list.Count(); i < n; ++i) {
+    if (!list.IsSelected(i)) continue;
+    const std::uint32_t word = list.EventWord(i);
+    for (int r = 0; r < rows; ++r) {
+      const EventKey& k = keys[static_cast<std::size_t>(r)];
+      if (!list.IsChannelSelected(r) || !k.Matches(word)) continue;
+      const double offset = TCToSeconds(list.EventTime(i), list.Rate()) - saved_start_;
+      moved[static_cast<std::size_t>(r)].emplace_back(offset, word & ~k.mask);
+      break;
+    }
+  }
+  if (!copy) list.DeleteSelected();
+  list.ShiftChannelSelection(row_offset_);
+  list.ClearEventSelection();
+  list.SetEditRange(view, new_start, new_start + saved_length_);
+  std::vector<std::vector<AutoEvent>> events;
+  std::vector<int> targets;
+  for (int r = 0; r < rows; ++r) {
+    const auto& row_events = moved[static_cast<std::size_t>(r)];
+    if (row_events.empty()) continue;
+    std::vector<AutoEvent>& out = events.emplace_back();
+    for (const auto& [offset, bits] : row_events)
+      out.push_back({SecondsToTC(new_start + offset, list.Rate()), bits});
+    targets.push_back(r - row_offset_);
+  }
+  std::vector<TQ730AUTO::ChannelEvents> channels;
+  for (std::size_t k = 0; k < targets.size(); ++k) channels.push_back({targets[k], events[k]});
+  list.WriteEvents(view, new_start, new_start + saved_length_, channels, false);
+  session_.SetSelection(new_start, new_start + saved_length_);
+}
+
+void TimelineMouse::Up(const TimelinePointer& p) {
+  const TimelineGeometry g = Geometry();
+  TQ730AUTO& automation = Automation();
+  const int mode = static_cast<int>(mode_);
+  const int view = session_.View();
+  if (mode >= 110 && mode <= 114 && stroke_) {
+    const EventKey key = automation.KeyOf(view, anchor_row_);
+    if (!stroke_->Points().empty() && key.valid) {
+      session_.PushUndoStep();
+      const std::vector<AutoEvent> events = stroke_->Events(key);
+      Automation().WriteEvents(view, anchor_row_, session_.SelectionStart(),
+                               session_.SelectionEnd(), events, false, false);
+    }
+  } else if (mode_ == TimelineDrag::kMove && (p.x != start_x_ || row_offset_ != 0)) {
+    MoveSelection(p.mods.ctrl);
+  } else if (mode_ == TimelineDrag::kSelect || mode_ == TimelineDrag::kErase ||
+             mode_ == TimelineDrag::kRuler || mode_ == TimelineDrag::kLabel ||
+             mode_ == TimelineDrag::kMove) {
+    double start = session_.SelectionStart(), end = session_.SelectionEnd();
+    if (start != end) {
+      if (start > end) std::swap(start, end);
+      session_.SetSelection(start, end);
+      automation.SelectRange(view, start, end);
+      if (mode_ == TimelineDrag::kErase) session_.Delete();
+    }
+  } else if (mode_ == TimelineDrag::kEventDragged) {
+    session_.PushUndoStep();
+    TQ730AUTO& list = Automation();
+    const double t = g.TimeAt(std::clamp(p.x, kLabelWidth, width_));
+    const double dt = t - TCToSeconds(list.EventTime(grabbed_.index), list.Rate());
+    const int range = grabbed_.trigger ? 0 : RangeOf(grabbed_.row);
+    const int to = g.ValueAt(grabbed_.band, p.y, range);
+    // A level moves by whole decibels, so its events keep their steps of the fader law.
+    const double dv =
+        IsLevelParam(view) ? FaderDb(to) - FaderDb(grabbed_.value) : double(to - grabbed_.value);
+    list.OffsetValues(dt, static_cast<int>(dv));
+    session_.SetSelection(list.RangeStart(), list.RangeEnd());
+  }
+  mode_ = TimelineDrag::kNone;
+  stroke_.reset();
+  row_offset_ = 0;
+}
+
+}  // namespace orb

@@ -1,0 +1,143 @@
+#include "core/editor/TimelineScene.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace orb {
+
+using namespace timeline;
+
+void FillGauge(std::int64_t words, int& percent, bool& red) {
+  const std::int64_t p = std::max<std::int64_t>(words, 0) * 100 / TQ730AUTO::kMaxStreamWords;
+  red = p > 100;
+  percent = static_cast<int>(std::min<std::int64_t>(p, 100));
+}
+
+namespace {
+
+// What the pass over the events needs of each drawn band.
+struct BandKey {
+  EventKey key;
+  int curve = -1;  // index in the scene's curves; -1 when the band shows none
+};
+
+void AddToColumn(BandCurve& curve, int x, int y) {
+  if (curve.columns.empty() || x > curve.columns.back().x) {
+    const int enter = curve.columns.empty() ? curve.start_y : curve.columns.back().exit_y;
+    curve.columns.push_back({x, enter, y, y, y, 1});
+    return;
+  }
+  // Same column (or, in a list out of time order, an earlier one): it joins the last column.
+  CurveColumn& c = curve.columns.back();
+  c.low_y = std::min(c.low_y, y);
+  c.high_y = std::max(c.high_y, y);
+  c.exit_y = y;
+  ++c.events;
+}
+
+}  // namespace
+
+TimelineScene BuildScene(const TimelineState& state, int width, int height, const SceneInput& in) {
+  TimelineScene scene;
+  scene.width = width;
+  scene.height = height;
+  if (in.automation == nullptr) return scene;
+  const TQ730AUTO& automation = *in.automation;
+  const TimelineGeometry g(state, width, height, TimeSpan(automation));
+  scene.band_height = g.BandHeight();
+  FillGauge(automation.StreamWordCount(), scene.gauge_percent, scene.gauge_red);
+
+  scene.grid = g.Grid();
+  for (const GridTick& tick : scene.grid) {
+    if (tick.major) scene.ruler.push_back({tick.x + 4, FormatSeconds(tick.seconds)});
+  }
+
+  const int rows = in.system ? std::min(in.system->Count(), TQ730AUTO::kChannelFlags) : 0;
+  const int bands = g.DrawnBands();
+  std::vector<BandKey> keys(static_cast<std::size_t>(bands));
+  for (int band = 0; band < bands; ++band) {
+    BandLabel label;
+    label.cell = g.LabelRect(band);
+    const int row = g.FirstRow() + band;
+    if (row < rows) {
+      label.exists = true;
+      label.number = in.system->NumberText(row);
+      label.name = in.system->NameText(row);
+      BandKey& k = keys[static_cast<std::size_t>(band)];
+      k.key = automation.KeyOf(in.view, row);
+      label.grey = !k.key.valid;
+      if (k.key.valid) {
+        BandCurve curve;
+        curve.band = band;
+        curve.row = row;
+        curve.range = std::max(automation.ParamMax(row, in.view), 0);
+        const AutoStart start = automation.StartValue(in.view, row);
+        if (start.time != kNoStartTime) {
+          curve.has_start = true;
+          curve.start_y = g.ValueY(band, start.value, curve.range);
+        }
+        k.curve = static_cast<int>(scene.curves.size());
+        scene.curves.push_back(std::move(curve));
+      }
+    }
+    scene.labels.push_back(std::move(label));
+  }
+
+  // One pass over the events up to the right edge: each event lands in its band's pixel column.
+  const double left = g.LeftTime();
+  const double right = g.RightTime();
+  const FrameRate rate = automation.Rate();
+  const EventChannels channels(automation, in.view);
+  const int count = automation.Count();
+  for (int index = 0; index < count; ++index) {
+    const double t = TCToSeconds(automation.EventTime(index), rate);
+    if (t > right) break;
+    const std::uint32_t word = automation.EventWord(index);
+    channels.ForEach(word, [&](int row) {
+      const int band = row - g.FirstRow();
+      if (band < 0 || band >= bands) return;
+      const BandKey& k = keys[static_cast<std::size_t>(band)];
+      if (k.curve < 0 || !k.key.Matches(word)) return;
+      BandCurve& curve = scene.curves[static_cast<std::size_t>(k.curve)];
+      const int value = k.key.Value(word);
+      const int y = g.ValueY(band, value, curve.range);
+      if (t < left) {
+        curve.has_start = true;
+        curve.start_y = y;
+        return;
+      }
+      const int x = g.EventX(t);
+      scene.visible.push_back({index, row, band, x, y, value, curve.range == 0});
+      AddToColumn(curve, x, y);
+    });
+  }
+
+  if (state.Tool() != TimelineTool::kWrite) {
+    SelectionOverlay& s = scene.selection;
+    s.shown = true;
+    auto clamp_x = [&](double t) {
+      const double x = (t - left) * g.Zoom() + kLabelWidth;
+      return static_cast<int>(std::clamp(x, double{kLabelWidth - 1}, double(width)));
+    };
+    s.x1 = clamp_x(in.selection_start);
+    s.x2 = clamp_x(in.selection_end);
+    if (s.x1 > s.x2) std::swap(s.x1, s.x2);
+    s.start_line = s.x1 >= kLabelWidth && s.x1 <= width - 1;
+    for (int band = 0; band < bands; ++band) {
+      const int row = g.FirstRow() + band + in.row_offset;
+      if (row >= 0 && row < rows && automation.IsChannelSelected(row)) s.bands.push_back(band);
+    }
+  }
+  return scene;
+}
+
+const VisibleEvent* HitEvent(const TimelineScene& scene, int row, int x, int y) {
+  // The latest event lies on top, so it is found first.
+  for (auto it = scene.visible.rbegin(); it != scene.visible.rend(); ++it) {
+    if (it->row != row || std::abs(it->x - x) > kHitSlack) continue;
+    if (it->trigger || std::abs(it->y - y) <= kHitSlack) return &*it;
+  }
+  return nullptr;
+}
+
+}  // namespace orb

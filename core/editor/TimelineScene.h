@@ -1,0 +1,103 @@
+// What one paint of the timeline shows, built without a display: the ruler, the label cells,
+// each band's stepped curve reduced to what its pixel columns can show, the selection overlay
+// and the fill gauge, plus the events that hit tests look for. The widget only draws it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/editor/Timeline.h"
+#include "core/model/Q730auto.h"
+#include "core/model/Q730classes.h"
+
+namespace orb {
+
+// One pixel column of a band's curve: the value held on entering it, the values its events
+// reach, and the value it leaves with (all as y). A column with one event carries its marker;
+// several events in one column cannot be told apart, so the column shows their extent, with
+// markers at its highest and lowest point.
+struct CurveColumn {
+  int x = 0;
+  int enter_y = 0;
+  int low_y = 0;  // the highest value (smallest y)
+  int high_y = 0;
+  int exit_y = 0;
+  int events = 0;
+};
+
+struct BandCurve {
+  int band = 0;
+  int row = 0;
+  int range = 0;
+  // The value held at the data area's left edge: the last event before it, else the start
+  // value; none (a dotted line at half the range) when the row has neither.
+  bool has_start = false;
+  int start_y = 0;
+  std::vector<CurveColumn> columns;  // left to right
+};
+
+struct BandLabel {
+  Rect cell;
+  bool exists = false;  // the row is a channel of the system data
+  bool grey = false;    // the view has no events on this row's channel group
+  std::string number;
+  std::string name;
+};
+
+struct RulerLabel {
+  int x = 0;
+  std::string text;
+};
+
+// An event drawn in this paint, for grabbing it with the mouse.
+struct VisibleEvent {
+  int index = 0;  // in the automation list
+  int row = 0;
+  int band = 0;
+  int x = 0;
+  int y = 0;
+  int value = 0;
+  bool trigger = false;  // an event without a value: hit wherever its bar is
+};
+
+struct SelectionOverlay {
+  bool shown = false;
+  int x1 = 0;
+  int x2 = 0;
+  bool start_line = false;  // x1 lies inside the data area
+  std::vector<int> bands;   // the drawn bands whose rows are selected
+};
+
+struct TimelineScene {
+  int width = 0;
+  int height = 0;
+  int band_height = 0;
+  int gauge_percent = 0;
+  bool gauge_red = false;
+  std::vector<GridTick> grid;
+  std::vector<RulerLabel> ruler;
+  std::vector<BandLabel> labels;
+  std::vector<BandCurve> curves;
+  SelectionOverlay selection;
+  std::vector<VisibleEvent> visible;
+};
+
+struct SceneInput {
+  const TQ730AUTO* automation = nullptr;
+  const TQ730* system = nullptr;  // row labels; may be null
+  int view = 0;
+  double selection_start = 0;
+  double selection_end = 0;
+  int row_offset = 0;  // rows a selection being moved has moved by
+};
+
+// The fill gauge: percent of the automation memory, red and held at 100 above it.
+void FillGauge(std::int64_t words, int& percent, bool& red);
+
+TimelineScene BuildScene(const TimelineState& state, int width, int height, const SceneInput& in);
+
+// The visible event of row under the pointer: x within the hit slack and (but for a trigger)
+// its value's y too; the latest such event. Null when none.
+const VisibleEvent* HitEvent(const TimelineScene& scene, int row, int x, int y);
+
+}  // namespace orb

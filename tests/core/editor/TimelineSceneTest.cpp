@@ -1,0 +1,162 @@
+// The timeline's scene: labels, curves reduced to pixel columns, hit tests, overlay and gauge.
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "core/editor/AutomationViews.h"
+#include "core/editor/TimelineScene.h"
+#include "tests/core/edit/EditTitles.h"
+
+namespace orb {
+namespace {
+
+using namespace timeline;
+
+constexpr int kLevel = 110;
+
+class TimelineSceneTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    title = test::LoadTitle();
+    for (int c = 0; c < 73; ++c) automation().SetStartValue(kLevel, c, kNoStartTime, 0);
+  }
+  TQ730AUTO& automation() { return title->Automation(); }
+  void Event(int channel, double seconds, int value) {
+    ASSERT_TRUE(automation().AppendEvent({SecondsToTC(seconds, automation().Rate()),
+                                          automation().KeyOf(kLevel, channel).Word(value)}));
+  }
+  TimelineScene Scene(const TimelineState& state, int view = kLevel, double from = 0, double to = 0,
+                      int offset = 0) {
+    return BuildScene(state, 800, 400, {&automation(), &title->System(), view, from, to, offset});
+  }
+  std::unique_ptr<Title> title;
+};
+
+TEST_F(TimelineSceneTest, EventsReduceToOneColumnEachAndStayHittable) {
+  automation().SetStartValue(kLevel, 0, MakeTC(0, 0, 0, 0), 200);
+  Event(0, 1.0, 100);
+  Event(0, 1.0, 900);
+  Event(2, 1.0, 50);
+  Event(0, 1.0, 500);
+  Event(0, 2.0, 300);
+  Event(0, 100.0, 1000);  // beyond the right edge
+  TimelineState state;
+  const TimelineScene scene = Scene(state);
+  const TimelineGeometry g(state, 800, 400, 100);
+  const int range = automation().ParamMax(0, kLevel);
+
+  ASSERT_EQ(scene.labels.size(), static_cast<std::size_t>(g.DrawnBands()));
+  EXPECT_EQ(scene.labels[0].number, title->System().NumberText(0));
+  EXPECT_EQ(scene.labels[1].cell, g.LabelRect(1));
+  const BandCurve& c0 = scene.curves[0];
+  ASSERT_EQ(c0.row, 0);
+  EXPECT_TRUE(c0.has_start);
+  EXPECT_EQ(c0.start_y, g.ValueY(0, 200, range));
+  ASSERT_EQ(c0.columns.size(), 2u);
+  const CurveColumn& first = c0.columns[0];
+  EXPECT_EQ(first.x, g.EventX(1.0));
+  EXPECT_EQ(first.events, 3);
+  EXPECT_EQ(first.enter_y, g.ValueY(0, 200, range));
+  EXPECT_EQ(first.low_y, g.ValueY(0, 900, range));
+  EXPECT_EQ(first.high_y, g.ValueY(0, 100, range));
+  EXPECT_EQ(first.exit_y, g.ValueY(0, 500, range));
+  EXPECT_EQ(c0.columns[1].enter_y, first.exit_y);
+  EXPECT_EQ(c0.columns[1].events, 1);
+  // A row without start value or events shows none.
+  EXPECT_FALSE(scene.curves[1].has_start);
+  EXPECT_TRUE(scene.curves[1].columns.empty());
+  ASSERT_EQ(scene.curves[2].columns.size(), 1u);
+  EXPECT_EQ(scene.curves[2].columns[0].low_y, g.ValueY(2, 50, range));
+  EXPECT_EQ(scene.visible.size(), 5u);
+
+  // Hits within two pixels either way; the latest event at a spot is the one grabbed.
+  const int x = g.EventX(2.0), y = g.ValueY(0, 300, range);
+  for (auto [dx, dy, hit] : {std::tuple{0, 0, true},
+                             {2, -2, true},
+                             {-2, 2, true},
+                             {3, 0, false},
+                             {0, -3, false},
+                             {-3, 0, false}}) {
+    const VisibleEvent* e = HitEvent(scene, 0, x + dx, y + dy);
+    EXPECT_EQ(e != nullptr, hit) << dx << " " << dy;
+    if (e) {
+      EXPECT_EQ(e->index, 4);
+    }
+  }
+  EXPECT_EQ(HitEvent(scene, 1, x, y), nullptr);
+  const VisibleEvent* top = HitEvent(scene, 0, g.EventX(1.0), g.ValueY(0, 500, range));
+  ASSERT_NE(top, nullptr);
+  EXPECT_EQ(top->index, 3);
+
+  // Scrolled past the first second, the value held at the left edge is the last one before it.
+  state.SetTimeScroll(static_cast<int>(1.5 / 100 * kTimeScrollMax));
+  const TimelineScene later = Scene(state);
+  EXPECT_EQ(later.curves[0].start_y, g.ValueY(0, 500, range));
+  ASSERT_EQ(later.curves[0].columns.size(), 1u);
+  EXPECT_EQ(later.visible.size(), 1u);
+}
+
+TEST_F(TimelineSceneTest, GreyLabelsShowNoCurve) {
+  int grey = 0;
+  for (int view : kAutomationViews) {
+    TimelineState state;
+    state.SetRowScroll(60, 73);
+    const TimelineScene scene = Scene(state, view);
+    std::size_t curves = 0;
+    for (std::size_t band = 0; band < scene.labels.size(); ++band) {
+      const BandLabel& label = scene.labels[band];
+      const int row = 60 + static_cast<int>(band);
+      EXPECT_EQ(label.exists, row < 73);
+      if (!label.exists) continue;
+      EXPECT_EQ(label.grey, !automation().KeyOf(view, row).valid);
+      grey += label.grey;
+      if (!label.grey) {
+        ASSERT_LT(curves, scene.curves.size());
+        EXPECT_EQ(scene.curves[curves++].row, row);
+      }
+    }
+    EXPECT_EQ(curves, scene.curves.size());
+  }
+  EXPECT_GT(grey, 0);
+}
+
+TEST_F(TimelineSceneTest, SelectionOverlayFollowsTheMoveAndHidesWhileWriting) {
+  automation().SetChannelSelected(1, true);
+  TimelineState state;
+  TimelineScene scene = Scene(state, kLevel, 2.0, 1.0);
+  ASSERT_TRUE(scene.selection.shown);
+  EXPECT_EQ(scene.selection.x1, kLabelWidth + 72);
+  EXPECT_EQ(scene.selection.x2, kLabelWidth + 144);
+  EXPECT_TRUE(scene.selection.start_line);
+  EXPECT_EQ(scene.selection.bands, std::vector<int>{1});
+  // A move two rows down shows the selected row two bands lower; a whole day stays on screen.
+  scene = Scene(state, kLevel, 0, kDayEnd, -2);
+  EXPECT_EQ(scene.selection.bands, std::vector<int>{3});
+  EXPECT_EQ(scene.selection.x1, kLabelWidth);
+  EXPECT_EQ(scene.selection.x2, 800);
+  state.SetTool(TimelineTool::kWrite);
+  EXPECT_FALSE(Scene(state, kLevel, 1.0, 2.0).selection.shown);
+}
+
+TEST(TimelineGaugeTest, PercentTurnsRedAboveTheMemory) {
+  struct Case {
+    std::int64_t words;
+    int percent;
+    bool red;
+  };
+  const std::int64_t full = TQ730AUTO::kMaxStreamWords;
+  for (const Case& c : {Case{0, 0, false},
+                        {full / 100 - 1, 0, false},
+                        {full / 2, 49, false},
+                        {full, 100, false},
+                        {full * 101 / 100 + 1, 100, true}}) {
+    int percent = -1;
+    bool red = !c.red;
+    FillGauge(c.words, percent, red);
+    EXPECT_EQ(percent, c.percent) << c.words;
+    EXPECT_EQ(red, c.red) << c.words;
+  }
+}
+
+}  // namespace
+}  // namespace orb
