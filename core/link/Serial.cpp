@@ -167,6 +167,14 @@ int SubpacketLength(const std::uint8_t* bytes, int count, int from, std::uint8_t
   return count > kFrameLimit ? kFrameLimit + 1 : 0;
 }
 
+int RawHeaderLength(const std::uint8_t* bytes, int count) {
+  int header = 10;
+  for (int p = 3; p < header && p < count; ++p) {
+    if (bytes[p] == kZdle) ++header;
+  }
+  return header;
+}
+
 std::vector<std::uint8_t> BinaryHeader(std::uint8_t type, std::uint32_t position) {
   std::uint8_t raw[7] = {type,
                          static_cast<std::uint8_t>(position),
@@ -431,10 +439,7 @@ int TSerial::FrameLength() {
   }
   if (start > 0) Consume(start, nullptr);
 
-  int header = 10;
-  for (int p = 3; p < header && p < length_; ++p) {
-    if (bytes[p] == kZdle) ++header;
-  }
+  const int header = RawHeaderLength(bytes, length_);
   if (length_ < header) return 0;
   std::uint8_t end = 0;
   switch (bytes[3]) {

@@ -44,6 +44,10 @@ inline constexpr int kFrameLimit = 4096;
 int SubpacketLength(const std::uint8_t* bytes, int count, int from, std::uint8_t* end,
                     bool* xon = nullptr);
 
+// How many raw bytes the binary header at the front of a frame takes: ten, and one more for
+// each escape among them.
+int RawHeaderLength(const std::uint8_t* bytes, int count);
+
 // The bytes of a binary header (ZBIN, 16-bit CRC), escaped.
 std::vector<std::uint8_t> BinaryHeader(std::uint8_t type, std::uint32_t position);
 

@@ -266,14 +266,8 @@ void TransferSession::RunTick() {
     view_->SetTotal(MinutesText((Now() - start_time_) / 1000));
     view_->SetStateLabel(std::to_string(static_cast<int>(state_)) + " : " + std::to_string(wait_));
   }
-  if (static_cast<std::uint64_t>(kTickMs) * wait_ > kWaitLimitMs) {
-    Fail("Timeout.");
-    return;
-  }
-  if (zmodem_.RetryCount() >= kRetryLimit) {
-    zmodem_.CloseFile();
-    Fail("Retry error.");
-  }
+  // The retry limit is the transfer's own: it ends with "Retry error." or the debug file.
+  if (static_cast<std::uint64_t>(kTickMs) * wait_ > kWaitLimitMs) Fail("Timeout.");
 }
 
 void TransferSession::Step() {

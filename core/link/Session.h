@@ -152,7 +152,6 @@ class TransferSession {
  public:
   static constexpr int kTickMs = 10;
   static constexpr unsigned kWaitLimitMs = 5000;
-  static constexpr int kRetryLimit = TZmodem::kRetryLimit;
   static constexpr long kMinimumFreeSpace = 1536;
   // How long closing waits for the console's answer to "shutdown -f".
   static constexpr std::uint64_t kShutdownWaitMs = 2000;

@@ -82,15 +82,6 @@ std::uint64_t ParseSize(const std::uint8_t* bytes, int count) {
   return digits > 0 ? value : 0;
 }
 
-// How many raw bytes the binary header at the front of a frame takes with its escapes.
-int RawHeaderLength(const std::uint8_t* bytes, int count) {
-  int header = 10;
-  for (int p = 3; p < header && p < count; ++p) {
-    if (bytes[p] == kZdle) ++header;
-  }
-  return header;
-}
-
 // Whether the type, the four position or flag bytes and the CRC of a binary header whose
 // escapes have been undone agree.
 bool HeaderIntact(const std::uint8_t* area, int count) {

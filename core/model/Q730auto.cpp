@@ -324,9 +324,8 @@ Status TQ730AUTO::Load(DataFile& file) {
 Status TQ730AUTO::ReadStream(DataFile& file, std::uint32_t words) {
   Status status = kOk;
   std::vector<std::uint8_t> batch;
-  // The last marker as read (what the log compares) and the time it stamps.
+  // The last marker as read: what the log compares, and the time the events after it carry.
   TimeCode current = 0;
-  TimeCode stamp = 0;
   std::size_t used = records_.size();
   // The count comes from the file: memory follows the words it really holds
   // (each word becomes at most one 8-byte record).
@@ -352,8 +351,7 @@ Status TQ730AUTO::ReadStream(DataFile& file, std::uint32_t words) {
       // (digits the console wrote that are no decimal digits): a resave writes the same marker
       // back. What shows such times limits them for display only.
       current = marker ? t : current;
-      stamp = marker ? t : stamp;
-      PutU32(out, stamp);
+      PutU32(out, current);
       PutU32(out + 4, ConvertLoadedEvent(word));
       out += kRecordSize * (1 - (word >> 31));
     }
