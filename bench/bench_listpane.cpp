@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <cstdio>
@@ -14,7 +13,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "bench/MedianReporter.h"
+#include "bench/OffscreenBench.h"
 #include "core/editor/EditSession.h"
 #include "gui/editor/ListPane.h"
 #include "gui/shell/QtPrompter.h"
@@ -104,10 +103,5 @@ void PrintGoals(const orb::bench::MedianReporter& results) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Painting needs fonts, not a display.
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QGuiApplication application(argc, argv);
-  QFont::insertSubstitution("Arial", "Liberation Sans");
-  orb::bench::RunWithGoals(argc, argv, PrintGoals);
-  return 0;
+  return orb::bench::RunPaintBenchmarks(argc, argv, PrintGoals);
 }

@@ -115,6 +115,15 @@ void EditSession::SetView(int param) {
   ApplyEditRange();
 }
 
+void EditSession::ChangeView(int param) {
+  if (ViewIndexOf(param) < 0) return;
+  SetView(param);
+  TQ730AUTO& automation = title_->Automation();
+  automation.ClearEventSelection();
+  automation.SelectRange(view_, selection_start_, selection_end_);
+  ++refreshes_;
+}
+
 void EditSession::SetSelection(double start, double end) {
   selection_start_ = start;
   selection_end_ = end;

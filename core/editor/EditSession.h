@@ -14,6 +14,7 @@
 #include "core/edit/Links.h"
 #include "core/edit/Undo.h"
 #include "core/editor/Pages.h"
+#include "core/editor/Timeline.h"
 #include "core/model/Clip.h"
 #include "core/model/ParamIds.h"
 #include "core/model/Prompter.h"
@@ -159,6 +160,12 @@ class EditSession {
   // automation commands act on.
   int View() const { return view_; }
   void SetView(int param);
+  // The view chosen in the view list: the view's events inside the selection, on the selected
+  // rows, become the selected events.
+  void ChangeView(int param);
+  // Zoom, band height, scroll positions, tool and write shape, kept while the window is open.
+  TimelineState& Timeline() { return timeline_; }
+  const TimelineState& Timeline() const { return timeline_; }
   double SelectionStart() const { return selection_start_; }
   double SelectionEnd() const { return selection_end_; }
   void SetSelection(double start, double end);
@@ -291,6 +298,7 @@ class EditSession {
   int library_tag_ = 0;
   int fader_group_ = 0;
   int view_ = kParamFaderLevel;
+  TimelineState timeline_;
   double selection_start_ = 0;
   double selection_end_ = 0;
 

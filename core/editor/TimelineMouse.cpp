@@ -185,6 +185,26 @@ void TimelineMouse::Move(const TimelinePointer& p) {
   if (status_.empty()) UpdateStatus(g, p, row);
 }
 
+void TimelineMouse::Decorate(TimelineScene& scene) const {
+  GestureMarks& marks = scene.gesture;
+  marks = {};
+  if (mode_ == TimelineDrag::kEventGrabbed || mode_ == TimelineDrag::kEventDragged) {
+    marks.marker = true;
+    marks.marker_x = marker_x_;
+    marks.marker_y = marker_y_;
+    marks.marker_bar = grabbed_.trigger ? scene.band_height - 8 : 0;
+  }
+  if (!stroke_) return;
+  const TimelineGeometry g = Geometry();
+  const int band = anchor_row_ - g.FirstRow();
+  const int range = RangeOf(anchor_row_);
+  const FrameRate rate = Automation().Rate();
+  marks.stroke_free = stroke_->Shape() == WriteShape::kFree;
+  for (const StrokePoint& point : stroke_->Points())
+    marks.stroke.emplace_back(g.EventX(TCToSeconds(point.time, rate)),
+                              g.ValueY(band, point.value, range));
+}
+
 void TimelineMouse::UpdateStatus(const TimelineGeometry& g, const TimelinePointer& p, int row) {
   if (p.y < kRulerHeight) return;
   if (p.x < kLabelWidth) return;  // the label column shows no value
@@ -226,7 +246,13 @@ void TimelineMouse::MoveSelection(bool copy) {
   std::vector<EventKey> keys;
   for (int r = 0; r < rows; ++r) keys.push_back(list.KeyOf(view, r));
   std::vector<std::vector<std::pair<double, std::uint32_t>>> moved(static_cast<std::size_t>(rows));
-  for (int i = 0, n = list.Count(); i < n; ++i) {
+  // The selected events lie inside the saved range.
+  int begin = 0, end = list.Count();
+  if (list.SearchableByTime()) {
+    begin = list.FirstEventAt(saved_start_);
+    end = list.FirstEventAt(saved_start_ + saved_length_);
+  }
+  for (int i = begin; i < end; ++i) {
     if (!list.IsSelected(i)) continue;
     const std::uint32_t word = list.EventWord(i);
     for (int r = 0; r < rows; ++r) {

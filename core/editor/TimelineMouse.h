@@ -52,6 +52,8 @@ class TimelineMouse {
   // Where a grabbed event's marker is drawn.
   int MarkerX() const { return marker_x_; }
   int MarkerY() const { return marker_y_; }
+  // Adds the stroke being written and a grabbed event's marker to a scene of this surface.
+  void Decorate(TimelineScene& scene) const;
   // The status bar's first panel.
   const std::string& StatusText() const { return status_; }
 

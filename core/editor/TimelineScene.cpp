@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/model/ParamIds.h"
+
 namespace orb {
 
 using namespace timeline;
@@ -72,43 +74,90 @@ TimelineScene BuildScene(const TimelineState& state, int width, int height, cons
         curve.row = row;
         curve.range = std::max(automation.ParamMax(row, in.view), 0);
         const AutoStart start = automation.StartValue(in.view, row);
-        if (start.time != kNoStartTime) {
-          curve.has_start = true;
-          curve.start_y = g.ValueY(band, start.value, curve.range);
-        }
+        curve.has_start = start.time != kNoStartTime;
+        // Without a start value the curve begins dotted at half the range.
+        curve.start_y = g.ValueY(band, curve.has_start ? start.value : curve.range / 2, curve.range);
         k.curve = static_cast<int>(scene.curves.size());
         scene.curves.push_back(std::move(curve));
       }
     }
     scene.labels.push_back(std::move(label));
+    const int top = band * g.BandHeight() + kRulerHeight - 1;
+    scene.lines.push_back({top, true});
+    scene.lines.push_back({top + g.BandHeight() / 2, false});
+    scene.lines.push_back({top + 4, false});
+    scene.lines.push_back({top + g.BandHeight() - 4, false});
+  }
+  for (const BandCurve& curve : scene.curves) scene.free_only |= curve.range == 1;
+
+  // Cues in [left, right): a cue's time is kept as packed BCD.
+  if (in.cues != nullptr) {
+    for (int cue = 0; cue < in.cues->Count(); ++cue) {
+      const auto bcd = static_cast<std::uint32_t>(in.cues->GetParam(cue, kParamCueTime));
+      const double t = TCToSeconds(FromBCD(bcd), automation.Rate());
+      if (t >= g.LeftTime() && t < g.RightTime())
+        scene.cues.push_back({g.EventX(t), in.cues->NameText(cue)});
+    }
   }
 
-  // One pass over the events up to the right edge: each event lands in its band's pixel column.
+  // The events are kept in time order, so the first one at the left edge is found by halving
+  // (a list out of order from elsewhere is walked from its start),
+  // and the value each band holds there is its row's latest event before it, found walking
+  // back until every band has one. Then one pass up to the right edge puts each event into its
+  // band's pixel column.
   const double left = g.LeftTime();
   const double right = g.RightTime();
   const FrameRate rate = automation.Rate();
   const EventChannels channels(automation, in.view);
   const int count = automation.Count();
-  for (int index = 0; index < count; ++index) {
-    const double t = TCToSeconds(automation.EventTime(index), rate);
-    if (t > right) break;
+  auto in_band = [&](std::uint32_t word, int row, auto use) {
+    const int band = row - g.FirstRow();
+    if (band < 0 || band >= bands) return;
+    const BandKey& k = keys[static_cast<std::size_t>(band)];
+    if (k.curve < 0 || !k.key.Matches(word)) return;
+    BandCurve& curve = scene.curves[static_cast<std::size_t>(k.curve)];
+    const int value = k.key.Value(word);
+    use(curve, band, value, g.ValueY(band, value, curve.range));
+  };
+  const int first = automation.SearchableByTime() ? automation.FirstEventAt(left) : 0;
+  std::vector<bool> held(scene.curves.size(), false);
+  std::size_t missing = scene.curves.size();
+  for (int index = first - 1; index >= 0 && missing > 0; --index) {
     const std::uint32_t word = automation.EventWord(index);
     channels.ForEach(word, [&](int row) {
-      const int band = row - g.FirstRow();
-      if (band < 0 || band >= bands) return;
-      const BandKey& k = keys[static_cast<std::size_t>(band)];
-      if (k.curve < 0 || !k.key.Matches(word)) return;
-      BandCurve& curve = scene.curves[static_cast<std::size_t>(k.curve)];
-      const int value = k.key.Value(word);
-      const int y = g.ValueY(band, value, curve.range);
-      if (t < left) {
+      in_band(word, row, [&](BandCurve& curve, int, int, int y) {
+        const std::size_t c = static_cast<std::size_t>(&curve - scene.curves.data());
+        if (held[c]) return;
+        held[c] = true;
+        --missing;
         curve.has_start = true;
         curve.start_y = y;
-        return;
-      }
-      const int x = g.EventX(t);
-      scene.visible.push_back({index, row, band, x, y, value, curve.range == 0});
-      AddToColumn(curve, x, y);
+      });
+    });
+  }
+  scene.visible.reserve(static_cast<std::size_t>(std::min(count - first, 1 << 16)));
+  // Many events share a time: its seconds and column are worked out once.
+  TimeCode time = 0;
+  double t = 0;
+  int x = 0;
+  for (int index = first; index < count; ++index) {
+    if (index == first || automation.EventTime(index) != time) {
+      time = automation.EventTime(index);
+      t = TCToSeconds(time, rate);
+      if (t > right) break;
+      x = g.EventX(t);
+    }
+    const std::uint32_t word = automation.EventWord(index);
+    channels.ForEach(word, [&](int row) {
+      in_band(word, row, [&](BandCurve& curve, int band, int value, int y) {
+        if (t < left) {  // a list out of time order
+          curve.has_start = true;
+          curve.start_y = y;
+          return;
+        }
+        scene.visible.push_back({index, row, band, x, y, value, curve.range == 0});
+        AddToColumn(curve, x, y);
+      });
     });
   }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/editor/Timeline.h"
@@ -14,8 +15,7 @@ namespace orb {
 
 // One pixel column of a band's curve: the value held on entering it, the values its events
 // reach, and the value it leaves with (all as y). A column with one event carries its marker;
-// several events in one column cannot be told apart, so the column shows their extent, with
-// markers at its highest and lowest point.
+// several events in one column cannot be told apart, so the column shows their extent.
 struct CurveColumn {
   int x = 0;
   int enter_y = 0;
@@ -30,7 +30,8 @@ struct BandCurve {
   int row = 0;
   int range = 0;
   // The value held at the data area's left edge: the last event before it, else the start
-  // value; none (a dotted line at half the range) when the row has neither.
+  // value; none (a dotted line at half the range, where start_y then lies) when the row has
+  // neither.
   bool has_start = false;
   int start_y = 0;
   std::vector<CurveColumn> columns;  // left to right
@@ -60,6 +61,29 @@ struct VisibleEvent {
   bool trigger = false;  // an event without a value: hit wherever its bar is
 };
 
+// A cue inside the visible time: a cyan line from the ruler down, its name in a box above.
+struct CueMarker {
+  int x = 0;
+  std::string name;
+};
+
+// A line across the data area: a band's border, or its middle and value-range lines.
+struct BandLine {
+  int y = 0;
+  bool border = false;
+};
+
+// What the gesture under way adds: the stroke being written (pixels; a Free stroke as a
+// polyline, a Line or Curve stroke as single points) and a grabbed event's marker.
+struct GestureMarks {
+  std::vector<std::pair<int, int>> stroke;
+  bool stroke_free = false;
+  bool marker = false;
+  int marker_x = 0;
+  int marker_y = 0;
+  int marker_bar = 0;  // a trigger's marker has a twin this many pixels higher
+};
+
 struct SelectionOverlay {
   bool shown = false;
   int x1 = 0;
@@ -77,8 +101,13 @@ struct TimelineScene {
   std::vector<GridTick> grid;
   std::vector<RulerLabel> ruler;
   std::vector<BandLabel> labels;
+  std::vector<BandLine> lines;
+  std::vector<CueMarker> cues;
   std::vector<BandCurve> curves;
+  // A drawn band shows an on/off view: only Free strokes can be written.
+  bool free_only = false;
   SelectionOverlay selection;
+  GestureMarks gesture;
   std::vector<VisibleEvent> visible;
 };
 
@@ -89,6 +118,7 @@ struct SceneInput {
   double selection_start = 0;
   double selection_end = 0;
   int row_offset = 0;  // rows a selection being moved has moved by
+  const TQ730* cues = nullptr;  // the cue list; may be null
 };
 
 // The fill gauge: percent of the automation memory, red and held at 100 above it.

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <numeric>
 #include <typeinfo>
 #include <utility>
@@ -548,7 +550,13 @@ void TQ730AUTO::SelectRange(int param, double from, double to) {
   if (!any) return;
   const FrameRate rate = Rate();
   const EventChannels owners(*this, param);
-  for (int i = 0, n = Count(); i < n; ++i) {
+  // In a list in time order only the events from the range's first to its last can be in it.
+  int begin = 0, end = Count();
+  if (SearchableByTime()) {
+    begin = FirstEventAt(from);
+    end = FirstEventAt(to);
+  }
+  for (int i = begin; i < end; ++i) {
     bool hit = false;
     owners.ForEach(EventWord(i), [&](int c) { hit = hit || wanted[c]; });
     if (!hit) continue;
@@ -640,6 +648,32 @@ void TQ730AUTO::StartAt(int param, int channel, const EventKey& key, const AutoE
     SetStartValue(param, channel, first.time, key.Value(first.word));
 }
 
+bool TQ730AUTO::SearchableByTime() const {
+  // Seconds grow with the timecode's bytes only while minutes and seconds stay below 60.
+  TimeCode last = 0;
+  for (int i = 0, n = Count(); i < n; ++i) {
+    const TimeCode t = EventTime(i);
+    if (t < last || ((t >> 16) & 0xFF) >= 60 || ((t >> 8) & 0xFF) >= 60) return false;
+    last = t;
+  }
+  return true;
+}
+
+int TQ730AUTO::FirstEventAt(double seconds) const {
+  const FrameRate rate = Rate();
+  int low = 0;
+  for (int span = Count(); span > 0;) {
+    const int half = span / 2;
+    if (TCToSeconds(EventTime(low + half), rate) < seconds) {
+      low += half + 1;
+      span -= half + 1;
+    } else {
+      span = half;
+    }
+  }
+  return low;
+}
+
 bool TQ730AUTO::InTimeOrder() const {
   for (int i = 1, n = Count(); i < n; ++i) {
     if (EventTime(i) < EventTime(i - 1)) return false;
@@ -693,7 +727,14 @@ void TQ730AUTO::WriteEvents(int param, double from, double to,
   OrderPair(from, to);
   const FrameRate rate = Rate();
   const EventChannels owners(*this, param);
+  // Only events inside the range can be replaced; in a list in time order they lie together.
+  int inside_begin = 0, inside_end = Count();
+  if (SearchableByTime()) {
+    inside_begin = FirstEventAt(from);
+    inside_end = FirstEventAt(std::nextafter(to, std::numeric_limits<double>::infinity()));
+  }
   auto replaced = [&](int i) {
+    if (i < inside_begin || i >= inside_end) return false;
     bool gone = false;
     owners.ForEach(EventWord(i), [&](int c) {
       if (!written[c] || !(EventTime(i) < last[c])) return;
@@ -708,13 +749,21 @@ void TQ730AUTO::WriteEvents(int param, double from, double to,
   records.reserve(records_.size() + fresh.size() * kRecordSize);
   selected.reserve(selected_.size() + fresh.size());
   int pos = 0;
+  // The kept records go over in runs, not one by one.
+  auto keep_run = [&](int from_index, int to_index) {
+    if (from_index >= to_index) return;
+    const auto at = [&](int i) { return records_.begin() + static_cast<std::ptrdiff_t>(i) * kRecordSize; };
+    records.insert(records.end(), at(from_index), at(to_index));
+    selected.insert(selected.end(), selected_.begin() + from_index, selected_.begin() + to_index);
+  };
   auto keep_until = [&](TimeCode time, bool all) {
+    int run = pos;
     for (; pos < n && (all || EventTime(pos) < time); ++pos) {
-      if (replaced(pos)) continue;
-      const std::uint8_t* record = records_.data() + static_cast<std::size_t>(pos) * kRecordSize;
-      records.insert(records.end(), record, record + kRecordSize);
-      selected.push_back(selected_[pos]);
+      if (!replaced(pos)) continue;
+      keep_run(run, pos);
+      run = pos + 1;
     }
+    keep_run(run, pos);
   };
   for (const Fresh& f : fresh) {
     keep_until(f.event.time, false);

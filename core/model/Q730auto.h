@@ -82,6 +82,10 @@ class TQ730AUTO : public TQ730 {
 
   // Words a save writes: events, one marker per new later timecode, terminator.
   std::int64_t StreamWordCount() const;
+  // In time order, with timecodes whose seconds grow with their value: halving finds a time.
+  bool SearchableByTime() const;
+  // The index of the first event at or after a time, in a list that is searchable by time.
+  int FirstEventAt(double seconds) const;
 
   // The timecode and word of an event; 0 for an index out of range.
   TimeCode EventTime(int index) const { return EventField(index, 0); }

@@ -239,14 +239,22 @@ void TQ730::SelectAllChannels() {
 }
 
 void TQ730::DeleteSelected() {
-  // One stable pass: the kept records close up in their order.
+  // One stable pass: the kept records close up in their order, a run of them at a time.
   const std::size_t size = record_size_;
+  const std::size_t n = selected_.size();
   std::size_t kept = 0;
-  for (std::size_t i = 0; i < selected_.size(); ++i) {
-    if (selected_[i]) continue;
-    if (kept != i) std::memmove(&records_[kept * size], &records_[i * size], size);
-    selected_[kept++] = 0;
+  for (std::size_t i = 0; i < n;) {
+    if (selected_[i]) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i;
+    while (end < n && !selected_[end]) ++end;
+    if (kept != i) std::memmove(&records_[kept * size], &records_[i * size], (end - i) * size);
+    kept += end - i;
+    i = end;
   }
+  std::fill(selected_.begin(), selected_.begin() + static_cast<std::ptrdiff_t>(kept), 0);
   records_.resize(kept * size);
   selected_.resize(kept);
 }

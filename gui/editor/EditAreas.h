@@ -1,17 +1,10 @@
-// The two areas beside and instead of the list pane: the parameter panel's surface PB_Edit
-// (800 x 491; it shows which page and record are current until the pages draw on it) and the
-// automation timeline's frame Pa_Auto with its controls laid out, empty until the timeline
-// draws into it.
+// The parameter panel's surface PB_Edit beside the list pane (800 x 491; it shows which page
+// and record are current until the pages draw on it).
 #pragma once
 
 #include <QWidget>
 
 #include "core/editor/EditSession.h"
-
-class QComboBox;
-class QProgressBar;
-class QScrollBar;
-class QToolButton;
 
 namespace orb {
 
@@ -29,49 +22,6 @@ class TPanelArea : public QWidget {
 
  private:
   const EditSession& session_;
-};
-
-// PB_Auto: the label column, the time ruler and the data area, without bands yet.
-class TTimelineSurface : public QWidget {
-  Q_OBJECT
-
- public:
-  explicit TTimelineSurface(QWidget* parent = nullptr);
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-};
-
-class TTimelineArea : public QWidget {
-  Q_OBJECT
-
- public:
-  explicit TTimelineArea(EditSession& session, QWidget* parent = nullptr);
-
-  QWidget* Pa_Auto1;
-  QWidget* Pa_AutoCtrl;
-  QWidget* PB_Title;
-  QComboBox* Co_View;
-  QProgressBar* CG_Free;
-  QToolButton* Bu_Write;
-  QToolButton* Bu_Select;
-  QToolButton* Bu_Eraser;
-  TTimelineSurface* PB_Auto;
-  QScrollBar* Sc_Ch;
-  QScrollBar* Sc_Time;
-  QToolButton* Bu_RCh;
-  QToolButton* Bu_DCh;
-  QToolButton* Bu_RTime;
-  QToolButton* Bu_DTime;
-
-  // The gauge and the tool buttons as the session stands.
-  void Update();
-
- protected:
-  void resizeEvent(QResizeEvent* event) override;
-
- private:
-  EditSession& session_;
 };
 
 }  // namespace orb

@@ -26,6 +26,7 @@
 #include "gui/editor/EditAreas.h"
 #include "gui/editor/ListPane.h"
 #include "gui/editor/Painting.h"
+#include "gui/editor/TimelineView.h"
 #include "gui/shell/Pictures.h"
 #include "gui/shell/QtPrompter.h"
 
@@ -78,10 +79,6 @@ QIcon DeleteIcon() {
   });
 }
 
-KeyMods ModsOf(Qt::KeyboardModifiers modifiers) {
-  return {modifiers.testFlag(Qt::ShiftModifier), modifiers.testFlag(Qt::ControlModifier)};
-}
-
 }  // namespace
 
 TFo_Edit::TFo_Edit(EditSession& session, EditSessions& sessions, const ShellSettings* settings,
@@ -128,9 +125,18 @@ TFo_Edit::TFo_Edit(EditSession& session, EditSessions& sessions, const ShellSett
   Pa_Auto = new TTimelineArea(session_, body);
   Pa_Auto->hide();
   row->addWidget(Pa_Auto, 1);
+  Pa_Auto->PB_Auto->on_changed = [this] {
+    RefreshView();
+    Ti_RefreshTimer();
+  };
+  Pa_Auto->PB_Auto->on_context_menu = [this](const QPoint& at) {
+    Ti_RefreshTimer();
+    PM_Edit->popup(at);
+  };
 
   BuildStatusBar();
   column->addWidget(SB_Edit);
+  Pa_Auto->PB_Auto->on_status = [this](const QString& text) { SetText(SB_Pointer, text); };
   BuildMenus();
 
   connect(TC_Tab, &QTabBar::currentChanged, this, [this](int tab) {
@@ -168,6 +174,9 @@ TFo_Edit::~TFo_Edit() {
   PB_List->on_press = PB_List->on_move = PB_List->on_release = nullptr;
   PB_List->on_wheel = nullptr;
   PB_List->on_resize = nullptr;
+  Pa_Auto->PB_Auto->on_changed = nullptr;
+  Pa_Auto->PB_Auto->on_status = nullptr;
+  Pa_Auto->PB_Auto->on_context_menu = nullptr;
   Ed_Edit->hide();
   sessions_.Close(session_);
 }
@@ -699,6 +708,7 @@ void TFo_Edit::RedrawAll() {
   }
   PB_List->update();
   PB_Edit->update();
+  Pa_Auto->PB_Auto->SetBold(bold);
   Pa_Auto->PB_Auto->update();
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
@@ -30,6 +31,19 @@ inline void DrawSurfaceFrame(QPainter& painter, const QSize& size) {
   painter.setPen(QColor(192, 192, 192));
   painter.drawLine(right, 0, right, bottom);
   painter.drawLine(0, bottom, right, bottom);
+}
+
+// The page titles of the panel and the timeline: 27 px, white over a black shadow.
+inline void DrawPageTitle(QPainter& painter, const QString& text) {
+  QFont font("Liberation Sans");
+  font.setPixelSize(27);
+  font.setBold(true);
+  painter.setFont(font);
+  const int ascent = QFontMetrics(font).ascent();
+  painter.setPen(Qt::black);
+  painter.drawText(16, 11 + ascent, text);
+  painter.setPen(Qt::white);
+  painter.drawText(14, 9 + ascent, text);
 }
 
 // The ink of the drawn button pictures.

@@ -114,6 +114,32 @@ TEST_F(TimelineMouseTest, WriteShapesOneUndoStepEach) {
   mouse->Up({x1, 30});
 }
 
+TEST_F(TimelineMouseTest, AViewChangeSelectsThatViewsEventsInTheRange) {
+  Event(0, 1.0, 300);
+  Event(1, 2.0, 300);
+  Event(0, 9.0, 300);
+  session->SetView(kCut);
+  Event(0, 2.0, 1);
+  session->SetView(kLevel);
+  automation().SetChannelSelected(0, true);
+  session->SetSelection(0.5, 5.0);
+  automation().SelectRange(kLevel, 0.5, 5.0);
+  auto selected = [&] {
+    std::vector<double> times;
+    for (int i = 0; i < automation().Count(); ++i)
+      if (automation().IsSelected(i))
+        times.push_back(TCToSeconds(automation().EventTime(i), automation().Rate()));
+    return times;
+  };
+  EXPECT_EQ(selected(), std::vector<double>{1.0});
+  // Only the new view's events stay selected, so a Delete never takes what is not shown.
+  session->ChangeView(kCut);
+  EXPECT_EQ(session->View(), kCut);
+  EXPECT_EQ(selected(), std::vector<double>{2.0});
+  session->ChangeView(9999);
+  EXPECT_EQ(session->View(), kCut);
+}
+
 TEST_F(TimelineMouseTest, StatusText) {
   const TimelineGeometry g = Geometry();
   const int range = automation().ParamMax(0, kLevel);

@@ -5,6 +5,7 @@
 
 #include "core/editor/AutomationViews.h"
 #include "core/editor/TimelineScene.h"
+#include "core/model/ParamIds.h"
 #include "tests/core/edit/EditTitles.h"
 
 namespace orb {
@@ -136,6 +137,38 @@ TEST_F(TimelineSceneTest, SelectionOverlayFollowsTheMoveAndHidesWhileWriting) {
   EXPECT_EQ(scene.selection.x2, 800);
   state.SetTool(TimelineTool::kWrite);
   EXPECT_FALSE(Scene(state, kLevel, 1.0, 2.0).selection.shown);
+}
+
+TEST_F(TimelineSceneTest, CueMarkersBandLinesAndOnOffViews) {
+  TQ730& cues = title->Cues();
+  const std::vector<std::pair<TimeCode, std::string>> expect_shown = {
+      {MakeTC(0, 0, 0, 0), "at zero"}, {MakeTC(0, 0, 2, 15), "inside"},
+      {MakeTC(0, 0, 8, 20), "right edge"}, {MakeTC(1, 0, 0, 0), "later"}};
+  while (cues.Count() < static_cast<int>(expect_shown.size())) ASSERT_GE(cues.NewRecord(-1), 0);
+  for (int i = 0; i < 4; ++i) {
+    cues.SetParam(i, kParamCueTime, static_cast<int>(ToBCD(expect_shown[i].first)));
+  }
+  TimelineState state;  // 72 px/s: 605 pixels show 0 … 8.4 s
+  const TimelineGeometry g(state, 800, 400, TimeSpan(automation()));
+  SceneInput in{&automation(), &title->System(), kLevel, 0, 0, 0, &cues};
+  TimelineScene scene = BuildScene(state, 800, 400, in);
+  ASSERT_EQ(scene.cues.size(), 2u);
+  EXPECT_EQ(scene.cues[0].x, kLabelWidth + 1);
+  EXPECT_EQ(scene.cues[1].x, g.EventX(2.5));
+  EXPECT_EQ(scene.cues[1].name, cues.NameText(1));
+  in.cues = nullptr;
+  EXPECT_TRUE(BuildScene(state, 800, 400, in).cues.empty());
+
+  // Four lines a band: its border, its middle and the top and bottom of its value range.
+  ASSERT_EQ(scene.lines.size(), scene.labels.size() * 4);
+  for (const auto& [index, y, border] :
+       {std::tuple{0u, 19, true}, {1u, 51, false}, {2u, 23, false}, {3u, 79, false},
+        {4u, 83, true}}) {
+    EXPECT_EQ(scene.lines[index].y, y) << index;
+    EXPECT_EQ(scene.lines[index].border, border) << index;
+  }
+  EXPECT_FALSE(scene.free_only);
+  EXPECT_TRUE(Scene(state, 106).free_only);  // Cut is on or off
 }
 
 TEST(TimelineGaugeTest, PercentTurnsRedAboveTheMemory) {

@@ -647,6 +647,26 @@ TEST(AutomationEditTest, SelectRangeAndDeleteSelectedMatchASearchPerChannel) {
   }
 }
 
+// A list in order of its timecodes is searched by halving, unless a timecode's minutes or
+// seconds field is 60 or more, when its seconds no longer grow with its value.
+TEST(AutomationEditTest, OddTimecodeFieldsAreStillFoundByTime) {
+  struct Case {
+    std::vector<TimeCode> times;
+    double from, to;
+    std::vector<int> selected;
+  };
+  for (const Case& c :
+       {Case{{MakeTC(0, 0, 59, 0), MakeTC(0, 1, 0, 0), MakeTC(0, 1, 5, 0)}, 59.5, 65.5, {1, 2}},
+        Case{{MakeTC(0, 0, 70, 0), MakeTC(0, 1, 0, 0), MakeTC(0, 1, 5, 0)}, 64, 71, {0, 2}},
+        Case{{MakeTC(0, 70, 0, 0), MakeTC(1, 0, 0, 0), MakeTC(1, 0, 30, 0)}, 3630, 4300, {0, 2}}}) {
+    Title t;
+    for (const TimeCode time : c.times) ASSERT_TRUE(t.automation.AppendEvent({time, Fader(0, 5)}));
+    t.automation.SetChannelSelected(0, true);
+    t.automation.SelectRange(110, c.from, c.to);
+    EXPECT_EQ(t.Selected(), c.selected) << c.from;
+  }
+}
+
 TEST(AutomationEditTest, ShiftTimeInsertsAndDeletesTime) {
   Title title;
   TQ730AUTO& a = title.automation;

@@ -22,6 +22,7 @@
 #include "gui/editor/EditAreas.h"
 #include "gui/editor/Foedit.h"
 #include "gui/editor/ListPane.h"
+#include "gui/editor/TimelineView.h"
 #include "gui/shell/Fotitle.h"
 #include "gui/shell/Q730edit.h"
 #include "tests/gui/shell/GuiTestSupport.h"

@@ -1,0 +1,255 @@
+#include "gui/editor/TimelinePainter.h"
+
+#include <QFontMetrics>
+#include <QLine>
+#include <QPainter>
+#include <QVector>
+#include <algorithm>
+
+#include "gui/editor/Painting.h"
+#include "gui/shell/QtPrompter.h"
+
+namespace orb {
+
+namespace {
+
+using namespace timeline;
+
+const QColor kRulerGrey(224, 224, 224);
+const QColor kDataBlue(0, 42, 64);
+const QColor kMajorGrid(89, 89, 89);
+const QColor kMinorGrid(64, 64, 64);
+const QColor kRulerText(64, 64, 64);
+const QColor kBandBorder(153, 153, 153);
+const QColor kBandInner(89, 89, 89);
+const QColor kGreyLabel(128, 128, 128);
+const QColor kCurve(255, 255, 0);
+const QColor kMarkerRim(224, 224, 224);
+const QColor kStrokeGrey(128, 128, 128);
+
+// Markers closer than this to the last one drawn in a band could not be told apart.
+constexpr int kMarkerSpacing = 6;
+
+QFont Font(int pixels, bool bold) {
+  QFont font("Arial");
+  font.setPixelSize(pixels);
+  font.setBold(bold);
+  return font;
+}
+
+// An event's marker: a light grey ring around a white dot.
+struct Markers {
+  QVector<QRect> rims;
+  QVector<QRect> dots;
+  void Add(int x, int y) {
+    if (y < 0) return;
+    rims.append(QRect(QPoint(x - 2, y - 3), QPoint(x + 3, y + 2)));
+    dots.append(QRect(QPoint(x - 1, y - 2), QPoint(x + 1, y)));
+  }
+  void Draw(QPainter& painter) const {
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(kMarkerRim);
+    for (const QRect& r : rims) painter.drawEllipse(r);
+    painter.setBrush(Qt::white);
+    for (const QRect& r : dots) painter.drawEllipse(r);
+    painter.setBrush(Qt::NoBrush);
+  }
+};
+
+// A curve's lines run across or down only, so they are filled as one-pixel rectangles, which
+// the raster engine draws far faster than lines.
+struct Strokes {
+  QVector<QRect> rects;
+  void append(const QLine& line) {
+    rects.append(QRect(QPoint(std::min(line.x1(), line.x2()), std::min(line.y1(), line.y2())),
+                       QPoint(std::max(line.x1(), line.x2()), std::max(line.y1(), line.y2()))));
+  }
+  void Fill(QPainter& painter, const QColor& colour) const {
+    for (const QRect& r : rects) painter.fillRect(r, colour);
+  }
+};
+
+// A stepped curve: the value holds until the next event, then steps to it.
+void AddCurve(const BandCurve& curve, int band_height, int width, Strokes& lines,
+              QVector<QLine>& dotted, Markers& markers) {
+  if (curve.range == 0) {
+    // Triggers: a bar the height of the value range, marked at both ends.
+    int last_marker = -kMarkerSpacing;
+    for (const CurveColumn& c : curve.columns) {
+      const int top = c.exit_y - (band_height - 8);
+      lines.append(QLine(c.x, c.exit_y, c.x, top));
+      if (c.x - last_marker < kMarkerSpacing) continue;
+      markers.Add(c.x, c.exit_y);
+      markers.Add(c.x, top);
+      last_marker = c.x;
+    }
+    return;
+  }
+  int x = kLabelWidth;
+  int y = curve.start_y;
+  bool first = true;
+  int last_marker = -kMarkerSpacing;
+  for (const CurveColumn& c : curve.columns) {
+    const QLine held(x, y - 1, c.x, y - 1);
+    if (first && !curve.has_start) {
+      dotted.append(held);
+    } else {
+      lines.append(held);
+    }
+    first = false;
+    const int top = std::min({c.enter_y, c.low_y, c.exit_y});
+    const int bottom = std::max({c.enter_y, c.high_y, c.exit_y});
+    if (top != bottom) lines.append(QLine(c.x, top - 1, c.x, bottom - 1));
+    // A column of several events shows their extent; its markers would only blur into one.
+    if (c.events == 1 && c.x - last_marker >= kMarkerSpacing) {
+      markers.Add(c.x, c.exit_y);
+      last_marker = c.x;
+    }
+    x = c.x;
+    y = c.exit_y;
+  }
+  const QLine rest(x, y - 1, width - 1, y - 1);
+  if (first && !curve.has_start) {
+    dotted.append(rest);
+  } else {
+    lines.append(rest);
+  }
+}
+
+void DrawCurves(QPainter& painter, const TimelineScene& scene) {
+  Strokes lines;
+  QVector<QLine> dotted;
+  Markers markers;
+  for (const BandCurve& curve : scene.curves)
+    AddCurve(curve, scene.band_height, scene.width, lines, dotted, markers);
+  lines.Fill(painter, kCurve);
+  painter.setPen(QPen(kCurve, 1, Qt::DotLine));
+  painter.drawLines(dotted);
+  markers.Draw(painter);
+}
+
+void DrawLabels(QPainter& painter, const TimelineScene& scene, const TimelineFonts& fonts) {
+  DrawRaisedCell(painter, QRect(QPoint(1, 1), QPoint(192, kRulerHeight)), kRulerGrey);
+  painter.setFont(fonts.label);
+  const QFontMetrics metrics(fonts.label);
+  for (const BandLabel& label : scene.labels) {
+    const QRect cell(QPoint(label.cell.left, label.cell.top),
+                     QPoint(label.cell.right, label.cell.bottom));
+    DrawRaisedCell(painter, cell, Qt::white);
+    if (!label.exists) continue;
+    painter.setPen(label.grey ? kGreyLabel : QColor(Qt::black));
+    const int base = label.cell.top + 2 + metrics.ascent();
+    painter.drawText(4, base, TextOf(label.number));
+    painter.drawText(52, base,
+                     metrics.elidedText(TextOf(label.name), Qt::ElideRight, 192 - 52 - 4));
+  }
+}
+
+void DrawGridAndRuler(QPainter& painter, const TimelineScene& scene, const TimelineFonts& fonts) {
+  const int bottom = scene.height - 1;
+  // Filled one pixel wide: the raster engine fills rectangles far faster than it draws lines.
+  for (const GridTick& tick : scene.grid) {
+    const int top = tick.major ? 1 : kRulerHeight;
+    painter.fillRect(QRect(tick.x, top, 1, bottom - top + 1), tick.major ? kMajorGrid : kMinorGrid);
+  }
+  painter.setFont(fonts.small);
+  painter.setPen(kRulerText);
+  const int ascent = QFontMetrics(fonts.small).ascent();
+  for (const RulerLabel& label : scene.ruler) painter.drawText(label.x, 4 + ascent, TextOf(label.text));
+
+  for (const BandLine& line : scene.lines) {
+    painter.fillRect(QRect(kLabelWidth + 1, line.y, scene.width - kLabelWidth - 2, 1),
+                     line.border ? kBandBorder : kBandInner);
+  }
+}
+
+void DrawCues(QPainter& painter, const TimelineScene& scene, const TimelineFonts& fonts) {
+  painter.setFont(fonts.small);
+  const QFontMetrics metrics(fonts.small);
+  for (const CueMarker& cue : scene.cues) {
+    painter.setPen(QColor(0, 255, 255));
+    painter.drawLine(cue.x, kRulerHeight, cue.x, scene.height - 1);
+    const QString name = TextOf(cue.name);
+    const QRect box(QPoint(cue.x - 3, 2), QPoint(cue.x + 3 + metrics.horizontalAdvance(name), 18));
+    painter.fillRect(box, Qt::white);
+    painter.setPen(Qt::black);
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    painter.drawText(cue.x, 4 + metrics.ascent(), name);
+  }
+}
+
+void DrawSelection(QPainter& painter, const TimelineScene& scene) {
+  const SelectionOverlay& s = scene.selection;
+  if (!s.shown) return;
+  painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  for (const int band : s.bands) {
+    const int top = std::clamp(kRulerHeight + band * scene.band_height, kRulerHeight, scene.height);
+    const int bottom =
+        std::clamp(kRulerHeight + (band + 1) * scene.band_height, kRulerHeight, scene.height);
+    if (bottom <= top) continue;
+    if (s.x2 > s.x1 + 1) painter.fillRect(QRect(s.x1 + 1, top, s.x2 - s.x1 - 1, bottom - top), Qt::white);
+    painter.fillRect(QRect(1, top, 191, bottom - top), Qt::white);
+  }
+  if (s.start_line) {
+    painter.setPen(Qt::white);
+    painter.drawLine(s.x1, kRulerHeight, s.x1, scene.height - 1);
+  }
+  painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void DrawGesture(QPainter& painter, const TimelineScene& scene) {
+  const GestureMarks& g = scene.gesture;
+  if (g.stroke_free && g.stroke.size() > 1) {
+    painter.setPen(kStrokeGrey);
+    QVector<QLine> lines;
+    for (std::size_t i = 1; i < g.stroke.size(); ++i) {
+      const auto [x1, y1] = g.stroke[i - 1];
+      const auto [x2, y2] = g.stroke[i];
+      lines.append(QLine(x1, y1 - 1, x2, y1 - 1));
+      lines.append(QLine(x2, y1 - 1, x2, y2 - 1));
+    }
+    painter.drawLines(lines);
+  }
+  painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+  if (!g.stroke_free) {
+    painter.setPen(Qt::white);
+    for (const auto& [x, y] : g.stroke) painter.drawPoint(x, y - 1);
+  }
+  if (g.marker) {
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::white);
+    auto dot = [&](int y) {
+      painter.drawEllipse(QRect(QPoint(g.marker_x - 2, y - 3), QPoint(g.marker_x + 3, y + 2)));
+    };
+    dot(g.marker_y);
+    if (g.marker_bar > 0) {
+      dot(g.marker_y - g.marker_bar);
+      painter.setPen(Qt::white);
+      painter.drawLine(g.marker_x, g.marker_y - g.marker_bar + 3, g.marker_x, g.marker_y - 4);
+    }
+    painter.setBrush(Qt::NoBrush);
+  }
+  painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+}  // namespace
+
+TimelineFonts::TimelineFonts(bool bold) : label(Font(15, bold)), small(Font(10, false)) {}
+
+void PaintTimeline(QImage& buffer, const TimelineScene& scene, const TimelineFonts& fonts) {
+  if (buffer.isNull()) return;
+  const int right = scene.width - 1, bottom = scene.height - 1;
+  QPainter painter(&buffer);
+  painter.fillRect(QRect(0, 0, scene.width, scene.height), Qt::white);
+  painter.fillRect(QRect(QPoint(kLabelWidth, 0), QPoint(right, kRulerHeight)), kRulerGrey);
+  painter.fillRect(QRect(QPoint(kLabelWidth, kRulerHeight), QPoint(right, bottom)), kDataBlue);
+  DrawGridAndRuler(painter, scene, fonts);
+  DrawLabels(painter, scene, fonts);
+  DrawCues(painter, scene, fonts);
+  DrawCurves(painter, scene);
+  DrawSelection(painter, scene);
+  DrawGesture(painter, scene);
+  DrawSurfaceFrame(painter, QSize(scene.width, scene.height));
+}
+
+}  // namespace orb

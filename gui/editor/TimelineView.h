@@ -1,0 +1,103 @@
+// The automation timeline on the AUTOMATION tab: the frame Pa_Auto with the view list, the
+// fill gauge, the tools and the zoom and scroll controls, and the drawing surface PB_Auto.
+// The timeline's state lives in the editor session and its rules in the core; these widgets
+// forward events and paint the scene the core builds.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <functional>
+
+#include "core/editor/EditSession.h"
+#include "core/editor/TimelineMouse.h"
+#include "core/editor/TimelineScene.h"
+
+class QActionGroup;
+class QComboBox;
+class QMenu;
+class QProgressBar;
+class QScrollBar;
+class QToolButton;
+
+namespace orb {
+
+inline KeyMods ModsOf(Qt::KeyboardModifiers modifiers) {
+  return {modifiers.testFlag(Qt::ShiftModifier), modifiers.testFlag(Qt::ControlModifier)};
+}
+
+// PB_Auto: the label column, the ruler and the bands.
+class TTimelineSurface : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TTimelineSurface(EditSession& session, QWidget* parent = nullptr);
+
+  void SetBold(bool bold) { bold_ = bold; }
+  const TimelineMouse& Mouse() const { return mouse_; }
+  // The scene of the last paint.
+  const TimelineScene& Scene() const { return scene_; }
+  // The scene as the next paint will show it.
+  TimelineScene BuildCurrentScene() const;
+
+  // Called after a gesture changed the title or the selection, and on every status text.
+  std::function<void()> on_changed;
+  std::function<void(const QString&)> on_status;
+  std::function<void(const QPoint&)> on_context_menu;  // global position
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+
+ private:
+  void Status();
+
+  EditSession& session_;
+  TimelineMouse mouse_;
+  TimelineScene scene_;
+  QImage buffer_;
+  bool bold_ = false;
+};
+
+class TTimelineArea : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TTimelineArea(EditSession& session, QWidget* parent = nullptr);
+
+  QWidget* Pa_Auto1;
+  QWidget* Pa_AutoCtrl;
+  QWidget* PB_Title;
+  QComboBox* Co_View;
+  QProgressBar* CG_Free;
+  QToolButton* Bu_Write;
+  QToolButton* Bu_Select;
+  QToolButton* Bu_Eraser;
+  QMenu* Po_Write;
+  TTimelineSurface* PB_Auto;
+  QScrollBar* Sc_Ch;
+  QScrollBar* Sc_Time;
+  QToolButton* Bu_RCh;
+  QToolButton* Bu_DCh;
+  QToolButton* Bu_RTime;
+  QToolButton* Bu_DTime;
+
+  // The controls as the session stands (view, gauge, scroll ranges and steps, tools), then a
+  // repaint.
+  void Update();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void BuildWritePopup();
+  void UpdateScrollBars();
+
+  EditSession& session_;
+  QActionGroup* shapes_;
+};
+
+}  // namespace orb

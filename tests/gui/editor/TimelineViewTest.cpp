@@ -1,0 +1,194 @@
+// The timeline widget on the AUTOMATION tab: drawn from the scene, driven with the mouse.
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QScrollBar>
+#include <QToolButton>
+
+#include "core/editor/Sessions.h"
+#include "core/model/ParamIds.h"
+#include "gui/editor/Foedit.h"
+#include "gui/editor/TimelineView.h"
+#include "tests/gui/shell/GuiTestSupport.h"
+
+namespace orb {
+namespace {
+
+using namespace timeline;
+
+constexpr int kAutomationTab = 4;
+constexpr int kLevel = 110;
+
+class TimelineViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gen::TitleSpec spec;
+    spec.name = "Show";
+    spec.cues = 2;
+    const std::string path = folder.File("Show.orb");
+    const auto bytes = gen::MakeTitle(spec);
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    session = &sessions.Open(path);
+    window = std::make_unique<TFo_Edit>(*session, sessions, nullptr, &prompter);
+    window->resize(1200, 640);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    window->TC_Tab->setCurrentIndex(kAutomationTab);
+    QApplication::processEvents();
+    surface = window->Pa_Auto->PB_Auto;
+  }
+
+  TQ730AUTO& automation() { return session->GetTitle().Automation(); }
+  void Event(int row, double seconds, int value) {
+    ASSERT_TRUE(automation().AppendEvent({SecondsToTC(seconds, automation().Rate()),
+                                          automation().KeyOf(kLevel, row).Word(value)}));
+  }
+  int EventsOn(int row) {
+    int n = 0;
+    const EventKey key = automation().KeyOf(kLevel, row);
+    for (int i = 0; i < automation().Count(); ++i) n += key.Matches(automation().EventWord(i));
+    return n;
+  }
+  TimelineGeometry Geometry() {
+    return {session->Timeline(), surface->width(), surface->height(), TimeSpan(automation())};
+  }
+  QPoint At(int row, double seconds, int value) {
+    const TimelineGeometry g = Geometry();
+    return {g.TimeX(seconds) + 1, g.ValueY(row, value, 1023) - 1};
+  }
+  void Drag(QPoint from, QPoint to, Qt::KeyboardModifiers mods = {}) {
+    QTest::mousePress(surface, Qt::LeftButton, mods, from);
+    QTest::mouseMove(surface, (from + to) / 2);
+    QTest::mouseMove(surface, to);
+    QTest::mouseRelease(surface, Qt::LeftButton, mods, to);
+  }
+  void Repaint() {
+    window->RefreshView();
+    surface->repaint();
+  }
+
+  test::TempFolder folder;
+  ScriptedPrompter prompter;
+  TClip clip;
+  EditSessions sessions{clip, &prompter};
+  EditSession* session = nullptr;
+  std::unique_ptr<TFo_Edit> window;
+  TTimelineSurface* surface = nullptr;
+};
+
+TEST_F(TimelineViewTest, RenderingsAtThreeZoomsWithSelectionAndCues) {
+  for (int row = 0; row < 6; ++row) {
+    automation().SetStartValue(kLevel, row, MakeTC(0, 0, 0, 0), 100 + 60 * row);
+    for (int k = 0; k < 40; ++k) Event(row, 0.5 + k * 0.25 + row * 0.1, (k * 97 + row * 211) % 1024);
+  }
+  TQ730& cues = session->GetTitle().Cues();
+  ASSERT_GE(cues.Count(), 2);
+  cues.SetParam(0, kParamCueTime, static_cast<int>(ToBCD(MakeTC(0, 0, 3, 0))));
+  cues.SetParam(1, kParamCueTime, static_cast<int>(ToBCD(MakeTC(0, 0, 7, 15))));
+  automation().SetChannelSelected(1, true);
+  automation().SetChannelSelected(2, true);
+  session->SetSelection(2.0, 6.0);
+  Repaint();
+
+  const TimelineScene& scene = surface->Scene();
+  ASSERT_EQ(scene.cues.size(), 2u);
+  const QImage image = surface->grab().toImage();
+  // The cue's line runs cyan down the data area; the selection inverts its bands.
+  EXPECT_EQ(image.pixelColor(scene.cues[0].x, 300), QColor(0, 255, 255));
+  const TimelineGeometry g = Geometry();
+  const int inside = g.TimeX(4.5), outside = g.TimeX(9.5);  // between grid lines
+  const int below_curves = kRulerHeight + 64 + 2;  // row 1's band, above its value range
+  EXPECT_EQ(image.pixelColor(outside, below_curves), QColor(0, 42, 64));
+  EXPECT_EQ(image.pixelColor(inside, below_curves), QColor(255, 255 - 42, 255 - 64));
+  test::SaveRendering(window.get(), "timeline_72");
+
+  for (int i = 0; i < 3; ++i) QTest::mouseClick(window->Pa_Auto->Bu_DTime, Qt::LeftButton);
+  EXPECT_FLOAT_EQ(session->Timeline().Zoom(), 72.0f * 1.5f * 1.5f * 1.5f);
+  Repaint();
+  test::SaveRendering(window.get(), "timeline_243");
+  for (int i = 0; i < 12; ++i) QTest::mouseClick(window->Pa_Auto->Bu_RTime, Qt::LeftButton);
+  QTest::mouseClick(window->Pa_Auto->Bu_RCh, Qt::LeftButton);
+  EXPECT_EQ(session->Timeline().BandHeight(), 42);
+  Repaint();
+  EXPECT_TRUE(surface->Scene().cues.size() == 2 && surface->Scene().selection.bands.size() == 2);
+  test::SaveRendering(window.get(), "timeline_reduced");
+}
+
+TEST_F(TimelineViewTest, WriteEraseAndMoveWithTheMouseEachUndoneInOneStep) {
+  automation().SetStartValue(kLevel, 0, MakeTC(0, 0, 0, 0), 0);
+  Event(3, 5.0, 500);
+  Repaint();
+  const int before = automation().Count();
+
+  // Write a Line stroke on row 0 from 1 s to 4 s, rising from 200 to 800.
+  QTest::mouseClick(window->Pa_Auto->Bu_Write, Qt::LeftButton);
+  QMenu* popup = window->Pa_Auto->Po_Write;
+  ASSERT_TRUE(popup->isVisible());
+  popup->actions()[1]->trigger();  // "&Line"
+  popup->hide();
+  ASSERT_EQ(session->Timeline().Tool(), TimelineTool::kWrite);
+  const QPoint from = At(0, 1.0, 200), to = At(0, 4.0, 800);
+  QTest::mousePress(surface, Qt::LeftButton, {}, from);
+  QTest::mouseMove(surface, to);
+  // The status bar shows the value written; a right click in the middle of the drag is refused.
+  EXPECT_FALSE(window->SB_Pointer->text().isEmpty());
+  QContextMenuEvent during(QContextMenuEvent::Mouse, to, surface->mapToGlobal(to));
+  QApplication::sendEvent(surface, &during);
+  EXPECT_FALSE(window->PM_Edit->isVisible());
+  surface->repaint();
+  EXPECT_FALSE(surface->Scene().gesture.stroke.empty());
+  test::SaveRendering(surface, "timeline_writing");
+  QTest::mouseRelease(surface, Qt::LeftButton, {}, to);
+  EXPECT_GT(EventsOn(0), 20);
+  const EventKey key = automation().KeyOf(kLevel, 0);
+  int last = -1;
+  for (int i = 0; i < automation().Count(); ++i)
+    if (key.Matches(automation().EventWord(i))) last = key.Value(automation().EventWord(i));
+  EXPECT_EQ(last, Geometry().ValueAt(0, to.y(), 1023));  // the stroke ends where it was drawn
+  QContextMenuEvent after(QContextMenuEvent::Mouse, to, surface->mapToGlobal(to));
+  QApplication::sendEvent(surface, &after);
+  EXPECT_TRUE(window->PM_Edit->isVisible());
+  window->PM_Edit->hide();
+  session->UndoCommand();
+  EXPECT_EQ(automation().Count(), before);
+
+  // The eraser drag over row 3 deletes its event; undo brings it back.
+  QTest::mouseClick(window->Pa_Auto->Bu_Eraser, Qt::LeftButton);
+  Repaint();
+  Drag(At(3, 4.0, 300), At(3, 6.0, 300));
+  EXPECT_EQ(EventsOn(3), 0);
+  session->UndoCommand();
+  EXPECT_EQ(EventsOn(3), 1);
+
+  // With the Select tool, a range on row 3 dragged two rows up lands on row 1.
+  QTest::mouseClick(window->Pa_Auto->Bu_Select, Qt::LeftButton);
+  session->ClearSelect();
+  Repaint();
+  Drag(At(3, 4.0, 300), At(3, 6.0, 300));
+  Repaint();
+  Drag(At(3, 5.0, 300), At(1, 5.0, 300));
+  EXPECT_EQ(EventsOn(3), 0);
+  EXPECT_EQ(EventsOn(1), 1);
+  session->UndoCommand();
+  EXPECT_EQ(EventsOn(3), 1);
+  EXPECT_EQ(EventsOn(1), 0);
+}
+
+TEST_F(TimelineViewTest, OnOffViewsWriteFreeStrokesOnly) {
+  QTest::mouseClick(window->Pa_Auto->Bu_Write, Qt::LeftButton);
+  window->Pa_Auto->Po_Write->actions()[2]->trigger();  // "Curve &1"
+  window->Pa_Auto->Po_Write->hide();
+  window->Pa_Auto->Co_View->setCurrentIndex(2);  // "Cut"
+  QTest::mouseClick(window->Pa_Auto->Bu_Write, Qt::LeftButton);
+  const QList<QAction*> items = window->Pa_Auto->Po_Write->actions();
+  EXPECT_TRUE(items[0]->isEnabled() && items[0]->isChecked());
+  for (int tag = 1; tag < 5; ++tag) EXPECT_FALSE(items[tag]->isEnabled()) << tag;
+  EXPECT_EQ(session->Timeline().Shape(), WriteShape::kFree);
+  window->Pa_Auto->Po_Write->hide();
+}
+
+}  // namespace
+}  // namespace orb
