@@ -157,7 +157,7 @@ PageScene BuildPageScene(const PageInput& in) {
     const KindGeometry g = GeometryOf(e);
     const PageRect box{e.left + 1, EntryTop(e) + 1 + offset, g.width, g.height};
     if (IsFrame(e.kind)) {
-      scene.frames.push_back({box, e.text});
+      scene.frames.push_back({box, e.text, e.label != 0});
       continue;
     }
     if (!has_record) continue;

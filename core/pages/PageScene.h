@@ -59,6 +59,7 @@ struct PageText {
 struct PageFrame {
   PageRect box;
   std::string caption;
+  bool caption_below = false;
 };
 
 enum class PagePicture { kNone, kChannel, kBus, kReturn, kDynLib, kEqLib };

@@ -28,8 +28,10 @@ constexpr PageEntry Fader(int id, int x, int y, int centre) {
 constexpr PageEntry Graph(int id, int x, int y, int kind, int w, int h, int floor = 0, int vis = 0) {
   return {id, -1, x, Top(y, vis), kind, w, h, 0, floor, 0, ""};
 }
-constexpr PageEntry Frame(int x, int y, int w, int h, const char* caption) {
-  return {-1, -1, x, y, kKindFrame, w, h, 0, 0, 0, caption};
+// A captioned plate of the page's picture; the caption sits in its top right corner, or with
+// below set in its bottom right corner where controls take the top.
+constexpr PageEntry Frame(int x, int y, int w, int h, const char* caption, bool below = false) {
+  return {-1, -1, x, y, kKindFrame, w, h, 0, 0, below, caption};
 }
 
 constexpr int kGainZero = 63;  // 0 dB of the EQ gain table
@@ -159,7 +161,7 @@ void AppendAssigns(Entries& e, bool surround) {
 // Link mode, MTR cut, channel cut and fader: the right column every channel page has.
 void AppendOutput(Entries& e) {
   Append(e, {Sw(kParamLinkMode, 637, 59, kKindTextBox, 10),
-             Sw(kParamMtrCut, 667, 146, kKindSmallSwitch, 6, "MTR"),
+             Sw(kParamMtrCut, 667, 146, kKindSmallSwitch, 6),
              Sw(kParamCut, 667, 265, kKindSmallSwitch, 6),
              Fader(kParamFaderLevel, 631, 290, kFaderZero)});
 }
@@ -205,10 +207,10 @@ Entries MakeInput(bool surround) {
              Knob(kParamSwLevel, 710, 323, kFaderZero, "SW LEVEL", kShowSurround),
              Knob(kParamSurroundDivergence, 710, 365, 0, "DIVERGENCE", kShowSurround)});
   // Frames last: the painter draws from the last entry to the first, so they lie underneath.
-  Append(e, {Frame(3, 82, 158, 68, "INPUT"), Frame(165, 82, 448, 68, "ASSIGN"),
-             Frame(3, 152, 610, 127, "DYNAMICS"), Frame(3, 281, 610, 126, "EQUALIZER"),
-             Frame(3, 409, 610, 79, "AUX SEND"), Frame(622, 50, 80, 438, "OUTPUT"),
-             Frame(705, 408, 90, 80, "LINK")});
+  Append(e, {Frame(3, 82, 158, 68, "INPUT", true), Frame(165, 82, 448, 68, "ASSIGN"),
+             Frame(3, 152, 610, 127, "DYNAMICS"), Frame(3, 281, 610, 126, "EQUALIZER", true),
+             Frame(3, 409, 610, 79, ""), Frame(622, 50, 80, 438, "OUTPUT"),
+             Frame(705, 399, 90, 89, "LINK")});
   return e;
 }
 
@@ -218,7 +220,7 @@ Entries MakeBus() {
   AppendDynamics(e, kChannelDynamics);
   AppendChannelEq(e, false);
   AppendOutput(e);
-  Append(e, {Frame(3, 152, 610, 127, "DYNAMICS"), Frame(3, 281, 610, 126, "EQUALIZER"),
+  Append(e, {Frame(3, 152, 610, 127, "DYNAMICS"), Frame(3, 281, 610, 126, "EQUALIZER", true),
              Frame(622, 50, 80, 438, "OUTPUT")});
   return e;
 }
@@ -272,7 +274,7 @@ Entries MakeEqLib() {
                Big(kParamEqLowMidGain, 299, 300, kGainZero, "LM GAIN"),
                Big(kParamEqHighMidGain, 419, 300, kGainZero, "HM GAIN"),
                Big(kParamEqHighGain, 531, 351, kGainZero, "H GAIN"),
-               Frame(4, 176, 792, 250, "EQUALIZER")};
+               Frame(4, 176, 792, 250, "EQUALIZER", true)};
   return e;
 }
 

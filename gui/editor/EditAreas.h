@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "core/editor/EditSession.h"
+#include "core/pages/PageScene.h"
 
 class QComboBox;
 class QProgressBar;
@@ -24,11 +25,16 @@ class TPanelArea : public QWidget {
 
   explicit TPanelArea(const EditSession& session, QWidget* parent = nullptr);
 
+  // The dynamics section the pages show; it stays as it is across repaints and tab changes.
+  DynamicsSection Section() const { return section_; }
+  void SetSection(DynamicsSection section) { section_ = section; }
+
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   const EditSession& session_;
+  DynamicsSection section_ = DynamicsSection::kCompDuck;
 };
 
 // PB_Auto: the label column, the time ruler and the data area, without bands yet.
