@@ -31,9 +31,8 @@ void BM_ChannelPageBuildAndPaint(benchmark::State& state) {
   QImage buffer(orb::kPanelWidth, orb::kPanelHeight, QImage::Format_RGB32);
   const auto width = orb::HeaderTextWidth();
   for (auto _ : state) {
-    const orb::PageScene scene = orb::BuildPageScene({orb::PageKindShown::kChannel,
-                                                      &title.System(), 0,
-                                                      orb::DynamicsSection::kCompDuck, width});
+    const orb::PageScene scene = orb::BuildPageScene(
+        {orb::PageKindShown::kChannel, &title.System(), 0, orb::DynamicsSection::kCompDuck, width});
     QPainter painter(&buffer);
     orb::PaintPage(painter, scene);
     painter.end();

@@ -14,10 +14,12 @@ constexpr double kTwoPi = 6.283185307179586;
 constexpr int kFreqLast = 127;
 // The frequency table offsets of LF, L, LM, HM, H and HF.
 constexpr int kSectionShift[6] = {0, 0, 18, 36, 54, 69};
-constexpr Rgb kSectionColour[6] = {kFilterHandle, kLowHandle,  kLowMidHandle,
+constexpr Rgb kSectionColour[6] = {kFilterHandle,  kLowHandle,  kLowMidHandle,
                                    kHighMidHandle, kHighHandle, kFilterHandle};
 
-double Omega0(int index) { return kTwoPi * EqFrequency(std::clamp(index, 0, kFreqLast)); }
+double Omega0(int index) {
+  return kTwoPi * EqFrequency(std::clamp(index, 0, kFreqLast));
+}
 
 // The band gain in hundredths of a dB; stored values beyond the table count as its ends.
 int GainHundredths(int value) {
@@ -109,11 +111,11 @@ bool ReadEqValues(const TQ730& list, int channel, EqValues& out) {
 bool ReadDynamicsValues(const TQ730& list, int channel, DynamicsValues& out) {
   if (list.GetParam(channel, kParamDynamicsBlock) < 0) return false;
   const auto get = [&](int id) { return std::max(list.GetParam(channel, id), 0); };
-  out = {get(kParamDynamicsOn),        get(kParamCompDuckOn),     get(kParamCompDuckSelect),
-         get(kParamAutoGain),          get(kParamCompDuckThreshold), get(kParamCompRatio),
-         get(kParamCompKnee),          get(kParamDuckRange),      get(kParamCompDuckGain),
-         get(kParamExpGateOn),         get(kParamExpGateSelect),  get(kParamExpGateThreshold),
-         get(kParamExpRatio),          get(kParamExpGateRange)};
+  out = {get(kParamDynamicsOn), get(kParamCompDuckOn),        get(kParamCompDuckSelect),
+         get(kParamAutoGain),   get(kParamCompDuckThreshold), get(kParamCompRatio),
+         get(kParamCompKnee),   get(kParamDuckRange),         get(kParamCompDuckGain),
+         get(kParamExpGateOn),  get(kParamExpGateSelect),     get(kParamExpGateThreshold),
+         get(kParamExpRatio),   get(kParamExpGateRange)};
   return true;
 }
 

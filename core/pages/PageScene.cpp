@@ -66,8 +66,8 @@ VisibilityFacts FactsOf(const PageFacts& p, DynamicsSection section) {
 }
 
 void AddGraph(const PageFacts& p, const PageEntry& e, PageControl& c) {
-  c.draggable = e.id == kParamDynamicsBlock || e.id == kParamEqBlock ||
-                e.id == kParamSurroundPanGraph;
+  c.draggable =
+      e.id == kParamDynamicsBlock || e.id == kParamEqBlock || e.id == kParamSurroundPanGraph;
   if (e.kind == kKindEqGraph) {
     EqValues eq;
     if (ReadEqValues(p.list, p.channel, eq)) c.graph = EqGraph(eq, c.box);
@@ -140,8 +140,7 @@ PageScene BuildPageScene(const PageInput& in) {
     table = in.page == PageKindShown::kDynLib ? PageTable::kDynLib : PageTable::kEqLib;
     scene.picture = in.page == PageKindShown::kDynLib ? PagePicture::kDynLib : PagePicture::kEqLib;
     scene.header = in.page == PageKindShown::kDynLib ? "DYNAMICS LIBRARY" : "EQ LIBRARY";
-    if (has_record)
-      scene.header += "   " + std::to_string(ch + 1) + " : " + list.NameText(ch);
+    if (has_record) scene.header += "   " + std::to_string(ch + 1) + " : " + list.NameText(ch);
   }
   scene.header = FitHeader(scene.header, in.header_width);
   if (channel_page && !has_record) return scene;

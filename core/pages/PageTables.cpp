@@ -5,7 +5,9 @@
 namespace orb {
 namespace {
 
-constexpr int Top(int top, int visibility) { return top | (visibility << 16); }
+constexpr int Top(int top, int visibility) {
+  return top | (visibility << 16);
+}
 
 // A switch or button; text is its face, or its caption where a label code gives the face.
 constexpr PageEntry Sw(int id, int x, int y, int kind, int label, const char* text = "",
@@ -25,7 +27,8 @@ constexpr PageEntry Big(int id, int x, int y, int centre, const char* caption, i
 constexpr PageEntry Fader(int id, int x, int y, int centre) {
   return {id, -1, x, y, kKindFader, 34, 26, centre, 0, 0, "LEVEL"};
 }
-constexpr PageEntry Graph(int id, int x, int y, int kind, int w, int h, int floor = 0, int vis = 0) {
+constexpr PageEntry Graph(int id, int x, int y, int kind, int w, int h, int floor = 0,
+                          int vis = 0) {
   return {id, -1, x, Top(y, vis), kind, w, h, 0, floor, 0, ""};
 }
 // A captioned plate of the page's picture; the caption sits in its top right corner, or with
@@ -51,7 +54,7 @@ void Append(Entries& to, std::initializer_list<PageEntry> entries) {
 struct DynamicsPlaces {
   int knob_x[4];
   int knob_y1, knob_y2;
-  int in_switch, section_x, exp_y, comp_y, in_x;
+  int in_switch, section_x, section_in_x, exp_y, comp_y, in_x;
   int mode_x1, mode_x2, mode_y, auto_x;
   int pre_x1, pre_x2, pre_y;
   int link_x, link_y, knee_x;
@@ -92,10 +95,8 @@ void AppendDynamics(Entries& e, const DynamicsPlaces& p) {
              Sw(kParamDynamicsPostEq, p.pre_x2, p.pre_y, kKindTextButton, 0, "POST EQ"),
              Sw(kSwitchExpGateSection, p.section_x, p.exp_y, kKindWideSwitch, 0, "EXP/GATE"),
              Sw(kSwitchCompDuckSection, p.section_x, p.comp_y, kKindWideSwitch, 0, "COMP/DUCK"),
-             Sw(kParamExpGateOn, p.section_x + 93 + (p.big_knobs ? 27 : 0), p.exp_y, kKindSwitch,
-                2),
-             Sw(kParamCompDuckOn, p.section_x + 93 + (p.big_knobs ? 27 : 0), p.comp_y,
-                kKindSwitch, 2)});
+             Sw(kParamExpGateOn, p.section_in_x, p.exp_y, kKindSwitch, 2),
+             Sw(kParamCompDuckOn, p.section_in_x, p.comp_y, kKindSwitch, 2)});
   if (p.key_x) {
     e.push_back(Sw(kParamDynamicsKey, p.key_x, p.link_y, p.button_kind, 7, "KEY"));
     e.push_back(Sw(kParamDynamicsLink, p.link_x, p.link_y, p.button_kind, 8, "LINK", kShowCanLink));
@@ -104,12 +105,22 @@ void AppendDynamics(Entries& e, const DynamicsPlaces& p) {
   }
 }
 
-constexpr DynamicsPlaces kChannelDynamics = {{160, 236, 312, 388}, 165, 225, 177, 484, 175, 211,
-                                             68, 297, 347, 253, 247, 42, 94, 247, 286, 225, 336,
-                                             236, kKindTextButton, false};
-constexpr DynamicsPlaces kLibraryDynamics = {{203, 307, 411, 515}, 240, 351, 275, 632, 253, 321,
-                                             78, 384, 452, 393, 316, 36, 120, 389, 368, 337, 436,
-                                             0, kKindWideSwitch, true};
+// clang-format off
+constexpr DynamicsPlaces kChannelDynamics = {
+    .knob_x = {160, 236, 312, 388}, .knob_y1 = 165, .knob_y2 = 225,
+    .in_switch = 177, .section_x = 484, .section_in_x = 577, .exp_y = 175, .comp_y = 211,
+    .in_x = 68,
+    .mode_x1 = 297, .mode_x2 = 347, .mode_y = 253, .auto_x = 247,
+    .pre_x1 = 42, .pre_x2 = 94, .pre_y = 247, .link_x = 286, .link_y = 225, .knee_x = 336,
+    .key_x = 236, .button_kind = kKindTextButton, .big_knobs = false};
+constexpr DynamicsPlaces kLibraryDynamics = {
+    .knob_x = {203, 307, 411, 515}, .knob_y1 = 240, .knob_y2 = 351,
+    .in_switch = 275, .section_x = 632, .section_in_x = 752, .exp_y = 253, .comp_y = 321,
+    .in_x = 78,
+    .mode_x1 = 384, .mode_x2 = 452, .mode_y = 393, .auto_x = 316,
+    .pre_x1 = 36, .pre_x2 = 120, .pre_y = 389, .link_x = 368, .link_y = 337, .knee_x = 436,
+    .key_x = 0, .button_kind = kKindWideSwitch, .big_knobs = true};
+// clang-format on
 
 // The EQ bands and, for input channels, the filters, at the CHANNEL page's places.
 void AppendChannelEq(Entries& e, bool filters) {
@@ -119,8 +130,7 @@ void AppendChannelEq(Entries& e, bool filters) {
              Knob(kParamEqHighMidFreq, 314, 296, 0, "HM FREQ"),
              Knob(kParamEqHighFreq, 467, 296, 0, "H FREQ"),
              Knob(kParamEqLowQ, 81, 296, 0, "Q", kShowNoLowShelf),
-             Knob(kParamEqLowMidQ, 234, 296, 0, "Q"),
-             Knob(kParamEqHighMidQ, 387, 296, 0, "Q"),
+             Knob(kParamEqLowMidQ, 234, 296, 0, "Q"), Knob(kParamEqHighMidQ, 387, 296, 0, "Q"),
              Knob(kParamEqHighQ, 540, 296, 0, "Q", kShowNoHighShelf),
              Knob(kParamEqLowGain, 140, 365, kGainZero, "L GAIN"),
              Knob(kParamEqLowMidGain, 224, 348, kGainZero, "LM GAIN"),
@@ -178,21 +188,21 @@ Entries MakeInput(bool surround) {
   AppendChannelEq(e, true);
   for (int p = 0; p < kAuxSendPairs; ++p) {
     const int x = 8 + 152 * p;
-    Append(e, {Knob(kParamAuxLevel + 2 * p, x, 422, 0, ""),
-               Sw(kParamAuxOn + 2 * p, x, 469, kKindSmallSwitch, 3),
-               Sw(kParamAuxPre + 2 * p, x + 34, 469, kKindSmallSwitch, 4),
-               Knob(kParamAuxLevel + 2 * p + 1, x + 76, 422, 0, "", kShowAuxMono + p),
-               Sw(kParamAuxOn + 2 * p + 1, x + 76, 469, kKindSmallSwitch, 3, "", kShowAuxMono + p),
-               Sw(kParamAuxPre + 2 * p + 1, x + 110, 469, kKindSmallSwitch, 4, "",
-                  kShowAuxMono + p),
-               Knob(kParamAuxPan + p, x + 76, 422, kPanCentre, "", kShowAuxStereo + p),
-               Sw(kParamAuxPanOn + p, x + 111, 469, kKindSmallSwitch, 18, "", kShowAuxStereo + p)});
+    Append(e,
+           {Knob(kParamAuxLevel + 2 * p, x, 422, 0, ""),
+            Sw(kParamAuxOn + 2 * p, x, 469, kKindSmallSwitch, 3),
+            Sw(kParamAuxPre + 2 * p, x + 34, 469, kKindSmallSwitch, 4),
+            Knob(kParamAuxLevel + 2 * p + 1, x + 76, 422, 0, "", kShowAuxMono + p),
+            Sw(kParamAuxOn + 2 * p + 1, x + 76, 469, kKindSmallSwitch, 3, "", kShowAuxMono + p),
+            Sw(kParamAuxPre + 2 * p + 1, x + 110, 469, kKindSmallSwitch, 4, "", kShowAuxMono + p),
+            Knob(kParamAuxPan + p, x + 76, 422, kPanCentre, "", kShowAuxStereo + p),
+            Sw(kParamAuxPanOn + p, x + 111, 469, kKindSmallSwitch, 18, "", kShowAuxStereo + p)});
   }
-  Append(e, {Knob(kParamMtrPan, 631, 98, kPanCentre, "MTR PAN"),
-             Sw(kParamMtrPanOn, 677, 123, kKindSwitch, 3),
-             Knob(kParamMtrLevel, 631, 174, kFaderZero, "MTR LEVEL"),
-             Knob(kParamPan, 631, 217, kPanCentre, "PAN"),
-             Sw(kParamPanOn, 677, 242, kKindSwitch, 3)});
+  Append(e,
+         {Knob(kParamMtrPan, 631, 98, kPanCentre, "MTR PAN"),
+          Sw(kParamMtrPanOn, 677, 123, kKindSwitch, 3),
+          Knob(kParamMtrLevel, 631, 174, kFaderZero, "MTR LEVEL"),
+          Knob(kParamPan, 631, 217, kPanCentre, "PAN"), Sw(kParamPanOn, 677, 242, kKindSwitch, 3)});
   AppendOutput(e);
   Append(e, {Sw(kParamStereoReverse, 710, 414, kKindSquareSwitch, 0, "REV"),
              Sw(kParamStereoLPlusR, 738, 414, kKindSquareSwitch, 0, "L+R"),
@@ -329,14 +339,18 @@ KindGeometry GeometryOf(const PageEntry& entry) {
   }
 }
 
-bool IsKnob(int kind) { return kind == kKindKnob || kind == kKindBigKnob; }
+bool IsKnob(int kind) {
+  return kind == kKindKnob || kind == kKindBigKnob;
+}
 bool IsFader(int kind) {
   return kind == kKindFader || kind == kKindSmallFader || kind == kKindShortFader;
 }
 bool IsGraph(int kind) {
   return kind == kKindEqGraph || kind == kKindDynamicsGraph || kind == kKindSurroundGraph;
 }
-bool IsFrame(int kind) { return kind == kKindFrame || kind == kKindFrame72; }
+bool IsFrame(int kind) {
+  return kind == kKindFrame || kind == kKindFrame72;
+}
 
 bool Visible(int code, const VisibilityFacts& f) {
   switch (code) {

@@ -93,8 +93,12 @@ enum Visibility : int {
   kShowAuxMono = 0x40,    // + pair
   kShowAuxStereo = 0x80,  // + pair
 };
-constexpr int EntryTop(const PageEntry& e) { return e.top & 0xFFFF; }
-constexpr int EntryVisibility(const PageEntry& e) { return (e.top >> 16) & 0xFF; }
+constexpr int EntryTop(const PageEntry& e) {
+  return e.top & 0xFFFF;
+}
+constexpr int EntryVisibility(const PageEntry& e) {
+  return (e.top >> 16) & 0xFF;
+}
 
 // What the visibility conditions ask of the page's record.
 struct VisibilityFacts {

@@ -23,9 +23,15 @@ const QColor kGraphGrid(40, 62, 88);
 const QColor kDialArc(92, 98, 106);
 const QColor kDialValue(255, 160, 40);
 
-QColor Colour(Rgb c) { return QColor(c.r, c.g, c.b); }
-QRect Box(const PageRect& r) { return QRect(r.left, r.top, r.width, r.height); }
-QString Text(const std::string& text) { return TextOf(text); }
+QColor Colour(Rgb c) {
+  return QColor(c.r, c.g, c.b);
+}
+QRect Box(const PageRect& r) {
+  return QRect(r.left, r.top, r.width, r.height);
+}
+QString Text(const std::string& text) {
+  return TextOf(text);
+}
 
 QFont Font(int pixels, bool bold = false, bool mono = false) {
   QFont font(mono ? "Liberation Mono" : "Liberation Sans");
@@ -34,7 +40,9 @@ QFont Font(int pixels, bool bold = false, bool mono = false) {
   return font;
 }
 
-QFont HeaderFont() { return Font(27, true); }
+QFont HeaderFont() {
+  return Font(27, true);
+}
 
 // The surface of each page: the CHANNEL pages in slate, the libraries in their own tints.
 QColor PictureColour(PagePicture picture) {
@@ -154,8 +162,7 @@ void DrawKnob(QPainter& p, const PageControl& c) {
   p.setPen(QPen(kDialArc, 2));
   p.drawArc(ring, qt_angle(-150), -300 * 16);
   p.setPen(QPen(kDialValue, 2));
-  p.drawArc(ring, qt_angle(c.zero_angle),
-            -static_cast<int>((c.pointer_angle - c.zero_angle) * 16));
+  p.drawArc(ring, qt_angle(c.zero_angle), -static_cast<int>((c.pointer_angle - c.zero_angle) * 16));
   QRadialGradient cap(centre - QPointF(rad / 3, rad / 3), rad * 1.4);
   cap.setColorAt(0, QColor(120, 126, 134));
   cap.setColorAt(1, QColor(28, 30, 34));

@@ -25,11 +25,11 @@ TEST(EqGraphTest, ScaleSpansEighteenDecibelsOverHalfTheHeightAndClipsToTheFrame)
     double magnitude;
     int row;
   } cases[] = {
-      {1.0, 47},                     // the middle row of 20 + 55 / 2
-      {std::pow(10.0, 0.9), 20},     // +18 dB: the top edge
-      {std::pow(10.0, -0.9), 75},    // -18 dB: the bottom edge
-      {1000.0, 20},                  // beyond: along the top edge
-      {0.0, 75},                     // a notch: 0.05, below the frame
+      {1.0, 47},                   // the middle row of 20 + 55 / 2
+      {std::pow(10.0, 0.9), 20},   // +18 dB: the top edge
+      {std::pow(10.0, -0.9), 75},  // -18 dB: the bottom edge
+      {1000.0, 20},                // beyond: along the top edge
+      {0.0, 75},                   // a notch: 0.05, below the frame
       {-1.0, 75},
       {std::nan(""), 75},
       {std::pow(10.0, 0.3), 38},  // +6 dB: a third of the half height up
@@ -173,7 +173,9 @@ TEST(DynamicsGraphTest, CurvesOfEachMode) {
   DynamicsValues knee = Comp(kMinus20, kRatio2);
   knee.knee = 4;  // 2 dB either side
   const Case cases[] = {
-      {"COMP -20 dB 2:1", Comp(kMinus20, kRatio2), {{0, 63}, {43, 20}, {45, 19}, {63, 10}},
+      {"COMP -20 dB 2:1",
+       Comp(kMinus20, kRatio2),
+       {{0, 63}, {43, 20}, {45, 19}, {63, 10}},
        {{43, 20}}},
       {"auto gain at -20 dB adds nothing", autogain, {{0, 63}, {43, 20}, {63, 10}}, {{43, 20}}},
       {"auto gain at -40 dB adds 10 dB", autogain40, {{0, 53}, {23, 30}, {63, 10}}, {{23, 30}}},

@@ -29,12 +29,6 @@ const PageControl* Find(const PageScene& scene, int id) {
   return nullptr;
 }
 
-std::vector<int> Range(int first, int last) {
-  std::vector<int> ids;
-  for (int id = first; id <= last; ++id) ids.push_back(id);
-  return ids;
-}
-
 PageScene Page(const TQ730& list, int cursor, DynamicsSection section,
                PageKindShown page = PageKindShown::kChannel) {
   return BuildPageScene({page, &list, cursor, section, nullptr});
@@ -53,18 +47,13 @@ TEST(PageSceneTest, ControlSetsFollowLayoutModesAndSwitches) {
     std::vector<int> present;
     std::vector<int> absent;
   };
-  const std::vector<int> all_sends = Range(69, 92);
+  // clang-format off
   const Case cases[] = {
-      {"CH at 48 kHz, COMP",
-       0,
-       false,
-       0,
-       kComp,
+      {"CH at 48 kHz, COMP", 0, false, 0, kComp,
        {{-1, 24, 0}, {-1, 53, 0}, {-1, 54, 0}, {-2, 102, 0}},
-       {1,  2,  3,  5,  6,  13, 14, 15, 16, 17, 18, 19, 20, 25, 26,  33,  34,  35,  36,  37,
-        23, 24, 39, 40, 41, 42, 43, 45, 46, 51, 52, 55, 60, 61, 64, 65, 68, 69,  85,  86,  102,
-        103, 104, 105, 106, 107, 108, 109, 110, 113, 116, 118, kSwitchExpGateSection,
-        kSwitchCompDuckSection},
+       {1, 2, 3, 5, 6, 13, 14, 15, 16, 17, 18, 19, 20, 23, 24, 25, 26, 33, 34, 35, 36, 37, 39,
+        40, 41, 42, 43, 45, 46, 51, 52, 55, 60, 61, 64, 65, 68, 69, 85, 86, 102, 103, 104, 105,
+        106, 107, 108, 109, 110, 113, 116, 118, kSwitchExpGateSection, kSwitchCompDuckSection},
        {21, 22, 27, 28, 38, 93, 97, 101, 119, 122, 123, 124, 125, kSwitchEdit}},
       {"CH at 96 kHz", 2, false, 0, kComp, {{-2, 102, 0}}, {6, 9, 14, 15, 69, 70, 85, 86},
        {10, 13, 71, 76, 87, 92, 95, 119}},
@@ -85,6 +74,7 @@ TEST(PageSceneTest, ControlSetsFollowLayoutModesAndSwitches) {
        {1, 16, 17, 33, 45, 85, 109}},
       {"PGM", 0, false, 72, kComp, {}, {17, 45, 110}, {1, 6, 69, 102}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     gen::TitleSpec spec;
@@ -108,21 +98,22 @@ TEST(PageSceneTest, LibraryPagesShowTheirBlockAndTheEditSwitch) {
   auto title = test::LoadTitle();
   title->Dynamics().SetEditEnabled(true);
   title->Dynamics().SetParam(1, kParamCompDuckSelect, 0);
-  const std::set<int> dyn = Ids(Page(title->Dynamics(), 1, DynamicsSection::kCompDuck,
-                                     PageKindShown::kDynLib));
-  for (int id : {16, 17, 18, 19, 20, 26, 33, 34, 40, 42, kSwitchEdit}) EXPECT_TRUE(dyn.count(id)) << id;
+  const std::set<int> dyn =
+      Ids(Page(title->Dynamics(), 1, DynamicsSection::kCompDuck, PageKindShown::kDynLib));
+  for (int id : {16, 17, 18, 19, 20, 26, 33, 34, 40, 42, kSwitchEdit})
+    EXPECT_TRUE(dyn.count(id)) << id;
   for (int id : {41, 27, 45, 110}) EXPECT_FALSE(dyn.count(id)) << id;
   EXPECT_TRUE(Find(Page(title->Dynamics(), 1, DynamicsSection::kCompDuck, PageKindShown::kDynLib),
                    kSwitchEdit)
                   ->lit);
 
-  const std::set<int> eq = Ids(Page(title->Eq(), 0, DynamicsSection::kCompDuck,
-                                    PageKindShown::kEqLib));
+  const std::set<int> eq =
+      Ids(Page(title->Eq(), 0, DynamicsSection::kCompDuck, PageKindShown::kEqLib));
   for (int id : {43, 45, 46, 51, 52, 55, 60, 56, 68, kSwitchEdit}) EXPECT_TRUE(eq.count(id)) << id;
   for (int id : {16, 17, 110}) EXPECT_FALSE(eq.count(id)) << id;
-  EXPECT_FALSE(Find(Page(title->Eq(), 0, DynamicsSection::kCompDuck, PageKindShown::kEqLib),
-                    kSwitchEdit)
-                   ->lit);
+  EXPECT_FALSE(
+      Find(Page(title->Eq(), 0, DynamicsSection::kCompDuck, PageKindShown::kEqLib), kSwitchEdit)
+          ->lit);
 }
 
 TEST(PageSceneTest, ControlsStandWhereThePagesPlaceThem) {
@@ -144,9 +135,9 @@ TEST(PageSceneTest, ControlsStandWhereThePagesPlaceThem) {
       {&ch, kParamDynamicsBlock, {10, 9, 64, 64}},
       {&ch, kParamEqBlock, {285, 11, 309, 55}},
       {&ch, kParamTrim, {10, 98, 68, 22}},
-      {&ch, kParamBusAssign, {711, 124, 24, 24}},       // bus 1 beside the graph
-      {&ch, kParamBusAssign + 2, {740, 124, 24, 24}},   // bus 3
-      {&ch, kParamBusAssign + 6, {440, 117, 32, 14}},   // bus 7 stays in the row
+      {&ch, kParamBusAssign, {711, 124, 24, 24}},      // bus 1 beside the graph
+      {&ch, kParamBusAssign + 2, {740, 124, 24, 24}},  // bus 3
+      {&ch, kParamBusAssign + 6, {440, 117, 32, 14}},  // bus 7 stays in the row
       {&ch, kParamPgmAssignR, {578, 117, 32, 14}},
       {&ch, kParamDynamicsOn, {69, 178, 22, 18}},
       {&ch, kParamCompDuckThreshold, {161, 166, 68, 22}},
@@ -176,13 +167,13 @@ TEST(PageSceneTest, LabelTexts) {
     int code, value;
     const char* text;
   } cases[] = {
-      {2, 0, "IN"},      {3, 1, "ON"},       {4, 0, "PRE"},          {5, 0, "ON"},
-      {6, 1, "CUT"},     {8, 1, "ON"},       {8, 0, "OFF"},          {9, 0, "HARD"},
-      {9, 7, "SOFT"},    {9, 3, "3"},        {10, 0, "MONO"},        {10, 2, "SURROUND"},
-      {10, 3, ""},       {10, -1, ""},       {11, 0, "GROUP 1"},     {12, 1, "ON"},
-      {13, 1, "VCA"},    {13, 5, ""},        {14, 0, "OFF"},         {14, 1, "24 BIT"},
-      {14, 5, "16 BIT"}, {14, 6, ""},        {15, 1, "RECTANGULAR"}, {16, 0, "OUTPUTS"},
-      {17, 0, "MADI"},   {18, 0, "PAN"},     {19, 1, "ALL ON"},      {19, 0, "ALL OFF"},
+      {2, 0, "IN"},      {3, 1, "ON"},   {4, 0, "PRE"},          {5, 0, "ON"},
+      {6, 1, "CUT"},     {8, 1, "ON"},   {8, 0, "OFF"},          {9, 0, "HARD"},
+      {9, 7, "SOFT"},    {9, 3, "3"},    {10, 0, "MONO"},        {10, 2, "SURROUND"},
+      {10, 3, ""},       {10, -1, ""},   {11, 0, "GROUP 1"},     {12, 1, "ON"},
+      {13, 1, "VCA"},    {13, 5, ""},    {14, 0, "OFF"},         {14, 1, "24 BIT"},
+      {14, 5, "16 BIT"}, {14, 6, ""},    {15, 1, "RECTANGULAR"}, {16, 0, "OUTPUTS"},
+      {17, 0, "MADI"},   {18, 0, "PAN"}, {19, 1, "ALL ON"},      {19, 0, "ALL OFF"},
       {0, 1, ""},        {99, 1, ""},
   };
   for (const Case& c : cases) EXPECT_EQ(LabelText(c.code, c.value), c.text) << c.code << c.value;
@@ -218,8 +209,8 @@ TEST(PageSceneTest, KnobsAndFadersCarryDialAndCap) {
   system.SetParam(0, kParamFaderLevel, 778);
   system.SetParam(0, kParamPhase, 1);
   system.SetParam(0, kParamDelayOn, 0);
-  const PageScene scene = BuildPageScene({PageKindShown::kChannel, &system, 0,
-                                          DynamicsSection::kCompDuck, nullptr, 3});
+  const PageScene scene =
+      BuildPageScene({PageKindShown::kChannel, &system, 0, DynamicsSection::kCompDuck, nullptr, 3});
   const PageControl* trim = Find(scene, kParamTrim);
   EXPECT_EQ(trim->pointer_angle, -150);
   EXPECT_EQ(trim->zero_angle, 0);
@@ -250,9 +241,9 @@ TEST(PageSceneTest, HeadersAndTheirCut) {
   title->Dynamics().SetName(1, "VOX");
   EXPECT_EQ(Page(title->Dynamics(), 1, DynamicsSection::kCompDuck, PageKindShown::kDynLib).header,
             "DYNAMICS LIBRARY   2 : VOX");
-  const PageScene cut = BuildPageScene(
-      {PageKindShown::kDynLib, &title->Dynamics(), 1, DynamicsSection::kCompDuck,
-       [](std::string_view s) { return 40 * static_cast<int>(s.size()); }});
+  const PageScene cut =
+      BuildPageScene({PageKindShown::kDynLib, &title->Dynamics(), 1, DynamicsSection::kCompDuck,
+                      [](std::string_view s) { return 40 * static_cast<int>(s.size()); }});
   EXPECT_EQ(cut.header, "DYNAMICS LIBRARY   ...");  // 19 characters of 40 pixels fit
 
   gen::TitleSpec empty;
@@ -286,7 +277,8 @@ TEST(PageSceneTest, ScenesOfScrambledTitlesStayInsideThePanel) {
       }
     };
     for (auto section : {DynamicsSection::kCompDuck, DynamicsSection::kExpGate}) {
-      for (int ch = -1; ch <= title->System().Count(); ++ch) check(Page(title->System(), ch, section));
+      for (int ch = -1; ch <= title->System().Count(); ++ch)
+        check(Page(title->System(), ch, section));
       for (int e = -1; e <= 3; ++e) {
         check(Page(title->Dynamics(), e, section, PageKindShown::kDynLib));
         check(Page(title->Eq(), e, section, PageKindShown::kEqLib));

@@ -23,22 +23,28 @@ std::unique_ptr<Title> LoadTitle(const gen::TitleSpec& spec) {
 
 // A strip with every curve section at work: compressor and gate, four bands and both filters.
 void Dress(TQ730& list, int ch) {
-  const std::pair<int, int> values[] = {
-      {kParamDynamicsOn, 1}, {kParamCompDuckOn, 1},     {kParamCompDuckSelect, 0},
-      {kParamCompDuckThreshold, 50}, {kParamCompRatio, 10}, {kParamExpGateOn, 1},
-      {kParamExpGateSelect, 1}, {kParamExpGateThreshold, 100}, {kParamExpGateRange, 30},
-      {kParamEqOn, 1},        {kParamLfFilterOn, 1},     {kParamLfFilterFreq, 10},
-      {kParamHfFilterOn, 1},  {kParamHfFilterFreq, 30},  {kParamEqLowShelf, 1},
-      {kParamEqLowOn, 1},     {kParamEqLowGain, 95},     {kParamEqLowMidOn, 1},
-      {kParamEqLowMidFreq, 12}, {kParamEqLowMidGain, 30}, {kParamEqLowMidQ, 8},
-      {kParamEqHighMidOn, 1}, {kParamEqHighMidFreq, 20}, {kParamEqHighMidGain, 90},
-      {kParamEqHighOn, 1},    {kParamEqHighShelf, 0},    {kParamEqHighGain, 40},
-      {kParamEqHighFreq, 10}, {kParamEqHighQ, 20}};
+  const std::pair<int, int> values[] = {{kParamDynamicsOn, 1},     {kParamCompDuckOn, 1},
+                                        {kParamCompDuckSelect, 0}, {kParamCompDuckThreshold, 50},
+                                        {kParamCompRatio, 10},     {kParamExpGateOn, 1},
+                                        {kParamExpGateSelect, 1},  {kParamExpGateThreshold, 100},
+                                        {kParamExpGateRange, 30},  {kParamEqOn, 1},
+                                        {kParamLfFilterOn, 1},     {kParamLfFilterFreq, 10},
+                                        {kParamHfFilterOn, 1},     {kParamHfFilterFreq, 30},
+                                        {kParamEqLowShelf, 1},     {kParamEqLowOn, 1},
+                                        {kParamEqLowGain, 95},     {kParamEqLowMidOn, 1},
+                                        {kParamEqLowMidFreq, 12},  {kParamEqLowMidGain, 30},
+                                        {kParamEqLowMidQ, 8},      {kParamEqHighMidOn, 1},
+                                        {kParamEqHighMidFreq, 20}, {kParamEqHighMidGain, 90},
+                                        {kParamEqHighOn, 1},       {kParamEqHighShelf, 0},
+                                        {kParamEqHighGain, 40},    {kParamEqHighFreq, 10},
+                                        {kParamEqHighQ, 20}};
   list.SetEditEnabled(true);
   for (auto [id, value] : values) list.SetParam(ch, id, value);
 }
 
-QColor Pixel(const QImage& image, int x, int y) { return image.pixelColor(x, y); }
+QColor Pixel(const QImage& image, int x, int y) {
+  return image.pixelColor(x, y);
+}
 
 TEST(PagePainterTest, SwitchesCurvesAndHandlesArePaintedWhereTheSceneSaysAndRenderings) {
   struct Layout {
@@ -81,8 +87,8 @@ TEST(PagePainterTest, SwitchesCurvesAndHandlesArePaintedWhereTheSceneSaysAndRend
       const PageScene scene =
           BuildPageScene({page.kind, page.list, page.cursor, page.section, HeaderTextWidth()});
       const QImage image = RenderPage(scene);
-      image.save(QString::fromStdString(std::string(ORB_RENDER_DIR) + "/page_" + page.name +
-                                        "_" + layout.name + ".png"));
+      image.save(QString::fromStdString(std::string(ORB_RENDER_DIR) + "/page_" + page.name + "_" +
+                                        layout.name + ".png"));
       ASSERT_FALSE(scene.controls.empty());
       int graphs = 0;
       for (const PageControl& c : scene.controls) {
@@ -142,8 +148,8 @@ TEST(PagePainterTest, PanelShowsThePageOfTheCursorAndKeepsTheSection) {
   ASSERT_EQ(session.Open(path), kOk);
   TPanelArea panel(session);
   const auto expected = [&](PageKindShown kind) {
-    return RenderPage(BuildPageScene({kind, &session.CurrentList(), session.Cursor(),
-                                      panel.Section(), HeaderTextWidth()}));
+    return RenderPage(BuildPageScene(
+        {kind, &session.CurrentList(), session.Cursor(), panel.Section(), HeaderTextWidth()}));
   };
   EXPECT_EQ(panel.grab().toImage().convertToFormat(QImage::Format_RGB32),
             expected(PageKindShown::kChannel));
