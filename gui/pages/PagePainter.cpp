@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <cmath>
+#include <map>
 
 #include "gui/editor/Painting.h"
 #include "gui/shell/QtPrompter.h"
@@ -33,11 +34,18 @@ QString Text(const std::string& text) {
   return TextOf(text);
 }
 
-QFont Font(int pixels, bool bold = false, bool mono = false) {
-  QFont font(mono ? "Liberation Mono" : "Liberation Sans");
-  font.setPixelSize(pixels);
-  font.setBold(bold);
-  return font;
+// Made once: a page sets a font for nearly every control it paints.
+const QFont& Font(int pixels, bool bold = false, bool mono = false) {
+  static auto* fonts = new std::map<int, QFont>;  // never freed: fonts outlive the painting
+  const int key = pixels * 4 + (bold ? 2 : 0) + (mono ? 1 : 0);
+  auto found = fonts->find(key);
+  if (found == fonts->end()) {
+    QFont font(mono ? "Liberation Mono" : "Liberation Sans");
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    found = fonts->emplace(key, font).first;
+  }
+  return found->second;
 }
 
 QFont HeaderFont() {
