@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "gui/editor/Painting.h"
+#include "gui/pages/PagePainter.h"
 #include "gui/shell/QtPrompter.h"
 
 namespace orb {
@@ -25,6 +26,17 @@ TPanelArea::TPanelArea(const EditSession& session, QWidget* parent)
 void TPanelArea::paintEvent(QPaintEvent*) {
   QImage buffer(size(), QImage::Format_RGB32);
   QPainter painter(&buffer);
+  const PageKind page = session_.Page();
+  if (page == kPageChannel || page == kPageDynLib || page == kPageEqLib) {
+    const PageKindShown shown = page == kPageChannel ? PageKindShown::kChannel
+                                : page == kPageDynLib ? PageKindShown::kDynLib
+                                                      : PageKindShown::kEqLib;
+    PaintPage(painter, BuildPageScene({shown, &session_.CurrentList(), session_.Cursor(),
+                                       section_, HeaderTextWidth()}));
+    painter.end();
+    QPainter(this).drawImage(0, 0, buffer);
+    return;
+  }
   painter.fillRect(buffer.rect(), kPanelBack);
   painter.setPen(kPanelFrame);
   painter.drawRect(buffer.rect().adjusted(0, 0, -1, -1));

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "core/editor/EditSession.h"
+#include "core/pages/PageScene.h"
 
 namespace orb {
 
@@ -17,11 +18,16 @@ class TPanelArea : public QWidget {
 
   explicit TPanelArea(const EditSession& session, QWidget* parent = nullptr);
 
+  // The dynamics section the pages show; it stays as it is across repaints and tab changes.
+  DynamicsSection Section() const { return section_; }
+  void SetSection(DynamicsSection section) { section_ = section; }
+
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   const EditSession& session_;
+  DynamicsSection section_ = DynamicsSection::kCompDuck;
 };
 
 }  // namespace orb

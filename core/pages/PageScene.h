@@ -1,0 +1,98 @@
+// One paint of a parameter page, built without a display: the header, the page's frames, every
+// control that its visibility condition and its parameter let through, with value, state and
+// texts, and the graphs. The painter draws it; the panel's hit tests will look through it.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/model/Q730classes.h"
+#include "core/model/ValueText.h"
+#include "core/pages/PageGraphs.h"
+#include "core/pages/PageTables.h"
+
+namespace orb {
+
+inline constexpr int kPanelWidth = 800;
+inline constexpr int kPanelHeight = 491;
+inline constexpr int kHeaderWidthLimit = 760;
+
+// Which dynamics section the page shows: panel state, kept across repaints and tab changes.
+enum class DynamicsSection { kCompDuck, kExpGate };
+
+struct PageControl {
+  int entry = 0;  // index in the page table
+  int id = 0;
+  int channel = 0;
+  int kind = 0;
+  PageRect box;
+  int value = 0;
+  int max = 0;
+  int centre = 0;
+  bool lit = false;  // switches: value >= 1
+  bool pressed = false;
+  std::string face;     // the text on a switch, button or text box
+  std::string caption;  // the text above a knob, fader or labelled switch
+  ValueTexts value_text;
+  // Knobs: the dial; angles in degrees clockwise from straight up, -150 … 150.
+  PagePoint dial;
+  int radius = 0;
+  double pointer_angle = 0;
+  double zero_angle = 0;
+  // Faders: the travel's top and length, the cap's centre.
+  int travel_top = 0;
+  int travel = 0;
+  PagePoint cap;
+  // Graphs.
+  bool draggable = false;
+  GraphPicture graph;
+};
+
+struct PageText {
+  int x = 0;  // centre
+  int y = 0;  // top
+  std::string text;
+};
+
+struct PageFrame {
+  PageRect box;
+  std::string caption;
+  bool caption_below = false;
+};
+
+enum class PagePicture { kNone, kChannel, kBus, kReturn, kDynLib, kEqLib };
+
+struct PageScene {
+  PagePicture picture = PagePicture::kNone;
+  std::string header;
+  bool header_right = false;  // the CHANNEL page's channel at the top right
+  std::vector<PageFrame> frames;
+  std::vector<PageControl> controls;  // in table order; painted from last to first
+  std::vector<PageText> labels;       // the AUX send labels
+};
+
+enum class PageKindShown { kChannel, kDynLib, kEqLib };
+
+struct PageInput {
+  PageKindShown page = PageKindShown::kChannel;
+  // CHANNEL: the system data; DYN LIB and EQ LIB: their library.
+  const TQ730* list = nullptr;
+  int cursor = 0;
+  DynamicsSection section = DynamicsSection::kCompDuck;
+  // The width of a text in the header's font; without it no header is cut.
+  std::function<int(std::string_view)> header_width;
+  int pressed_entry = -1;
+};
+
+// The page table a channel of this kind (0 CH … 4 PGM) shows on the CHANNEL page.
+PageTable ChannelTable(int kind);
+
+// The header text cut to fit: characters go from the end until the rest is at most the limit
+// wide, then "..." follows.
+std::string FitHeader(std::string text, const std::function<int(std::string_view)>& width);
+
+PageScene BuildPageScene(const PageInput& input);
+
+}  // namespace orb

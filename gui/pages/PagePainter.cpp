@@ -1,0 +1,311 @@
+#include "gui/pages/PagePainter.h"
+
+#include <QFontMetrics>
+#include <QLinearGradient>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <cmath>
+#include <map>
+
+#include "gui/editor/Painting.h"
+#include "gui/shell/QtPrompter.h"
+
+namespace orb {
+namespace {
+
+const QColor kSwitchOn(48, 208, 72);
+const QColor kSwitchOff(150, 154, 158);
+const QColor kPanelInk(214, 218, 224);
+const QColor kCaptionInk(176, 184, 194);
+const QColor kDisplayBack(14, 18, 22);
+const QColor kDisplayInk(150, 240, 170);
+const QColor kGraphBack(8, 16, 30);
+const QColor kGraphGrid(40, 62, 88);
+const QColor kDialArc(92, 98, 106);
+const QColor kDialValue(255, 160, 40);
+
+QColor Colour(Rgb c) {
+  return QColor(c.r, c.g, c.b);
+}
+QRect Box(const PageRect& r) {
+  return QRect(r.left, r.top, r.width, r.height);
+}
+QString Text(const std::string& text) {
+  return TextOf(text);
+}
+
+// Made once: a page sets a font for nearly every control it paints.
+const QFont& Font(int pixels, bool bold = false, bool mono = false) {
+  static auto* fonts = new std::map<int, QFont>;  // never freed: fonts outlive the painting
+  const int key = pixels * 4 + (bold ? 2 : 0) + (mono ? 1 : 0);
+  auto found = fonts->find(key);
+  if (found == fonts->end()) {
+    QFont font(mono ? "Liberation Mono" : "Liberation Sans");
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    found = fonts->emplace(key, font).first;
+  }
+  return found->second;
+}
+
+QFont HeaderFont() {
+  return Font(27, true);
+}
+
+// The surface of each page: the CHANNEL pages in slate, the libraries in their own tints.
+QColor PictureColour(PagePicture picture) {
+  switch (picture) {
+    case PagePicture::kDynLib:
+      return QColor(50, 46, 62);
+    case PagePicture::kEqLib:
+      return QColor(42, 54, 58);
+    case PagePicture::kBus:
+      return QColor(52, 56, 50);
+    case PagePicture::kReturn:
+      return QColor(56, 52, 48);
+    default:
+      return QColor(46, 52, 60);
+  }
+}
+
+void Bevel(QPainter& p, const QRect& r, bool sunken) {
+  const QColor light(255, 255, 255, 110), dark(0, 0, 0, 150);
+  p.setPen(sunken ? dark : light);
+  p.drawLine(r.topLeft(), r.topRight());
+  p.drawLine(r.topLeft(), r.bottomLeft());
+  p.setPen(sunken ? light : dark);
+  p.drawLine(r.bottomLeft(), r.bottomRight());
+  p.drawLine(r.topRight(), r.bottomRight());
+}
+
+// A section of the console's surface: a raised plate with its name engraved in the top edge.
+void DrawFrame(QPainter& p, const PageFrame& frame, const QColor& surface) {
+  const QRect r = Box(frame.box);
+  p.fillRect(r, surface.lighter(112));
+  Bevel(p, r, false);
+  if (frame.caption.empty()) return;
+  p.setFont(Font(9, true));
+  const QString caption = Text(frame.caption);
+  const int w = QFontMetrics(p.font()).horizontalAdvance(caption) + 8;
+  const QRect tab(r.right() - w - 4, frame.caption_below ? r.bottom() - 11 : r.top() + 1, w, 11);
+  p.fillRect(tab, surface.darker(130));
+  p.setPen(QColor(232, 176, 80));
+  p.drawText(tab, Qt::AlignCenter, caption);
+}
+
+void DrawHeader(QPainter& p, const PageScene& scene) {
+  if (scene.header.empty()) return;
+  p.setFont(HeaderFont());
+  const QString text = Text(scene.header);
+  const QFontMetrics metrics(p.font());
+  const int ascent = metrics.ascent();
+  int x = 14;
+  if (scene.header_right) x = kPanelWidth - 14 - metrics.horizontalAdvance(text);
+  p.setPen(Qt::black);
+  p.drawText(x + 2, 11 + ascent, text);
+  p.setPen(Qt::white);
+  p.drawText(x, 9 + ascent, text);
+}
+
+void DrawCaption(QPainter& p, const PageControl& c) {
+  if (c.caption.empty()) return;
+  p.setFont(Font(9, true));
+  p.setPen(kCaptionInk);
+  const QRect r = Box(c.box);
+  p.drawText(QRect(r.left() - 10, r.top() - 12, r.width() + 20, 11),
+             Qt::AlignHCenter | Qt::AlignBottom, Text(c.caption));
+}
+
+void DrawSwitch(QPainter& p, const PageControl& c) {
+  const QRect r = Box(c.box);
+  const QColor face = c.lit ? kSwitchOn : kSwitchOff;
+  QLinearGradient shade(r.topLeft(), r.bottomLeft());
+  shade.setColorAt(0, c.pressed ? face.darker(125) : face.lighter(118));
+  shade.setColorAt(1, c.pressed ? face.darker(105) : face.darker(118));
+  p.fillRect(r, shade);
+  p.setPen(Qt::black);
+  p.drawRect(r.adjusted(0, 0, -1, -1));
+  Bevel(p, r.adjusted(1, 1, -2, -2), c.pressed);
+  if (c.face.empty()) return;
+  p.setFont(Font(r.height() <= 14 ? 9 : 10, true));
+  p.setPen(c.lit ? QColor(10, 40, 14) : QColor(30, 32, 36));
+  p.drawText(r.translated(c.pressed ? 1 : 0, c.pressed ? 1 : 0), Qt::AlignCenter, Text(c.face));
+}
+
+void DrawTextBox(QPainter& p, const PageControl& c) {
+  const QRect r = Box(c.box);
+  p.fillRect(r, kDisplayBack);
+  Bevel(p, r, true);
+  p.setFont(Font(11, true));
+  p.setPen(kDisplayInk);
+  p.drawText(r, Qt::AlignCenter, Text(c.face));
+}
+
+// The value and unit in the display beside a dial or above a fader.
+void DrawValue(QPainter& p, const QRect& r, const PageControl& c) {
+  p.fillRect(r, kDisplayBack);
+  Bevel(p, r, true);
+  p.setFont(Font(r.height() > 24 ? 11 : 10, false, true));
+  p.setPen(kDisplayInk);
+  p.drawText(r.adjusted(2, 0, -3, 0), Qt::AlignRight | Qt::AlignVCenter,
+             Text(c.value_text.value + c.value_text.unit));
+}
+
+QPointF OnCircle(QPointF centre, double radius, double degrees) {
+  const double a = degrees * M_PI / 180;
+  return {centre.x() + radius * std::sin(a), centre.y() - radius * std::cos(a)};
+}
+
+void DrawKnob(QPainter& p, const PageControl& c) {
+  const QRect r = Box(c.box);
+  const int dial_space = 2 * (c.dial.x - r.left());
+  DrawValue(p, r.adjusted(dial_space, 2, 0, -2), c);
+  p.save();
+  p.setRenderHint(QPainter::Antialiasing);
+  const QPointF centre(c.dial.x + 0.5, c.dial.y + 0.5);
+  const double rad = c.radius;
+  const QRectF ring(centre.x() - rad - 2.5, centre.y() - rad - 2.5, 2 * rad + 5, 2 * rad + 5);
+  // Qt counts angles anticlockwise from three o'clock in sixteenths of a degree.
+  const auto qt_angle = [](double degrees) { return static_cast<int>((90 - degrees) * 16); };
+  p.setPen(QPen(kDialArc, 2));
+  p.drawArc(ring, qt_angle(-150), -300 * 16);
+  p.setPen(QPen(kDialValue, 2));
+  p.drawArc(ring, qt_angle(c.zero_angle), -static_cast<int>((c.pointer_angle - c.zero_angle) * 16));
+  QRadialGradient cap(centre - QPointF(rad / 3, rad / 3), rad * 1.4);
+  cap.setColorAt(0, QColor(120, 126, 134));
+  cap.setColorAt(1, QColor(28, 30, 34));
+  p.setBrush(cap);
+  p.setPen(QPen(Qt::black, 1));
+  p.drawEllipse(centre, rad, rad);
+  p.setPen(QPen(Qt::white, 1.5));
+  p.drawLine(OnCircle(centre, rad + 3, c.zero_angle), OnCircle(centre, rad + 5, c.zero_angle));
+  p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(OnCircle(centre, rad * 0.25, c.pointer_angle),
+             OnCircle(centre, rad - 1, c.pointer_angle));
+  p.restore();
+  DrawCaption(p, c);
+}
+
+void DrawFader(QPainter& p, const PageControl& c) {
+  const QRect r = Box(c.box);
+  DrawValue(p, r, c);
+  const int x = c.cap.x;
+  p.setPen(QColor(120, 126, 134));
+  for (int i = 0; i <= 10; ++i) {
+    const int y = c.travel_top + c.travel * i / 10;
+    p.drawLine(x - 14, y, x - 9, y);
+    p.drawLine(x + 9, y, x + 14, y);
+  }
+  p.fillRect(QRect(x - 2, c.travel_top, 4, c.travel + 1), Qt::black);
+  Bevel(p, QRect(x - 3, c.travel_top - 1, 6, c.travel + 3), true);
+  const QRect cap(x - 12, c.cap.y - 6, 24, 13);
+  QLinearGradient shade(cap.topLeft(), cap.bottomLeft());
+  shade.setColorAt(0, QColor(210, 212, 216));
+  shade.setColorAt(0.5, QColor(120, 124, 130));
+  shade.setColorAt(1, QColor(60, 62, 66));
+  p.fillRect(cap, shade);
+  p.setPen(Qt::black);
+  p.drawRect(cap.adjusted(0, 0, -1, -1));
+  p.setPen(Qt::white);
+  p.drawLine(cap.left() + 2, c.cap.y, cap.right() - 2, c.cap.y);
+  DrawCaption(p, c);
+}
+
+void DrawHandle(QPainter& p, const GraphHandle& h, const QRect& frame) {
+  if (h.line) {
+    p.setPen(Qt::white);
+    p.drawLine(h.x, frame.top(), h.x, frame.top() + frame.height());
+  }
+  p.setPen(Qt::NoPen);
+  p.setBrush(Colour(h.colour));
+  p.drawEllipse(QRect(h.x - 2, h.y - 2, 5, 5));
+  p.fillRect(QRect(h.x - 1, h.y - 1, 2, 2), Qt::white);
+  p.setBrush(Qt::NoBrush);
+}
+
+// The scales behind the curves: decades and 0 dB for the EQ, 10 dB steps for the dynamics.
+void DrawGraphGrid(QPainter& p, const PageControl& c) {
+  const QRect r = Box(c.box);
+  p.setPen(QPen(kGraphGrid, 1, Qt::DotLine));
+  if (c.kind == kKindEqGraph) {
+    for (double f : {100.0, 1000.0, 10000.0}) {
+      const int x = r.left() + static_cast<int>(r.width() * std::log(f / 20) / std::log(2000.0));
+      p.drawLine(x, r.top(), x, r.top() + r.height());
+    }
+    p.drawLine(r.left(), r.top() + r.height() / 2, r.left() + r.width(), r.top() + r.height() / 2);
+  } else if (c.kind == kKindDynamicsGraph) {
+    p.drawLine(r.left(), r.top() + r.width(), r.left() + r.width(), r.top());
+  } else {
+    p.drawLine(r.center().x(), r.top(), r.center().x(), r.bottom());
+    p.drawLine(r.left(), r.center().y(), r.right(), r.center().y());
+  }
+}
+
+void DrawGraph(QPainter& p, const PageControl& c) {
+  const QRect r = Box(c.box);
+  p.fillRect(r.adjusted(0, 0, 1, 1), kGraphBack);
+  DrawGraphGrid(p, c);
+  p.setPen(QColor(0, 0, 0));
+  p.drawRect(r.adjusted(-1, -1, 1, 1));
+  p.setPen(QColor(110, 120, 130));
+  p.drawRect(r.adjusted(-2, -2, 2, 2));
+  const GraphPicture& g = c.graph;
+  if (g.cross) {
+    p.setPen(Colour(kPanCross));
+    p.drawLine(r.left(), g.cross_y, r.left() + r.width(), g.cross_y);
+    p.drawLine(g.cross_x, r.top(), g.cross_x, r.top() + r.height());
+  }
+  if (!g.curve.empty()) {
+    QPolygon line;
+    for (const PagePoint& pt : g.curve) line << QPoint(pt.x, pt.y);
+    p.setPen(Colour(kCurveYellow));
+    p.drawPolyline(line);
+  }
+  for (const GraphHandle& h : g.handles) DrawHandle(p, h, r);
+  DrawCaption(p, c);
+}
+
+void DrawControl(QPainter& p, const PageControl& c) {
+  if (IsGraph(c.kind)) {
+    DrawGraph(p, c);
+  } else if (IsKnob(c.kind)) {
+    DrawKnob(p, c);
+  } else if (IsFader(c.kind)) {
+    DrawFader(p, c);
+  } else if (c.kind == kKindTextBox) {
+    DrawTextBox(p, c);
+  } else {
+    DrawSwitch(p, c);
+    DrawCaption(p, c);
+  }
+}
+
+}  // namespace
+
+std::function<int(std::string_view)> HeaderTextWidth() {
+  return [metrics = QFontMetrics(HeaderFont())](std::string_view text) {
+    return metrics.horizontalAdvance(TextOf(std::string(text)));
+  };
+}
+
+void PaintPage(QPainter& p, const PageScene& scene) {
+  const QColor surface = PictureColour(scene.picture);
+  p.fillRect(QRect(0, 0, kPanelWidth, kPanelHeight), surface);
+  DrawSurfaceFrame(p, QSize(kPanelWidth, kPanelHeight));
+  for (const PageFrame& frame : scene.frames) DrawFrame(p, frame, surface);
+  DrawHeader(p, scene);
+  p.setFont(Font(10, true));
+  p.setPen(kPanelInk);
+  for (const PageText& t : scene.labels)
+    p.drawText(QRect(t.x - 30, t.y, 60, 11), Qt::AlignHCenter | Qt::AlignTop, Text(t.text));
+  for (auto c = scene.controls.rbegin(); c != scene.controls.rend(); ++c) DrawControl(p, *c);
+}
+
+QImage RenderPage(const PageScene& scene) {
+  QImage buffer(kPanelWidth, kPanelHeight, QImage::Format_RGB32);
+  QPainter painter(&buffer);
+  PaintPage(painter, scene);
+  return buffer;
+}
+
+}  // namespace orb

@@ -1,0 +1,22 @@
+// The page painter: draws any page scene of the parameter panel with QPainter.
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <functional>
+#include <string_view>
+
+#include "core/pages/PageScene.h"
+
+namespace orb {
+
+// The width of a text in the header's 27-pixel font, for the scene builder.
+std::function<int(std::string_view)> HeaderTextWidth();
+
+// Draws the whole panel: picture, header, then every control from the last to the first.
+void PaintPage(QPainter& painter, const PageScene& scene);
+
+// The panel's back buffer with the scene drawn into it.
+QImage RenderPage(const PageScene& scene);
+
+}  // namespace orb

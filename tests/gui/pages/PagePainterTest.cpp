@@ -1,0 +1,173 @@
+// The page painter and the panel: painted pixels where the scene puts switches, curves and
+// handles; the panel draws the page of the cursor; renderings of every page and layout.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <fstream>
+
+#include "core/editor/EditSession.h"
+#include "core/model/ParamIds.h"
+#include "gui/editor/EditAreas.h"
+#include "gui/pages/PagePainter.h"
+#include "tests/gui/shell/GuiTestSupport.h"
+
+namespace orb {
+namespace {
+
+std::unique_ptr<Title> LoadTitle(const gen::TitleSpec& spec) {
+  auto title = std::make_unique<Title>();
+  MemoryFile file(gen::MakeTitle(spec));
+  EXPECT_EQ(title->LoadChunks(file), kOk);
+  return title;
+}
+
+// A strip with every curve section at work: compressor and gate, four bands and both filters.
+void Dress(TQ730& list, int ch) {
+  const std::pair<int, int> values[] = {{kParamDynamicsOn, 1},     {kParamCompDuckOn, 1},
+                                        {kParamCompDuckSelect, 0}, {kParamCompDuckThreshold, 50},
+                                        {kParamCompRatio, 10},     {kParamExpGateOn, 1},
+                                        {kParamExpGateSelect, 1},  {kParamExpGateThreshold, 100},
+                                        {kParamExpGateRange, 30},  {kParamEqOn, 1},
+                                        {kParamLfFilterOn, 1},     {kParamLfFilterFreq, 10},
+                                        {kParamHfFilterOn, 1},     {kParamHfFilterFreq, 30},
+                                        {kParamEqLowShelf, 1},     {kParamEqLowOn, 1},
+                                        {kParamEqLowGain, 95},     {kParamEqLowMidOn, 1},
+                                        {kParamEqLowMidFreq, 12},  {kParamEqLowMidGain, 30},
+                                        {kParamEqLowMidQ, 8},      {kParamEqHighMidOn, 1},
+                                        {kParamEqHighMidFreq, 20}, {kParamEqHighMidGain, 90},
+                                        {kParamEqHighOn, 1},       {kParamEqHighShelf, 0},
+                                        {kParamEqHighGain, 40},    {kParamEqHighFreq, 10},
+                                        {kParamEqHighQ, 20}};
+  list.SetEditEnabled(true);
+  for (auto [id, value] : values) list.SetParam(ch, id, value);
+}
+
+QColor Pixel(const QImage& image, int x, int y) {
+  return image.pixelColor(x, y);
+}
+
+TEST(PagePainterTest, SwitchesCurvesAndHandlesArePaintedWhereTheSceneSaysAndRenderings) {
+  struct Layout {
+    const char* name;
+    int rate_mode;
+    bool surround;
+  } layouts[] = {{"48k", 0, false}, {"96k", 2, false}, {"mtr_bus_mode", 2, true}};
+  std::filesystem::create_directories(ORB_RENDER_DIR);
+  for (const Layout& layout : layouts) {
+    gen::TitleSpec spec;
+    spec.rate_mode = layout.rate_mode;
+    spec.mtr_bus_mode = layout.surround;
+    auto title = LoadTitle(spec);
+    TQ730SYSF& system = title->System();
+    const int mtr = system.FirstChannelOf(kGroupMTR), rtn = system.FirstChannelOf(kGroupRTN);
+    for (int ch : {0, mtr}) Dress(system, ch);
+    Dress(title->Dynamics(), 0);
+    Dress(title->Eq(), 0);
+    system.SetName(0, "VOCAL");
+    system.SetParam(0, kParamPhase, 1);
+    system.SetParam(0, kParamDelayOn, 0);
+    system.SetParam(0, kParamSurroundPanLR, 30);
+    system.SetParam(0, kParamSurroundPanFR, 90);
+    struct Page {
+      const char* name;
+      PageKindShown kind;
+      const TQ730* list;
+      int cursor;
+      DynamicsSection section;
+    } pages[] = {
+        {"input", PageKindShown::kChannel, &system, 0, DynamicsSection::kCompDuck},
+        {"input_gate", PageKindShown::kChannel, &system, 0, DynamicsSection::kExpGate},
+        {"bus", PageKindShown::kChannel, &system, mtr, DynamicsSection::kCompDuck},
+        {"return", PageKindShown::kChannel, &system, rtn, DynamicsSection::kCompDuck},
+        {"dynlib", PageKindShown::kDynLib, &title->Dynamics(), 0, DynamicsSection::kCompDuck},
+        {"eqlib", PageKindShown::kEqLib, &title->Eq(), 0, DynamicsSection::kCompDuck},
+    };
+    for (const Page& page : pages) {
+      SCOPED_TRACE(std::string(layout.name) + " " + page.name);
+      const PageScene scene =
+          BuildPageScene({page.kind, page.list, page.cursor, page.section, HeaderTextWidth()});
+      const QImage image = RenderPage(scene);
+      image.save(QString::fromStdString(std::string(ORB_RENDER_DIR) + "/page_" + page.name + "_" +
+                                        layout.name + ".png"));
+      ASSERT_FALSE(scene.controls.empty());
+      int graphs = 0;
+      for (const PageControl& c : scene.controls) {
+        const bool plain_switch = c.kind == kKindSwitch || c.kind == kKindSmallSwitch ||
+                                  c.kind == kKindSquareSwitch || c.kind == kKindTextButton ||
+                                  c.kind == kKindWideSwitch;
+        if (plain_switch) {
+          const QColor face = Pixel(image, c.box.left + 2, c.box.top + 2);
+          if (c.lit) {
+            EXPECT_GT(face.green(), face.red() + 60) << c.id;
+          } else {
+            EXPECT_LT(std::abs(face.green() - face.red()), 12) << c.id;
+          }
+        }
+        if (IsGraph(c.kind)) ++graphs;
+        for (const GraphHandle& h : c.graph.handles) {
+          EXPECT_EQ(Pixel(image, h.x, h.y), QColor(Qt::white)) << c.id;
+          EXPECT_EQ(Pixel(image, h.x + 2, h.y), QColor(h.colour.r, h.colour.g, h.colour.b)) << c.id;
+        }
+        if (c.kind == kKindEqGraph) {
+          ASSERT_FALSE(c.graph.curve.empty());
+          const PagePoint mid = c.graph.curve[c.graph.curve.size() / 2];
+          EXPECT_EQ(Pixel(image, mid.x, mid.y), QColor(255, 255, 0));
+        }
+      }
+      const bool channel_page = page.kind == PageKindShown::kChannel && page.cursor != rtn;
+      EXPECT_EQ(graphs, channel_page ? 2 + (page.cursor == 0 && layout.surround)
+                        : page.kind == PageKindShown::kChannel ? 0
+                                                               : 1);
+    }
+  }
+}
+
+TEST(PagePainterTest, HeaderDrawsWhiteOverItsShadowAndIsCutToTheLimit) {
+  auto title = LoadTitle({});
+  title->Dynamics().SetName(0, "ABCDEFGHIJKLMNOPQRSTUVW");
+  PageScene scene = BuildPageScene({PageKindShown::kDynLib, &title->Dynamics(), 0,
+                                    DynamicsSection::kCompDuck, HeaderTextWidth()});
+  EXPECT_LE(HeaderTextWidth()(scene.header), 760 + HeaderTextWidth()("..."));
+  EXPECT_TRUE(scene.header.ends_with("...")) << scene.header;
+  const QImage image = RenderPage(scene);
+  // The "D" of "DYNAMICS": its stem is white, with black two pixels right and below.
+  bool white = false, shadow = false;
+  for (int y = 12; y < 34; ++y) {
+    white = white || Pixel(image, 16, y) == QColor(Qt::white);
+    shadow = shadow || Pixel(image, 18, y + 2) == QColor(Qt::black);
+  }
+  EXPECT_TRUE(white);
+  EXPECT_TRUE(shadow);
+}
+
+TEST(PagePainterTest, PanelShowsThePageOfTheCursorAndKeepsTheSection) {
+  test::TempFolder folder;
+  const std::string path = folder.AddTitle("Panel");
+  TClip clip;
+  EditSession session(clip, nullptr);
+  ASSERT_EQ(session.Open(path), kOk);
+  TPanelArea panel(session);
+  const auto expected = [&](PageKindShown kind) {
+    return RenderPage(BuildPageScene(
+        {kind, &session.CurrentList(), session.Cursor(), panel.Section(), HeaderTextWidth()}));
+  };
+  EXPECT_EQ(panel.grab().toImage().convertToFormat(QImage::Format_RGB32),
+            expected(PageKindShown::kChannel));
+  const QImage first = panel.grab().toImage();
+  session.SetCursor(5);
+  EXPECT_NE(panel.grab().toImage(), first);
+  EXPECT_EQ(panel.grab().toImage().convertToFormat(QImage::Format_RGB32),
+            expected(PageKindShown::kChannel));
+  panel.SetSection(DynamicsSection::kExpGate);
+  session.ChangeTab(10);  // DYN LIB
+  EXPECT_EQ(panel.grab().toImage().convertToFormat(QImage::Format_RGB32),
+            expected(PageKindShown::kDynLib));
+  session.ChangeTab(11);  // EQ LIB
+  EXPECT_EQ(panel.grab().toImage().convertToFormat(QImage::Format_RGB32),
+            expected(PageKindShown::kEqLib));
+  session.ChangeTab(0);
+  EXPECT_EQ(panel.Section(), DynamicsSection::kExpGate);
+}
+
+}  // namespace
+}  // namespace orb
