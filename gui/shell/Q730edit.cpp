@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <cerrno>
 #include <filesystem>
 
 #include "core/model/DebugLog.h"
@@ -593,7 +594,11 @@ void TFo_Main::MS_RS232CClick() {
     if (device != PortDevice(port))
       profile_.WriteString(kPortsSection, "COM" + std::to_string(port), device);
   }
-  if (was_open) serial_.OpenPort(PortDevice(settings_.serial_index));
+  const std::string device = PortDevice(settings_.serial_index);
+  if (was_open && serial_.OpenPort(device) < 0) {
+    const int error = errno;
+    ShowMessageLine(PortOpenFailure(settings_.serial_index, device, error));
+  }
 }
 
 void TFo_Main::MH_ContentsClick() {

@@ -315,6 +315,18 @@ TEST_F(MainFrameTest, WriteOnAPortThatWillNotOpenSaysWhyInTheLogAndTheMessageLin
   EXPECT_TRUE(main.Me_Debug->toPlainText().contains("/nonexistent/ttyS0: No such file or directory."));
 }
 
+TEST_F(MainFrameTest, AFinishedExportSaysSoInTheMessageLine) {
+  folder.AddTitle("Show");
+  test::TempFolder floppy;
+  TFo_Main& main = Frame();
+  main.TitleManager()->SelectByPath(folder.File("Show.orb"));
+  prompter.QueueFile(floppy.File("SYSF.DAT"));
+  main.Ti_RefreshTimer();
+  main.MF_ExportFDD->trigger();
+  EXPECT_EQ(main.statusBar()->currentMessage().toStdString(),
+            "Exported \"Show\" to " + floppy.str() + ".");
+}
+
 TEST_F(MainFrameTest, AboutStaysUntilClickedAndTheStartSplashCloses) {
   {
     TFo_Main starting(folder.str(), TFo_Main::Options{&prompter, true});
