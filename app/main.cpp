@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <QScreen>
 #include <cstdio>
@@ -78,6 +79,8 @@ int main(int argc, char** argv) {
 
   OrbApplication application(argc, argv);
   QApplication::setApplicationName("orbedit");
+  QGuiApplication::setDesktopFileName("orbedit");
+  QApplication::setWindowIcon(QIcon::fromTheme("orbedit"));
   orb::ApplyProgramLook(application);
   try {
     orb::TFo_Main frame(folder.string(), {});

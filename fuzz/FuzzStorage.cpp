@@ -70,7 +70,7 @@ class FuzzPrompter : public Prompter {
  public:
   explicit FuzzPrompter(std::string second) : second_(std::move(second)) {}
   Answer Message(const std::string& text, const std::string&, Buttons) override {
-    if (text == "File already exists. overwrite?") return Answer::kYes;
+    if (IsQuestion(text, kFileExistsQuestion)) return Answer::kYes;
     if (text == "Please insert second disk.") return Answer::kOk;
     return Answer::kCancel;
   }

@@ -129,7 +129,7 @@ class FolderPrompter : public orb::Prompter {
 
   orb::Answer Message(const std::string& text, const std::string& caption,
                       orb::Buttons buttons) override {
-    if (text == "File already exists. overwrite?") {
+    if (orb::IsQuestion(text, orb::kFileExistsQuestion)) {
       if (overwrite) return orb::Answer::kYes;
       refusal =
           "A title named \"" + chosen_name_ + "\" already exists; use --overwrite to replace it.";
@@ -174,7 +174,11 @@ class FolderPrompter : public orb::Prompter {
 };
 
 int FailFolder(orb::Status status, const FolderPrompter& prompter) {
-  if (status != orb::kCancelled) return Fail(status);
+  if (status != orb::kCancelled) {
+    Fail(status);
+    if (!prompter.refusal.empty()) std::fprintf(stderr, "%s\n", prompter.refusal.c_str());
+    return 1;
+  }
   std::fprintf(stderr, "%s\n", prompter.refusal.empty() ? "Cancelled." : prompter.refusal.c_str());
   return 1;
 }
@@ -221,8 +225,9 @@ int ImportFolder(const std::vector<std::string>& places, const std::string& name
   prompter.overwrite = overwrite;
   prompter.first_folder = places[0];
   if (places.size() == 3) prompter.second_folder = places[1];
-  std::string path;
-  const orb::Status status = orb::ImportTitle(places[0], library, &prompter, true, &path);
+  std::string path, detail;
+  const orb::Status status = orb::ImportTitle(places[0], library, &prompter, true, &path, &detail);
+  if (status != orb::kOk && !detail.empty()) prompter.refusal = detail;
   if (status != orb::kOk) return FailFolder(status, prompter);
   std::printf("%s\n", path.c_str());
   return 0;
@@ -239,13 +244,13 @@ class SessionPrompter : public orb::Prompter {
 
   orb::Answer Message(const std::string& text, const std::string& caption,
                       orb::Buttons buttons) override {
-    if (text == orb::kOverwriteQuestion) {
+    if (orb::IsQuestion(text, orb::kOverwriteQuestion)) {
       if (overwrite) return orb::Answer::kYes;
       message = "The console's slot already holds a title; use --overwrite to replace it.";
       return orb::Answer::kNo;
     }
     if (text == orb::kRebootQuestion) return reboot ? orb::Answer::kYes : orb::Answer::kNo;
-    if (text == "File already exists. overwrite?") {
+    if (orb::IsQuestion(text, orb::kFileExistsQuestion)) {
       if (overwrite) return orb::Answer::kYes;
       message =
           "A title named \"" + chosen_name_ + "\" already exists; use --overwrite to replace it.";

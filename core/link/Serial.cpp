@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "core/model/DebugLog.h"
 
@@ -419,6 +421,60 @@ int TSerial::WriteText(const std::string& text) {
   if (!IsOpen()) return 0;
   WriteBytes(reinterpret_cast<const std::uint8_t*>(text.data()), static_cast<int>(text.size()));
   return static_cast<int>(text.size());
+}
+
+std::vector<std::string> ListSerialDevices(const std::string& root) {
+  namespace fs = std::filesystem;
+  // ttyS10 after ttyS9: shorter names first, then by text.
+  const auto by_number = [](const std::string& a, const std::string& b) {
+    return a.size() != b.size() ? a.size() < b.size() : a < b;
+  };
+  const fs::path dev = fs::path(root) / "dev";
+  std::vector<std::string> devices;
+  std::error_code error;
+  for (fs::directory_iterator it(dev / "serial" / "by-id", error), end; !error && it != end;
+       it.increment(error))
+    devices.push_back(it->path().string());
+  std::sort(devices.begin(), devices.end());
+  for (const char* prefix : {"ttyUSB", "ttyACM", "ttyS"}) {
+    std::vector<std::string> group;
+    for (fs::directory_iterator it(dev, error), end; !error && it != end; it.increment(error)) {
+      const std::string name = it->path().filename().string();
+      if (name.rfind(prefix, 0) == 0 && name.size() > std::strlen(prefix) &&
+          std::all_of(name.begin() + std::strlen(prefix), name.end(),
+                      [](unsigned char c) { return std::isdigit(c); }))
+        group.push_back(it->path().string());
+    }
+    error.clear();
+    std::sort(group.begin(), group.end(), by_number);
+    devices.insert(devices.end(), group.begin(), group.end());
+  }
+  return devices;
+}
+
+std::string PortOpenFailure(int port_number, const std::string& device, int error) {
+  std::string text = "Unable to open COM" + std::to_string(port_number) + "\n";
+  if (error == EACCES || error == EPERM) {
+    return text + device + ": " + std::strerror(error) +
+           ".\nThe user must be in the group that owns the device (usually dialout).";
+  }
+  if (error == ENOTTY) return text + device + " is not a serial line.";
+  return text + device + ": " + std::strerror(error) + ".";
+}
+
+std::string TerminalWrite(TSerial& serial, int port_number, const std::string& device,
+                          const std::string& text) {
+  std::string failure;
+  if (!serial.IsOpen() && serial.OpenPort(device) < 0) {
+    failure = PortOpenFailure(port_number, device, errno);
+  } else {
+    const std::string line = text + "\r";
+    if (!serial.WriteBytes(reinterpret_cast<const std::uint8_t*>(line.data()),
+                           static_cast<int>(line.size())))
+      failure = "COM" + std::to_string(port_number) + " (" + device + "): the line was not sent.";
+  }
+  if (!failure.empty()) LogLine(failure);
+  return failure;
 }
 
 int TSerial::FrameLength() {

@@ -135,6 +135,18 @@ class TSerial {
   std::array<std::uint8_t, kBufferSize> buffer_{};
 };
 
+// "Unable to open COMn" and, on a second line, the device and the system's reason (errno).
+std::string PortOpenFailure(int port_number, const std::string& device, int error);
+
+// The serial devices under root ("/" on a running system): /dev/serial/by-id/*, then
+// /dev/ttyUSB*, /dev/ttyACM* and /dev/ttyS*, each group in the order of its numbers.
+std::vector<std::string> ListSerialDevices(const std::string& root = "/");
+
+// The terminal line's Write: opens the port on device when it is closed, then sends text and a
+// carriage return. Empty when it went out; otherwise why not, which is logged too.
+std::string TerminalWrite(TSerial& serial, int port_number, const std::string& device,
+                          const std::string& text);
+
 // How the log shows bytes: 0x20 to 0x7A as themselves, others as 0xNN, each
 // followed by ":"; more than 50 bytes show the first and last 20.
 std::string DumpBytes(const std::uint8_t* bytes, int count);

@@ -540,7 +540,10 @@ void TransferSession::ListingStep() {
   if (Has(line, "sysf.dat")) {
     SetTimer(false);
     const std::uint64_t asked = Now();
-    if (Ask(kOverwriteQuestion, "Export", Buttons::kYesNo) != Answer::kYes) {
+    const std::string question = std::string(kOverwriteQuestion) + "\nThe console's TITLE " +
+                                 slot_ + " will be replaced by \"" +
+                                 TitleNameOf(setup_.title_path) + "\".";
+    if (Ask(question, "Export", Buttons::kYesNo, true) != Answer::kYes) {
       Fail("");
       return;
     }
@@ -680,22 +683,17 @@ void TransferSession::Fail(const std::string& text) {
 }
 
 void TransferSession::FailLine(bool lost) {
-  std::string text = "Unable to open COM" + std::to_string(setup_.port_number) + "\n";
-  if (lost) {
-    text += "The line to the console was lost (" + setup_.device + ").";
-    // Once the console has begun to remove the old title, the slot holds part of it or none.
-    const bool touched = state_ >= S::kRemoveSysf && state_ <= S::kDiskFull &&
-                         (state_ < S::kRunScan || state_ > S::kExportDone);
-    if (setup_.mode == SessionSetup::kExport && touched)
-      text += "\nThe console's slot " + slot_ + " may now be empty.";
-  } else if (open_error_ == EACCES || open_error_ == EPERM) {
-    text += setup_.device + ": " + std::strerror(open_error_) +
-            ".\nThe user must be in the group that owns the device (usually dialout).";
-  } else if (open_error_ == ENOTTY) {
-    text += setup_.device + " is not a serial line.";
-  } else {
-    text += setup_.device + ": " + std::strerror(open_error_) + ".";
+  if (!lost) {
+    Fail(PortOpenFailure(setup_.port_number, setup_.device, open_error_));
+    return;
   }
+  std::string text = "Unable to open COM" + std::to_string(setup_.port_number) + "\n";
+  text += "The line to the console was lost (" + setup_.device + ").";
+  // Once the console has begun to remove the old title, the slot holds part of it or none.
+  const bool touched = state_ >= S::kRemoveSysf && state_ <= S::kDiskFull &&
+                       (state_ < S::kRunScan || state_ > S::kExportDone);
+  if (setup_.mode == SessionSetup::kExport && touched)
+    text += "\nThe console's slot " + slot_ + " may now be empty.";
   Fail(text);
 }
 
@@ -754,7 +752,9 @@ void TransferSession::ShowProgress(const TransferProgress& progress) {
   if (progress.has_remaining) view_->SetRemain(MinutesText(progress.remaining_seconds));
 }
 
-Answer TransferSession::Ask(const std::string& text, const std::string& caption, Buttons buttons) {
+Answer TransferSession::Ask(const std::string& text, const std::string& caption, Buttons buttons,
+                            bool default_no) {
+  if (prompter_ && default_no) return prompter_->AskDefaultNo(text, caption, buttons);
   if (prompter_) return prompter_->Message(text, caption, buttons);
   return buttons == Buttons::kOk ? Answer::kOk : Answer::kNo;
 }

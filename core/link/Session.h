@@ -213,7 +213,8 @@ class TransferSession {
   void Close(bool notify);
   void ShowProgress(const TransferProgress& progress);
   void ShowStall(std::uint64_t stalled_ms);
-  Answer Ask(const std::string& text, const std::string& caption, Buttons buttons);
+  Answer Ask(const std::string& text, const std::string& caption, Buttons buttons,
+             bool default_no = false);
   void Run(const char* command_line);
   std::string WorkFile(const char* name) const;
   bool WorkFileExists(const char* name) const;

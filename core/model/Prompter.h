@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -54,12 +55,25 @@ struct EntryList {
 enum class Buttons { kOk, kYesNo, kYesNoCancel, kOkCancel };
 enum class Answer { kOk, kYes, kNo, kCancel };
 
+// Questions that others answer by their text. A question may add lines that name what it is
+// about; its first line stays the question.
+inline constexpr char kFileExistsQuestion[] = "File already exists. overwrite?";
+inline constexpr char kDeleteQuestion[] = "Are you sure?";
+inline bool IsQuestion(std::string_view text, std::string_view question) {
+  return text.substr(0, text.find('\n')) == question;
+}
+
 class Prompter {
  public:
   virtual ~Prompter() = default;
   // Shows text with caption and the given buttons; returns the button pressed
   // (Escape and closing the box count as Cancel, or No where there is no Cancel).
   virtual Answer Message(const std::string& text, const std::string& caption, Buttons buttons) = 0;
+  // A question whose Yes cannot be undone: No is the button that Enter presses.
+  virtual Answer AskDefaultNo(const std::string& text, const std::string& caption,
+                              Buttons buttons) {
+    return Message(text, caption, buttons);
+  }
   // The wait cursor; calls nest.
   virtual void SetBusy(bool busy) { (void)busy; }
   // The "Title Name" dialog preset with text; on OK returns true with text set
@@ -130,15 +144,18 @@ class ScriptedPrompter : public Prompter {
     std::string text;
     std::string caption;
     Buttons buttons;
+    bool default_no = false;
   };
 
   void Queue(Answer answer) { answers_.push_back(answer); }
   Answer Message(const std::string& text, const std::string& caption, Buttons buttons) override {
     shown_.push_back({text, caption, buttons});
-    if (answers_.empty()) return buttons == Buttons::kOk ? Answer::kOk : Answer::kCancel;
-    const Answer answer = answers_.front();
-    answers_.pop_front();
-    return answer;
+    return NextAnswer(buttons);
+  }
+  Answer AskDefaultNo(const std::string& text, const std::string& caption,
+                      Buttons buttons) override {
+    shown_.push_back({text, caption, buttons, true});
+    return NextAnswer(buttons);
   }
   void SetBusy(bool busy) override { busy_depth_ += busy ? 1 : -1; }
 
@@ -231,6 +248,12 @@ class ScriptedPrompter : public Prompter {
   int busy_depth() const { return busy_depth_; }
 
  private:
+  Answer NextAnswer(Buttons buttons) {
+    if (answers_.empty()) return buttons == Buttons::kOk ? Answer::kOk : Answer::kCancel;
+    const Answer answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+  }
   static bool Take(std::deque<std::optional<std::string>>& queue, std::string& out) {
     if (queue.empty()) return false;
     std::optional<std::string> answer = std::move(queue.front());

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <ctime>
 #include <filesystem>
+#include <iterator>
+#include <string_view>
 #include <utility>
 
 #include "core/model/Q730.h"
@@ -191,6 +193,34 @@ Status ReadTitleInfo(const std::string& path, TitleInfo& info) {
   const Status status = FindSystemChunk(file, size);
   if (status != kOk) return status;
   return file.Read(info.data(), info.size()) == info.size() ? kOk : kCantOpenSource;
+}
+
+std::string TitleDamage(const std::string& path) {
+  DiskFile file;
+  if (!file.Open(path, DiskFile::Mode::kRead)) return "The file cannot be read.";
+  constexpr const char* kOrder[] = {"sysf.dat",  "snap.dat", "cue.dat", "dylib.dat",
+                                    "eqlib.dat", "gfed.dat", "auto.dat"};
+  for (std::size_t next = 0; next < std::size(kOrder); ++next) {
+    const std::uint64_t left = file.Remaining();
+    ChunkHeader header;
+    if (left < header.bytes.size() ||
+        file.Read(header.bytes.data(), header.bytes.size()) != header.bytes.size())
+      return std::string("Damaged: the file ends before ") + kOrder[next] + ".";
+    std::string name = header.Name();
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (name != kOrder[next] && std::string_view(kOrder[next]) == "gfed.dat") ++next;
+    if (name != kOrder[next]) {
+      return "Damaged: " + (name.empty() ? std::string("a chunk without a name") : name) +
+             " stands where " + kOrder[next] + " belongs.";
+    }
+    if (header.Size() > file.Remaining()) {
+      return "Damaged: " + name + " is cut off (" + std::to_string(file.Remaining()) + " of " +
+             std::to_string(header.Size()) + " bytes).";
+    }
+    file.Skip(header.Size());
+  }
+  return "";
 }
 
 Status StampTitle(const std::string& path, int lock, Prompter* prompter) {

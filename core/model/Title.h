@@ -103,6 +103,10 @@ std::string TitleNameOf(const std::string& path);
 // Reads the 128 bytes of title information without loading the title.
 Status ReadTitleInfo(const std::string& path, TitleInfo& info);
 
+// Why the chunks of a title file do not make a title: one missing, out of its place, or
+// running past the end of the file. Empty when they all fit.
+std::string TitleDamage(const std::string& path);
+
 // Writes the title name (from the file name) and, when lock >= 0, the lock
 // flag into the file's title information and renews the system checksum.
 Status StampTitle(const std::string& path, int lock, Prompter* prompter = nullptr);

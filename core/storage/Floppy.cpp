@@ -79,6 +79,20 @@ fs::path DataFileIn(const fs::path& folder, const char* name) {
   return exact;
 }
 
+// Why a data file of a set cannot be opened, naming the file and its folder.
+std::string SourceProblem(const fs::path& file) {
+  const std::string name = file.filename().string();
+  const std::string folder = "the folder " + file.parent_path().string();
+  std::error_code error;
+  const fs::file_status status = fs::status(file, error);
+  if (!fs::exists(status)) return "There is no " + name + " in " + folder + ".";
+  if (!fs::is_regular_file(status)) return name + " in " + folder + " is not a plain file.";
+  DiskFile probe;
+  if (!probe.Open(file.string(), DiskFile::Mode::kRead))
+    return name + " in " + folder + ": " + std::strerror(errno) + ".";
+  return name + " in " + folder + " could not be read whole.";
+}
+
 // The set identity: the save date in a sysf.dat.
 bool ReadIdentity(const fs::path& sysf, std::uint32_t& identity) {
   DiskFile file;
@@ -137,6 +151,14 @@ Status CheckSecondDisk(const fs::path& folder, std::uint32_t identity) {
   return found == identity ? kOk : kNothingFound;
 }
 
+// The folder of a data file the user points at in the import's file dialog.
+bool ChooseFolder(Prompter* prompter, bool open_dialog, fs::path& folder) {
+  std::string chosen;
+  if (!open_dialog || !prompter || !prompter->ChooseFile(kImportFileDialog, chosen)) return false;
+  folder = fs::path(chosen).parent_path();
+  return true;
+}
+
 Status FindSecondDisk(fs::path& folder, std::uint32_t identity, Prompter* prompter,
                       bool open_dialog) {
   for (;;) {
@@ -147,10 +169,7 @@ Status FindSecondDisk(fs::path& folder, std::uint32_t identity, Prompter* prompt
     LogLine("Checking second disk.");
     status = CheckSecondDisk(folder, identity);
     if (status != kNothingFound) return status;
-    std::string chosen;
-    if (!open_dialog || !prompter || !prompter->ChooseFile(kImportFileDialog, chosen))
-      return kCancelled;
-    folder = fs::path(chosen).parent_path();
+    if (!ChooseFolder(prompter, open_dialog, folder)) return kCancelled;
   }
 }
 
@@ -163,14 +182,21 @@ void SyncFolder(const fs::path& folder) {
 
 // Everything after the title name was settled: the set into a temporary file,
 // checked, named and moved into the library only when all of it succeeded.
-Status BuildTitle(fs::path source, const std::string& path, Prompter* prompter, bool open_dialog) {
+Status BuildTitle(fs::path source, const std::string& path, Prompter* prompter, bool open_dialog,
+                  std::string* detail) {
   std::uint32_t identity = 0;
   bool two_disks = false;
   LogLine("Checking first disk.");
   while (!IsFirstDisk(source, two_disks)) {
     if (!Confirm(prompter, "Please insert first disk.", "Import")) return kCancelled;
+    if (IsFirstDisk(source, two_disks)) break;
+    // A folder does not change by itself as a drive does: let the user point at another.
+    if (!ChooseFolder(prompter, open_dialog, source)) return kCancelled;
   }
-  if (!ReadIdentity(DataFileIn(source, "sysf.dat"), identity)) return kCantOpenSource;
+  if (!ReadIdentity(DataFileIn(source, "sysf.dat"), identity)) {
+    if (detail) *detail = SourceProblem(DataFileIn(source, "sysf.dat"));
+    return kCantOpenSource;
+  }
 
   LogLine(Quoted("Destination file name is ", path));
   DiskFile file;
@@ -180,6 +206,7 @@ Status BuildTitle(fs::path source, const std::string& path, Prompter* prompter, 
   Status status = kOk;
   for (const char* name : kFirstDiskFiles) {
     status = AppendFile(file, DataFileIn(source, name).string(), name);
+    if (status == kCantOpenSource && detail) *detail = SourceProblem(DataFileIn(source, name));
     if (status != kOk) break;
   }
   if (status == kOk) {
@@ -191,6 +218,7 @@ Status BuildTitle(fs::path source, const std::string& path, Prompter* prompter, 
   if (status == kOk) {
     LogLine("Importing automation data...");
     status = AppendFile(file, DataFileIn(source, "auto.dat").string(), "auto.dat");
+    if (status == kCantOpenSource && detail) *detail = SourceProblem(DataFileIn(source, "auto.dat"));
   }
   if (status == kOk) {
     // Data files the editor could not open are not a title.
@@ -305,7 +333,8 @@ Status ExportTitle(const std::string& title_path, const std::string& folder, boo
 }
 
 Status ImportTitle(const std::string& source_folder, const std::string& library_folder,
-                   Prompter* prompter, bool open_dialog, std::string* new_path) {
+                   Prompter* prompter, bool open_dialog, std::string* new_path,
+                   std::string* detail) {
   LogLine("Import started...");
   LogLine(Quoted("Source path is ", source_folder));
   LogLine(Quoted("Destination path is ", library_folder));
@@ -314,8 +343,10 @@ Status ImportTitle(const std::string& source_folder, const std::string& library_
   DiskFile sysf;
   TitleInfo info;
   if (!OpenSource(DataFileIn(source, "sysf.dat"), sysf) ||
-      sysf.Read(info.data(), info.size()) != info.size())
+      sysf.Read(info.data(), info.size()) != info.size()) {
+    if (detail) *detail = SourceProblem(DataFileIn(source, "sysf.dat"));
     return kCantOpenSource;
+  }
   sysf.Close();
   // The name field ends at offset 29 even without its terminating zero.
   const std::string name = SanitizeTitleName(SlotText(info.data() + 6, kTitleNameMaxLength));
@@ -324,7 +355,7 @@ Status ImportTitle(const std::string& source_folder, const std::string& library_
   Status status = AskTitleName(path, prompter);
   if (status != kOk) return status;
 
-  status = BuildTitle(source, path, prompter, open_dialog);
+  status = BuildTitle(source, path, prompter, open_dialog, detail);
   if (status == kOk && new_path) *new_path = path;
   return status;
 }

@@ -36,8 +36,10 @@ Status ExportTitle(const std::string& title_path, const std::string& folder, boo
 // source_folder, asking for its name. With open_dialog the user may point at
 // the second disk's files through the prompter's file dialog. Only a complete
 // title that loads reaches the library: a failed or cancelled import leaves it
-// as it was. new_path receives the title's path on success.
+// as it was. new_path receives the title's path on success; detail, when a data file could not
+// be opened, which one, in which folder and why.
 Status ImportTitle(const std::string& source_folder, const std::string& library_folder,
-                   Prompter* prompter, bool open_dialog, std::string* new_path);
+                   Prompter* prompter, bool open_dialog, std::string* new_path,
+                   std::string* detail = nullptr);
 
 }  // namespace orb

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "core/model/Title.h"
@@ -40,6 +41,14 @@ std::string CleanName(const std::string& text) {
   return SanitizeTitleName(std::string_view(text).substr(0, length));
 }
 
+// The line under a question that cannot be undone: which title it is about, and that it is
+// locked when it is.
+std::string TitleFateLine(const std::string& path, const char* fate) {
+  TitleInfo info;
+  const bool locked = ReadTitleInfo(path, info) == kOk && DescribeTitle(info).locked;
+  return "The title \"" + TitleNameOf(path) + "\" " + (locked ? "is locked and " : "") + fate;
+}
+
 }  // namespace
 
 std::string SanitizeTitleName(std::string_view text) {
@@ -61,8 +70,10 @@ Status AskTitleName(std::string& path, Prompter* prompter) {
     if (text.empty()) continue;
     const fs::path candidate = folder / (text + ".orb");
     if (Exists(candidate)) {
-      const Answer answer =
-          prompter->Message("File already exists. overwrite?", "Import", Buttons::kYesNoCancel);
+      const Answer answer = prompter->AskDefaultNo(
+          std::string(kFileExistsQuestion) + "\n" +
+              TitleFateLine(candidate.string(), "will be replaced."),
+          "Import", Buttons::kYesNoCancel);
       if (answer == Answer::kNo) continue;
       if (answer != Answer::kYes) return kCancelled;
     }
@@ -88,7 +99,10 @@ Status RefuseOpenTitle(const OpenTitles* open, const std::string& path, const st
 }
 
 Status DeleteTitle(const std::string& path, Prompter* prompter) {
-  if (prompter && prompter->Message("Are you sure?", "Delete", Buttons::kYesNo) != Answer::kYes)
+  if (prompter &&
+      prompter->AskDefaultNo(std::string(kDeleteQuestion) + "\n" +
+                                 TitleFateLine(path, "will be deleted."),
+                             "Delete", Buttons::kYesNo) != Answer::kYes)
     return kCancelled;
   return ::unlink(path.c_str()) == 0 ? kOk : kFailed;
 }
@@ -104,23 +118,34 @@ bool MoveWithoutReplacing(const std::string& from, const std::string& to) {
 }
 
 Status RenameTitle(const std::string& path, const std::string& new_name, std::string* new_path,
-                   Prompter* prompter) {
+                   Prompter* prompter, std::string* why) {
   const fs::path source(path);
   const std::string name = CleanName(new_name);
-  if (name.empty()) return kRenameFailed;
+  if (name.empty()) {
+    if (why) *why = "A title needs a name.";
+    return kRenameFailed;
+  }
   const fs::path target = source.parent_path() / (name + ".orb");
   // Renaming a title to its own name moves nothing.
   if (target.filename() != source.filename() &&
-      !MoveWithoutReplacing(source.string(), target.string()))
+      !MoveWithoutReplacing(source.string(), target.string())) {
+    const int error = errno;
+    if (why) {
+      *why = error == EEXIST || Exists(target)
+                 ? "The name \"" + name + "\" is in use."
+                 : target.filename().string() + ": " + std::strerror(error) + ".";
+    }
     return kRenameFailed;
+  }
   if (new_path) *new_path = target.string();
   return StampTitle(target.string(), -1, prompter);
 }
 
-Status AskRenameTitle(const std::string& path, Prompter* prompter, std::string* new_path) {
+Status AskRenameTitle(const std::string& path, Prompter* prompter, std::string* new_path,
+                      std::string* why) {
   std::string name = TitleNameOf(path);
   if (!prompter || !prompter->TitleNameDialog(name)) return kCancelled;
-  return RenameTitle(path, name, new_path, prompter);
+  return RenameTitle(path, name, new_path, prompter, why);
 }
 
 Status CreateTemporaryTitle(const std::string& path, DiskFile& file, std::string& temporary) {
@@ -137,8 +162,35 @@ Status CreateTemporaryTitle(const std::string& path, DiskFile& file, std::string
   return kCantOpenDestination;
 }
 
+namespace {
+
+// A copy of the title file source under a temporary name beside target. It is completed and
+// named inside before it takes its place, so that the library never shows a partial copy or
+// one with a foreign name.
+Status CopyBeside(const std::string& source, const std::string& target, std::string& temporary,
+                  Prompter* prompter) {
+  BusyScope busy(prompter);
+  DiskFile in, out;
+  if (!in.Open(source, DiskFile::Mode::kRead)) return kCantOpenSource;
+  if (CreateTemporaryTitle(target, out, temporary) != kOk) return kCantOpenDestination;
+  std::vector<std::uint8_t> buffer(64 * 1024);
+  bool ok = true;
+  while (ok) {
+    const std::size_t got = in.Read(buffer.data(), buffer.size());
+    if (got == 0) break;
+    ok = out.Write(buffer.data(), got) == got;
+  }
+  const bool flushed = ok && out.Flush();
+  if (!out.Close() || !flushed) {
+    ::unlink(temporary.c_str());
+    return kWriteError;
+  }
+  return kOk;
+}
+
+}  // namespace
+
 Status BackupTitle(const std::string& path, std::string* new_path, Prompter* prompter) {
-  std::string temporary;
   fs::path copy;
   {
     BusyScope busy(prompter);
@@ -149,27 +201,10 @@ Status BackupTitle(const std::string& path, std::string* new_path, Prompter* pro
       name.replace_extension(".orb");
       if (!Exists(source.parent_path() / name)) copy = source.parent_path() / name;
     }
-    if (copy.empty()) return kFailed;
-
-    // The copy is completed and named inside under a temporary name, so that
-    // the library never shows a partial copy or one with a foreign name.
-    DiskFile in, out;
-    if (!in.Open(path, DiskFile::Mode::kRead) ||
-        CreateTemporaryTitle(copy.string(), out, temporary) != kOk)
-      return kFailed;
-    std::vector<std::uint8_t> buffer(64 * 1024);
-    bool ok = true;
-    while (ok) {
-      const std::size_t got = in.Read(buffer.data(), buffer.size());
-      if (got == 0) break;
-      ok = out.Write(buffer.data(), got) == got;
-    }
-    const bool flushed = ok && out.Flush();
-    if (!out.Close() || !flushed) {
-      ::unlink(temporary.c_str());
-      return kFailed;
-    }
   }
+  if (copy.empty()) return kFailed;
+  std::string temporary;
+  if (CopyBeside(path, copy.string(), temporary, prompter) != kOk) return kFailed;
   Status status = StampTitle(temporary, -1, prompter);
   if (status == kOk && !MoveWithoutReplacing(temporary, copy.string())) status = kFailed;
   if (status != kOk) {
@@ -180,8 +215,45 @@ Status BackupTitle(const std::string& path, std::string* new_path, Prompter* pro
   return kOk;
 }
 
+Status AddTitleFile(const std::string& source, const std::string& library_folder,
+                    Prompter* prompter, const OpenTitles* open, std::string* new_path) {
+  {
+    Title whole;
+    const Status status = whole.OpenTitle(source);
+    if (status != kOk) return status;
+  }
+  std::string name = TitleNameOf(source);
+  if (name.empty()) name = fs::path(source).stem().string();
+  std::string path = (fs::path(library_folder) / (SanitizeTitleName(name) + ".orb")).string();
+  Status status = AskTitleName(path, prompter);
+  if (status != kOk) return status;
+  if (!SameTitleFile(path, source)) {
+    status = RefuseOpenTitle(open, path, "Import", prompter);
+    std::string temporary;
+    if (status == kOk) status = CopyBeside(source, path, temporary, prompter);
+    if (status != kOk) return status;
+    status = StampTitle(temporary, -1, prompter);
+    if (status == kOk && std::rename(temporary.c_str(), path.c_str()) != 0)
+      status = kCantOpenDestination;
+    if (status != kOk) {
+      ::unlink(temporary.c_str());
+      return status;
+    }
+  }
+  if (new_path) *new_path = path;
+  return kOk;
+}
+
 Status LockTitle(const std::string& path, bool locked, Prompter* prompter) {
   return StampTitle(path, locked ? 1 : 0, prompter);
+}
+
+bool HasTitleExtension(const std::string& file_name) {
+  return file_name.size() >= 4 && Lower(file_name.substr(file_name.size() - 4)) == ".orb";
+}
+
+bool MatchesTitleFilter(const std::string& name, const std::string& filter) {
+  return Lower(name).find(Lower(filter)) != std::string::npos;
 }
 
 std::vector<LibraryEntry> ListTitles(const std::string& folder) {
@@ -189,10 +261,12 @@ std::vector<LibraryEntry> ListTitles(const std::string& folder) {
   std::error_code error;
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
     const std::string file_name = it->path().filename().string();
-    if (file_name.size() < 4 || Lower(file_name.substr(file_name.size() - 4)) != ".orb") continue;
+    if (!HasTitleExtension(file_name)) continue;
     std::error_code type_error;
     if (!it->is_regular_file(type_error)) continue;
-    titles.push_back({TitleNameOf(file_name), it->path().string()});
+    TitleInfo info;
+    const bool locked = ReadTitleInfo(it->path().string(), info) == kOk && info[5] != 0;
+    titles.push_back({TitleNameOf(file_name), it->path().string(), locked});
   }
   std::sort(titles.begin(), titles.end(), [](const LibraryEntry& a, const LibraryEntry& b) {
     const std::string la = Lower(a.name), lb = Lower(b.name);

@@ -26,13 +26,16 @@ Status DeleteTitle(const std::string& path, Prompter* prompter);
 
 // Moves the title to new_name (sanitized) in the same folder and stamps the
 // new name into it. An existing title of that name is never replaced:
-// kRenameFailed. new_path, when given, receives the new path on success.
+// kRenameFailed. new_path, when given, receives the new path on success; why, the reason of a
+// failed move (no name, the name in use, the system's reason).
 Status RenameTitle(const std::string& path, const std::string& new_name,
-                   std::string* new_path = nullptr, Prompter* prompter = nullptr);
+                   std::string* new_path = nullptr, Prompter* prompter = nullptr,
+                   std::string* why = nullptr);
 
 // The title manager's Rename: the "Title Name" dialog preset with the title's
 // name, then RenameTitle; kCancelled when the dialog was cancelled.
-Status AskRenameTitle(const std::string& path, Prompter* prompter, std::string* new_path = nullptr);
+Status AskRenameTitle(const std::string& path, Prompter* prompter, std::string* new_path = nullptr,
+                      std::string* why = nullptr);
 
 // Copies the title to the first free "copyN <file name>" (N = 1 … 99, cut to 23
 // characters, extension ".orb") in the same folder, carrying its own name.
@@ -44,11 +47,18 @@ Status LockTitle(const std::string& path, bool locked, Prompter* prompter = null
 struct LibraryEntry {
   std::string name;  // as the list shows it
   std::string path;  // the file itself, whatever the case of its extension
+  bool locked = false;
 };
 
 // The title files (extension ".orb" in any case) of the folder, sorted by name
 // without regard to case as the title manager's list keeps them.
 std::vector<LibraryEntry> ListTitles(const std::string& folder);
+
+// Whether a file name ends in ".orb", in any case.
+bool HasTitleExtension(const std::string& file_name);
+
+// Whether the name holds the filter text, without regard to case; an empty filter keeps all.
+bool MatchesTitleFilter(const std::string& name, const std::string& filter);
 
 // Creates a new file under a unique name beside path, in which a title file is
 // completed before it takes its place. The name keeps the title name that
@@ -72,6 +82,14 @@ Status RefuseOpenTitle(const OpenTitles* open, const std::string& path, const st
                        Prompter* prompter);
 inline constexpr char kTitleOpenMessage[] =
     "This title is open in an editor window.\nClose the window first.";
+
+// Brings a title file from elsewhere into the library folder. Only a title that loads whole
+// comes in; its name goes through the title-name dialog and the overwrite question as on
+// import, a title open in an editor is not replaced, and the copy carries its own name.
+// new_path receives the title's path in the library.
+Status AddTitleFile(const std::string& source, const std::string& library_folder,
+                    Prompter* prompter, const OpenTitles* open = nullptr,
+                    std::string* new_path = nullptr);
 
 // Moves from onto to, failing when to exists.
 bool MoveWithoutReplacing(const std::string& from, const std::string& to);

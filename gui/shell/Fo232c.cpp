@@ -22,12 +22,17 @@ TFo_232C::TFo_232C(QWidget* parent) : QDialog(parent) {
     Co_Port->addItem(QString("COM%1").arg(port));
     devices_ << QString::fromStdString(DefaultPortDevice(port));
   }
-  Ed_Device = new QLineEdit(this);
+  Co_Device = new QComboBox(this);
+  Co_Device->setObjectName("Co_Device");
+  Co_Device->setEditable(true);
+  Co_Device->setInsertPolicy(QComboBox::NoInsert);
+  Co_Device->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  Co_Device->setMinimumContentsLength(28);
+  Ed_Device = Co_Device->lineEdit();
   Ed_Device->setObjectName("Ed_Device");
-  Ed_Device->setMinimumWidth(Ed_Device->fontMetrics().averageCharWidth() * 28);
   Ed_Device->setText(devices_[0]);
   form->addRow("COM port:", Co_Port);
-  form->addRow("Device:", Ed_Device);
+  form->addRow("Device:", Co_Device);
   layout->addLayout(form);
   AddDialogButtons(this, layout);
   SetFixedDialogBorder(this);
@@ -45,6 +50,13 @@ int TFo_232C::Index() const {
 void TFo_232C::SetDevices(const QStringList& devices) {
   for (int i = 0; i < devices_.size() && i < devices.size(); ++i) devices_[i] = devices[i];
   Ed_Device->setText(devices_[shown_]);
+}
+
+void TFo_232C::SetPresentDevices(const QStringList& devices) {
+  const QString typed = Ed_Device->text();
+  Co_Device->clear();
+  Co_Device->addItems(devices);
+  Ed_Device->setText(typed);
 }
 
 QStringList TFo_232C::Devices() const {

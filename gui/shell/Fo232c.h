@@ -21,9 +21,13 @@ class TFo_232C : public QDialog {
   // The device paths of COM1 to COM9; edits of any port are kept until OK.
   void SetDevices(const QStringList& devices);
   QStringList Devices() const;
+  // The serial devices found on the system, offered in the device field's list.
+  void SetPresentDevices(const QStringList& devices);
 
   QComboBox* Co_Port;
-  QLineEdit* Ed_Device;
+  // Editable: a device from the list or any typed path.
+  QComboBox* Co_Device;
+  QLineEdit* Ed_Device;  // Co_Device's text field
 
  private:
   void Co_PortChange(int index);

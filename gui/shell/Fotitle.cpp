@@ -1,19 +1,26 @@
 #include "gui/shell/Fotitle.h"
 
 #include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
+#include <QFileSystemWatcher>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 
 #include "core/model/Title.h"
@@ -35,6 +42,7 @@ constexpr char kNoTransferHint[] =
     "Needs the RS-232C transfer window, which is not part of this build yet.";
 constexpr char kNoEditorHint[] = "Needs the editor window, which is not part of this build yet.";
 constexpr int kRowHeight = 20;
+constexpr int kLockedRole = Qt::UserRole + 1;
 
 class FixedRowDelegate : public QStyledItemDelegate {
  public:
@@ -42,6 +50,8 @@ class FixedRowDelegate : public QStyledItemDelegate {
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
     QSize size = QStyledItemDelegate::sizeHint(option, index);
     size.setHeight(kRowHeight);
+    // A long name is cut with an ellipsis at the list's edge, not scrolled to.
+    size.setWidth(std::min(size.width(), option.rect.width() > 0 ? option.rect.width() : 1));
     return size;
   }
 };
@@ -77,7 +87,50 @@ QLabel* CaptionLabel(const QString& text, QWidget* parent) {
   return label;
 }
 
+// The title files among dropped URLs.
+QStringList TitleFilesOf(const QMimeData* data) {
+  QStringList files;
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile() && HasTitleExtension(StdText(url.fileName())))
+      files << url.toLocalFile();
+  }
+  return files;
+}
+
 }  // namespace
+
+ElidedLabel::ElidedLabel(int lines, QWidget* parent) : QLabel(parent), lines_(lines) {
+  setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  setWordWrap(lines > 1);
+}
+
+void ElidedLabel::SetFullText(const QString& text) {
+  full_ = text;
+  Fit();
+}
+
+void ElidedLabel::resizeEvent(QResizeEvent* event) {
+  QLabel::resizeEvent(event);
+  Fit();
+}
+
+void ElidedLabel::Fit() {
+  const int width = contentsRect().width();
+  QString shown = full_;
+  if (width > 0 && lines_ <= 1) {
+    shown = fontMetrics().elidedText(full_, Qt::ElideRight, width);
+  } else if (width > 0) {
+    const int height = lines_ * fontMetrics().lineSpacing();
+    const auto fits = [&](const QString& text) {
+      return fontMetrics().boundingRect(QRect(0, 0, width, INT_MAX / 2), Qt::TextWordWrap, text)
+                 .height() <= height;
+    };
+    for (qsizetype keep = full_.size(); keep > 0 && !fits(shown);)
+      shown = full_.left(--keep).trimmed() + QChar(0x2026);
+  }
+  if (text() != shown) setText(shown);
+  setToolTip(shown == full_ ? QString() : full_);
+}
 
 TFo_Title::TFo_Title(std::string library_folder, const ShellSettings* settings, Prompter* prompter,
                      QWidget* parent)
@@ -92,15 +145,25 @@ TFo_Title::TFo_Title(std::string library_folder, const ShellSettings* settings, 
   layout->setSpacing(4);
   BuildTopBar(layout);
 
+  Ed_Filter = new QLineEdit(this);
+  Ed_Filter->setObjectName("Ed_Filter");
+  Ed_Filter->setPlaceholderText("Filter");
+  Ed_Filter->setClearButtonEnabled(true);
+  layout->addWidget(Ed_Filter);
+  connect(Ed_Filter, &QLineEdit::textChanged, this, &TFo_Title::ApplyFilter);
+
   LB_Titles = new QListWidget(this);
   LB_Titles->setObjectName("LB_Titles");
   LB_Titles->setItemDelegate(new FixedRowDelegate(LB_Titles));
   LB_Titles->setUniformItemSizes(true);
+  LB_Titles->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   LB_Titles->setSelectionMode(QAbstractItemView::SingleSelection);
   LB_Titles->setContextMenuPolicy(Qt::CustomContextMenu);
   LB_Titles->installEventFilter(this);
   layout->addWidget(LB_Titles, 1);
   connect(LB_Titles, &QListWidget::itemSelectionChanged, this, &TFo_Title::UpdateInformation);
+  // A click on the selected title reads it again: the file may have changed meanwhile.
+  connect(LB_Titles, &QListWidget::itemClicked, this, &TFo_Title::UpdateInformation);
   connect(LB_Titles, &QListWidget::itemDoubleClicked, this, &TFo_Title::OpenTitleWindow);
   connect(LB_Titles, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { Po_List->popup(LB_Titles->viewport()->mapToGlobal(at)); });
@@ -115,6 +178,16 @@ TFo_Title::TFo_Title(std::string library_folder, const ShellSettings* settings, 
   Ti_Refresh->setInterval(50);
   connect(Ti_Refresh, &QTimer::timeout, this, &TFo_Title::Ti_RefreshTimer);
   Ti_Refresh->start();
+
+  setAcceptDrops(true);
+  Ti_Reload = new QTimer(this);
+  Ti_Reload->setSingleShot(true);
+  Ti_Reload->setInterval(150);
+  connect(Ti_Reload, &QTimer::timeout, this, &TFo_Title::ReloadList);
+  Fw_Library = new QFileSystemWatcher(this);
+  if (fs::is_directory(folder_)) Fw_Library->addPath(TextOf(folder_));
+  connect(Fw_Library, &QFileSystemWatcher::directoryChanged, Ti_Reload,
+          qOverload<>(&QTimer::start));
 }
 
 void TFo_Title::BuildTopBar(QVBoxLayout* layout) {
@@ -150,9 +223,9 @@ void TFo_Title::BuildInformation(QVBoxLayout* layout) {
   grid->setHorizontalSpacing(6);
   grid->setVerticalSpacing(2);
   grid->setContentsMargins(2, 0, 0, 0);
-  const auto row = [this, grid](const char* caption) {
+  const auto row = [this, grid](const char* caption, QLabel* value = nullptr) {
     const int at = grid->rowCount();
-    auto* value = new QLabel(this);
+    if (!value) value = new QLabel(this);
     // The caption's smaller text sits centred on the value's first line.
     QLabel* label = CaptionLabel(caption, this);
     label->setFixedHeight(value->fontMetrics().height());
@@ -162,18 +235,29 @@ void TFo_Title::BuildInformation(QVBoxLayout* layout) {
     grid->addWidget(value, at, 1, Qt::AlignTop);
     return value;
   };
-  La_Name = row("NAME");
+  La_Name = new ElidedLabel(1, this);
+  row("NAME", La_Name);
   La_Size = row("SIZE");
   La_Date = row("DATE");
   La_InitialCue = row("INITIAL CUE");
   La_TCMode = row("TC MODE");
   La_FS = row("FS");
-  La_Memo = row("MEMO");
-  La_Memo->setWordWrap(true);
+  La_Memo = new ElidedLabel(2, this);
+  row("MEMO", La_Memo);
   La_Memo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   La_Memo->setMinimumHeight(La_Memo->fontMetrics().lineSpacing() * 2);
   grid->setColumnStretch(1, 1);
   layout->addLayout(grid);
+
+  La_Damage = new QLabel(this);
+  La_Damage->setObjectName("La_Damage");
+  La_Damage->setWordWrap(true);
+  La_Damage->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  QPalette warning = La_Damage->palette();
+  warning.setColor(QPalette::WindowText, QColor(176, 32, 32));
+  La_Damage->setPalette(warning);
+  La_Damage->hide();
+  layout->addWidget(La_Damage);
 
   Bu_Lock = new QPushButton("Lock", this);
   Bu_Lock->setObjectName("Bu_Lock");
@@ -328,9 +412,26 @@ void TFo_Title::ReloadList() {
       auto* item = new QListWidgetItem(TextOf(entry.name), LB_Titles);
       item->setData(Qt::UserRole,
                     QByteArray(entry.path.data(), static_cast<qsizetype>(entry.path.size())));
+      item->setData(kLockedRole, entry.locked);
+      item->setIcon(LockMark(entry.locked));
+      item->setToolTip(TextOf(entry.name) + (entry.locked ? " (locked)" : ""));
     }
   }
+  // The folder may have come into being since.
+  if (Fw_Library->directories().isEmpty() && fs::is_directory(folder_))
+    Fw_Library->addPath(TextOf(folder_));
+  ApplyFilter();
   SelectByPath(remembered);
+}
+
+void TFo_Title::ApplyFilter() {
+  const std::string filter = StdText(Ed_Filter->text());
+  for (int row = 0; row < LB_Titles->count(); ++row) {
+    QListWidgetItem* item = LB_Titles->item(row);
+    item->setHidden(!MatchesTitleFilter(StdText(item->text()), filter));
+  }
+  const QList<QListWidgetItem*> selected = LB_Titles->selectedItems();
+  if (!selected.isEmpty() && selected.first()->isHidden()) LB_Titles->clearSelection();
 }
 
 Status TFo_Title::SelectByPath(const std::string& path) {
@@ -347,32 +448,38 @@ Status TFo_Title::SelectByPath(const std::string& path) {
       LB_Titles->scrollToItem(found);
     }
   }
+  // A title the filter hides is shown by clearing the filter.
+  if (found && found->isHidden()) Ed_Filter->clear();
   // The panel never shows a title that is not selected.
   UpdateInformation();
   return found ? kOk : kFailed;
 }
 
 void TFo_Title::ClearInformation() {
-  for (QLabel* label : {La_Name, La_Size, La_Date, La_InitialCue, La_TCMode, La_FS, La_Memo})
-    label->clear();
+  for (QLabel* label : {La_Size, La_Date, La_InitialCue, La_TCMode, La_FS}) label->clear();
+  La_Name->SetFullText({});
+  La_Memo->SetFullText({});
   Bu_Lock->setChecked(false);
   Bu_Lock->setEnabled(false);
 }
 
 void TFo_Title::UpdateInformation() {
+  const std::string damage = HasSelection() ? TitleDamage(SelectedTitlePath()) : std::string();
+  La_Damage->setText(TextOf(damage));
+  La_Damage->setVisible(!damage.empty());
   TitleInfo info;
   if (!HasSelection() || ReadTitleInfo(SelectedTitlePath(), info) != kOk) {
     ClearInformation();
     return;
   }
   const TitleInfoTexts texts = DescribeTitle(info);
-  La_Name->setText(TextOf(texts.name));
+  La_Name->SetFullText(TextOf(texts.name));
   La_Size->setText(TextOf(texts.size));
   La_Date->setText(TextOf(texts.date));
   La_InitialCue->setText(TextOf(texts.initial_cue));
   La_TCMode->setText(TextOf(texts.tc_mode));
   La_FS->setText(TextOf(texts.fs));
-  La_Memo->setText(TextOf(texts.memo));
+  La_Memo->SetFullText(TextOf(texts.memo));
   Bu_Lock->setChecked(texts.locked);
   Bu_Lock->setEnabled(true);
 }
@@ -384,7 +491,11 @@ void TFo_Title::Bu_LockClick(bool pressed) {
     return;
   }
   const Status status = LockTitle(SelectedTitlePath(), pressed, prompter_);
-  if (status != kOk) {
+  if (status == kOk) {
+    QListWidgetItem* item = LB_Titles->selectedItems().first();
+    item->setData(kLockedRole, pressed);
+    item->setIcon(LockMark(pressed));
+  } else {
     ReportStatus(prompter_, status);
     UpdateInformation();  // show the flag the file really holds
   }
@@ -406,10 +517,12 @@ void TFo_Title::DeleteTitleFile() {
 void TFo_Title::RenameTitleFile() {
   if (!HasSelection() || !prompter_) return;
   if (RefuseOpenTitle(open_titles_, SelectedTitlePath(), "Rename", prompter_) != kOk) return;
-  const Status status = AskRenameTitle(SelectedTitlePath(), prompter_);
+  std::string renamed, why;
+  const Status status = AskRenameTitle(SelectedTitlePath(), prompter_, &renamed, &why);
   if (status == kCancelled) return;
-  ReportStatus(prompter_, status);
+  ReportStatus(prompter_, status, why);
   ReloadList();
+  if (!renamed.empty()) SelectByPath(renamed);
 }
 
 void TFo_Title::BackupTitleFile() {
@@ -426,21 +539,51 @@ void TFo_Title::BackupTitleFile() {
 void TFo_Title::ImportFromFloppy() {
   std::string chosen;
   if (!prompter_ || !prompter_->ChooseFile(kImportFileDialog, chosen)) return;
-  std::string imported;
-  const Status status =
-      ImportTitle(fs::path(chosen).parent_path().string(), folder_, prompter_, true, &imported);
+  std::string imported, detail;
+  const Status status = ImportTitle(fs::path(chosen).parent_path().string(), folder_, prompter_,
+                                    true, &imported, &detail);
   if (status == kOk) {
     ReloadList();
     SelectByPath(imported);
   }
-  ReportStatus(prompter_, status);
+  ReportStatus(prompter_, status, detail);
 }
 
 void TFo_Title::ExportToFloppy() {
   std::string chosen;
   if (!HasSelection() || !prompter_ || !prompter_->ChooseFile(kExportFileDialog, chosen)) return;
-  ReportStatus(prompter_, ExportTitle(SelectedTitlePath(), fs::path(chosen).parent_path().string(),
-                                      false, prompter_));
+  const std::string title = SelectedTitlePath();
+  const std::string folder = fs::path(chosen).parent_path().string();
+  const Status status = ExportTitle(title, folder, false, prompter_);
+  if (status == kOk) {
+    emit MessageLine(
+        QString("Exported \"%1\" to %2.").arg(TextOf(TitleNameOf(title)), TextOf(folder)));
+  }
+  ReportStatus(prompter_, status);
+}
+
+void TFo_Title::dragEnterEvent(QDragEnterEvent* event) {
+  if (!TitleFilesOf(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TFo_Title::dropEvent(QDropEvent* event) {
+  const QStringList files = TitleFilesOf(event->mimeData());
+  if (files.isEmpty()) return;
+  event->acceptProposedAction();
+  // The questions come after the drop has ended, not inside the drag's own loop.
+  QTimer::singleShot(0, this, [this, files] { AddTitleFiles(files); });
+}
+
+void TFo_Title::AddTitleFiles(const QStringList& files) {
+  std::string last;
+  for (const QString& file : files) {
+    std::string added;
+    const Status status = AddTitleFile(StdText(file), folder_, prompter_, open_titles_, &added);
+    if (status == kOk) last = added;
+    ReportStatus(prompter_, status, StdText(file));
+  }
+  ReloadList();
+  if (!last.empty()) SelectByPath(last);
 }
 
 void TFo_Title::ImportFromConsole() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLabel>
 #include <QWidget>
 #include <functional>
 #include <string>
@@ -10,7 +11,8 @@
 #include "core/storage/Settings.h"
 
 class QAction;
-class QLabel;
+class QFileSystemWatcher;
+class QLineEdit;
 class QListWidget;
 class QMenu;
 class QPushButton;
@@ -34,6 +36,24 @@ struct TransferResult {
 using TransferSessionRunner = std::function<TransferResult(const TransferRequest&)>;
 // Opens an editor window on the title file.
 using EditorOpener = std::function<void(const std::string& path)>;
+
+// A value that may be longer than its place: cut with an ellipsis to its width and lines, the
+// whole text in its tooltip.
+class ElidedLabel : public QLabel {
+ public:
+  ElidedLabel(int lines, QWidget* parent);
+  void SetFullText(const QString& text);
+  const QString& FullText() const { return full_; }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void Fit();
+
+  QString full_;
+  int lines_;
+};
 
 // The title manager: the titles of the library folder and every command on
 // whole titles. It lives as long as the program and cannot be closed.
@@ -65,6 +85,8 @@ class TFo_Title : public QWidget {
   void ExportToFloppy();
   void ImportFromConsole();
   void ExportToConsole();
+  // Dropped title files come into the library one by one, each through the name dialog.
+  void AddTitleFiles(const QStringList& files);
 
   bool HasSelection() const;
   // Empty when nothing is selected.
@@ -76,6 +98,7 @@ class TFo_Title : public QWidget {
   // The RS-232C entries are shown only as the settings allow.
   void ApplyEntryVisibility();
 
+  QLineEdit* Ed_Filter;
   QListWidget* LB_Titles;
   QToolButton* Bu_Import;
   QToolButton* Bu_Export;
@@ -83,17 +106,22 @@ class TFo_Title : public QWidget {
   QToolButton* Bu_Backup;
   QPushButton* Bu_Lock;
   // Values of the information panel.
-  QLabel* La_Name;
+  ElidedLabel* La_Name;
   QLabel* La_Size;
   QLabel* La_Date;
   QLabel* La_InitialCue;
   QLabel* La_TCMode;
   QLabel* La_FS;
-  QLabel* La_Memo;
+  ElidedLabel* La_Memo;
+  // Why the title's file is damaged; hidden for a sound title.
+  QLabel* La_Damage;
   QMenu* Po_List;
   QMenu* Po_Import;
   QMenu* Po_Export;
   QTimer* Ti_Refresh;
+  // The list follows the library folder; a burst of changes reloads it once.
+  QFileSystemWatcher* Fw_Library;
+  QTimer* Ti_Reload;
 
   // Entries of the list popup.
   QAction* PL_ImportRS232C;
@@ -110,10 +138,16 @@ class TFo_Title : public QWidget {
   QAction* PE_ExportRS232C;
   QAction* PE_ExportFDD;
 
+ signals:
+  // A line for the main frame's message line, such as a finished export.
+  void MessageLine(const QString& text);
+
  protected:
   void showEvent(QShowEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildTopBar(QVBoxLayout* layout);
@@ -122,6 +156,7 @@ class TFo_Title : public QWidget {
   void Bu_LockClick(bool pressed);
   void ShowPopupBelow(QMenu* menu, QToolButton* button);
   void ClearInformation();
+  void ApplyFilter();
 
   std::string folder_;
   const ShellSettings* settings_;

@@ -163,4 +163,24 @@ QIcon TitleButtonIcon(ButtonPicture kind) {
   return QIcon(pixmap);
 }
 
+QIcon LockMark(bool locked) {
+  QPixmap mark(12, 12);
+  mark.fill(Qt::transparent);
+  if (locked) {
+    QPainter painter(&mark);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(120, 96, 40), 1.6));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawArc(QRectF(3, 0.8, 6, 7), 0, 180 * 16);
+    painter.drawLine(QPointF(3, 4.3), QPointF(3, 6));
+    painter.drawLine(QPointF(9, 4.3), QPointF(9, 6));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(214, 168, 52));
+    painter.drawRoundedRect(QRectF(1.5, 5.5, 9, 6.5), 1.2, 1.2);
+    painter.setBrush(QColor(96, 72, 24));
+    painter.drawEllipse(QRectF(5, 7.3, 2, 2));
+  }
+  return QIcon(mark);
+}
+
 }  // namespace orb

@@ -13,5 +13,7 @@ QPixmap SplashPicture();
 
 enum class ButtonPicture { kImport, kExport, kOpen, kBackup };
 QIcon TitleButtonIcon(ButtonPicture picture);
+// The title list's mark of a locked title; for an unlocked one a blank of the same size.
+QIcon LockMark(bool locked);
 
 }  // namespace orb

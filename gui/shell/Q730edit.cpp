@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <cerrno>
 #include <filesystem>
 
 #include "core/model/DebugLog.h"
@@ -101,6 +102,8 @@ TFo_Main::TFo_Main(std::string app_folder, Options options)
   title_window_->show();
   mdi_->viewport()->installEventFilter(this);
   ConnectTransferSession();
+  connect(title_, &TFo_Title::MessageLine, this,
+          [this](const QString& text) { ShowMessageLine(StdText(text)); });
   title_->SetEditorOpener([this](const std::string& path) { OpenEditor(path); });
   connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { MergeEditorMenus(); });
   connect(MM_Window, &QMenu::aboutToShow, this, &TFo_Main::FillWindowMenu);
@@ -264,8 +267,8 @@ void TFo_Main::BuildDiagnostics() {
   Sp_Main->setStretchFactor(0, 3);
   Sp_Main->setStretchFactor(1, 1);
   Pa_Diagnostics->hide();
+  // The status bar is the frame's message line.
   statusBar()->setObjectName("SB_Status");
-  statusBar()->hide();
 
   connect(Bu_Write, &QPushButton::clicked, this, &TFo_Main::Bu_WriteClick);
   connect(Ed_Terminal, &QLineEdit::returnPressed, this, &TFo_Main::Bu_WriteClick);
@@ -576,6 +579,9 @@ void TFo_Main::MS_RS232CClick() {
   for (int port = 1; port <= kComPortCount; ++port)
     devices << QString::fromStdString(PortDevice(port));
   dialog.SetDevices(devices);
+  QStringList present;
+  for (const std::string& device : ListSerialDevices()) present << TextOf(device);
+  dialog.SetPresentDevices(present);
   dialog.SetIndex(settings_.serial_index - 1);
   if (dialog.exec() != QDialog::Accepted) return;
   const bool was_open = serial_.IsOpen();
@@ -588,7 +594,11 @@ void TFo_Main::MS_RS232CClick() {
     if (device != PortDevice(port))
       profile_.WriteString(kPortsSection, "COM" + std::to_string(port), device);
   }
-  if (was_open) serial_.OpenPort(PortDevice(settings_.serial_index));
+  const std::string device = PortDevice(settings_.serial_index);
+  if (was_open && serial_.OpenPort(device) < 0) {
+    const int error = errno;
+    ShowMessageLine(PortOpenFailure(settings_.serial_index, device, error));
+  }
 }
 
 void TFo_Main::MH_ContentsClick() {
@@ -602,9 +612,21 @@ void TFo_Main::MH_AboutClick() {
 }
 
 void TFo_Main::Bu_WriteClick() {
-  if (!serial_.IsOpen()) serial_.OpenPort(PortDevice(settings_.serial_index));
-  serial_.WriteText(StdText(Ed_Terminal->text()) + "\r");
+  const std::string failure = TerminalWrite(serial_, settings_.serial_index,
+                                            PortDevice(settings_.serial_index),
+                                            StdText(Ed_Terminal->text()));
+  if (!failure.empty()) {
+    ShowMessageLine(failure);  // the line stays for another try
+    return;
+  }
+  statusBar()->clearMessage();
   Ed_Terminal->clear();
+}
+
+void TFo_Main::ShowMessageLine(const std::string& text) {
+  QString line = TextOf(text);
+  line.replace('\n', QString::fromUtf8(" \u2014 "));
+  statusBar()->showMessage(line);
 }
 
 void TFo_Main::Bu_CloseClick() {

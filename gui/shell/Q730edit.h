@@ -92,6 +92,8 @@ class TFo_Main : public QMainWindow {
   void MH_AboutClick();
   void Bu_WriteClick();
   void Bu_CloseClick();
+  // The frame's message line: what just finished or failed, on one line.
+  void ShowMessageLine(const std::string& text);
 
   QMenu* MM_File;
   QMenu* MM_Window;

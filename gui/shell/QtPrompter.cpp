@@ -35,6 +35,16 @@ QString QtFilter(const char* filter) {
 }  // namespace
 
 Answer QtPrompter::Message(const std::string& text, const std::string& caption, Buttons buttons) {
+  return ShowBox(text, caption, buttons, false);
+}
+
+Answer QtPrompter::AskDefaultNo(const std::string& text, const std::string& caption,
+                                Buttons buttons) {
+  return ShowBox(text, caption, buttons, true);
+}
+
+Answer QtPrompter::ShowBox(const std::string& text, const std::string& caption, Buttons buttons,
+                           bool default_no) {
   QMessageBox box(parent_);
   box.setWindowTitle(TextOf(caption));
   box.setTextFormat(Qt::PlainText);
@@ -51,12 +61,12 @@ Answer QtPrompter::Message(const std::string& text, const std::string& caption, 
       break;
     case Buttons::kYesNo:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-      box.setDefaultButton(QMessageBox::Yes);
+      box.setDefaultButton(default_no ? QMessageBox::No : QMessageBox::Yes);
       box.setIcon(QMessageBox::Question);
       break;
     case Buttons::kYesNoCancel:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-      box.setDefaultButton(QMessageBox::Yes);
+      box.setDefaultButton(default_no ? QMessageBox::No : QMessageBox::Yes);
       box.setIcon(QMessageBox::Question);
       break;
   }
@@ -141,10 +151,12 @@ QString QtPrompter::FloppyFolder() {
   return floppy.isDir() ? floppy.absoluteFilePath() : QDir::homePath();
 }
 
-void ReportStatus(Prompter* prompter, Status status) {
+void ReportStatus(Prompter* prompter, Status status, const std::string& detail) {
   if (!prompter || !IsReportedStatus(status)) return;
   const char* message = StatusMessage(status);
-  prompter->Message(*message ? message : "Failed.", "Error", Buttons::kOk);
+  prompter->Message(std::string(*message ? message : "Failed.") + (detail.empty() ? "" : "\n") +
+                        detail,
+                    "Error", Buttons::kOk);
 }
 
 QString TextOf(const std::string& text) {

@@ -17,6 +17,8 @@ class QtPrompter : public Prompter {
   explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
 
   Answer Message(const std::string& text, const std::string& caption, Buttons buttons) override;
+  Answer AskDefaultNo(const std::string& text, const std::string& caption,
+                      Buttons buttons) override;
   void SetBusy(bool busy) override;
   bool TitleNameDialog(std::string& text) override;
   bool ChooseFile(const FileDialog& dialog, std::string& path) override;
@@ -31,12 +33,15 @@ class QtPrompter : public Prompter {
   static QString FloppyFolder();
 
  private:
+  Answer ShowBox(const std::string& text, const std::string& caption, Buttons buttons,
+                 bool default_no);
+
   QWidget* parent_;
 };
 
 // The status message box: silent for 0, 1 and 2, otherwise the status's
-// message with the caption "Error" and an OK button.
-void ReportStatus(Prompter* prompter, Status status);
+// message with the caption "Error" and an OK button; detail, when given, on the lines below.
+void ReportStatus(Prompter* prompter, Status status, const std::string& detail = {});
 
 // Texts from files may be UTF-8 (file names) or 8-bit console text; either shows.
 QString TextOf(const std::string& text);

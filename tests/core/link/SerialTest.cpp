@@ -140,6 +140,50 @@ TEST_F(SerialTest, WhatIsNotATerminalIsRefusedUntouched) {
   std::filesystem::remove(fifo);
 }
 
+// The terminal line's Write says why nothing went out, in what it returns and in the log.
+TEST_F(SerialTest, TerminalWriteTellsWhyThePortWouldNotOpen) {
+  const std::string file = std::filesystem::temp_directory_path() /
+                           ("orb_terminal_" + std::to_string(::getpid()));
+  { std::ofstream(file) << "keep me"; }
+  const struct {
+    std::string device;
+    std::string failure;
+  } cases[] = {
+      {"/nonexistent/ttyS9", "Unable to open COM3\n/nonexistent/ttyS9: No such file or directory."},
+      {file, "Unable to open COM3\n" + file + " is not a serial line."},
+  };
+  for (const auto& c : cases) {
+    TSerial port;
+    EXPECT_EQ(TerminalWrite(port, 3, c.device, "ls"), c.failure);
+    EXPECT_EQ(DrainLog(), std::vector<std::string>{c.failure});
+    EXPECT_FALSE(port.IsOpen());
+  }
+  std::filesystem::remove(file);
+
+  // A closed port opens on the device; the line goes out with its carriage return.
+  serial_.ClosePort();
+  EXPECT_EQ(TerminalWrite(serial_, 3, pty_.slave_path, "ls"), "");
+  EXPECT_TRUE(serial_.IsOpen());
+  EXPECT_EQ(Heard(3), "ls\r");
+}
+
+TEST(SerialDevicesTest, ListsTheLikelyPortsFirstInTheOrderOfTheirNumbers) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::temp_directory_path() / ("orb_devices_" + std::to_string(::getpid()));
+  fs::remove_all(root);
+  EXPECT_TRUE(ListSerialDevices(root.string()).empty());
+  fs::create_directories(root / "dev" / "serial" / "by-id");
+  for (const char* name : {"ttyS10", "ttyS2", "ttyACM0", "ttyUSB1", "ttyUSB0", "tty1", "ttySAC",
+                           "console", "serial/by-id/usb-FTDI_Cable-if00-port0"})
+    std::ofstream(root / "dev" / name);
+  const std::string dev = (root / "dev").string();
+  EXPECT_EQ(ListSerialDevices(root.string()),
+            (std::vector<std::string>{dev + "/serial/by-id/usb-FTDI_Cable-if00-port0",
+                                      dev + "/ttyUSB0", dev + "/ttyUSB1", dev + "/ttyACM0",
+                                      dev + "/ttyS2", dev + "/ttyS10"}));
+  fs::remove_all(root);
+}
+
 TEST_F(SerialTest, ReadLineCutsLinesAndPrompts) {
   Put("l");
   Put("s\r\nsysf.dat\r\n");

@@ -73,9 +73,10 @@ class RecordingView : public SessionView {
 class SlowPrompter : public ScriptedPrompter {
  public:
   explicit SlowPrompter(std::uint64_t* offset) : offset_(offset) {}
-  Answer Message(const std::string& text, const std::string& caption, Buttons buttons) override {
-    if (text == kOverwriteQuestion) *offset_ += 600000;
-    return ScriptedPrompter::Message(text, caption, buttons);
+  Answer AskDefaultNo(const std::string& text, const std::string& caption,
+                      Buttons buttons) override {
+    if (IsQuestion(text, kOverwriteQuestion)) *offset_ += 600000;
+    return ScriptedPrompter::AskDefaultNo(text, caption, buttons);
   }
 
  private:
@@ -382,7 +383,8 @@ TEST_F(SessionTest, MaximumTitleBothWays) {
   EXPECT_EQ(offset, 600000u);
   EXPECT_TRUE(IsMinutes(view.total, 1)) << view.total;
   ASSERT_EQ(slow.shown().size(), 2u);
-  EXPECT_EQ(slow.shown()[0].text, kOverwriteQuestion);
+  EXPECT_TRUE(IsQuestion(slow.shown()[0].text, kOverwriteQuestion));
+  EXPECT_TRUE(slow.shown()[0].default_no);
   EXPECT_EQ(slow.shown()[0].caption, "Export");
   EXPECT_EQ(slow.shown()[1].text, kRebootQuestion);
   const auto files = gen::MakeDataFiles(spec);
@@ -541,7 +543,8 @@ TEST_F(SessionTest, ExportFailures) {
   EXPECT_FALSE(refused.success);
   EXPECT_EQ(refused.errors, std::vector<std::string>());
   EXPECT_EQ(refused.questions,
-            std::vector<std::string>({"Export: TITLE already exists. overwrite?"}));
+            std::vector<std::string>({"Export: TITLE already exists. overwrite?\n"
+                                      "The console's TITLE 06 will be replaced by \"Stage\"."}));
   EXPECT_EQ(SlotFiles(6), before);
 
   // A title that cannot be read whole is refused before the console is woken: no login, no

@@ -292,6 +292,44 @@ TEST_F(TitleTest, InformationIsFoundAnywhereInTheFile) {
   EXPECT_EQ(StampTitle((folder / "none.orb").string(), 1), kCantOpenDestination);
 }
 
+TEST_F(TitleTest, DamageIsAChunkThatDoesNotFitTheFile) {
+  gen::TitleSpec spec;
+  spec.automation_words = 5000;
+  const auto whole = gen::MakeTitle(spec);
+  spec.with_gfed = false;
+  const auto without_gfed = gen::MakeTitle(spec);
+  auto renamed = whole;
+  renamed[16 + 12288] = 'x';  // snap.dat's name
+  const struct {
+    const char* what;
+    std::vector<std::uint8_t> bytes;
+    const char* damage;  // the text the panel shows; empty for a sound title
+  } cases[] = {
+      {"whole", whole, ""},
+      {"without gfed.dat", without_gfed, ""},
+      {"cut to half",
+       std::vector<std::uint8_t>(whole.begin(), whole.begin() + whole.size() / 2), "cut off"},
+      {"one byte short", std::vector<std::uint8_t>(whole.begin(), whole.end() - 1),
+       "auto.dat is cut off"},
+      {"cut after the system chunk",
+       std::vector<std::uint8_t>(whole.begin(), whole.begin() + 16 + 12288),
+       "the file ends before snap.dat."},
+      {"a chunk renamed", renamed, "xnap.dat stands where snap.dat belongs."},
+      {"empty", {}, "the file ends before sysf.dat."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string damage = TitleDamage(Write("Title.orb", c.bytes).string());
+    if (*c.damage == 0) {
+      EXPECT_EQ(damage, "");
+    } else {
+      EXPECT_EQ(damage.rfind("Damaged: ", 0), 0u) << damage;
+      EXPECT_NE(damage.find(c.damage), std::string::npos) << damage;
+    }
+  }
+  EXPECT_EQ(TitleDamage((folder / "none.orb").string()), "The file cannot be read.");
+}
+
 TEST_F(TitleTest, TitleManagerTexts) {
   TitleInfo info{};
   SetSlotText(info.data() + 6, 24, "Concert");

@@ -258,25 +258,58 @@ TEST_F(FloppyTest, FirstDiskChecksAndTheProposedName) {
   EXPECT_EQ(Import(prompter), kCancelled);
   EXPECT_EQ(prompter.shown().at(0).text, std::string(23, 'N'));
 
-  // A disk without cue.dat is no first disk: asked until cancelled.
+  // A disk without cue.dat is no first disk. A folder does not change as a drive does, so OK
+  // opens the file dialog to choose another; the import goes on from there.
+  for (const auto& [name, bytes] : Contents(Disk(1))) WriteFile(Disk(3) / name, bytes);
   fs::remove(Disk(1) / "cue.dat");
-  prompter = ScriptedPrompter();
-  prompter.QueueTitleName("Two");
-  prompter.Queue(Answer::kOk);
-  EXPECT_EQ(Import(prompter), kCancelled);
-  ASSERT_EQ(prompter.shown().size(), 3u);
-  for (std::size_t i : {1u, 2u}) {
-    EXPECT_EQ(prompter.shown()[i].text, "Please insert first disk.");
-    EXPECT_EQ(prompter.shown()[i].caption, "Import");
-    EXPECT_EQ(prompter.shown()[i].buttons, Buttons::kOkCancel);
+  for (const char* choice : {"", "SYSF.DAT"}) {
+    prompter = ScriptedPrompter();
+    prompter.QueueTitleName("Two");
+    prompter.Queue(Answer::kOk);
+    if (*choice) prompter.QueueFile((Disk(3) / choice).string());
+    EXPECT_EQ(Import(prompter), *choice ? kOk : kCancelled);
+    ASSERT_EQ(prompter.shown().size(), 3u);
+    EXPECT_EQ(prompter.shown()[1].text, "Please insert first disk.");
+    EXPECT_EQ(prompter.shown()[1].caption, "Import");
+    EXPECT_EQ(prompter.shown()[1].buttons, Buttons::kOkCancel);
+    EXPECT_EQ(prompter.shown()[2].caption, "Import");
+    EXPECT_EQ(prompter.shown()[2].text, "SYSF.DAT");  // the file dialog
   }
+  // Without the dialog (a console session's folder) OK looks once more, then gives up.
+  prompter = ScriptedPrompter();
+  prompter.QueueTitleName("Three");
+  prompter.Queue(Answer::kOk);
+  EXPECT_EQ(Import(prompter, nullptr, false), kCancelled);
+  EXPECT_EQ(prompter.shown().size(), 2u);
 
   // Without sysf.dat there is not even a name to propose.
   fs::remove(Disk(1) / "sysf.dat");
   prompter = ScriptedPrompter();
   EXPECT_EQ(Import(prompter), kCantOpenSource);
   EXPECT_TRUE(prompter.shown().empty());
-  EXPECT_EQ(Names(Contents(Lib())), std::vector<std::string>{"One.orb"});
+  EXPECT_EQ(Names(Contents(Lib())), (std::vector<std::string>{"One.orb", "Two.orb"}));
+}
+
+TEST_F(FloppyTest, ASourceThatCannotBeOpenedIsNamedWithItsFolderAndWhy) {
+  Export(gen::TitleSpec());
+  fs::create_directories(Disk(3) / "sysf.dat");
+  const Bytes sysf = ReadFile(Disk(1) / "sysf.dat");
+  WriteFile(Disk(2) / "SYSF.DAT", Bytes(sysf.begin(), sysf.begin() + 40));
+  const struct {
+    fs::path folder;
+    std::string detail;
+  } cases[] = {
+      {Src(), "There is no sysf.dat in the folder " + Src().string() + "."},
+      {Disk(3), "sysf.dat in the folder " + Disk(3).string() + " is not a plain file."},
+      {Disk(2), "SYSF.DAT in the folder " + Disk(2).string() + " could not be read whole."},
+  };
+  for (const auto& c : cases) {
+    ScriptedPrompter prompter;
+    std::string detail;
+    EXPECT_EQ(ImportTitle(c.folder.string(), Lib().string(), &prompter, true, nullptr, &detail),
+              kCantOpenSource);
+    EXPECT_EQ(detail, c.detail);
+  }
 }
 
 TEST_F(FloppyTest, SecondDiskIsKnownBySaveDateOnly) {

@@ -113,8 +113,9 @@ TEST_F(TitleLibraryTest, AskTitleNameLoopsThroughTheOverwriteQuestion) {
       }
       if (shown.caption != "Import") continue;
       ++questions;
-      EXPECT_EQ(shown.text, "File already exists. overwrite?");
+      EXPECT_EQ(shown.text, "File already exists. overwrite?\nThe title \"Taken\" will be replaced.");
       EXPECT_EQ(shown.buttons, Buttons::kYesNoCancel);
+      EXPECT_TRUE(shown.default_no);
     }
     EXPECT_EQ(questions, c.questions);
   }
@@ -128,9 +129,15 @@ TEST_F(TitleLibraryTest, DeleteAsksAndReportsFailure) {
   EXPECT_EQ(DeleteTitle(path, &prompter), kCancelled);
   EXPECT_TRUE(fs::exists(path));
   ASSERT_EQ(prompter.shown().size(), 1u);
-  EXPECT_EQ(prompter.shown()[0].text, "Are you sure?");
+  EXPECT_EQ(prompter.shown()[0].text, "Are you sure?\nThe title \"Gone\" will be deleted.");
   EXPECT_EQ(prompter.shown()[0].caption, "Delete");
   EXPECT_EQ(prompter.shown()[0].buttons, Buttons::kYesNo);
+  EXPECT_TRUE(prompter.shown()[0].default_no);
+  ASSERT_EQ(LockTitle(path, true), kOk);
+  prompter.Queue(Answer::kNo);
+  EXPECT_EQ(DeleteTitle(path, &prompter), kCancelled);
+  EXPECT_EQ(prompter.shown().back().text,
+            "Are you sure?\nThe title \"Gone\" is locked and will be deleted.");
   prompter.Queue(Answer::kYes);
   EXPECT_EQ(DeleteTitle(path, &prompter), kOk);
   EXPECT_FALSE(fs::exists(path));
@@ -153,8 +160,11 @@ TEST_F(TitleLibraryTest, RenameMovesAndStampsButNeverReplaces) {
 
   const auto before_a = ReadFile(new_path);
   const auto before_other = ReadFile(other);
-  EXPECT_EQ(RenameTitle(new_path, "Other"), kRenameFailed);
-  EXPECT_EQ(RenameTitle(new_path, ""), kRenameFailed);  // no hidden ".orb"
+  std::string why;
+  EXPECT_EQ(RenameTitle(new_path, "Other", nullptr, nullptr, &why), kRenameFailed);
+  EXPECT_EQ(why, "The name \"Other\" is in use.");
+  EXPECT_EQ(RenameTitle(new_path, "", nullptr, nullptr, &why), kRenameFailed);  // no hidden ".orb"
+  EXPECT_EQ(why, "A title needs a name.");
   EXPECT_EQ(ReadFile(new_path), before_a);
   EXPECT_EQ(ReadFile(other), before_other);
 
@@ -241,6 +251,58 @@ TEST_F(TitleLibraryTest, LockAndListing) {
   EXPECT_EQ(names, (std::vector<std::string>{"Alpha", "beta", "Gamma"}));
   EXPECT_EQ(paths[2], Path("Gamma.ORB"));
   EXPECT_TRUE(ListTitles(Path("missing")).empty());
+  ASSERT_EQ(LockTitle(Path("Alpha.orb"), true), kOk);
+  std::vector<bool> locked;
+  for (const LibraryEntry& entry : ListTitles(folder.string())) locked.push_back(entry.locked);
+  EXPECT_EQ(locked, (std::vector<bool>{true, false, false}));
+
+  const struct {
+    const char* name;
+    const char* filter;
+    bool kept;
+  } filters[] = {{"Show 12", "", true},     {"Show 12", "show", true}, {"Show 12", "W 1", true},
+                 {"Show 12", "13", false},  {"beta", "Beta", true},    {"beta", "betas", false}};
+  for (const auto& f : filters)
+    EXPECT_EQ(MatchesTitleFilter(f.name, f.filter), f.kept) << f.name << " / " << f.filter;
+}
+
+TEST_F(TitleLibraryTest, ATitleFileFromElsewhereComesInNamedAndWhole) {
+  const fs::path outside = folder / "outside";
+  fs::create_directories(outside);
+  gen::TitleSpec spec;
+  spec.name = "Elsewhere";
+  const auto bytes = gen::MakeTitle(spec);
+  const std::string show = (outside / "Show.orb").string();
+  test::WriteFile(show, bytes);
+  const std::string cut = (outside / "Cut.orb").string();
+  test::WriteFile(cut, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + bytes.size() / 2));
+  const std::string library = (folder / "lib").string();
+  fs::create_directories(library);
+
+  ScriptedPrompter prompter;
+  std::string added;
+  prompter.QueueTitleName("Show");
+  ASSERT_EQ(AddTitleFile(show, library, &prompter, nullptr, &added), kOk);
+  EXPECT_EQ(added, library + "/Show.orb");
+  EXPECT_EQ(prompter.shown().at(0).text, "Show");  // the dialog proposes the file's name
+  EXPECT_EQ(NameInside(added), "Show");            // the copy carries its own name
+  EXPECT_TRUE(fs::exists(show));
+
+  // The same name again: the overwrite question, No, and another name.
+  prompter = ScriptedPrompter();
+  prompter.QueueTitleName("Show");
+  prompter.Queue(Answer::kNo);
+  prompter.QueueTitleName("Show 2");
+  ASSERT_EQ(AddTitleFile(show, library, &prompter, nullptr, &added), kOk);
+  EXPECT_EQ(NameInside(library + "/Show 2.orb"), "Show 2");
+  EXPECT_TRUE(IsQuestion(prompter.shown().at(1).text, kFileExistsQuestion));
+
+  // A damaged title is refused before anything is asked; a cancelled dialog adds nothing.
+  prompter = ScriptedPrompter();
+  EXPECT_NE(AddTitleFile(cut, library, &prompter), kOk);
+  EXPECT_TRUE(prompter.shown().empty());
+  EXPECT_EQ(AddTitleFile(show, library, &prompter), kCancelled);
+  EXPECT_EQ(ListTitles(library).size(), 2u);
 }
 
 }  // namespace

@@ -422,7 +422,7 @@ TEST_F(EditorWindowTest, SaveAndSaveAs) {
   prompter.QueueTitleName("Taken");
   prompter.Queue(Answer::kYes);
   main.MF_SaveAsClick();
-  EXPECT_EQ(prompter.shown().back().text, "File already exists. overwrite?");
+  EXPECT_TRUE(IsQuestion(prompter.shown().back().text, kFileExistsQuestion));
   EXPECT_NE(ReadBytes(taken), old);
   ASSERT_EQ(saved.OpenTitle(taken), kOk);
   EXPECT_EQ(saved.System().NameText(0), "Lead");

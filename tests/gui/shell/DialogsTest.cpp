@@ -66,6 +66,18 @@ TEST(QtPrompterTest, MessageBoxesShowTheirTextCaptionAndButtons) {
   }
 }
 
+TEST(QtPrompterTest, QuestionsThatCannotBeUndoneDefaultToNo) {
+  QtPrompter prompter;
+  for (Buttons buttons : {Buttons::kYesNo, Buttons::kYesNoCancel}) {
+    WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
+    EXPECT_EQ(prompter.AskDefaultNo("Are you sure?\nThe title \"A\" will be deleted.", "Delete",
+                                    buttons),
+              Answer::kNo);
+    WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
+    EXPECT_EQ(prompter.Message("Are you sure?", "Delete", buttons), Answer::kYes);
+  }
+}
+
 TEST(QtPrompterTest, TitleNameDialogTakesAtMostTwentyThreeCharacters) {
   QtPrompter prompter;
   std::string name = "Proposed";

@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTimer>
 #include <sstream>
 
@@ -263,6 +264,7 @@ TEST_F(MainFrameTest, PortDialogMovesAnOpenPortAndLeavesAClosedOneClosed) {
     EXPECT_FALSE(dialog->Co_Port->isEditable());
     EXPECT_EQ(dialog->Co_Port->currentText(), "COM1");
     EXPECT_EQ(dialog->Ed_Device->text(), QString::fromStdString(com1.path()));
+    EXPECT_TRUE(dialog->Co_Device->isEditable());
     dialog->Co_Port->setCurrentIndex(2);
     dialog->Ed_Device->setText(QString::fromStdString(com3.path()));
     dialog->Co_Port->setCurrentIndex(1);
@@ -297,6 +299,32 @@ TEST_F(MainFrameTest, PortDialogMovesAnOpenPortAndLeavesAClosedOneClosed) {
   EXPECT_FALSE(main.Serial().IsOpen());
   EXPECT_FALSE(main.Ti_Refresh->isActive());
   EXPECT_FALSE(main.isVisible());
+}
+
+TEST_F(MainFrameTest, WriteOnAPortThatWillNotOpenSaysWhyInTheLogAndTheMessageLine) {
+  StoreSettings("[Ports]\nCOM1=/nonexistent/ttyS0\n");
+  TFo_Main& main = Frame();
+  main.Ed_Terminal->setText("ls");
+  main.Bu_WriteClick();
+  EXPECT_FALSE(main.Serial().IsOpen());
+  EXPECT_TRUE(main.statusBar()->isVisible());
+  EXPECT_EQ(main.statusBar()->currentMessage().toStdString(),
+            "Unable to open COM1 \u2014 /nonexistent/ttyS0: No such file or directory.");
+  EXPECT_EQ(main.Ed_Terminal->text(), "ls");  // kept for another try
+  main.Ti_RefreshTimer();
+  EXPECT_TRUE(main.Me_Debug->toPlainText().contains("/nonexistent/ttyS0: No such file or directory."));
+}
+
+TEST_F(MainFrameTest, AFinishedExportSaysSoInTheMessageLine) {
+  folder.AddTitle("Show");
+  test::TempFolder floppy;
+  TFo_Main& main = Frame();
+  main.TitleManager()->SelectByPath(folder.File("Show.orb"));
+  prompter.QueueFile(floppy.File("SYSF.DAT"));
+  main.Ti_RefreshTimer();
+  main.MF_ExportFDD->trigger();
+  EXPECT_EQ(main.statusBar()->currentMessage().toStdString(),
+            "Exported \"Show\" to " + floppy.str() + ".");
 }
 
 TEST_F(MainFrameTest, AboutStaysUntilClickedAndTheStartSplashCloses) {

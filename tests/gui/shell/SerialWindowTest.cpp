@@ -38,9 +38,17 @@ std::vector<std::uint8_t> ReadBytes(const std::string& path) {
 class WatchingPrompter : public ScriptedPrompter {
  public:
   Answer Message(const std::string& text, const std::string& caption, Buttons buttons) override {
+    Watch();
+    return ScriptedPrompter::Message(text, caption, buttons);
+  }
+  Answer AskDefaultNo(const std::string& text, const std::string& caption,
+                      Buttons buttons) override {
+    Watch();
+    return ScriptedPrompter::AskDefaultNo(text, caption, buttons);
+  }
+  void Watch() {
     if (auto* window = qobject_cast<TFo_Serial*>(QApplication::activeModalWidget()))
       timer_during_question.push_back(window->Ti_Sequence->isActive());
-    return ScriptedPrompter::Message(text, caption, buttons);
   }
   std::vector<bool> timer_during_question;
 };
@@ -182,7 +190,7 @@ TEST_F(SerialWindowTest, ImportAndExportThroughTheWindow) {
   bool asked = false;
   for (const auto& shown : prompter_.shown()) {
     EXPECT_NE(shown.caption, "Error") << shown.text;
-    asked |= shown.text == kOverwriteQuestion;
+    asked |= IsQuestion(shown.text, kOverwriteQuestion);
   }
   EXPECT_TRUE(asked);
   EXPECT_FALSE(frame_->Serial().IsOpen());

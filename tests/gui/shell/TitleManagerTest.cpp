@@ -1,10 +1,15 @@
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QToolButton>
+#include <QUrl>
 
 #include "core/model/Title.h"
+#include "tests/TestFiles.h"
 #include "gui/shell/Fotitle.h"
 #include "tests/gui/shell/GuiTestSupport.h"
 
@@ -32,6 +37,17 @@ class TitleManagerTest : public ::testing::Test {
     for (int i = 0; i < Window().LB_Titles->count(); ++i)
       names << Window().LB_Titles->item(i)->text();
     return names;
+  }
+  QStringList Visible() {
+    QStringList names;
+    for (int i = 0; i < Window().LB_Titles->count(); ++i) {
+      if (!Window().LB_Titles->item(i)->isHidden()) names << Window().LB_Titles->item(i)->text();
+    }
+    return names;
+  }
+  QListWidgetItem* Row(const QString& name) {
+    const auto found = Window().LB_Titles->findItems(name, Qt::MatchExactly);
+    return found.isEmpty() ? nullptr : found.first();
   }
   QString Selected() {
     const auto items = Window().LB_Titles->selectedItems();
@@ -142,7 +158,8 @@ TEST_F(TitleManagerTest, DeleteAsksFirst) {
   prompter.Queue(Answer::kNo);
   title.DeleteTitleFile();
   EXPECT_TRUE(fs::exists(library.File("beta.orb")));
-  EXPECT_EQ(Shown(), std::vector<std::string>{"Delete: Are you sure?"});
+  EXPECT_EQ(Shown(),
+            std::vector<std::string>{"Delete: Are you sure?\nThe title \"beta\" will be deleted."});
 
   // The Delete key does the same.
   prompter.Queue(Answer::kYes);
@@ -197,11 +214,12 @@ TEST_F(TitleManagerTest, RenameCleansTheNameAndNeverReplacesATitle) {
   EXPECT_FALSE(fs::exists(library.File("beta.orb")));
   EXPECT_EQ(Listed(), QStringList({"A_B", "Alpha", "gamma"}));
   EXPECT_EQ(Shown().size(), 1u);
+  EXPECT_EQ(Selected(), "A_B");  // the renamed title stays selected
+  EXPECT_EQ(title.La_Name->text(), "A_B");
 
-  title.SelectByPath(library.File("A_B.orb"));
   prompter.QueueTitleName("gamma");
   title.RenameTitleFile();
-  EXPECT_EQ(Shown().back(), "Error: Rename failed.");
+  EXPECT_EQ(Shown().back(), "Error: Rename failed.\nThe name \"gamma\" is in use.");
   EXPECT_TRUE(fs::exists(library.File("A_B.orb")));
 
   prompter.QueueTitleName(std::nullopt);
@@ -226,7 +244,10 @@ TEST_F(TitleManagerTest, FloppyExportAndImportGoThroughTheirFileDialogs) {
   TFo_Title& title = Window();
   title.SelectByPath(library.File("Alpha.orb"));
   prompter.QueueFile(floppy.File("SYSF.DAT"));
+  QSignalSpy finished(&title, &TFo_Title::MessageLine);
   title.ExportToFloppy();
+  ASSERT_EQ(finished.size(), 1);
+  EXPECT_EQ(finished[0][0].toString(), QString("Exported \"Alpha\" to %1.").arg(floppy.str().c_str()));
   ASSERT_EQ(prompter.shown().size(), 1u);
   EXPECT_EQ(prompter.shown()[0].caption, "Export");
   for (const char* file : {"sysf.dat", "snap.dat", "cue.dat", "dylib.dat", "eqlib.dat", "auto.dat"})
@@ -245,8 +266,97 @@ TEST_F(TitleManagerTest, FloppyExportAndImportGoThroughTheirFileDialogs) {
   test::TempFolder empty;
   prompter.QueueFile(empty.File("sysf.dat"));
   title.ImportFromFloppy();
-  EXPECT_EQ(Shown().back(), "Error: Can't open source file.");
+  EXPECT_EQ(Shown().back(), "Error: Can't open source file.\nThere is no sysf.dat in the folder " +
+                                empty.str() + ".");
   EXPECT_EQ(Listed().size(), 4);
+}
+
+TEST_F(TitleManagerTest, TheListMarksLockedTitlesElidesLongTextsAndNarrowsByAFilter) {
+  library.AddTitle("Locked", 1, true);
+  gen::TitleSpec spec;
+  spec.name = std::string(23, 'W');
+  spec.memo = "A memo much too long for the panel, which shows what fits and the rest in a tip";
+  test::WriteFile(library.File(spec.name + ".orb"), gen::MakeTitle(spec));
+  TFo_Title& title = Window();
+  const QString name = QString::fromStdString(spec.name);
+  ASSERT_NE(Row("Locked"), nullptr);
+  EXPECT_TRUE(Row("Locked")->data(Qt::UserRole + 1).toBool());
+  EXPECT_FALSE(Row("Alpha")->data(Qt::UserRole + 1).toBool());
+  EXPECT_EQ(Row(name)->toolTip(), name);
+
+  title.SelectByPath(library.File(spec.name + ".orb"));
+  EXPECT_TRUE(title.La_Name->text().endsWith(QChar(0x2026))) << title.La_Name->text().toStdString();
+  EXPECT_EQ(title.La_Name->toolTip(), name);
+  EXPECT_TRUE(title.La_Memo->text().endsWith(QChar(0x2026)));
+  EXPECT_EQ(title.La_Memo->toolTip(), QString::fromStdString(spec.memo));
+  EXPECT_EQ(title.La_Memo->FullText(), QString::fromStdString(spec.memo));
+  test::SaveRendering(&title, "title_manager_long_texts");
+
+  // The filter keeps names that hold it, in any case; a hidden selection is dropped.
+  QTest::keyClicks(title.Ed_Filter, "A");
+  EXPECT_EQ(Visible(), QStringList({"Alpha", "beta", "gamma"}));
+  EXPECT_FALSE(title.HasSelection());
+  QTest::keyClicks(title.Ed_Filter, "l");
+  EXPECT_EQ(Visible(), QStringList({"Alpha"}));
+  test::SaveRendering(&title, "title_manager_filtered");
+  // Selecting a title the filter hides shows it again.
+  title.SelectByPath(library.File("Locked.orb"));
+  EXPECT_TRUE(title.Ed_Filter->text().isEmpty());
+  EXPECT_EQ(Visible().size(), 5);
+  EXPECT_EQ(Selected(), "Locked");
+}
+
+TEST_F(TitleManagerTest, TheListFollowsTheFolderAndAClickReadsTheTitleAgain) {
+  TFo_Title& title = Window();
+  const QRect beta = title.LB_Titles->visualItemRect(title.LB_Titles->item(1));
+  QTest::mouseClick(title.LB_Titles->viewport(), Qt::LeftButton, {}, beta.center());
+  EXPECT_FALSE(title.Bu_Lock->isChecked());
+  ASSERT_EQ(LockTitle(library.File("beta.orb"), true), kOk);  // by another program
+  QTest::mouseClick(title.LB_Titles->viewport(), Qt::LeftButton, {}, beta.center());
+  EXPECT_TRUE(title.Bu_Lock->isChecked());
+  EXPECT_TRUE(title.La_Damage->isHidden());
+
+  // A title cut short says so.
+  auto bytes = test::ReadFile(library.File("gamma.orb"));
+  bytes.resize(bytes.size() / 2);
+  test::WriteFile(library.File("gamma.orb"), bytes);
+  title.SelectByPath(library.File("gamma.orb"));
+  EXPECT_FALSE(title.La_Damage->isHidden());
+  EXPECT_TRUE(title.La_Damage->text().startsWith("Damaged: ")) << title.La_Damage->text().toStdString();
+  test::SaveRendering(&title, "title_manager_damaged");
+
+  library.AddTitle("delta");
+  QTRY_VERIFY(Listed().contains("delta"));
+  fs::remove(library.File("Alpha.orb"));
+  QTRY_VERIFY(!Listed().contains("Alpha"));
+  EXPECT_EQ(Selected(), "gamma");
+}
+
+TEST_F(TitleManagerTest, DroppedTitleFilesComeInThroughTheNameDialog) {
+  test::TempFolder elsewhere;
+  const std::string show = elsewhere.AddTitle("Show");
+  const std::string notes = elsewhere.File("notes.txt");
+  std::ofstream(notes) << "x";
+  TFo_Title& title = Window();
+
+  QMimeData other;
+  other.setUrls({QUrl::fromLocalFile(QString::fromStdString(notes))});
+  QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &other, Qt::LeftButton, {});
+  QApplication::sendEvent(&title, &refused);
+  EXPECT_FALSE(refused.isAccepted());
+
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(QString::fromStdString(show)),
+                QUrl::fromLocalFile(QString::fromStdString(notes))});
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+  QApplication::sendEvent(&title, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  prompter.QueueTitleName("Show");
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+  QApplication::sendEvent(&title, &drop);
+  QTRY_COMPARE(Selected(), QString("Show"));
+  EXPECT_EQ(Shown(), std::vector<std::string>{"Title Name: Show"});
+  EXPECT_TRUE(fs::exists(library.File("Show.orb")));
 }
 
 TEST_F(TitleManagerTest, ConsoleCommandsHandTheSlotToTheTransferWindow) {
