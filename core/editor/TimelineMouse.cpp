@@ -253,7 +253,7 @@ void TimelineMouse::MoveSelection(bool copy) {
     end = list.FirstEventAt(saved_start_ + saved_length_);
   }
   for (int i = begin; i < end; ++i) {
-    if (!list.IsSelected(i)) continue;
+    if (!list.EventSelected(i)) continue;
     const std::uint32_t word = list.EventWord(i);
     for (int r = 0; r < rows; ++r) {
       const EventKey& k = keys[static_cast<std::size_t>(r)];

@@ -111,7 +111,7 @@ void TClip::CopyAutomation(const TQ730AUTO& list, int view, double start, double
   // One pass over the events, sorted into their channels afterwards.
   std::vector<std::pair<int, int>> found;  // channel, event
   for (int i = 0, n = list.Count(); i < n; ++i) {
-    if (!list.IsSelected(i)) continue;
+    if (!list.EventSelected(i)) continue;
     owners.ForEach(list.EventWord(i), [&](int row) {
       if (list.IsChannelSelected(row)) found.emplace_back(row, i);
     });

@@ -686,7 +686,8 @@ void TQ730AUTO::WriteEvents(int param, double from, double to,
   // Per channel written: its events of param earlier than this may go.
   std::array<TimeCode, kChannelFlags> last{};
   std::array<bool, kChannelFlags> written{};
-  bool ordered = InTimeOrder();
+  const bool searchable = SearchableByTime();
+  bool ordered = searchable || InTimeOrder();
   // A channel written twice would see its own new events the second time.
   std::array<bool, kChannelFlags> named{};
   for (const ChannelEvents& c : channels) {
@@ -729,7 +730,7 @@ void TQ730AUTO::WriteEvents(int param, double from, double to,
   const EventChannels owners(*this, param);
   // Only events inside the range can be replaced; in a list in time order they lie together.
   int inside_begin = 0, inside_end = Count();
-  if (SearchableByTime()) {
+  if (searchable) {
     inside_begin = FirstEventAt(from);
     inside_end = FirstEventAt(std::nextafter(to, std::numeric_limits<double>::infinity()));
   }

@@ -84,6 +84,10 @@ class TQ730AUTO : public TQ730 {
   std::int64_t StreamWordCount() const;
   // In time order, with timecodes whose seconds grow with their value: halving finds a time.
   bool SearchableByTime() const;
+  // IsSelected for the loops over every event: no virtual call.
+  bool EventSelected(int index) const {
+    return index >= 0 && static_cast<std::size_t>(index) < selected_.size() && selected_[index];
+  }
   // The index of the first event at or after a time, in a list that is searchable by time.
   int FirstEventAt(double seconds) const;
 
