@@ -31,6 +31,11 @@ int FuzzTitleEdits(const std::uint8_t* data, std::size_t size);
 // state, and the edited title must save and load back to the same bytes.
 int FuzzEditSession(const std::uint8_t* data, std::size_t size);
 
+// Loads the bytes as a title and builds what the windows show of it: the parameter pages of
+// every channel and library entry, and the automation timeline at every view and at zooms and
+// scroll positions from the whole day to single frames.
+int FuzzScenes(const std::uint8_t* data, std::size_t size);
+
 // Splits the bytes into the data files of a one- or two-disk set and imports
 // it into a library: the library afterwards holds either what it held before
 // or, in addition, one complete title that loads.

@@ -66,6 +66,12 @@ TEST(FuzzRegressionTest, EditorSession) {
   RunSeeds("editor_session", FuzzEditSession);
 }
 
+TEST(FuzzRegressionTest, Scenes) {
+  Replay("scenes", FuzzScenes);
+  EXPECT_EQ(FuzzScenes(nullptr, 0), 0);
+  RunSeeds("scenes", FuzzScenes);
+}
+
 TEST(FuzzRegressionTest, FolderImport) {
   Replay("folder_import", FuzzFolderImport);
   EXPECT_EQ(FuzzFolderImport(nullptr, 0), 0);

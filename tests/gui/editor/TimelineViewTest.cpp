@@ -175,6 +175,22 @@ TEST_F(TimelineViewTest, WriteEraseAndMoveWithTheMouseEachUndoneInOneStep) {
   session->UndoCommand();
   EXPECT_EQ(EventsOn(3), 1);
   EXPECT_EQ(EventsOn(1), 0);
+
+  // What the mouse wrote is saved and loads back event for event.
+  QTest::mouseClick(window->Pa_Auto->Bu_Write, Qt::LeftButton);
+  window->Pa_Auto->Po_Write->actions()[3]->trigger();  // "Curve &2"
+  window->Pa_Auto->Po_Write->hide();
+  Repaint();
+  Drag(At(2, 2.0, 900), At(2, 5.0, 100));
+  ASSERT_GT(EventsOn(2), 10);
+  ASSERT_EQ(session->Save(), kOk);
+  Title saved;
+  ASSERT_EQ(saved.OpenTitle(session->GetTitle().Path()), kOk);
+  ASSERT_EQ(saved.Automation().Count(), automation().Count());
+  for (int i = 0; i < automation().Count(); ++i) {
+    EXPECT_EQ(saved.Automation().EventTime(i), automation().EventTime(i)) << i;
+    EXPECT_EQ(saved.Automation().EventWord(i), automation().EventWord(i)) << i;
+  }
 }
 
 TEST_F(TimelineViewTest, OnOffViewsWriteFreeStrokesOnly) {
