@@ -6,6 +6,7 @@
 #include "core/model/ParamIds.h"
 #include "core/model/ParamModel.h"
 #include "core/model/Q730.h"
+#include "core/pages/AssignPages.h"
 
 namespace orb {
 namespace {
@@ -116,6 +117,8 @@ std::string FitHeader(std::string text, const std::function<int(std::string_view
 }
 
 PageScene BuildPageScene(const PageInput& in) {
+  if (in.page == PageKindShown::kInputAssign) return BuildInputAssignScene(in);
+  if (in.page == PageKindShown::kOutputAssign) return BuildOutputAssignScene(in);
   PageScene scene;
   if (!in.list) return scene;
   const TQ730& list = *in.list;
@@ -136,9 +139,17 @@ PageScene BuildPageScene(const PageInput& in) {
       const std::string name = list.NameText(ch);
       scene.header = list.NumberText(ch) + (name.empty() ? "" : " " + name);
     }
+  } else if (in.page == PageKindShown::kFader) {
+    // All channels at once, whatever record the list pane stands on.
+    table = PageTable::kFader;
+    scene.picture = PagePicture::kFader;
+    scene.header_strip = true;
+    scene.header = "AUDIO FADER";
+    has_record = list.System() == &list;
   } else {
     table = in.page == PageKindShown::kDynLib ? PageTable::kDynLib : PageTable::kEqLib;
     scene.picture = in.page == PageKindShown::kDynLib ? PagePicture::kDynLib : PagePicture::kEqLib;
+    scene.header_strip = true;
     scene.header = in.page == PageKindShown::kDynLib ? "DYNAMICS LIBRARY" : "EQ LIBRARY";
     if (has_record) scene.header += "   " + std::to_string(ch + 1) + " : " + list.NameText(ch);
   }
@@ -148,7 +159,10 @@ PageScene BuildPageScene(const PageInput& in) {
   const PageFacts p{list, list.System(), channel_page, ch};
   const VisibilityFacts facts = FactsOf(p, in.section);
   const int offset = HeaderOffset(table);
-  const std::span<const PageEntry> entries = PageEntries(table, facts.surround);
+  const std::vector<PageEntry> strips =
+      table == PageTable::kFader && has_record ? FaderEntries(*p.system) : std::vector<PageEntry>{};
+  const std::span<const PageEntry> entries =
+      table == PageTable::kFader ? strips : PageEntries(table, facts.surround);
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const PageEntry& e = entries[i];
     if (e.left == 0) break;
@@ -176,6 +190,9 @@ PageScene BuildPageScene(const PageInput& in) {
       case kSwitchEdit:
         c.value = list.EditEnabled();
         break;
+      case kSwitchChannel:
+        c.value = 0;
+        break;
       default:
         // -1: not here. A 32-bit delay beyond the int range reads negative too; it has no
         // place on a dial either.
@@ -193,6 +210,7 @@ PageScene BuildPageScene(const PageInput& in) {
     } else {
       c.face = e.text;
     }
+    if (e.id == kSwitchChannel) c.face = list.NumberText(c.channel);
     if (IsKnob(e.kind)) {
       c.value_text = ValueText(list, c.channel, e.id);
       c.dial = {box.left + e.width, box.top + e.height};

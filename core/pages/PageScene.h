@@ -12,12 +12,15 @@
 #include "core/model/ValueText.h"
 #include "core/pages/PageGraphs.h"
 #include "core/pages/PageTables.h"
+#include "core/pages/RoutingNames.h"
 
 namespace orb {
 
 inline constexpr int kPanelWidth = 800;
 inline constexpr int kPanelHeight = 491;
 inline constexpr int kHeaderWidthLimit = 760;
+// The strip on top of every page but CHANNEL; the pages' controls below it take it as offset.
+inline constexpr int kHeaderStrip = 50;
 
 // Which dynamics section the page shows: panel state, kept across repaints and tab changes.
 enum class DynamicsSection { kCompDuck, kExpGate };
@@ -62,18 +65,39 @@ struct PageFrame {
   bool caption_below = false;
 };
 
-enum class PagePicture { kNone, kChannel, kBus, kReturn, kDynLib, kEqLib };
+enum class PagePicture {
+  kNone,
+  kChannel,
+  kBus,
+  kReturn,
+  kDynLib,
+  kEqLib,
+  kInputAssign,
+  kOutputAssign,
+  kFader,
+};
+
+// The list box a page offers its choices in, drawn with the items the page would fill it with.
+struct PagePickList {
+  PageRect box;  // width 0: the page has none
+  std::vector<PickItem> items;
+};
 
 struct PageScene {
   PagePicture picture = PagePicture::kNone;
   std::string header;
   bool header_right = false;  // the CHANNEL page's channel at the top right
+  bool header_strip = false;  // the 50-pixel strip of every page but CHANNEL
   std::vector<PageFrame> frames;
   std::vector<PageControl> controls;  // in table order; painted from last to first
-  std::vector<PageText> labels;       // the AUX send labels
+  std::vector<PageText> labels;       // the AUX send labels, the assign pages' row names
+  PagePickList pick_list;
 };
 
-enum class PageKindShown { kChannel, kDynLib, kEqLib };
+enum class PageKindShown { kChannel, kDynLib, kEqLib, kInputAssign, kOutputAssign, kFader };
+
+// Which outputs the OUTPUT ASSIGN page shows: panel state.
+enum class RoutingView { kOutputs, kMadi };
 
 struct PageInput {
   PageKindShown page = PageKindShown::kChannel;
@@ -83,7 +107,8 @@ struct PageInput {
   DynamicsSection section = DynamicsSection::kCompDuck;
   // The width of a text in the header's font; without it no header is cut.
   std::function<int(std::string_view)> header_width;
-  int pressed_entry = -1;
+  int pressed_entry = -1;  // assign pages: the index of the control in the scene
+  RoutingView view = RoutingView::kOutputs;
 };
 
 // The page table a channel of this kind (0 CH … 4 PGM) shows on the CHANNEL page.

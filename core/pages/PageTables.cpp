@@ -399,12 +399,33 @@ std::span<const PageEntry> PageEntries(PageTable table, bool surround) {
       return dyn;
     case PageTable::kEqLib:
       return eq;
+    case PageTable::kFader:
+      break;  // made for the layout: FaderEntries
   }
   return {};
 }
 
+std::vector<PageEntry> FaderEntries(const TQ730SYSF& system) {
+  Entries e;
+  const auto strip = [&](int channel, int x, int y) {
+    e.push_back({kSwitchChannel, channel, x, y, kKindCustom12, 30, 18, 0, 0, 0, ""});
+    // The cap's column in the middle of the value box, its travel a cap's height below it.
+    e.push_back(
+        {kParamFaderLevel, channel, x, y + 20, kKindSmallFader, 14, 21, kFaderZero, 0, 0, ""});
+  };
+  for (int i = 0; i < system.GroupSize(kGroupInput); ++i)
+    strip(i, 33 * (i % 24) + 8, 144 * (i / 24) + 9);
+  const std::pair<int, int> groups[] = {{kGroupMTR, 8}, {kGroupAUX, 272}, {kGroupRTN, 536}};
+  for (auto [group, left] : groups) {
+    for (int k = 0; k < system.GroupSize(group); ++k)
+      strip(system.FirstChannelOf(group) + k, left + 33 * k, 297);
+  }
+  return e;
+}
+
 int HeaderOffset(PageTable table) {
-  return table == PageTable::kDynLib || table == PageTable::kEqLib ? 50 : 0;
+  return table == PageTable::kInput || table == PageTable::kBus || table == PageTable::kReturn ? 0
+                                                                                               : 50;
 }
 
 std::string LabelText(int code, int value) {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/model/Q730classes.h"
+
 namespace orb {
 
 // One control of a page. The top field carries the visibility condition in bits 16 to 23;
@@ -29,6 +31,12 @@ struct PageEntry {
 inline constexpr int kSwitchExpGateSection = -1;
 inline constexpr int kSwitchCompDuckSection = -2;
 inline constexpr int kSwitchEdit = -3;
+// The OUTPUT ASSIGN page's dither boxes (showing 146 and 147) and its view switch.
+inline constexpr int kSwitchDitherLength = -9;
+inline constexpr int kSwitchDitherShape = -10;
+inline constexpr int kSwitchRoutingView = -11;
+// A channel's number, which opens the channel on the CHANNEL tab.
+inline constexpr int kSwitchChannel = -12;
 
 // Control kinds.
 enum ControlKind : int {
@@ -115,11 +123,14 @@ struct VisibilityFacts {
 };
 bool Visible(int code, const VisibilityFacts& facts);
 
-enum class PageTable { kInput, kBus, kReturn, kDynLib, kEqLib };
+enum class PageTable { kInput, kBus, kReturn, kDynLib, kEqLib, kFader };
 
 // The entries of a page. The input page is filled for the layout: with MTR BUS MODE on, the
 // first six bus assigns move beside the surround pan graph.
 std::span<const PageEntry> PageEntries(PageTable table, bool surround = false);
+
+// The FADER page's entries for the channels the layout has: per channel its number and its fader.
+std::vector<PageEntry> FaderEntries(const TQ730SYSF& system);
 
 // The header offset of a page's controls: all pages but CHANNEL keep 50 pixels for the header.
 int HeaderOffset(PageTable table);

@@ -1,6 +1,9 @@
 #include "gui/editor/EditAreas.h"
 
 #include <QPainter>
+#include <algorithm>
+#include <iterator>
+#include <utility>
 
 #include "gui/editor/Painting.h"
 #include "gui/pages/PagePainter.h"
@@ -27,12 +30,19 @@ void TPanelArea::paintEvent(QPaintEvent*) {
   QImage buffer(size(), QImage::Format_RGB32);
   QPainter painter(&buffer);
   const PageKind page = session_.Page();
-  if (page == kPageChannel || page == kPageDynLib || page == kPageEqLib) {
-    const PageKindShown shown = page == kPageChannel ? PageKindShown::kChannel
-                                : page == kPageDynLib ? PageKindShown::kDynLib
-                                                      : PageKindShown::kEqLib;
-    PaintPage(painter, BuildPageScene({shown, &session_.CurrentList(), session_.Cursor(),
-                                       section_, HeaderTextWidth()}));
+  static constexpr std::pair<PageKind, PageKindShown> kScenePages[] = {
+      {kPageChannel, PageKindShown::kChannel},
+      {kPageDynLib, PageKindShown::kDynLib},
+      {kPageEqLib, PageKindShown::kEqLib},
+      {kPageInputAssign, PageKindShown::kInputAssign},
+      {kPageOutputAssign, PageKindShown::kOutputAssign},
+      {kPageFader, PageKindShown::kFader},
+  };
+  const auto shown = std::find_if(std::begin(kScenePages), std::end(kScenePages),
+                                  [page](const auto& p) { return p.first == page; });
+  if (shown != std::end(kScenePages)) {
+    PaintPage(painter, BuildPageScene({shown->second, &session_.CurrentList(), session_.Cursor(),
+                                       section_, HeaderTextWidth(), -1, view_}));
     painter.end();
     QPainter(this).drawImage(0, 0, buffer);
     return;

@@ -21,6 +21,9 @@ class TPanelArea : public QWidget {
   // The dynamics section the pages show; it stays as it is across repaints and tab changes.
   DynamicsSection Section() const { return section_; }
   void SetSection(DynamicsSection section) { section_ = section; }
+  // Which outputs OUTPUT ASSIGN shows: panel state like the section.
+  RoutingView View() const { return view_; }
+  void SetView(RoutingView view) { view_ = view; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -28,6 +31,7 @@ class TPanelArea : public QWidget {
  private:
   const EditSession& session_;
   DynamicsSection section_ = DynamicsSection::kCompDuck;
+  RoutingView view_ = RoutingView::kOutputs;
 };
 
 }  // namespace orb

@@ -63,6 +63,11 @@ QColor PictureColour(PagePicture picture) {
       return QColor(52, 56, 50);
     case PagePicture::kReturn:
       return QColor(56, 52, 48);
+    case PagePicture::kInputAssign:
+    case PagePicture::kOutputAssign:
+      return QColor(44, 48, 56);
+    case PagePicture::kFader:
+      return QColor(48, 50, 54);
     default:
       return QColor(46, 52, 60);
   }
@@ -91,6 +96,20 @@ void DrawFrame(QPainter& p, const PageFrame& frame, const QColor& surface) {
   p.fillRect(tab, surface.darker(130));
   p.setPen(QColor(232, 176, 80));
   p.drawText(tab, Qt::AlignCenter, caption);
+}
+
+// The strip behind the page caption: the header colour, a shade darker than the surface, with a
+// groove under it.
+void DrawHeaderStrip(QPainter& p, const QColor& surface) {
+  const QRect strip(1, 1, kPanelWidth - 2, kHeaderStrip - 1);
+  QLinearGradient shade(strip.topLeft(), strip.bottomLeft());
+  shade.setColorAt(0, QColor(24, 40, 70));
+  shade.setColorAt(1, QColor(16, 26, 46));
+  p.fillRect(strip, shade);
+  p.setPen(surface.darker(160));
+  p.drawLine(1, kHeaderStrip, kPanelWidth - 2, kHeaderStrip);
+  p.setPen(surface.lighter(130));
+  p.drawLine(1, kHeaderStrip + 1, kPanelWidth - 2, kHeaderStrip + 1);
 }
 
 void DrawHeader(QPainter& p, const PageScene& scene) {
@@ -132,6 +151,44 @@ void DrawSwitch(QPainter& p, const PageControl& c) {
   p.drawText(r.translated(c.pressed ? 1 : 0, c.pressed ? 1 : 0), Qt::AlignCenter, Text(c.face));
 }
 
+// A routing button: a dark key with its source in one or two lines of light print.
+void DrawRoutingButton(QPainter& p, const PageControl& c) {
+  const QRect r = Box(c.box).adjusted(1, 1, -1, -1);
+  const QColor face = c.pressed ? QColor(70, 110, 160) : QColor(58, 64, 74);
+  QLinearGradient shade(r.topLeft(), r.bottomLeft());
+  shade.setColorAt(0, face.lighter(125));
+  shade.setColorAt(1, face.darker(125));
+  p.fillRect(r, shade);
+  p.setPen(Qt::black);
+  p.drawRect(r.adjusted(0, 0, -1, -1));
+  Bevel(p, r.adjusted(1, 1, -2, -2), c.pressed);
+  const QString text = Text(c.face);
+  p.setFont(Font(text.contains('\n') ? 10 : 11, true));
+  p.setPen(text == "NC" ? kCaptionInk.darker(130) : QColor(236, 240, 246));
+  p.drawText(r.translated(c.pressed ? 1 : 0, c.pressed ? 1 : 0), Qt::AlignCenter, text);
+}
+
+// The pick list as the page fills it; the panel's list box takes this place when it edits.
+void DrawPickList(QPainter& p, const PagePickList& list) {
+  if (list.box.width <= 0) return;
+  const QRect r = Box(list.box);
+  p.fillRect(r, Qt::white);
+  Bevel(p, r, true);
+  p.save();
+  p.setClipRect(r.adjusted(2, 2, -2, -2));
+  p.setFont(Font(12));
+  p.setPen(Qt::black);
+  constexpr int kItemHeight = 15;
+  int y = r.top() + 2;
+  for (const PickItem& item : list.items) {
+    if (y > r.bottom()) break;
+    p.drawText(QRect(r.left() + 4, y, r.width() - 8, kItemHeight), Qt::AlignLeft | Qt::AlignVCenter,
+               Text(item.text));
+    y += kItemHeight;
+  }
+  p.restore();
+}
+
 void DrawTextBox(QPainter& p, const PageControl& c) {
   const QRect r = Box(c.box);
   p.fillRect(r, kDisplayBack);
@@ -145,10 +202,11 @@ void DrawTextBox(QPainter& p, const PageControl& c) {
 void DrawValue(QPainter& p, const QRect& r, const PageControl& c) {
   p.fillRect(r, kDisplayBack);
   Bevel(p, r, true);
-  p.setFont(Font(r.height() > 24 ? 11 : 10, false, true));
+  const bool narrow = r.width() < 40;  // the small faders' displays: the value alone
+  p.setFont(Font(r.height() > 24 ? 11 : narrow ? 9 : 10, false, true));
   p.setPen(kDisplayInk);
-  p.drawText(r.adjusted(2, 0, -3, 0), Qt::AlignRight | Qt::AlignVCenter,
-             Text(c.value_text.value + c.value_text.unit));
+  p.drawText(r.adjusted(narrow ? 1 : 2, 0, narrow ? -1 : -3, 0), Qt::AlignRight | Qt::AlignVCenter,
+             Text(c.value_text.value + (narrow ? "" : c.value_text.unit)));
 }
 
 QPointF OnCircle(QPointF centre, double radius, double degrees) {
@@ -274,6 +332,8 @@ void DrawControl(QPainter& p, const PageControl& c) {
     DrawFader(p, c);
   } else if (c.kind == kKindTextBox) {
     DrawTextBox(p, c);
+  } else if (c.kind == kKindRouting) {
+    DrawRoutingButton(p, c);
   } else {
     DrawSwitch(p, c);
     DrawCaption(p, c);
@@ -292,7 +352,9 @@ void PaintPage(QPainter& p, const PageScene& scene) {
   const QColor surface = PictureColour(scene.picture);
   p.fillRect(QRect(0, 0, kPanelWidth, kPanelHeight), surface);
   DrawSurfaceFrame(p, QSize(kPanelWidth, kPanelHeight));
+  if (scene.header_strip) DrawHeaderStrip(p, surface);
   for (const PageFrame& frame : scene.frames) DrawFrame(p, frame, surface);
+  DrawPickList(p, scene.pick_list);
   DrawHeader(p, scene);
   p.setFont(Font(10, true));
   p.setPen(kPanelInk);

@@ -283,6 +283,10 @@ TEST(PageSceneTest, ScenesOfScrambledTitlesStayInsideThePanel) {
         check(Page(title->Dynamics(), e, section, PageKindShown::kDynLib));
         check(Page(title->Eq(), e, section, PageKindShown::kEqLib));
       }
+      for (auto page :
+           {PageKindShown::kInputAssign, PageKindShown::kOutputAssign, PageKindShown::kFader})
+        for (auto view : {RoutingView::kOutputs, RoutingView::kMadi})
+          check(BuildPageScene({page, &title->System(), 0, section, nullptr, -1, view}));
     }
   }
 }

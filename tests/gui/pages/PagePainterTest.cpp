@@ -42,22 +42,29 @@ void Dress(TQ730& list, int ch) {
   for (auto [id, value] : values) list.SetParam(ch, id, value);
 }
 
+// The layouts every page is rendered in.
+struct Layout {
+  const char* name;
+  int rate_mode;
+  bool surround;
+};
+constexpr Layout kLayouts[] = {{"48k", 0, false}, {"96k", 2, false}, {"mtr_bus_mode", 2, true}};
+
+std::unique_ptr<Title> LoadLayout(const Layout& layout) {
+  gen::TitleSpec spec;
+  spec.rate_mode = layout.rate_mode;
+  spec.mtr_bus_mode = layout.surround;
+  return LoadTitle(spec);
+}
+
 QColor Pixel(const QImage& image, int x, int y) {
   return image.pixelColor(x, y);
 }
 
 TEST(PagePainterTest, SwitchesCurvesAndHandlesArePaintedWhereTheSceneSaysAndRenderings) {
-  struct Layout {
-    const char* name;
-    int rate_mode;
-    bool surround;
-  } layouts[] = {{"48k", 0, false}, {"96k", 2, false}, {"mtr_bus_mode", 2, true}};
   std::filesystem::create_directories(ORB_RENDER_DIR);
-  for (const Layout& layout : layouts) {
-    gen::TitleSpec spec;
-    spec.rate_mode = layout.rate_mode;
-    spec.mtr_bus_mode = layout.surround;
-    auto title = LoadTitle(spec);
+  for (const Layout& layout : kLayouts) {
+    auto title = LoadLayout(layout);
     TQ730SYSF& system = title->System();
     const int mtr = system.FirstChannelOf(kGroupMTR), rtn = system.FirstChannelOf(kGroupRTN);
     for (int ch : {0, mtr}) Dress(system, ch);
@@ -148,8 +155,8 @@ TEST(PagePainterTest, PanelShowsThePageOfTheCursorAndKeepsTheSection) {
   ASSERT_EQ(session.Open(path), kOk);
   TPanelArea panel(session);
   const auto expected = [&](PageKindShown kind) {
-    return RenderPage(BuildPageScene(
-        {kind, &session.CurrentList(), session.Cursor(), panel.Section(), HeaderTextWidth()}));
+    return RenderPage(BuildPageScene({kind, &session.CurrentList(), session.Cursor(),
+                                      panel.Section(), HeaderTextWidth(), -1, panel.View()}));
   };
   EXPECT_EQ(panel.grab().toImage().convertToFormat(QImage::Format_RGB32),
             expected(PageKindShown::kChannel));
@@ -165,8 +172,61 @@ TEST(PagePainterTest, PanelShowsThePageOfTheCursorAndKeepsTheSection) {
   session.ChangeTab(11);  // EQ LIB
   EXPECT_EQ(panel.grab().toImage().convertToFormat(QImage::Format_RGB32),
             expected(PageKindShown::kEqLib));
+  session.ChangeTab(8);  // INPUT ASSIGN
+  EXPECT_EQ(panel.grab().toImage().convertToFormat(QImage::Format_RGB32),
+            expected(PageKindShown::kInputAssign));
+  session.ChangeTab(9);  // OUTPUT ASSIGN
+  panel.SetView(RoutingView::kMadi);
+  EXPECT_EQ(panel.grab().toImage().convertToFormat(QImage::Format_RGB32),
+            expected(PageKindShown::kOutputAssign));
+  session.ChangeTab(2);  // FADER
+  EXPECT_EQ(panel.grab().toImage().convertToFormat(QImage::Format_RGB32),
+            expected(PageKindShown::kFader));
   session.ChangeTab(0);
   EXPECT_EQ(panel.Section(), DynamicsSection::kExpGate);
+  EXPECT_EQ(panel.View(), RoutingView::kMadi);
+}
+
+TEST(PagePainterTest, SystemPagesPaintStripButtonsAndPickListAndRenderings) {
+  for (const Layout& layout : kLayouts) {
+    auto title = LoadLayout(layout);
+    TQ730SYSF& system = title->System();
+    system.SetParam(0, kParamInputSource, 81);
+    system.SetParam(1, kParamInputSource, 1);
+    system.SetParam(0, kParamInsertionSwitch, 1);
+    for (int i = 0; i < 8; ++i) system.SetParam(i, kParamOutputRouting, 3 + i);
+    struct Page {
+      const char* name;
+      PageKindShown kind;
+      RoutingView view;
+    } pages[] = {{"input_assign", PageKindShown::kInputAssign, RoutingView::kOutputs},
+                 {"output_assign", PageKindShown::kOutputAssign, RoutingView::kOutputs},
+                 {"output_assign_madi", PageKindShown::kOutputAssign, RoutingView::kMadi},
+                 {"fader", PageKindShown::kFader, RoutingView::kOutputs}};
+    for (const Page& page : pages) {
+      SCOPED_TRACE(std::string(layout.name) + " " + page.name);
+      const PageScene scene = BuildPageScene(
+          {page.kind, &system, 0, DynamicsSection::kCompDuck, HeaderTextWidth(), 1, page.view});
+      const QImage image = RenderPage(scene);
+      image.save(QString::fromStdString(std::string(ORB_RENDER_DIR) + "/page_" + page.name + "_" +
+                                        layout.name + ".png"));
+      const QColor strip = Pixel(image, 790, 40);
+      EXPECT_GT(strip.blue(), strip.red() + 30);
+      const PageRect list = scene.pick_list.box;
+      if (page.kind != PageKindShown::kFader) {
+        EXPECT_EQ(Pixel(image, list.left + list.width - 4, list.top + list.height - 4),
+                  QColor(Qt::white));
+      }
+      int routing = 0;
+      for (const PageControl& c : scene.controls) {
+        if (c.kind != kKindRouting) continue;
+        ++routing;
+        const QColor face = Pixel(image, c.box.left + 3, c.box.top + 3);
+        EXPECT_EQ(face.blue() > face.red() + 50, c.pressed) << c.id << "/" << c.channel;
+      }
+      EXPECT_EQ(routing >= 24, page.kind != PageKindShown::kFader);
+    }
+  }
 }
 
 }  // namespace
