@@ -91,7 +91,7 @@ TEST(OrbtoolTest, FailuresAndUsage) {
   const fs::path fifo = fs::temp_directory_path() / ("orb_fifo_" + std::to_string(::getpid()));
   fs::remove(fifo);
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  for (const std::string path : {std::string("/dev/zero"), fifo.string(), std::string("/tmp")}) {
+  for (const std::string& path : {std::string("/dev/zero"), fifo.string(), std::string("/tmp")}) {
     for (const char* command : {"info ", "check "}) {
       const Result refused = RunOrbtool(command + Quoted(path));
       EXPECT_EQ(refused.code, 1) << command << path;
