@@ -12,8 +12,10 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
+#include "core/compare/Compare.h"
 #include "core/link/Serial.h"
 #include "core/link/Session.h"
 #include "core/model/Status.h"
@@ -33,6 +35,10 @@ const char kUsage[] =
     "  info TITLE.orb          show the title information as the title manager does\n"
     "  check TITLE.orb         load the whole title and report each data file\n"
     "  resave IN.orb OUT.orb   load IN and save it as OUT, as the editor's Save As does\n"
+    "  diff A.orb B.orb [--brief]\n"
+    "                          list what differs between two titles, grouped by list (--brief:\n"
+    "                          only whether they differ); exits 0 when they are equal, 1 when\n"
+    "                          they differ, 2 when a title cannot be read\n"
     "  make-demo FOLDER        write a few varied sample titles into FOLDER\n"
     "  export-folder TITLE.orb DIR1 [DIR2] [--single]\n"
     "                          write the title as the console's data files into DIR1; a title\n"
@@ -114,6 +120,36 @@ int Resave(const std::string& in, const std::string& out) {
   ConsolePrompter prompter;
   status = title.SaveTitleAs(out, &prompter);
   return status == orb::kOk ? 0 : Fail(status);
+}
+
+// Exit codes as diff has them: 0 equal, 1 different, 2 trouble.
+int Diff(const std::string& path_a, const std::string& path_b, bool brief) {
+  orb::Title a, b;
+  for (const auto& [title, path] : {std::pair{&a, &path_a}, std::pair{&b, &path_b}}) {
+    const orb::Status status = title->OpenTitle(*path);
+    if (status == orb::kOk) continue;
+    const std::string damage = orb::TitleDamage(*path);
+    const char* message = orb::StatusMessage(status);
+    std::fprintf(stderr, "%s: %s\n", path->c_str(),
+                 !damage.empty() ? damage.c_str()
+                 : *message      ? message
+                                 : ("Error " + std::to_string(status)).c_str());
+    return 2;
+  }
+  const std::vector<orb::Difference> differences = orb::CompareTitles(a, b);
+  if (brief) {
+    if (!differences.empty())
+      std::printf("Titles %s and %s differ\n", path_a.c_str(), path_b.c_str());
+    return differences.empty() ? 0 : 1;
+  }
+  const orb::Difference* previous = nullptr;
+  for (const orb::Difference& difference : differences) {
+    if (!previous || previous->list != difference.list)
+      std::printf("%s\n", orb::CompareListName(difference.list));
+    std::printf("  %s\n", difference.Line().c_str());
+    previous = &difference;
+  }
+  return differences.empty() ? 0 : 1;
 }
 
 namespace fs = std::filesystem;
@@ -586,6 +622,8 @@ int main(int argc, char** argv) {
   if (command == "check" && args.size() == 2) return Check(args[1]);
   if (command == "resave" && args.size() == 3) return Resave(args[1], args[2]);
   if (command == "make-demo" && args.size() == 2) return MakeDemo(args[1]);
+  if (command == "diff" && (args.size() == 3 || (args.size() == 4 && args[3] == "--brief")))
+    return Diff(args[1], args[2], args.size() == 4);
   const Arguments parsed = Parse(args);
   const bool two_or_three = parsed.places.size() == 2 || parsed.places.size() == 3;
   if (command == "export-folder" && parsed.valid && !parsed.quiet && two_or_three && !parsed.name &&

@@ -107,6 +107,9 @@ class TQ730AUTO : public TQ730 {
   AutoStart StartValue(int param, int channel) const;
   void SetStartValue(int param, int channel, TimeCode time, int value);
   std::span<const std::uint8_t, kTableSize> StartTable() const { return table_; }
+  // Byte offset of the start value of (param, channel) in the table, or -1.
+  static constexpr int kStartEntrySize = 6;
+  int StartOffset(int param, int channel) const;
 
   // Channel j takes the selected flag of channel j + offset; channels beyond either end give
   // none.
@@ -157,8 +160,6 @@ class TQ730AUTO : public TQ730 {
 
  private:
   Status ReadStream(DataFile& file, std::uint32_t words);
-  // Byte offset of the start value of (param, channel) in the table, or -1.
-  int StartOffset(int param, int channel) const;
   double Seconds(TimeCode time) const { return TCToSeconds(time, Rate()); }
   void SetEventTime(int index, TimeCode time);
   void SortByTime();

@@ -362,6 +362,12 @@ TQ730::ParamSource TQ730::SourceOf(int channel, int id) const {
   return {p, row->storage};
 }
 
+std::span<const std::uint8_t> TQ730::ParamField(int channel, int id) const {
+  const ParamSource source = SourceOf(channel, id);
+  if (!source.at) return {};
+  return {source.at, source.bit != 0 ? 1 : StorageWidth(source.storage)};
+}
+
 const std::uint8_t* TQ730::ParamAddress(int channel, int id) const {
   const ParamDescriptor* row = FindParam(channel, id);
   if (!row || row->storage != kStoreBlock) return nullptr;

@@ -229,6 +229,11 @@ class TQ730 {
   std::uint8_t* ParamBlock(int channel) { return ParamBytes(channel).data(); }
   const std::uint8_t* ParamBlock(int channel) const { return ParamBytes(channel).data(); }
   const std::uint8_t* ParamAddress(int channel, int id) const;
+  // The bytes a parameter's value is read from (a switch bit names its whole byte); empty when
+  // the value is computed or missing. Comparing titles tells named bytes from the rest by it.
+  std::span<const std::uint8_t> ParamField(int channel, int id) const;
+  // Where a record's name lies in the record.
+  int NameOffset() const { return name_offset_; }
   virtual int RecordNumber(int index) const;
   virtual int ChannelKind(int channel) const;
   virtual int FirstChannelOf(int kind) const;
@@ -346,6 +351,9 @@ class TQ730SYSF : public TQ730 {
   static constexpr int kGroupFaderSize = 296;
   static constexpr int kFaderSlots = 73;
   static constexpr std::uint32_t kLevelBias = 0x40000000;
+  // Channel names: one slot per channel index.
+  static constexpr int kNamesOffset = 8996;
+  static constexpr int kNameSlot = 8;
 
   TQ730SYSF();
 

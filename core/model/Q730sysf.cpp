@@ -14,8 +14,6 @@ namespace {
 constexpr int kNormalRow[10] = {48, 8, 8, 8, 1, 8, 48, 6, 0, 0};
 constexpr int kHighRateRow[10] = {24, 4, 2, 4, 1, 4, 24, 2, 0, 0};
 
-constexpr int kNamesOffset = 8996;
-constexpr int kNameSlot = 8;
 constexpr int kStateWordOffset = 292;
 
 // The 16-bit fader index inside the strip of each group.

@@ -72,6 +72,12 @@ class Title {
   TQ730DYLIB& Dynamics() { return *lists_.dynamics; }
   TQ730EQLIB& Eq() { return *lists_.eq; }
   TQ730AUTO& Automation() { return *lists_.automation; }
+  const TQ730SYSF& System() const { return *lists_.system; }
+  const TQ730SNAP& Snapshots() const { return *lists_.snapshots; }
+  const TQ730CUE& Cues() const { return *lists_.cues; }
+  const TQ730DYLIB& Dynamics() const { return *lists_.dynamics; }
+  const TQ730EQLIB& Eq() const { return *lists_.eq; }
+  const TQ730AUTO& Automation() const { return *lists_.automation; }
 
   const std::string& Path() const { return path_; }
   bool Modified() const { return modified_; }

@@ -17,6 +17,7 @@ const std::map<std::string, std::set<std::string>> kMayInclude = {
     {"core/storage", {"core/model", "core/storage"}},
     {"core/link", {"core/model", "core/storage", "core/link"}},
     {"core/edit", {"core/model", "core/edit"}},
+    {"core/compare", {"core/model", "core/compare"}},
     {"core/pages", {"core/model", "core/edit", "core/pages"}},
     // The editor also opens and saves titles of the library (Save As asks for a free name).
     {"core/editor", {"core/model", "core/storage", "core/edit", "core/pages", "core/editor"}},

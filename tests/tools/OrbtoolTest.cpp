@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/TestFiles.h"
 #include "tools/TitleGenerator.h"
 
 namespace {
@@ -90,7 +91,7 @@ TEST(OrbtoolTest, FailuresAndUsage) {
   const fs::path fifo = fs::temp_directory_path() / ("orb_fifo_" + std::to_string(::getpid()));
   fs::remove(fifo);
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  for (const std::string path : {std::string("/dev/zero"), fifo.string(), std::string("/tmp")}) {
+  for (const std::string& path : {std::string("/dev/zero"), fifo.string(), std::string("/tmp")}) {
     for (const char* command : {"info ", "check "}) {
       const Result refused = RunOrbtool(command + Quoted(path));
       EXPECT_EQ(refused.code, 1) << command << path;
@@ -162,6 +163,49 @@ TEST(OrbtoolTest, FolderExportAndImportRoundTrip) {
 
   EXPECT_EQ(RunOrbtool("import-folder " + l1 + " " + lib).code, 2);  // no --name
   EXPECT_EQ(RunOrbtool("export-folder " + large_title + " " + l1 + " --name X").code, 2);
+  fs::remove_all(root);
+}
+
+TEST(OrbtoolTest, DiffExitsLikeDiff) {
+  const fs::path root = fs::temp_directory_path() / ("orb_diff_" + std::to_string(::getpid()));
+  fs::create_directories(root);
+  orb::gen::TitleSpec spec;
+  orb::test::WriteFile(root / "A.orb", orb::gen::MakeTitle(spec));
+  spec.memo = "changed";
+  spec.snapshots = 2;
+  orb::test::WriteFile(root / "B.orb", orb::gen::MakeTitle(spec));
+  std::vector<std::uint8_t> cut = ReadAll(root / "A.orb");
+  cut.resize(cut.size() / 2);
+  orb::test::WriteFile(root / "Cut.orb", cut);
+  const std::string a = Quoted(root / "A.orb"), b = Quoted(root / "B.orb");
+
+  const struct {
+    std::string arguments;
+    int code;
+    std::string out;  // the beginning of what is printed
+  } cases[] = {
+      {"diff " + a + " " + a, 0, ""},
+      {"diff " + a + " " + a + " --brief", 0, ""},
+      {"diff " + a + " " + b, 1, "Title information\n  MEMO:  → changed\n"},
+      {"diff " + a + " " + b + " --brief", 1, "Titles "},
+      {"diff " + a + " " + Quoted(root / "Cut.orb"), 2, root.string() + "/Cut.orb: Damaged: "},
+      {"diff " + a + " " + Quoted(root / "None.orb"), 2, root.string() + "/None.orb: "},
+      {"diff " + a, 2, "orbtool"},
+      {"diff " + a + " " + b + " --fast", 2, "orbtool"},
+  };
+  for (const auto& c : cases) {
+    const Result result = RunOrbtool(c.arguments);
+    EXPECT_EQ(result.code, c.code) << c.arguments << "\n" << result.out;
+    EXPECT_EQ(result.out.substr(0, c.out.size()), c.out) << c.arguments;
+    if (c.out.empty()) {
+      EXPECT_EQ(result.out, "");
+    }
+  }
+  const Result listed = RunOrbtool("diff " + a + " " + b);
+  EXPECT_NE(listed.out.find("\nSnapshots\n  #3 "), std::string::npos) << listed.out;
+  EXPECT_NE(listed.out.find(": only in A\n"), std::string::npos) << listed.out;
+  const std::string brief = RunOrbtool("diff " + a + " " + b + " --brief").out;
+  EXPECT_EQ(std::count(brief.begin(), brief.end(), '\n'), 1) << brief;
   fs::remove_all(root);
 }
 

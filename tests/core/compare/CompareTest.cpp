@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "core/compare/Compare.h"
+#include "core/model/ParamIds.h"
+#include "tests/TestFiles.h"
+#include "tools/TitleGenerator.h"
+
+namespace orb {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kVocal = 4;  // CH 5
+
+class CompareTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = fs::temp_directory_path() /
+             ("orb_compare_" + std::to_string(::getpid()) + "_" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    gen::TitleSpec spec;
+    spec.automation_words = 400;
+    test::WriteFile(folder / "A.orb", gen::MakeTitle(spec));
+  }
+  void TearDown() override { fs::remove_all(folder); }
+
+  // The title with the places the cases edit set alike.
+  void Open(Title& title) {
+    ASSERT_EQ(title.OpenTitle((folder / "A.orb").string()), kOk);
+    TQ730SYSF& system = title.System();
+    const EditFlagScope edit_system(system), edit_snaps(title.Snapshots()), edit_cues(title.Cues()),
+        edit_dyn(title.Dynamics()), edit_eq(title.Eq());
+    system.SetName(kVocal, "Vocal");
+    system.SetParam(kVocal, kParamEqLowGain, 23);
+    system.SetParam(kVocal, kParamEqOn, 0);
+    system.SetGroupFaderLevel(system.FaderSlotOf(kVocal), 0);
+    SetSlotText(system.Block().data() + 42, 86, "first");
+    title.Snapshots().SetName(0, "Intro");
+    title.Snapshots().SetName(1, "Verse");
+    title.Snapshots().SetCurrentRecord(1);
+    title.Snapshots().SetParam(kVocal, kParamEqLowGain, 23);
+    system.Block()[2] = 0x11;
+    title.Snapshots().Record(0)[1] = 0x11;
+    title.Cues().SetName(1, "Drums");
+    title.Cues().SetParam(1, kParamCueTcLink, 0);
+    title.Dynamics().SetName(0, "Comp");
+    title.Dynamics().SetParam(0, kParamCompDuckGain, 0);
+    title.Eq().SetName(1, "Bright");
+    title.Eq().SetParam(1, kParamEqLowGain, 23);
+    title.Automation().SetStartValue(kParamFaderLevel, kVocal, MakeTC(0, 0, 1, 0), 1023);
+  }
+  fs::path folder;
+};
+
+std::vector<std::string> Lines(const std::vector<Difference>& differences) {
+  std::vector<std::string> lines;
+  for (const Difference& d : differences)
+    lines.push_back(std::string(CompareListName(d.list)) + ": " + d.Line());
+  return lines;
+}
+
+TEST_F(CompareTest, OneChangeInEachListReportsExactlyThatPlace) {
+  const std::string gain = "L Gain: -10.0 dB → 0.00 dB", low = "CH 5 Vocal · " + gain;
+  const struct {
+    std::function<void(Title&)> edit;
+    std::string line;
+  } cases[] = {
+      {[](Title& t) { t.System().SetParam(kVocal, kParamEqLowGain, 63); }, "System: " + low},
+      {[](Title& t) { t.System().SetParam(kVocal, kParamEqOn, 1); },
+       "System: CH 5 Vocal · Equalizer IN: OFF → ON"},
+      {[](Title& t) { t.Cues().SetParam(1, kParamCueTcLink, 1); },
+       "Cues: #2 Drums · Cue Flag: OFF → ON"},
+      {[](Title& t) { t.System().SetName(kVocal, "Lead"); }, "System: CH 5 · name: Vocal → Lead"},
+      {[](Title& t) { t.System().SetGroupFaderLevel(t.System().FaderSlotOf(kVocal), -350); },
+       "Group faders: CH 5 Vocal · group fader: +0.00 dB → -3.50 dB"},
+      {[](Title& t) { SetSlotText(t.System().Block().data() + 42, 86, "second"); },
+       "Title information: MEMO: first → second"},
+      {[](Title& t) { t.System().Block()[2] = 0x22; }, "Title information: byte 2: 11 → 22"},
+      {[](Title& t) { t.Snapshots().Record(0)[1] = 0x22; },
+       "Snapshots: #1 Intro · byte 1: 11 → 22"},
+      {[](Title& t) { t.Snapshots().SetParam(kVocal, kParamEqLowGain, 63); },
+       "Snapshots: #2 Verse · " + low},
+      {[](Title& t) { t.Snapshots().SetName(1, "Chorus"); },
+       "Snapshots: #2 Verse · name: Verse → Chorus"},
+      {[](Title& t) { t.Dynamics().SetParam(0, kParamCompDuckGain, 40); },
+       "Dynamics library: #1 Comp · COMP/DUCK Gain: 0.00 dB → 10.00 dB"},
+      {[](Title& t) { t.Eq().SetParam(1, kParamEqLowGain, 63); },
+       "EQ library: #2 Bright · " + gain},
+      {[](Title& t) {
+         t.Automation().SetStartValue(kParamFaderLevel, kVocal, MakeTC(0, 0, 2, 0), 1023);
+       },
+       "Automation: CH 5 Vocal · Level start: 10.0 dB at 00:00:01:00 → 10.0 dB at 00:00:02:00"},
+      {[](Title& t) {
+         const EventKey key = t.Automation().KeyOf(kParamFaderLevel, kVocal);
+         t.Automation().AppendEvent({MakeTC(1, 0, 10, 0), key.Word(500)});
+       },
+       "Automation: CH 5 Vocal · Level: 1 event only in B (01:00:10:00)"},
+  };
+  Title a;
+  Open(a);
+  for (const auto& c : cases) {
+    Title b;
+    Open(b);
+    {
+      const EditFlagScope e1(b.System()), e2(b.Snapshots()), e3(b.Dynamics()), e4(b.Eq()),
+          e5(b.Cues());
+      c.edit(b);
+    }
+    const std::vector<std::string> lines = Lines(CompareTitles(a, b));
+    ASSERT_EQ(lines.size(), 1u) << ::testing::PrintToString(lines);
+    EXPECT_EQ(lines[0], c.line);
+  }
+}
+
+TEST_F(CompareTest, SameResavedAndShorterTitles) {
+  Title a;
+  ASSERT_EQ(a.OpenTitle((folder / "A.orb").string()), kOk);
+  EXPECT_EQ(Lines(CompareTitles(a, a)), std::vector<std::string>{});
+  ASSERT_EQ(a.SaveTitleAs((folder / "Copy.orb").string(), nullptr), kOk);
+  Title copy;
+  ASSERT_EQ(copy.OpenTitle((folder / "Copy.orb").string()), kOk);
+  ASSERT_EQ(a.OpenTitle((folder / "A.orb").string()), kOk);
+  EXPECT_EQ(Lines(CompareTitles(a, copy)), std::vector<std::string>{});
+
+  // Records beyond the shorter list are listed once, whole.
+  for (TQ730* list : {copy.List(1), copy.List(2), copy.List(3), copy.List(4)}) {
+    while (list->Count() > 1) list->DeleteRecord(list->Count() - 1);
+  }
+  const std::vector<std::string> lines = Lines(CompareTitles(a, copy));
+  std::vector<std::string> expected;
+  for (int n = 1; n <= 4; ++n) {
+    const TQ730& list = *a.List(n);
+    for (int i = 1; i < list.Count(); ++i) {
+      expected.push_back(std::string(n == 1   ? "Snapshots"
+                                     : n == 2 ? "Cues"
+                                     : n == 3 ? "Dynamics library"
+                                              : "EQ library") +
+                         ": #" + std::to_string(i + 1) + " " + list.NameText(i) + ": only in A");
+    }
+  }
+  ASSERT_EQ(expected.size(), 2u + 3u + 1u + 1u);
+  EXPECT_EQ(lines, expected);
+  const std::vector<std::string> reverse = Lines(CompareTitles(copy, a));
+  ASSERT_EQ(reverse.size(), expected.size());
+  EXPECT_NE(reverse[0].find(": only in B"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orb
