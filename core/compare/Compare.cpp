@@ -1,6 +1,7 @@
 #include "core/compare/Compare.h"
 
 #include <algorithm>
+#include <cctype>
 #include <array>
 #include <cstdio>
 #include <map>
@@ -83,16 +84,19 @@ class Marks {
 class Collector {
  public:
   explicit Collector(std::vector<Difference>& out) : out_(out) {}
-  void Begin(CompareList list, std::string record = {}) {
+  void Begin(CompareList list, std::string record = {}, int record_index = -1) {
     list_ = list;
     record_ = std::move(record);
+    record_index_ = record_index;
+    channel_index_ = -1;
   }
+  // The channel the following differences belong to; -1 for none.
+  void At(int channel) { channel_index_ = channel; }
   void Add(std::string channel, std::string param, std::string a, std::string b) {
-    out_.push_back(
-        {list_, record_, std::move(channel), std::move(param), std::move(a), std::move(b), {}});
+    Push(std::move(channel), std::move(param), std::move(a), std::move(b), {});
   }
   void Note(std::string channel, std::string param, std::string note) {
-    out_.push_back({list_, record_, std::move(channel), std::move(param), {}, {}, std::move(note)});
+    Push(std::move(channel), std::move(param), {}, {}, std::move(note));
   }
   // Each run of differing bytes in [from, to) that nothing named, by offset.
   void UnnamedBytes(Bytes a, Bytes b, const Marks& marks, std::size_t from, std::size_t to) {
@@ -115,14 +119,31 @@ class Collector {
   }
 
  private:
+  void Push(std::string channel, std::string param, std::string a, std::string b,
+            std::string note) {
+    Difference& d = out_.emplace_back();
+    d.list = list_;
+    d.record = record_;
+    d.channel = std::move(channel);
+    d.param = std::move(param);
+    d.a = std::move(a);
+    d.b = std::move(b);
+    d.note = std::move(note);
+    d.record_index = record_index_;
+    d.channel_index = channel_index_;
+  }
+
   std::vector<Difference>& out_;
   CompareList list_ = CompareList::kSystem;
   std::string record_;
+  int record_index_ = -1;
+  int channel_index_ = -1;
 };
 
 // The parameters of one channel (or library entry, or cue) of two lists.
 void CompareParams(Collector& out, Marks& marks, const TQ730& a, const TQ730& b, int channel,
                    const std::string& label, const std::vector<int>& ids) {
+  out.At(label.empty() ? -1 : channel);
   for (int id : ids) {
     const int va = a.GetParam(channel, id);
     const int vb = b.GetParam(channel, id);
@@ -168,6 +189,7 @@ void CompareSystem(Collector& out, const TQ730SYSF& a, const TQ730SYSF& b) {
   for (int c = 0; c < channels; ++c) {
     const std::string label = ChannelLabel(a, c);
     if (a.NameText(c) != b.NameText(c)) {
+      out.At(c);
       out.Add(a.NumberText(c), "name", a.NameText(c), b.NameText(c));
       marks.Mark(static_cast<std::size_t>(TQ730SYSF::kNamesOffset + TQ730SYSF::kNameSlot * c),
                  TQ730SYSF::kNameSlot);
@@ -175,6 +197,7 @@ void CompareSystem(Collector& out, const TQ730SYSF& a, const TQ730SYSF& b) {
     CompareParams(out, marks, a, b, c, label, ids);
   }
   // The SETUP page's settings, element by element (a channel, a bus, a function).
+  out.At(-1);
   for (int id = 0; id < kParamIdLimit; ++id) {
     if (!IsSystemParam(id) || id == kParamGroupFaderLevel) continue;
     const bool several = a.GetParam(1, id) >= 0 || b.GetParam(1, id) >= 0;
@@ -196,6 +219,7 @@ void CompareSystem(Collector& out, const TQ730SYSF& a, const TQ730SYSF& b) {
     if (la == lb) continue;
     int channel = -1;
     for (int c = 0; c < channels && channel < 0; ++c) channel = a.FaderSlotOf(c) == slot ? c : -1;
+    out.At(channel);
     auto db = [](std::int32_t hundredths) {
       char text[32];
       std::snprintf(text, sizeof text, "%+.2f dB", hundredths / 100.0);
@@ -204,6 +228,7 @@ void CompareSystem(Collector& out, const TQ730SYSF& a, const TQ730SYSF& b) {
     out.Add(channel >= 0 ? ChannelLabel(a, channel) : "slot " + std::to_string(slot + 1),
             "group fader", db(la), db(lb));
   }
+  out.At(-1);
   if (a.GroupFaderState() != b.GroupFaderState())
     out.Add({}, "state", std::to_string(a.GroupFaderState()), std::to_string(b.GroupFaderState()));
 }
@@ -237,7 +262,7 @@ void CompareRecords(Collector& out, CompareList list, const TQ730& a, const TQ73
     // Values are read from these bytes alone: equal bytes, nothing to report.
     if (rb.size() == ra.size() && std::equal(ra.begin(), ra.begin() + compared, rb.begin()))
       continue;
-    out.Begin(list, RecordLabel(a, i));
+    out.Begin(list, RecordLabel(a, i), i);
     Marks marks(ra);
     if (a.NameText(i) != b.NameText(i)) {
       out.Add({}, "name", a.NameText(i), b.NameText(i));
@@ -248,11 +273,11 @@ void CompareRecords(Collector& out, CompareList list, const TQ730& a, const TQ73
     out.UnnamedBytes(ra, rb, marks, 0, compared);
   }
   for (int i = common; i < a.Count(); ++i) {
-    out.Begin(list, RecordLabel(a, i));
+    out.Begin(list, RecordLabel(a, i), i);
     out.Note({}, {}, "only in A");
   }
   for (int i = common; i < b.Count(); ++i) {
-    out.Begin(list, RecordLabel(b, i));
+    out.Begin(list, RecordLabel(b, i), i);
     out.Note({}, {}, "only in B");
   }
 }
@@ -369,6 +394,7 @@ void CompareAutomation(Collector& out, const TQ730AUTO& a, const TQ730AUTO& b, c
       if (offset < 0) continue;
       const AutoStart va = a.StartValue(group.param, c), vb = b.StartValue(group.param, c);
       if (va.time == vb.time && va.value == vb.value) continue;
+      out.At(c);
       out.Add(ChannelLabel(sa, c), Joined(ParamName(group.param), "start"),
               start_text(group.param, va), start_text(group.param, vb));
       marks.Mark(static_cast<std::size_t>(offset), TQ730AUTO::kStartEntrySize);
@@ -387,6 +413,7 @@ void CompareAutomation(Collector& out, const TQ730AUTO& a, const TQ730AUTO& b, c
     const std::string summary =
         SummaryOf(ia == ea.end() ? kNone : ia->second, ib == eb.end() ? kNone : ib->second);
     if (summary.empty()) continue;
+    out.At(key.first < 0 ? -1 : key.second);
     if (key.first < 0) {
       out.Note({}, "unnamed events", summary);
     } else {
@@ -435,6 +462,66 @@ std::string Difference::Line() const {
   const std::string what = note.empty() ? a + " → " + b : note;
   const std::string where = Where();
   return where.empty() ? what : where + ": " + what;
+}
+
+DifferencePlace PlaceOf(const Difference& d) {
+  // Tabs of the editor window in their order.
+  constexpr int kChannelTab = 0, kFaderTab = 2, kAutomationTab = 4, kSnapshotTab = 5,
+                kCueTab = 7, kDynLibTab = 10, kEqLibTab = 11, kSetupTab = 12;
+  switch (d.list) {
+    case CompareList::kTitleInfo:
+      return {kSetupTab, -1};
+    case CompareList::kSystem:
+      return d.channel_index >= 0 ? DifferencePlace{kChannelTab, d.channel_index}
+                                  : DifferencePlace{kSetupTab, -1};
+    case CompareList::kGroupFaders:
+      return {kFaderTab, d.channel_index};
+    case CompareList::kSnapshots:
+      return {kSnapshotTab, d.record_index};
+    case CompareList::kCues:
+      return {kCueTab, d.record_index};
+    case CompareList::kDynamics:
+      return {kDynLibTab, d.record_index};
+    case CompareList::kEq:
+      return {kEqLibTab, d.record_index};
+    case CompareList::kAutomation:
+      return {kAutomationTab, d.channel_index};
+  }
+  return {};
+}
+
+namespace {
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+}  // namespace
+
+std::vector<DifferenceGroup> GroupDifferences(const std::vector<Difference>& differences,
+                                              const std::string& filter) {
+  const std::string wanted = Lower(filter);
+  std::vector<DifferenceGroup> groups;
+  for (std::size_t i = 0; i < differences.size(); ++i) {
+    const Difference& d = differences[i];
+    if (!wanted.empty() &&
+        Lower(std::string(CompareListName(d.list)) + " " + d.Line()).find(wanted) ==
+            std::string::npos)
+      continue;
+    // The system list's parameters group by channel (its name line names the channel by number
+    // only), the other lists' by record.
+    const bool system = d.list == CompareList::kSystem;
+    const Difference* last = groups.empty() ? nullptr : &differences[groups.back().members.back()];
+    const bool same = last != nullptr && last->list == d.list &&
+                      (system ? last->channel_index == d.channel_index
+                              : last->record_index == d.record_index && last->record == d.record);
+    if (!same) groups.push_back({d.list, system ? d.channel : d.record, {}});
+    DifferenceGroup& group = groups.back();
+    if (system && d.channel.size() > group.caption.size()) group.caption = d.channel;
+    group.members.push_back(i);
+  }
+  return groups;
 }
 
 std::vector<Difference> CompareTitles(const Title& a, const Title& b) {

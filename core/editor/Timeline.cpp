@@ -75,12 +75,6 @@ int TimelineGeometry::RowAt(int y, int rows) const {
   return std::clamp(row, 0, std::max(rows - 1, 0));
 }
 
-int TimelineGeometry::ValueY(int band, int value, int range) const {
-  const int zero = (band + 1) * band_ + kRulerHeight - 4;
-  if (range == 0) return zero;
-  return static_cast<int>(std::floor(zero - double(value) * (band_ - 8) / range));
-}
-
 int TimelineGeometry::ValueAt(int band, int y, int range) const {
   if (range <= 0) return 0;
   const int zero = ValueY(band, 0, range);

@@ -4,6 +4,7 @@
 // share it.
 #pragma once
 
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -117,7 +118,11 @@ class TimelineGeometry {
   int RowAt(int y, int rows) const;
 
   // The y of value v (0 … range) in drawn band i; range 0 marks a trigger with no value.
-  int ValueY(int band, int value, int range) const;
+  int ValueY(int band, int value, int range) const {
+    const int zero = (band + 1) * band_ + timeline::kRulerHeight - 4;
+    if (range == 0) return zero;
+    return static_cast<int>(std::floor(zero - double(value) * (band_ - 8) / range));
+  }
   // The value the pointer's height gives in band i, kept within 0 … range.
   int ValueAt(int band, int y, int range) const;
 

@@ -47,7 +47,8 @@ TimelineScene BuildScene(const TimelineState& state, int width, int height, cons
   const TQ730AUTO& automation = *in.automation;
   const TimelineGeometry g(state, width, height, TimeSpan(automation));
   scene.band_height = g.BandHeight();
-  FillGauge(automation.StreamWordCount(), scene.gauge_percent, scene.gauge_red);
+  const TQ730AUTO::StreamFacts facts = automation.Facts();
+  FillGauge(facts.words, scene.gauge_percent, scene.gauge_red);
 
   scene.grid = g.Grid();
   for (const GridTick& tick : scene.grid) {
@@ -117,16 +118,15 @@ TimelineScene BuildScene(const TimelineState& state, int width, int height, cons
     if (k.curve < 0 || !k.key.Matches(word)) return;
     BandCurve& curve = scene.curves[static_cast<std::size_t>(k.curve)];
     const int value = k.key.Value(word);
-    use(curve, band, value, g.ValueY(band, value, curve.range));
+    use(curve, static_cast<std::size_t>(k.curve), band, value, g.ValueY(band, value, curve.range));
   };
-  const int first = automation.SearchableByTime() ? automation.FirstEventAt(left) : 0;
+  const int first = facts.searchable ? automation.FirstEventAt(left) : 0;
   std::vector<bool> held(scene.curves.size(), false);
   std::size_t missing = scene.curves.size();
   for (int index = first - 1; index >= 0 && missing > 0; --index) {
     const std::uint32_t word = automation.EventWord(index);
     channels.ForEach(word, [&](int row) {
-      in_band(word, row, [&](BandCurve& curve, int, int, int y) {
-        const std::size_t c = static_cast<std::size_t>(&curve - scene.curves.data());
+      in_band(word, row, [&](BandCurve& curve, std::size_t c, int, int, int y) {
         if (held[c]) return;
         held[c] = true;
         --missing;
@@ -149,7 +149,7 @@ TimelineScene BuildScene(const TimelineState& state, int width, int height, cons
     }
     const std::uint32_t word = automation.EventWord(index);
     channels.ForEach(word, [&](int row) {
-      in_band(word, row, [&](BandCurve& curve, int band, int value, int y) {
+      in_band(word, row, [&](BandCurve& curve, std::size_t, int band, int value, int y) {
         if (t < left) {  // a list out of time order
           curve.has_start = true;
           curve.start_y = y;
@@ -178,6 +178,13 @@ TimelineScene BuildScene(const TimelineState& state, int width, int height, cons
     }
   }
   return scene;
+}
+
+bool OnOffView(const TQ730AUTO& automation, int view) {
+  for (int row = 0, n = std::min(automation.ChannelCount(), TQ730AUTO::kChannelFlags); row < n; ++row) {
+    if (automation.KeyOf(view, row).valid && automation.ParamMax(row, view) == 1) return true;
+  }
+  return false;
 }
 
 const VisibleEvent* HitEvent(const TimelineScene& scene, int row, int x, int y) {

@@ -126,6 +126,9 @@ void FillGauge(std::int64_t words, int& percent, bool& red);
 
 TimelineScene BuildScene(const TimelineState& state, int width, int height, const SceneInput& in);
 
+// Whether a view is an on/off switch on some channel of the layout: then strokes are Free only.
+bool OnOffView(const TQ730AUTO& automation, int view);
+
 // The visible event of row under the pointer: x within the hit slack and (but for a trigger)
 // its value's y too; the latest such event. Null when none.
 const VisibleEvent* HitEvent(const TimelineScene& scene, int row, int x, int y);

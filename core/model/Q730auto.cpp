@@ -369,21 +369,34 @@ Status TQ730AUTO::ReadStream(DataFile& file, std::uint32_t words) {
   return status;
 }
 
-std::int64_t TQ730AUTO::StreamWordCount() const {
-  // Runs over the raw records: this is called for every save and size query.
+std::int64_t TQ730AUTO::StreamWordCount() const { return Facts().words; }
+
+TQ730AUTO::StreamFacts TQ730AUTO::Facts() const {
+  // Runs over the raw records: this is called for every save, size query and paint.
+  StreamFacts facts;
   const std::size_t n = records_.size() / kRecordSize;
-  if (n == 0) return 1;
-  // The first event always gets a marker; after it, every later time does.
-  std::int64_t words = 1 + 2;
+  if (n == 0) return facts;
+  // The first event always gets a marker; after it, every later time does. Seconds grow with
+  // the timecode's bytes only while minutes and seconds stay below 60.
+  // Counted without branches, as markers are.
+  auto odd = [](TimeCode t) {
+    return static_cast<std::size_t>(((t >> 16) & 0xFF) >= 60) |
+           static_cast<std::size_t>(((t >> 8) & 0xFF) >= 60);
+  };
   const std::uint8_t* record = records_.data();
   TimeCode last = GetU32(record);
+  std::size_t later = 0;
+  std::size_t disorder = odd(last);
   for (std::size_t i = 1; i < n; ++i) {
     record += kRecordSize;
     const TimeCode t = GetU32(record);
-    words += 1 + static_cast<std::int64_t>(Later(t, last));
+    later += Later(t, last);
+    disorder |= Later(last, t) | odd(t);
     last = std::max(last, t);
   }
-  return words;
+  facts.words = 1 + 2 + static_cast<std::int64_t>(n - 1) + static_cast<std::int64_t>(later);
+  facts.searchable = disorder == 0;
+  return facts;
 }
 
 std::uint64_t TQ730AUTO::DataSize() const {
@@ -649,10 +662,11 @@ void TQ730AUTO::StartAt(int param, int channel, const EventKey& key, const AutoE
 }
 
 bool TQ730AUTO::SearchableByTime() const {
-  // Seconds grow with the timecode's bytes only while minutes and seconds stay below 60.
+  const std::size_t n = records_.size() / kRecordSize;
+  const std::uint8_t* record = records_.data();
   TimeCode last = 0;
-  for (int i = 0, n = Count(); i < n; ++i) {
-    const TimeCode t = EventTime(i);
+  for (std::size_t i = 0; i < n; ++i, record += kRecordSize) {
+    const TimeCode t = GetU32(record);
     if (t < last || ((t >> 16) & 0xFF) >= 60 || ((t >> 8) & 0xFF) >= 60) return false;
     last = t;
   }
@@ -665,6 +679,19 @@ int TQ730AUTO::FirstEventAt(double seconds) const {
   for (int span = Count(); span > 0;) {
     const int half = span / 2;
     if (TCToSeconds(EventTime(low + half), rate) < seconds) {
+      low += half + 1;
+      span -= half + 1;
+    } else {
+      span = half;
+    }
+  }
+  return low;
+}
+
+int TQ730AUTO::FirstEventFrom(int low, TimeCode time) const {
+  for (int span = Count() - low; span > 0;) {
+    const int half = span / 2;
+    if (EventTime(low + half) < time) {
       low += half + 1;
       span -= half + 1;
     } else {
@@ -757,14 +784,18 @@ void TQ730AUTO::WriteEvents(int param, double from, double to,
     records.insert(records.end(), at(from_index), at(to_index));
     selected.insert(selected.end(), selected_.begin() + from_index, selected_.begin() + to_index);
   };
+  // The list is in time order here: the events before a time end where halving finds it, and
+  // only those inside the range need looking at one by one.
   auto keep_until = [&](TimeCode time, bool all) {
+    const int end = all ? n : FirstEventFrom(pos, time);
     int run = pos;
-    for (; pos < n && (all || EventTime(pos) < time); ++pos) {
-      if (!replaced(pos)) continue;
-      keep_run(run, pos);
-      run = pos + 1;
+    for (int i = std::max(pos, inside_begin), stop = std::min(end, inside_end); i < stop; ++i) {
+      if (!replaced(i)) continue;
+      keep_run(run, i);
+      run = i + 1;
     }
-    keep_run(run, pos);
+    keep_run(run, end);
+    pos = end;
   };
   for (const Fresh& f : fresh) {
     keep_until(f.event.time, false);

@@ -84,6 +84,12 @@ class TQ730AUTO : public TQ730 {
   std::int64_t StreamWordCount() const;
   // In time order, with timecodes whose seconds grow with their value: halving finds a time.
   bool SearchableByTime() const;
+  // Both of the above from one pass over the events, for a paint that needs both.
+  struct StreamFacts {
+    std::int64_t words = 1;
+    bool searchable = true;
+  };
+  StreamFacts Facts() const;
   // IsSelected for the loops over every event: no virtual call.
   bool EventSelected(int index) const {
     return index >= 0 && static_cast<std::size_t>(index) < selected_.size() && selected_[index];
@@ -174,6 +180,8 @@ class TQ730AUTO : public TQ730 {
   // A channel's first new event becomes its start value when it is earlier.
   void StartAt(int param, int channel, const EventKey& key, const AutoEvent& first);
   bool InTimeOrder() const;
+  // In a list in time order, the index of the first event from low on at or after a timecode.
+  int FirstEventFrom(int low, TimeCode time) const;
 
   std::array<std::uint8_t, kTableSize> table_{};
   std::array<std::uint8_t, kChannelFlags> channel_selected_{};

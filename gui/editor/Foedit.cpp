@@ -433,6 +433,13 @@ void TFo_Edit::LayoutListPane() {
   UpdateList();
 }
 
+void TFo_Edit::ShowPlace(int tab, int cursor) {
+  CommitNameEditor();
+  session_.ChangeTab(tab);
+  if (cursor >= 0) session_.SetCursor(cursor);
+  RefreshView();
+}
+
 void TFo_Edit::RefreshView() {
   if (TC_Tab->currentIndex() != session_.Tab()) {
     const QSignalBlocker quiet(TC_Tab);
@@ -492,8 +499,7 @@ void TFo_Edit::Ti_RefreshTimer() {
     SetEnabled(MD_TrimFader, e.fader_copy);
     SetEnabled(MD_SetGroup, e.set_group);
     SetEnabled(MD_ResetGroup, e.set_group);
-    SetEnabled(Pa_Auto->Bu_Write, e.timeline_tools);
-    SetEnabled(Pa_Auto->Bu_Eraser, e.timeline_tools);
+    Pa_Auto->UpdateTools(e.timeline_tools);
   }
   SetText(SB_Undo, QString::fromLatin1(session_.UndoPanelText().c_str()));
   UpdateCaption();

@@ -54,6 +54,8 @@ class TFo_Edit : public QWidget, public EditorWindow {
   void Ti_RefreshTimer();
   // Shows the window as the session now stands (after a tab change or a command).
   void RefreshView();
+  // Shows a tab with the list cursor on an entry (-1 leaves the cursor).
+  void ShowPlace(int tab, int cursor);
 
   QTabBar* TC_Tab;
   QWidget* Pa_List;

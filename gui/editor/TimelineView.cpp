@@ -253,7 +253,7 @@ void TTimelineArea::BuildWritePopup() {
           [this](QAction* action) { session_.Timeline().SetShape(action->data().toInt()); });
   connect(Po_Write, &QMenu::aboutToShow, this, [this] {
     // An on/off view writes Free strokes only, so the other shapes cannot be chosen for it.
-    const bool free_only = PB_Auto->BuildCurrentScene().free_only;
+    const bool free_only = OnOffView(session_.GetTitle().Automation(), session_.View());
     if (free_only) session_.Timeline().SetShape(0);
     const QList<QAction*> actions = shapes_->actions();
     for (QAction* action : actions) {
@@ -292,15 +292,18 @@ void TTimelineArea::Update() {
   palette.setColor(QPalette::Highlight, red ? QColor(Qt::red) : QColor(Qt::black));
   CG_Free->setPalette(palette);
   CG_Free->setValue(percent);
-  const bool tools = session_.Enabled().timeline_tools;
+  UpdateTools(session_.Enabled().timeline_tools);
+  UpdateScrollBars();
+  PB_Auto->update();
+}
+
+void TTimelineArea::UpdateTools(bool tools) {
   if (Bu_Write->isEnabled() != tools) Bu_Write->setEnabled(tools);
   if (Bu_Eraser->isEnabled() != tools) Bu_Eraser->setEnabled(tools);
   if (!tools && session_.Timeline().Tool() != TimelineTool::kSelect) {
     session_.Timeline().SetTool(TimelineTool::kSelect);
     Bu_Select->setChecked(true);
   }
-  UpdateScrollBars();
-  PB_Auto->update();
 }
 
 void TTimelineArea::resizeEvent(QResizeEvent* event) {

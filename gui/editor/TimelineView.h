@@ -88,6 +88,8 @@ class TTimelineArea : public QWidget {
   // The controls as the session stands (view, gauge, scroll ranges and steps, tools), then a
   // repaint.
   void Update();
+  // Write and Eraser only where the title may be written; leaving them falls back to Select.
+  void UpdateTools(bool tools);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -24,6 +24,7 @@
 #include <filesystem>
 
 #include "core/model/Title.h"
+#include "gui/shell/Focompare.h"
 #include "gui/shell/Foimpexp.h"
 #include "gui/shell/Pictures.h"
 #include "gui/shell/QtPrompter.h"
@@ -291,6 +292,7 @@ void TFo_Title::BuildMenus() {
   PL_Delete = entry(Po_List, "PL_Delete", "&Delete", &TFo_Title::DeleteTitleFile);
   PL_Rename = entry(Po_List, "PL_Rename", "&Rename...", &TFo_Title::RenameTitleFile);
   PL_Backup = entry(Po_List, "PL_Backup", "&Backup", &TFo_Title::BackupTitleFile);
+  PL_Compare = entry(Po_List, "PL_Compare", "Compare &with...", &TFo_Title::CompareWithTitle);
 
   Po_Import = new QMenu(this);
   Po_Import->setObjectName("Po_Import");
@@ -389,9 +391,14 @@ void TFo_Title::Ti_RefreshTimer() {
   SetEnabled(PL_Delete, selected);
   SetEnabled(PL_Rename, selected);
   SetEnabled(PL_Backup, selected);
+  SetEnabled(PL_Compare, CanCompare());
   SetEnabled(Bu_Export, PL_ExportFDD->isEnabled());
   SetEnabled(Bu_Open, PL_Open->isEnabled());
   SetEnabled(Bu_Backup, PL_Backup->isEnabled());
+}
+
+bool TFo_Title::CanCompare() const {
+  return HasSelection() && LB_Titles->count() > 1;
 }
 
 bool TFo_Title::HasSelection() const {
@@ -504,6 +511,40 @@ void TFo_Title::Bu_LockClick(bool pressed) {
 void TFo_Title::OpenTitleWindow() {
   if (!HasSelection() || !open_editor_) return;
   open_editor_(SelectedTitlePath());
+}
+
+void TFo_Title::CompareWithTitle() {
+  if (!HasSelection() || !prompter_) return;
+  const std::string first = SelectedTitlePath();
+  EntryList dialog{"Compare with", "Compare " + StdText(LB_Titles->selectedItems().first()->text()) +
+                                       " with", "&Compare", {}};
+  std::vector<const QListWidgetItem*> others;
+  for (int row = 0; row < LB_Titles->count(); ++row) {
+    const QListWidgetItem* item = LB_Titles->item(row);
+    if (PathOf(item) == first) continue;
+    others.push_back(item);
+    dialog.lines.push_back(StdText(item->text()));
+  }
+  int chosen = -1;
+  if (others.empty() || !prompter_->ChooseEntry(dialog, chosen) || chosen < 0 ||
+      chosen >= static_cast<int>(others.size()))
+    return;
+  const QListWidgetItem* second = others[static_cast<std::size_t>(chosen)];
+  Title a, b;
+  {
+    BusyScope busy(prompter_);
+    for (auto [title, path] : {std::pair{&a, first}, std::pair{&b, PathOf(second)}}) {
+      const Status status = title->OpenTitle(path);
+      if (status != kOk) {
+        ReportStatus(prompter_, IsReportedStatus(status) ? status : kCantOpenSource, path);
+        return;
+      }
+    }
+  }
+  auto* window = new TFo_Compare({StdText(LB_Titles->selectedItems().first()->text()), first},
+                                 {StdText(second->text()), PathOf(second)}, CompareTitles(a, b),
+                                 open_editor_at_, this);
+  window->show();
 }
 
 void TFo_Title::DeleteTitleFile() {

@@ -78,6 +78,12 @@ class TFo_Title : public QWidget {
   void UpdateInformation();
 
   void OpenTitleWindow();
+  // Asks for a second title of the library and shows what differs from the selected one.
+  void CompareWithTitle();
+  // Where the compare window's lines open an editor; without one they open nothing.
+  void SetEditorPlaceOpener(std::function<void(const std::string&, int, int)> opener) {
+    open_editor_at_ = std::move(opener);
+  }
   void DeleteTitleFile();
   void RenameTitleFile();
   void BackupTitleFile();
@@ -89,6 +95,8 @@ class TFo_Title : public QWidget {
   void AddTitleFiles(const QStringList& files);
 
   bool HasSelection() const;
+  // A title is selected and the library holds another one.
+  bool CanCompare() const;
   // Empty when nothing is selected.
   std::string SelectedTitlePath() const;
   const std::string& LibraryFolder() const { return folder_; }
@@ -129,6 +137,7 @@ class TFo_Title : public QWidget {
   QAction* PL_ImportFDD;
   QAction* PL_ExportFDD;
   QAction* PL_Open;
+  QAction* PL_Compare;
   QAction* PL_Delete;
   QAction* PL_Rename;
   QAction* PL_Backup;
@@ -163,6 +172,7 @@ class TFo_Title : public QWidget {
   Prompter* prompter_;
   TransferSessionRunner run_transfer_;
   EditorOpener open_editor_;
+  std::function<void(const std::string&, int, int)> open_editor_at_;
   const OpenTitles* open_titles_ = nullptr;
   bool shown_once_ = false;
 };

@@ -105,6 +105,9 @@ TFo_Main::TFo_Main(std::string app_folder, Options options)
   connect(title_, &TFo_Title::MessageLine, this,
           [this](const QString& text) { ShowMessageLine(StdText(text)); });
   title_->SetEditorOpener([this](const std::string& path) { OpenEditor(path); });
+  title_->SetEditorPlaceOpener([this](const std::string& path, int tab, int cursor) {
+    OpenEditorAt(path, tab, cursor);
+  });
   connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { MergeEditorMenus(); });
   connect(MM_Window, &QMenu::aboutToShow, this, &TFo_Main::FillWindowMenu);
   // What the build cannot do yet is explained where the title manager explains it.
@@ -175,6 +178,7 @@ void TFo_Main::BuildMenus() {
   MF_Delete = entry(MM_File, "MF_Delete", "&Delete", Qt::CTRL | Qt::Key_D);
   MF_Rename = entry(MM_File, "MF_Rename", "&Rename...", Qt::CTRL | Qt::Key_R);
   MF_Backup = entry(MM_File, "MF_Backup", "&Backup", Qt::CTRL | Qt::Key_B);
+  MF_Compare = entry(MM_File, "MF_Compare", "Compare &with...");
   MM_File->addSeparator();
   MF_Exit = entry(MM_File, "MF_Exit", "E&xit", Qt::ALT | Qt::Key_F4);
 
@@ -212,6 +216,7 @@ void TFo_Main::BuildMenus() {
   connect(MF_ImportFDD, &QAction::triggered, this, [this] { title_->ImportFromFloppy(); });
   connect(MF_ExportFDD, &QAction::triggered, this, [this] { title_->ExportToFloppy(); });
   connect(MF_Open, &QAction::triggered, this, [this] { title_->OpenTitleWindow(); });
+  connect(MF_Compare, &QAction::triggered, this, [this] { title_->CompareWithTitle(); });
   connect(MF_Delete, &QAction::triggered, this, [this] { title_->DeleteTitleFile(); });
   connect(MF_Rename, &QAction::triggered, this, [this] { title_->RenameTitleFile(); });
   connect(MF_Backup, &QAction::triggered, this, [this] { title_->BackupTitleFile(); });
@@ -337,6 +342,7 @@ void TFo_Main::Ti_RefreshTimer() {
   SetEnabled(MF_ExportFDD, selected);
   SetEnabled(MF_ExportRS232C, selected && title_->CanTransfer());
   SetEnabled(MF_Open, selected && title_->CanOpenEditor());
+  SetEnabled(MF_Compare, title_->CanCompare());
   SetEnabled(MF_Delete, selected);
   SetEnabled(MF_Rename, selected);
   SetEnabled(MF_Backup, selected);
@@ -417,6 +423,15 @@ void TFo_Main::OpenEditor(const std::string& path) {
   mdi_->setActiveSubWindow(window);
   MergeEditorMenus();
   BringForward(window);
+}
+
+void TFo_Main::OpenEditorAt(const std::string& path, int tab, int cursor) {
+  OpenEditor(path);
+  const EditSession* session = sessions_->Find(path);
+  for (QMdiSubWindow* window : EditorWindows()) {
+    auto* editor = static_cast<TFo_Edit*>(window->widget());
+    if (&editor->Session() == session) editor->ShowPlace(tab, cursor);
+  }
 }
 
 // A double click in the title manager ends there, with the button's release: the new window

@@ -77,6 +77,8 @@ class TFo_Main : public QMainWindow {
   void Ti_RefreshTimer();
   // Opens an editor window on the title file, or brings forward the one that has it.
   void OpenEditor(const std::string& path);
+  // Opens the title's editor (or brings it forward) at a tab with the cursor on an entry.
+  void OpenEditorAt(const std::string& path, int tab, int cursor);
   // The open editor windows, in the order they were opened.
   QList<QMdiSubWindow*> EditorWindows() const;
 
@@ -106,6 +108,7 @@ class TFo_Main : public QMainWindow {
   QAction* MF_Save;
   QAction* MF_SaveAs;
   QAction* MF_Open;
+  QAction* MF_Compare;
   QAction* MF_Delete;
   QAction* MF_Rename;
   QAction* MF_Backup;

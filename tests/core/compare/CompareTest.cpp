@@ -151,5 +151,57 @@ TEST_F(CompareTest, SameResavedAndShorterTitles) {
   EXPECT_NE(reverse[0].find(": only in B"), std::string::npos);
 }
 
+// The compare window's groups: one per record (per channel on the system list), the filter
+// matching the list name or the line in any case, and the editor place of each.
+TEST_F(CompareTest, GroupsFilterAndPlaces) {
+  Title a, b;
+  Open(a);
+  Open(b);
+  {
+    const EditFlagScope e1(b.System()), e2(b.Snapshots()), e3(b.Dynamics()), e4(b.Cues());
+    b.System().SetName(kVocal, "Lead");
+    b.System().SetParam(kVocal, kParamEqLowGain, 63);
+    b.Snapshots().SetParam(kVocal, kParamEqLowGain, 63);
+    b.Cues().SetParam(1, kParamCueTcLink, 1);
+    b.Dynamics().SetParam(0, kParamCompDuckGain, 40);
+    const EventKey key = b.Automation().KeyOf(kParamFaderLevel, kVocal);
+    b.Automation().AppendEvent({MakeTC(1, 0, 10, 0), key.Word(500)});
+  }
+  const std::vector<Difference> differences = CompareTitles(a, b);
+  ASSERT_EQ(differences.size(), 6u);
+  struct Group {
+    CompareList list;
+    std::string caption;
+    std::size_t members;
+    int tab, cursor;
+  };
+  const std::vector<Group> expected = {{CompareList::kSystem, "CH 5 Vocal", 2, 0, kVocal},
+                                       {CompareList::kSnapshots, "#2 Verse", 1, 5, 1},
+                                       {CompareList::kCues, "#2 Drums", 1, 7, 1},
+                                       {CompareList::kDynamics, "#1 Comp", 1, 10, 0},
+                                       {CompareList::kAutomation, "", 1, 4, kVocal}};
+  const std::vector<DifferenceGroup> groups = GroupDifferences(differences, "");
+  ASSERT_EQ(groups.size(), expected.size());
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    EXPECT_EQ(groups[g].list, expected[g].list) << g;
+    EXPECT_EQ(groups[g].caption, expected[g].caption) << g;
+    ASSERT_EQ(groups[g].members.size(), expected[g].members) << g;
+    for (std::size_t m : groups[g].members) {
+      EXPECT_EQ(PlaceOf(differences[m]).tab, expected[g].tab) << g;
+      EXPECT_EQ(PlaceOf(differences[m]).cursor, expected[g].cursor) << g;
+    }
+  }
+  for (const auto& [filter, lists] :
+       {std::pair<std::string, std::vector<CompareList>>{"drums", {CompareList::kCues}},
+        {"CUES", {CompareList::kCues}},
+        {"l gain", {CompareList::kSystem, CompareList::kSnapshots}},
+        {"lead", {CompareList::kSystem}},
+        {"nowhere", {}}}) {
+    std::vector<CompareList> got;
+    for (const DifferenceGroup& g : GroupDifferences(differences, filter)) got.push_back(g.list);
+    EXPECT_EQ(got, lists) << filter;
+  }
+}
+
 }  // namespace
 }  // namespace orb

@@ -169,6 +169,9 @@ TEST_F(TimelineSceneTest, CueMarkersBandLinesAndOnOffViews) {
   }
   EXPECT_FALSE(scene.free_only);
   EXPECT_TRUE(Scene(state, 106).free_only);  // Cut is on or off
+  // The write popup asks the same of the view without building a scene.
+  EXPECT_FALSE(OnOffView(automation(), kLevel));
+  EXPECT_TRUE(OnOffView(automation(), 106));
 }
 
 TEST(TimelineGaugeTest, PercentTurnsRedAboveTheMemory) {

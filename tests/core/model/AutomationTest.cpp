@@ -654,16 +654,25 @@ TEST(AutomationEditTest, OddTimecodeFieldsAreStillFoundByTime) {
     std::vector<TimeCode> times;
     double from, to;
     std::vector<int> selected;
+    bool searchable;
+    std::int64_t words;
   };
   for (const Case& c :
-       {Case{{MakeTC(0, 0, 59, 0), MakeTC(0, 1, 0, 0), MakeTC(0, 1, 5, 0)}, 59.5, 65.5, {1, 2}},
-        Case{{MakeTC(0, 0, 70, 0), MakeTC(0, 1, 0, 0), MakeTC(0, 1, 5, 0)}, 64, 71, {0, 2}},
-        Case{{MakeTC(0, 70, 0, 0), MakeTC(1, 0, 0, 0), MakeTC(1, 0, 30, 0)}, 3630, 4300, {0, 2}}}) {
+       {Case{{MakeTC(0, 0, 59, 0), MakeTC(0, 1, 0, 0), MakeTC(0, 1, 5, 0)}, 59.5, 65.5, {1, 2}, true, 7},
+        Case{{MakeTC(0, 0, 70, 0), MakeTC(0, 1, 0, 0), MakeTC(0, 1, 5, 0)}, 64, 71, {0, 2}, false, 7},
+        Case{{MakeTC(0, 70, 0, 0), MakeTC(1, 0, 0, 0), MakeTC(1, 0, 30, 0)}, 3630, 4300, {0, 2}, false, 7},
+        // Out of order: the earlier time gets no marker of its own.
+        Case{{MakeTC(0, 0, 9, 0), MakeTC(0, 0, 5, 0), MakeTC(0, 0, 9, 0)}, 4, 6, {1}, false, 5},
+        Case{{MakeTC(0, 0, 5, 0), MakeTC(0, 0, 5, 0)}, 4, 6, {0, 1}, true, 4}}) {
     Title t;
     for (const TimeCode time : c.times) ASSERT_TRUE(t.automation.AppendEvent({time, Fader(0, 5)}));
     t.automation.SetChannelSelected(0, true);
     t.automation.SelectRange(110, c.from, c.to);
     EXPECT_EQ(t.Selected(), c.selected) << c.from;
+    // The one pass a paint makes agrees with the two it stands for.
+    EXPECT_EQ(t.automation.SearchableByTime(), c.searchable) << c.from;
+    EXPECT_EQ(t.automation.Facts().searchable, c.searchable) << c.from;
+    EXPECT_EQ(t.automation.Facts().words, c.words) << c.from;
   }
 }
 

@@ -24,6 +24,7 @@
 #include "gui/shell/Fo232c.h"
 #include "gui/shell/Fosplash.h"
 #include "gui/shell/Fotitle.h"
+#include "gui/editor/Foedit.h"
 #include "gui/shell/Q730edit.h"
 #include "tests/gui/shell/GuiTestSupport.h"
 
@@ -106,7 +107,7 @@ TEST_F(MainFrameTest, MenusCarryTheirCaptionsAndShortcuts) {
                 "I&mport from RS-232C... | Ctrl+M", "Ex&port to RS-232C | Ctrl+P",
                 "&Import from FDD... | Ctrl+I", "&Export to FDD... | Ctrl+E", "-", "&Save | Ctrl+S",
                 "Save As... | Ctrl+N", "&Open | Ctrl+O", "&Delete | Ctrl+D", "&Rename... | Ctrl+R",
-                "&Backup | Ctrl+B", "-", "E&xit | Alt+F4"}));
+                "&Backup | Ctrl+B", "Compare &with...", "-", "E&xit | Alt+F4"}));
   EXPECT_EQ(Entries(main.MM_Window),
             (std::vector<std::string>{"&Cascade", "Tile &Vertical", "Tile &Horizontal",
                                       "&Arrange Icons"}));
@@ -118,7 +119,7 @@ TEST_F(MainFrameTest, MenusCarryTheirCaptionsAndShortcuts) {
   EXPECT_EQ(Entries(title.Po_List),
             (std::vector<std::string>{"I&mport from RS-232C...", "Export to RS-232C...",
                                       "&Import from FDD...", "&Export to FDD...", "-", "&Open",
-                                      "&Delete", "&Rename...", "&Backup"}));
+                                      "&Delete", "&Rename...", "&Backup", "Compare &with..."}));
   EXPECT_EQ(Entries(title.Po_Import),
             (std::vector<std::string>{"Import from &RS-232C...", "Import from &FDD..."}));
   EXPECT_EQ(Entries(title.Po_Export),
@@ -178,6 +179,25 @@ TEST_F(MainFrameTest, FileEntriesFollowTheSelectionAndTheActiveWindow) {
     EXPECT_TRUE(entry->isEnabled()) << entry->text().toStdString();
   EXPECT_TRUE(main.MF_Open->isEnabled());  // the frame opens editor windows
   EXPECT_FALSE(main.MF_Save->isEnabled());  // the title manager is active
+  EXPECT_FALSE(main.MF_Compare->isEnabled());  // nothing to compare with
+  folder.AddTitle("Other");
+  title.ReloadList();
+  main.Ti_RefreshTimer();
+  EXPECT_TRUE(main.MF_Compare->isEnabled());
+
+  // A line of the compare window opens the title at its tab and entry.
+  main.OpenEditorAt(show, 5, 1);
+  auto* opened = main.findChild<TFo_Edit*>();
+  ASSERT_NE(opened, nullptr);
+  EXPECT_EQ(opened->Session().Tab(), 5);
+  EXPECT_EQ(opened->Session().Cursor(), 1);
+  main.OpenEditorAt(show, 7, -1);  // the same window, another tab, the cursor kept
+  EXPECT_EQ(main.findChildren<TFo_Edit*>().size(), 1);
+  EXPECT_EQ(opened->Session().Tab(), 7);
+  opened->parentWidget()->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  title.SelectByPath(show);
+  main.Ti_RefreshTimer();
 
   // Any other child window is an editor to the frame.
   QMdiSubWindow* editor = main.MdiArea()->addSubWindow(new QWidget);

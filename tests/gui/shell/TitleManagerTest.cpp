@@ -6,10 +6,12 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QUrl>
 
 #include "core/model/Title.h"
 #include "tests/TestFiles.h"
+#include "gui/shell/Focompare.h"
 #include "gui/shell/Fotitle.h"
 #include "tests/gui/shell/GuiTestSupport.h"
 
@@ -397,6 +399,79 @@ TEST_F(TitleManagerTest, ConsoleCommandsHandTheSlotToTheTransferWindow) {
   EXPECT_EQ(requests[1].title_path, library.File("From console.orb"));
   EXPECT_FALSE(title.HasSelection());
   EXPECT_TRUE(title.La_Name->text().isEmpty());
+}
+
+// Compare with...: the second title chosen from the others, the differences in a tree that
+// fills as it opens, the filter, and a double click opening the first title at the line's place.
+TEST_F(TitleManagerTest, CompareWithListsTheDifferencesAndOpensTheirPlace) {
+  const std::string other = library.AddTitle("delta", 2);
+  TFo_Title& title = Window();
+  std::vector<std::tuple<std::string, int, int>> opened;
+  title.SetEditorPlaceOpener(
+      [&](const std::string& path, int tab, int cursor) { opened.emplace_back(path, tab, cursor); });
+  title.LB_Titles->setCurrentItem(Row("Alpha"));
+  title.Ti_RefreshTimer();
+  ASSERT_TRUE(title.PL_Compare->isEnabled());
+  prompter.QueueEntry(std::nullopt);  // Cancel: no window
+  title.CompareWithTitle();
+  EXPECT_EQ(title.findChild<TFo_Compare*>(), nullptr);
+  EXPECT_EQ(Shown().back(), "Compare with: Compare Alpha with\nbeta\ndelta\ngamma");
+
+  prompter.QueueEntry(0);
+  title.CompareWithTitle();
+  TFo_Compare* window = title.findChild<TFo_Compare*>();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(window->windowTitle(), "Compare - Alpha / beta");
+  EXPECT_EQ(window->La_Count->text(), "1 difference");
+  ASSERT_EQ(window->TV_Differences->topLevelItemCount(), 1);
+  QTreeWidgetItem* list = window->TV_Differences->topLevelItem(0);
+  EXPECT_EQ(list->text(0), "Title information (1)");
+  list->setExpanded(true);
+  ASSERT_EQ(list->childCount(), 1);
+  EXPECT_EQ(list->child(0)->text(0), "MEMO: Memo of Alpha → Memo of beta");
+  emit window->TV_Differences->itemDoubleClicked(list->child(0), 0);
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0], std::make_tuple(library.File("Alpha.orb"), 12, -1));
+  window->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_EQ(title.findChild<TFo_Compare*>(), nullptr);
+
+  // Against a title from another seed: records group under their lists, the filter narrows.
+  prompter.QueueEntry(1);
+  title.CompareWithTitle();
+  window = title.findChild<TFo_Compare*>();
+  ASSERT_NE(window, nullptr);
+  const int all = window->TV_Differences->topLevelItemCount();
+  EXPECT_GT(all, 3);
+  QTreeWidgetItem* snapshots = nullptr;
+  for (int i = 0; i < all; ++i) {
+    QTreeWidgetItem* top = window->TV_Differences->topLevelItem(i);
+    if (top->text(0).startsWith("Snapshots (")) snapshots = top;
+  }
+  ASSERT_NE(snapshots, nullptr);
+  snapshots->setExpanded(true);
+  ASSERT_GT(snapshots->childCount(), 0);
+  QTreeWidgetItem* record = snapshots->child(0);
+  EXPECT_TRUE(record->text(0).startsWith("#1 ")) << record->text(0).toStdString();
+  record->setExpanded(true);
+  ASSERT_GT(record->childCount(), 0);
+  emit window->TV_Differences->itemDoubleClicked(record->child(0), 0);
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(opened[1], std::make_tuple(library.File("Alpha.orb"), 5, 0));
+  emit window->TV_Differences->itemDoubleClicked(record, 0);  // not a line
+  EXPECT_EQ(opened.size(), 2u);
+
+  window->Ed_Filter->setText("memo");
+  window->ApplyFilter();
+  ASSERT_EQ(window->TV_Differences->topLevelItemCount(), 1);
+  EXPECT_TRUE(window->TV_Differences->topLevelItem(0)->isExpanded());
+  EXPECT_TRUE(window->La_Count->text().startsWith("1 difference of "))
+      << window->La_Count->text().toStdString();
+  window->Ed_Filter->setText("no such text");
+  window->ApplyFilter();
+  EXPECT_EQ(window->TV_Differences->topLevelItemCount(), 0);
+  window->close();
+  (void)other;
 }
 
 }  // namespace
