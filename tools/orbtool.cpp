@@ -136,18 +136,16 @@ int Diff(const std::string& path_a, const std::string& path_b, bool brief) {
                                  : ("Error " + std::to_string(status)).c_str());
     return 2;
   }
-  const std::vector<orb::Difference> differences = orb::CompareTitles(a, b);
+  const orb::Differences differences = orb::CompareTitles(a, b);
   if (brief) {
     if (!differences.empty())
       std::printf("Titles %s and %s differ\n", path_a.c_str(), path_b.c_str());
     return differences.empty() ? 0 : 1;
   }
-  const orb::Difference* previous = nullptr;
-  for (const orb::Difference& difference : differences) {
-    if (!previous || previous->list != difference.list)
-      std::printf("%s\n", orb::CompareListName(difference.list));
-    std::printf("  %s\n", difference.Line().c_str());
-    previous = &difference;
+  for (std::size_t i = 0; i < differences.size(); ++i) {
+    if (i == 0 || differences.ListOf(i - 1) != differences.ListOf(i))
+      std::printf("%s\n", orb::CompareListName(differences.ListOf(i)));
+    std::printf("  %s\n", differences[i].Line().c_str());
   }
   return differences.empty() ? 0 : 1;
 }

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <array>
 #include <cstdio>
-#include <map>
+#include <functional>
 #include <span>
 #include <utility>
 
@@ -81,28 +81,64 @@ class Marks {
   std::vector<bool> named_;
 };
 
-class Collector {
+}  // namespace
+
+class DifferenceCollector {
  public:
-  explicit Collector(std::vector<Difference>& out) : out_(out) {}
+  explicit DifferenceCollector(Differences& out) : out_(out) {}
+  void Contexts(const TQ730SYSF& a, const TQ730SYSF& b) {
+    out_.rate_a_ = a.SampleRateMode();
+    out_.rate_b_ = b.SampleRateMode();
+    out_.tc_a_ = a.TimecodeMode();
+    out_.tc_b_ = b.TimecodeMode();
+  }
+  // Keeps a text for the differences to name; 0 for an empty one.
+  std::uint32_t Text(std::string text) {
+    if (text.empty()) return 0;
+    out_.texts_.push_back(std::move(text));
+    return static_cast<std::uint32_t>(out_.texts_.size() - 1);
+  }
   void Begin(CompareList list, std::string record = {}, int record_index = -1) {
     list_ = list;
-    record_ = std::move(record);
+    record_ = Text(std::move(record));
     record_index_ = record_index;
     channel_index_ = -1;
   }
   // The channel the following differences belong to; -1 for none.
   void At(int channel) { channel_index_ = channel; }
   void Add(std::string channel, std::string param, std::string a, std::string b) {
-    Push(std::move(channel), std::move(param), std::move(a), std::move(b), {});
+    Differences::Entry& e = Push(Differences::Kind::kTexts, Text(std::move(channel)));
+    e.name = Text(std::move(param));
+    e.a = static_cast<std::int32_t>(Text(std::move(a)));
+    e.b = static_cast<std::int32_t>(Text(std::move(b)));
   }
   void Note(std::string channel, std::string param, std::string note) {
-    Push(std::move(channel), std::move(param), {}, {}, std::move(note));
+    Differences::Entry& e = Push(Differences::Kind::kNote, Text(std::move(channel)));
+    e.name = Text(std::move(param));
+    e.a = static_cast<std::int32_t>(Text(std::move(note)));
+  }
+  // Two values of a parameter; channel is a kept text.
+  void Values(std::uint32_t channel, int id, int a, int b, bool toggle, int delay_a, int delay_b) {
+    Differences::Entry& e = Push(Differences::Kind::kValues, channel);
+    e.param = static_cast<std::int16_t>(id);
+    e.a = a;
+    e.b = b;
+    e.toggle = toggle;
+    e.delay_a = static_cast<std::int8_t>(delay_a);
+    e.delay_b = static_cast<std::int8_t>(delay_b);
   }
   // Each run of differing bytes in [from, to) that nothing named, by offset.
   void UnnamedBytes(Bytes a, Bytes b, const Marks& marks, std::size_t from, std::size_t to) {
     to = std::min({to, a.size(), b.size()});
     for (std::size_t i = from; i < to;) {
-      if (a[i] == b[i] || marks.Named(i)) {
+      // Equal bytes are passed over a run at a time.
+      i = static_cast<std::size_t>(
+          std::mismatch(a.begin() + static_cast<std::ptrdiff_t>(i), a.begin() + static_cast<std::ptrdiff_t>(to),
+                        b.begin() + static_cast<std::ptrdiff_t>(i))
+              .first -
+          a.begin());
+      if (i >= to) break;
+      if (marks.Named(i)) {
         ++i;
         continue;
       }
@@ -119,36 +155,51 @@ class Collector {
   }
 
  private:
-  void Push(std::string channel, std::string param, std::string a, std::string b,
-            std::string note) {
-    Difference& d = out_.emplace_back();
-    d.list = list_;
-    d.record = record_;
-    d.channel = std::move(channel);
-    d.param = std::move(param);
-    d.a = std::move(a);
-    d.b = std::move(b);
-    d.note = std::move(note);
-    d.record_index = record_index_;
-    d.channel_index = channel_index_;
+  Differences::Entry& Push(Differences::Kind kind, std::uint32_t channel) {
+    Differences::Entry& e = out_.Append();
+    e.list = list_;
+    e.kind = kind;
+    e.record = record_;
+    e.channel = channel;
+    e.record_index = record_index_;
+    e.channel_index = channel_index_;
+    return e;
   }
 
-  std::vector<Difference>& out_;
+  Differences& out_;
   CompareList list_ = CompareList::kSystem;
-  std::string record_;
+  std::uint32_t record_ = 0;
   int record_index_ = -1;
   int channel_index_ = -1;
 };
 
-// The parameters of one channel (or library entry, or cue) of two lists.
+namespace {
+
+using Collector = DifferenceCollector;
+
+// A switch has no value text of its own; its key lights on or off.
+bool Toggles(const TQ730& a, const TQ730& b, int channel, int id) {
+  return a.ParamMax(channel, id) == 1 || b.ParamMax(channel, id) == 1;
+}
+
+// The unit a delay is shown in, as the pages show it.
+template <typename Read>
+int DelayUnitOf(int id, Read read) {
+  return id == kParamDelay ? std::clamp(read(kParamDelayUnit), 0, 127) : 0;
+}
+
+// The parameters of one channel (or library entry, or cue) of two lists; label is a kept text
+// (0: the record is the channel).
 void CompareParams(Collector& out, Marks& marks, const TQ730& a, const TQ730& b, int channel,
-                   const std::string& label, const std::vector<int>& ids) {
-  out.At(label.empty() ? -1 : channel);
+                   std::uint32_t label, const std::vector<int>& ids) {
+  out.At(label != 0 ? channel : -1);
   for (int id : ids) {
     const int va = a.GetParam(channel, id);
     const int vb = b.GetParam(channel, id);
     if (va == vb) continue;
-    out.Add(label, ParamName(id), ParamText(a, channel, id, va), ParamText(b, channel, id, vb));
+    out.Values(label, id, va, vb, Toggles(a, b, channel, id),
+               DelayUnitOf(id, [&](int unit) { return a.GetParam(channel, unit); }),
+               DelayUnitOf(id, [&](int unit) { return b.GetParam(channel, unit); }));
     marks.Mark(a.ParamField(channel, id));
   }
 }
@@ -187,7 +238,7 @@ void CompareSystem(Collector& out, const TQ730SYSF& a, const TQ730SYSF& b) {
   const std::vector<int> ids = ChannelIds(a);
   const int channels = std::min(a.ChannelCount(), b.ChannelCount());
   for (int c = 0; c < channels; ++c) {
-    const std::string label = ChannelLabel(a, c);
+    const std::uint32_t label = out.Text(ChannelLabel(a, c));
     if (a.NameText(c) != b.NameText(c)) {
       out.At(c);
       out.Add(a.NumberText(c), "name", a.NameText(c), b.NameText(c));
@@ -250,6 +301,69 @@ class CurrentRecord {
   int was_;
 };
 
+// The snapshots' parameters lie in the same place in every snapshot of a list: they are found
+// once, a parameter whose bytes are the same in both snapshots is passed over, and the others
+// are read where they lie.
+class SnapshotParams {
+ public:
+  SnapshotParams(const TQ730SNAP& a, const TQ730SNAP& b, int channels, const std::vector<int>& ids)
+      : a_(const_cast<TQ730SNAP&>(a)),
+        b_(const_cast<TQ730SNAP&>(b)),
+        read_a_(a_),
+        read_b_(b_) {
+    if (a.Count() == 0 || b.Count() == 0) return;
+    const CurrentRecord first_a(a, 0), first_b(b, 0);
+    auto place = [](const TQ730SNAP& list, int c, int id, int& offset, int& width) {
+      const Bytes record = list.Record(0), field = list.ParamField(c, id);
+      offset = width = -1;
+      if (field.empty() || field.data() < record.data() ||
+          field.data() + field.size() > record.data() + record.size())
+        return;
+      offset = static_cast<int>(field.data() - record.data());
+      width = static_cast<int>(field.size());
+    };
+    for (int c = 0; c < channels; ++c) {
+      for (int id : ids) {
+        Field f{c, id, -1, -1, -1, -1, Toggles(a, b, c, id)};
+        place(a, c, id, f.offset_a, f.width_a);
+        place(b, c, id, f.offset_b, f.width_b);
+        fields_.push_back(f);
+      }
+    }
+  }
+
+  void Compare(Collector& out, Marks& marks, int index, const std::vector<std::uint32_t>& labels) {
+    const Bytes ra = std::as_const(a_).Record(index), rb = std::as_const(b_).Record(index);
+    read_a_.Begin(index);
+    read_b_.Begin(index);
+    for (const Field& f : fields_) {
+      const auto at = static_cast<std::size_t>(f.offset_a);
+      if (f.offset_a >= 0 && f.offset_a == f.offset_b && f.width_a == f.width_b &&
+          std::equal(ra.begin() + at, ra.begin() + at + f.width_a, rb.begin() + at))
+        continue;
+      const int va = read_a_.Read(f.channel, f.id), vb = read_b_.Read(f.channel, f.id);
+      if (va == vb) continue;
+      out.At(f.channel);
+      out.Values(labels[static_cast<std::size_t>(f.channel)], f.id, va, vb, f.toggle,
+                 DelayUnitOf(f.id, [&](int unit) { return read_a_.Read(f.channel, unit); }),
+                 DelayUnitOf(f.id, [&](int unit) { return read_b_.Read(f.channel, unit); }));
+      if (f.offset_a >= 0) marks.Mark(at, static_cast<std::size_t>(f.width_a));
+    }
+  }
+
+ private:
+  struct Field {
+    int channel, id;
+    int offset_a, offset_b;  // in the record; -1 where the value is not a field of it
+    int width_a, width_b;
+    bool toggle;
+  };
+  TQ730SNAP& a_;
+  TQ730SNAP& b_;
+  TQ730SNAP::BulkReader read_a_, read_b_;
+  std::vector<Field> fields_;
+};
+
 // Records matched by position: names, parameters (compare_params), then the bytes nothing
 // named; a record in one title only is listed once.
 template <typename Params>
@@ -310,34 +424,84 @@ std::vector<EventGroup> EventGroups(const TQ730AUTO& list, const TQ730SYSF& syst
   return groups;
 }
 
-std::map<EventKey2, EventList> EventsByKey(const TQ730AUTO& list, const TQ730SYSF& system) {
+// The events of a title sorted into (parameter, channel) runs: a count per key, then each event
+// placed in its key's run, so the order of the list is kept within a run.
+struct KeyedEvents {
+  struct Run {
+    EventKey2 key;
+    std::size_t begin, end;
+  };
+  std::vector<Run> runs;  // in key order, words that name nothing first; no empty run
+  EventList events;
+};
+
+KeyedEvents EventsByKey(const TQ730AUTO& list, const TQ730SYSF& system) {
   const std::vector<EventGroup> groups = EventGroups(list, system);
-  // Patterns by their code byte, so that a word is tried against few of them.
-  std::array<std::vector<const EventGroup*>, 256> by_code;
+  // Key 0 holds the words that name nothing; a group's channels follow one another.
+  std::vector<std::size_t> first_key;
+  std::size_t keys = 1;
   for (const EventGroup& group : groups) {
-    if ((group.mask & 0xFF) == 0xFF) {
-      by_code[group.pattern & 0xFF].push_back(&group);
+    first_key.push_back(keys);
+    keys += static_cast<std::size_t>(std::max(group.end - group.first, 0));
+  }
+  // Patterns by their code byte, so that a word is tried against few of them.
+  std::array<std::vector<std::size_t>, 256> by_code;
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    if ((groups[g].mask & 0xFF) == 0xFF) {
+      by_code[groups[g].pattern & 0xFF].push_back(g);
     } else {
-      for (auto& bucket : by_code) bucket.push_back(&group);
+      for (auto& bucket : by_code) bucket.push_back(g);
     }
   }
-  std::map<EventKey2, EventList> events;
-  for (int i = 0, n = list.Count(); i < n; ++i) {
-    const std::uint32_t word = list.EventWord(i);
-    const TimeCode time = list.EventTime(i);
+  auto each_key = [&](std::uint32_t word, auto use) {
     bool named = false;
-    for (const EventGroup* group : by_code[word & 0xFF]) {
-      if ((word & group->mask) != group->pattern) continue;
-      const int channel = group->first + static_cast<int>((word >> 8) & 0xFF);
-      if (channel >= group->end) continue;
-      const std::uint32_t value = (word & ~(group->mask | 0xFF00u) & 0xFFFF0000u) >> group->shift;
-      events[{group->param, channel}].push_back({time, value});
+    for (std::size_t g : by_code[word & 0xFF]) {
+      const EventGroup& group = groups[g];
+      if ((word & group.mask) != group.pattern) continue;
+      const int channel = group.first + static_cast<int>((word >> 8) & 0xFF);
+      if (channel >= group.end) continue;
+      use(first_key[g] + static_cast<std::size_t>(channel - group.first),
+          (word & ~(group.mask | 0xFF00u) & 0xFFFF0000u) >> group.shift);
       named = true;
     }
-    if (!named) events[{-1, -1}].push_back({time, word});
+    if (!named) use(0, word);
+  };
+  // One pass finds each event's key, then the events are dealt into their runs.
+  struct Keyed {
+    std::uint32_t key;
+    TimeCode time;
+    std::uint32_t value;
+  };
+  const int n = list.Count();
+  std::vector<Keyed> keyed;
+  keyed.reserve(static_cast<std::size_t>(n));
+  std::vector<std::size_t> place(keys + 1, 0);
+  for (int i = 0; i < n; ++i) {
+    const TimeCode time = list.EventTime(i);
+    each_key(list.EventWord(i), [&](std::size_t key, std::uint32_t value) {
+      keyed.push_back({static_cast<std::uint32_t>(key), time, value});
+      ++place[key + 1];
+    });
   }
-  for (auto& [key, list_of] : events) std::sort(list_of.begin(), list_of.end());
-  return events;
+  for (std::size_t k = 1; k <= keys; ++k) place[k] += place[k - 1];
+  KeyedEvents out;
+  out.events.resize(place[keys]);
+  std::vector<std::size_t> next(place.begin(), place.end() - 1);
+  for (const Keyed& e : keyed) out.events[next[e.key]++] = {e.time, e.value};
+  for (std::size_t k = 0; k < keys; ++k) {
+    if (place[k] == place[k + 1]) continue;
+    EventKey2 key{-1, -1};
+    if (k > 0) {
+      const std::size_t g = static_cast<std::size_t>(
+          std::upper_bound(first_key.begin(), first_key.end(), k) - first_key.begin() - 1);
+      key = {groups[g].param, groups[g].first + static_cast<int>(k - first_key[g])};
+    }
+    const auto begin = out.events.begin() + static_cast<std::ptrdiff_t>(place[k]);
+    const auto end = out.events.begin() + static_cast<std::ptrdiff_t>(place[k + 1]);
+    if (!std::is_sorted(begin, end)) std::sort(begin, end);
+    out.runs.push_back({key, place[k], place[k + 1]});
+  }
+  return out;
 }
 
 // "3 events only in A (00:00:01:00-00:00:09:12)"
@@ -357,7 +521,9 @@ struct Tally {
   }
 };
 
-std::string SummaryOf(const EventList& a, const EventList& b) {
+using Events = std::span<const std::pair<TimeCode, std::uint32_t>>;
+
+std::string SummaryOf(Events a, Events b) {
   Tally only_a, only_b, differ;
   std::size_t i = 0, j = 0;
   while (i < a.size() || j < b.size()) {
@@ -400,18 +566,20 @@ void CompareAutomation(Collector& out, const TQ730AUTO& a, const TQ730AUTO& b, c
       marks.Mark(static_cast<std::size_t>(offset), TQ730AUTO::kStartEntrySize);
     }
   }
-  const std::map<EventKey2, EventList> ea = EventsByKey(a, sa), eb = EventsByKey(b, sb);
-  std::vector<EventKey2> keys;
-  for (const auto& [key, list] : ea) keys.push_back(key);
-  for (const auto& [key, list] : eb) {
-    if (!ea.contains(key)) keys.push_back(key);
-  }
-  std::sort(keys.begin(), keys.end());
-  static const EventList kNone;
-  for (const EventKey2& key : keys) {
-    const auto ia = ea.find(key), ib = eb.find(key);
-    const std::string summary =
-        SummaryOf(ia == ea.end() ? kNone : ia->second, ib == eb.end() ? kNone : ib->second);
+  // The two titles' runs side by side, in key order.
+  const KeyedEvents ea = EventsByKey(a, sa), eb = EventsByKey(b, sb);
+  auto run_events = [](const KeyedEvents& keyed, std::size_t r) {
+    const KeyedEvents::Run& run = keyed.runs[r];
+    return Events(keyed.events).subspan(run.begin, run.end - run.begin);
+  };
+  for (std::size_t i = 0, j = 0; i < ea.runs.size() || j < eb.runs.size();) {
+    const bool take_a = j == eb.runs.size() || (i < ea.runs.size() && ea.runs[i].key <= eb.runs[j].key);
+    const bool take_b = i == ea.runs.size() || (j < eb.runs.size() && eb.runs[j].key <= ea.runs[i].key);
+    const EventKey2 key = take_a ? ea.runs[i].key : eb.runs[j].key;
+    const std::string summary = SummaryOf(take_a ? run_events(ea, i) : Events(),
+                                          take_b ? run_events(eb, j) : Events());
+    i += take_a ? 1 : 0;
+    j += take_b ? 1 : 0;
     if (summary.empty()) continue;
     out.At(key.first < 0 ? -1 : key.second);
     if (key.first < 0) {
@@ -497,54 +665,119 @@ std::string Lower(std::string text) {
   return text;
 }
 
+std::string ValueLine(int id, int value, const ValueContext& context, bool toggle) {
+  // The CUE page shows a cue's time as a timecode.
+  if (id == kParamCueTime && value >= 0) return FormatTC(FromBCD(static_cast<std::uint32_t>(value)));
+  const ValueTexts texts = FormatValue(id, value, context);
+  if (Trimmed(texts.value).empty() && toggle && value >= 0) return value ? "ON" : "OFF";
+  return Texts(texts, value);
+}
+
 }  // namespace
 
-std::vector<DifferenceGroup> GroupDifferences(const std::vector<Difference>& differences,
+Differences::Entry& Differences::Append() {
+  if (size_ % kChunk == 0) chunks_.emplace_back().reserve(kChunk);
+  ++size_;
+  return chunks_.back().emplace_back();
+}
+
+Difference Differences::operator[](std::size_t index) const {
+  const Entry& e = At(index);
+  auto text = [this](std::int64_t at) {
+    return at >= 0 && static_cast<std::size_t>(at) < texts_.size()
+               ? texts_[static_cast<std::size_t>(at)]
+               : std::string();
+  };
+  Difference d;
+  d.list = e.list;
+  d.record = text(e.record);
+  d.channel = text(e.channel);
+  d.record_index = e.record_index;
+  d.channel_index = e.channel_index;
+  switch (e.kind) {
+    case Kind::kValues:
+      d.param = ParamName(e.param);
+      d.a = ValueLine(e.param, e.a, {e.delay_a, rate_a_, tc_a_}, e.toggle);
+      d.b = ValueLine(e.param, e.b, {e.delay_b, rate_b_, tc_b_}, e.toggle);
+      break;
+    case Kind::kTexts:
+      d.param = text(e.name);
+      d.a = text(e.a);
+      d.b = text(e.b);
+      break;
+    case Kind::kNote:
+      d.param = text(e.name);
+      d.note = text(e.a);
+      break;
+  }
+  return d;
+}
+
+const std::string& Differences::RecordText(std::size_t index) const {
+  return texts_[At(index).record];
+}
+
+const std::string& Differences::ChannelText(std::size_t index) const {
+  return texts_[At(index).channel];
+}
+
+std::vector<DifferenceGroup> GroupDifferences(const Differences& differences,
                                               const std::string& filter) {
   const std::string wanted = Lower(filter);
   std::vector<DifferenceGroup> groups;
   for (std::size_t i = 0; i < differences.size(); ++i) {
-    const Difference& d = differences[i];
+    const CompareList list = differences.ListOf(i);
     if (!wanted.empty() &&
-        Lower(std::string(CompareListName(d.list)) + " " + d.Line()).find(wanted) ==
+        Lower(std::string(CompareListName(list)) + " " + differences[i].Line()).find(wanted) ==
             std::string::npos)
       continue;
     // The system list's parameters group by channel (its name line names the channel by number
     // only), the other lists' by record.
-    const bool system = d.list == CompareList::kSystem;
-    const Difference* last = groups.empty() ? nullptr : &differences[groups.back().members.back()];
-    const bool same = last != nullptr && last->list == d.list &&
-                      (system ? last->channel_index == d.channel_index
-                              : last->record_index == d.record_index && last->record == d.record);
-    if (!same) groups.push_back({d.list, system ? d.channel : d.record, {}});
+    const bool system = list == CompareList::kSystem;
+    const std::string& caption = system ? differences.ChannelText(i) : differences.RecordText(i);
+    bool same = false;
+    if (!groups.empty()) {
+      const std::size_t last = groups.back().members.back();
+      same = differences.ListOf(last) == list &&
+             (system ? differences.ChannelIndexOf(last) == differences.ChannelIndexOf(i)
+                     : differences.RecordIndexOf(last) == differences.RecordIndexOf(i) &&
+                           differences.RecordText(last) == caption);
+    }
+    if (!same) groups.push_back({list, caption, {}});
     DifferenceGroup& group = groups.back();
-    if (system && d.channel.size() > group.caption.size()) group.caption = d.channel;
+    if (system && caption.size() > group.caption.size()) group.caption = caption;
     group.members.push_back(i);
   }
   return groups;
 }
 
-std::vector<Difference> CompareTitles(const Title& a, const Title& b) {
-  std::vector<Difference> out;
+Differences CompareTitles(const Title& a, const Title& b) {
+  Differences out;
   Collector collect(out);
   const TQ730SYSF& sa = a.System();
   const TQ730SYSF& sb = b.System();
+  collect.Contexts(sa, sb);
   CompareSystem(collect, sa, sb);
 
   const std::vector<int> channel_ids = ChannelIds(sa);
   const int channels = std::min(sa.ChannelCount(), sb.ChannelCount());
+  std::vector<std::uint32_t> labels;
+  for (int c = 0; c < channels; ++c) labels.push_back(collect.Text(ChannelLabel(sa, c)));
   const TQ730SNAP& snaps_a = a.Snapshots();
   const TQ730SNAP& snaps_b = b.Snapshots();
-  CompareRecords(collect, CompareList::kSnapshots, snaps_a, snaps_b, [&](int i, Marks& marks) {
-    const CurrentRecord current_a(snaps_a, i), current_b(snaps_b, i);
-    for (int c = 0; c < channels; ++c)
-      CompareParams(collect, marks, snaps_a, snaps_b, c, ChannelLabel(sa, c), channel_ids);
-  });
+  {
+    // Reading moves the current snapshot; the titles keep theirs.
+    const CurrentRecord keep_a(snaps_a, snaps_a.CurrentRecord()),
+        keep_b(snaps_b, snaps_b.CurrentRecord());
+    SnapshotParams params(snaps_a, snaps_b, channels, channel_ids);
+    CompareRecords(collect, CompareList::kSnapshots, snaps_a, snaps_b,
+                   [&](int i, Marks& marks) { params.Compare(collect, marks, i, labels); });
+  }
 
   // Cues and library entries: the record is the "channel" of its parameters.
   auto by_record = [&collect](const TQ730& la, const TQ730& lb, std::vector<int> ids) {
     return [&collect, &la, &lb, ids = std::move(ids)](int i, Marks& marks) {
-      CompareParams(collect, marks, la, lb, i, {}, ids);
+      CompareParams(collect, marks, la, lb, i, 0, ids);
     };
   };
   // The recalled record's name reads the same byte as its number.

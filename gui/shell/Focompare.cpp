@@ -27,7 +27,7 @@ QString CountText(std::size_t n) {
 
 }  // namespace
 
-TFo_Compare::TFo_Compare(Side a, Side b, std::vector<Difference> differences,
+TFo_Compare::TFo_Compare(Side a, Side b, Differences differences,
                          EditorPlaceOpener opener, QWidget* parent)
     : QWidget(parent, Qt::Window),
       a_(std::move(a)),
@@ -139,31 +139,34 @@ void TFo_Compare::AddLines(QTreeWidgetItem* parent, const DifferenceGroup& group
   for (std::size_t index : group.members) {
     // The record or channel the group stands for is not repeated on its lines.
     Difference shown = differences_[index];
-    if (!group.caption.empty()) (shown.list == CompareList::kSystem ? shown.channel : shown.record).clear();
+    const std::string whole = shown.Line();
+    if (!group.caption.empty())
+      (shown.list == CompareList::kSystem ? shown.channel : shown.record).clear();
     auto* line = new QTreeWidgetItem({TextOf(shown.Line())});
     line->setData(0, kLineRole, static_cast<qulonglong>(index));
-    line->setToolTip(0, TextOf(differences_[index].Line()));
+    line->setToolTip(0, TextOf(whole));
     lines << line;
   }
   parent->addChildren(lines);
 }
 
-const Difference* TFo_Compare::DifferenceOf(const QTreeWidgetItem* item) const {
-  if (item == nullptr || !item->data(0, kLineRole).isValid()) return nullptr;
+std::optional<Difference> TFo_Compare::DifferenceOf(const QTreeWidgetItem* item) const {
+  if (item == nullptr || !item->data(0, kLineRole).isValid()) return std::nullopt;
   const auto index = static_cast<std::size_t>(item->data(0, kLineRole).toULongLong());
-  return index < differences_.size() ? &differences_[index] : nullptr;
+  if (index >= differences_.size()) return std::nullopt;
+  return differences_[index];
 }
 
 void TFo_Compare::OpenAt(const QTreeWidgetItem* item, int side) {
-  const Difference* difference = DifferenceOf(item);
-  if (difference == nullptr || !open_) return;
+  const std::optional<Difference> difference = DifferenceOf(item);
+  if (!difference || !open_) return;
   const DifferencePlace place = PlaceOf(*difference);
   open_(side == 0 ? a_.path : b_.path, place.tab, place.cursor);
 }
 
 void TFo_Compare::ShowLineMenu(const QPoint& at) {
   QTreeWidgetItem* item = TV_Differences->itemAt(at);
-  if (DifferenceOf(item) == nullptr || !open_) return;
+  if (!DifferenceOf(item) || !open_) return;
   QMenu menu(this);
   QAction* open_a = menu.addAction("Open " + TextOf(a_.name) + " here");
   QAction* open_b = menu.addAction("Open " + TextOf(b_.name) + " here");

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,13 +30,13 @@ class TFo_Compare : public QWidget {
     std::string name;  // the title's name as the list shows it
     std::string path;
   };
-  TFo_Compare(Side a, Side b, std::vector<Difference> differences, EditorPlaceOpener opener,
+  TFo_Compare(Side a, Side b, Differences differences, EditorPlaceOpener opener,
               QWidget* parent = nullptr);
 
   // Applies the filter field now rather than after its pause.
   void ApplyFilter();
-  // The difference a line of the tree stands for; null for the lists and records.
-  const Difference* DifferenceOf(const QTreeWidgetItem* item) const;
+  // The difference a line of the tree stands for; none for the lists and records.
+  std::optional<Difference> DifferenceOf(const QTreeWidgetItem* item) const;
   // Fills an item's children, once.
   void Populate(QTreeWidgetItem* item);
   // Opens side 0 (the first title) or 1 at the place of a line.
@@ -53,7 +54,7 @@ class TFo_Compare : public QWidget {
   void ShowLineMenu(const QPoint& at);
 
   Side a_, b_;
-  std::vector<Difference> differences_;
+  Differences differences_;
   std::vector<DifferenceGroup> groups_;
   EditorPlaceOpener open_;
 };

@@ -58,10 +58,15 @@ class CompareTest : public ::testing::Test {
   fs::path folder;
 };
 
-std::vector<std::string> Lines(const std::vector<Difference>& differences) {
+std::string RecordLine(const TQ730& list, int index) {
+  const std::string name = list.NameText(index);
+  return "#" + std::to_string(index + 1) + (name.empty() ? "" : " " + name);
+}
+
+std::vector<std::string> Lines(const Differences& differences) {
   std::vector<std::string> lines;
-  for (const Difference& d : differences)
-    lines.push_back(std::string(CompareListName(d.list)) + ": " + d.Line());
+  for (std::size_t i = 0; i < differences.size(); ++i)
+    lines.push_back(std::string(CompareListName(differences[i].list)) + ": " + differences[i].Line());
   return lines;
 }
 
@@ -151,6 +156,23 @@ TEST_F(CompareTest, SameResavedAndShorterTitles) {
   EXPECT_NE(reverse[0].find(": only in B"), std::string::npos);
 }
 
+// A cue's time reads as the CUE page shows it.
+TEST_F(CompareTest, CueTimesReadAsTimecodes) {
+  Title a, b;
+  Open(a);
+  Open(b);
+  const int last = b.Cues().Count() - 1;
+  ASSERT_GT(last, 0);
+  {
+    const EditFlagScope edit(b.Cues());
+    b.Cues().SetParam(last, kParamCueTime, static_cast<int>(ToBCD(MakeTC(23, 0, 0, 0))));
+  }
+  const auto before = static_cast<std::uint32_t>(a.Cues().GetParam(last, kParamCueTime));
+  EXPECT_EQ(Lines(CompareTitles(a, b)),
+            std::vector<std::string>{"Cues: " + RecordLine(a.Cues(), last) + " · Cue Time: " +
+                                     FormatTC(FromBCD(before)) + " → 23:00:00:00"});
+}
+
 // The compare window's groups: one per record (per channel on the system list), the filter
 // matching the list name or the line in any case, and the editor place of each.
 TEST_F(CompareTest, GroupsFilterAndPlaces) {
@@ -167,7 +189,7 @@ TEST_F(CompareTest, GroupsFilterAndPlaces) {
     const EventKey key = b.Automation().KeyOf(kParamFaderLevel, kVocal);
     b.Automation().AppendEvent({MakeTC(1, 0, 10, 0), key.Word(500)});
   }
-  const std::vector<Difference> differences = CompareTitles(a, b);
+  const Differences differences = CompareTitles(a, b);
   ASSERT_EQ(differences.size(), 6u);
   struct Group {
     CompareList list;

@@ -460,6 +460,7 @@ TEST_F(TitleManagerTest, CompareWithListsTheDifferencesAndOpensTheirPlace) {
   EXPECT_EQ(opened[1], std::make_tuple(library.File("Alpha.orb"), 5, 0));
   emit window->TV_Differences->itemDoubleClicked(record, 0);  // not a line
   EXPECT_EQ(opened.size(), 2u);
+  test::SaveRendering(window, "compare_window");
 
   window->Ed_Filter->setText("memo");
   window->ApplyFilter();
