@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdio>
 #include <functional>
+#include <numeric>
 #include <span>
 #include <utility>
 
@@ -322,32 +323,59 @@ class SnapshotParams {
       offset = static_cast<int>(field.data() - record.data());
       width = static_cast<int>(field.size());
     };
+    by_byte_.resize(std::min(a.Record(0).size(), b.Record(0).size()));
     for (int c = 0; c < channels; ++c) {
       for (int id : ids) {
         Field f{c, id, -1, -1, -1, -1, Toggles(a, b, c, id)};
         place(a, c, id, f.offset_a, f.width_a);
         place(b, c, id, f.offset_b, f.width_b);
+        const int index = static_cast<int>(fields_.size());
+        if (f.offset_a >= 0 && f.offset_a == f.offset_b && f.width_a == f.width_b &&
+            static_cast<std::size_t>(f.offset_a + f.width_a) <= by_byte_.size()) {
+          // Read only where one of its bytes differs.
+          for (int k = 0; k < f.width_a; ++k)
+            by_byte_[static_cast<std::size_t>(f.offset_a + k)].push_back(index);
+        } else if (f.offset_a < 0 && f.offset_b < 0 && a.GetParam(c, id) == b.GetParam(c, id)) {
+          continue;  // no bytes: the same value in every snapshot
+        } else {
+          always_.push_back(index);
+        }
         fields_.push_back(f);
       }
     }
+    seen_.assign(fields_.size(), -1);
   }
 
   void Compare(Collector& out, Marks& marks, int index, const std::vector<std::uint32_t>& labels) {
     const Bytes ra = std::as_const(a_).Record(index), rb = std::as_const(b_).Record(index);
     read_a_.Begin(index);
     read_b_.Begin(index);
-    for (const Field& f : fields_) {
-      const auto at = static_cast<std::size_t>(f.offset_a);
-      if (f.offset_a >= 0 && f.offset_a == f.offset_b && f.width_a == f.width_b &&
-          std::equal(ra.begin() + at, ra.begin() + at + f.width_a, rb.begin() + at))
-        continue;
+    // The fields over the bytes that differ, in the order of the channels and their parameters.
+    std::vector<int> wanted = always_;
+    const std::size_t size = std::min({ra.size(), rb.size(), by_byte_.size()});
+    for (std::size_t p = 0; p < size;) {
+      p = static_cast<std::size_t>(
+          std::mismatch(ra.begin() + static_cast<std::ptrdiff_t>(p), ra.begin() + static_cast<std::ptrdiff_t>(size),
+                        rb.begin() + static_cast<std::ptrdiff_t>(p))
+              .first -
+          ra.begin());
+      if (p >= size) break;
+      for (int f : by_byte_[p]) {
+        if (std::exchange(seen_[static_cast<std::size_t>(f)], index) != index) wanted.push_back(f);
+      }
+      ++p;
+    }
+    std::sort(wanted.begin(), wanted.end());
+    for (int w : wanted) {
+      const Field& f = fields_[static_cast<std::size_t>(w)];
       const int va = read_a_.Read(f.channel, f.id), vb = read_b_.Read(f.channel, f.id);
       if (va == vb) continue;
       out.At(f.channel);
       out.Values(labels[static_cast<std::size_t>(f.channel)], f.id, va, vb, f.toggle,
                  DelayUnitOf(f.id, [&](int unit) { return read_a_.Read(f.channel, unit); }),
                  DelayUnitOf(f.id, [&](int unit) { return read_b_.Read(f.channel, unit); }));
-      if (f.offset_a >= 0) marks.Mark(at, static_cast<std::size_t>(f.width_a));
+      if (f.offset_a >= 0)
+        marks.Mark(static_cast<std::size_t>(f.offset_a), static_cast<std::size_t>(f.width_a));
     }
   }
 
@@ -362,6 +390,9 @@ class SnapshotParams {
   TQ730SNAP& b_;
   TQ730SNAP::BulkReader read_a_, read_b_;
   std::vector<Field> fields_;
+  std::vector<std::vector<int>> by_byte_;  // the fields over each byte of a snapshot
+  std::vector<int> always_;                // fields read in every snapshot
+  std::vector<int> seen_;                  // the snapshot a field was last wanted for
 };
 
 // Records matched by position: names, parameters (compare_params), then the bytes nothing
@@ -396,11 +427,7 @@ void CompareRecords(Collector& out, CompareList list, const TQ730& a, const TQ73
   }
 }
 
-// The automation events of one title by parameter and channel; words that name none are kept
-// under parameter -1.
-using EventKey2 = std::pair<int, int>;
-using EventList = std::vector<std::pair<TimeCode, std::uint32_t>>;
-
+// A parameter's events in one channel group of a title's layout.
 struct EventGroup {
   int param;
   std::uint32_t pattern;
@@ -424,85 +451,43 @@ std::vector<EventGroup> EventGroups(const TQ730AUTO& list, const TQ730SYSF& syst
   return groups;
 }
 
-// The events of a title sorted into (parameter, channel) runs: a count per key, then each event
-// placed in its key's run, so the order of the list is kept within a run.
-struct KeyedEvents {
-  struct Run {
-    EventKey2 key;
-    std::size_t begin, end;
-  };
-  std::vector<Run> runs;  // in key order, words that name nothing first; no empty run
-  EventList events;
-};
+// The (parameter, channel) keys of event words in one title's layout: 0 for a word that names
+// nothing, else 1 + parameter × 128 + channel, so that keys sort as parameters and channels do.
+constexpr int kKeyChannels = 128;
+constexpr std::size_t kEventKeys = 1 + static_cast<std::size_t>(kParamIdLimit) * kKeyChannels;
 
-KeyedEvents EventsByKey(const TQ730AUTO& list, const TQ730SYSF& system) {
-  const std::vector<EventGroup> groups = EventGroups(list, system);
-  // Key 0 holds the words that name nothing; a group's channels follow one another.
-  std::vector<std::size_t> first_key;
-  std::size_t keys = 1;
-  for (const EventGroup& group : groups) {
-    first_key.push_back(keys);
-    keys += static_cast<std::size_t>(std::max(group.end - group.first, 0));
-  }
-  // Patterns by their code byte, so that a word is tried against few of them.
-  std::array<std::vector<std::size_t>, 256> by_code;
-  for (std::size_t g = 0; g < groups.size(); ++g) {
-    if ((groups[g].mask & 0xFF) == 0xFF) {
-      by_code[groups[g].pattern & 0xFF].push_back(g);
-    } else {
-      for (auto& bucket : by_code) bucket.push_back(g);
+class EventKeys {
+ public:
+  EventKeys(const TQ730AUTO& list, const TQ730SYSF& system) : groups_(EventGroups(list, system)) {
+    // Patterns by their code byte, so that a word is tried against few of them.
+    for (std::size_t g = 0; g < groups_.size(); ++g) {
+      if ((groups_[g].mask & 0xFF) == 0xFF) {
+        by_code_[groups_[g].pattern & 0xFF].push_back(g);
+      } else {
+        for (auto& bucket : by_code_) bucket.push_back(g);
+      }
     }
   }
-  auto each_key = [&](std::uint32_t word, auto use) {
+  // use(key, value) for each key the word names; the word itself under key 0.
+  template <typename Use>
+  void Each(std::uint32_t word, Use use) const {
     bool named = false;
-    for (std::size_t g : by_code[word & 0xFF]) {
-      const EventGroup& group = groups[g];
+    for (std::size_t g : by_code_[word & 0xFF]) {
+      const EventGroup& group = groups_[g];
       if ((word & group.mask) != group.pattern) continue;
       const int channel = group.first + static_cast<int>((word >> 8) & 0xFF);
-      if (channel >= group.end) continue;
-      use(first_key[g] + static_cast<std::size_t>(channel - group.first),
+      if (channel >= group.end || channel >= kKeyChannels) continue;
+      use(static_cast<std::uint32_t>(1 + group.param * kKeyChannels + channel),
           (word & ~(group.mask | 0xFF00u) & 0xFFFF0000u) >> group.shift);
       named = true;
     }
-    if (!named) use(0, word);
-  };
-  // One pass finds each event's key, then the events are dealt into their runs.
-  struct Keyed {
-    std::uint32_t key;
-    TimeCode time;
-    std::uint32_t value;
-  };
-  const int n = list.Count();
-  std::vector<Keyed> keyed;
-  keyed.reserve(static_cast<std::size_t>(n));
-  std::vector<std::size_t> place(keys + 1, 0);
-  for (int i = 0; i < n; ++i) {
-    const TimeCode time = list.EventTime(i);
-    each_key(list.EventWord(i), [&](std::size_t key, std::uint32_t value) {
-      keyed.push_back({static_cast<std::uint32_t>(key), time, value});
-      ++place[key + 1];
-    });
+    if (!named) use(0u, word);
   }
-  for (std::size_t k = 1; k <= keys; ++k) place[k] += place[k - 1];
-  KeyedEvents out;
-  out.events.resize(place[keys]);
-  std::vector<std::size_t> next(place.begin(), place.end() - 1);
-  for (const Keyed& e : keyed) out.events[next[e.key]++] = {e.time, e.value};
-  for (std::size_t k = 0; k < keys; ++k) {
-    if (place[k] == place[k + 1]) continue;
-    EventKey2 key{-1, -1};
-    if (k > 0) {
-      const std::size_t g = static_cast<std::size_t>(
-          std::upper_bound(first_key.begin(), first_key.end(), k) - first_key.begin() - 1);
-      key = {groups[g].param, groups[g].first + static_cast<int>(k - first_key[g])};
-    }
-    const auto begin = out.events.begin() + static_cast<std::ptrdiff_t>(place[k]);
-    const auto end = out.events.begin() + static_cast<std::ptrdiff_t>(place[k + 1]);
-    if (!std::is_sorted(begin, end)) std::sort(begin, end);
-    out.runs.push_back({key, place[k], place[k + 1]});
-  }
-  return out;
-}
+
+ private:
+  std::vector<EventGroup> groups_;
+  std::array<std::vector<std::size_t>, 256> by_code_;
+};
 
 // "3 events only in A (00:00:01:00-00:00:09:12)"
 struct Tally {
@@ -520,29 +505,6 @@ struct Tally {
            ")";
   }
 };
-
-using Events = std::span<const std::pair<TimeCode, std::uint32_t>>;
-
-std::string SummaryOf(Events a, Events b) {
-  Tally only_a, only_b, differ;
-  std::size_t i = 0, j = 0;
-  while (i < a.size() || j < b.size()) {
-    if (j == b.size() || (i < a.size() && a[i].first < b[j].first)) {
-      only_a.Add(a[i++].first);
-    } else if (i == a.size() || b[j].first < a[i].first) {
-      only_b.Add(b[j++].first);
-    } else {
-      if (a[i].second != b[j].second) differ.Add(a[i].first);
-      ++i, ++j;
-    }
-  }
-  std::string text;
-  for (const std::string& part :
-       {only_a.Text("only in A"), only_b.Text("only in B"), differ.Text("with another value")}) {
-    if (!part.empty()) text += (text.empty() ? "" : "; ") + part;
-  }
-  return text;
-}
 
 void CompareAutomation(Collector& out, const TQ730AUTO& a, const TQ730AUTO& b, const TQ730SYSF& sa,
                        const TQ730SYSF& sb) {
@@ -566,29 +528,87 @@ void CompareAutomation(Collector& out, const TQ730AUTO& a, const TQ730AUTO& b, c
       marks.Mark(static_cast<std::size_t>(offset), TQ730AUTO::kStartEntrySize);
     }
   }
-  // The two titles' runs side by side, in key order.
-  const KeyedEvents ea = EventsByKey(a, sa), eb = EventsByKey(b, sb);
-  auto run_events = [](const KeyedEvents& keyed, std::size_t r) {
-    const KeyedEvents::Run& run = keyed.runs[r];
-    return Events(keyed.events).subspan(run.begin, run.end - run.begin);
-  };
-  for (std::size_t i = 0, j = 0; i < ea.runs.size() || j < eb.runs.size();) {
-    const bool take_a = j == eb.runs.size() || (i < ea.runs.size() && ea.runs[i].key <= eb.runs[j].key);
-    const bool take_b = i == ea.runs.size() || (j < eb.runs.size() && eb.runs[j].key <= ea.runs[i].key);
-    const EventKey2 key = take_a ? ea.runs[i].key : eb.runs[j].key;
-    const std::string summary = SummaryOf(take_a ? run_events(ea, i) : Events(),
-                                          take_b ? run_events(eb, j) : Events());
-    i += take_a ? 1 : 0;
-    j += take_b ? 1 : 0;
-    if (summary.empty()) continue;
-    out.At(key.first < 0 ? -1 : key.second);
-    if (key.first < 0) {
-      out.Note({}, "unnamed events", summary);
-    } else {
-      out.Note(key.second < sa.ChannelCount() ? ChannelLabel(sa, key.second)
-                                              : "channel " + std::to_string(key.second + 1),
-               ParamName(key.first), summary);
+  // Both lists walked together in time order, a time at a time: the events of one time are
+  // matched by key and, within a key, in order of value, as a merge of each key's events by
+  // time and value would pair them. A time whose events are the same in both is passed over.
+  const EventKeys keys_a(a, sa), keys_b(b, sb);
+  auto order_of = [](const TQ730AUTO& list) {
+    std::vector<int> order;
+    for (int i = 1, n = list.Count(); i < n && order.empty(); ++i) {
+      if (list.EventTime(i) >= list.EventTime(i - 1)) continue;
+      order.resize(static_cast<std::size_t>(n));
+      std::iota(order.begin(), order.end(), 0);
+      std::stable_sort(order.begin(), order.end(),
+                       [&](int x, int y) { return list.EventTime(x) < list.EventTime(y); });
     }
+    return order;
+  };
+  const std::vector<int> order_a = order_of(a), order_b = order_of(b);
+  auto at = [](const std::vector<int>& order, int k) {
+    return order.empty() ? k : order[static_cast<std::size_t>(k)];
+  };
+  enum { kOnlyA, kOnlyB, kOther };
+  std::vector<std::array<Tally, 3>> tallies(kEventKeys);
+  using Keyed = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+  Keyed ga, gb;
+  auto gather = [&](const TQ730AUTO& list, const EventKeys& keys, const std::vector<int>& order,
+                    int from, int to, Keyed& into) {
+    into.clear();
+    for (int k = from; k < to; ++k) {
+      keys.Each(list.EventWord(at(order, k)),
+                [&](std::uint32_t key, std::uint32_t value) { into.emplace_back(key, value); });
+    }
+    std::sort(into.begin(), into.end());
+  };
+  const int na = a.Count(), nb = b.Count();
+  for (int i = 0, j = 0; i < na || j < nb;) {
+    const TimeCode ta = i < na ? a.EventTime(at(order_a, i)) : 0;
+    const TimeCode tb = j < nb ? b.EventTime(at(order_b, j)) : 0;
+    const TimeCode time = i == na ? tb : j == nb ? ta : std::min(ta, tb);
+    int ia = i, jb = j;
+    while (ia < na && a.EventTime(at(order_a, ia)) == time) ++ia;
+    while (jb < nb && b.EventTime(at(order_b, jb)) == time) ++jb;
+    bool same = ia - i == jb - j;
+    for (int k = 0; same && k < ia - i; ++k)
+      same = a.EventWord(at(order_a, i + k)) == b.EventWord(at(order_b, j + k));
+    if (!same) {
+      gather(a, keys_a, order_a, i, ia, ga);
+      gather(b, keys_b, order_b, j, jb, gb);
+      for (std::size_t x = 0, y = 0; x < ga.size() || y < gb.size();) {
+        const std::uint32_t key = y == gb.size()   ? ga[x].first
+                                  : x == ga.size() ? gb[y].first
+                                                   : std::min(ga[x].first, gb[y].first);
+        std::array<Tally, 3>& t = tallies[key];
+        for (; x < ga.size() && ga[x].first == key && y < gb.size() && gb[y].first == key;
+             ++x, ++y) {
+          if (ga[x].second != gb[y].second) t[kOther].Add(time);
+        }
+        for (; x < ga.size() && ga[x].first == key; ++x) t[kOnlyA].Add(time);
+        for (; y < gb.size() && gb[y].first == key; ++y) t[kOnlyB].Add(time);
+      }
+    }
+    i = ia;
+    j = jb;
+  }
+  for (std::size_t key = 0; key < kEventKeys; ++key) {
+    const std::array<Tally, 3>& t = tallies[key];
+    if (t[kOnlyA].count + t[kOnlyB].count + t[kOther].count == 0) continue;
+    std::string summary;
+    for (const std::string& part : {t[kOnlyA].Text("only in A"), t[kOnlyB].Text("only in B"),
+                                    t[kOther].Text("with another value")}) {
+      if (!part.empty()) summary += (summary.empty() ? "" : "; ") + part;
+    }
+    if (key == 0) {
+      out.At(-1);
+      out.Note({}, "unnamed events", summary);
+      continue;
+    }
+    const int param = static_cast<int>((key - 1) / kKeyChannels);
+    const int channel = static_cast<int>((key - 1) % kKeyChannels);
+    out.At(channel);
+    out.Note(channel < sa.ChannelCount() ? ChannelLabel(sa, channel)
+                                         : "channel " + std::to_string(channel + 1),
+             ParamName(param), summary);
   }
   out.Begin(CompareList::kAutomation, "start values");
   out.UnnamedBytes(a.StartTable(), b.StartTable(), marks, 0, TQ730AUTO::kTableSize);

@@ -156,6 +156,29 @@ TEST_F(CompareTest, SameResavedAndShorterTitles) {
   EXPECT_NE(reverse[0].find(": only in B"), std::string::npos);
 }
 
+// Automation is summed up per channel and parameter, whatever order the lists hold the events in.
+TEST_F(CompareTest, AutomationEventsAreMatchedByTimeWithinTheirChannel) {
+  Title a;
+  Open(a);
+  const EventKey key = a.Automation().KeyOf(kParamFaderLevel, kVocal);
+  auto at = [](int second) { return MakeTC(2, 0, second, 0); };
+  for (const auto& [second, value] : {std::pair{1, 100}, {2, 200}, {3, 300}})
+    a.Automation().AppendEvent({at(second), key.Word(value)});
+  for (const bool in_order : {true, false}) {
+    Title b;
+    Open(b);
+    const std::vector<std::pair<int, int>> events =
+        in_order ? std::vector<std::pair<int, int>>{{1, 100}, {2, 250}, {4, 400}}
+                 : std::vector<std::pair<int, int>>{{4, 400}, {1, 100}, {2, 250}};
+    for (const auto& [second, value] : events) b.Automation().AppendEvent({at(second), key.Word(value)});
+    EXPECT_EQ(Lines(CompareTitles(a, b)),
+              std::vector<std::string>{
+                  "Automation: CH 5 Vocal · Level: 1 event only in A (02:00:03:00); 1 event only "
+                  "in B (02:00:04:00); 1 event with another value (02:00:02:00)"})
+        << in_order;
+  }
+}
+
 // A cue's time reads as the CUE page shows it.
 TEST_F(CompareTest, CueTimesReadAsTimecodes) {
   Title a, b;
