@@ -132,7 +132,7 @@ struct PageInput {
   int group = 0;  // FADER GROUP: the selected fader group 0 … 7
   int scroll = 0;  // CUE: the list's first row shown
   // CUE: the width of a text in the table's font; without it no name is cut.
-  std::function<int(std::string_view)> cell_width;
+  std::function<int(std::string_view)> cell_width{};
   // CUE: the lists the cues recall, for the names (SNAPSHOT, EQ LIB, DYNA LIB).
   const TQ730* snapshots = nullptr;
   const TQ730* eq_lib = nullptr;
@@ -141,7 +141,7 @@ struct PageInput {
   // typed so far instead of its value.
   int entry_id = 0;
   int entry_channel = -1;
-  std::string entry_text;
+  std::string entry_text{};
 };
 
 // The page table a channel of this kind (0 CH … 4 PGM) shows on the CHANNEL page.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <tuple>
 #include <utility>
 
 #include "core/model/ParamIds.h"
@@ -34,12 +35,14 @@ struct SettingsMaker : SceneMaker {
     c.face = text(value);
     return &c;
   }
-  // The channels of a group of the layout, k-th at place(k).
+  // The channels of a group of the layout, k-th at place(k), named by their numbers; with a
+  // member value they are lit when they hold it.
   template <typename PlaceOf>
-  void Channels(int group, int id, PlaceOf place) {
+  void Channels(int group, int id, PlaceOf place, int member = 0) {
     for (int k = 0; k < system->GroupSize(group); ++k) {
       const int channel = system->FirstChannelOf(group) + k;
-      Switch(id, channel, place(k), system->NumberText(channel));
+      PageControl* c = Switch(id, channel, place(k), system->NumberText(channel));
+      if (c && member > 0) c->lit = c->value == member;
     }
   }
 };
@@ -92,35 +95,38 @@ PageScene BuildFaderGroupScene(const PageInput& in) {
   const TQ730SYSF& s = *m.system;
   const int selected = in.group >= 0 && in.group < kFaderGroups ? in.group : 0;
   for (int g = 0; g < kFaderGroups; ++g) {
-    // The rows end before the channels' frame; the chosen one is a highlight inside its row.
-    const bool chosen = g == selected;
-    const PageRect row = chosen ? Place(8, 53 * g + 8, 230, 44) : Place(8, 53 * g + 6, 232, 48);
-    PageControl& c = m.Add(kSwitchGroupRow, g, kKindGroupRow, row, chosen);
-    c.face = LabelText(11, g);
-    c.pressed = chosen;
     if (PageControl* type = m.Switch(kParamGroupType, g, Place(152, 53 * g + 10, 44, 28), "",
                                      kKindTextBox))
       type->face = LabelText(13, type->value);
     if (PageControl* on = m.Switch(kParamGroupOn, g, Place(200, 53 * g + 10, 36, 28), ""))
       on->face = LabelText(12, on->value);
+    // The rows end before the channels' frame; the chosen one is a highlight inside its row,
+    // added after its switches, since the painter draws from the last control to the first.
+    const bool chosen = g == selected;
+    const PageRect row = chosen ? Place(8, 53 * g + 8, 230, 44) : Place(8, 53 * g + 6, 232, 48);
+    PageControl& c = m.Add(kSwitchGroupRow, g, kKindGroupRow, row, chosen);
+    c.face = LabelText(11, g);
+    c.pressed = chosen;
   }
   const int id = MembershipParam(s, selected);
-  const auto button = [&](int channel, int x, int y) {
-    if (PageControl* c = m.Switch(id, channel, Place(x, y, kButton, kButton), s.NumberText(channel)))
-      c->lit = c->value == selected + 1;
-  };
   const int inputs = s.GroupSize(kGroupInput);
-  for (int i = 0; i < inputs; ++i) {
-    const int y = 32 + 57 * (i / 12);
-    if (i % 12 == 0)
-      m.Label(272, y + 15, std::to_string(i + 1) + "-" + std::to_string(std::min(i + 12, inputs)));
-    button(i, 296 + kButton * (i % 12), y);
+  for (int i = 0; i < inputs; i += 12)
+    m.Label(272, 32 + 57 * (i / 12) + 15,
+            std::to_string(i + 1) + "-" + std::to_string(std::min(i + 12, inputs)));
+  m.Channels(
+      kGroupInput, id,
+      [](int i) { return Place(296 + kButton * (i % 12), 32 + 57 * (i / 12), kButton, kButton); },
+      selected + 1);
+  const std::tuple<int, int, const char*> rows[] = {
+      {kGroupRTN, 260, "RTN"}, {kGroupAUX, 317, "AUX"}, {kGroupMTR, 374, "MTR"}};
+  for (auto [group, y, name] : rows) {
+    if (s.GroupSize(group) > 0) m.Label(272, y + 15, name);
+    m.Channels(
+        group, id, [y](int k) { return Place(296 + kButton * k, y, kButton, kButton); },
+        selected + 1);
   }
-  const std::pair<int, int> rows[] = {{kGroupRTN, 260}, {kGroupAUX, 317}, {kGroupMTR, 374}};
-  for (auto [group, y] : rows) {
-    for (int k = 0; k < s.GroupSize(group); ++k) button(s.FirstChannelOf(group) + k, 296 + kButton * k, y);
-  }
-  if (s.GroupSize(kGroupPGM) > 0) button(s.FirstChannelOf(kGroupPGM), 656, 374);
+  m.Channels(
+      kGroupPGM, id, [](int) { return Place(656, 374, kButton, kButton); }, selected + 1);
   m.Switch(kParamManualGroup, 0, Place(736, 374, kButton, kButton), "MANUAL\nGROUP");
   return std::move(m.scene);
 }

@@ -4,6 +4,7 @@
 #include <QLinearGradient>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -67,7 +68,16 @@ QColor PictureColour(PagePicture picture) {
     case PagePicture::kOutputAssign:
       return QColor(44, 48, 56);
     case PagePicture::kFader:
+    case PagePicture::kOverview:
       return QColor(48, 50, 54);
+    case PagePicture::kSnapshot:
+      return QColor(54, 50, 46);
+    case PagePicture::kFaderGroup:
+    case PagePicture::kIsolate:
+    case PagePicture::kSetup:
+      return QColor(44, 48, 56);
+    case PagePicture::kCue:
+      return QColor(236, 238, 240);
     default:
       return QColor(46, 52, 60);
   }
@@ -146,7 +156,9 @@ void DrawSwitch(QPainter& p, const PageControl& c) {
   p.drawRect(r.adjusted(0, 0, -1, -1));
   Bevel(p, r.adjusted(1, 1, -2, -2), c.pressed);
   if (c.face.empty()) return;
-  p.setFont(Font(r.height() <= 14 ? 9 : 10, true));
+  // Small keys and two-line faces in the smaller print, the tiny bus keys smaller still.
+  const bool small = r.height() <= 14 || r.width() <= 30 || c.face.find('\n') != std::string::npos;
+  p.setFont(Font(r.height() <= 12 ? 8 : small ? 9 : 10, true));
   p.setPen(c.lit ? QColor(10, 40, 14) : QColor(30, 32, 36));
   p.drawText(r.translated(c.pressed ? 1 : 0, c.pressed ? 1 : 0), Qt::AlignCenter, Text(c.face));
 }
@@ -196,6 +208,53 @@ void DrawTextBox(QPainter& p, const PageControl& c) {
   p.setFont(Font(11, true));
   p.setPen(kDisplayInk);
   p.drawText(r, Qt::AlignCenter, Text(c.face));
+  DrawCaption(p, c);
+}
+
+// A send or pan bar: a lamp-lit strip filled from the left (levels) or from its centre mark
+// (pans), green while its switch is on.
+void DrawBar(QPainter& p, const PageControl& c) {
+  const QRect r = Box(c.box);
+  p.fillRect(r, kDisplayBack);
+  const QColor ink = c.lit ? kSwitchOn : kSwitchOff;
+  const int span = r.width() - 2;
+  const auto at = [&](int value) {
+    return r.left() + 1 + (c.max > 0 ? span * std::clamp(value, 0, c.max) / c.max : 0);
+  };
+  const int from = c.centre > 0 ? at(c.centre) : r.left() + 1, to = at(c.value);
+  p.fillRect(QRect(QPoint(std::min(from, to), r.top() + 1), QPoint(std::max(from, to), r.bottom() - 1)),
+             ink);
+  if (c.centre > 0) {
+    p.setPen(Qt::white);
+    p.drawLine(from, r.top(), from, r.bottom());
+  }
+}
+
+// A cell of a table: black print on white between light grey lines; the header row grey.
+void DrawTableCell(QPainter& p, const PageControl& c) {
+  const QRect r = Box(c.box);
+  const bool header = c.kind == kKindTableHeader;
+  p.fillRect(r, header ? QColor(212, 214, 218) : QColor(Qt::white));
+  p.setPen(QColor(192, 194, 198));
+  p.drawRect(r.adjusted(0, 0, -1, -1));
+  p.setFont(Font(12, header));
+  p.setPen(Qt::black);
+  p.drawText(r.adjusted(4, 0, -3, 0),
+             (header ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter, Text(c.face));
+}
+
+// A fader group row: a plate with its name at the left; the chosen group's row is outlined.
+void DrawGroupRow(QPainter& p, const PageControl& c, const QColor& surface) {
+  const QRect r = Box(c.box);
+  p.fillRect(r, c.pressed ? QColor(64, 84, 116) : surface.lighter(120));
+  Bevel(p, r, false);
+  if (c.pressed) {
+    p.setPen(QPen(QColor(255, 200, 80), 2));
+    p.drawRect(r.adjusted(1, 1, -1, -1));
+  }
+  p.setFont(Font(14, true));
+  p.setPen(c.pressed ? Qt::white : kPanelInk);
+  p.drawText(r.adjusted(12, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, Text(c.face));
 }
 
 // The value and unit in the display beside a dial or above a fader.
@@ -323,8 +382,14 @@ void DrawGraph(QPainter& p, const PageControl& c) {
   DrawCaption(p, c);
 }
 
-void DrawControl(QPainter& p, const PageControl& c) {
-  if (IsGraph(c.kind)) {
+void DrawControl(QPainter& p, const PageControl& c, const QColor& surface) {
+  if (c.kind == kKindBar) {
+    DrawBar(p, c);
+  } else if (c.kind == kKindTableCell || c.kind == kKindTableHeader) {
+    DrawTableCell(p, c);
+  } else if (c.kind == kKindGroupRow) {
+    DrawGroupRow(p, c, surface);
+  } else if (IsGraph(c.kind)) {
     DrawGraph(p, c);
   } else if (IsKnob(c.kind)) {
     DrawKnob(p, c);
@@ -340,12 +405,20 @@ void DrawControl(QPainter& p, const PageControl& c) {
   }
 }
 
+std::function<int(std::string_view)> WidthIn(const QFont& font) {
+  return [metrics = QFontMetrics(font)](std::string_view text) {
+    return metrics.horizontalAdvance(TextOf(std::string(text)));
+  };
+}
+
 }  // namespace
 
 std::function<int(std::string_view)> HeaderTextWidth() {
-  return [metrics = QFontMetrics(HeaderFont())](std::string_view text) {
-    return metrics.horizontalAdvance(TextOf(std::string(text)));
-  };
+  return WidthIn(HeaderFont());
+}
+
+std::function<int(std::string_view)> CellTextWidth() {
+  return WidthIn(Font(12));
 }
 
 void PaintPage(QPainter& p, const PageScene& scene) {
@@ -360,7 +433,8 @@ void PaintPage(QPainter& p, const PageScene& scene) {
   p.setPen(kPanelInk);
   for (const PageText& t : scene.labels)
     p.drawText(QRect(t.x - 30, t.y, 60, 11), Qt::AlignHCenter | Qt::AlignTop, Text(t.text));
-  for (auto c = scene.controls.rbegin(); c != scene.controls.rend(); ++c) DrawControl(p, *c);
+  for (auto c = scene.controls.rbegin(); c != scene.controls.rend(); ++c)
+    DrawControl(p, *c, surface);
 }
 
 QImage RenderPage(const PageScene& scene) {
