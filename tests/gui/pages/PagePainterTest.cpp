@@ -7,6 +7,7 @@
 
 #include "core/editor/EditSession.h"
 #include "core/model/ParamIds.h"
+#include "core/model/Q730snap.h"
 #include "gui/editor/EditAreas.h"
 #include "gui/pages/PagePainter.h"
 #include "tests/gui/shell/GuiTestSupport.h"
@@ -225,6 +226,62 @@ TEST(PagePainterTest, SystemPagesPaintStripButtonsAndPickListAndRenderings) {
         EXPECT_EQ(face.blue() > face.red() + 50, c.pressed) << c.id << "/" << c.channel;
       }
       EXPECT_EQ(routing >= 24, page.kind != PageKindShown::kFader);
+    }
+  }
+}
+
+TEST(PagePainterTest, OverviewCueAndSettingsPagesPaintBarsCellsAndRowsAndRenderings) {
+  for (const Layout& layout : kLayouts) {
+    auto title = LoadLayout(layout);
+    TQ730SYSF& system = title->System();
+    system.SetEditEnabled(true);
+    system.SetParam(0, kParamAuxOn, 1);
+    system.SetParam(0, kParamAuxLevel, 100);
+    system.SetParam(0, kParamPanOn, 1);
+    system.SetParam(0, kParamPan, 20);
+    system.SetParam(1, kParamFaderGroup, 2);
+    system.SetParam(0, kParamGroupType, 1);
+    system.SetParam(3, kParamSnapshotIsolate, 1);
+    title->Snapshots().SetName(0, "A VERY LONG SNAPSHOT NAME");
+    TQ730CUE& cues = title->Cues();
+    cues.SetParam(0, kParamCueEvent, 1);
+    cues.SetParam(0, kParamCueEventNumber, 0);
+    cues.SetParam(1, kParamCueEvent, 1);
+    cues.SetParam(1, kParamCueEventNumber, 1);
+    cues.SetParam(1, kParamCueChannel, 255);
+    struct Page {
+      const char* name;
+      PageKindShown kind;
+      const TQ730* list;
+      int bank;
+    } pages[] = {{"overview_1", PageKindShown::kOverview, &system, 0},
+                 {"overview_2", PageKindShown::kOverview, &system, 1},
+                 {"overview_masters", PageKindShown::kOverview, &system, 2},
+                 {"snapshot", PageKindShown::kSnapshot, &title->Snapshots(), 0},
+                 {"fader_group", PageKindShown::kFaderGroup, &system, 0},
+                 {"isolate", PageKindShown::kIsolate, &system, 0},
+                 {"cue", PageKindShown::kCue, &cues, 0},
+                 {"setup", PageKindShown::kSetup, &system, 0}};
+    for (const Page& page : pages) {
+      SCOPED_TRACE(std::string(layout.name) + " " + page.name);
+      PageInput in{page.kind, page.list, 0, DynamicsSection::kCompDuck, HeaderTextWidth()};
+      in.bank = page.bank;
+      in.cell_width = CellTextWidth();
+      in.snapshots = &title->Snapshots();
+      const PageScene scene = BuildPageScene(in);
+      const QImage image = RenderPage(scene);
+      image.save(QString::fromStdString(std::string(ORB_RENDER_DIR) + "/page_" + page.name + "_" +
+                                        layout.name + ".png"));
+      for (const PageControl& c : scene.controls) {
+        const QColor inside = Pixel(image, c.box.left + c.box.width / 2, c.box.top + c.box.height / 2);
+        if (c.kind == kKindBar && c.centre == 0 && c.value > c.max / 2) {
+          EXPECT_EQ(inside.green() > inside.red() + 80, c.lit) << c.id << "/" << c.channel;
+        } else if (c.kind == kKindTableHeader) {
+          EXPECT_EQ(Pixel(image, c.box.left + 1, c.box.top + 1), QColor(212, 214, 218));
+        } else if (c.kind == kKindGroupRow) {
+          EXPECT_EQ(Pixel(image, c.box.left + 4, c.box.top + 4).blue() > 100, c.pressed);
+        }
+      }
     }
   }
 }
