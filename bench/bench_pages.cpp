@@ -82,10 +82,9 @@ void BM_FillAndFixedTexts(benchmark::State& state) {
 BENCHMARK(BM_FillAndFixedTexts)->Unit(benchmark::kMillisecond);
 
 void PrintGoals(const orb::bench::MedianReporter& results) {
-  const std::pair<const char*, const char*> pages[] = {
-      {"CHANNEL", "BM_ChannelPageBuildAndPaint"},
-      {"OVERVIEW", "BM_OverviewPageBuildAndPaint"},
-      {"CUE", "BM_CuePageBuildAndPaint"}};
+  const std::pair<const char*, const char*> pages[] = {{"CHANNEL", "BM_ChannelPageBuildAndPaint"},
+                                                       {"OVERVIEW", "BM_OverviewPageBuildAndPaint"},
+                                                       {"CUE", "BM_CuePageBuildAndPaint"}};
   std::printf("\n");
   for (auto [name, benchmark] : pages) {
     std::printf("%s page build + paint / baseline: %.2f (goal <= 6; %.3f ms, goal <= 8 ms)\n", name,

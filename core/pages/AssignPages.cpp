@@ -51,8 +51,8 @@ AssignMaker Start(const PageInput& in, PagePicture picture, const char* header,
 
 PageScene BuildInputAssignScene(const PageInput& in) {
   AssignMaker m = Start(in, PagePicture::kInputAssign, "INPUT ASSIGN",
-                       {{8, 8, 232, 425, "SOURCE"}, {248, 8, 544, 425, "CHANNELS"}},
-                       Place(16, 48, 216, 369), InputPickList);
+                        {{8, 8, 232, 425, "SOURCE"}, {248, 8, 544, 425, "CHANNELS"}},
+                        Place(16, 48, 216, 369), InputPickList);
   if (!m.system) return std::move(m.scene);
   const TQ730SYSF& s = *m.system;
   const int inputs = s.GroupSize(kGroupInput);
@@ -78,11 +78,11 @@ PageScene BuildInputAssignScene(const PageInput& in) {
 PageScene BuildOutputAssignScene(const PageInput& in) {
   const bool madi = in.view == RoutingView::kMadi;
   AssignMaker m = Start(in, PagePicture::kOutputAssign, "OUTPUT ASSIGN",
-                       {{8, 24, 240, 313, "SOURCE"},
-                        {288, 24, 352, 363, madi ? "MADI" : "OUTPUTS"},
-                        {688, 24, 104, 363, "INSERTION"},
-                        {8, 345, 240, 58, "PGM DITHER"}},
-                       Place(16, 56, 224, 273), OutputPickList);
+                        {{8, 24, 240, 313, "SOURCE"},
+                         {288, 24, 352, 363, madi ? "MADI" : "OUTPUTS"},
+                         {688, 24, 104, 363, "INSERTION"},
+                         {8, 345, 240, 58, "PGM DITHER"}},
+                        Place(16, 56, 224, 273), OutputPickList);
   if (!m.system) return std::move(m.scene);
   const TQ730SYSF& s = *m.system;
   m.Add(kSwitchRoutingView, 0, kKindBigButton, Place(madi ? 254 : 362, 6, 104, 30, true), 0).face =

@@ -16,8 +16,8 @@ struct Column {
   const char* title;
 };
 constexpr Column kColumns[kCueColumns] = {
-    {kParamCueTime, 80, "TIME CODE"}, {kParamCueTcLink, 60, "TC LINK"},
-    {kParamCueEvent, 80, "EVENT"},    {kParamCueEventNumber, 64, "NUMBER"},
+    {kParamCueTime, 80, "TIME CODE"},  {kParamCueTcLink, 60, "TC LINK"},
+    {kParamCueEvent, 80, "EVENT"},     {kParamCueEventNumber, 64, "NUMBER"},
     {kParamCueChannel, 80, "CHANNEL"}, {kParamCueEventName, 200, "EVENT NAME"}};
 constexpr int kNameMargin = 15;
 constexpr int kAllChannels = 255;
@@ -29,10 +29,10 @@ std::string EventText(int event) {
 
 // The name of the record a cue recalls: its position from 1 in the list of its event.
 std::string RecalledName(const PageInput& in, int event, int number) {
-  const TQ730* list = event == TQ730CUE::kRecallSnapshot ? in.snapshots
-                      : event == TQ730CUE::kRecallEq     ? in.eq_lib
+  const TQ730* list = event == TQ730CUE::kRecallSnapshot   ? in.snapshots
+                      : event == TQ730CUE::kRecallEq       ? in.eq_lib
                       : event == TQ730CUE::kRecallDynamics ? in.dyn_lib
-                                                          : nullptr;
+                                                           : nullptr;
   if (event == TQ730CUE::kRecallSnapshot && number == 0) return "INITIAL SNAPSHOT";
   if (!list || number < 1 || number > list->Count()) return "";
   return list->NameText(number - 1);
@@ -81,8 +81,7 @@ PageScene BuildCueScene(const PageInput& in) {
   const int first = std::max(in.scroll, 0);
   int x = 1;
   for (const Column& column : kColumns) {
-    m.Add(0, 0, kKindTableHeader, {x, kCueHeaderTop, column.width, kCueRowsTop - kCueHeaderTop},
-          0)
+    m.Add(0, 0, kKindTableHeader, {x, kCueHeaderTop, column.width, kCueRowsTop - kCueHeaderTop}, 0)
         .face = column.title;
     x += column.width;
   }
@@ -92,12 +91,13 @@ PageScene BuildCueScene(const PageInput& in) {
     for (int column = 0; column < kCueColumns; ++column) {
       const Column& col = kColumns[column];
       const int value = in.list->GetParam(cue, col.id);
-      PageControl& c = m.Add(col.id, cue, kKindTableCell,
-                             {x, kCueRowsTop + kCueRowHeight * row, col.width, kCueRowHeight},
-                             value);
+      PageControl& c =
+          m.Add(col.id, cue, kKindTableCell,
+                {x, kCueRowsTop + kCueRowHeight * row, col.width, kCueRowHeight}, value);
       c.lit = false;
       c.face = CueCellText(in, cue, column);
-      if (column == kCueColumns - 1) c.face = FitCell(c.face, in.cell_width, col.width - kNameMargin);
+      if (column == kCueColumns - 1)
+        c.face = FitCell(c.face, in.cell_width, col.width - kNameMargin);
       x += col.width;
     }
   }

@@ -19,8 +19,7 @@ inline constexpr int kCueRowHeight = 20;
 std::string CueCellText(const PageInput& in, int cue, int column);
 
 // The text cut from the end and followed by "..." until it is at most limit wide.
-std::string FitCell(std::string text, const std::function<int(std::string_view)>& width,
-                    int limit);
+std::string FitCell(std::string text, const std::function<int(std::string_view)>& width, int limit);
 
 PageScene BuildCueScene(const PageInput& in);
 

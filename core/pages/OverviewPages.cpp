@@ -53,8 +53,8 @@ struct StripMaker : SceneMaker {
     const int value = values->GetParam(channel, kParamFaderLevel);
     if (value < 0) return;
     // The value display sits over the travel, centred on the cap's column.
-    PageControl& c =
-        Add(kParamFaderLevel, channel, kKindShortFader, Place(x + 9, kFaderTop - 14, 27, 13), value);
+    PageControl& c = Add(kParamFaderLevel, channel, kKindShortFader,
+                         Place(x + 9, kFaderTop - 14, 27, 13), value);
     c.value_text = ValueText(*values, channel, kParamFaderLevel);
     c.travel = kFaderTravel;
     c.travel_top = kFaderTop + 1 + kHeaderStrip;

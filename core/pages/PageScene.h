@@ -128,8 +128,8 @@ struct PageInput {
   std::function<int(std::string_view)> header_width;
   int pressed_entry = -1;  // assign pages: the index of the control in the scene
   RoutingView view = RoutingView::kOutputs;
-  int bank = 0;   // OVERVIEW and SNAPSHOT: 0 channels 1~24, 1 channels 25~48, 2 the masters
-  int group = 0;  // FADER GROUP: the selected fader group 0 … 7
+  int bank = 0;    // OVERVIEW and SNAPSHOT: 0 channels 1~24, 1 channels 25~48, 2 the masters
+  int group = 0;   // FADER GROUP: the selected fader group 0 … 7
   int scroll = 0;  // CUE: the list's first row shown
   // CUE: the width of a text in the table's font; without it no name is cut.
   std::function<int(std::string_view)> cell_width{};

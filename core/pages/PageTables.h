@@ -57,7 +57,7 @@ enum ControlKind : int {
   kKindRouting = 8,
   kKindGroupRow = 9,
   kKindBigButton = 10,
-  kKindTableCell = 14,  // a cell of the CUE table
+  kKindTableCell = 14,    // a cell of the CUE table
   kKindTableHeader = 15,  // a cell of its header row
   kKindCustom11 = 11,
   kKindCustom12 = 12,

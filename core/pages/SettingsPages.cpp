@@ -72,7 +72,7 @@ std::string PcPort(int value) {
 
 int MembershipParam(const TQ730SYSF& system, int group) {
   return system.GetParam(group, kParamGroupType) == kGroupTypeCut ? kParamCutGroup
-                                                                    : kParamFaderGroup;
+                                                                  : kParamFaderGroup;
 }
 
 std::string WordClockText(int value) {
@@ -95,8 +95,8 @@ PageScene BuildFaderGroupScene(const PageInput& in) {
   const TQ730SYSF& s = *m.system;
   const int selected = in.group >= 0 && in.group < kFaderGroups ? in.group : 0;
   for (int g = 0; g < kFaderGroups; ++g) {
-    if (PageControl* type = m.Switch(kParamGroupType, g, Place(152, 53 * g + 10, 44, 28), "",
-                                     kKindTextBox))
+    if (PageControl* type =
+            m.Switch(kParamGroupType, g, Place(152, 53 * g + 10, 44, 28), "", kKindTextBox))
       type->face = LabelText(13, type->value);
     if (PageControl* on = m.Switch(kParamGroupOn, g, Place(200, 53 * g + 10, 36, 28), ""))
       on->face = LabelText(12, on->value);
@@ -203,7 +203,7 @@ PageScene BuildSetupScene(const PageInput& in) {
                                     {kParamSurroundLinkMask, 2, 656, 284, "REAR"}};
   for (const Link& l : kLinks) m.Switch(l.id, l.element, Place(l.x, l.y, 34, 24), l.face);
   static constexpr const char* kFunctions[] = {
-      "TB\nHOLD",   "TB\nINHIBIT",    "OSCILLATOR\nINHIBIT", "ACCESS\nFOLLOW SOLO",
+      "TB\nHOLD",   "TB\nINHIBIT",  "OSCILLATOR\nINHIBIT", "ACCESS\nFOLLOW SOLO",
       "AUTO\nZOOM", "AUX\nPRE CUT", "TOUCH\nHOLD"};
   for (int i = 0; i < 7; ++i)
     m.Switch(kParamSetupFunction, i, Place(254 + 90 * (i % 4), 312 + 64 * (i / 4), 72, 40),

@@ -36,13 +36,18 @@ TPanelArea::TPanelArea(const EditSession& session, QWidget* parent)
 namespace {
 
 constexpr std::pair<PageKind, PageKindShown> kScenePages[] = {
-    {kPageChannel, PageKindShown::kChannel},       {kPageSnapshot, PageKindShown::kSnapshot},
-    {kPageCue, PageKindShown::kCue},               {kPageDynLib, PageKindShown::kDynLib},
-    {kPageEqLib, PageKindShown::kEqLib},           {kPageOverview, PageKindShown::kOverview},
-    {kPageFader, PageKindShown::kFader},           {kPageFaderGroup, PageKindShown::kFaderGroup},
+    {kPageChannel, PageKindShown::kChannel},
+    {kPageSnapshot, PageKindShown::kSnapshot},
+    {kPageCue, PageKindShown::kCue},
+    {kPageDynLib, PageKindShown::kDynLib},
+    {kPageEqLib, PageKindShown::kEqLib},
+    {kPageOverview, PageKindShown::kOverview},
+    {kPageFader, PageKindShown::kFader},
+    {kPageFaderGroup, PageKindShown::kFaderGroup},
     {kPageInputAssign, PageKindShown::kInputAssign},
     {kPageOutputAssign, PageKindShown::kOutputAssign},
-    {kPageSetup, PageKindShown::kSetup},           {kPageIsolate, PageKindShown::kIsolate},
+    {kPageSetup, PageKindShown::kSetup},
+    {kPageIsolate, PageKindShown::kIsolate},
 };
 
 const std::pair<PageKind, PageKindShown>* SceneOf(PageKind page) {

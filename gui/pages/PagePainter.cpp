@@ -222,8 +222,9 @@ void DrawBar(QPainter& p, const PageControl& c) {
     return r.left() + 1 + (c.max > 0 ? span * std::clamp(value, 0, c.max) / c.max : 0);
   };
   const int from = c.centre > 0 ? at(c.centre) : r.left() + 1, to = at(c.value);
-  p.fillRect(QRect(QPoint(std::min(from, to), r.top() + 1), QPoint(std::max(from, to), r.bottom() - 1)),
-             ink);
+  p.fillRect(
+      QRect(QPoint(std::min(from, to), r.top() + 1), QPoint(std::max(from, to), r.bottom() - 1)),
+      ink);
   if (c.centre > 0) {
     p.setPen(Qt::white);
     p.drawLine(from, r.top(), from, r.bottom());

@@ -266,10 +266,15 @@ TEST(OverviewSettingsPagesTest, IsolateAndSetupPagesShowTheirSwitchesAndTexts) {
   EXPECT_EQ(Find(setup, kParamMidiPcPort, 0)->face, "31.25k\nW CLOCK");
   EXPECT_EQ(Find(setup, kParamMeasure, 0)->face, "6/8");
   EXPECT_EQ(Find(setup, kParamTcMode, 0)->face, TCModeName(2));
-  const std::pair<int, const char*> clocks[] = {
-      {16776961, "REF WORD IN"}, {16711683, "2TR IN 2"},   {16711940, "AUX RTN 5/6"},
-      {16711941, "AUX RTN 7/8"}, {65286, "SLOT 1 1/2"},   {(3 << 16) | 0xFF00 | 9, "SLOT 4 7/8"},
-      {(4 << 16) | 0xFF00 | 6, ""}, {0, ""},               {-1, ""}};
+  const std::pair<int, const char*> clocks[] = {{16776961, "REF WORD IN"},
+                                                {16711683, "2TR IN 2"},
+                                                {16711940, "AUX RTN 5/6"},
+                                                {16711941, "AUX RTN 7/8"},
+                                                {65286, "SLOT 1 1/2"},
+                                                {(3 << 16) | 0xFF00 | 9, "SLOT 4 7/8"},
+                                                {(4 << 16) | 0xFF00 | 6, ""},
+                                                {0, ""},
+                                                {-1, ""}};
   for (auto [value, text] : clocks) EXPECT_EQ(WordClockText(value), text) << value;
 }
 

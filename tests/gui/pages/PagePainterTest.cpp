@@ -273,7 +273,8 @@ TEST(PagePainterTest, OverviewCueAndSettingsPagesPaintBarsCellsAndRowsAndRenderi
       image.save(QString::fromStdString(std::string(ORB_RENDER_DIR) + "/page_" + page.name + "_" +
                                         layout.name + ".png"));
       for (const PageControl& c : scene.controls) {
-        const QColor inside = Pixel(image, c.box.left + c.box.width / 2, c.box.top + c.box.height / 2);
+        const QColor inside =
+            Pixel(image, c.box.left + c.box.width / 2, c.box.top + c.box.height / 2);
         if (c.kind == kKindBar && c.centre == 0 && c.value > c.max / 2) {
           EXPECT_EQ(inside.green() > inside.red() + 80, c.lit) << c.id << "/" << c.channel;
         } else if (c.kind == kKindTableHeader) {
