@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QListWidget>
 #include <fstream>
 
 #include "core/editor/EditSession.h"
@@ -186,6 +187,44 @@ TEST(PagePainterTest, PanelShowsThePageOfTheCursorAndKeepsTheSection) {
   session.ChangeTab(0);
   EXPECT_EQ(panel.Section(), DynamicsSection::kExpGate);
   EXPECT_EQ(panel.View(), RoutingView::kMadi);
+}
+
+TEST(PagePainterTest, PanelPaintsEveryTabsPageWithTheBankAndTheAssignListOnTheAssignPages) {
+  test::TempFolder folder;
+  const std::string path = folder.AddTitle("Tabs");
+  TClip clip;
+  EditSession session(clip, nullptr);
+  ASSERT_EQ(session.Open(path), kOk);
+  TPanelArea panel(session);
+  const PageKindShown expected[kTabCount] = {
+      PageKindShown::kChannel,      PageKindShown::kOverview,     PageKindShown::kFader,
+      PageKindShown::kFaderGroup,   PageKindShown::kChannel,      PageKindShown::kSnapshot,
+      PageKindShown::kIsolate,      PageKindShown::kCue,          PageKindShown::kInputAssign,
+      PageKindShown::kOutputAssign, PageKindShown::kDynLib,       PageKindShown::kEqLib,
+      PageKindShown::kSetup};
+  for (int tab = 0; tab < kTabCount; ++tab) {
+    if (tab == 4) continue;  // AUTOMATION: the timeline
+    SCOPED_TRACE(kTabPages[static_cast<std::size_t>(tab)].caption);
+    session.ChangeTab(tab);
+    const QImage shown = panel.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(panel.Input().page, expected[tab]);
+    EXPECT_EQ(shown, RenderPage(BuildPageScene(panel.Input())));
+    const bool assign = tab == 8 || tab == 9;
+    EXPECT_EQ(panel.AssignList()->isHidden(), !assign);
+    if (assign) {
+      const auto items = tab == 8 ? InputPickList(session.GetTitle().System())
+                                  : OutputPickList(session.GetTitle().System());
+      EXPECT_EQ(panel.AssignList()->count(), static_cast<int>(items.size()));
+      EXPECT_EQ(panel.AssignList()->item(1)->text().toStdString(), items[1].text);
+      EXPECT_EQ(panel.AssignList()->geometry().topLeft(), QPoint(17, tab == 8 ? 99 : 107));
+    }
+  }
+  // The bank follows the cursor on the system pages.
+  session.ChangeTab(1);
+  session.SetCursor(30);
+  EXPECT_EQ(BuildPageScene(panel.Input()).header, "AUDIO OVERVIEW : 25~48");
+  session.SetCursor(50);
+  EXPECT_EQ(BuildPageScene(panel.Input()).header, "AUDIO OVERVIEW : MASTERS");
 }
 
 TEST(PagePainterTest, SystemPagesPaintStripButtonsAndPickListAndRenderings) {
