@@ -19,7 +19,7 @@ namespace {
 constexpr Layout kLayouts[] = {k48, k96, k96Surround};
 
 PageScene Page(PageKindShown page, const TQ730& list, int bank = 0, int cursor = 0) {
-  PageInput in{page, &list, cursor};
+  PageInput in{page, &list, cursor, DynamicsSection::kCompDuck, nullptr};
   in.bank = bank;
   return BuildPageScene(in);
 }
@@ -74,6 +74,7 @@ TEST(OverviewSettingsPagesTest, StripsShowSendsPairPansAndFadersAndStayLaidOut) 
       s.SetEditEnabled(true);
       const int first_aux = s.FirstChannelOf(kGroupAUX);
       s.SetParam(first_aux, kParamLinkMode, kStereo);  // sends 1 and 2 a pair
+      s.SetParam(first_aux + 2, kParamLinkMode, kMono);
       const int ch = StripChannel(s, bank, 0);
       s.SetParam(ch, kParamAuxOn + 2, 1);
       s.SetParam(ch, kParamAuxOn + 3, 0);
@@ -92,6 +93,7 @@ TEST(OverviewSettingsPagesTest, StripsShowSendsPairPansAndFadersAndStayLaidOut) 
       }
       if (const PageControl* third = Find(scene, kParamAuxLevel + 2, ch)) {
         EXPECT_TRUE(third->lit);
+        ASSERT_NE(Find(scene, kParamAuxLevel + 3, ch), nullptr);
         EXPECT_FALSE(Find(scene, kParamAuxLevel + 3, ch)->lit);
         EXPECT_EQ(third->box, (PageRect{1 + 14, 247 + 16 + 51, 19, 6}));
       }
@@ -113,7 +115,7 @@ TEST(OverviewSettingsPagesTest, SnapshotPageShowsTheSnapshotAtTheCursorAndItsCap
   snaps.SetParam(5, kParamEqOn, 1);
   snaps.SetCurrentRecord(0);
   snaps.SetParam(5, kParamEqOn, 0);
-  PageInput in{PageKindShown::kSnapshot, &snaps, 1};
+  PageInput in{PageKindShown::kSnapshot, &snaps, 1, DynamicsSection::kCompDuck, nullptr};
   in.header_width = CharWidth;
   const PageScene scene = BuildPageScene(in);
   EXPECT_EQ(scene.header, "SNAPSHOT : 1~24 - 2 : VERSE   ");
@@ -150,7 +152,7 @@ TEST(OverviewSettingsPagesTest, CueCellsTellEventNumberChannelAndNameAndCutLongN
       {0, 4, 7, {"OFF", "NA", "", "", ""}},
       {3, 1, 200, {"OFF", "DYNA LIB", "01", "", dynamics_1.c_str()}},
   };
-  PageInput in{PageKindShown::kCue, &cues, 0};
+  PageInput in{PageKindShown::kCue, &cues, 0, DynamicsSection::kCompDuck, nullptr};
   in.snapshots = &title->Snapshots();
   in.eq_lib = &title->Eq();
   in.dyn_lib = &title->Dynamics();
@@ -177,7 +179,7 @@ TEST(OverviewSettingsPagesTest, CueTableFollowsTheScrollAndFillsThePanel) {
   gen::TitleSpec spec;
   spec.cues = 99;
   auto title = test::LoadTitle(spec);
-  PageInput in{PageKindShown::kCue, &title->Cues(), 0};
+  PageInput in{PageKindShown::kCue, &title->Cues(), 0, DynamicsSection::kCompDuck, nullptr};
   for (int scroll : {0, 40, 90}) {
     in.scroll = scroll;
     const PageScene scene = BuildPageScene(in);
@@ -209,16 +211,29 @@ TEST(OverviewSettingsPagesTest, FaderGroupPageShowsRowsAndTheMembersOfTheChosenG
     s.SetParam(1, kParamFaderGroup, 3);
     s.SetParam(2, kParamFaderGroup, 4);
     s.SetParam(1, kParamCutGroup, 6);
-    const int mtr = s.FirstChannelOf(kGroupMTR);
-    s.SetParam(mtr, kParamFaderGroup, 3);
-    PageInput in{PageKindShown::kFaderGroup, &s, 0};
+    // The first return, AUX or MTR in a group, with its place.
+    int master = -1;
+    PageRect master_box;
+    const std::pair<int, int> rows[] = {{kGroupRTN, 260}, {kGroupAUX, 317}, {kGroupMTR, 374}};
+    for (auto [group, y] : rows) {
+      if (master < 0 && s.GetParam(s.FirstChannelOf(group), kParamFaderGroup) >= 0) {
+        master = s.FirstChannelOf(group);
+        master_box = {297, y + 51, 40, 40};
+      }
+    }
+    ASSERT_GE(master, 0);
+    s.SetParam(master, kParamFaderGroup, 3);
+    PageInput in{PageKindShown::kFaderGroup, &s, 0, DynamicsSection::kCompDuck, nullptr};
     for (int group : {2, 5}) {
       in.group = group;
       const PageScene scene = BuildPageScene(in);
       ExpectLaidOut(scene);
       const std::map<int, int> counts = CountById(scene);
       const int id = group == 5 ? kParamCutGroup : kParamFaderGroup;
-      EXPECT_EQ(counts.at(id), s.ChannelCount());
+      int members = 0;  // buttons where the layout has the parameter
+      for (int ch = 0; ch < s.ChannelCount(); ++ch) members += s.GetParam(ch, id) >= 0;
+      EXPECT_EQ(counts.at(id), members);
+      EXPECT_GE(members, s.GroupSize(kGroupInput));
       EXPECT_EQ(counts.at(kSwitchGroupRow), 8);
       EXPECT_EQ(counts.at(kParamGroupType), 8);
       EXPECT_EQ(counts.at(kParamManualGroup), 1);
@@ -227,8 +242,9 @@ TEST(OverviewSettingsPagesTest, FaderGroupPageShowsRowsAndTheMembersOfTheChosenG
       EXPECT_TRUE(Find(scene, kSwitchGroupRow, group)->pressed);
       EXPECT_EQ(Find(scene, id, 1)->lit, true);
       EXPECT_EQ(Find(scene, id, 2)->lit, false);  // another group's member
-      EXPECT_EQ(Find(scene, id, mtr)->lit, group == 2);
-      EXPECT_EQ(Find(scene, id, mtr)->box, (PageRect{297, 374 + 51, 40, 40}));
+      ASSERT_NE(Find(scene, id, master), nullptr);
+      EXPECT_EQ(Find(scene, id, master)->lit, group == 2);
+      EXPECT_EQ(Find(scene, id, master)->box, master_box);
     }
   }
 }
@@ -245,9 +261,10 @@ TEST(OverviewSettingsPagesTest, IsolateAndSetupPagesShowTheirSwitchesAndTexts) {
     EXPECT_EQ(counts.at(kParamIsolateFunction), 9);
     EXPECT_EQ(Find(isolate, kParamIsolateFunction, 2)->face, "EQ/\nFIL");
     EXPECT_EQ(Find(isolate, kSwitchAllOff, 0)->face, "ALL\nOFF");
-    if (s.GroupSize(kGroupPGM) > 0)
+    if (s.GroupSize(kGroupPGM) > 0) {
       EXPECT_EQ(Find(isolate, kParamSnapshotIsolate, s.FirstChannelOf(kGroupPGM))->box,
                 (PageRect{465, 363, 40, 16}));
+    }
     const PageScene setup = Page(PageKindShown::kSetup, s);
     ExpectLaidOut(setup);
     EXPECT_EQ(CountById(setup).at(kParamStereoLinkFunction), 9);
