@@ -433,7 +433,8 @@ void PaintPage(QPainter& p, const PageScene& scene) {
   p.setFont(Font(10, true));
   p.setPen(kPanelInk);
   for (const PageText& t : scene.labels)
-    p.drawText(QRect(t.x - 30, t.y, 60, 11), Qt::AlignHCenter | Qt::AlignTop, Text(t.text));
+    p.drawText(QRect(t.x - 30, t.y, 60, 11), Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip,
+               Text(t.text));
   for (auto c = scene.controls.rbegin(); c != scene.controls.rend(); ++c)
     DrawControl(p, *c, surface);
 }
