@@ -166,6 +166,12 @@ TEST(OverviewSettingsPagesTest, CueCellsTellEventNumberChannelAndNameAndCutLongN
   }
   EXPECT_EQ(CueCellText(in, 0, 0), FormatTC(FromBCD(GetU32(cues.Record(0).data()))));
   EXPECT_EQ(CueCellText(in, cues.Count(), 1), "");
+  // Events only a file can hold: MIDI, and one beyond the table.
+  for (auto [event, text] : {std::pair{4, "MIDI"}, std::pair{9, ""}}) {
+    cues.Record(0)[29] = static_cast<std::uint8_t>(event);  // the event byte
+    EXPECT_EQ(CueCellText(in, 0, 2), text);
+    EXPECT_EQ(CueCellText(in, 0, 5), "");
+  }
   // The name column is 200 wide: 185 for the text with its "...".
   cues.SetParam(0, kParamCueEvent, TQ730CUE::kRecallEq);
   cues.SetParam(0, kParamCueEventNumber, 2);
