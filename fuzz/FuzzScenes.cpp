@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdlib>
 #include <string_view>
 
@@ -20,12 +21,37 @@ void PageScenes(Title& title) {
   const std::pair<PageKindShown, const TQ730*> pages[] = {
       {PageKindShown::kChannel, &title.System()},
       {PageKindShown::kDynLib, &title.Dynamics()},
-      {PageKindShown::kEqLib, &title.Eq()}};
+      {PageKindShown::kEqLib, &title.Eq()},
+      {PageKindShown::kSnapshot, &title.Snapshots()},
+      {PageKindShown::kCue, &title.Cues()},
+      {PageKindShown::kOverview, &title.System()},
+      {PageKindShown::kFaderGroup, &title.System()},
+      {PageKindShown::kIsolate, &title.System()},
+      {PageKindShown::kSetup, &title.System()},
+      {PageKindShown::kFader, &title.System()},
+      {PageKindShown::kInputAssign, &title.System()},
+      {PageKindShown::kOutputAssign, &title.System()}};
   for (const auto& [page, list] : pages) {
-    // One past the end too: a cursor left behind by a shrinking list.
-    for (int cursor = 0; cursor <= list->Count(); ++cursor) {
-      for (const DynamicsSection section : {DynamicsSection::kCompDuck, DynamicsSection::kExpGate})
-        BuildPageScene({page, list, cursor, section, width});
+    // One past the end too: a cursor left behind by a shrinking list. The pages of the whole
+    // console do not follow the cursor: a few cursors give them every bank, group and view.
+    const bool whole_console = list == &title.System() && page != PageKindShown::kChannel;
+    const int last = whole_console ? std::min(list->Count(), 9) : list->Count();
+    for (int cursor = 0; cursor <= last; ++cursor) {
+      for (const DynamicsSection section :
+           {DynamicsSection::kCompDuck, DynamicsSection::kExpGate}) {
+        PageInput in{page, list, cursor, section, width};
+        // Every bank, group and scroll the panel can hold, and some it cannot.
+        in.bank = cursor % 4;
+        in.group = cursor % 9;
+        in.scroll = cursor;
+        in.view = section == DynamicsSection::kExpGate ? RoutingView::kMadi : RoutingView::kOutputs;
+        in.cell_width = width;
+        in.snapshots = &title.Snapshots();
+        in.eq_lib = &title.Eq();
+        in.dyn_lib = &title.Dynamics();
+        for (const PageControl& c : BuildPageScene(in).controls)
+          Check(c.box.left >= 0 && c.box.left + c.box.width <= kPanelWidth);
+      }
     }
   }
 }
@@ -46,16 +72,16 @@ void TimelineScenes(Title& title) {
   };
   for (const int view : kAutomationViews) {
     const TimelineState state;
-    check(BuildScene(state, 900, 500,
-                     {&automation, &title.System(), view, 1, 30, 0, &title.Cues()}));
+    check(
+        BuildScene(state, 900, 500, {&automation, &title.System(), view, 1, 30, 0, &title.Cues()}));
   }
   TimelineState state;
   for (int step = 0; step < 24; ++step) {
     state.SetTimeScroll(step * timeline::kTimeScrollMax / 23);
     state.SetRowScroll(step * 3, 73);
-    check(BuildScene(state, 1200, 700,
-                     {&automation, &title.System(), 110, 0, timeline::kDayEnd, step % 5 - 2,
-                      &title.Cues()}));
+    check(BuildScene(
+        state, 1200, 700,
+        {&automation, &title.System(), 110, 0, timeline::kDayEnd, step % 5 - 2, &title.Cues()}));
     if (step < 12) {
       state.ReduceTime();
     } else {

@@ -4,18 +4,17 @@
 #include <string>
 
 #include "core/model/ParamIds.h"
+#include "core/pages/SceneMaker.h"
 
 namespace orb {
 namespace {
 
+using pages::FramePlace;
+using pages::Place;
+using pages::SceneMaker;
+
 constexpr int kButton = 40;
 constexpr int kRowPitch = 55;
-
-// Page coordinates as the tables give them: one pixel in, and below the strip unless the
-// control sits in it.
-PageRect Place(int x, int y, int width, int height, bool in_strip = false) {
-  return {x + 1, y + 1 + (in_strip ? 0 : kHeaderStrip), width, height};
-}
 
 struct Names {
   std::string (*label)(int);
@@ -25,29 +24,8 @@ constexpr Names kInputNames{InputShortLabel, kInputSourceNames};
 constexpr Names kOutputNames{OutputShortLabel, kOutputSourceNames};
 constexpr Names kInsertionNames{OutputShortLabel, kInsertionSourceNames};
 
-struct FramePlace {
-  int x, y, width, height;
-  const char* caption;
-};
-
-struct SceneMaker {
-  const PageInput& in;
-  const TQ730SYSF* system;
-  PageScene scene;
-
-  PageControl& Add(int id, int channel, int kind, const PageRect& box, int value) {
-    PageControl& c = scene.controls.emplace_back();
-    c.entry = static_cast<int>(scene.controls.size()) - 1;
-    c.id = id;
-    c.channel = channel;
-    c.kind = kind;
-    c.box = box;
-    c.value = value;
-    c.max = id > 0 ? system->ParamMax(channel, id) : 1;
-    c.lit = value >= 1;
-    c.pressed = c.entry == in.pressed_entry;
-    return c;
-  }
+struct AssignMaker : SceneMaker {
+  using SceneMaker::SceneMaker;
   // A routing button where the layout has the element; its face is the short label.
   void Routing(int id, int element, int x, int y, const Names& names) {
     const int value = system->GetParam(element, id);
@@ -56,22 +34,15 @@ struct SceneMaker {
     c.lit = false;
     if (value < names.count) c.face = names.label(value);
   }
-  void RowName(int y, std::string text) {
-    scene.labels.push_back({272, y + 1 + kHeaderStrip + 15, std::move(text)});
-  }
+  void RowName(int y, std::string text) { Label(272, y + 15, std::move(text)); }
 };
 
 // The page with its frames; with the system data also its pick list.
-SceneMaker Start(const PageInput& in, PagePicture picture, const char* header,
-                 std::initializer_list<FramePlace> frames, const PageRect& pick_box,
-                 std::vector<PickItem> (*pick_list)(const TQ730SYSF&)) {
-  SceneMaker m{in, in.list ? in.list->System() : nullptr, {}};
-  m.scene.picture = picture;
-  m.scene.header = header;
-  m.scene.header_strip = true;
-  if (m.system && m.system != in.list) m.system = nullptr;
-  for (const FramePlace& f : frames)
-    m.scene.frames.push_back({Place(f.x, f.y, f.width, f.height), f.caption, false});
+AssignMaker Start(const PageInput& in, PagePicture picture, const char* header,
+                  std::initializer_list<FramePlace> frames, const PageRect& pick_box,
+                  std::vector<PickItem> (*pick_list)(const TQ730SYSF&)) {
+  AssignMaker m(in, picture, header, frames);
+  m.RequireSystemList();
   if (m.system) m.scene.pick_list = {pick_box, pick_list(*m.system)};
   return m;
 }
@@ -79,9 +50,9 @@ SceneMaker Start(const PageInput& in, PagePicture picture, const char* header,
 }  // namespace
 
 PageScene BuildInputAssignScene(const PageInput& in) {
-  SceneMaker m = Start(in, PagePicture::kInputAssign, "INPUT ASSIGN",
-                       {{8, 8, 232, 425, "SOURCE"}, {248, 8, 544, 425, "CHANNELS"}},
-                       Place(16, 48, 216, 369), InputPickList);
+  AssignMaker m = Start(in, PagePicture::kInputAssign, "INPUT ASSIGN",
+                        {{8, 8, 232, 425, "SOURCE"}, {248, 8, 544, 425, "CHANNELS"}},
+                        Place(16, 48, 216, 369), InputPickList);
   if (!m.system) return std::move(m.scene);
   const TQ730SYSF& s = *m.system;
   const int inputs = s.GroupSize(kGroupInput);
@@ -106,12 +77,12 @@ PageScene BuildInputAssignScene(const PageInput& in) {
 
 PageScene BuildOutputAssignScene(const PageInput& in) {
   const bool madi = in.view == RoutingView::kMadi;
-  SceneMaker m = Start(in, PagePicture::kOutputAssign, "OUTPUT ASSIGN",
-                       {{8, 24, 240, 313, "SOURCE"},
-                        {288, 24, 352, 363, madi ? "MADI" : "OUTPUTS"},
-                        {688, 24, 104, 363, "INSERTION"},
-                        {8, 345, 240, 58, "PGM DITHER"}},
-                       Place(16, 56, 224, 273), OutputPickList);
+  AssignMaker m = Start(in, PagePicture::kOutputAssign, "OUTPUT ASSIGN",
+                        {{8, 24, 240, 313, "SOURCE"},
+                         {288, 24, 352, 363, madi ? "MADI" : "OUTPUTS"},
+                         {688, 24, 104, 363, "INSERTION"},
+                         {8, 345, 240, 58, "PGM DITHER"}},
+                        Place(16, 56, 224, 273), OutputPickList);
   if (!m.system) return std::move(m.scene);
   const TQ730SYSF& s = *m.system;
   m.Add(kSwitchRoutingView, 0, kKindBigButton, Place(madi ? 254 : 362, 6, 104, 30, true), 0).face =

@@ -7,6 +7,9 @@
 #include "core/model/ParamModel.h"
 #include "core/model/Q730.h"
 #include "core/pages/AssignPages.h"
+#include "core/pages/CuePage.h"
+#include "core/pages/OverviewPages.h"
+#include "core/pages/SettingsPages.h"
 
 namespace orb {
 namespace {
@@ -110,15 +113,35 @@ PageTable ChannelTable(int kind) {
   }
 }
 
-std::string FitHeader(std::string text, const std::function<int(std::string_view)>& width) {
-  if (!width || width(text) <= kHeaderWidthLimit) return text;
-  while (!text.empty() && width(text) > kHeaderWidthLimit) text.pop_back();
+std::string FitHeader(std::string text, const std::function<int(std::string_view)>& width,
+                      int limit) {
+  if (!width || width(text) <= limit) return text;
+  while (!text.empty() && width(text) > limit) text.pop_back();
   return text + "...";
 }
 
-PageScene BuildPageScene(const PageInput& in) {
-  if (in.page == PageKindShown::kInputAssign) return BuildInputAssignScene(in);
-  if (in.page == PageKindShown::kOutputAssign) return BuildOutputAssignScene(in);
+namespace {
+
+PageScene BuildScene(const PageInput& in) {
+  switch (in.page) {
+    case PageKindShown::kInputAssign:
+      return BuildInputAssignScene(in);
+    case PageKindShown::kOutputAssign:
+      return BuildOutputAssignScene(in);
+    case PageKindShown::kOverview:
+    case PageKindShown::kSnapshot:
+      return BuildOverviewScene(in);
+    case PageKindShown::kCue:
+      return BuildCueScene(in);
+    case PageKindShown::kFaderGroup:
+      return BuildFaderGroupScene(in);
+    case PageKindShown::kIsolate:
+      return BuildIsolateScene(in);
+    case PageKindShown::kSetup:
+      return BuildSetupScene(in);
+    default:
+      break;
+  }
   PageScene scene;
   if (!in.list) return scene;
   const TQ730& list = *in.list;
@@ -230,6 +253,17 @@ PageScene BuildPageScene(const PageInput& in) {
     scene.controls.push_back(std::move(c));
   }
   if (has_record && table == PageTable::kInput) AddAuxLabels(p, facts, scene);
+  return scene;
+}
+
+}  // namespace
+
+PageScene BuildPageScene(const PageInput& in) {
+  PageScene scene = BuildScene(in);
+  if (in.entry_id == 0) return scene;
+  for (PageControl& c : scene.controls) {
+    if (c.id == in.entry_id && c.channel == in.entry_channel) c.face = in.entry_text;
+  }
   return scene;
 }
 

@@ -75,6 +75,12 @@ enum class PagePicture {
   kInputAssign,
   kOutputAssign,
   kFader,
+  kOverview,
+  kSnapshot,
+  kFaderGroup,
+  kIsolate,
+  kCue,
+  kSetup,
 };
 
 // The list box a page offers its choices in, drawn with the items the page would fill it with.
@@ -94,7 +100,20 @@ struct PageScene {
   PagePickList pick_list;
 };
 
-enum class PageKindShown { kChannel, kDynLib, kEqLib, kInputAssign, kOutputAssign, kFader };
+enum class PageKindShown {
+  kChannel,
+  kDynLib,
+  kEqLib,
+  kInputAssign,
+  kOutputAssign,
+  kFader,
+  kOverview,
+  kSnapshot,
+  kFaderGroup,
+  kIsolate,
+  kCue,
+  kSetup,
+};
 
 // Which outputs the OUTPUT ASSIGN page shows: panel state.
 enum class RoutingView { kOutputs, kMadi };
@@ -109,6 +128,20 @@ struct PageInput {
   std::function<int(std::string_view)> header_width;
   int pressed_entry = -1;  // assign pages: the index of the control in the scene
   RoutingView view = RoutingView::kOutputs;
+  int bank = 0;    // OVERVIEW and SNAPSHOT: 0 channels 1~24, 1 channels 25~48, 2 the masters
+  int group = 0;   // FADER GROUP: the selected fader group 0 … 7
+  int scroll = 0;  // CUE: the list's first row shown
+  // CUE: the width of a text in the table's font; without it no name is cut.
+  std::function<int(std::string_view)> cell_width{};
+  // CUE: the lists the cues recall, for the names (SNAPSHOT, EQ LIB, DYNA LIB).
+  const TQ730* snapshots = nullptr;
+  const TQ730* eq_lib = nullptr;
+  const TQ730* dyn_lib = nullptr;
+  // A numeric entry awaiting Enter: the control of this parameter and channel shows the text
+  // typed so far instead of its value.
+  int entry_id = 0;
+  int entry_channel = -1;
+  std::string entry_text{};
 };
 
 // The page table a channel of this kind (0 CH … 4 PGM) shows on the CHANNEL page.
@@ -116,7 +149,8 @@ PageTable ChannelTable(int kind);
 
 // The header text cut to fit: characters go from the end until the rest is at most the limit
 // wide, then "..." follows.
-std::string FitHeader(std::string text, const std::function<int(std::string_view)>& width);
+std::string FitHeader(std::string text, const std::function<int(std::string_view)>& width,
+                      int limit = kHeaderWidthLimit);
 
 PageScene BuildPageScene(const PageInput& input);
 

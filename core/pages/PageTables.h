@@ -37,6 +37,12 @@ inline constexpr int kSwitchDitherShape = -10;
 inline constexpr int kSwitchRoutingView = -11;
 // A channel's number, which opens the channel on the CHANNEL tab.
 inline constexpr int kSwitchChannel = -12;
+// OVERVIEW and SNAPSHOT: the bank step; FADER GROUP: a group row (the channel is the group);
+// ISOLATE: every channel's isolate on or off.
+inline constexpr int kSwitchPage = -13;
+inline constexpr int kSwitchGroupRow = -14;
+inline constexpr int kSwitchAllOn = -15;
+inline constexpr int kSwitchAllOff = -16;
 
 // Control kinds.
 enum ControlKind : int {
@@ -51,6 +57,8 @@ enum ControlKind : int {
   kKindRouting = 8,
   kKindGroupRow = 9,
   kKindBigButton = 10,
+  kKindTableCell = 14,    // a cell of the CUE table
+  kKindTableHeader = 15,  // a cell of its header row
   kKindCustom11 = 11,
   kKindCustom12 = 12,
   kKindTallCustom13 = 13,

@@ -3,9 +3,12 @@
 #pragma once
 
 #include <QWidget>
+#include <vector>
 
 #include "core/editor/EditSession.h"
 #include "core/pages/PageScene.h"
+
+class QListWidget;
 
 namespace orb {
 
@@ -24,6 +27,10 @@ class TPanelArea : public QWidget {
   // Which outputs OUTPUT ASSIGN shows: panel state like the section.
   RoutingView View() const { return view_; }
   void SetView(RoutingView view) { view_ = view; }
+  // What the panel shows of the session's page: the page and the panel's state.
+  PageInput Input() const;
+  // The pick list of the assign pages (shown there only); a choice selects its item.
+  QListWidget* AssignList() const { return LB_Assign; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -32,6 +39,11 @@ class TPanelArea : public QWidget {
   const EditSession& session_;
   DynamicsSection section_ = DynamicsSection::kCompDuck;
   RoutingView view_ = RoutingView::kOutputs;
+  QListWidget* LB_Assign;
+  std::vector<PickItem> assign_items_;
+
+  // The list box takes the place and the items of the scene's pick list.
+  void ShowPickList(const PagePickList& list);
 };
 
 }  // namespace orb

@@ -247,6 +247,7 @@ void TFo_Edit::BuildListPane() {
     CommitNameEditor();
     session_.SetScrollPosition(value);
     PB_List->update();
+    PB_Edit->update();  // the CUE page's rows follow the list
   });
 
   Ed_Edit = new QLineEdit(Pa_List);

@@ -4,6 +4,9 @@
 #include <QLinearGradient>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QStaticText>
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
 
@@ -67,14 +70,34 @@ QColor PictureColour(PagePicture picture) {
     case PagePicture::kOutputAssign:
       return QColor(44, 48, 56);
     case PagePicture::kFader:
+    case PagePicture::kOverview:
       return QColor(48, 50, 54);
+    case PagePicture::kSnapshot:
+      return QColor(54, 50, 46);
+    case PagePicture::kFaderGroup:
+    case PagePicture::kIsolate:
+    case PagePicture::kSetup:
+      return QColor(44, 48, 56);
+    case PagePicture::kCue:
+      return QColor(236, 238, 240);
     default:
       return QColor(46, 52, 60);
   }
 }
 
-void Bevel(QPainter& p, const QRect& r, bool sunken) {
-  const QColor light(255, 255, 255, 110), dark(0, 0, 0, 150);
+QColor Over(const QColor& base, const QColor& ink, int alpha) {
+  const auto mix = [alpha](int under, int over) {
+    return (over * alpha + under * (255 - alpha)) / 255;
+  };
+  return QColor(mix(base.red(), ink.red()), mix(base.green(), ink.green()),
+                mix(base.blue(), ink.blue()));
+}
+
+// The edges of a raised or sunken part. Over a known plain colour they are drawn opaque: long
+// translucent lines are blended row by row, which on tall plates costs more than the plates.
+void Bevel(QPainter& p, const QRect& r, bool sunken, const QColor& base = QColor()) {
+  const QColor light = base.isValid() ? Over(base, Qt::white, 110) : QColor(255, 255, 255, 110);
+  const QColor dark = base.isValid() ? Over(base, Qt::black, 150) : QColor(0, 0, 0, 150);
   p.setPen(sunken ? dark : light);
   p.drawLine(r.topLeft(), r.topRight());
   p.drawLine(r.topLeft(), r.bottomLeft());
@@ -86,8 +109,9 @@ void Bevel(QPainter& p, const QRect& r, bool sunken) {
 // A section of the console's surface: a raised plate with its name engraved in the top edge.
 void DrawFrame(QPainter& p, const PageFrame& frame, const QColor& surface) {
   const QRect r = Box(frame.box);
-  p.fillRect(r, surface.lighter(112));
-  Bevel(p, r, false);
+  const QColor plate = surface.lighter(112);
+  p.fillRect(r, plate);
+  Bevel(p, r, false, plate);
   if (frame.caption.empty()) return;
   p.setFont(Font(9, true));
   const QString caption = Text(frame.caption);
@@ -135,20 +159,50 @@ void DrawCaption(QPainter& p, const PageControl& c) {
              Qt::AlignHCenter | Qt::AlignBottom, Text(c.caption));
 }
 
+// One line of print centred in a box. Faces repeat across a page (bus numbers, "EQ", channel
+// numbers) and the OVERVIEW page has hundreds: each is laid out once.
+void DrawCentred(QPainter& p, const QRect& r, const std::string& text, int pixels) {
+  static auto* laid_out = new std::map<std::pair<std::string, int>, QStaticText>;  // never freed
+  auto found = laid_out->find({text, pixels});
+  if (found == laid_out->end()) {
+    QStaticText line(Text(text));
+    line.setTextFormat(Qt::PlainText);
+    line.prepare(QTransform(), Font(pixels, true));
+    found = laid_out->emplace(std::pair{text, pixels}, line).first;
+  }
+  const QSizeF size = found->second.size();
+  p.drawStaticText(QPointF(r.left() + (r.width() - size.width()) / 2,
+                           r.top() + (r.height() - size.height()) / 2),
+                   found->second);
+}
+
 void DrawSwitch(QPainter& p, const PageControl& c) {
   const QRect r = Box(c.box);
   const QColor face = c.lit ? kSwitchOn : kSwitchOff;
-  QLinearGradient shade(r.topLeft(), r.bottomLeft());
-  shade.setColorAt(0, c.pressed ? face.darker(125) : face.lighter(118));
-  shade.setColorAt(1, c.pressed ? face.darker(105) : face.darker(118));
-  p.fillRect(r, shade);
+  if (r.height() <= 12) {
+    p.fillRect(r, c.pressed ? face.darker(115) : face);  // too small for a shade
+  } else {
+    QLinearGradient shade(r.topLeft(), r.bottomLeft());
+    shade.setColorAt(0, c.pressed ? face.darker(125) : face.lighter(118));
+    shade.setColorAt(1, c.pressed ? face.darker(105) : face.darker(118));
+    p.fillRect(r, shade);
+  }
   p.setPen(Qt::black);
   p.drawRect(r.adjusted(0, 0, -1, -1));
   Bevel(p, r.adjusted(1, 1, -2, -2), c.pressed);
   if (c.face.empty()) return;
-  p.setFont(Font(r.height() <= 14 ? 9 : 10, true));
+  // Small keys and two-line faces in the smaller print, the tiny bus keys smaller still.
+  const bool two_lines = c.face.find('\n') != std::string::npos;
+  const bool small = r.height() <= 14 || r.width() <= 30 || two_lines;
+  const int pixels = r.height() <= 12 ? 8 : small ? 9 : 10;
+  p.setFont(Font(pixels, true));
   p.setPen(c.lit ? QColor(10, 40, 14) : QColor(30, 32, 36));
-  p.drawText(r.translated(c.pressed ? 1 : 0, c.pressed ? 1 : 0), Qt::AlignCenter, Text(c.face));
+  const QRect at = r.translated(c.pressed ? 1 : 0, c.pressed ? 1 : 0);
+  if (two_lines) {
+    p.drawText(at, Qt::AlignCenter, Text(c.face));
+  } else {
+    DrawCentred(p, at, c.face, pixels);
+  }
 }
 
 // A routing button: a dark key with its source in one or two lines of light print.
@@ -196,6 +250,54 @@ void DrawTextBox(QPainter& p, const PageControl& c) {
   p.setFont(Font(11, true));
   p.setPen(kDisplayInk);
   p.drawText(r, Qt::AlignCenter, Text(c.face));
+  DrawCaption(p, c);
+}
+
+// A send or pan bar: a lamp-lit strip filled from the left (levels) or from its centre mark
+// (pans), green while its switch is on.
+void DrawBar(QPainter& p, const PageControl& c) {
+  const QRect r = Box(c.box);
+  p.fillRect(r, kDisplayBack);
+  const QColor ink = c.lit ? kSwitchOn : kSwitchOff;
+  const int span = r.width() - 2;
+  const auto at = [&](int value) {
+    return r.left() + 1 + (c.max > 0 ? span * std::clamp(value, 0, c.max) / c.max : 0);
+  };
+  const int from = c.centre > 0 ? at(c.centre) : r.left() + 1, to = at(c.value);
+  p.fillRect(
+      QRect(QPoint(std::min(from, to), r.top() + 1), QPoint(std::max(from, to), r.bottom() - 1)),
+      ink);
+  if (c.centre > 0) {
+    p.setPen(Qt::white);
+    p.drawLine(from, r.top(), from, r.bottom());
+  }
+}
+
+// A cell of a table: black print on white between light grey lines; the header row grey.
+void DrawTableCell(QPainter& p, const PageControl& c) {
+  const QRect r = Box(c.box);
+  const bool header = c.kind == kKindTableHeader;
+  p.fillRect(r, header ? QColor(212, 214, 218) : QColor(Qt::white));
+  p.setPen(QColor(192, 194, 198));
+  p.drawRect(r.adjusted(0, 0, -1, -1));
+  p.setFont(Font(12, header));
+  p.setPen(Qt::black);
+  p.drawText(r.adjusted(4, 0, -3, 0),
+             (header ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter, Text(c.face));
+}
+
+// A fader group row: a plate with its name at the left; the chosen group's row is outlined.
+void DrawGroupRow(QPainter& p, const PageControl& c, const QColor& surface) {
+  const QRect r = Box(c.box);
+  p.fillRect(r, c.pressed ? QColor(64, 84, 116) : surface.lighter(120));
+  Bevel(p, r, false);
+  if (c.pressed) {
+    p.setPen(QPen(QColor(255, 200, 80), 2));
+    p.drawRect(r.adjusted(1, 1, -1, -1));
+  }
+  p.setFont(Font(14, true));
+  p.setPen(c.pressed ? Qt::white : kPanelInk);
+  p.drawText(r.adjusted(12, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, Text(c.face));
 }
 
 // The value and unit in the display beside a dial or above a fader.
@@ -249,11 +351,13 @@ void DrawFader(QPainter& p, const PageControl& c) {
   DrawValue(p, r, c);
   const int x = c.cap.x;
   p.setPen(QColor(120, 126, 134));
+  std::array<QLine, 22> ticks;
   for (int i = 0; i <= 10; ++i) {
     const int y = c.travel_top + c.travel * i / 10;
-    p.drawLine(x - 14, y, x - 9, y);
-    p.drawLine(x + 9, y, x + 14, y);
+    ticks[2 * i] = QLine(x - 14, y, x - 9, y);
+    ticks[2 * i + 1] = QLine(x + 9, y, x + 14, y);
   }
+  p.drawLines(ticks.data(), static_cast<int>(ticks.size()));
   p.fillRect(QRect(x - 2, c.travel_top, 4, c.travel + 1), Qt::black);
   Bevel(p, QRect(x - 3, c.travel_top - 1, 6, c.travel + 3), true);
   const QRect cap(x - 12, c.cap.y - 6, 24, 13);
@@ -323,8 +427,14 @@ void DrawGraph(QPainter& p, const PageControl& c) {
   DrawCaption(p, c);
 }
 
-void DrawControl(QPainter& p, const PageControl& c) {
-  if (IsGraph(c.kind)) {
+void DrawControl(QPainter& p, const PageControl& c, const QColor& surface) {
+  if (c.kind == kKindBar) {
+    DrawBar(p, c);
+  } else if (c.kind == kKindTableCell || c.kind == kKindTableHeader) {
+    DrawTableCell(p, c);
+  } else if (c.kind == kKindGroupRow) {
+    DrawGroupRow(p, c, surface);
+  } else if (IsGraph(c.kind)) {
     DrawGraph(p, c);
   } else if (IsKnob(c.kind)) {
     DrawKnob(p, c);
@@ -340,12 +450,20 @@ void DrawControl(QPainter& p, const PageControl& c) {
   }
 }
 
+std::function<int(std::string_view)> WidthIn(const QFont& font) {
+  return [metrics = QFontMetrics(font)](std::string_view text) {
+    return metrics.horizontalAdvance(TextOf(std::string(text)));
+  };
+}
+
 }  // namespace
 
 std::function<int(std::string_view)> HeaderTextWidth() {
-  return [metrics = QFontMetrics(HeaderFont())](std::string_view text) {
-    return metrics.horizontalAdvance(TextOf(std::string(text)));
-  };
+  return WidthIn(HeaderFont());
+}
+
+std::function<int(std::string_view)> CellTextWidth() {
+  return WidthIn(Font(12));
 }
 
 void PaintPage(QPainter& p, const PageScene& scene) {
@@ -359,8 +477,10 @@ void PaintPage(QPainter& p, const PageScene& scene) {
   p.setFont(Font(10, true));
   p.setPen(kPanelInk);
   for (const PageText& t : scene.labels)
-    p.drawText(QRect(t.x - 30, t.y, 60, 11), Qt::AlignHCenter | Qt::AlignTop, Text(t.text));
-  for (auto c = scene.controls.rbegin(); c != scene.controls.rend(); ++c) DrawControl(p, *c);
+    p.drawText(QRect(t.x - 30, t.y, 60, 11), Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip,
+               Text(t.text));
+  for (auto c = scene.controls.rbegin(); c != scene.controls.rend(); ++c)
+    DrawControl(p, *c, surface);
 }
 
 QImage RenderPage(const PageScene& scene) {

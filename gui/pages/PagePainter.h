@@ -12,6 +12,8 @@ namespace orb {
 
 // The width of a text in the header's 27-pixel font, for the scene builder.
 std::function<int(std::string_view)> HeaderTextWidth();
+// The width of a text in the print of the CUE table's cells.
+std::function<int(std::string_view)> CellTextWidth();
 
 // Draws the whole panel: picture, header, then every control from the last to the first.
 void PaintPage(QPainter& painter, const PageScene& scene);

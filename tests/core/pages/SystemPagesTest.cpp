@@ -7,70 +7,10 @@
 
 #include "core/model/ParamIds.h"
 #include "core/pages/AssignPages.h"
-#include "tests/core/edit/EditTitles.h"
+#include "tests/core/pages/SceneChecks.h"
 
 namespace orb {
 namespace {
-
-struct Layout {
-  const char* name;
-  int rate_mode;
-  bool surround;
-};
-constexpr Layout k48{"48 kHz", 0, false}, k96{"96 kHz", 2, false},
-    k96Surround{"96 kHz MTR BUS MODE", 2, true};
-
-std::unique_ptr<Title> TitleFor(const Layout& layout) {
-  gen::TitleSpec spec;
-  spec.rate_mode = layout.rate_mode;
-  spec.mtr_bus_mode = layout.surround;
-  return test::LoadTitle(spec);
-}
-
-PageScene Assign(const TQ730* list, PageKindShown page, RoutingView view = RoutingView::kOutputs,
-                 int pressed = -1) {
-  return BuildPageScene({page, list, 0, DynamicsSection::kCompDuck, nullptr, pressed, view});
-}
-
-std::map<int, int> CountById(const PageScene& scene) {
-  std::map<int, int> counts;
-  for (const PageControl& c : scene.controls) ++counts[c.id];
-  return counts;
-}
-
-const PageControl* Find(const PageScene& scene, int id, int channel) {
-  for (const PageControl& c : scene.controls) {
-    if (c.id == id && c.channel == channel) return &c;
-  }
-  return nullptr;
-}
-
-bool Overlap(const PageRect& a, const PageRect& b) {
-  return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
-         b.top < a.top + a.height;
-}
-bool Inside(const PageRect& inner, const PageRect& outer) {
-  return inner.left >= outer.left && inner.top >= outer.top &&
-         inner.left + inner.width <= outer.left + outer.width &&
-         inner.top + inner.height <= outer.top + outer.height;
-}
-
-// Nothing overlaps, and everything stays on the panel; controls below the strip but the view
-// switch.
-void ExpectLaidOut(const PageScene& scene) {
-  const PageRect panel{0, 0, kPanelWidth, kPanelHeight};
-  for (const PageFrame& f : scene.frames) EXPECT_TRUE(Inside(f.box, panel)) << f.caption;
-  EXPECT_TRUE(Inside(scene.pick_list.box, panel));
-  for (std::size_t i = 0; i < scene.controls.size(); ++i) {
-    const PageControl& a = scene.controls[i];
-    EXPECT_TRUE(Inside(a.box, panel)) << a.id << "/" << a.channel;
-    EXPECT_EQ(a.box.top < kHeaderStrip, a.id == kSwitchRoutingView) << a.id;
-    EXPECT_FALSE(Overlap(a.box, scene.pick_list.box)) << a.id << "/" << a.channel;
-    for (std::size_t j = i + 1; j < scene.controls.size(); ++j)
-      EXPECT_FALSE(Overlap(a.box, scene.controls[j].box))
-          << a.id << "/" << a.channel << " and " << scene.controls[j].id;
-  }
-}
 
 TEST(SystemPagesTest, NameTablesGiveTwoLineLabelsAndLongNamesWithMadiShown) {
   struct Case {

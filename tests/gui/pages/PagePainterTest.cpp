@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QListWidget>
 #include <fstream>
 
 #include "core/editor/EditSession.h"
 #include "core/model/ParamIds.h"
+#include "core/model/Q730snap.h"
 #include "gui/editor/EditAreas.h"
 #include "gui/pages/PagePainter.h"
 #include "tests/gui/shell/GuiTestSupport.h"
@@ -147,6 +149,23 @@ TEST(PagePainterTest, HeaderDrawsWhiteOverItsShadowAndIsCutToTheLimit) {
   EXPECT_TRUE(shadow);
 }
 
+// The list box LB_Assign lies over the painted pick list: a panel's picture and a rendering
+// are compared outside it.
+QImage OutsideList(QImage image, const QRect& list) {
+  QPainter(&image).fillRect(list, Qt::black);
+  return image;
+}
+QImage Shown(TPanelArea& panel) {
+  const QImage image = panel.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  return OutsideList(image,
+                     panel.AssignList()->isHidden() ? QRect() : panel.AssignList()->geometry());
+}
+QImage Rendered(const PageInput& in) {
+  const PageScene scene = BuildPageScene(in);
+  const PageRect& list = scene.pick_list.box;
+  return OutsideList(RenderPage(scene), QRect(list.left, list.top, list.width, list.height));
+}
+
 TEST(PagePainterTest, PanelShowsThePageOfTheCursorAndKeepsTheSection) {
   test::TempFolder folder;
   const std::string path = folder.AddTitle("Panel");
@@ -155,36 +174,67 @@ TEST(PagePainterTest, PanelShowsThePageOfTheCursorAndKeepsTheSection) {
   ASSERT_EQ(session.Open(path), kOk);
   TPanelArea panel(session);
   const auto expected = [&](PageKindShown kind) {
-    return RenderPage(BuildPageScene({kind, &session.CurrentList(), session.Cursor(),
-                                      panel.Section(), HeaderTextWidth(), -1, panel.View()}));
+    return Rendered({kind, &session.CurrentList(), session.Cursor(), panel.Section(),
+                     HeaderTextWidth(), -1, panel.View()});
   };
-  EXPECT_EQ(panel.grab().toImage().convertToFormat(QImage::Format_RGB32),
-            expected(PageKindShown::kChannel));
+  EXPECT_EQ(Shown(panel), expected(PageKindShown::kChannel));
   const QImage first = panel.grab().toImage();
   session.SetCursor(5);
   EXPECT_NE(panel.grab().toImage(), first);
-  EXPECT_EQ(panel.grab().toImage().convertToFormat(QImage::Format_RGB32),
-            expected(PageKindShown::kChannel));
+  EXPECT_EQ(Shown(panel), expected(PageKindShown::kChannel));
   panel.SetSection(DynamicsSection::kExpGate);
   session.ChangeTab(10);  // DYN LIB
-  EXPECT_EQ(panel.grab().toImage().convertToFormat(QImage::Format_RGB32),
-            expected(PageKindShown::kDynLib));
+  EXPECT_EQ(Shown(panel), expected(PageKindShown::kDynLib));
   session.ChangeTab(11);  // EQ LIB
-  EXPECT_EQ(panel.grab().toImage().convertToFormat(QImage::Format_RGB32),
-            expected(PageKindShown::kEqLib));
+  EXPECT_EQ(Shown(panel), expected(PageKindShown::kEqLib));
   session.ChangeTab(8);  // INPUT ASSIGN
-  EXPECT_EQ(panel.grab().toImage().convertToFormat(QImage::Format_RGB32),
-            expected(PageKindShown::kInputAssign));
+  EXPECT_EQ(Shown(panel), expected(PageKindShown::kInputAssign));
   session.ChangeTab(9);  // OUTPUT ASSIGN
   panel.SetView(RoutingView::kMadi);
-  EXPECT_EQ(panel.grab().toImage().convertToFormat(QImage::Format_RGB32),
-            expected(PageKindShown::kOutputAssign));
+  EXPECT_EQ(Shown(panel), expected(PageKindShown::kOutputAssign));
   session.ChangeTab(2);  // FADER
-  EXPECT_EQ(panel.grab().toImage().convertToFormat(QImage::Format_RGB32),
-            expected(PageKindShown::kFader));
+  EXPECT_EQ(Shown(panel), expected(PageKindShown::kFader));
   session.ChangeTab(0);
   EXPECT_EQ(panel.Section(), DynamicsSection::kExpGate);
   EXPECT_EQ(panel.View(), RoutingView::kMadi);
+}
+
+TEST(PagePainterTest, PanelPaintsEveryTabsPageWithTheBankAndTheAssignListOnTheAssignPages) {
+  test::TempFolder folder;
+  const std::string path = folder.AddTitle("Tabs");
+  TClip clip;
+  EditSession session(clip, nullptr);
+  ASSERT_EQ(session.Open(path), kOk);
+  TPanelArea panel(session);
+  const PageKindShown expected[kTabCount] = {
+      PageKindShown::kChannel,      PageKindShown::kOverview, PageKindShown::kFader,
+      PageKindShown::kFaderGroup,   PageKindShown::kChannel,  PageKindShown::kSnapshot,
+      PageKindShown::kIsolate,      PageKindShown::kCue,      PageKindShown::kInputAssign,
+      PageKindShown::kOutputAssign, PageKindShown::kDynLib,   PageKindShown::kEqLib,
+      PageKindShown::kSetup};
+  for (int tab = 0; tab < kTabCount; ++tab) {
+    if (tab == 4) continue;  // AUTOMATION: the timeline
+    SCOPED_TRACE(kTabPages[static_cast<std::size_t>(tab)].caption);
+    session.ChangeTab(tab);
+    const QImage shown = Shown(panel);
+    EXPECT_EQ(panel.Input().page, expected[tab]);
+    EXPECT_EQ(shown, Rendered(panel.Input()));
+    const bool assign = tab == 8 || tab == 9;
+    EXPECT_EQ(panel.AssignList()->isHidden(), !assign);
+    if (assign) {
+      const auto items = tab == 8 ? InputPickList(session.GetTitle().System())
+                                  : OutputPickList(session.GetTitle().System());
+      EXPECT_EQ(panel.AssignList()->count(), static_cast<int>(items.size()));
+      EXPECT_EQ(panel.AssignList()->item(1)->text().toStdString(), items[1].text);
+      EXPECT_EQ(panel.AssignList()->geometry().topLeft(), QPoint(17, tab == 8 ? 99 : 107));
+    }
+  }
+  // The bank follows the cursor on the system pages.
+  session.ChangeTab(1);
+  session.SetCursor(30);
+  EXPECT_EQ(BuildPageScene(panel.Input()).header, "AUDIO OVERVIEW : 25~48");
+  session.SetCursor(50);
+  EXPECT_EQ(BuildPageScene(panel.Input()).header, "AUDIO OVERVIEW : MASTERS");
 }
 
 TEST(PagePainterTest, SystemPagesPaintStripButtonsAndPickListAndRenderings) {
@@ -225,6 +275,63 @@ TEST(PagePainterTest, SystemPagesPaintStripButtonsAndPickListAndRenderings) {
         EXPECT_EQ(face.blue() > face.red() + 50, c.pressed) << c.id << "/" << c.channel;
       }
       EXPECT_EQ(routing >= 24, page.kind != PageKindShown::kFader);
+    }
+  }
+}
+
+TEST(PagePainterTest, OverviewCueAndSettingsPagesPaintBarsCellsAndRowsAndRenderings) {
+  for (const Layout& layout : kLayouts) {
+    auto title = LoadLayout(layout);
+    TQ730SYSF& system = title->System();
+    system.SetEditEnabled(true);
+    system.SetParam(0, kParamAuxOn, 1);
+    system.SetParam(0, kParamAuxLevel, 100);
+    system.SetParam(0, kParamPanOn, 1);
+    system.SetParam(0, kParamPan, 20);
+    system.SetParam(1, kParamFaderGroup, 2);
+    system.SetParam(0, kParamGroupType, 1);
+    system.SetParam(3, kParamSnapshotIsolate, 1);
+    title->Snapshots().SetName(0, "A VERY LONG SNAPSHOT NAME");
+    TQ730CUE& cues = title->Cues();
+    cues.SetParam(0, kParamCueEvent, 1);
+    cues.SetParam(0, kParamCueEventNumber, 0);
+    cues.SetParam(1, kParamCueEvent, 1);
+    cues.SetParam(1, kParamCueEventNumber, 1);
+    cues.SetParam(1, kParamCueChannel, 255);
+    struct Page {
+      const char* name;
+      PageKindShown kind;
+      const TQ730* list;
+      int bank;
+    } pages[] = {{"overview_1", PageKindShown::kOverview, &system, 0},
+                 {"overview_2", PageKindShown::kOverview, &system, 1},
+                 {"overview_masters", PageKindShown::kOverview, &system, 2},
+                 {"snapshot", PageKindShown::kSnapshot, &title->Snapshots(), 0},
+                 {"fader_group", PageKindShown::kFaderGroup, &system, 0},
+                 {"isolate", PageKindShown::kIsolate, &system, 0},
+                 {"cue", PageKindShown::kCue, &cues, 0},
+                 {"setup", PageKindShown::kSetup, &system, 0}};
+    for (const Page& page : pages) {
+      SCOPED_TRACE(std::string(layout.name) + " " + page.name);
+      PageInput in{page.kind, page.list, 0, DynamicsSection::kCompDuck, HeaderTextWidth()};
+      in.bank = page.bank;
+      in.cell_width = CellTextWidth();
+      in.snapshots = &title->Snapshots();
+      const PageScene scene = BuildPageScene(in);
+      const QImage image = RenderPage(scene);
+      image.save(QString::fromStdString(std::string(ORB_RENDER_DIR) + "/page_" + page.name + "_" +
+                                        layout.name + ".png"));
+      for (const PageControl& c : scene.controls) {
+        const QColor inside =
+            Pixel(image, c.box.left + c.box.width / 2, c.box.top + c.box.height / 2);
+        if (c.kind == kKindBar && c.centre == 0 && c.value > c.max / 2) {
+          EXPECT_EQ(inside.green() > inside.red() + 80, c.lit) << c.id << "/" << c.channel;
+        } else if (c.kind == kKindTableHeader) {
+          EXPECT_EQ(Pixel(image, c.box.left + 1, c.box.top + 1), QColor(212, 214, 218));
+        } else if (c.kind == kKindGroupRow) {
+          EXPECT_EQ(Pixel(image, c.box.left + 4, c.box.top + 4).blue() > 100, c.pressed);
+        }
+      }
     }
   }
 }
