@@ -487,7 +487,7 @@ int RunSession(orb::SessionSetup setup, SessionPrompter& prompter) {
   }
   if (g_printer_mode == SessionPrinter::Mode::kQuiet) return 0;
   // What was written where, for the log and for whoever reads it.
-  char slot[8];
+  char slot[16];
   std::snprintf(slot, sizeof slot, "%02d", setup.slot_index + 1);
   const std::string& file = imported.empty() ? setup.title_path : imported;
   const auto size = fs::file_size(file, error);
