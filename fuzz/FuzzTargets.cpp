@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "core/compare/Compare.h"
 #include "core/model/DebugLog.h"
 #include "core/model/Q730classes.h"
 #include "core/model/Title.h"
@@ -100,6 +101,13 @@ int FuzzTitleLoader(const std::uint8_t* data, std::size_t size) {
   TitleInfo info;
   std::copy_n(title.System().Block().begin(), info.size(), info.begin());
   DescribeTitle(info);
+  // Compared with itself it shows no difference; with an empty title every line can be made.
+  Check(CompareTitles(title, title).empty());
+  Title empty;
+  for (const Differences& differences : {CompareTitles(title, empty), CompareTitles(empty, title)}) {
+    for (std::size_t i = 0; i < differences.size(); ++i) differences[i].Line();
+    GroupDifferences(differences, "on");
+  }
   while (!NextLogLine().empty()) {
   }
   return 0;
