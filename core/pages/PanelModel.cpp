@@ -9,13 +9,6 @@
 namespace orb {
 namespace {
 
-// The page switches of the system pages.
-constexpr int kSwitchBank = -4;       // "PAGE"
-constexpr int kSwitchGroupOn = -6;    // a group row's on switch
-constexpr int kSwitchGroupType = -7;  // a group row's type box
-constexpr int kSwitchIsolateAll = -13;
-constexpr int kSwitchEditList = -14;
-
 constexpr int kWheelStep = 40;
 constexpr int kSurroundGroup = 6;
 
@@ -247,7 +240,7 @@ PanelRequest PanelModel::Act(const PageControl& c) {
       state_.section = state_.section == DynamicsSection::kCompDuck ? DynamicsSection::kExpGate
                                                                      : DynamicsSection::kCompDuck;
       return {};
-    case kSwitchBank: {
+    case kPanelSwitchBank: {
       const TQ730SYSF* system = List().System();
       const bool high = system && system->GroupSize(kGroupInput) <= 24;
       state_.bank = (state_.bank + 1) % 3;
@@ -259,22 +252,22 @@ PanelRequest PanelModel::Act(const PageControl& c) {
       return {};
     case kSwitchChannel:
       return {PanelRequest::kOpenChannel, Po_Knee, c.id, c.channel};
-    case kSwitchIsolateAll:
+    case kPanelSwitchIsolateAll:
       // The two "ALL" switches differ by their faces, "ON" and "OFF".
       SetIsolateAll(c.face.ends_with("ON") ? 1 : 0);
       return {};
     case kSwitchEdit:
-    case kSwitchEditList: {
+    case kPanelSwitchEdit: {
       TQ730& list = List();
       list.SetEditEnabled(!list.EditEnabled());
       edit_list_ = list.EditEnabled() ? &list : nullptr;
       edit_record_ = state_.cursor;
       return {};
     }
-    case kSwitchGroupOn:
-    case kSwitchGroupType: {
+    case kPanelSwitchGroupOn:
+    case kPanelSwitchGroupType: {
       const int g = state_.fader_group;
-      if (c.id == kSwitchGroupOn) {
+      if (c.id == kPanelSwitchGroupOn) {
         const int on = List().GetParam(g, kParamGroupOn);
         if (on >= 0) Write(g, kParamGroupOn, 1 - std::min(on, 1));
       } else {
@@ -295,14 +288,14 @@ PanelRequest PanelModel::Act(const PageControl& c) {
 
 void PanelModel::ApplyPick(const PageControl& clicked) {
   if (!Writable() || pick_.empty()) return;
-  // The clicked control and those of the same parameter after it, as the page lists them.
+  // The clicked control and the controls of the same parameter after it, as the page lists
+  // them: consecutive elements.
   std::size_t i = 0;
   while (i < scene_.controls.size() && !Same(scene_.controls[i], clicked)) ++i;
   std::size_t k = 0;
   for (; i < scene_.controls.size() && k < pick_.size(); ++i) {
     const PageControl& c = scene_.controls[i];
-    if (c.id != clicked.id || c.kind != kKindRouting) break;
-    Write(c.channel, c.id, pick_[k++]);
+    if (c.id == clicked.id && c.kind == kKindRouting) Write(c.channel, c.id, pick_[k++]);
   }
 }
 
@@ -369,6 +362,10 @@ void PanelModel::LinkChange(int c, int mode) {
       links_.SetParamLinked(p, kParamLinkMode, mode);
   }
   links_.SetParamLinked(c, kParamLinkMode, mode);
+  // The pass keeps a surround group by the mode of its first pair: SURROUND chosen on a later
+  // pair is written there too, or the pass would return the group to MONO at once.
+  if (mode == kSurround && c - group_first >= 2)
+    links_.SetParamLinked(group_first, kParamLinkMode, mode);
   int first = c - (c - first_of_kind) % 2, last = first + 1;
   if (mode == kSurround) first = group_first, last = group_first + kSurroundGroup - 1;
   last = std::min(last, kind_end - 1);
