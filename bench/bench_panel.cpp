@@ -11,6 +11,7 @@
 
 #include "bench/OffscreenBench.h"
 #include "core/edit/Links.h"
+#include "core/model/ParamModel.h"
 #include "core/model/Title.h"
 #include "core/pages/PanelModel.h"
 #include "gui/pages/PagePainter.h"

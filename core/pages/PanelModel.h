@@ -99,6 +99,10 @@ class PanelModel {
   void EntryEscape();
   // Enter: commits the pending entry; a cue that moved in the sorted list is reported.
   PanelRequest EntryEnter();
+  // The entry as the window's keys left it.
+  void SetEntry(const NumericEntry& entry) { entry_ = entry; }
+  // Whether the last gesture, wheel burst, popup choice or entry changed the title.
+  bool Changed() const { return step_taken_; }
 
   // The EDIT switch's record: the flag drops as soon as the cursor leaves it. The list pane's
   // cursor moves come through SetState.

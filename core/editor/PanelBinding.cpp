@@ -1,0 +1,110 @@
+#include "core/editor/PanelBinding.h"
+
+namespace orb {
+
+PanelPage PanelPageOf(PageKind kind) {
+  // By page kind; the automation has no panel page of its own.
+  static constexpr PanelPage kPages[kPageKinds] = {
+      PanelPage::kChannel,     PanelPage::kSnapshot,    PanelPage::kCue,
+      PanelPage::kDynLib,      PanelPage::kEqLib,       PanelPage::kChannel,
+      PanelPage::kOverview,    PanelPage::kFader,       PanelPage::kFaderGroup,
+      PanelPage::kInputAssign, PanelPage::kOutputAssign, PanelPage::kSetup,
+      PanelPage::kIsolate};
+  return kind >= 0 && kind < kPageKinds ? kPages[kind] : PanelPage::kChannel;
+}
+
+PanelBinding::PanelBinding(EditSession& session, std::function<int(std::string_view)> header_width)
+    : session_(session),
+      header_width_(std::move(header_width)),
+      model_(
+          session.Links(), [this](const PanelState& s, int pressed) { return Build(s, pressed); },
+          [this] { session_.PushUndoStep(); }) {
+  session_.Panel().commit_entry = [this] {
+    EntryFromSession();
+    Follow(model_.EntryEnter());
+    return model_.Changed();
+  };
+  session_.Panel().wheel_item = [this](int delta) { model_.Wheel(delta); };
+  Refresh();
+}
+
+PanelBinding::~PanelBinding() {
+  session_.Panel() = {};
+}
+
+PageScene PanelBinding::Build(const PanelState& s, int pressed) const {
+  // The pages the scene builder draws; the others show no controls yet.
+  static constexpr std::pair<PageKind, PageKindShown> kScenePages[] = {
+      {kPageChannel, PageKindShown::kChannel},         {kPageDynLib, PageKindShown::kDynLib},
+      {kPageEqLib, PageKindShown::kEqLib},             {kPageInputAssign, PageKindShown::kInputAssign},
+      {kPageOutputAssign, PageKindShown::kOutputAssign}, {kPageFader, PageKindShown::kFader},
+  };
+  for (const auto& [kind, shown] : kScenePages) {
+    if (kind == session_.Page())
+      return BuildPageScene(
+          {shown, &session_.CurrentList(), s.cursor, s.section, header_width_, pressed, s.view});
+  }
+  return {};
+}
+
+void PanelBinding::Refresh() {
+  TQ730& list = session_.CurrentList();
+  if (list.Kind() == TQ730::kSnapshot) list.SetCurrentRecord(session_.Cursor());
+  PanelState s = model_.State();
+  s.page = PanelPageOf(session_.Page());
+  s.cursor = session_.Cursor();
+  s.fader_group = session_.FaderGroup();
+  model_.SetState(s);
+  EntryFromSession();
+}
+
+void PanelBinding::EntryFromSession() {
+  const PendingEntry& p = session_.Pending();
+  model_.SetEntry({p.item, p.record, p.text});
+}
+
+void PanelBinding::EntryToSession() {
+  const NumericEntry& e = model_.Entry();
+  if (e.Pending()) {
+    session_.SetPending({e.id, e.channel, e.text});
+  } else {
+    session_.DropPending();
+  }
+}
+
+void PanelBinding::Press(int x, int y, bool shift) {
+  EntryFromSession();
+  model_.Press(x, y, shift);
+  if (model_.State().fader_group != session_.FaderGroup())
+    session_.SetFaderGroup(model_.State().fader_group);
+}
+
+void PanelBinding::Move(int x, int y) {
+  model_.Move(x, y);
+  session_.SetActiveItem(model_.ActiveId());
+}
+
+PanelRequest PanelBinding::Release(int x, int y) {
+  EntryFromSession();
+  const PanelRequest r = model_.Release(x, y);
+  EntryToSession();
+  Follow(r);
+  return r;
+}
+
+void PanelBinding::Choose(const PanelRequest& popup, int value) {
+  model_.Choose(popup, value);
+}
+
+void PanelBinding::Follow(const PanelRequest& r) {
+  if (r.kind == PanelRequest::kCueMoved) {
+    session_.FollowMovedCue(r.channel);
+    Refresh();
+  } else if (r.kind == PanelRequest::kOpenChannel) {
+    session_.ChangeTab(0);
+    session_.SetCursor(r.channel);
+    Refresh();
+  }
+}
+
+}  // namespace orb
