@@ -32,13 +32,24 @@ PanelBinding::~PanelBinding() {
   session_.Panel() = {};
 }
 
+namespace {
+
+constexpr std::pair<PageKind, PageKindShown> kScenePages[] = {
+    {kPageChannel, PageKindShown::kChannel},         {kPageDynLib, PageKindShown::kDynLib},
+    {kPageEqLib, PageKindShown::kEqLib},             {kPageInputAssign, PageKindShown::kInputAssign},
+    {kPageOutputAssign, PageKindShown::kOutputAssign}, {kPageFader, PageKindShown::kFader},
+};
+
+}  // namespace
+
+bool PanelBinding::Draws(PageKind kind) {
+  for (const auto& page : kScenePages) {
+    if (page.first == kind) return true;
+  }
+  return false;
+}
+
 PageScene PanelBinding::Build(const PanelState& s, int pressed) const {
-  // The pages the scene builder draws; the others show no controls yet.
-  static constexpr std::pair<PageKind, PageKindShown> kScenePages[] = {
-      {kPageChannel, PageKindShown::kChannel},         {kPageDynLib, PageKindShown::kDynLib},
-      {kPageEqLib, PageKindShown::kEqLib},             {kPageInputAssign, PageKindShown::kInputAssign},
-      {kPageOutputAssign, PageKindShown::kOutputAssign}, {kPageFader, PageKindShown::kFader},
-  };
   for (const auto& [kind, shown] : kScenePages) {
     if (kind == session_.Page())
       return BuildPageScene(

@@ -24,6 +24,8 @@ class PanelBinding {
   PanelBinding& operator=(const PanelBinding&) = delete;
 
   PanelModel& Model() { return model_; }
+  // Whether the scene builder draws this page kind; the others show no controls yet.
+  static bool Draws(PageKind kind);
   // After the window's refresh (tab, cursor, undo, data): the page is built anew for it.
   void Refresh();
 

@@ -32,10 +32,13 @@ PanelModel::PanelModel(LinkContext& links, BuildFn build, std::function<void()> 
 }
 
 void PanelModel::SetState(const PanelState& state) {
-  if (state.page != state_.page) entry_ = {};
-  if (state.cursor != state_.cursor) CursorMoved(state.cursor);
+  if (state.page != state_.page || state.cursor != state_.cursor) {
+    // Another page or record: the wheel burst ends; a repaint of the same page keeps it.
+    EndWheelBurst();
+    if (state.page != state_.page) entry_ = {};
+    CursorMoved(state.cursor);
+  }
   state_ = state;
-  EndWheelBurst();
   Rebuild();
 }
 

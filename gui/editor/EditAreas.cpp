@@ -1,5 +1,7 @@
 #include "gui/editor/EditAreas.h"
 
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <iterator>
@@ -19,30 +21,95 @@ const QColor kPanelQuiet(150, 156, 164);
 
 }  // namespace
 
-TPanelArea::TPanelArea(const EditSession& session, QWidget* parent)
-    : QWidget(parent), session_(session) {
+TPanelArea::TPanelArea(EditSession& session, QWidget* parent)
+    : QWidget(parent),
+      session_(session),
+      binding_(std::make_unique<PanelBinding>(session, HeaderTextWidth())) {
   setObjectName("PB_Edit");
   setFixedSize(kWidth, kHeight);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  // Moves without a button make the control under the pointer the active one (wheel, keypad).
+  setMouseTracking(true);
+  choose_popup = [this](const PanelRequest& r, const std::vector<PopupItem>& items) {
+    return MenuChoice(r, items);
+  };
+}
+
+TPanelArea::~TPanelArea() = default;
+
+void TPanelArea::SetSection(DynamicsSection section) {
+  PanelState s = binding_->Model().State();
+  s.section = section;
+  binding_->Model().SetState(s);
+  update();
+}
+
+void TPanelArea::SetView(RoutingView view) {
+  PanelState s = binding_->Model().State();
+  s.view = view;
+  binding_->Model().SetState(s);
+  update();
+}
+
+void TPanelArea::Changed() {
+  update();
+  if (on_changed) on_changed();
+}
+
+void TPanelArea::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  binding_->Refresh();
+  const QPoint p = event->position().toPoint();
+  binding_->Press(p.x(), p.y(), event->modifiers() & Qt::ShiftModifier);
+  Changed();
+}
+
+void TPanelArea::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  binding_->Move(p.x(), p.y());
+  if (on_status) on_status(QString::fromLatin1(binding_->Model().StatusText().c_str()));
+  if (binding_->Model().DragType() != HitType::kNone) update();
+}
+
+void TPanelArea::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  const QPoint p = event->position().toPoint();
+  const PanelRequest r = binding_->Release(p.x(), p.y());
+  if (r.kind == PanelRequest::kPopup) {
+    const auto items = PopupItems(r.menu, session_.GetTitle().System(), r.channel);
+    if (const auto value = choose_popup(r, items)) binding_->Choose(r, *value);
+  }
+  Changed();
+}
+
+std::optional<int> TPanelArea::MenuChoice(const PanelRequest& r,
+                                          const std::vector<PopupItem>& items) {
+  QMenu menu(this);
+  const std::function<void(QMenu&, const std::vector<PopupItem>&)> fill =
+      [&fill](QMenu& into, const std::vector<PopupItem>& list) {
+        for (const PopupItem& item : list) {
+          const QString caption = QString::fromLatin1(item.caption.c_str());
+          if (item.items.empty()) {
+            into.addAction(caption)->setData(item.value);
+          } else {
+            fill(*into.addMenu(caption), item.items);
+          }
+        }
+      };
+  fill(menu, items);
+  const QAction* chosen = menu.exec(mapToGlobal(QPoint(r.x, r.y)));
+  if (!chosen) return std::nullopt;
+  return chosen->data().toInt();
 }
 
 void TPanelArea::paintEvent(QPaintEvent*) {
   QImage buffer(size(), QImage::Format_RGB32);
   QPainter painter(&buffer);
   const PageKind page = session_.Page();
-  static constexpr std::pair<PageKind, PageKindShown> kScenePages[] = {
-      {kPageChannel, PageKindShown::kChannel},
-      {kPageDynLib, PageKindShown::kDynLib},
-      {kPageEqLib, PageKindShown::kEqLib},
-      {kPageInputAssign, PageKindShown::kInputAssign},
-      {kPageOutputAssign, PageKindShown::kOutputAssign},
-      {kPageFader, PageKindShown::kFader},
-  };
-  const auto shown = std::find_if(std::begin(kScenePages), std::end(kScenePages),
-                                  [page](const auto& p) { return p.first == page; });
-  if (shown != std::end(kScenePages)) {
-    PaintPage(painter, BuildPageScene({shown->second, &session_.CurrentList(), session_.Cursor(),
-                                       section_, HeaderTextWidth(), -1, view_}));
+  if (PanelBinding::Draws(page)) {
+    // The page as the session stands now: tab, cursor and data may have changed since.
+    binding_->Refresh();
+    PaintPage(painter, binding_->Model().Scene());
     painter.end();
     QPainter(this).drawImage(0, 0, buffer);
     return;
