@@ -87,12 +87,15 @@ std::optional<int> TPanelArea::MenuChoice(const PanelRequest& r,
   QMenu menu(this);
   const std::function<void(QMenu&, const std::vector<PopupItem>&)> fill =
       [&fill](QMenu& into, const std::vector<PopupItem>& list) {
+        QMenu* column = &into;
         for (const PopupItem& item : list) {
           const QString caption = QString::fromLatin1(item.caption.c_str());
+          // Qt menus have no columns: a column becomes a submenu named by its first item.
+          if (item.column_break) column = into.addMenu(caption + " ...");
           if (item.items.empty()) {
-            into.addAction(caption)->setData(item.value);
+            column->addAction(caption)->setData(item.value);
           } else {
-            fill(*into.addMenu(caption), item.items);
+            fill(*column->addMenu(caption), item.items);
           }
         }
       };
