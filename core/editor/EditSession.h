@@ -4,6 +4,7 @@
 // themselves. The Qt window forwards events here and paints what it is handed.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
@@ -144,6 +145,8 @@ class EditSession {
   void SetCursor(int index);
   int SavedCursor(int page_kind) const { return saved_[static_cast<std::size_t>(page_kind)]; }
   int OverviewBank() const { return bank_; }
+  // The bank PAGE shows on the system pages, until the cursor moves to another.
+  void SetOverviewBank(int bank) { bank_ = std::clamp(bank, 0, 2); }
 
   // The library button: tag 0 snapshots, 1 dynamics, 2 EQ.
   int LibraryTag() const { return library_tag_; }

@@ -1,6 +1,8 @@
 #include "gui/editor/EditAreas.h"
 
 #include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 #include <iterator>
@@ -20,68 +22,6 @@ const QColor kPanelQuiet(150, 156, 164);
 
 }  // namespace
 
-TPanelArea::TPanelArea(const EditSession& session, QWidget* parent)
-    : QWidget(parent), session_(session), LB_Assign(new QListWidget(this)) {
-  setObjectName("PB_Edit");
-  setFixedSize(kWidth, kHeight);
-  setAttribute(Qt::WA_OpaquePaintEvent);
-  LB_Assign->setObjectName("LB_Assign");
-  QFont font("Liberation Sans");
-  font.setPixelSize(12);
-  LB_Assign->setFont(font);
-  LB_Assign->setSelectionMode(QAbstractItemView::SingleSelection);
-  LB_Assign->hide();
-}
-
-namespace {
-
-constexpr std::pair<PageKind, PageKindShown> kScenePages[] = {
-    {kPageChannel, PageKindShown::kChannel},
-    {kPageSnapshot, PageKindShown::kSnapshot},
-    {kPageCue, PageKindShown::kCue},
-    {kPageDynLib, PageKindShown::kDynLib},
-    {kPageEqLib, PageKindShown::kEqLib},
-    {kPageOverview, PageKindShown::kOverview},
-    {kPageFader, PageKindShown::kFader},
-    {kPageFaderGroup, PageKindShown::kFaderGroup},
-    {kPageInputAssign, PageKindShown::kInputAssign},
-    {kPageOutputAssign, PageKindShown::kOutputAssign},
-    {kPageSetup, PageKindShown::kSetup},
-    {kPageIsolate, PageKindShown::kIsolate},
-};
-
-const std::pair<PageKind, PageKindShown>* SceneOf(PageKind page) {
-  const auto shown = std::find_if(std::begin(kScenePages), std::end(kScenePages),
-                                  [page](const auto& p) { return p.first == page; });
-  return shown == std::end(kScenePages) ? nullptr : shown;
-}
-
-}  // namespace
-
-PageInput TPanelArea::Input() const {
-  const auto* shown = SceneOf(session_.Page());
-  PageInput in{shown ? shown->second : PageKindShown::kChannel,
-               &session_.CurrentList(),
-               session_.Cursor(),
-               section_,
-               HeaderTextWidth(),
-               -1,
-               view_};
-  in.bank = session_.OverviewBank();
-  in.group = session_.FaderGroup();
-  in.scroll = session_.ScrollPosition();
-  in.cell_width = CellTextWidth();
-  const Title& title = session_.GetTitle();
-  in.snapshots = &title.Snapshots();
-  in.eq_lib = &title.Eq();
-  in.dyn_lib = &title.Dynamics();
-  const PendingEntry& entry = session_.Pending();
-  in.entry_id = entry.item;
-  in.entry_channel = entry.record;
-  in.entry_text = entry.text;
-  return in;
-}
-
 void TPanelArea::ShowPickList(const PagePickList& list) {
   if (list.box.width <= 0) {
     LB_Assign->hide();
@@ -100,13 +40,116 @@ void TPanelArea::ShowPickList(const PagePickList& list) {
   LB_Assign->show();
 }
 
+TPanelArea::TPanelArea(EditSession& session, QWidget* parent)
+    : QWidget(parent),
+      session_(session),
+      binding_(std::make_unique<PanelBinding>(session, HeaderTextWidth(), CellTextWidth())),
+      LB_Assign(new QListWidget(this)) {
+  setObjectName("PB_Edit");
+  setFixedSize(kWidth, kHeight);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  LB_Assign->setObjectName("LB_Assign");
+  QFont font("Liberation Sans");
+  font.setPixelSize(12);
+  LB_Assign->setFont(font);
+  // Several consecutive sources may be chosen: released on a channel, they route to it and the
+  // channels after it.
+  LB_Assign->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  LB_Assign->hide();
+  connect(LB_Assign, &QListWidget::itemSelectionChanged, this, [this] {
+    std::vector<int> values;
+    for (int row = 0; row < LB_Assign->count(); ++row) {
+      if (LB_Assign->item(row)->isSelected())
+        values.push_back(LB_Assign->item(row)->data(Qt::UserRole).toInt());
+    }
+    binding_->Model().SetPickSelection(std::move(values));
+  });
+  // Moves without a button make the control under the pointer the active one (wheel, keypad).
+  setMouseTracking(true);
+  choose_popup = [this](const PanelRequest& r, const std::vector<PopupItem>& items) {
+    return MenuChoice(r, items);
+  };
+}
+
+TPanelArea::~TPanelArea() = default;
+
+void TPanelArea::SetSection(DynamicsSection section) {
+  PanelState s = binding_->Model().State();
+  s.section = section;
+  binding_->Model().SetState(s);
+  update();
+}
+
+void TPanelArea::SetView(RoutingView view) {
+  PanelState s = binding_->Model().State();
+  s.view = view;
+  binding_->Model().SetState(s);
+  update();
+}
+
+void TPanelArea::Changed() {
+  update();
+  if (on_changed) on_changed();
+}
+
+void TPanelArea::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  binding_->Refresh();
+  const QPoint p = event->position().toPoint();
+  binding_->Press(p.x(), p.y(), event->modifiers() & Qt::ShiftModifier);
+  Changed();
+}
+
+void TPanelArea::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  binding_->Move(p.x(), p.y());
+  if (on_status) on_status(QString::fromLatin1(binding_->Model().StatusText().c_str()));
+  if (binding_->Model().DragType() != HitType::kNone) update();
+}
+
+void TPanelArea::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  const QPoint p = event->position().toPoint();
+  const PanelRequest r = binding_->Release(p.x(), p.y());
+  if (r.kind == PanelRequest::kPopup) {
+    const auto items = PopupItems(r.menu, session_.GetTitle().System(), r.channel);
+    if (const auto value = choose_popup(r, items)) binding_->Choose(r, *value);
+  }
+  Changed();
+}
+
+std::optional<int> TPanelArea::MenuChoice(const PanelRequest& r,
+                                          const std::vector<PopupItem>& items) {
+  QMenu menu(this);
+  const std::function<void(QMenu&, const std::vector<PopupItem>&)> fill =
+      [&fill](QMenu& into, const std::vector<PopupItem>& list) {
+        QMenu* column = &into;
+        for (const PopupItem& item : list) {
+          const QString caption = QString::fromLatin1(item.caption.c_str());
+          // Qt menus have no columns: a column becomes a submenu named by its first item.
+          if (item.column_break) column = into.addMenu(caption + " ...");
+          if (item.items.empty()) {
+            column->addAction(caption)->setData(item.value);
+          } else {
+            fill(*column->addMenu(caption), item.items);
+          }
+        }
+      };
+  fill(menu, items);
+  const QAction* chosen = menu.exec(mapToGlobal(QPoint(r.x, r.y)));
+  if (!chosen) return std::nullopt;
+  return chosen->data().toInt();
+}
+
 void TPanelArea::paintEvent(QPaintEvent*) {
   QImage buffer(size(), QImage::Format_RGB32);
   QPainter painter(&buffer);
-  if (SceneOf(session_.Page())) {
-    const PageScene scene = BuildPageScene(Input());
-    ShowPickList(scene.pick_list);
-    PaintPage(painter, scene);
+  const PageKind page = session_.Page();
+  if (PanelBinding::Draws(page)) {
+    // The page as the session stands now: tab, cursor and data may have changed since.
+    binding_->Refresh();
+    ShowPickList(binding_->Model().Scene().pick_list);
+    PaintPage(painter, binding_->Model().Scene());
     painter.end();
     QPainter(this).drawImage(0, 0, buffer);
     return;

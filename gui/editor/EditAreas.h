@@ -1,11 +1,16 @@
-// The parameter panel's surface PB_Edit beside the list pane (800 x 491; it shows which page
-// and record are current until the pages draw on it).
+// The parameter panel's surface PB_Edit beside the list pane (800 x 491): it paints the page
+// of the current tab and forwards the mouse to the panel model, opening the popups it asks
+// for; pages without a scene yet show which page and record are current.
 #pragma once
 
 #include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/editor/EditSession.h"
+#include "core/editor/PanelBinding.h"
 #include "core/pages/PageScene.h"
 
 class QListWidget;
@@ -19,26 +24,41 @@ class TPanelArea : public QWidget {
   static constexpr int kWidth = 800;
   static constexpr int kHeight = 491;
 
-  explicit TPanelArea(const EditSession& session, QWidget* parent = nullptr);
+  explicit TPanelArea(EditSession& session, QWidget* parent = nullptr);
+  ~TPanelArea() override;
 
   // The dynamics section the pages show; it stays as it is across repaints and tab changes.
-  DynamicsSection Section() const { return section_; }
-  void SetSection(DynamicsSection section) { section_ = section; }
+  DynamicsSection Section() const { return binding_->Model().State().section; }
+  void SetSection(DynamicsSection section);
   // Which outputs OUTPUT ASSIGN shows: panel state like the section.
-  RoutingView View() const { return view_; }
-  void SetView(RoutingView view) { view_ = view; }
+  RoutingView View() const { return binding_->Model().State().view; }
+  void SetView(RoutingView view);
+  PanelBinding& Binding() { return *binding_; }
+
+  // After a press or release, which may have changed the title or the window's state.
+  std::function<void()> on_changed;
+  // The status line's text for the control under the pointer.
+  std::function<void(const QString&)> on_status;
+  // Shows a popup's items and returns the chosen value; by default a menu at the button.
+  std::function<std::optional<int>(const PanelRequest&, const std::vector<PopupItem>&)>
+      choose_popup;
   // What the panel shows of the session's page: the page and the panel's state.
-  PageInput Input() const;
+  PageInput Input() { return binding_->Input(); }
   // The pick list of the assign pages (shown there only); a choice selects its item.
   QListWidget* AssignList() const { return LB_Assign; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
-  const EditSession& session_;
-  DynamicsSection section_ = DynamicsSection::kCompDuck;
-  RoutingView view_ = RoutingView::kOutputs;
+  std::optional<int> MenuChoice(const PanelRequest& request, const std::vector<PopupItem>& items);
+  void Changed();
+
+  EditSession& session_;
+  std::unique_ptr<PanelBinding> binding_;
   QListWidget* LB_Assign;
   std::vector<PickItem> assign_items_;
 

@@ -178,6 +178,9 @@ TFo_Edit::~TFo_Edit() {
   Pa_Auto->PB_Auto->on_status = nullptr;
   Pa_Auto->PB_Auto->on_context_menu = nullptr;
   Ed_Edit->hide();
+  // The panel's binding unhooks itself from the session: it goes while the session lives.
+  delete PB_Edit;
+  PB_Edit = nullptr;
   sessions_.Close(session_);
 }
 
@@ -293,6 +296,7 @@ void TFo_Edit::BuildListPane() {
     CommitNameEditor();
     session_.Wheel(event->angleDelta().y());
     UpdateList();
+    PB_Edit->update();
   };
 }
 
@@ -300,6 +304,8 @@ void TFo_Edit::BuildPanelArea() {
   Pa_Edit = new QWidget(this);
   Pa_Edit->setObjectName("Pa_Edit");
   PB_Edit = new TPanelArea(session_, Pa_Edit);
+  PB_Edit->on_changed = [this] { RefreshView(); };
+  PB_Edit->on_status = [this](const QString& text) { SetText(SB_Pointer, text); };
   PB_Edit->installEventFilter(this);
   PB_Edit->move(0, 0);
   Pa_Edit->setMinimumSize(TPanelArea::kWidth, TPanelArea::kHeight);

@@ -1,0 +1,157 @@
+#include "core/editor/PanelBinding.h"
+
+namespace orb {
+
+PanelPage PanelPageOf(PageKind kind) {
+  // By page kind; the automation has no panel page of its own.
+  static constexpr PanelPage kPages[kPageKinds] = {
+      PanelPage::kChannel,     PanelPage::kSnapshot,    PanelPage::kCue,
+      PanelPage::kDynLib,      PanelPage::kEqLib,       PanelPage::kChannel,
+      PanelPage::kOverview,    PanelPage::kFader,       PanelPage::kFaderGroup,
+      PanelPage::kInputAssign, PanelPage::kOutputAssign, PanelPage::kSetup,
+      PanelPage::kIsolate};
+  return kind >= 0 && kind < kPageKinds ? kPages[kind] : PanelPage::kChannel;
+}
+
+PanelBinding::PanelBinding(EditSession& session, std::function<int(std::string_view)> header_width,
+                           std::function<int(std::string_view)> cell_width)
+    : session_(session),
+      header_width_(std::move(header_width)),
+      cell_width_(std::move(cell_width)),
+      model_(
+          session.Links(), [this](const PanelState& s, int pressed) { return Build(s, pressed); },
+          [this] { session_.PushUndoStep(); }) {
+  session_.Panel().commit_entry = [this] {
+    EntryFromSession();
+    Follow(model_.EntryEnter());
+    return model_.Changed();
+  };
+  session_.Panel().wheel_item = [this](int delta) { model_.Wheel(delta); };
+  Refresh();
+}
+
+PanelBinding::~PanelBinding() {
+  session_.Panel() = {};
+}
+
+namespace {
+
+constexpr std::pair<PageKind, PageKindShown> kScenePages[] = {
+    {kPageChannel, PageKindShown::kChannel},
+    {kPageSnapshot, PageKindShown::kSnapshot},
+    {kPageCue, PageKindShown::kCue},
+    {kPageDynLib, PageKindShown::kDynLib},
+    {kPageEqLib, PageKindShown::kEqLib},
+    {kPageOverview, PageKindShown::kOverview},
+    {kPageFader, PageKindShown::kFader},
+    {kPageFaderGroup, PageKindShown::kFaderGroup},
+    {kPageInputAssign, PageKindShown::kInputAssign},
+    {kPageOutputAssign, PageKindShown::kOutputAssign},
+    {kPageSetup, PageKindShown::kSetup},
+    {kPageIsolate, PageKindShown::kIsolate},
+};
+
+}  // namespace
+
+bool PanelBinding::Draws(PageKind kind) {
+  for (const auto& page : kScenePages) {
+    if (page.first == kind) return true;
+  }
+  return false;
+}
+
+PageScene PanelBinding::Build(const PanelState& s, int pressed) const {
+  return Draws(session_.Page()) ? BuildPageScene(Input(s, pressed)) : PageScene{};
+}
+
+PageInput PanelBinding::Input() {
+  Refresh();
+  return Input(model_.State(), -1);
+}
+
+PageInput PanelBinding::Input(const PanelState& s, int pressed) const {
+  PageKindShown page = PageKindShown::kChannel;
+  for (const auto& [kind, shown] : kScenePages) {
+    if (kind == session_.Page()) page = shown;
+  }
+  PageInput in{page, &session_.CurrentList(), s.cursor, s.section, header_width_, pressed,
+               s.view};
+  in.bank = s.bank;
+  in.group = s.fader_group;
+  in.scroll = session_.ScrollPosition();
+  in.cell_width = cell_width_;
+  const Title& title = session_.GetTitle();
+  in.snapshots = &title.Snapshots();
+  in.eq_lib = &title.Eq();
+  in.dyn_lib = &title.Dynamics();
+  const PendingEntry& entry = session_.Pending();
+  in.entry_id = entry.item;
+  in.entry_channel = entry.record;
+  in.entry_text = entry.text;
+  return in;
+}
+
+void PanelBinding::Refresh() {
+  TQ730& list = session_.CurrentList();
+  if (list.Kind() == TQ730::kSnapshot) list.SetCurrentRecord(session_.Cursor());
+  PanelState s = model_.State();
+  s.page = PanelPageOf(session_.Page());
+  s.cursor = session_.Cursor();
+  s.fader_group = session_.FaderGroup();
+  s.bank = session_.OverviewBank();
+  model_.SetState(s);
+  EntryFromSession();
+}
+
+void PanelBinding::EntryFromSession() {
+  const PendingEntry& p = session_.Pending();
+  model_.SetEntry({p.item, p.record, p.text});
+}
+
+void PanelBinding::EntryToSession() {
+  const NumericEntry& e = model_.Entry();
+  if (e.Pending()) {
+    session_.SetPending({e.id, e.channel, e.text});
+  } else {
+    session_.DropPending();
+  }
+}
+
+void PanelBinding::Press(int x, int y, bool shift) {
+  EntryFromSession();
+  model_.Press(x, y, shift);
+  if (model_.State().fader_group != session_.FaderGroup())
+    session_.SetFaderGroup(model_.State().fader_group);
+}
+
+void PanelBinding::Move(int x, int y) {
+  model_.Move(x, y);
+  session_.SetActiveItem(model_.ActiveId());
+}
+
+PanelRequest PanelBinding::Release(int x, int y) {
+  EntryFromSession();
+  const PanelRequest r = model_.Release(x, y);
+  // PAGE steps the bank the session keeps.
+  if (model_.State().bank != session_.OverviewBank()) session_.SetOverviewBank(model_.State().bank);
+  EntryToSession();
+  Follow(r);
+  return r;
+}
+
+void PanelBinding::Choose(const PanelRequest& popup, int value) {
+  model_.Choose(popup, value);
+}
+
+void PanelBinding::Follow(const PanelRequest& r) {
+  if (r.kind == PanelRequest::kCueMoved) {
+    session_.FollowMovedCue(r.channel);
+    Refresh();
+  } else if (r.kind == PanelRequest::kOpenChannel) {
+    session_.ChangeTab(0);
+    session_.SetCursor(r.channel);
+    Refresh();
+  }
+}
+
+}  // namespace orb

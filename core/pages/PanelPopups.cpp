@@ -1,0 +1,188 @@
+#include "core/pages/PanelPopups.h"
+
+#include "core/model/ParamIds.h"
+#include "core/pages/PageTables.h"
+
+namespace orb {
+namespace {
+
+using Items = std::vector<PopupItem>;
+
+Items Fixed(std::initializer_list<const char*> captions) {
+  Items items;
+  int value = 0;
+  for (const char* c : captions) items.push_back({c, value++, {}});
+  return items;
+}
+
+Items Numbered(int count, int first_value) {
+  Items items;
+  for (int i = 0; i < count; ++i) items.push_back({std::to_string(i + 1), first_value + i, {}});
+  return items;
+}
+
+std::string WithAccelerator(int n) {
+  return n < 10 ? "&" + std::to_string(n) : std::to_string(n);
+}
+
+// The word clock reference as bytes 132, 133 and 134 of one 24-bit value.
+constexpr int WordRef(int b0, int b1, int b2) {
+  return b0 | b1 << 8 | b2 << 16;
+}
+
+Items KeyItems(const TQ730SYSF& system, int channel) {
+  const int kind = system.ChannelKind(channel);
+  const int own = kind >= 0 ? channel - system.FirstChannelOf(kind) : 0;
+  Items items{{"&LOCAL", own, {}}};
+  struct Kind {
+    const char* prefix;
+    int group;
+  };
+  int shown = 1;
+  for (const Kind k : {Kind{"CH ", kGroupInput}, Kind{"MTR ", kGroupMTR}, Kind{"AUX ", kGroupAUX}}) {
+    for (int n = 0; n < system.GroupSize(k.group); ++n) {
+      items.push_back({k.prefix + std::to_string(n + 1), n, {}, shown % 8 == 0});
+      ++shown;
+    }
+  }
+  return items;
+}
+
+Items ChannelItems(const TQ730SYSF& system) {
+  Items items{{"&NA", 255, {}}};
+  const int count = system.ChannelCount();
+  for (int first = 0; first < count; first += 8) {
+    const int last = std::min(first + 8, count) - 1;
+    PopupItem sub{"CH &" + std::to_string(first + 1) + "-" + std::to_string(last + 1), 0, {}};
+    for (int c = first; c <= last; ++c) sub.items.push_back({system.NumberText(c), c, {}});
+    items.push_back(std::move(sub));
+  }
+  return items;
+}
+
+Items MeasureItems() {
+  Items items;
+  for (const auto& [caption, d] : {std::pair{"n/&2", 2}, {"n/&4", 4}, {"n/&8", 8}, {"n/1&6", 16}}) {
+    PopupItem sub{caption, 0, {}};
+    for (int n = 1; n <= 16; ++n)
+      sub.items.push_back({std::to_string(n) + "/" + std::to_string(d), n * 256 + d, {}});
+    items.push_back(std::move(sub));
+  }
+  return items;
+}
+
+Items WordRefItems() {
+  Items items{{"&REF WORD IN", WordRef(1, 255, 255), {}},
+              {"&2TR IN 2", WordRef(3, 0, 255), {}},
+              {"AUX RTN &5/6", WordRef(4, 1, 255), {}},
+              {"AUX RTN &7/8", WordRef(5, 1, 255), {}}};
+  static constexpr const char* kPairs[] = {"CH &1/2", "CH &3/4", "CH &5/6", "CH &7/8"};
+  for (int slot = 1; slot <= 4; ++slot) {
+    PopupItem sub{"SLOT &" + std::to_string(slot), 0, {}};
+    for (int pair = 0; pair < 4; ++pair) sub.items.push_back({kPairs[pair], WordRef(5 + slot, 255, pair), {}});
+    items.push_back(std::move(sub));
+  }
+  return items;
+}
+
+}  // namespace
+
+std::vector<PopupItem> PopupItems(PopupMenu menu, const TQ730SYSF& system, int channel) {
+  switch (menu) {
+    case Po_Knee:
+      return Fixed({"&HARD", "&1", "&2", "&3", "&4", "&5", "&6", "&SOFT"});
+    case Po_Key:
+      return KeyItems(system, channel);
+    case Po_Link:
+      return Fixed({"&MONO", "&STEREO", "SU&RROUND"});
+    case Po_TCMode:
+      return Fixed({"&30F/s NDF", "30F/s &DF", "2&9.97F/s NDF", "29.97F/s D&F", "2&5F/s"});
+    case Po_Measure:
+      return MeasureItems();
+    case Po_DelayUnit:
+      return Fixed({"&ms", "ms &COARSE", "&WORD", "WORD C&OARSE", "&FRAME"});
+    case Po_WordRef:
+      return WordRefItems();
+    case Po_MIDICh: {
+      Items items = Numbered(16, 0);
+      for (int i = 0; i < 16; ++i) items[static_cast<std::size_t>(i)].caption = WithAccelerator(i + 1);
+      return items;
+    }
+    case Po_PCPort:
+      return Fixed({"31.25k &WCLOCK", "3&1.25k", "3&8.4k"});
+    case Po_CCMode:
+      return Fixed({"&1", "&2", "&3"});
+    case Po_DitherBit:
+      return Fixed({"&OFF", "2&4 BIT", "2&2 BIT", "2&0 BIT", "1&8 BIT", "1&6 BIT"});
+    case Po_DitherShape:
+      return Fixed({"&TRIANGULAR", "&RECTANGULAR"});
+    case Po_Event:
+      return Fixed({"&NA", "&SNAPSHOT", "&EQ LIB", "&DYNA LIB"});
+    case Po_CH:
+      return ChannelItems(system);
+  }
+  return {};
+}
+
+int PopupParam(PopupMenu menu) {
+  static constexpr int kParams[] = {
+      kParamCompKnee,     kParamDynamicsKey,    kParamLinkMode,   kParamTcMode,
+      kParamMeasure,      kParamDelayUnit,      kParamWordClock,  -1,  // Po_MIDICh: Rx or Tx
+      kParamMidiPcPort,   kParamMidiCcMode,     kParamDitherLength, kParamDitherShape,
+      kParamCueEvent,     kParamCueChannel};
+  return kParams[menu];
+}
+
+bool PopupSystemWide(PopupMenu menu) {
+  switch (menu) {
+    case Po_TCMode:
+    case Po_Measure:
+    case Po_WordRef:
+    case Po_MIDICh:
+    case Po_PCPort:
+    case Po_CCMode:
+    case Po_DitherBit:
+    case Po_DitherShape:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::optional<PopupMenu> PopupOfId(int id) {
+  switch (id) {
+    case kParamCompKnee:
+      return Po_Knee;
+    case kParamDynamicsKey:
+      return Po_Key;
+    case kParamLinkMode:
+      return Po_Link;
+    case kParamTcMode:
+      return Po_TCMode;
+    case kParamMeasure:
+      return Po_Measure;
+    case kParamDelayUnit:
+      return Po_DelayUnit;
+    case kParamWordClock:
+      return Po_WordRef;
+    case kParamMidiRxChannel:
+    case kParamMidiTxChannel:
+      return Po_MIDICh;
+    case kParamMidiPcPort:
+      return Po_PCPort;
+    case kParamMidiCcMode:
+      return Po_CCMode;
+    case kSwitchDitherLength:
+      return Po_DitherBit;
+    case kSwitchDitherShape:
+      return Po_DitherShape;
+    case kParamCueEvent:
+      return Po_Event;
+    case kParamCueChannel:
+      return Po_CH;
+    default:
+      return std::nullopt;
+  }
+}
+
+}  // namespace orb

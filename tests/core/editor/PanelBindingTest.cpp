@@ -1,0 +1,99 @@
+// The panel bound to an editor session: gestures as the session's undo steps, the wheel and
+// keypad through the session's keys, numeric entry typed into the session, and the FADER
+// page's channel numbers opening the CHANNEL tab.
+#include "core/editor/PanelBinding.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "tests/TestFiles.h"
+#include "tools/TitleGenerator.h"
+
+namespace orb {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PanelBindingTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = fs::temp_directory_path() / ("orb_panel_binding_" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const fs::path path = folder / "Show.orb";
+    test::WriteFile(path, gen::MakeTitle({}));
+    session = std::make_unique<EditSession>(clip, &prompter);
+    ASSERT_EQ(session->Open(path.string()), kOk);
+    session->SetListGeometry(491, 440);
+    panel = std::make_unique<PanelBinding>(*session);
+  }
+  void TearDown() override {
+    panel.reset();
+    fs::remove_all(folder);
+  }
+  PageControl Find(int id, int channel = -1) {
+    for (const PageControl& c : panel->Model().Scene().controls) {
+      if (c.id == id && (channel < 0 || c.channel == channel)) return c;
+    }
+    ADD_FAILURE() << "no control " << id;
+    return {};
+  }
+  int Get(int channel, int id) { return session->GetTitle().System().GetParam(channel, id); }
+
+  fs::path folder;
+  TClip clip;
+  ScriptedPrompter prompter;
+  std::unique_ptr<EditSession> session;
+  std::unique_ptr<PanelBinding> panel;
+};
+
+TEST_F(PanelBindingTest, GesturesWheelAndEntriesAreSessionUndoSteps) {
+  session->GetTitle().System().SetParam(0, kParamTrim, 10);
+  panel->Refresh();
+  const PageControl trim = Find(kParamTrim);
+  panel->Press(trim.box.left, trim.box.top, false);
+  panel->Move(trim.box.left + trim.box.width, trim.box.top);
+  panel->Release(0, 0);
+  EXPECT_EQ(Get(0, kParamTrim), trim.max);
+  EXPECT_EQ(session->Undo().UndoCount(), 1);
+  EXPECT_TRUE(session->Modified());
+
+  // The wheel and the keypad over the knob: one burst, one step.
+  panel->Move(trim.box.left + 1, trim.box.top + 1);
+  session->Wheel(-120);
+  session->Key(ListKey::kPadMinus, {});
+  EXPECT_EQ(Get(0, kParamTrim), trim.max - 4);
+  EXPECT_EQ(session->Undo().UndoCount(), 2);
+  session->UndoCommand();
+  panel->Refresh();
+  EXPECT_EQ(Get(0, kParamTrim), trim.max);
+  session->UndoCommand();
+  panel->Refresh();
+  EXPECT_EQ(Get(0, kParamTrim), 10);
+
+  // The tempo typed into the session's pending entry and committed with Enter.
+  session->ChangeTab(12);
+  panel->Refresh();
+  session->SetPending({kParamTempo, 0, "120"});
+  for (char c : std::string("010")) session->TypeChar(c);
+  session->Key(ListKey::kEnter, {});
+  EXPECT_EQ(Get(0, kParamTempo), 30);
+  EXPECT_EQ(session->Pending().item, 0);
+  EXPECT_EQ(session->Undo().UndoCount(), 1);
+}
+
+TEST_F(PanelBindingTest, ChannelNumberOnTheFaderPageOpensTheChannel) {
+  session->ChangeTab(2);
+  panel->Refresh();
+  const PageControl number = Find(kSwitchChannel, 5);
+  panel->Press(number.box.left, number.box.top, false);
+  const PanelRequest r = panel->Release(number.box.left, number.box.top);
+  EXPECT_EQ(r.kind, PanelRequest::kOpenChannel);
+  EXPECT_EQ(session->Tab(), 0);
+  EXPECT_EQ(session->Cursor(), 5);
+  EXPECT_EQ(panel->Model().State().page, PanelPage::kChannel);
+}
+
+}  // namespace
+}  // namespace orb

@@ -1,0 +1,436 @@
+// The panel model on built pages: drags, clicks, popups, the wheel, the routing pick list and
+// numeric entry, written through the channel links with one undo step per gesture.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/edit/Undo.h"
+#include "core/model/FaderLaw.h"
+#include "core/model/ParamIds.h"
+#include "core/model/ParamModel.h"
+#include "core/model/ParamNames.h"
+#include "core/pages/PanelModel.h"
+#include "tests/core/edit/EditTitles.h"
+
+namespace orb {
+namespace {
+
+class PanelModelTest : public ::testing::Test {
+ protected:
+  void Make(const gen::TitleSpec& spec = {}) {
+    title = test::LoadTitle(spec);
+    links = std::make_unique<LinkContext>(title->System());
+    model = std::make_unique<PanelModel>(
+        *links, [this](const PanelState& s, int pressed) { return Build(s, pressed); },
+        [this] {
+          ring.Push(*title);
+          ++steps;
+        });
+  }
+  PageScene Build(const PanelState& s, int pressed) {
+    if (synthetic) {
+      PageScene scene = *synthetic;
+      for (PageControl& c : scene.controls) c.pressed = c.entry == pressed;
+      return scene;
+    }
+    PageInput in;
+    in.page = s.page == PanelPage::kInputAssign ? PageKindShown::kInputAssign
+              : s.page == PanelPage::kDynLib    ? PageKindShown::kDynLib
+                                                : PageKindShown::kChannel;
+    in.list = &links->Current();
+    in.cursor = s.cursor;
+    in.section = s.section;
+    in.pressed_entry = pressed;
+    in.view = s.view;
+    return BuildPageScene(in);
+  }
+  void Show(PanelPage page, int cursor = 0) {
+    PanelState s = model->State();
+    s.page = page;
+    s.cursor = cursor;
+    model->SetState(s);
+  }
+  // A page of hand-placed controls, for pages built elsewhere.
+  void Synthetic(std::vector<PageControl> controls, PanelPage page) {
+    PageScene scene;
+    for (std::size_t i = 0; i < controls.size(); ++i) controls[i].entry = static_cast<int>(i);
+    scene.controls = std::move(controls);
+    synthetic = std::move(scene);
+    Show(page);
+  }
+  static PageControl Button(int id, int channel, int x, int y, std::string face = "") {
+    PageControl c;
+    c.id = id;
+    c.channel = channel;
+    c.kind = kKindSwitch;
+    c.box = {x, y, 22, 18};
+    c.face = std::move(face);
+    return c;
+  }
+  const PageControl& Find(int id, int channel = -1) const {
+    for (const PageControl& c : model->Scene().controls) {
+      if (c.id == id && (channel < 0 || c.channel == channel)) return c;
+    }
+    ADD_FAILURE() << "no control " << id;
+    static const PageControl none;
+    return none;
+  }
+  // By value: the press rebuilds the page.
+  PanelRequest Click(PageControl c) {
+    model->Press(c.box.left, c.box.top, false);
+    return model->Release(c.box.left, c.box.top);
+  }
+  TQ730SYSF& System() { return title->System(); }
+  int Get(int channel, int id) { return links->Current().GetParam(channel, id); }
+
+  std::unique_ptr<Title> title;
+  std::unique_ptr<LinkContext> links;
+  std::unique_ptr<PanelModel> model;
+  std::optional<PageScene> synthetic;
+  UndoRing ring;
+  int steps = 0;
+};
+
+TEST_F(PanelModelTest, LevelFaderGangMovesFromTheGesturesStartInOneUndoStep) {
+  Make();
+  System().SetParam(0, kParamLinkMode, kMono);
+  // GANG group 1, on, with CH 1 and CH 2.
+  System().SetParam(0, kParamGroupType, 0);
+  System().SetParam(0, kParamGroupOn, 1);
+  System().SetParam(0, kParamFaderGroup, 1);
+  System().SetParam(1, kParamFaderGroup, 1);
+  System().SetParam(0, kParamFaderLevel, 600);
+  System().SetParam(1, kParamFaderLevel, 700);
+  Show(PanelPage::kChannel, 0);
+  const PageControl fader = Find(kParamFaderLevel);
+  ASSERT_EQ(fader.travel, 141);
+  const int bottom = fader.travel_top + fader.travel;
+  model->Press(fader.cap.x, fader.cap.y, false);
+  EXPECT_EQ(model->DragType(), HitType::kFaderDrag);
+  for (int y : {bottom - 100, bottom - 120, bottom - 130}) {
+    model->Move(fader.cap.x + 30, y);
+    // The member moves by the dragged fader's change in dB since the press, to the nearest step.
+    const int tenths = FaderTenths(Get(0, kParamFaderLevel)) - FaderTenths(600);
+    EXPECT_EQ(Get(1, kParamFaderLevel), NearestFaderIndex((FaderTenths(700) + tenths) / 10.0)) << y;
+  }
+  model->Move(fader.cap.x, bottom - 141);
+  EXPECT_EQ(Get(0, kParamFaderLevel), 1023);
+  model->Release(fader.cap.x, bottom - 141);
+  EXPECT_EQ(steps, 1);
+  ASSERT_TRUE(ring.Undo(*title));
+  links->Rebind(System());
+  model->Rebuild();
+  EXPECT_EQ(Get(0, kParamFaderLevel), 600);
+  EXPECT_EQ(Get(1, kParamFaderLevel), 700);
+
+  // A press on nothing, or on the cap without a move, takes no undo step.
+  model->Press(799, 490, false);
+  model->Move(700, 400);
+  model->Release(700, 400);
+  const PageControl again = Find(kParamFaderLevel);
+  model->Press(again.cap.x, again.cap.y, false);
+  model->Release(again.cap.x, again.cap.y);
+  EXPECT_EQ(steps, 1);
+}
+
+TEST_F(PanelModelTest, KnobTurnsAndHandleDragsOnTheChannelPage) {
+  gen::TitleSpec spec;  // the layout with the surround pan graph
+  spec.rate_mode = 2;
+  spec.mtr_bus_mode = true;
+  Make(spec);
+  Show(PanelPage::kChannel, 0);
+  const PageControl trim = Find(kParamTrim);
+  // A point on the dial's ring outside the knob's box.
+  std::optional<PagePoint> ring_point;
+  for (int dx = -trim.radius - 4; dx <= trim.radius + 4 && !ring_point; ++dx) {
+    for (int dy = -trim.radius - 4; dy <= trim.radius + 4 && !ring_point; ++dy) {
+      const PanelHit hit = HitTest(model->Scene(), trim.dial.x + dx, trim.dial.y + dy);
+      if (hit.type == HitType::kKnobTurn) ring_point = PagePoint{trim.dial.x + dx, trim.dial.y + dy};
+    }
+  }
+  ASSERT_TRUE(ring_point);
+  model->Press(ring_point->x, ring_point->y, false);
+  model->Move(trim.dial.x, trim.dial.y - 40);
+  EXPECT_EQ(Get(0, kParamTrim), trim.max / 2);
+  model->Move(trim.dial.x - 40, trim.dial.y + 70);
+  EXPECT_EQ(Get(0, kParamTrim), 0);
+  model->Release(0, 0);
+
+  const PageControl pan = Find(kParamSurroundPanGraph);
+  ASSERT_TRUE(pan.draggable);
+  model->Press(pan.box.left, pan.box.top, false);
+  model->Move(pan.box.left + pan.box.width, pan.box.top + pan.box.height);
+  model->Release(0, 0);
+  EXPECT_EQ(Get(0, kParamSurroundPanLR), 126);
+  EXPECT_EQ(Get(0, kParamSurroundPanFR), 126);
+  // The EXP/GATE handle picks its section and sets its threshold.
+  System().SetParam(0, kParamExpGateThreshold, 0);
+  System().SetParam(0, kParamCompDuckThreshold, 0);
+  Show(PanelPage::kChannel, 0);
+  const PageControl dyn = Find(kParamDynamicsBlock);
+  ASSERT_FALSE(dyn.graph.handles.empty());
+  const GraphHandle gate = dyn.graph.handles.back();
+  model->Press(gate.x, gate.y, false);
+  EXPECT_EQ(model->DragType(), HitType::kDynamicsHandle);
+  EXPECT_EQ(model->State().section, gate.section == 1 ? DynamicsSection::kExpGate
+                                                      : DynamicsSection::kCompDuck);
+  model->Move(dyn.box.left + dyn.box.width / 2, gate.y);
+  model->Release(0, 0);
+  const int threshold = gate.section == 1 ? kParamExpGateThreshold : kParamCompDuckThreshold;
+  EXPECT_EQ(Get(0, threshold), DynamicsThresholdIndex(dyn.box, dyn.box.left + dyn.box.width / 2));
+  EXPECT_EQ(steps, 3);
+}
+
+TEST_F(PanelModelTest, WheelBurstsStepClampAndTakeOneUndoStepEach) {
+  Make();
+  System().SetParam(0, kParamTrim, 10);
+  Show(PanelPage::kChannel, 0);
+  const PageControl trim = Find(kParamTrim);
+  model->Move(trim.box.left + 1, trim.box.top + 1);
+  EXPECT_EQ(model->ActiveId(), kParamTrim);
+  EXPECT_EQ(model->StatusText().rfind(System().NumberText(0) + " : ", 0), 0u);
+  EXPECT_NE(model->StatusText().find(std::string(" - ") + ParamName(kParamTrim) + " = "),
+            std::string::npos);
+  model->Wheel(120);
+  EXPECT_EQ(Get(0, kParamTrim), 13);
+  model->Wheel(-40);
+  model->Wheel(20);
+  model->Wheel(20);
+  EXPECT_EQ(Get(0, kParamTrim), 13);
+  EXPECT_EQ(steps, 1);
+  model->Wheel(40 * (trim.max + 5));
+  EXPECT_EQ(Get(0, kParamTrim), trim.max);
+  EXPECT_EQ(steps, 1);
+  // Another control starts another burst.
+  const PageControl fader = Find(kParamFaderLevel);
+  model->Move(fader.box.left + 1, fader.box.top + 1);
+  System().SetParam(0, kParamFaderLevel, 500);
+  model->Wheel(40);
+  EXPECT_EQ(Get(0, kParamFaderLevel), 501);
+  EXPECT_EQ(steps, 2);
+  // Nothing under the pointer: the wheel does nothing here.
+  model->Move(799, 490);
+  model->Wheel(120);
+  EXPECT_EQ(steps, 2);
+}
+
+TEST_F(PanelModelTest, LockedTitleWritesNothingAndOpensNoPopup) {
+  gen::TitleSpec spec;
+  spec.locked = true;
+  Make(spec);
+  ASSERT_TRUE(System().Locked());
+  Show(PanelPage::kChannel, 0);
+  const int level = Get(0, kParamFaderLevel), cut = Get(0, kParamCut);
+  const PageControl fader = Find(kParamFaderLevel);
+  model->Press(fader.cap.x, fader.cap.y, false);
+  model->Move(fader.cap.x, fader.travel_top);
+  model->Release(0, 0);
+  Click(Find(kParamCut));
+  EXPECT_EQ(Click(Find(kParamLinkMode)).kind, PanelRequest::kNone);
+  model->Move(fader.box.left + 1, fader.box.top + 1);
+  model->Wheel(120);
+  EXPECT_EQ(Get(0, kParamFaderLevel), level);
+  EXPECT_EQ(Get(0, kParamCut), cut);
+  EXPECT_EQ(steps, 0);
+}
+
+TEST_F(PanelModelTest, ButtonsActOnlyWhenReleasedPressedAndTogglesStepOnce) {
+  Make();
+  Show(PanelPage::kChannel, 0);
+  const PageControl cut = Find(kParamCut);
+  const int before = Get(0, kParamCut);
+  model->Press(cut.box.left, cut.box.top, false);
+  EXPECT_TRUE(Find(kParamCut).pressed);
+  model->Move(cut.box.left - 50, cut.box.top);
+  EXPECT_FALSE(Find(kParamCut).pressed);
+  model->Release(cut.box.left - 50, cut.box.top);
+  EXPECT_EQ(Get(0, kParamCut), before);
+  Click(cut);
+  EXPECT_EQ(Get(0, kParamCut), 1 - before);
+  EXPECT_EQ(steps, 1);
+  // The section switch flips the dynamics section shown.
+  const DynamicsSection shown = model->State().section;
+  Click(Find(kSwitchExpGateSection));
+  EXPECT_NE(model->State().section, shown);
+  EXPECT_EQ(steps, 1);
+}
+
+TEST_F(PanelModelTest, LinkChangeOverASurroundGroupAndBack) {
+  Make();
+  for (int p = 0; p < 8; p += 2) System().SetParam(p, kParamLinkMode, 0);
+  Show(PanelPage::kChannel, 2);
+  const PanelRequest popup = Click(Find(kParamLinkMode));
+  ASSERT_EQ(popup.kind, PanelRequest::kPopup);
+  EXPECT_EQ(popup.menu, Po_Link);
+  EXPECT_EQ(popup.channel, 2);
+  const PageControl& button = Find(kParamLinkMode);
+  EXPECT_EQ(popup.x, button.box.left + button.box.width);
+  model->Choose(popup, kSurround);
+  for (int c = 0; c < 6; ++c) EXPECT_EQ(Get(c, kParamLinkMode), kSurround) << c;
+  EXPECT_EQ(Get(6, kParamLinkMode), 0);
+  // Leaving SURROUND from any pair returns the whole group.
+  model->Choose({PanelRequest::kPopup, Po_Link, kParamLinkMode, 4}, kStereo);
+  EXPECT_EQ(Get(0, kParamLinkMode), kStereo);
+  EXPECT_EQ(Get(2, kParamLinkMode), kStereo);
+  EXPECT_EQ(Get(4, kParamLinkMode), kStereo);
+  model->Choose({PanelRequest::kPopup, Po_Link, kParamLinkMode, 4}, kStereo);
+  EXPECT_EQ(steps, 2);
+  ASSERT_TRUE(ring.Undo(*title));
+  links->Rebind(System());
+  EXPECT_EQ(Get(0, kParamLinkMode), kSurround);
+}
+
+TEST_F(PanelModelTest, PickListRoutesConsecutiveSourcesUpToTheLastControl) {
+  Make();
+  Show(PanelPage::kInputAssign);
+  const auto& items = model->Scene().pick_list.items;
+  ASSERT_GE(items.size(), 4u);
+  model->SetPickSelection({items[1].value, items[2].value, items[3].value});
+  Click(Find(kParamInputSource, 4));
+  EXPECT_EQ(Get(4, kParamInputSource), items[1].value);
+  EXPECT_EQ(Get(5, kParamInputSource), items[2].value);
+  EXPECT_EQ(Get(6, kParamInputSource), items[3].value);
+  EXPECT_EQ(steps, 1);
+  // The rows interleave on the page; only the clicked parameter's elements take sources.
+  const int beside = Get(6, kParamInputRouting4), single = Get(0, kParamInputRoutingSingle);
+  Click(Find(kParamInputRouting3, 6));
+  EXPECT_EQ(Get(6, kParamInputRouting3), items[1].value);
+  EXPECT_EQ(Get(7, kParamInputRouting3), items[2].value);
+  EXPECT_EQ(Get(6, kParamInputRouting4), beside);
+  EXPECT_EQ(Get(0, kParamInputRoutingSingle), single);
+}
+
+TEST_F(PanelModelTest, EditSwitchGatesLibraryWritesUntilTheCursorLeaves) {
+  Make();
+  links->SetCurrent(title->Dynamics());
+  title->Dynamics().SetEditEnabled(false);
+  Show(PanelPage::kDynLib, 1);
+  const PageControl on = Find(kParamDynamicsOn);
+  const int was = Get(1, kParamDynamicsOn);
+  Click(on);
+  EXPECT_EQ(Get(1, kParamDynamicsOn), was);
+  Click(Find(kSwitchEdit));
+  EXPECT_TRUE(title->Dynamics().EditEnabled());
+  Click(Find(kParamDynamicsOn));
+  EXPECT_EQ(Get(1, kParamDynamicsOn), 1 - was);
+  Show(PanelPage::kDynLib, 0);
+  EXPECT_FALSE(title->Dynamics().EditEnabled());
+  EXPECT_EQ(steps, 1);
+}
+
+TEST_F(PanelModelTest, TempoAndOffsetEntriesCommitOnSecondClickOrEnter) {
+  Make();
+  PageControl tempo = Button(kParamTempo, 0, 204, 98), offset = Button(kParamOffset, 0, 264, 98);
+  Synthetic({tempo, offset}, PanelPage::kSetup);
+  struct Case {
+    std::string keys;
+    bool enter;
+    int value;
+  };
+  for (const Case& c : {Case{"10", false, 30}, Case{"300", true, 250}, Case{"125", false, 125}}) {
+    Click(tempo);
+    ASSERT_TRUE(model->Entry().Pending());
+    for (char k : c.keys) model->EntryKey(k);
+    if (c.enter) {
+      model->EntryEnter();
+    } else {
+      Click(tempo);
+    }
+    EXPECT_FALSE(model->Entry().Pending());
+    EXPECT_EQ(Get(0, kParamTempo), c.value) << c.keys;
+  }
+  EXPECT_EQ(steps, 3);
+  // Esc drops; Backspace shifts right.
+  Click(offset);
+  EXPECT_EQ(model->Entry().text, FormatTCDigits(static_cast<TimeCode>(Get(0, kParamOffset))));
+  for (char k : std::string("01020399")) model->EntryKey(k);
+  model->EntryBackspace();
+  EXPECT_EQ(model->Entry().text, "00102039");
+  model->EntryEscape();
+  model->EntryEnter();
+  EXPECT_EQ(steps, 3);
+  Click(offset);
+  for (char k : std::string("01020304")) model->EntryKey(k);
+  Click(offset);
+  EXPECT_EQ(Get(0, kParamOffset), static_cast<int>(MakeTC(1, 2, 3, 4)));
+  EXPECT_EQ(steps, 4);
+}
+
+TEST_F(PanelModelTest, CueTimeEntryResortsWithTheCursorFollowingAndEventsReset) {
+  Make();
+  TQ730CUE& cues = title->Cues();
+  ASSERT_GE(cues.Count(), 3);
+  for (int q = 0; q < cues.Count(); ++q) cues.SetParam(q, kParamCueEvent, 0);
+  links->SetCurrent(cues);
+  cues.SetEditEnabled(false);
+  PageControl time = Button(kParamCueTime, 0, 1, 71), event = Button(kParamCueEvent, 0, 141, 71);
+  Synthetic({time, event}, PanelPage::kCue);
+  const int last = cues.Count() - 1;
+  const TimeCode later = NextFrame(static_cast<TimeCode>(cues.GetParam(last, kParamCueTime)),
+                                   FrameRateOfMode(System().TimecodeMode()));
+  Click(time);
+  for (char k : FormatTCDigits(later)) model->EntryKey(k);
+  const PanelRequest moved = Click(time);
+  EXPECT_EQ(moved.kind, PanelRequest::kCueMoved);
+  EXPECT_EQ(moved.channel, last);
+  EXPECT_EQ(cues.GetParam(last, kParamCueTime), static_cast<int>(later));
+
+  const PanelRequest popup = Click(event);
+  ASSERT_EQ(popup.kind, PanelRequest::kPopup);
+  EXPECT_EQ(popup.menu, Po_Event);
+  model->Choose(popup, 1);
+  EXPECT_EQ(cues.GetParam(0, kParamCueEvent), 1);
+  EXPECT_EQ(cues.GetParam(0, kParamCueEventNumber), 0);
+  EXPECT_EQ(cues.GetParam(0, kParamCueChannel), 255);
+  EXPECT_EQ(steps, 2);
+}
+
+TEST_F(PanelModelTest, FaderGroupClicksAndIsolateAll) {
+  Make();
+  for (int c = 0; c < System().ChannelCount(); ++c) {
+    System().SetParam(c, kParamFaderGroup, 0);
+    System().SetParam(c, kParamCutGroup, 0);
+    System().SetParam(c, kParamLinkMode, kMono);
+    System().SetParam(c, kParamSnapshotIsolate, 0);
+  }
+  System().SetParam(2, kParamGroupType, 1);  // group 3 is a VCA
+  System().SetParam(2, kParamGroupVcaMaster, 5);
+  System().SetParam(1, kParamGroupType, 2);  // group 2 cuts
+  System().SetParam(3, kParamCutGroup, 6);
+  PageControl row = Button(-1, 2, 0, 112);
+  row.kind = kKindGroupRow;
+  row.box = {0, 112, 290, 48};
+  Synthetic({row, Button(kPanelSwitchGroupType, 0, 300, 112), Button(kParamFaderGroup, 0, 400, 0),
+             Button(kParamFaderGroup, 1, 440, 0), Button(kParamCutGroup, 3, 480, 0),
+             Button(kPanelSwitchIsolateAll, 0, 424, 376, "ALL\nON"), Button(kPanelSwitchIsolateAll, 0, 464, 376, "ALL\nOFF")},
+            PanelPage::kFaderGroup);
+  const auto& c = synthetic->controls;
+  Click(c[0]);
+  EXPECT_EQ(model->State().fader_group, 2);
+  Click(c[2]);  // joins, becomes the VCA master (CH 6 is not in the group)
+  Click(c[3]);  // joins, the master stays
+  EXPECT_EQ(Get(0, kParamFaderGroup), 3);
+  EXPECT_EQ(Get(1, kParamFaderGroup), 3);
+  EXPECT_EQ(Get(2, kParamGroupVcaMaster), 0);
+  Click(c[2]);
+  EXPECT_EQ(Get(0, kParamFaderGroup), 0);
+  // The type box steps VCA to CUT; a channel with another cut group is cleared.
+  Click(c[1]);
+  EXPECT_EQ(Get(2, kParamGroupType), 2);
+  Click(c[4]);
+  EXPECT_EQ(Get(3, kParamCutGroup), 0);
+  Click(c[4]);
+  EXPECT_EQ(Get(3, kParamCutGroup), 3);
+  EXPECT_EQ(steps, 6);
+  const int last = System().ChannelCount() - 1;
+  Click(c[5]);
+  for (int ch : {0, 47, last}) EXPECT_EQ(Get(ch, kParamSnapshotIsolate), 1) << ch;
+  Click(c[6]);
+  for (int ch : {0, 47, last}) EXPECT_EQ(Get(ch, kParamSnapshotIsolate), 0) << ch;
+  EXPECT_EQ(steps, 8);
+}
+
+}  // namespace
+}  // namespace orb
