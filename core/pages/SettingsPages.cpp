@@ -122,7 +122,7 @@ PageScene BuildFaderGroupScene(const PageInput& in) {
   for (auto [group, y, name] : rows) {
     if (s.GroupSize(group) > 0) m.Label(272, y + 15, name);
     m.Channels(
-        group, id, [y](int k) { return Place(296 + kButton * k, y, kButton, kButton); },
+        group, id, [y = y](int k) { return Place(296 + kButton * k, y, kButton, kButton); },
         selected + 1);
   }
   m.Channels(
@@ -142,7 +142,7 @@ PageScene BuildIsolateScene(const PageInput& in) {
   const std::pair<int, int> blocks[] = {{kGroupMTR, 24}, {kGroupAUX, 184}, {kGroupRTN, 344}};
   for (auto [group, left] : blocks) {
     m.Channels(group, kParamSnapshotIsolate,
-               [left](int k) { return Place(left + 40 * (k % 4), 240 + 24 * (k / 4), 40, 16); });
+               [left = left](int k) { return Place(left + 40 * (k % 4), 240 + 24 * (k / 4), 40, 16); });
   }
   m.Channels(kGroupPGM, kParamSnapshotIsolate, [](int) { return Place(464, 312, 40, 16); });
   m.Add(kSwitchAllOn, 0, kKindSquare, Place(424, 376, kButton, kButton), 0).face = "ALL\nON";
