@@ -237,13 +237,19 @@ PanelRequest PanelModel::Act(const PageControl& c) {
     GroupClick(c.channel, c.id);
     return {};
   }
+  if (c.id == kParamGroupType && state_.page == PanelPage::kFaderGroup) {
+    // The type box steps through its three types.
+    const int type = List().GetParam(c.channel, kParamGroupType);
+    if (type >= 0) Write(c.channel, kParamGroupType, (type + 1) % 3);
+    return {};
+  }
   switch (c.id) {
     case kSwitchExpGateSection:
     case kSwitchCompDuckSection:
       state_.section = state_.section == DynamicsSection::kCompDuck ? DynamicsSection::kExpGate
                                                                      : DynamicsSection::kCompDuck;
       return {};
-    case kPanelSwitchBank: {
+    case kSwitchPage: {
       const TQ730SYSF* system = List().System();
       const bool high = system && system->GroupSize(kGroupInput) <= 24;
       state_.bank = (state_.bank + 1) % 3;
@@ -255,28 +261,15 @@ PanelRequest PanelModel::Act(const PageControl& c) {
       return {};
     case kSwitchChannel:
       return {PanelRequest::kOpenChannel, Po_Knee, c.id, c.channel};
-    case kPanelSwitchIsolateAll:
-      // The two "ALL" switches differ by their faces, "ON" and "OFF".
-      SetIsolateAll(c.face.ends_with("ON") ? 1 : 0);
+    case kSwitchAllOn:
+    case kSwitchAllOff:
+      SetIsolateAll(c.id == kSwitchAllOn ? 1 : 0);
       return {};
-    case kSwitchEdit:
-    case kPanelSwitchEdit: {
+    case kSwitchEdit: {
       TQ730& list = List();
       list.SetEditEnabled(!list.EditEnabled());
       edit_list_ = list.EditEnabled() ? &list : nullptr;
       edit_record_ = state_.cursor;
-      return {};
-    }
-    case kPanelSwitchGroupOn:
-    case kPanelSwitchGroupType: {
-      const int g = state_.fader_group;
-      if (c.id == kPanelSwitchGroupOn) {
-        const int on = List().GetParam(g, kParamGroupOn);
-        if (on >= 0) Write(g, kParamGroupOn, 1 - std::min(on, 1));
-      } else {
-        const int type = List().GetParam(g, kParamGroupType);
-        if (type >= 0) Write(g, kParamGroupType, (type + 1) % 3);
-      }
       return {};
     }
     default:

@@ -17,13 +17,6 @@
 
 namespace orb {
 
-// The page switches of the system pages that the panel acts on.
-inline constexpr int kPanelSwitchBank = -4;       // OVERVIEW, SNAPSHOT "PAGE"
-inline constexpr int kPanelSwitchGroupOn = -6;    // FADER GROUP: the selected group's on switch
-inline constexpr int kPanelSwitchGroupType = -7;  // FADER GROUP: its type box
-inline constexpr int kPanelSwitchIsolateAll = -13;  // ISOLATE "ALL" "ON" and "ALL" "OFF"
-inline constexpr int kPanelSwitchEdit = -14;        // SNAPSHOT "EDIT"
-
 // The page the panel shows, as far as its clicks differ.
 enum class PanelPage {
   kChannel,

@@ -95,5 +95,37 @@ TEST_F(PanelBindingTest, ChannelNumberOnTheFaderPageOpensTheChannel) {
   EXPECT_EQ(panel->Model().State().page, PanelPage::kChannel);
 }
 
+// The switches of the pages the panel draws act through the binding: PAGE steps the bank the
+// session keeps, a fader group row chooses the group, ALL ON and ALL OFF set every isolate.
+TEST_F(PanelBindingTest, PageSwitchesOfTheDrawnPagesAct) {
+  auto click = [&](const PageControl& c) {
+    panel->Press(c.box.left + 2, c.box.top + 2, false);
+    panel->Release(c.box.left + 2, c.box.top + 2);
+    panel->Refresh();
+  };
+  session->ChangeTab(1);  // OVERVIEW
+  panel->Refresh();
+  EXPECT_EQ(panel->Model().Scene().header, "AUDIO OVERVIEW : 1~24");
+  click(Find(kSwitchPage));
+  EXPECT_EQ(session->OverviewBank(), 1);
+  EXPECT_EQ(panel->Model().Scene().header, "AUDIO OVERVIEW : 25~48");
+  click(Find(kSwitchPage));
+  click(Find(kSwitchPage));
+  EXPECT_EQ(session->OverviewBank(), 0);
+
+  session->ChangeTab(3);  // FADER GROUP
+  panel->Refresh();
+  click(Find(kSwitchGroupRow, 4));
+  EXPECT_EQ(session->FaderGroup(), 4);
+
+  session->ChangeTab(6);  // ISOLATE
+  panel->Refresh();
+  const int last = session->GetTitle().System().ChannelCount() - 1;
+  click(Find(kSwitchAllOn));
+  for (int ch : {0, 30, last}) EXPECT_EQ(Get(ch, kParamSnapshotIsolate), 1) << ch;
+  click(Find(kSwitchAllOff));
+  for (int ch : {0, 30, last}) EXPECT_EQ(Get(ch, kParamSnapshotIsolate), 0) << ch;
+}
+
 }  // namespace
 }  // namespace orb

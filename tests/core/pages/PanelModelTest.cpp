@@ -402,9 +402,9 @@ TEST_F(PanelModelTest, FaderGroupClicksAndIsolateAll) {
   PageControl row = Button(-1, 2, 0, 112);
   row.kind = kKindGroupRow;
   row.box = {0, 112, 290, 48};
-  Synthetic({row, Button(kPanelSwitchGroupType, 0, 300, 112), Button(kParamFaderGroup, 0, 400, 0),
+  Synthetic({row, Button(kParamGroupType, 2, 300, 112), Button(kParamFaderGroup, 0, 400, 0),
              Button(kParamFaderGroup, 1, 440, 0), Button(kParamCutGroup, 3, 480, 0),
-             Button(kPanelSwitchIsolateAll, 0, 424, 376, "ALL\nON"), Button(kPanelSwitchIsolateAll, 0, 464, 376, "ALL\nOFF")},
+             Button(kSwitchAllOn, 0, 424, 376, "ALL\nON"), Button(kSwitchAllOff, 0, 464, 376, "ALL\nOFF")},
             PanelPage::kFaderGroup);
   const auto& c = synthetic->controls;
   Click(c[0]);
