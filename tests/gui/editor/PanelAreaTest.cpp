@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <optional>
 
 #include "core/editor/EditSession.h"
 #include "core/model/ParamIds.h"
@@ -69,6 +70,83 @@ TEST(PanelAreaTest, DragsPressesAndPopupsEditTheTitle) {
   EXPECT_EQ(system.GetParam(2, kParamLinkMode), 1);
   EXPECT_EQ(session.Undo().UndoCount(), 3);
   EXPECT_GE(changes, 6);
+}
+
+// The graph and knob gestures with the mouse: a knob turned straight up, an EQ handle and a
+// dynamics handle dragged, the surround point pulled to a corner; one undo step each.
+TEST(PanelAreaTest, KnobAndGraphHandlesFollowTheMouse) {
+  test::TempFolder folder;
+  TClip clip;
+  EditSession session(clip, nullptr);
+  ASSERT_EQ(session.Open(folder.AddTitle("Graphs")), kOk);
+  TPanelArea panel(session);
+  panel.grab();
+  TQ730SYSF& system = session.GetTitle().System();
+  auto drag = [&](QPoint from, QPoint to) {
+    QTest::mousePress(&panel, Qt::LeftButton, {}, from);
+    QTest::mouseMove(&panel, to);
+    QTest::mouseRelease(&panel, Qt::LeftButton, {}, to);
+    panel.grab();
+  };
+  int steps = 0;
+  auto one_more_step = [&] { return session.Undo().UndoCount() == ++steps; };
+
+  // On the dial's ring, then straight up: half the range.
+  system.SetParam(0, kParamTrim, 0);
+  panel.grab();
+  // Copies: every gesture builds the page anew.
+  ASSERT_TRUE(Find(panel, kParamTrim));
+  const PageControl trim = *Find(panel, kParamTrim);
+  const QPoint dial(trim.dial.x, trim.dial.y);
+  std::optional<QPoint> ring;  // a point that turns the knob rather than drags its value box
+  const PageScene& scene = panel.Binding().Model().Scene();
+  for (int dx = -trim.radius - 4; dx <= trim.radius + 4 && !ring; ++dx) {
+    for (int dy = -trim.radius - 4; dy <= trim.radius + 4 && !ring; ++dy) {
+      if (HitTest(scene, dial.x() + dx, dial.y() + dy).type == HitType::kKnobTurn)
+        ring = dial + QPoint(dx, dy);
+    }
+  }
+  ASSERT_TRUE(ring);
+  drag(*ring, dial + QPoint(0, -40));
+  EXPECT_EQ(system.GetParam(0, kParamTrim), trim.max / 2);
+  EXPECT_TRUE(one_more_step());
+
+  // An EQ handle dragged sideways moves its band's frequency.
+  system.SetParam(0, kParamEqOn, 1);
+  panel.grab();
+  ASSERT_TRUE(Find(panel, kParamEqBlock));
+  const PageControl eq = *Find(panel, kParamEqBlock);
+  ASSERT_GT(eq.graph.handles.size(), 1u);
+  const GraphHandle band = eq.graph.handles[1];
+  std::vector<int> before;
+  for (int id = kParamEqFirst; id < kParamEqFirst + 40; ++id) before.push_back(system.GetParam(0, id));
+  drag(QPoint(band.x, band.y), QPoint(band.x + 40, band.y - 10));
+  std::vector<int> after;
+  for (int id = kParamEqFirst; id < kParamEqFirst + 40; ++id) after.push_back(system.GetParam(0, id));
+  EXPECT_NE(before, after);
+  EXPECT_TRUE(one_more_step());
+
+  // The dynamics handle sets its section's threshold.
+  ASSERT_TRUE(Find(panel, kParamDynamicsBlock));
+  const PageControl dyn = *Find(panel, kParamDynamicsBlock);
+  ASSERT_FALSE(dyn.graph.handles.empty());
+  const GraphHandle knee = dyn.graph.handles.front();
+  const int id = knee.section == 1 ? kParamExpGateThreshold : kParamCompDuckThreshold;
+  const int x = dyn.box.left + dyn.box.width / 2;
+  drag(QPoint(knee.x, knee.y), QPoint(x, knee.y));
+  EXPECT_EQ(system.GetParam(0, id), DynamicsThresholdIndex(dyn.box, x));
+  EXPECT_TRUE(one_more_step());
+
+  // The surround point pulled past the graph's far corner stops at its ends.
+  if (Find(panel, kParamSurroundPanGraph)) {
+    const PageRect box = Find(panel, kParamSurroundPanGraph)->box;
+    drag(QPoint(box.left + 2, box.top + 2),
+         QPoint(box.left + box.width + 30, box.top + box.height + 30));
+    EXPECT_EQ(system.GetParam(0, kParamSurroundPanLR), 126);
+    EXPECT_EQ(system.GetParam(0, kParamSurroundPanFR), 126);
+    EXPECT_TRUE(one_more_step());
+  }
+  test::SaveRendering(&panel, "panel_after_graph_drags");
 }
 
 }  // namespace
