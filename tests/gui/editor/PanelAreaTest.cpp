@@ -2,6 +2,7 @@
 // mouse is down, a popup chosen, each gesture one undo step of the session.
 #include <gtest/gtest.h>
 
+#include <QListWidget>
 #include <QTest>
 #include <optional>
 
@@ -147,6 +148,48 @@ TEST(PanelAreaTest, KnobAndGraphHandlesFollowTheMouse) {
     EXPECT_TRUE(one_more_step());
   }
   test::SaveRendering(&panel, "panel_after_graph_drags");
+}
+
+// Routing with the pick list: three sources chosen in LB_Assign and released on CH 5 go to
+// CH 5, 6 and 7, as one undo step; the saved title loads back with them.
+TEST(PanelAreaTest, PickListRoutesConsecutiveSourcesAndTheTitleSavesThem) {
+  test::TempFolder folder;
+  TClip clip;
+  EditSession session(clip, nullptr);
+  const std::string path = folder.AddTitle("Routing");
+  ASSERT_EQ(session.Open(path), kOk);
+  session.ChangeTab(8);  // INPUT ASSIGN
+  TPanelArea panel(session);
+  panel.grab();
+  QListWidget* list = panel.AssignList();
+  ASSERT_FALSE(list->isHidden());
+  ASSERT_GT(list->count(), 4);
+  std::optional<PageControl> target;
+  for (const PageControl& c : panel.Binding().Model().Scene().controls) {
+    if (c.kind == kKindRouting && c.channel == 4 && !target) target = c;
+  }
+  ASSERT_TRUE(target);
+  // Sources other than the ones routed now, so that every write shows.
+  int first = 1;
+  while (first + 3 < list->count() &&
+         list->item(first)->data(Qt::UserRole).toInt() == target->value)
+    ++first;
+  std::vector<int> chosen;
+  for (int row = first; row < first + 3; ++row) {
+    list->item(row)->setSelected(true);
+    chosen.push_back(list->item(row)->data(Qt::UserRole).toInt());
+  }
+  const int steps = session.Undo().UndoCount();
+  QTest::mouseClick(&panel, Qt::LeftButton, {},
+                    QPoint(target->box.left + 2, target->box.top + 2));
+  TQ730SYSF& system = session.GetTitle().System();
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(system.GetParam(4 + k, target->id), chosen[k]) << k;
+  EXPECT_EQ(session.Undo().UndoCount(), steps + 1);
+
+  ASSERT_EQ(session.Save(), kOk);
+  Title reloaded;
+  ASSERT_EQ(reloaded.OpenTitle(path), kOk);
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(reloaded.System().GetParam(4 + k, target->id), chosen[k]) << k;
 }
 
 }  // namespace
