@@ -14,7 +14,9 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <fstream>
+#include <optional>
 #include <set>
 
 #include "core/model/ParamIds.h"
@@ -589,6 +591,28 @@ TEST_F(EditorWindowTest, RenderingsOfEveryTab) {
     QApplication::processEvents();  // the layout follows the tab's panes
     test::SaveRendering(&Frame(), "editor_tab_" + name);
   }
+}
+
+// The wheel over a panel control steps it three steps a notch, the keypad's minus one step.
+TEST_F(EditorWindowTest, TheWheelAndTheKeypadStepThePanelControlUnderThePointer) {
+  TFo_Edit& e = Open(AddTitle("Wheel"));
+  TQ730SYSF& system = e.Session().GetTitle().System();
+  system.SetParam(0, kParamTrim, 50);
+  e.PB_Edit->grab();
+  std::optional<PageControl> trim;
+  for (const PageControl& c : e.PB_Edit->Binding().Model().Scene().controls) {
+    if (c.id == kParamTrim) trim = c;
+  }
+  ASSERT_TRUE(trim);
+  const QPoint at(trim->box.left + 2, trim->box.top + 2);
+  QTest::mouseMove(e.PB_Edit, at);
+  QWheelEvent wheel(at, e.PB_Edit->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, {},
+                    Qt::NoScrollPhase, false);
+  QApplication::sendEvent(e.PB_Edit, &wheel);
+  EXPECT_EQ(system.GetParam(0, kParamTrim), 47);
+  QTest::keyClick(e.PB_List, Qt::Key_Minus, Qt::KeypadModifier);
+  EXPECT_EQ(system.GetParam(0, kParamTrim), 46);
+  EXPECT_GE(e.Session().Undo().UndoCount(), 1);
 }
 
 }  // namespace
