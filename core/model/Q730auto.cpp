@@ -661,17 +661,7 @@ void TQ730AUTO::StartAt(int param, int channel, const EventKey& key, const AutoE
     SetStartValue(param, channel, first.time, key.Value(first.word));
 }
 
-bool TQ730AUTO::SearchableByTime() const {
-  const std::size_t n = records_.size() / kRecordSize;
-  const std::uint8_t* record = records_.data();
-  TimeCode last = 0;
-  for (std::size_t i = 0; i < n; ++i, record += kRecordSize) {
-    const TimeCode t = GetU32(record);
-    if (t < last || ((t >> 16) & 0xFF) >= 60 || ((t >> 8) & 0xFF) >= 60) return false;
-    last = t;
-  }
-  return true;
-}
+bool TQ730AUTO::SearchableByTime() const { return Facts().searchable; }
 
 int TQ730AUTO::FirstEventAt(double seconds) const {
   const FrameRate rate = Rate();
