@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "bench/MedianReporter.h"
+#include "bench/ScratchFolder.h"
 #include "core/compare/Compare.h"
 #include "core/model/ParamIds.h"
 #include "core/model/Title.h"
@@ -19,12 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Made once: a loop may name it in every round.
 fs::path Folder() {
-  static const fs::path folder = [] {
-    fs::path f = fs::temp_directory_path() / ("orb_bench_compare_" + std::to_string(::getpid()));
-    fs::create_directories(f);
-    return f;
-  }();
+  static const fs::path folder = orb::bench::ScratchFolder("compare");
   return folder;
 }
 
@@ -122,8 +119,5 @@ void PrintGoals(const orb::bench::MedianReporter& results) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  orb::bench::RunWithGoals(argc, argv, PrintGoals);
-  std::error_code error;
-  fs::remove_all(Folder(), error);
-  return 0;
+  return orb::bench::RunWithGoalsIn("compare", argc, argv, PrintGoals);
 }

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/MedianReporter.h"
+#include "bench/ScratchFolder.h"
 #include "core/editor/EditSession.h"
 #include "core/model/DebugLog.h"
 #include "tools/TitleGenerator.h"
@@ -29,14 +29,13 @@ namespace fs = std::filesystem;
 
 enum Tab { kChannelTab = 0, kAutomationTab = 4, kSnapshotTab = 5 };
 
+// Made once: a loop may name it in every round.
 fs::path Folder() {
-  static const fs::path folder =
-      fs::temp_directory_path() / ("orb_bench_session_" + std::to_string(::getpid()));
+  static const fs::path folder = orb::bench::ScratchFolder("session");
   return folder;
 }
 
 std::string WriteTitle(const orb::gen::TitleSpec& spec) {
-  fs::create_directories(Folder());
   const fs::path path = Folder() / (spec.name + ".orb");
   const std::vector<std::uint8_t> bytes = orb::gen::MakeTitle(spec);
   std::ofstream(path, std::ios::binary)
@@ -248,8 +247,5 @@ void PrintGoals(const orb::bench::MedianReporter& results) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  orb::bench::RunWithGoals(argc, argv, PrintGoals);
-  std::error_code error;
-  fs::remove_all(Folder(), error);
-  return 0;
+  return orb::bench::RunWithGoalsIn("session", argc, argv, PrintGoals);
 }

@@ -16,7 +16,7 @@
 #include <fstream>
 #include <new>
 
-#include "bench/MedianReporter.h"
+#include "bench/ScratchFolder.h"
 #include "core/model/DebugLog.h"
 #include "core/model/Title.h"
 #include "tools/TitleGenerator.h"
@@ -29,12 +29,9 @@ std::atomic<std::size_t> g_peak{0};
 
 namespace fs = std::filesystem;
 
+// Made once: a loop may name it in every round.
 fs::path Folder() {
-  static const fs::path folder = [] {
-    fs::path f = fs::temp_directory_path() / ("orb_bench_" + std::to_string(::getpid()));
-    fs::create_directories(f);
-    return f;
-  }();
+  static const fs::path folder = orb::bench::ScratchFolder("title");
   return folder;
 }
 
@@ -190,8 +187,5 @@ void operator delete(void* p, std::size_t) noexcept {
 }
 
 int main(int argc, char** argv) {
-  orb::bench::RunWithGoals(argc, argv, PrintGoals);
-  std::error_code error;
-  fs::remove_all(Folder(), error);
-  return 0;
+  return orb::bench::RunWithGoalsIn("title", argc, argv, PrintGoals);
 }
