@@ -100,7 +100,7 @@ struct Show {
       return;
     }
     while (State().Zoom() < zoom) State().DetailTime();
-    State().SetTimeScroll(kTimeScrollMax / 2);
+    State().SetTimeScroll(kTimeScrollMax / 2, orb::TimeSpan(session.GetTitle().Automation()));
   }
 };
 

@@ -77,7 +77,7 @@ void TimelineScenes(Title& title) {
   }
   TimelineState state;
   for (int step = 0; step < 24; ++step) {
-    state.SetTimeScroll(step * timeline::kTimeScrollMax / 23);
+    state.SetTimeScroll(step * timeline::kTimeScrollMax / 23, TimeSpan(automation));
     state.SetRowScroll(step * 3, 73);
     check(BuildScene(
         state, 1200, 700,

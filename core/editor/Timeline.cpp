@@ -29,8 +29,17 @@ void TimelineState::DetailBands() {
   band_level_ = std::min(band_level_ * 1.5f, static_cast<float>(kMaxBand));
 }
 
-void TimelineState::SetTimeScroll(int position) {
-  time_scroll_ = std::clamp(position, 0, kTimeScrollMax);
+void TimelineState::SetLeftTime(double seconds) {
+  left_time_ = std::clamp(seconds, 0.0, kDayEnd);
+}
+
+int TimelineState::TimeScroll(double span) const {
+  const double units = std::round(left_time_ / std::max(span, 1.0) * kTimeScrollMax);
+  return static_cast<int>(std::clamp(units, 0.0, double{kTimeScrollMax}));
+}
+
+void TimelineState::SetTimeScroll(int position, double span) {
+  SetLeftTime(std::clamp(position, 0, kTimeScrollMax) * std::max(span, 1.0) / kTimeScrollMax);
 }
 
 void TimelineState::SetRowScroll(int position, int rows) {
@@ -56,7 +65,7 @@ TimelineGeometry::TimelineGeometry(const TimelineState& state, int width, int he
       band_(state.BandHeight()),
       first_row_(state.RowScroll()),
       span_(span > 1.0 ? span : 1.0),
-      left_(state.TimeScroll() * span_ / kTimeScrollMax) {}
+      left_(state.LeftTime()) {}
 
 int TimelineGeometry::PageBands() const {
   return std::max(height_ - kRulerHeight, 0) / band_;

@@ -52,8 +52,12 @@ class TimelineState {
   void ReduceBands();
   void DetailBands();
 
-  int TimeScroll() const { return time_scroll_; }
-  void SetTimeScroll(int position);
+  // The time at the left edge of the data area. An edit that changes the title's span leaves
+  // it where it is; the scroll bar's position follows from it and the span (TimeSpan).
+  double LeftTime() const { return left_time_; }
+  void SetLeftTime(double seconds);
+  int TimeScroll(double span) const;
+  void SetTimeScroll(int position, double span);
   // The first band's row, kept within the rows there are.
   int RowScroll() const { return row_scroll_; }
   void SetRowScroll(int position, int rows);
@@ -67,7 +71,7 @@ class TimelineState {
  private:
   float zoom_ = timeline::kStartZoom;
   float band_level_ = static_cast<float>(timeline::kStartBand);
-  int time_scroll_ = 0;
+  double left_time_ = 0;
   int row_scroll_ = 0;
   TimelineTool tool_ = TimelineTool::kSelect;
   WriteShape shape_ = WriteShape::kFree;

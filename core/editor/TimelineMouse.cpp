@@ -279,7 +279,9 @@ void TimelineMouse::MoveSelection(bool copy) {
   }
   std::vector<TQ730AUTO::ChannelEvents> channels;
   for (std::size_t k = 0; k < targets.size(); ++k) channels.push_back({targets[k], events[k]});
-  list.WriteEvents(view, new_start, new_start + saved_length_, channels, false);
+  // As a paste does, the moved events end selected, so Delete, Cut, Copy or the next drag
+  // take them where they now are.
+  list.WriteEvents(view, new_start, new_start + saved_length_, channels, true);
   session_.SetSelection(new_start, new_start + saved_length_);
 }
 
@@ -293,6 +295,16 @@ void TimelineMouse::Up(const TimelinePointer& p) {
     if (!stroke_->Points().empty() && key.valid) {
       session_.PushUndoStep();
       const std::vector<AutoEvent> events = stroke_->Events(key);
+      if (stroke_->Shape() == WriteShape::kFree) {
+        // A Free stroke that ends flat has no point over its flat stretch, yet it was drawn
+        // there too: everything the stroke went over goes, as under a Line or Curve.
+        const FrameRate rate = automation.Rate();
+        const double from = std::min(session_.SelectionStart(),
+                                     TCToSeconds(stroke_->Points().front().time, rate));
+        const double to = std::max(session_.SelectionEnd(),
+                                   TCToSeconds(stroke_->Points().back().time, rate));
+        automation.EraseEvents(view, anchor_row_, from, to);
+      }
       Automation().WriteEvents(view, anchor_row_, session_.SelectionStart(),
                                session_.SelectionEnd(), events, false, false);
     }

@@ -11,7 +11,8 @@ using namespace timeline;
 
 void FillGauge(std::int64_t words, int& percent, bool& red) {
   const std::int64_t p = std::max<std::int64_t>(words, 0) * 100 / TQ730AUTO::kMaxStreamWords;
-  red = p > 100;
+  // Red as soon as Save would refuse the title, which is before the percentage passes 100.
+  red = !TQ730AUTO::StreamSaves(words);
   percent = static_cast<int>(std::min<std::int64_t>(p, 100));
 }
 

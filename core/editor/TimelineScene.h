@@ -121,7 +121,8 @@ struct SceneInput {
   const TQ730* cues = nullptr;  // the cue list; may be null
 };
 
-// The fill gauge: percent of the automation memory, red and held at 100 above it.
+// The fill gauge: percent of the automation memory, held at 100 above it; red as soon as the
+// title can no longer be saved.
 void FillGauge(std::int64_t words, int& percent, bool& red);
 
 TimelineScene BuildScene(const TimelineState& state, int width, int height, const SceneInput& in);

@@ -18,6 +18,24 @@
 namespace orb {
 namespace {
 
+// Drops the records keep(i) refuses, in place and in order; keep may change record i first.
+template <typename Keep>
+void KeepRecords(std::vector<std::uint8_t>& records, std::vector<std::uint8_t>& selected,
+                 std::size_t size, Keep keep) {
+  const std::size_t n = records.size() / size;
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!keep(static_cast<int>(i))) continue;
+    if (kept != i) {
+      std::memmove(records.data() + kept * size, records.data() + i * size, size);
+      selected[kept] = selected[i];
+    }
+    ++kept;
+  }
+  records.resize(kept * size);
+  selected.resize(kept);
+}
+
 constexpr int kGroups = 5;
 constexpr std::uint32_t kMarkerBit = 0x80000000u;
 constexpr std::uint32_t kTerminator = 0xFFFFFFFFu;
@@ -656,6 +674,18 @@ void TQ730AUTO::WriteEvents(int param, int channel, double from, double to,
   selected_.swap(selected);
 }
 
+void TQ730AUTO::EraseEvents(int param, int channel, double from, double to) {
+  const EventKey key = KeyOf(param, channel);
+  if (!key.valid) return;
+  OrderPair(from, to);
+  const FrameRate rate = Rate();
+  KeepRecords(records_, selected_, kRecordSize, [&](int i) {
+    if (!key.Matches(EventWord(i))) return true;
+    const double t = TCToSeconds(EventTime(i), rate);
+    return t < from || t > to;
+  });
+}
+
 void TQ730AUTO::StartAt(int param, int channel, const EventKey& key, const AutoEvent& first) {
   if (first.time < StartValue(param, channel).time)
     SetStartValue(param, channel, first.time, key.Value(first.word));
@@ -859,22 +889,13 @@ void TQ730AUTO::ShiftTime(double from, double to, bool remove) {
 
   // Events at `from` itself stay; the order of the list is kept, since every
   // later event moves by the same amount.
-  std::size_t kept = 0;
-  for (int i = 0, n = Count(); i < n; ++i) {
+  KeepRecords(records_, selected_, kRecordSize, [&](int i) {
     const double t = TCToSeconds(EventTime(i), rate);
-    if (t > from) {
-      if (remove && t < to) continue;
-      SetEventTime(i, moved(t));
-    }
-    if (kept != static_cast<std::size_t>(i)) {
-      std::memmove(records_.data() + kept * kRecordSize,
-                   records_.data() + static_cast<std::size_t>(i) * kRecordSize, kRecordSize);
-      selected_[kept] = selected_[i];
-    }
-    ++kept;
-  }
-  records_.resize(kept * kRecordSize);
-  selected_.resize(kept);
+    if (t <= from) return true;
+    if (remove && t < to) return false;
+    SetEventTime(i, moved(t));
+    return true;
+  });
 }
 
 void TQ730AUTO::OffsetValues(double seconds, int delta) {

@@ -63,6 +63,8 @@ class TQ730AUTO : public TQ730 {
   static constexpr int kFixedBodySize = 4 + kTableSize + 2;
   // The most stream words a title may hold (auto.dat of at most 1048574 bytes).
   static constexpr std::int64_t kMaxStreamWords = 253097;
+  // Whether a title whose stream has this many words can be saved.
+  static constexpr bool StreamSaves(std::int64_t words) { return words <= kMaxStreamWords; }
 
   TQ730AUTO();
 
@@ -138,6 +140,8 @@ class TQ730AUTO : public TQ730 {
   // [from, to] seconds that lie before a new event are replaced.
   void WriteEvents(int param, int channel, double from, double to,
                    std::span<const AutoEvent> events, bool select, bool shift_following);
+  // Removes the channel's events of param within [from, to] seconds; start values stay.
+  void EraseEvents(int param, int channel, double from, double to);
   // New events of one channel, for writing several channels at once.
   struct ChannelEvents {
     int channel;

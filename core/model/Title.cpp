@@ -104,7 +104,7 @@ Status Title::WriteChunks(DataFile& file) {
 
 Status Title::SaveTitle(Prompter* prompter) {
   const std::uint32_t words = static_cast<std::uint32_t>(Automation().StreamWordCount());
-  if (words > kMaxAutomationWords) {
+  if (!TQ730AUTO::StreamSaves(words)) {
     if (prompter) {
       prompter->Message("Too many automation data.\nYou must delete " +
                             std::to_string(words - kMaxAutomationWords) + " events at least.",

@@ -41,7 +41,7 @@ struct TitleLists {
 class Title {
  public:
   // The automation stream that still fits auto.dat (1048574 bytes).
-  static constexpr std::uint32_t kMaxAutomationWords = 253097;
+  static constexpr std::uint32_t kMaxAutomationWords = TQ730AUTO::kMaxStreamWords;
   static constexpr int kListCount = TitleLists::kCount;
 
   Title();

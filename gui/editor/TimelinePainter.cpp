@@ -129,12 +129,14 @@ void DrawCurves(QPainter& painter, const TimelineScene& scene) {
 }
 
 void DrawLabels(QPainter& painter, const TimelineScene& scene, const TimelineFonts& fonts) {
-  DrawRaisedCell(painter, QRect(QPoint(1, 1), QPoint(192, kRulerHeight)), kRulerGrey);
+  // The cells end one pixel short of the next one's top, so each keeps its grey bottom edge
+  // and the rows stay apart.
+  DrawRaisedCell(painter, QRect(QPoint(1, 1), QPoint(191, kRulerHeight - 1)), kRulerGrey);
   painter.setFont(fonts.label);
   const QFontMetrics metrics(fonts.label);
   for (const BandLabel& label : scene.labels) {
-    const QRect cell(QPoint(label.cell.left, label.cell.top),
-                     QPoint(label.cell.right, label.cell.bottom));
+    const QRect cell(label.cell.left, label.cell.top, label.cell.right - label.cell.left,
+                     label.cell.bottom - label.cell.top);
     DrawRaisedCell(painter, cell, Qt::white);
     if (!label.exists) continue;
     painter.setPen(label.grey ? kGreyLabel : QColor(Qt::black));

@@ -215,7 +215,7 @@ TTimelineArea::TTimelineArea(EditSession& session, QWidget* parent)
     PB_Auto->update();
   });
   connect(Sc_Time, &QScrollBar::valueChanged, this, [this](int value) {
-    session_.Timeline().SetTimeScroll(value);
+    session_.Timeline().SetTimeScroll(value, TimeSpan(session_.GetTitle().Automation()));
     PB_Auto->update();
   });
 
@@ -277,7 +277,7 @@ void TTimelineArea::UpdateScrollBars() {
   Sc_Ch->setValue(session_.Timeline().RowScroll());
   Sc_Time->setPageStep(std::max(1, g.TimePageStep()));
   Sc_Time->setSingleStep(std::max(1, g.TimeSmallStep()));
-  Sc_Time->setValue(session_.Timeline().TimeScroll());
+  Sc_Time->setValue(session_.Timeline().TimeScroll(TimeSpan(automation)));
 }
 
 void TTimelineArea::Update() {

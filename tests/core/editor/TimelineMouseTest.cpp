@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <tuple>
 
+#include "core/editor/AutomationViews.h"
 #include "core/editor/TimelineMouse.h"
 #include "core/model/FaderLaw.h"
 #include "core/model/ValueText.h"
@@ -62,6 +65,69 @@ class TimelineMouseTest : public ::testing::Test {
       if (key.Matches(list.EventWord(i)))
         out.emplace_back(TCToSeconds(list.EventTime(i), list.Rate()), key.Value(list.EventWord(i)));
     }
+    return out;
+  }
+  // Opens a generated title with a stream of automation in its place, on the view and row
+  // with the most events of a view with a range of values, shown in the second band; returns
+  // that row.
+  int OpenBusyTitle() {
+    gen::TitleSpec spec;
+    spec.automation_words = 3000;
+    const fs::path path = folder / "Busy.orb";
+    test::WriteFile(path, gen::MakeTitle(spec));
+    session = std::make_unique<EditSession>(clip, &prompter);
+    EXPECT_EQ(session->Open(path.string()), kOk);
+    session->ChangeTab(4);
+    mouse = std::make_unique<TimelineMouse>(*session, state);
+    mouse->SetSurface(kWidth, kHeight);
+    int busiest = 0, most = 0, view = kLevel;
+    for (const int v : kAutomationViews) {
+      session->SetView(v);
+      for (int row = 1; row < 72; ++row) {
+        const int n = static_cast<int>(Events(row).size());
+        if (automation().ParamMax(row, v) >= 50 && n > most) {
+          busiest = row;
+          most = n;
+          view = v;
+        }
+      }
+    }
+    session->ChangeView(view);
+    EXPECT_GT(most, 20);
+    state.SetRowScroll(busiest - 1, 73);
+    return busiest;
+  }
+  // A stretch of a row from just after its first event over its next six, shown from a second
+  // before it at a zoom where it takes at most 250 pixels.
+  struct Stretch {
+    double from = 0, to = 0;
+  };
+  Stretch StretchOf(int row) {
+    const auto events = Events(row);
+    const Stretch stretch{events[0].first + 0.5, events[6].first + 0.5};
+    while ((stretch.to - stretch.from) * state.Zoom() > 250) state.ReduceTime();
+    state.SetLeftTime(stretch.from - 1);
+    return stretch;
+  }
+  // The (row, time, value) of the selected events of the view.
+  std::vector<std::tuple<int, double, int>> Selected() {
+    std::vector<std::tuple<int, double, int>> out;
+    TQ730AUTO& list = automation();
+    for (int i = 0; i < list.Count(); ++i) {
+      if (!list.IsSelected(i)) continue;
+      for (int row = 0; row < 73; ++row) {
+        const EventKey key = list.KeyOf(session->View(), row);
+        if (key.Matches(list.EventWord(i)))
+          out.emplace_back(row, TCToSeconds(list.EventTime(i), list.Rate()),
+                           key.Value(list.EventWord(i)));
+      }
+    }
+    return out;
+  }
+  std::vector<std::pair<double, int>> EventsWithin(int row, double from, double to) {
+    std::vector<std::pair<double, int>> out;
+    for (const auto& e : Events(row))
+      if (e.first >= from && e.first <= to) out.push_back(e);
     return out;
   }
   void Event(int row, double seconds, int value) {
@@ -242,6 +308,123 @@ TEST_F(TimelineMouseTest, MovesAcrossTimeAndRows) {
     EXPECT_EQ(Events(0), (Row{{1.0, 100}}));
     EXPECT_EQ(Events(2), (Row{{1.5, 300}}));
   }
+}
+
+TEST_F(TimelineMouseTest, MovedOrCopiedEventsEndSelectedSoDeleteTakesThem) {
+  const int row = OpenBusyTitle();
+  const Stretch at = StretchOf(row);
+  const double s = at.from, e = at.to;
+  const TimelineGeometry g = Geometry();
+  const int x = g.TimeX(s) + 1, y = g.BandRect(1).top + 5, band = g.BandHeight();
+  const int down = automation().KeyOf(session->View(), row + 1).valid ? 1 : -1;
+  // Far enough that the moved events land after the range they left.
+  const int dx = static_cast<int>((e - s) * g.Zoom()) + 10;
+  const double later = dx / double{g.Zoom()};
+  const int fps = automation().Rate() & 0xFF;
+  struct Case {
+    const char* what;
+    TimelinePointer to;
+    double later;
+    int down;
+  };
+  for (const Case& c : {Case{"moved later", {x + dx, y}, later, 0},
+                        Case{"copied later", {x + dx, y, {false, true}}, later, 0},
+                        Case{"moved a row over", {x, y + down * band}, 0.0, down}}) {
+    SCOPED_TRACE(c.what);
+    const bool copy = c.to.mods.ctrl;
+    const auto moved = EventsWithin(row, s, e - 1e-9);
+    ASSERT_GT(moved.size(), 2u);
+    session->SetSelection(s, e);
+    automation().DeselectAllChannels();
+    automation().SetChannelSelected(row, true);
+    Drag({{x, y}, c.to});
+    // The pasted events are the selection, and the range went with them.
+    const auto selected = Selected();
+    ASSERT_EQ(selected.size(), moved.size());
+    for (std::size_t k = 0; k < moved.size(); ++k) {
+      EXPECT_EQ(std::get<0>(selected[k]), row + c.down);
+      EXPECT_NEAR(std::get<1>(selected[k]), moved[k].first + c.later, 1.0 / fps);
+      EXPECT_EQ(std::get<2>(selected[k]), moved[k].second);
+    }
+    EXPECT_NEAR(session->SelectionStart(), s + c.later, 1e-9);
+    EXPECT_NEAR(session->SelectionEnd(), e + c.later, 1e-9);
+    // So Delete takes them, and only them.
+    const int count = automation().Count();
+    session->Delete();
+    EXPECT_EQ(automation().Count(), count - static_cast<int>(moved.size()));
+    EXPECT_TRUE(Selected().empty());
+    EXPECT_EQ(EventsWithin(row, s, e - 1e-9), copy ? moved : decltype(moved){});
+    session->UndoCommand();
+    session->UndoCommand();
+    EXPECT_EQ(EventsWithin(row, s, e - 1e-9), moved);
+  }
+}
+
+TEST_F(TimelineMouseTest, AFreeStrokeReplacesEverythingItWentOver) {
+  const int row = OpenBusyTitle();
+  const auto original = Events(row);
+  const Stretch stretch = StretchOf(row);
+  const double s = stretch.from, w = stretch.to - stretch.from;
+  state.SetTool(TimelineTool::kWrite);
+  state.SetShape(0);
+  const TimelineGeometry g = Geometry();
+  const FrameRate rate = automation().Rate();
+  const int range = automation().ParamMax(row, session->View());
+  // Values as tenths of the range, and the values the pointer gives there.
+  auto at = [&](double seconds, int tenths) {
+    return TimelinePointer{g.TimeX(seconds) + 1, g.ValueY(1, range * tenths / 10, range)};
+  };
+  auto value_at = [&](int tenths) {
+    return g.ValueAt(1, g.ValueY(1, range * tenths / 10, range), range);
+  };
+  struct Case {
+    const char* what;
+    std::vector<TimelinePointer> path;
+    std::vector<int> values;  // of the row's events where the stroke went
+  };
+  const Case cases[] = {
+      {"flat", {at(s, 3), at(s + w / 4, 3), at(s + w, 3)}, {value_at(3)}},
+      {"rising, then flat",
+       {at(s, 1), at(s + w / 16, 4), at(s + w / 8, 7), at(s + w, 7)},
+       {value_at(1), value_at(4), value_at(7)}},
+      {"flat, drawn backwards",
+       {at(s + w, 6), at(s + w / 2, 2), at(s, 2)},
+       {value_at(2), value_at(6)}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    // From the frame of the stroke's first point to the time of its last.
+    const auto [left, right] = std::ranges::minmax(c.path, {}, &TimelinePointer::x);
+    const double from = TCToSeconds(SecondsToTC(g.TimeAt(left.x), rate), rate);
+    const double to = g.TimeAt(right.x);
+    ASSERT_GT(EventsWithin(row, s + w / 8, to).size(), 2u);
+    const int undo = session->Undo().UndoCount();
+    Drag(c.path);
+    std::vector<int> values;
+    for (const auto& [t, v] : EventsWithin(row, from, to)) values.push_back(v);
+    EXPECT_EQ(values, c.values);
+    // Outside the stroke the row is as it was.
+    auto outside = [&](std::vector<std::pair<double, int>> events) {
+      std::erase_if(events, [&](const auto& e) { return e.first >= from && e.first <= to; });
+      return events;
+    };
+    EXPECT_EQ(outside(Events(row)), outside(original));
+    EXPECT_EQ(session->Undo().UndoCount(), undo + 1);
+    session->UndoCommand();
+    EXPECT_EQ(Events(row), original);
+  }
+
+  // A stroke past the title's last event lengthens the title, but the view stays where it was.
+  const double last = TCToSeconds(automation().EventTime(automation().Count() - 1), rate);
+  state.SetLeftTime(last - 5);
+  const int scroll = state.TimeScroll(TimeSpan(automation()));
+  const TimelineGeometry end = Geometry();
+  Drag({{end.TimeX(last - 2), end.ValueY(1, range / 3, range)},
+        {end.TimeX(last + 1), end.ValueY(1, range / 2, range)},
+        {end.TimeX(last + 3), end.ValueY(1, range / 2, range)}});
+  EXPECT_GT(TimeSpan(automation()), last + 0.9);
+  EXPECT_DOUBLE_EQ(Geometry().LeftTime(), last - 5);
+  EXPECT_LT(state.TimeScroll(TimeSpan(automation())), scroll);
 }
 
 TEST_F(TimelineMouseTest, MovedRowsNeverFallOffTheLastRow) {

@@ -90,7 +90,7 @@ TEST_F(TimelineSceneTest, EventsReduceToOneColumnEachAndStayHittable) {
   EXPECT_EQ(top->index, 3);
 
   // Scrolled past the first second, the value held at the left edge is the last one before it.
-  state.SetTimeScroll(static_cast<int>(1.5 / 100 * kTimeScrollMax));
+  state.SetTimeScroll(static_cast<int>(1.5 / 100 * kTimeScrollMax), TimeSpan(automation()));
   const TimelineScene later = Scene(state);
   EXPECT_EQ(later.curves[0].start_y, g.ValueY(0, 500, range));
   ASSERT_EQ(later.curves[0].columns.size(), 1u);
@@ -185,6 +185,9 @@ TEST(TimelineGaugeTest, PercentTurnsRedAboveTheMemory) {
                         {full / 100 - 1, 0, false},
                         {full / 2, 49, false},
                         {full, 100, false},
+                        // Save refuses a word more, though the percentage is still 100.
+                        {full + 1, 100, true},
+                        {full * 101 / 100 - 1, 100, true},
                         {full * 101 / 100 + 1, 100, true}}) {
     int percent = -1;
     bool red = !c.red;

@@ -39,10 +39,10 @@ TEST(TimelineStateTest, ZoomAndBandStopAtTheirLimits) {
   EXPECT_EQ(WithBand(0, 5).BandHeight(), kMaxBand);
   EXPECT_EQ(WithBand(0, 1).BandHeight(), 96);
 
-  s.SetTimeScroll(70000);
-  EXPECT_EQ(s.TimeScroll(), kTimeScrollMax);
-  s.SetTimeScroll(-3);
-  EXPECT_EQ(s.TimeScroll(), 0);
+  s.SetTimeScroll(70000, 100);
+  EXPECT_EQ(s.TimeScroll(100), kTimeScrollMax);
+  s.SetTimeScroll(-3, 100);
+  EXPECT_EQ(s.TimeScroll(100), 0);
   s.SetRowScroll(80, 73);
   EXPECT_EQ(s.RowScroll(), 72);
   s.SetShape(4);
@@ -109,14 +109,14 @@ TEST(TimelineGeometryTest, RowsTimesAndScrollSteps) {
   EXPECT_DOUBLE_EQ(g.TimeAt(kLabelWidth + 144), 2.0);
 
   // A title without events spans one second: the whole scroll bar is that second.
-  s.SetTimeScroll(kTimeScrollMax);
+  s.SetTimeScroll(kTimeScrollMax, 0);
   TimelineGeometry end(s, 1600, 1000, 0);
   EXPECT_DOUBLE_EQ(end.LeftTime(), 1.0);
   EXPECT_DOUBLE_EQ(end.RightTime(), 1.0 + 1405 / 72.0);
   EXPECT_EQ(end.TimePageStep(), kTimeScrollMax);
 
   TimelineState day;
-  day.SetTimeScroll(kTimeScrollMax / 2);
+  day.SetTimeScroll(kTimeScrollMax / 2, 86399);
   TimelineGeometry half(day, 1600, 1000, 86399);
   EXPECT_NEAR(half.LeftTime(), 86399 / 2.0, 1);
   EXPECT_EQ(half.TimePageStep(), static_cast<int>(1405 / 72.0 / 86399 * kTimeScrollMax));
@@ -165,7 +165,7 @@ TEST(TimelineGeometryTest, GridTicksAcrossZooms) {
   // and the ten-minute lines are all still there.
   TimelineState low;
   for (int i = 0; i < 60; ++i) low.ReduceTime();
-  low.SetTimeScroll(kTimeScrollMax / 3);
+  low.SetTimeScroll(kTimeScrollMax / 3, 86399);
   TimelineGeometry g(low, 600, 400, 86399);
   int majors = 0;
   for (const GridTick& t : g.Grid()) majors += t.major;

@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QToolButton>
 
+#include "core/editor/AutomationViews.h"
 #include "core/editor/Sessions.h"
 #include "core/model/ParamIds.h"
 #include "gui/editor/Foedit.h"
@@ -26,7 +27,11 @@ class TimelineViewTest : public ::testing::Test {
     gen::TitleSpec spec;
     spec.name = "Show";
     spec.cues = 2;
-    const std::string path = folder.File("Show.orb");
+    Open(spec);
+  }
+  void Open(const gen::TitleSpec& spec) {
+    window.reset();
+    const std::string path = folder.File(spec.name + ".orb");
     const auto bytes = gen::MakeTitle(spec);
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()),
@@ -42,6 +47,17 @@ class TimelineViewTest : public ::testing::Test {
   }
 
   TQ730AUTO& automation() { return session->GetTitle().Automation(); }
+  std::vector<std::pair<double, int>> Events(const TQ730AUTO& list, int view, int row,
+                                             double from, double to) {
+    std::vector<std::pair<double, int>> out;
+    const EventKey key = list.KeyOf(view, row);
+    for (int i = 0; i < list.Count(); ++i) {
+      const double t = TCToSeconds(list.EventTime(i), list.Rate());
+      if (key.Matches(list.EventWord(i)) && t >= from && t <= to)
+        out.emplace_back(t, key.Value(list.EventWord(i)));
+    }
+    return out;
+  }
   void Event(int row, double seconds, int value) {
     ASSERT_TRUE(automation().AppendEvent({SecondsToTC(seconds, automation().Rate()),
                                           automation().KeyOf(kLevel, row).Word(value)}));
@@ -65,6 +81,8 @@ class TimelineViewTest : public ::testing::Test {
     QTest::mouseMove(surface, to);
     QTest::mouseRelease(surface, Qt::LeftButton, mods, to);
   }
+  QScrollBar* Sc_Ch() { return window->Pa_Auto->Sc_Ch; }
+  QScrollBar* Sc_Time() { return window->Pa_Auto->Sc_Time; }
   void Repaint() {
     window->RefreshView();
     surface->repaint();
@@ -103,6 +121,11 @@ TEST_F(TimelineViewTest, RenderingsAtThreeZoomsWithSelectionAndCues) {
   const int below_curves = kRulerHeight + 64 + 2;  // row 1's band, above its value range
   EXPECT_EQ(image.pixelColor(outside, below_curves), QColor(0, 42, 64));
   EXPECT_EQ(image.pixelColor(inside, below_curves), QColor(255, 255 - 42, 255 - 64));
+  // Each label cell keeps its grey bottom edge above the next one's white top edge.
+  for (const int bottom : {kRulerHeight, g.LabelRect(3).bottom, g.LabelRect(4).bottom}) {
+    EXPECT_EQ(image.pixelColor(120, bottom - 1), QColor(160, 160, 160)) << bottom;
+    EXPECT_EQ(image.pixelColor(120, bottom), QColor(Qt::white)) << bottom;
+  }
   test::SaveRendering(window.get(), "timeline_72");
 
   for (int i = 0; i < 3; ++i) QTest::mouseClick(window->Pa_Auto->Bu_DTime, Qt::LeftButton);
@@ -191,6 +214,91 @@ TEST_F(TimelineViewTest, WriteEraseAndMoveWithTheMouseEachUndoneInOneStep) {
     EXPECT_EQ(saved.Automation().EventTime(i), automation().EventTime(i)) << i;
     EXPECT_EQ(saved.Automation().EventWord(i), automation().EventWord(i)) << i;
   }
+}
+
+TEST_F(TimelineViewTest, AMovedSelectionIsDeletedAndAFreeStrokeFlattensAsSaved) {
+  gen::TitleSpec spec;
+  spec.name = "Busy";
+  spec.automation_words = 3000;
+  Open(spec);
+  const TQ730AUTO& list = automation();
+  const double last = TCToSeconds(list.EventTime(list.Count() - 1), list.Rate());
+  // The view and row with the most events, among views with a range of values.
+  int view = kLevel, row = -1;
+  std::size_t most = 0;
+  for (const int v : kAutomationViews) {
+    for (int r = 0; r < 72; ++r) {
+      const std::size_t n = Events(list, v, r, 0, last).size();
+      if (list.ParamMax(r, v) >= 50 && n > most) {
+        view = v;
+        row = r;
+        most = n;
+      }
+    }
+  }
+  ASSERT_GE(most, 20u);
+  window->Pa_Auto->Co_View->setCurrentIndex(ViewIndexOf(view));
+  ASSERT_EQ(session->View(), view);
+  const int range = list.ParamMax(row, view);
+  const auto events = Events(list, view, row, 0, last);
+  const auto at = [&](std::size_t from_end) { return events[events.size() - from_end].first; };
+  // Shown from a second before the row's sixth last event to the title's end.
+  Sc_Ch()->setValue(row);
+  while ((last + 10 - at(6)) * session->Timeline().Zoom() > 750)
+    QTest::mouseClick(window->Pa_Auto->Bu_RTime, Qt::LeftButton);
+  const double px = 4 / double{session->Timeline().Zoom()};  // four pixels
+  const double s = at(6) - px, e = at(5) + px;
+  const auto before = Events(list, view, row, 0, s - px);
+  Sc_Time()->setValue(static_cast<int>(std::ceil((s - 1) / TimeSpan(list) * kTimeScrollMax)));
+  Repaint();
+  auto point = [&](double seconds, int tenths) {
+    const TimelineGeometry g = Geometry();
+    return QPoint(g.TimeX(seconds) + 1, g.ValueY(0, range * tenths / 10, range) - 1);
+  };
+
+  // A range over two of the row's events, dragged past the title's end, then Delete.
+  Drag(point(s, 3), point(e, 3));
+  Repaint();
+  Drag(point((s + e) / 2, 3), point(last + 2 + (e - s) / 2, 3));
+  Repaint();
+  QTest::mouseClick(window->Bu_Delete, Qt::LeftButton);
+  EXPECT_TRUE(Events(list, view, row, s, e).empty());
+  EXPECT_TRUE(Events(list, view, row, last + px, 86400).empty());
+
+  // A Free stroke that rises, holds over the row's last events and steps down past the title's
+  // end.
+  Repaint();
+  const double left = Geometry().LeftTime();
+  const int scroll = Sc_Time()->value();
+  QTest::mouseClick(window->Pa_Auto->Bu_Write, Qt::LeftButton);
+  window->Pa_Auto->Po_Write->actions()[0]->trigger();  // "&Free"
+  window->Pa_Auto->Po_Write->hide();
+  Repaint();
+  const double from = at(4) - px;
+  const QPoint start = point(from, 2), rise = point(from + 2 * px, 8), hold = point(last + 2, 8);
+  const QPoint end = point(last + 3, 5);
+  QTest::mousePress(surface, Qt::LeftButton, {}, start);
+  QTest::mouseMove(surface, rise);
+  QTest::mouseMove(surface, (rise + hold) / 2);
+  QTest::mouseMove(surface, hold);
+  QTest::mouseMove(surface, end);
+  QTest::mouseRelease(surface, Qt::LeftButton, {}, end);
+  Repaint();
+  test::SaveRendering(surface, "timeline_flattened");
+  // The view did not move, though the title is longer now.
+  EXPECT_DOUBLE_EQ(Geometry().LeftTime(), left);
+  EXPECT_LT(Sc_Time()->value(), scroll);
+
+  ASSERT_EQ(session->Save(), kOk);
+  Title saved;
+  ASSERT_EQ(saved.OpenTitle(session->GetTitle().Path()), kOk);
+  const auto flat = Events(saved.Automation(), view, row, s, 86400);
+  ASSERT_EQ(flat.size(), 3u);
+  EXPECT_EQ(flat[0].second, Geometry().ValueAt(0, start.y(), range));
+  EXPECT_EQ(flat[1].second, Geometry().ValueAt(0, rise.y(), range));
+  EXPECT_EQ(flat[2].second, Geometry().ValueAt(0, end.y(), range));
+  EXPECT_GT(flat[2].first, last + 2);
+  EXPECT_EQ(Events(saved.Automation(), view, row, 0, s - px), before);
 }
 
 TEST_F(TimelineViewTest, OnOffViewsWriteFreeStrokesOnly) {
