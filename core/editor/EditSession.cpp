@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 
 #include "core/edit/EditOps.h"
 #include "core/editor/AutomationViews.h"
@@ -87,6 +88,7 @@ void EditSession::StoreCursor() {
 
 void EditSession::ChangeTab(int tab) {
   if (tab < 0 || tab >= kTabCount) return;
+  ClosePickList();
   StoreCursor();
   tab_ = tab;
   Refresh();
@@ -138,6 +140,7 @@ void EditSession::ApplyEditRange() {
 
 void EditSession::Refresh() {
   DropPending();
+  pick_ = {};
   rename_.visible = false;
   rename_.list = -1;
   TQ730& list = CurrentList();
@@ -287,6 +290,7 @@ bool EditSession::Key(ListKey key, KeyMods mods) {
       rename_.list = -1;
       rename_.visible = false;
       DropPending();
+      pick_ = {};
       return true;
     case ListKey::kPageUp:
       cursor_ = std::max(0, cursor_ - PageSize());
@@ -393,20 +397,39 @@ void EditSession::FollowMovedCue(int index) {
   Refresh();
 }
 
-void EditSession::ClosePickList(int cue, int index) {
+void EditSession::OpenPickList(int cue, const CueNumberList& list) {
+  ClosePickList();
+  if (cue < 0 || cue >= title_->Cues().Count() || list.items.empty() || Locked()) return;
+  pick_ = {true, cue, list};
+}
+
+void EditSession::ChoosePick(int row) {
+  if (pick_.visible && row >= 0 && row < static_cast<int>(pick_.list.items.size()))
+    pick_.list.chosen = row;
+}
+
+void EditSession::ClosePickList() {
+  const PickListState pick = std::exchange(pick_, {});
   TQ730CUE& cues = title_->Cues();
-  if (cue < 0 || cue >= cues.Count() || Locked()) return;
-  if (cues.GetParam(cue, kParamCueEventNumber) == index) return;
+  const int row = pick.list.chosen;
+  if (!pick.visible || pick.cue >= cues.Count() || row < 0 || Locked()) return;
+  const int number = pick.list.items[static_cast<std::size_t>(row)].value;
+  if (cues.GetParam(pick.cue, kParamCueEventNumber) == number) return;
   PushUndoStep();
   EditFlagScope edit(cues);
-  cues.SetParam(cue, kParamCueEventNumber, index);
+  cues.SetParam(pick.cue, kParamCueEventNumber, number);
   title_->SetModified(true);
 }
 
 void EditSession::Enter() {
+  ClosePickList();
   bool committed = false;
-  if (pending_.item != 0 && panel_.commit_entry) committed = panel_.commit_entry();
-  DropPending();
+  if (pending_.item != 0 && panel_.commit_entry) {
+    // The panel keeps the pending entry as it left it: gone when committed, kept when refused.
+    committed = panel_.commit_entry();
+  } else {
+    DropPending();
+  }
   if (committed) title_->SetModified(true);
 }
 
@@ -744,6 +767,7 @@ Status EditSession::SaveAs() {
 }
 
 bool EditSession::CloseQuery() {
+  ClosePickList();
   if (!Modified() || locked_at_open_) return true;
   if (!prompter_) return false;
   switch (prompter_->Message("Data has changed. Do you want to save?", "Close",

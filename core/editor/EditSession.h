@@ -20,6 +20,7 @@
 #include "core/model/ParamIds.h"
 #include "core/model/Prompter.h"
 #include "core/model/Title.h"
+#include "core/pages/CuePage.h"
 #include "core/storage/Library.h"
 
 namespace orb {
@@ -70,6 +71,13 @@ struct PendingEntry {
   int item = 0;
   int record = 0;
   std::string text;
+};
+
+// The CUE page's drop-down list LB_List of a cue's event number, while it is open.
+struct PickListState {
+  bool visible = false;
+  int cue = -1;
+  CueNumberList list;  // its place, its items and the row chosen in it
 };
 
 // What the panel is told after every change of tab, cursor or data.
@@ -215,8 +223,13 @@ class EditSession {
   // A committed cue time re-sorted the cue list: the moved cue, now at index, becomes the only
   // selected cue and the CUE page's cursor.
   void FollowMovedCue(int index);
-  // The CUE page's pick list closed on the event number index for the cue.
-  void ClosePickList(int cue, int index);
+  // The CUE page's pick list: opened on a cue's NUMBER, a row chosen in it, then closed. Closing
+  // (Enter, a click elsewhere, a tab change, the window deactivated) writes the chosen number,
+  // one undo step when it changes it; Esc and every other refresh close it without writing.
+  const PickListState& PickList() const { return pick_; }
+  void OpenPickList(int cue, const CueNumberList& list);
+  void ChoosePick(int row);
+  void ClosePickList();
 
   // Every enabled state. Cheap: it runs every 50 ms and never walks the automation events.
   Enabling Enabled() const;
@@ -247,7 +260,8 @@ class EditSession {
   void Store();
   void Recall();
   // The hidden default button: commits the name editor and the pick list, then the pending
-  // numeric entry; the title is marked modified only when something was committed.
+  // numeric entry; the title is marked modified only when something was committed. An entry
+  // the panel refuses stays pending.
   void Enter();
 
   // Saving. Save As asks for a title name in the title's folder; on success the new path is
@@ -312,6 +326,7 @@ class EditSession {
   bool click_moved_ = false;
   RenameState rename_;
   PendingEntry pending_;
+  PickListState pick_;
   int active_item_ = 0;
   int refreshes_ = 0;
 };

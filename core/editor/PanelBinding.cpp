@@ -1,5 +1,7 @@
 #include "core/editor/PanelBinding.h"
 
+#include "core/pages/CuePage.h"
+
 namespace orb {
 
 PanelPage PanelPageOf(PageKind kind) {
@@ -23,7 +25,9 @@ PanelBinding::PanelBinding(EditSession& session, std::function<int(std::string_v
           [this] { session_.PushUndoStep(); }) {
   session_.Panel().commit_entry = [this] {
     EntryFromSession();
-    Follow(model_.EntryEnter());
+    const PanelRequest r = model_.EntryEnter();
+    EntryToSession();
+    Follow(r);
     return model_.Changed();
   };
   session_.Panel().wheel_item = [this](int delta) { model_.Wheel(delta); };
@@ -118,6 +122,8 @@ void PanelBinding::EntryToSession() {
 }
 
 void PanelBinding::Press(int x, int y, bool shift) {
+  // A click anywhere on the panel closes the CUE page's number list, as a click elsewhere does.
+  session_.ClosePickList();
   EntryFromSession();
   model_.Press(x, y, shift);
   if (model_.State().fader_group != session_.FaderGroup())
@@ -147,6 +153,12 @@ void PanelBinding::Follow(const PanelRequest& r) {
   if (r.kind == PanelRequest::kCueMoved) {
     session_.FollowMovedCue(r.channel);
     Refresh();
+  } else if (r.kind == PanelRequest::kCueNumberList) {
+    for (const PageControl& c : model_.Scene().controls) {
+      if (c.id == r.id && c.channel == r.channel)
+        session_.OpenPickList(r.channel,
+                              CueNumberListOf(Input(model_.State(), -1), r.channel, c.box));
+    }
   } else if (r.kind == PanelRequest::kOpenChannel) {
     session_.ChangeTab(0);
     session_.SetCursor(r.channel);

@@ -35,8 +35,8 @@ class PanelBinding {
 
   void Press(int x, int y, bool shift);
   void Move(int x, int y);
-  // Popups and the cue number list come back to the window; opening a channel and following a
-  // moved cue are done here.
+  // Popups come back to the window; opening a channel, following a moved cue and opening the
+  // cue number list (the session's pick list) are done here.
   PanelRequest Release(int x, int y);
   void Choose(const PanelRequest& popup, int value);
 

@@ -27,12 +27,16 @@ std::string EventText(int event) {
   return event >= 0 && event < 5 ? kEvents[event] : "";
 }
 
+const TQ730* RecalledList(const PageInput& in, int event) {
+  return event == TQ730CUE::kRecallSnapshot   ? in.snapshots
+         : event == TQ730CUE::kRecallEq       ? in.eq_lib
+         : event == TQ730CUE::kRecallDynamics ? in.dyn_lib
+                                              : nullptr;
+}
+
 // The name of the record a cue recalls: its position from 1 in the list of its event.
 std::string RecalledName(const PageInput& in, int event, int number) {
-  const TQ730* list = event == TQ730CUE::kRecallSnapshot   ? in.snapshots
-                      : event == TQ730CUE::kRecallEq       ? in.eq_lib
-                      : event == TQ730CUE::kRecallDynamics ? in.dyn_lib
-                                                           : nullptr;
+  const TQ730* list = RecalledList(in, event);
   if (event == TQ730CUE::kRecallSnapshot && number == 0) return "INITIAL SNAPSHOT";
   if (!list || number < 1 || number > list->Count()) return "";
   return list->NameText(number - 1);
@@ -96,12 +100,42 @@ PageScene BuildCueScene(const PageInput& in) {
                 {x, kCueRowsTop + kCueRowHeight * row, col.width, kCueRowHeight}, value);
       c.lit = false;
       c.face = CueCellText(in, cue, column);
+      // What a cue that recalls nothing would pick a number or channel for, it does not show.
+      const int event = in.list->GetParam(cue, kParamCueEvent);
+      c.display_only = col.id == kParamCueEventName ||
+                       (col.id == kParamCueEventNumber && !CueRecallsRecord(event)) ||
+                       (col.id == kParamCueChannel && event <= 0);
       if (column == kCueColumns - 1)
         c.face = FitCell(c.face, in.cell_width, col.width - kNameMargin);
       x += col.width;
     }
   }
   return std::move(m.scene);
+}
+
+bool CueRecallsRecord(int event) {
+  return event == TQ730CUE::kRecallSnapshot || event == TQ730CUE::kRecallEq ||
+         event == TQ730CUE::kRecallDynamics;
+}
+
+CueNumberList CueNumberListOf(const PageInput& in, int cue, const PageRect& cell) {
+  CueNumberList out;
+  if (!in.list || cue < 0 || cue >= in.list->Count()) return out;
+  const int event = in.list->GetParam(cue, kParamCueEvent);
+  const TQ730* list = RecalledList(in, event);
+  if (!CueRecallsRecord(event) || !list) return out;
+  constexpr int kListHeight = 221;
+  // As wide as the rest of the table, so that the names show.
+  int width = 0;
+  for (int column = 3; column < kCueColumns; ++column) width += kColumns[column].width;
+  out.box = {cell.left, cell.top, width, std::min(kListHeight, kPanelHeight - cell.top)};
+  out.items.push_back({0, event == TQ730CUE::kRecallSnapshot ? "00 : INITIAL SNAPSHOT" : "00 :"});
+  for (int i = 0; i < list->Count(); ++i)
+    out.items.push_back({i + 1, ZeroPad(i + 1, 2) + " : " + list->NameText(i)});
+  // A number the list does not have stays unchosen, so that closing the list keeps it.
+  const int number = in.list->GetParam(cue, kParamCueEventNumber);
+  out.chosen = number >= 0 && number < static_cast<int>(out.items.size()) ? number : -1;
+  return out;
 }
 
 }  // namespace orb

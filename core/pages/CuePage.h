@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/pages/PageScene.h"
 
@@ -22,5 +23,20 @@ std::string CueCellText(const PageInput& in, int cue, int column);
 std::string FitCell(std::string text, const std::function<int(std::string_view)>& width, int limit);
 
 PageScene BuildCueScene(const PageInput& in);
+
+// Whether the cue recalls a record of a list (snapshot, EQ or dynamics library), whose number
+// the NUMBER list picks.
+bool CueRecallsRecord(int event);
+
+// The drop-down list of a cue's NUMBER: over the cell, down to the panel's bottom edge at
+// most, "00 : INITIAL SNAPSHOT" (snapshots) or "00 :" (libraries) and then every record of
+// the recalled list by number and name; no items when the cue recalls nothing. chosen is the
+// cue's number, -1 when the list has no such row.
+struct CueNumberList {
+  PageRect box;
+  std::vector<PickItem> items;
+  int chosen = -1;
+};
+CueNumberList CueNumberListOf(const PageInput& in, int cue, const PageRect& cell);
 
 }  // namespace orb

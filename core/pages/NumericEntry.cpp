@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 
 #include "core/model/ParamIds.h"
 #include "core/model/Q730.h"
@@ -31,7 +32,8 @@ bool TakesNumericEntry(int id) {
 }
 
 std::string EntryStartText(int id, int value) {
-  if (IsTimecode(id)) return FormatTCDigits(static_cast<TimeCode>(std::max(value, 0)));
+  if (IsTimecode(id))
+    return FormatTCDigits(FromBCD(static_cast<std::uint32_t>(std::max(value, 0))));
   std::string text = std::to_string(std::max(value, 0));
   if (id == kParamTempo && text.size() < 3) text.insert(0, 3 - text.size(), '0');
   return text;
@@ -47,9 +49,20 @@ void EntryBackspace(NumericEntry& entry) {
   entry.text = "0" + entry.text.substr(0, entry.text.size() - 1);
 }
 
+bool EntryAccepted(const NumericEntry& entry, int tc_mode) {
+  if (!IsTimecode(entry.id)) return true;
+  const std::string& t = entry.text;
+  if (t.size() != 8 || !std::ranges::all_of(t, [](char c) { return c >= '0' && c <= '9'; }))
+    return false;
+  const auto pair = [&t](int i) { return (t[i] - '0') * 10 + (t[i + 1] - '0'); };
+  const TimeCode typed = MakeTC(pair(0), pair(2), pair(4), pair(6));
+  // Normalising moves any field the rate does not have.
+  return NormalizeTC(typed, FrameRateOfMode(tc_mode), false) == typed;
+}
+
 int EntryValue(const NumericEntry& entry, int tc_mode) {
   if (IsTimecode(entry.id))
-    return static_cast<int>(ParseTCDigits(entry.text, FrameRateOfMode(tc_mode)));
+    return static_cast<int>(ToBCD(ParseTCDigits(entry.text, FrameRateOfMode(tc_mode))));
   int n = 0;
   const bool number = Number(entry.text, n);
   if (entry.id == kParamTempo) return std::clamp(number ? n : kTempoDefault, kTempoMin, kTempoMax);

@@ -36,6 +36,7 @@ struct PageControl {
   int centre = 0;
   bool lit = false;  // switches: value >= 1
   bool pressed = false;
+  bool display_only = false;  // shown but not edited here, whatever its kind
   std::string face;     // the text on a switch, button or text box
   std::string caption;  // the text above a knob, fader or labelled switch
   ValueTexts value_text;

@@ -16,8 +16,8 @@ bool Inside(const PageRect& r, int x, int y, int grow = 0) {
 
 bool IsButtonKind(int kind) {
   return (kind >= kKindSwitch && kind <= kKindTallCustom13 && kind != kKindGroupRow) ||
-         kind == kKindTiny || kind == kKindTab || kind == kKindMeter60 || kind == kKindMeter61 ||
-         kind == kKindCustom106 || kind == 107;
+         kind == kKindTableCell || kind == kKindTiny || kind == kKindTab ||
+         kind == kKindMeter60 || kind == kKindMeter61 || kind == kKindCustom106 || kind == 107;
 }
 
 // The graph handle within five pixels of (x, y); the first of the graph's list wins.
@@ -38,8 +38,20 @@ constexpr int kBandOffset[6] = {0, 0, 18, 36, 54, 69};
 
 }  // namespace
 
+bool DisplayOnlyKind(int kind) {
+  return kind == kKindTableHeader || kind == kKindCustom70 || kind == kKindFrame ||
+         kind == kKindFrame72 || kind == kKindCustom80;
+}
+
+bool DisplayOnly(const PageControl& c) {
+  const bool no_handles = c.kind != kKindSurroundGraph && c.graph.handles.empty();
+  return c.display_only || DisplayOnlyKind(c.kind) ||
+         (IsGraph(c.kind) && (!c.draggable || no_handles));
+}
+
 PanelHit HitControl(const PageControl& c, int x, int y) {
   const int kind = c.kind;
+  if (DisplayOnly(c)) return {};
   if (IsButtonKind(kind)) return Inside(c.box, x, y) ? PanelHit{0, HitType::kButton} : PanelHit{};
   switch (kind) {
     case kKindGroupRow:

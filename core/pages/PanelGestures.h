@@ -26,6 +26,13 @@ struct PanelHit {
   int handle = -1;  // EQ: band 0 … 5; dynamics: 0 COMP/DUCK, 1 EXP/GATE
 };
 
+// What the panel shows but never edits, which the hit test passes over: by kind the table's
+// header cells and the frames; a graph without handles to drag (one not for editing, or whose
+// sections are off); a control its page marks so (a cue's EVENT NAME, and its NUMBER and
+// CHANNEL while it recalls nothing). Every other control acts when clicked or dragged.
+bool DisplayOnlyKind(int kind);
+bool DisplayOnly(const PageControl& control);
+
 // The control under (x, y) and how it is hit; of overlapping controls the first in the list.
 PanelHit HitControl(const PageControl& control, int x, int y);
 PanelHit HitTest(const PageScene& scene, int x, int y);

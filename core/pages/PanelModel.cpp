@@ -230,8 +230,12 @@ PanelRequest PanelModel::Act(const PageControl& c) {
     return {};
   }
   if (TakesNumericEntry(c.id)) {
-    if (c.id == kParamCueEventNumber) return {PanelRequest::kCueNumberList, Po_Knee, c.id, c.channel};
-    return ClickEntry(c);
+    if (c.id != kParamCueEventNumber) return ClickEntry(c);
+    if (Locked()) return {};
+    PanelRequest r{PanelRequest::kCueNumberList, Po_Knee, c.id, c.channel};
+    r.x = c.box.left;
+    r.y = c.box.top;
+    return r;
   }
   if ((c.id == kParamFaderGroup || c.id == kParamCutGroup) && state_.page == PanelPage::kFaderGroup) {
     GroupClick(c.channel, c.id);
@@ -413,10 +417,14 @@ PanelRequest PanelModel::EntryEnter() {
 
 PanelRequest PanelModel::Commit() {
   const NumericEntry entry = entry_;
-  entry_ = {};
   if (!entry.Pending()) return {};
   const TQ730SYSF* system = List().System();
-  const int value = EntryValue(entry, system ? system->TimecodeMode() : 0);
+  const int tc_mode = system ? system->TimecodeMode() : 0;
+  // A time the title's rate does not have is not stored as some other time: the entry stays
+  // as typed, to be mended or dropped with Esc.
+  if (!EntryAccepted(entry, tc_mode)) return {};
+  entry_ = {};
+  const int value = EntryValue(entry, tc_mode);
   if (!Write(entry.channel, entry.id, value) || entry.id != kParamCueTime) return {};
   // The cue list sorted itself by time; its current record is the cue just written.
   return {PanelRequest::kCueMoved, Po_Knee, entry.id, List().CurrentRecord()};

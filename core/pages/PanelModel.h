@@ -50,8 +50,8 @@ struct PanelRequest {
   PopupMenu menu = Po_Knee;
   int id = 0;       // the button's parameter or page switch
   int channel = 0;  // the channel the choice writes; the channel to open; the moved cue
-  int x = 0;        // the popup's place: the button's top right corner
-  int y = 0;
+  int x = 0;        // the popup's place: the button's top right corner; the list's: the cell's
+  int y = 0;        // top left corner
 };
 
 class PanelModel {
@@ -90,7 +90,8 @@ class PanelModel {
   void EntryKey(char digit);
   void EntryBackspace();
   void EntryEscape();
-  // Enter: commits the pending entry; a cue that moved in the sorted list is reported.
+  // Enter: commits the pending entry; a cue that moved in the sorted list is reported. A
+  // timecode the title's rate does not have is refused: nothing is written and the entry stays.
   PanelRequest EntryEnter();
   // The entry as the window's keys left it.
   void SetEntry(const NumericEntry& entry) { entry_ = entry; }

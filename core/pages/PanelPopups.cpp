@@ -50,13 +50,30 @@ Items KeyItems(const TQ730SYSF& system, int channel) {
 
 Items ChannelItems(const TQ730SYSF& system) {
   Items items{{"&NA", 255, {}}};
-  const int count = system.ChannelCount();
-  for (int first = 0; first < count; first += 8) {
-    const int last = std::min(first + 8, count) - 1;
-    PopupItem sub{"CH &" + std::to_string(first + 1) + "-" + std::to_string(last + 1), 0, {}};
-    for (int c = first; c <= last; ++c) sub.items.push_back({system.NumberText(c), c, {}});
+  // The submenus' accelerators stay distinct: 1, 9, 7, 5, 3, 4.
+  static constexpr const char* kInputMenus[] = {"CH &1-8",   "CH &9-16",  "CH 1&7-24",
+                                                "CH 2&5-32", "CH 3&3-40", "CH &41-48"};
+  constexpr int kPerMenu = 8;
+  const int inputs = system.GroupSize(kGroupInput);
+  for (int m = 0; m < 6; ++m) {
+    PopupItem sub{kInputMenus[m], 0, {}};
+    sub.enabled = m * kPerMenu < inputs;
+    for (int c = m * kPerMenu; c < (m + 1) * kPerMenu; ++c)
+      sub.items.push_back(
+          {c < inputs ? system.NumberText(c) : "CH " + std::to_string(c + 1), c, {}});
     items.push_back(std::move(sub));
   }
+  for (const auto& [prefix, group] : {std::pair{"MTR ", kGroupMTR}, {"AUX ", kGroupAUX}}) {
+    const int first = system.FirstChannelOf(group), count = system.GroupSize(group);
+    for (int n = 0; n < kPerMenu; ++n) {
+      PopupItem item{prefix + std::to_string(n + 1), first + n, {}};
+      item.enabled = n < count;
+      items.push_back(std::move(item));
+    }
+  }
+  PopupItem pgm{"&PGM", system.FirstChannelOf(kGroupPGM), {}};
+  pgm.enabled = system.GroupSize(kGroupPGM) > 0;
+  items.push_back(std::move(pgm));
   return items;
 }
 

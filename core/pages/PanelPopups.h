@@ -32,10 +32,12 @@ struct PopupItem {
   int value = 0;
   std::vector<PopupItem> items;  // a submenu when not empty
   bool column_break = false;     // starts a new column of the menu
+  bool enabled = true;           // false: shown greyed, as the layout lacks what it names
 };
 
 // The items of the menu opened for this channel (cue, for the CUE page's menus). Po_Key offers
-// the channels the layout has; Po_CH every channel of the layout.
+// the channels the layout has; Po_CH has one shape for every layout (CH 1-48 in submenus of
+// eight, MTR and AUX 1-8, PGM) with what the layout lacks greyed.
 std::vector<PopupItem> PopupItems(PopupMenu menu, const TQ730SYSF& system, int channel);
 
 // The parameter a chosen value is written to.

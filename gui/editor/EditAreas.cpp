@@ -129,9 +129,13 @@ std::optional<int> TPanelArea::MenuChoice(const PanelRequest& r,
           // Qt menus have no columns: a column becomes a submenu named by its first item.
           if (item.column_break) column = into.addMenu(caption + " ...");
           if (item.items.empty()) {
-            column->addAction(caption)->setData(item.value);
+            QAction* action = column->addAction(caption);
+            action->setData(item.value);
+            action->setEnabled(item.enabled);
           } else {
-            fill(*column->addMenu(caption), item.items);
+            QMenu* sub = column->addMenu(caption);
+            sub->setEnabled(item.enabled);
+            fill(*sub, item.items);
           }
         }
       };

@@ -166,6 +166,7 @@ TFo_Edit::~TFo_Edit() {
   // The children go after this body: nothing of theirs may reach the session any more.
   Ti_Refresh->stop();
   Ed_Edit->removeEventFilter(this);
+  LB_List->removeEventFilter(this);
   PB_List->removeEventFilter(this);
   PB_Edit->removeEventFilter(this);
   Pa_List->removeEventFilter(this);
@@ -314,7 +315,20 @@ void TFo_Edit::BuildPanelArea() {
   LB_Assign->hide();
   LB_List = new QListWidget(Pa_Edit);
   LB_List->setObjectName("LB_List");
+  QFont list_font("Liberation Sans");
+  list_font.setPixelSize(12);
+  LB_List->setFont(list_font);
   LB_List->hide();
+  LB_List->installEventFilter(this);
+  connect(LB_List, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (!syncing_editor_) session_.ChoosePick(row);
+  });
+  // A click on an item chooses it and closes the list.
+  connect(LB_List, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    session_.ChoosePick(LB_List->row(item));
+    CommitNameEditor();
+    RefreshView();
+  });
   // The window's default button: never seen, but Enter runs it.
   Bu_Enter = new QPushButton("Enter", Pa_Edit);
   Bu_Enter->setObjectName("Bu_Enter");
@@ -323,8 +337,9 @@ void TFo_Edit::BuildPanelArea() {
   connect(Bu_Enter, &QPushButton::clicked, this, [this] {
     CommitNameEditor();
     session_.Enter();
-    PB_Edit->update();
-    UpdateCaption();
+    // A committed cue time may have moved the cue and the list pane's cursor with it.
+    RefreshView();
+    Ti_RefreshTimer();
   });
 }
 
@@ -462,6 +477,7 @@ void TFo_Edit::RefreshView() {
   Bu_Lib->setVisible(session_.SystemPage());
   if (automation) Pa_Auto->Update();
   SyncNameEditor();
+  SyncPickList();
   UpdateList();
   PB_Edit->update();
   UpdateCaption();
@@ -521,6 +537,11 @@ void TFo_Edit::OpenContextMenu(const QPoint& at) {
 // The name editor --------------------------------------------------------------------------
 
 void TFo_Edit::CommitNameEditor() {
+  if (session_.PickList().visible) {
+    session_.ClosePickList();
+    SyncPickList();
+    PB_Edit->update();
+  }
   if (!session_.Rename().visible) {
     SyncNameEditor();
     return;
@@ -561,6 +582,30 @@ void TFo_Edit::SyncNameEditor() {
   syncing_editor_ = false;
 }
 
+void TFo_Edit::SyncPickList() {
+  const PickListState& pick = session_.PickList();
+  syncing_editor_ = true;
+  if (pick.visible) {
+    const CueNumberList& list = pick.list;
+    LB_List->clear();
+    for (const PickItem& item : list.items) LB_List->addItem(TextOf(item.text));
+    LB_List->setGeometry(list.box.left, list.box.top, list.box.width, list.box.height);
+    LB_List->setCurrentRow(list.chosen);
+    if (list.chosen >= 0) LB_List->scrollToItem(LB_List->item(list.chosen));
+    if (!LB_List->isVisible()) {
+      LB_List->show();
+      LB_List->raise();
+      LB_List->setFocus();
+    }
+  } else if (LB_List->isVisible()) {
+    const bool had_focus = LB_List->hasFocus();
+    LB_List->hide();
+    LB_List->clear();
+    if (had_focus) PB_List->setFocus();
+  }
+  syncing_editor_ = false;
+}
+
 // Keys -------------------------------------------------------------------------------------
 
 bool TFo_Edit::ListKey(QKeyEvent* event) {
@@ -569,6 +614,7 @@ bool TFo_Edit::ListKey(QKeyEvent* event) {
   const auto act = [&](orb::ListKey key) {
     session_.Key(key, mods);
     SyncNameEditor();
+    SyncPickList();
     UpdateList();
     PB_Edit->update();
     Ti_RefreshTimer();
@@ -645,6 +691,16 @@ bool TFo_Edit::eventFilter(QObject* watched, QEvent* event) {
         return ListKey(key);
       default:
         break;
+    }
+  } else if (watched == LB_List && event->type() == QEvent::KeyPress) {
+    // Enter and Esc are the window's: Enter takes the chosen number, Esc leaves the cue as it was.
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Escape || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+      return ListKey(key);
+  } else if (watched == LB_List && event->type() == QEvent::FocusOut) {
+    if (!syncing_editor_ && session_.PickList().visible) {
+      CommitNameEditor();
+      RefreshView();
     }
   } else if (watched == PB_Edit && event->type() == QEvent::Wheel) {
     // The wheel is the window's: over the panel it scrolls the list too (or adjusts the

@@ -133,8 +133,12 @@ class TFo_Edit : public QWidget, public EditorWindow {
   template <typename Command>
   void Run(Command command);
   bool ListKey(QKeyEvent* event);
+  // Commits the name editor and the CUE page's number list, as every rule that closes one
+  // closes the other.
   void CommitNameEditor();
   void SyncNameEditor();
+  // Shows, fills, places or hides LB_List as the session's pick list says.
+  void SyncPickList();
   void UpdateList();
   void UpdateCaption();
   void SwitchTab(int step);

@@ -4,34 +4,21 @@
 #include "core/editor/PanelBinding.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-
-#include "tests/TestFiles.h"
-#include "tools/TitleGenerator.h"
+#include "tests/core/editor/PanelSession.h"
 
 namespace orb {
 namespace {
 
-namespace fs = std::filesystem;
-
 class PanelBindingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = fs::temp_directory_path() / ("orb_panel_binding_" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    const fs::path path = folder / "Show.orb";
-    test::WriteFile(path, gen::MakeTitle({}));
-    session = std::make_unique<EditSession>(clip, &prompter);
-    ASSERT_EQ(session->Open(path.string()), kOk);
-    session->SetListGeometry(491, 440);
-    panel = std::make_unique<PanelBinding>(*session);
+    bound = std::make_unique<test::PanelSession>();
+    ASSERT_EQ(bound->status, kOk);
+    session = bound->session.get();
+    panel = bound->panel.get();
   }
-  void TearDown() override {
-    panel.reset();
-    fs::remove_all(folder);
-  }
+  void TearDown() override { bound.reset(); }
   PageControl Find(int id, int channel = -1) {
     for (const PageControl& c : panel->Model().Scene().controls) {
       if (c.id == id && (channel < 0 || c.channel == channel)) return c;
@@ -41,11 +28,9 @@ class PanelBindingTest : public ::testing::Test {
   }
   int Get(int channel, int id) { return session->GetTitle().System().GetParam(channel, id); }
 
-  fs::path folder;
-  TClip clip;
-  ScriptedPrompter prompter;
-  std::unique_ptr<EditSession> session;
-  std::unique_ptr<PanelBinding> panel;
+  std::unique_ptr<test::PanelSession> bound;
+  EditSession* session = nullptr;
+  PanelBinding* panel = nullptr;
 };
 
 TEST_F(PanelBindingTest, GesturesWheelAndEntriesAreSessionUndoSteps) {

@@ -274,5 +274,75 @@ TEST(PanelGesturesTest, NumericEntryShiftsDigitsAndCommitsClampedValues) {
   EXPECT_EQ(none.text, "");
 }
 
+// Po_CH has one shape in every layout: NA, six submenus of eight inputs, MTR 1-8, AUX 1-8 and
+// PGM, without returns; what the layout lacks is greyed.
+TEST(PanelGesturesTest, ChannelPopupKeepsItsShapeAndGreysWhatTheLayoutLacks) {
+  struct Layout {
+    int rate_mode;
+    bool mtr_bus_mode;
+    int input_menus, mtrs, auxes;
+    bool pgm;
+  };
+  for (const Layout& l : {Layout{0, false, 6, 8, 8, true}, Layout{2, false, 3, 4, 2, true},
+                          Layout{2, true, 3, 6, 2, false}}) {
+    gen::TitleSpec spec;
+    spec.rate_mode = l.rate_mode;
+    spec.mtr_bus_mode = l.mtr_bus_mode;
+    auto title = test::LoadTitle(spec);
+    const TQ730SYSF& s = title->System();
+    const auto items = PopupItems(Po_CH, s, 0);
+    std::vector<std::string> captions;
+    for (const PopupItem& item : items) captions.push_back(item.caption);
+    const std::vector<std::string> shape = {
+        "&NA",   "CH &1-8", "CH &9-16", "CH 1&7-24", "CH 2&5-32", "CH 3&3-40", "CH &41-48",
+        "MTR 1", "MTR 2",   "MTR 3",    "MTR 4",     "MTR 5",     "MTR 6",     "MTR 7",
+        "MTR 8", "AUX 1",   "AUX 2",    "AUX 3",     "AUX 4",     "AUX 5",     "AUX 6",
+        "AUX 7", "AUX 8",   "&PGM"};
+    ASSERT_EQ(captions, shape) << l.rate_mode;
+    for (int m = 0; m < 6; ++m) {
+      const PopupItem& sub = items[static_cast<std::size_t>(1 + m)];
+      EXPECT_EQ(sub.enabled, m < l.input_menus) << sub.caption;
+      ASSERT_EQ(sub.items.size(), 8u);
+      EXPECT_EQ(sub.items[0].value, 8 * m);
+    }
+    for (int n = 0; n < 8; ++n) {
+      const PopupItem& mtr = items[static_cast<std::size_t>(7 + n)];
+      const PopupItem& aux = items[static_cast<std::size_t>(15 + n)];
+      EXPECT_EQ(mtr.enabled, n < l.mtrs) << mtr.caption;
+      EXPECT_EQ(aux.enabled, n < l.auxes) << aux.caption;
+      if (mtr.enabled) EXPECT_EQ(s.NumberText(mtr.value), "MTR" + std::to_string(n + 1));
+      if (aux.enabled) EXPECT_EQ(s.NumberText(aux.value), "AUX" + std::to_string(n + 1));
+    }
+    EXPECT_EQ(items.back().enabled, l.pgm);
+    if (l.pgm) EXPECT_EQ(s.NumberText(items.back().value), "PGM");
+    EXPECT_EQ(items[0].value, 255);
+  }
+}
+
+// A typed timecode commits only as a frame the title's rate has, as packed BCD.
+TEST(PanelGesturesTest, TimecodeEntriesCommitOnlyFramesTheRateHas) {
+  struct Case {
+    int id;
+    const char* text;
+    int tc_mode;
+    bool accepted;
+    std::uint32_t bcd;
+  };
+  const Case cases[] = {
+      {kParamOffset, "00001520", 0, true, 0x00001520},  {kParamCueTime, "23595929", 0, true, 0x23595929},
+      {kParamCueTime, "00000030", 0, false, 0},         {kParamOffset, "00000025", 4, false, 0},
+      {kParamOffset, "00000024", 4, true, 0x00000024},  {kParamOffset, "24000000", 0, false, 0},
+      {kParamOffset, "00600000", 0, false, 0},          {kParamOffset, "00006000", 0, false, 0},
+      {kParamCueTime, "00010001", 1, false, 0},         {kParamCueTime, "00100000", 3, true, 0x00100000},
+      {kParamCueTime, "0000x000", 0, false, 0},         {kParamTempo, "999", 0, true, 250},
+  };
+  for (const Case& c : cases) {
+    const NumericEntry entry{c.id, 0, c.text};
+    EXPECT_EQ(EntryAccepted(entry, c.tc_mode), c.accepted) << c.text;
+    if (c.accepted) EXPECT_EQ(EntryValue(entry, c.tc_mode), static_cast<int>(c.bcd)) << c.text;
+  }
+  EXPECT_EQ(EntryStartText(kParamCueTime, 0x01025929), "01025929");
+}
+
 }  // namespace
 }  // namespace orb

@@ -368,14 +368,16 @@ TEST_F(PanelModelTest, CueTimeEntryResortsWithTheCursorFollowingAndEventsReset) 
   PageControl time = Button(kParamCueTime, 0, 1, 71), event = Button(kParamCueEvent, 0, 141, 71);
   Synthetic({time, event}, PanelPage::kCue);
   const int last = cues.Count() - 1;
-  const TimeCode later = NextFrame(static_cast<TimeCode>(cues.GetParam(last, kParamCueTime)),
-                                   FrameRateOfMode(System().TimecodeMode()));
+  // The cue time is held as packed BCD.
+  const TimeCode later =
+      NextFrame(FromBCD(static_cast<std::uint32_t>(cues.GetParam(last, kParamCueTime))),
+                FrameRateOfMode(System().TimecodeMode()));
   Click(time);
   for (char k : FormatTCDigits(later)) model->EntryKey(k);
   const PanelRequest moved = Click(time);
   EXPECT_EQ(moved.kind, PanelRequest::kCueMoved);
   EXPECT_EQ(moved.channel, last);
-  EXPECT_EQ(cues.GetParam(last, kParamCueTime), static_cast<int>(later));
+  EXPECT_EQ(cues.GetParam(last, kParamCueTime), static_cast<int>(ToBCD(later)));
 
   const PanelRequest popup = Click(event);
   ASSERT_EQ(popup.kind, PanelRequest::kPopup);

@@ -15,6 +15,7 @@
 #include <QTabBar>
 #include <QToolButton>
 #include <QWheelEvent>
+#include <algorithm>
 #include <fstream>
 #include <optional>
 #include <set>
@@ -613,6 +614,105 @@ TEST_F(EditorWindowTest, TheWheelAndTheKeypadStepThePanelControlUnderThePointer)
   QTest::keyClick(e.PB_List, Qt::Key_Minus, Qt::KeypadModifier);
   EXPECT_EQ(system.GetParam(0, kParamTrim), 46);
   EXPECT_GE(e.Session().Undo().UndoCount(), 1);
+}
+
+// The CUE page with the mouse and the keys: EVENT and CHANNEL through their popups, NUMBER
+// through LB_List (a click on an item, Return, Esc, a click in the list pane), TIME CODE typed
+// with the list following the cue, TC LINK toggled; the saved title holds it all.
+TEST_F(EditorWindowTest, EveryCueCellEditsWithTheMouseAndTheSaveHoldsIt) {
+  const std::string path = AddTitle("Cues");
+  TFo_Main& main = Frame();
+  TFo_Edit& e = Open(path);
+  constexpr int kCueTab = 7;
+  e.TC_Tab->setCurrentIndex(kCueTab);
+  const auto centre = [&e](int id, int cue) {
+    e.PB_Edit->grab();
+    for (const PageControl& c : e.PB_Edit->Binding().Model().Scene().controls) {
+      if (c.id == id && c.channel == cue)
+        return QPoint(c.box.left + c.box.width / 2, c.box.top + c.box.height / 2);
+    }
+    ADD_FAILURE() << "no cell " << id << "/" << cue;
+    return QPoint();
+  };
+  const auto click = [&](int id, int cue) {
+    QTest::mouseClick(e.PB_Edit, Qt::LeftButton, {}, centre(id, cue));
+  };
+  TQ730CUE& cues = e.Session().GetTitle().Cues();
+  const TQ730SYSF& system = e.Session().GetTitle().System();
+  std::vector<std::string> captions;
+  e.PB_Edit->choose_popup = [&captions](const PanelRequest& r,
+                                        const std::vector<PopupItem>& items) {
+    captions.clear();
+    for (const PopupItem& item : items) captions.push_back(item.caption);
+    // EVENT: "&SNAPSHOT"; CHANNEL: "MTR 2".
+    return std::optional<int>(r.menu == Po_Event ? items[1].value : items[8].value);
+  };
+  click(kParamCueEvent, 0);
+  EXPECT_EQ(captions.front(), "&NA");
+  EXPECT_EQ(cues.GetParam(0, kParamCueEvent), 1);
+  click(kParamCueChannel, 0);
+  EXPECT_EQ(captions.back(), "&PGM");
+  EXPECT_EQ(
+      std::ranges::count_if(captions, [](const std::string& c) { return c.starts_with("RTN"); }),
+      0);
+  EXPECT_EQ(cues.GetParam(0, kParamCueChannel), system.FirstChannelOf(kGroupMTR) + 1);
+
+  // NUMBER: the list over the cell; a click on an item takes it.
+  click(kParamCueEventNumber, 0);
+  ASSERT_TRUE(e.LB_List->isVisible());
+  EXPECT_EQ(e.LB_List->count(), e.Session().GetTitle().Snapshots().Count() + 1);
+  EXPECT_EQ(e.LB_List->currentRow(), 0);
+  EXPECT_EQ(e.LB_List->geometry().topLeft(), centre(kParamCueEventNumber, 0) - QPoint(32, 10));
+  test::SaveRendering(&Frame(), "editor_cue_number_list");
+  QTest::mouseClick(e.LB_List->viewport(), Qt::LeftButton, {},
+                    e.LB_List->visualItemRect(e.LB_List->item(2)).center());
+  EXPECT_FALSE(e.LB_List->isVisible());
+  EXPECT_EQ(cues.GetParam(0, kParamCueEventNumber), 2);
+  // Esc leaves the number; Return takes the row the arrow keys chose; so does a click elsewhere.
+  struct Close {
+    Qt::Key key;  // Qt::Key_unknown: a click in the list pane
+    int number;
+  };
+  for (const Close& c :
+       {Close{Qt::Key_Escape, 2}, Close{Qt::Key_Return, 3}, Close{Qt::Key_unknown, 2}}) {
+    click(kParamCueEventNumber, 0);
+    ASSERT_TRUE(e.LB_List->isVisible());
+    QTest::keyClick(e.LB_List, c.key == Qt::Key_Return ? Qt::Key_Down : Qt::Key_Up);
+    if (c.key == Qt::Key_unknown) {
+      Click(e, 1);
+    } else {
+      QTest::keyClick(e.LB_List, c.key);
+    }
+    EXPECT_FALSE(e.LB_List->isVisible()) << c.key;
+    EXPECT_EQ(cues.GetParam(0, kParamCueEventNumber), c.number) << c.key;
+  }
+  e.TC_Tab->setCurrentIndex(kCueTab);
+
+  // TIME CODE typed after the last cue: the cue moves to the end, the cursor with it.
+  const int last = cues.Count() - 1;
+  click(kParamCueTime, 0);
+  ASSERT_EQ(e.Session().Pending().item, kParamCueTime);
+  QTest::keyClicks(e.PB_List, "23000000");
+  QTest::keyClick(e.PB_List, Qt::Key_Return);
+  EXPECT_EQ(cues.GetParam(last, kParamCueTime), 0x23000000);
+  EXPECT_EQ(cues.GetParam(last, kParamCueEvent), 1);
+  EXPECT_EQ(e.Session().Cursor(), last);
+  EXPECT_EQ(Selected(e), std::set<int>{last});
+
+  const int link = cues.GetParam(1, kParamCueTcLink);
+  click(kParamCueTcLink, 1);
+  EXPECT_EQ(cues.GetParam(1, kParamCueTcLink), 1 - link);
+
+  main.MF_SaveClick();
+  Title saved;
+  ASSERT_EQ(saved.OpenTitle(path), kOk);
+  const auto moved = saved.Cues().Record(last);
+  EXPECT_EQ(std::vector<std::uint8_t>(moved.begin(), moved.begin() + 4),
+            (std::vector<std::uint8_t>{0x00, 0x00, 0x00, 0x23}));
+  EXPECT_EQ(moved[29], 1);
+  EXPECT_EQ(moved[30], 2);
+  EXPECT_EQ(moved[31], system.FirstChannelOf(kGroupMTR) + 1);
+  EXPECT_EQ(saved.Cues().Record(1)[28], 1 - link);
 }
 
 }  // namespace

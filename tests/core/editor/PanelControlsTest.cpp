@@ -1,0 +1,193 @@
+// Every control of every page the panel draws, as the session shows it for generated titles at
+// 48 kHz and 96 kHz: pressed and released at its centre (dragged across its box, for what the
+// press grabs) it acts, unless the panel declares it display-only.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "core/pages/PanelGestures.h"
+#include "tests/core/editor/PanelSession.h"
+
+namespace orb {
+namespace {
+
+// One scene: a tab with the state that changes which controls it builds.
+struct View {
+  int tab;
+  int cursor = 0;
+  int bank = 0;
+  DynamicsSection section = DynamicsSection::kCompDuck;
+  RoutingView routing = RoutingView::kOutputs;
+};
+
+enum class Effect { kNone, kWrite, kPopup, kEntry, kList, kState };
+
+class PanelControlsTest : public ::testing::TestWithParam<int> {
+ protected:
+  void SetUp() override {
+    gen::TitleSpec spec;
+    spec.rate_mode = GetParam();
+    bound = std::make_unique<test::PanelSession>(spec);
+    ASSERT_EQ(bound->status, kOk);
+    session = bound->session.get();
+    panel = bound->panel.get();
+  }
+
+  // Every page with every bank, channel kind, dynamics section and routing view it has.
+  std::vector<View> Views() const {
+    const TQ730SYSF& s = session->GetTitle().System();
+    std::vector<View> views;
+    for (int tab = 0; tab < kTabCount; ++tab) {
+      const PageKind page = kTabPages[static_cast<std::size_t>(tab)].kind;
+      if (!PanelBinding::Draws(page)) continue;
+      for (const auto section : {DynamicsSection::kCompDuck, DynamicsSection::kExpGate}) {
+        if (page == kPageChannel) {
+          for (int kind = kGroupInput; kind <= kGroupPGM; ++kind) {
+            if (s.GroupSize(kind) > 0) views.push_back({tab, s.FirstChannelOf(kind), 0, section});
+          }
+        } else if (page == kPageDynLib) {
+          views.push_back({tab, 0, 0, section});
+        }
+      }
+      if (page == kPageOverview || page == kPageSnapshot) {
+        for (int bank = 0; bank < 3; ++bank) {
+          if (bank != 1 || s.GroupSize(kGroupInput) > 24) views.push_back({tab, 0, bank});
+        }
+      } else if (page == kPageOutputAssign) {
+        views.push_back({tab, 0, 0, {}, RoutingView::kOutputs});
+        views.push_back({tab, 0, 0, {}, RoutingView::kMadi});
+      } else if (page != kPageChannel && page != kPageDynLib) {
+        views.push_back({tab});
+      }
+    }
+    return views;
+  }
+
+  void Show(const View& v) {
+    session->Key(ListKey::kEscape, {});
+    session->ChangeTab(v.tab);
+    session->SetCursor(v.cursor);
+    session->SetOverviewBank(v.bank);
+    session->SetFaderGroup(0);
+    PanelState state = panel->Model().State();
+    state.section = v.section;
+    state.view = v.routing;
+    panel->Model().SetState(state);
+    panel->Refresh();
+    // Snapshot and library records take writes with their EDIT switch on.
+    session->CurrentList().SetEditEnabled(true);
+  }
+
+  // The window's and the panel's state a page switch may change.
+  std::vector<int> Now() const {
+    const PanelState& s = panel->Model().State();
+    return {session->Tab(),
+            session->OverviewBank(),
+            session->FaderGroup(),
+            static_cast<int>(s.section),
+            static_cast<int>(s.view),
+            s.bank,
+            s.fader_group,
+            session->CurrentList().EditEnabled()};
+  }
+
+  // Press at the point; what the press grabs is dragged to both far corners of its box.
+  Effect Click(const PageControl& c, int x, int y) {
+    const int undo = session->Undo().UndoCount();
+    const std::vector<int> before = Now();
+    panel->Press(x, y, false);
+    if (panel->Model().DragType() != HitType::kNone &&
+        panel->Model().DragType() != HitType::kButton) {
+      panel->Move(c.box.left - 20, c.box.top + c.box.height + 20);
+      panel->Move(c.box.left + c.box.width + 20, c.box.top - 20);
+    }
+    const PanelRequest r = panel->Release(x, y);
+    if (session->Undo().UndoCount() > undo) {
+      session->UndoCommand();
+      return Effect::kWrite;
+    }
+    if (r.kind == PanelRequest::kPopup) return Effect::kPopup;
+    if (session->Pending().item != 0) return Effect::kEntry;
+    if (session->PickList().visible) return Effect::kList;
+    return Now() == before ? Effect::kNone : Effect::kState;
+  }
+
+  std::unique_ptr<test::PanelSession> bound;
+  EditSession* session = nullptr;
+  PanelBinding* panel = nullptr;
+};
+
+TEST_P(PanelControlsTest, EveryControlActsOrIsDeclaredDisplayOnly) {
+  std::map<Effect, int> effects;
+  for (const View& view : Views()) {
+    Show(view);
+    const PageScene scene = panel->Model().Scene();
+    const std::string where = std::string(kTabPages[static_cast<std::size_t>(view.tab)].caption) +
+                              " cursor " + std::to_string(view.cursor) + " bank " +
+                              std::to_string(view.bank);
+    ASSERT_FALSE(scene.controls.empty()) << where;
+    for (std::size_t i = 0; i < scene.controls.size(); ++i) {
+      const PageControl& c = scene.controls[i];
+      const auto name = [](const PageControl& k) {
+        return std::to_string(k.id) + "/" + std::to_string(k.channel) + " kind " +
+               std::to_string(k.kind) + " box " + std::to_string(k.box.left) + "," +
+               std::to_string(k.box.top) + " " + std::to_string(k.box.width) + "x" +
+               std::to_string(k.box.height);
+      };
+      const std::string what = where + ": control " + name(c);
+      if (DisplayOnly(c)) {
+        // Only the cue table's headers and unedited cells and the graphs that show a curve.
+        EXPECT_TRUE(c.kind == kKindTableHeader || c.kind == kKindTableCell || IsGraph(c.kind))
+            << what;
+        continue;
+      }
+      // A graph acts at its handles, a fader at its cap (its box is the readout over it),
+      // everything else at its centre.
+      std::vector<std::pair<int, int>> points;
+      if (c.kind == kKindEqGraph || c.kind == kKindDynamicsGraph) {
+        for (const GraphHandle& h : c.graph.handles) points.emplace_back(h.x, h.y);
+      } else if (c.kind == kKindSmallFader || c.kind == kKindShortFader) {
+        points.emplace_back(c.cap.x, c.cap.y);
+      } else {
+        points.emplace_back(c.box.left + c.box.width / 2, c.box.top + c.box.height / 2);
+      }
+      ASSERT_FALSE(points.empty()) << what;
+      for (const auto& [x, y] : points) {
+        Show(view);
+        // A group row acts by choosing its group, which another must be before.
+        if (c.kind == kKindGroupRow) {
+          session->SetFaderGroup(c.channel == 0 ? 1 : 0);
+          panel->Refresh();
+        }
+        const PanelHit hit = HitTest(panel->Model().Scene(), x, y);
+        EXPECT_EQ(hit.control, static_cast<int>(i))
+            << what << " hits "
+            << (hit.control < 0 ? "nothing"
+                                : name(scene.controls[static_cast<std::size_t>(hit.control)]));
+        // A routing button routes the sources chosen in the pick list.
+        if (c.kind == kKindRouting) {
+          for (const PickItem& item : scene.pick_list.items) {
+            if (item.value != c.value) {
+              panel->Model().SetPickSelection({item.value});
+              break;
+            }
+          }
+        }
+        const Effect effect = Click(c, x, y);
+        EXPECT_NE(effect, Effect::kNone) << what;
+        ++effects[effect];
+      }
+    }
+  }
+  // Every way of acting was seen.
+  for (const Effect e :
+       {Effect::kWrite, Effect::kPopup, Effect::kEntry, Effect::kList, Effect::kState})
+    EXPECT_GT(effects[e], 0) << static_cast<int>(e);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, PanelControlsTest, ::testing::Values(0, 2),
+                         [](const auto& info) { return info.param == 0 ? "At48kHz" : "At96kHz"; });
+
+}  // namespace
+}  // namespace orb
