@@ -5,9 +5,9 @@
 
 #include "core/model/DataFile.h"
 #include "core/model/ParamModel.h"
+#include "core/model/ParamNames.h"
 #include "core/model/Q730.h"
 #include "core/model/Q730snap.h"
-#include "core/model/ParamNames.h"
 #include "core/model/ValueText.h"
 
 namespace orb {
@@ -62,7 +62,6 @@ void PanelModel::Point(int x, int y) {
   pointer_x_ = x;
   pointer_y_ = y;
 }
-
 
 bool PanelModel::Writable() const {
   const TQ730& list = List();
@@ -232,8 +231,8 @@ std::string WithUnit(const ValueTexts& v) {
 // A surround coordinate from its centre 63: "L12", "00", "12R" (front and rear likewise).
 std::string Side(int value, char low, char high) {
   const int d = std::abs(value - 63);
-  const std::string digits = std::string(1, static_cast<char>('0' + d / 10 % 10)) +
-                             static_cast<char>('0' + d % 10);
+  const std::string digits =
+      std::string(1, static_cast<char>('0' + d / 10 % 10)) + static_cast<char>('0' + d % 10);
   if (value < 63) return low + digits;
   return value > 63 ? digits + high : digits;
 }
@@ -309,8 +308,7 @@ std::string PanelModel::StatusOwner(const PageControl& c) const {
   const TQ730& list = List();
   const auto menu = PopupOfId(c.id);
   if (state_.page == PanelPage::kSetup || (menu && PopupSystemWide(*menu))) return "SETUP";
-  if (state_.page == PanelPage::kFaderGroup &&
-      (c.id == kParamGroupType || c.id == kParamGroupOn))
+  if (state_.page == PanelPage::kFaderGroup && (c.id == kParamGroupType || c.id == kParamGroupOn))
     return LabelText(11, c.channel);
   const auto record = [&list, &c](const char* kind) {
     return std::string(kind) + " #" + ZeroPad(c.channel + 1, 2) + " " + list.NameText(c.channel);

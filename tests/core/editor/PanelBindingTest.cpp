@@ -219,7 +219,8 @@ TEST_F(PanelBindingTest, StatusLineShowsTheCurrentValueOfWhatIsEdited) {
   session->ChangeTab(12);
   panel->Refresh();
   const PageControl offset = Find(kParamOffset);
-  EXPECT_EQ(over(kParamOffset), "SETUP - " + std::string(ParamName(kParamOffset)) + " = " + offset.face);
+  EXPECT_EQ(over(kParamOffset),
+            "SETUP - " + std::string(ParamName(kParamOffset)) + " = " + offset.face);
   const PageControl tc = Find(kParamTcMode);
   panel->Press(tc.box.left + 1, tc.box.top + 1, false);
   const PanelRequest tc_popup = panel->Release(tc.box.left + 1, tc.box.top + 1);

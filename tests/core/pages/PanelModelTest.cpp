@@ -443,7 +443,7 @@ std::vector<std::uint8_t> TitleBytes(Title& title) {
 }
 
 std::vector<std::pair<std::size_t, std::size_t>> PairRanges(const std::vector<std::uint8_t>& bytes,
-                                                        const TQ730SYSF& system, int c) {
+                                                            const TQ730SYSF& system, int c) {
   constexpr std::size_t kChunkHeader = 16;  // the system chunk comes first
   const std::uint8_t* block = system.Block().data();
   std::vector<std::pair<std::size_t, std::size_t>> ranges;
@@ -501,7 +501,8 @@ TEST_F(PanelModelTest, LinkChoicesOnBusPairsChangeOnlyThatPair) {
   for (int kind : {kGroupMTR, kGroupAUX, kGroupRTN}) {
     Make();
     // Every linking function on: a stereo partner follows all of them.
-    for (const LinkFunction& row : kLinkFunctions) System().Block()[kStereoFunctions + row.position] = 1;
+    for (const LinkFunction& row : kLinkFunctions)
+      System().Block()[kStereoFunctions + row.position] = 1;
     const int first = System().FirstChannelOf(kind);
     for (int c = first; c + 1 < first + System().GroupSize(kind); c += 2) {
       if (Get(c, kParamLinkMode) < 0) continue;
@@ -519,8 +520,8 @@ TEST_F(PanelModelTest, LinkChoicesOnBusPairsChangeOnlyThatPair) {
         bool partner_differs;  // the partner's value set apart before the choice
         int steps;             // undo steps taken by the choice
       };
-      for (const Step& step : {Step{kSurround, true, 1}, Step{kStereo, true, 1},
-                               Step{kStereo, false, 0}}) {
+      for (const Step& step :
+           {Step{kSurround, true, 1}, Step{kStereo, true, 1}, Step{kStereo, false, 0}}) {
         if (step.partner_differs)
           System().SetParam(c + 1, id, (Get(c, id) + 7) % (System().ParamMax(c, id) + 1));
         const auto before = TitleBytes(*title);
