@@ -9,6 +9,7 @@
 #include "core/pages/AssignPages.h"
 #include "core/pages/CuePage.h"
 #include "core/pages/OverviewPages.h"
+#include "core/pages/PanelPopups.h"
 #include "core/pages/SettingsPages.h"
 
 namespace orb {
@@ -28,18 +29,8 @@ struct PageFacts {
   int channel;
 };
 
-// "LOCAL" for the channel's own key, else the key channel's kind and number within it.
-std::string KeyText(const PageFacts& p, int value) {
-  if (!p.system) return "";
-  if (value == p.channel) return "LOCAL";
-  static constexpr const char* kKinds[] = {"CH", "MTR", "AUX"};
-  const int kind = p.system->ChannelKind(value);
-  if (kind < 0 || kind > 2) return "";
-  return kKinds[kind] + std::to_string(value - p.system->FirstChannelOf(kind) + 1);
-}
-
 std::string FaceText(const PageFacts& p, const PageEntry& e, int value) {
-  if (e.label == 7) return KeyText(p, value);
+  if (e.label == 7) return p.system ? KeyText(*p.system, p.channel, value) : "";
   // A small link button names the channel it links to.
   const bool small = e.kind == kKindTextButton || e.kind == kKindSmallSwitch;
   if (e.label == 8 && small && p.channel_page && p.channel + 1 < p.list.ChannelCount())

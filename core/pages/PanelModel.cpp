@@ -1,9 +1,13 @@
 #include "core/pages/PanelModel.h"
 
 #include <algorithm>
+#include <cstdlib>
 
+#include "core/model/DataFile.h"
 #include "core/model/ParamModel.h"
 #include "core/model/ParamNames.h"
+#include "core/model/Q730.h"
+#include "core/model/Q730snap.h"
 #include "core/model/ValueText.h"
 
 namespace orb {
@@ -44,6 +48,19 @@ void PanelModel::SetState(const PanelState& state) {
 
 void PanelModel::Rebuild() {
   if (build_) scene_ = build_(state_, pressed_entry_);
+  // Another record or a changed page may put another control under the pointer.
+  if (drag_type_ == HitType::kNone && pointer_in_) {
+    const PanelHit hit = HitTest(scene_, pointer_x_, pointer_y_);
+    active_ok_ = hit.control >= 0;
+    if (active_ok_) active_ = scene_.controls[static_cast<std::size_t>(hit.control)];
+    active_handle_ = hit.handle;
+  }
+}
+
+void PanelModel::Point(int x, int y) {
+  pointer_in_ = true;
+  pointer_x_ = x;
+  pointer_y_ = y;
 }
 
 bool PanelModel::Writable() const {
@@ -74,6 +91,7 @@ void PanelModel::Press(int x, int y, bool shift) {
   links_.MouseDown(shift);
   EndWheelBurst();
   BeginStep();
+  Point(x, y);
   const PanelHit hit = HitTest(scene_, x, y);
   drag_type_ = hit.type;
   handle_ = hit.handle;
@@ -157,16 +175,18 @@ void PanelModel::Move(int x, int y) {
     Rebuild();
     return;
   }
+  Point(x, y);
   const PanelHit hit = HitTest(scene_, x, y);
   const bool was = active_ok_;
   const PageControl before = active_;
   active_ok_ = hit.control >= 0;
   if (active_ok_) active_ = scene_.controls[static_cast<std::size_t>(hit.control)];
+  active_handle_ = hit.handle;
   if (was != active_ok_ || !Same(before, active_)) EndWheelBurst();
 }
 
 PanelRequest PanelModel::Release(int x, int y) {
-  (void)x, (void)y;
+  Point(x, y);
   const HitType type = drag_type_;
   drag_type_ = HitType::kNone;
   links_.SetDragType(0);
@@ -200,16 +220,111 @@ void PanelModel::Wheel(int delta) {
     Rebuild();
 }
 
+namespace {
+
+std::string WithUnit(const ValueTexts& v) {
+  std::string text = v.value;
+  text.erase(0, text.find_first_not_of(' '));
+  return v.unit.empty() ? text : text + " " + v.unit;
+}
+
+// A surround coordinate from its centre 63: "L12", "00", "12R" (front and rear likewise).
+std::string Side(int value, char low, char high) {
+  const int d = std::abs(value - 63);
+  const std::string digits =
+      std::string(1, static_cast<char>('0' + d / 10 % 10)) + static_cast<char>('0' + d % 10);
+  if (value < 63) return low + digits;
+  return value > 63 ? digits + high : digits;
+}
+
+struct StatusItem {
+  std::string name;
+  std::string value;
+};
+
+// What the status line says of a control, as the current page shows it: the value text of a
+// knob or fader, the item text of a popup, ON or OFF of a switch, the band or threshold of a
+// graph handle, else the text the control shows.
+StatusItem StatusOf(const TQ730& list, const PageControl& c, int handle) {
+  const int ch = c.channel;
+  const auto name = [](int id) { return std::string(ParamName(id)); };
+  switch (c.kind) {
+    case kKindEqGraph: {
+      if (handle < 0 || handle > 5) return {};
+      const int freq = kParamLfFilterFreq + handle;
+      std::string value = WithUnit(ValueText(list, ch, freq));
+      if (handle >= 1 && handle <= 4)
+        value += "  " + WithUnit(ValueText(list, ch, kParamEqLowGain + handle - 1));
+      return {name(freq), value};
+    }
+    case kKindDynamicsGraph: {
+      const int id = handle == 1 ? kParamExpGateThreshold : kParamCompDuckThreshold;
+      return {name(id), WithUnit(ValueText(list, ch, id))};
+    }
+    case kKindSurroundGraph: {
+      const int lr = list.GetParam(ch, kParamSurroundPanLR);
+      const int fr = list.GetParam(ch, kParamSurroundPanFR);
+      if (lr < 0 || fr < 0) return {};
+      return {"Surround Pan", "LR " + Side(lr, 'L', 'R') + "  FR " + Side(fr, 'F', 'R')};
+    }
+    default:
+      break;
+  }
+  const auto menu = PopupOfId(c.id);
+  const int id = c.id < 0 && menu ? PopupParam(*menu) : c.id;
+  if (id <= 0) return {};
+  StatusItem item{name(id), ""};
+  if (menu && list.System()) item.value = PopupValueText(*menu, *list.System(), ch, c.value);
+  if (item.value.empty() && !c.value_text.value.empty()) item.value = WithUnit(c.value_text);
+  if (item.value.empty() && list.ParamMax(ch, id) == 1) item.value = c.value >= 1 ? "ON" : "OFF";
+  if (item.value.empty()) {
+    item.value = c.face;
+    std::replace(item.value.begin(), item.value.end(), '\n', ' ');
+  }
+  return item;
+}
+
+}  // namespace
+
 std::string PanelModel::StatusText() const {
-  if (!active_ok_ || active_.id <= 0) return "";
+  // The control being changed, else the one under the pointer, as the page shows it now.
+  const PageControl* c = active_ok_ ? &active_ : nullptr;
+  int handle = active_handle_;
+  if (drag_type_ != HitType::kNone) {
+    c = nullptr;
+    handle = handle_;
+    for (const PageControl& control : scene_.controls) {
+      if (Same(control, dragged_)) c = &control;
+    }
+  }
+  if (!c) return "";
   const TQ730& list = List();
+  const StatusItem item = StatusOf(list, *c, handle);
+  if (item.name.empty()) return "";
+  return StatusOwner(*c) + " - " + item.name + " = " + item.value;
+}
+
+std::string PanelModel::StatusOwner(const PageControl& c) const {
+  const TQ730& list = List();
+  const auto menu = PopupOfId(c.id);
+  if (state_.page == PanelPage::kSetup || (menu && PopupSystemWide(*menu))) return "SETUP";
+  if (state_.page == PanelPage::kFaderGroup && (c.id == kParamGroupType || c.id == kParamGroupOn))
+    return LabelText(11, c.channel);
+  const auto record = [&list, &c](const char* kind) {
+    return std::string(kind) + " #" + ZeroPad(c.channel + 1, 2) + " " + list.NameText(c.channel);
+  };
+  switch (list.Kind()) {
+    case TQ730::kDynLib:
+      return record("DYN LIB");
+    case TQ730::kEqLib:
+      return record("EQ LIB");
+    case TQ730::kCue:
+      return record("CUE");
+    default:
+      break;
+  }
   const TQ730* names = list.System() ? static_cast<const TQ730*>(list.System()) : &list;
-  const int ch = active_.channel;
-  const ValueTexts v = ValueText(list, ch, active_.id);
-  std::string text = names->NumberText(ch) + " : " + names->NameText(ch) + " - " +
-                     ParamName(active_.id) + " = " + v.value;
-  if (!v.unit.empty()) text += " " + v.unit;
-  return text;
+  return names->NumberText(c.channel) + " : " + names->NameText(c.channel);
 }
 
 // Releases --------------------------------------------------------------------------------
@@ -348,36 +463,88 @@ void PanelModel::Choose(const PanelRequest& popup, int value) {
   Rebuild();
 }
 
-void PanelModel::LinkChange(int c, int mode) {
-  TQ730& list = List();
+namespace {
+
+// The link change itself, on the context's current list: the caller has checked the pair and
+// capped the mode to what the pair can hold.
+void RunLinkChange(LinkContext& links, int c, int mode) {
+  TQ730& list = links.Current();
   const int now = list.GetParam(c, kParamLinkMode);
   const int kind = list.ChannelKind(c);
-  if (now < 0 || kind < 0 || now == mode) return;
-  TakeStep();
   const int first_of_kind = list.FirstChannelOf(kind);
   const int group_first = first_of_kind + (c - first_of_kind) / kSurroundGroup * kSurroundGroup;
-  const int kind_end = first_of_kind + (list.System() ? list.System()->GroupSize(kind) : 0);
+  const int kind_end = first_of_kind + links.System().GroupSize(kind);
   if (now == kSurround) {
     for (int p = group_first; p < std::min(group_first + kSurroundGroup, kind_end); p += 2)
-      links_.SetParamLinked(p, kParamLinkMode, mode);
+      links.SetParamLinked(p, kParamLinkMode, mode);
   }
-  links_.SetParamLinked(c, kParamLinkMode, mode);
+  links.SetParamLinked(c, kParamLinkMode, mode);
   // The pass keeps a surround group by the mode of its first pair: SURROUND chosen on a later
   // pair is written there too, or the pass would return the group to MONO at once.
   if (mode == kSurround && c - group_first >= 2)
-    links_.SetParamLinked(group_first, kParamLinkMode, mode);
+    links.SetParamLinked(group_first, kParamLinkMode, mode);
   int first = c - (c - first_of_kind) % 2, last = first + 1;
   if (mode == kSurround) first = group_first, last = group_first + kSurroundGroup - 1;
   last = std::min(last, kind_end - 1);
-  if (mode > 0) links_.LinkPass(first, last);
-  if (mode == kStereo && kind == kGroupAUX && list.System()) {
-    const TQ730SYSF& system = *list.System();
+  if (mode > 0) links.LinkPass(first, last);
+  if (mode == kStereo && kind == kGroupAUX) {
+    const TQ730SYSF& system = links.System();
     const int send = kParamAuxOn + c - first_of_kind;
     for (int i = 0; i < system.GroupSize(kGroupInput); ++i) {
       const int on = list.GetParam(i, send);
-      if (on >= 0) links_.SetParamLinked(i, send, on);
+      if (on >= 0) links.SetParamLinked(i, send, on);
     }
   }
+}
+
+std::vector<std::uint8_t> SavedBytes(TQ730SYSF& system, TQ730* snapshots) {
+  MemoryFile file;
+  system.Save(file);
+  system.SaveGroupFaders(file);
+  if (snapshots) snapshots->Save(file);
+  return file.Bytes();
+}
+
+// Whether the link change would change a byte, tried on copies of the lists it writes: the
+// system data and, when they are current, the snapshots.
+bool LinkChangeWrites(LinkContext& links, int c, int mode) {
+  TQ730& current = links.Current();
+  auto* snapshots = dynamic_cast<TQ730SNAP*>(&current);
+  if (!snapshots && &current != &links.System()) return true;
+  TQ730SYSF before, system;
+  before.Assign(links.System());
+  system.Assign(links.System());
+  TQ730SNAP snaps_before, snaps;
+  if (snapshots) {
+    for (TQ730SNAP* copy : {&snaps_before, &snaps}) {
+      copy->Assign(*snapshots);
+      copy->SetCurrentRecord(snapshots->CurrentRecord());
+    }
+    snaps_before.SetSystem(&before);
+    snaps.SetSystem(&system);
+  }
+  LinkContext trial(system);
+  trial.SetModifiedSink([] {});
+  if (snapshots) trial.SetCurrent(snaps);
+  trial.MouseDown(links.ShiftHeld());
+  RunLinkChange(trial, c, mode);
+  return SavedBytes(system, snapshots ? &snaps : nullptr) !=
+         SavedBytes(before, snapshots ? &snaps_before : nullptr);
+}
+
+}  // namespace
+
+void PanelModel::LinkChange(int c, int mode) {
+  TQ730& list = List();
+  const TQ730SYSF* system = list.System();
+  if (!system || list.GetParam(c, kParamLinkMode) < 0 || list.ChannelKind(c) < 0) return;
+  // Bus pairs hold at most STEREO, and a surround group only where its six channels exist.
+  mode = std::min(mode, LinkModeMax(*system, c));
+  if (mode < 0) return;
+  // The same mode again re-syncs the pair: an undo step only when that changes something.
+  if (list.GetParam(c, kParamLinkMode) == mode && !LinkChangeWrites(links_, c, mode)) return;
+  TakeStep();
+  RunLinkChange(links_, c, mode);
 }
 
 // Numeric entry ---------------------------------------------------------------------------

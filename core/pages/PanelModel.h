@@ -75,7 +75,8 @@ class PanelModel {
   HitType DragType() const { return drag_type_; }
   // The wheel or keypad plus and minus over the active control: delta / 40 steps.
   void Wheel(int delta);
-  // The control under the pointer (id 0: none), and the status line's text for it.
+  // The control under the pointer (id 0: none), and the status line's text for the control
+  // being changed or under the pointer, with its value as the page shows it now.
   int ActiveId() const { return active_ok_ ? active_.id : 0; }
   int ActiveChannel() const { return active_ok_ ? active_.channel : -1; }
   std::string StatusText() const;
@@ -120,6 +121,10 @@ class PanelModel {
   PanelRequest ClickEntry(const PageControl& c);
   PanelRequest Commit();
   void EndWheelBurst() { wheel_id_ = 0; }
+  // The control under the pointer taken again from the page as it is now.
+  void Point(int x, int y);
+  // Who owns the edited value: the channel, the library entry or cue, the group, "SETUP".
+  std::string StatusOwner(const PageControl& c) const;
 
   LinkContext& links_;
   BuildFn build_;
@@ -134,6 +139,10 @@ class PanelModel {
   int handle_ = -1;
   bool active_ok_ = false;
   PageControl active_;
+  int active_handle_ = -1;
+  bool pointer_in_ = false;
+  int pointer_x_ = 0;
+  int pointer_y_ = 0;
 
   int wheel_id_ = 0;  // the control of the running wheel burst
   int wheel_channel_ = 0;

@@ -1,6 +1,9 @@
 #include "core/pages/PanelPopups.h"
 
+#include <algorithm>
+
 #include "core/model/ParamIds.h"
+#include "core/model/ParamModel.h"
 #include "core/pages/PageTables.h"
 
 namespace orb {
@@ -30,22 +33,45 @@ constexpr int WordRef(int b0, int b1, int b2) {
   return b0 | b1 << 8 | b2 << 16;
 }
 
+// The key prefix of the kinds a key can name, null for the others.
+const char* KeyPrefix(int kind) {
+  switch (kind) {
+    case kGroupInput:
+      return "CH ";
+    case kGroupMTR:
+      return "MTR ";
+    case kGroupAUX:
+      return "AUX ";
+    default:
+      return nullptr;
+  }
+}
+
+int OwnIndex(const TQ730SYSF& system, int channel) {
+  const int kind = system.ChannelKind(channel);
+  return kind >= 0 ? channel - system.FirstChannelOf(kind) : 0;
+}
+
+// The stored key does not say its kind: only the channels of the channel's own kind can be
+// offered, or what is shown would not be what was chosen.
 Items KeyItems(const TQ730SYSF& system, int channel) {
   const int kind = system.ChannelKind(channel);
-  const int own = kind >= 0 ? channel - system.FirstChannelOf(kind) : 0;
+  const int own = OwnIndex(system, channel);
   Items items{{"&LOCAL", own, {}}};
-  struct Kind {
-    const char* prefix;
-    int group;
-  };
+  const char* prefix = KeyPrefix(kind);
+  if (!prefix) return items;
   int shown = 1;
-  for (const Kind k : {Kind{"CH ", kGroupInput}, Kind{"MTR ", kGroupMTR}, Kind{"AUX ", kGroupAUX}}) {
-    for (int n = 0; n < system.GroupSize(k.group); ++n) {
-      items.push_back({k.prefix + std::to_string(n + 1), n, {}, shown % 8 == 0});
-      ++shown;
-    }
+  for (int n = 0; n < system.GroupSize(kind); ++n) {
+    if (n == own) continue;
+    items.push_back({prefix + std::to_string(n + 1), n, {}, shown % 8 == 0});
+    ++shown;
   }
   return items;
+}
+
+std::string WithoutAccelerator(std::string caption) {
+  std::erase(caption, '&');
+  return caption;
 }
 
 Items ChannelItems(const TQ730SYSF& system) {
@@ -110,8 +136,11 @@ std::vector<PopupItem> PopupItems(PopupMenu menu, const TQ730SYSF& system, int c
       return Fixed({"&HARD", "&1", "&2", "&3", "&4", "&5", "&6", "&SOFT"});
     case Po_Key:
       return KeyItems(system, channel);
-    case Po_Link:
-      return Fixed({"&MONO", "&STEREO", "SU&RROUND"});
+    case Po_Link: {
+      Items items = Fixed({"&MONO", "&STEREO", "SU&RROUND"});
+      items.resize(static_cast<std::size_t>(std::max(LinkModeMax(system, channel) + 1, 0)));
+      return items;
+    }
     case Po_TCMode:
       return Fixed({"&30F/s NDF", "30F/s &DF", "2&9.97F/s NDF", "29.97F/s D&F", "2&5F/s"});
     case Po_Measure:
@@ -139,6 +168,38 @@ std::vector<PopupItem> PopupItems(PopupMenu menu, const TQ730SYSF& system, int c
       return ChannelItems(system);
   }
   return {};
+}
+
+std::string PopupValueText(PopupMenu menu, const TQ730SYSF& system, int channel, int value) {
+  if (menu == Po_Key) return KeyText(system, channel, value);
+  for (const PopupItem& item : PopupItems(menu, system, channel)) {
+    if (item.items.empty() && item.value == value) return WithoutAccelerator(item.caption);
+    for (const PopupItem& sub : item.items) {
+      if (sub.value == value)
+        return WithoutAccelerator(menu == Po_CH ? sub.caption : item.caption + " " + sub.caption);
+    }
+  }
+  return "";
+}
+
+int LinkModeMax(const TQ730SYSF& system, int channel) {
+  constexpr int kSurroundGroup = 6;
+  const int kind = system.ChannelKind(channel);
+  const int max = system.ParamMax(channel, kParamLinkMode);
+  if (kind < 0 || max < 0) return -1;
+  if (max < kSurround) return std::min(max, kStereo);
+  const int first = system.FirstChannelOf(kind);
+  const int group_first = first + (channel - first) / kSurroundGroup * kSurroundGroup;
+  return group_first + kSurroundGroup <= first + system.GroupSize(kind) ? kSurround : kStereo;
+}
+
+std::string KeyText(const TQ730SYSF& system, int channel, int value) {
+  if (value < 0 || system.ChannelKind(channel) < 0) return "";
+  if (value == OwnIndex(system, channel)) return "LOCAL";
+  const int kind = system.ChannelKind(channel);
+  const char* prefix = KeyPrefix(kind);
+  if (prefix && value < system.GroupSize(kind)) return prefix + std::to_string(value + 1);
+  return std::to_string(value + 1);
 }
 
 int PopupParam(PopupMenu menu) {

@@ -36,9 +36,22 @@ struct PopupItem {
 };
 
 // The items of the menu opened for this channel (cue, for the CUE page's menus). Po_Key offers
-// the channels the layout has; Po_CH has one shape for every layout (CH 1-48 in submenus of
-// eight, MTR and AUX 1-8, PGM) with what the layout lacks greyed.
+// the channels of the channel's own kind; Po_Link the modes the pair can hold; Po_CH has one
+// shape for every layout (CH 1-48 in submenus of eight, MTR and AUX 1-8, PGM) with what the
+// layout lacks greyed.
 std::vector<PopupItem> PopupItems(PopupMenu menu, const TQ730SYSF& system, int channel);
+
+// The caption of the item that stores this value, without its accelerator mark; the caption
+// of a submenu's item follows the submenu's; empty when no item stores it.
+std::string PopupValueText(PopupMenu menu, const TQ730SYSF& system, int channel, int value);
+
+// The highest link mode the channel's pair can hold: SURROUND only where the layout allows it
+// and the pair's group of six channels fits into its kind; -1 without a pair.
+int LinkModeMax(const TQ730SYSF& system, int channel);
+
+// The dynamics key as Po_Key names it: the stored value is an index within the channel's own
+// kind. "LOCAL" for the channel itself; a value the layout cannot name shows its number.
+std::string KeyText(const TQ730SYSF& system, int channel, int value);
 
 // The parameter a chosen value is written to.
 int PopupParam(PopupMenu menu);

@@ -87,6 +87,10 @@ void TPanelArea::SetView(RoutingView view) {
   update();
 }
 
+void TPanelArea::ShowStatus() {
+  if (on_status) on_status(QString::fromLatin1(binding_->Model().StatusText().c_str()));
+}
+
 void TPanelArea::Changed() {
   update();
   if (on_changed) on_changed();
@@ -103,7 +107,7 @@ void TPanelArea::mousePressEvent(QMouseEvent* event) {
 void TPanelArea::mouseMoveEvent(QMouseEvent* event) {
   const QPoint p = event->position().toPoint();
   binding_->Move(p.x(), p.y());
-  if (on_status) on_status(QString::fromLatin1(binding_->Model().StatusText().c_str()));
+  ShowStatus();
   if (binding_->Model().DragType() != HitType::kNone) update();
 }
 
@@ -152,6 +156,8 @@ void TPanelArea::paintEvent(QPaintEvent*) {
   if (PanelBinding::Draws(page)) {
     // The page as the session stands now: tab, cursor and data may have changed since.
     binding_->Refresh();
+    // Every change repaints the page: the status line follows what the page shows now.
+    ShowStatus();
     ShowPickList(binding_->Model().Scene().pick_list);
     PaintPage(painter, binding_->Model().Scene());
     painter.end();
@@ -159,6 +165,7 @@ void TPanelArea::paintEvent(QPaintEvent*) {
     return;
   }
   ShowPickList({});
+  if (on_status) on_status({});
   painter.fillRect(buffer.rect(), kPanelBack);
   painter.setPen(kPanelFrame);
   painter.drawRect(buffer.rect().adjusted(0, 0, -1, -1));

@@ -37,7 +37,8 @@ class TPanelArea : public QWidget {
 
   // After a press or release, which may have changed the title or the window's state.
   std::function<void()> on_changed;
-  // The status line's text for the control under the pointer.
+  // The status line's text for the control being changed or under the pointer, given after
+  // every move and every repaint.
   std::function<void(const QString&)> on_status;
   // Shows a popup's items and returns the chosen value; by default a menu at the button.
   std::function<std::optional<int>(const PanelRequest&, const std::vector<PopupItem>&)>
@@ -56,6 +57,7 @@ class TPanelArea : public QWidget {
  private:
   std::optional<int> MenuChoice(const PanelRequest& request, const std::vector<PopupItem>& items);
   void Changed();
+  void ShowStatus();
 
   EditSession& session_;
   std::unique_ptr<PanelBinding> binding_;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/model/ParamModel.h"
+#include "core/model/ParamNames.h"
 #include "tests/core/editor/PanelSession.h"
 
 namespace orb {
@@ -110,6 +112,109 @@ TEST_F(PanelBindingTest, PageSwitchesOfTheDrawnPagesAct) {
   for (int ch : {0, 30, last}) EXPECT_EQ(Get(ch, kParamSnapshotIsolate), 1) << ch;
   click(Find(kSwitchAllOff));
   for (int ch : {0, 30, last}) EXPECT_EQ(Get(ch, kParamSnapshotIsolate), 0) << ch;
+}
+
+// The status line names what is edited and shows the value the page shows now: after a wheel
+// step, a keypad step, a click, a popup choice and a cursor move, for knobs, switches, popups,
+// graph handles, the surround point, the SETUP page and a library entry.
+TEST_F(PanelBindingTest, StatusLineShowsTheCurrentValueOfWhatIsEdited) {
+  // The high-rate layout with the MTR surround bus has every graph on CH 1.
+  gen::TitleSpec spec;
+  spec.rate_mode = 2;
+  spec.mtr_bus_mode = true;
+  bound = std::make_unique<test::PanelSession>(spec);
+  ASSERT_EQ(bound->status, kOk);
+  session = bound->session.get();
+  panel = bound->panel.get();
+  TQ730SYSF& s = session->GetTitle().System();
+  const auto status = [&] { return panel->Model().StatusText(); };
+  const auto at = [&](int x, int y) {
+    panel->Move(x, y);
+    return status();
+  };
+  const auto over = [&](int id) {
+    const PageControl c = Find(id);
+    return at(c.box.left + 1, c.box.top + 1);
+  };
+  const auto owner = [&](int ch) { return s.NumberText(ch) + " : " + s.NameText(ch) + " - "; };
+  const auto is = [&](int ch, int id, const std::string& value) {
+    return owner(ch) + ParamName(id) + " = " + value;
+  };
+  s.SetParam(0, kParamTrim, 60);
+  s.SetParam(0, kParamCut, 0);
+  s.SetParam(0, kParamLinkMode, kStereo);
+  s.SetParam(0, kParamDynamicsKey, 0);
+  for (int id : {kParamEqOn, kParamEqLowMidOn, kParamDynamicsOn, kParamCompDuckOn})
+    s.SetParam(0, id, 1);
+  s.SetParam(0, kParamExpGateOn, 0);
+  s.SetParam(0, kParamEqLowMidFreq, 20);
+  s.SetParam(0, kParamEqLowMidGain, 63);
+  s.SetParam(0, kParamCompDuckThreshold, 0);
+  s.SetParam(0, kParamSurroundPanLR, 51);
+  s.SetParam(0, kParamSurroundPanFR, 70);
+  panel->Refresh();
+
+  EXPECT_EQ(over(kParamTrim), is(0, kParamTrim, "0.00 dB"));
+  session->Wheel(120);
+  EXPECT_EQ(status(), is(0, kParamTrim, "0.75 dB"));
+  session->Key(ListKey::kPadMinus, {});
+  EXPECT_EQ(status(), is(0, kParamTrim, "0.50 dB"));
+  // The list pane's cursor on CH 3: the same knob, CH 3's value.
+  s.SetParam(2, kParamTrim, 0);
+  session->SetCursor(2);
+  panel->Refresh();
+  EXPECT_EQ(status(), is(2, kParamTrim, "-15.0 dB"));
+  session->SetCursor(0);
+  panel->Refresh();
+
+  EXPECT_EQ(over(kParamCut), is(0, kParamCut, "OFF"));
+  const PageControl cut = Find(kParamCut);
+  panel->Press(cut.box.left + 1, cut.box.top + 1, false);
+  panel->Release(cut.box.left + 1, cut.box.top + 1);
+  EXPECT_EQ(status(), is(0, kParamCut, "ON"));
+  EXPECT_EQ(over(kParamDynamicsKey), is(0, kParamDynamicsKey, "LOCAL"));
+  EXPECT_EQ(over(kParamLinkMode), is(0, kParamLinkMode, "STEREO"));
+  const PageControl link = Find(kParamLinkMode);
+  panel->Press(link.box.left + 1, link.box.top + 1, false);
+  const PanelRequest popup = panel->Release(link.box.left + 1, link.box.top + 1);
+  ASSERT_EQ(popup.menu, Po_Link);
+  panel->Choose(popup, kMono);
+  EXPECT_EQ(status(), is(0, kParamLinkMode, "MONO"));
+
+  // Graph handles: the band's frequency and gain, the threshold, the surround point.
+  const PageControl eq = Find(kParamEqBlock);
+  const auto handle = [](const PageControl& graph, int section) {
+    for (const GraphHandle& h : graph.graph.handles) {
+      if (h.section == section) return h;
+    }
+    ADD_FAILURE() << "no handle " << section;
+    return GraphHandle{};
+  };
+  const GraphHandle lm = handle(eq, 2);
+  EXPECT_EQ(at(lm.x, lm.y), is(0, kParamEqLowMidFreq, "240.0 Hz  0.00 dB"));
+  const GraphHandle comp = handle(Find(kParamDynamicsBlock), 0);
+  EXPECT_EQ(at(comp.x, comp.y), is(0, kParamCompDuckThreshold, "0.0 dB"));
+  const PageControl pan = Find(kParamSurroundPanGraph);
+  EXPECT_EQ(at(pan.box.left + pan.box.width / 2, pan.box.top + pan.box.height / 2),
+            owner(0) + "Surround Pan = LR L12  FR 07R");
+
+  // System settings are the SETUP's, a library entry names itself.
+  session->ChangeTab(12);
+  panel->Refresh();
+  const PageControl offset = Find(kParamOffset);
+  EXPECT_EQ(over(kParamOffset),
+            "SETUP - " + std::string(ParamName(kParamOffset)) + " = " + offset.face);
+  const PageControl tc = Find(kParamTcMode);
+  panel->Press(tc.box.left + 1, tc.box.top + 1, false);
+  const PanelRequest tc_popup = panel->Release(tc.box.left + 1, tc.box.top + 1);
+  ASSERT_EQ(tc_popup.menu, Po_TCMode);
+  panel->Choose(tc_popup, 4);
+  EXPECT_EQ(status(), "SETUP - " + std::string(ParamName(kParamTcMode)) + " = 25F/s");
+  session->ChangeTab(10);
+  panel->Refresh();
+  const TQ730& dyn = session->GetTitle().Dynamics();
+  EXPECT_EQ(over(kParamCompKnee).rfind("DYN LIB #01 " + dyn.NameText(0) + " - ", 0), 0u)
+      << status();
 }
 
 }  // namespace

@@ -198,7 +198,7 @@ TEST(PageSceneTest, ChannelTextsKeyLinkAndAuxLabels) {
   EXPECT_EQ(aux, (std::vector<std::string>{"1/2", "PAN", "3", "4", "5", "6", "7", "8"}));
   system.SetParam(2, kParamDynamicsKey, 14);
   scene = Page(system, 2, DynamicsSection::kCompDuck);
-  EXPECT_EQ(Find(scene, kParamDynamicsKey)->face, "CH15");
+  EXPECT_EQ(Find(scene, kParamDynamicsKey)->face, "CH 15");
 }
 
 TEST(PageSceneTest, KnobsAndFadersCarryDialAndCap) {

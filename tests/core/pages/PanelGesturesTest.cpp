@@ -212,8 +212,11 @@ TEST(PanelGesturesTest, PopupItemsStoreTheirValues) {
       {Po_Event, 0, {"&DYNA LIB"}, 3},    {Po_CH, 0, {"&NA"}, 255},
       {Po_CH, 0, {"CH &9-16", s.NumberText(10)}, 10},
       {Po_Key, 5, {"&LOCAL"}, 5},         {Po_Key, s.FirstChannelOf(kGroupMTR) + 2, {"&LOCAL"}, 2},
-      {Po_Key, 0, {"CH 48"}, 47},         {Po_Key, 0, {"MTR 1"}, 0},
-      {Po_Key, 0, {"AUX 8"}, 7},
+      {Po_Key, 0, {"CH 48"}, 47},         {Po_Key, s.FirstChannelOf(kGroupMTR), {"MTR 2"}, 1},
+      {Po_Key, s.FirstChannelOf(kGroupAUX), {"AUX 8"}, 7},
+      // The stored key is an index within the channel's own kind: no other kind is offered.
+      {Po_Key, s.FirstChannelOf(kGroupMTR), {"CH 1"}, -1}, {Po_Key, 0, {"MTR 1"}, -1},
+      {Po_Key, 0, {"CH 1"}, -1},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ValueAt(PopupItems(c.menu, s, c.channel), c.path), c.value)
@@ -225,18 +228,16 @@ TEST(PanelGesturesTest, PopupItemsStoreTheirValues) {
   EXPECT_EQ(PopupOfId(kParamMidiTxChannel), Po_MIDICh);
   EXPECT_FALSE(PopupOfId(kParamCut).has_value());
 
-  // Po_Key offers only the channels the layout has, eight to a column.
+  // Po_Key offers only the channels of the kind the layout has, eight to a column.
   gen::TitleSpec high;
   high.rate_mode = 2;
   auto title96 = test::LoadTitle(high);
   const auto keys = PopupItems(Po_Key, title96->System(), 0);
   EXPECT_EQ(ValueAt(keys, {"CH 24"}), 23);
   EXPECT_EQ(ValueAt(keys, {"CH 25"}), -1);
-  EXPECT_EQ(keys.size(), 1u + title96->System().GroupSize(kGroupInput) +
-                             title96->System().GroupSize(kGroupMTR) +
-                             title96->System().GroupSize(kGroupAUX));
+  EXPECT_EQ(keys.size(), static_cast<std::size_t>(title96->System().GroupSize(kGroupInput)));
   const auto all = PopupItems(Po_Key, s, 0);
-  ASSERT_EQ(all.size(), 65u);
+  ASSERT_EQ(all.size(), 48u);
   EXPECT_TRUE(all[8].column_break);
   EXPECT_FALSE(all[9].column_break);
 }

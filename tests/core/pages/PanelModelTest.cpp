@@ -2,11 +2,14 @@
 // numeric entry, written through the channel links with one undo step per gesture.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/edit/Undo.h"
+#include "core/model/DataFile.h"
 #include "core/model/FaderLaw.h"
 #include "core/model/ParamIds.h"
 #include "core/model/ParamModel.h"
@@ -432,6 +435,144 @@ TEST_F(PanelModelTest, FaderGroupClicksAndIsolateAll) {
   Click(c[6]);
   for (int ch : {0, 47, last}) EXPECT_EQ(Get(ch, kParamSnapshotIsolate), 0) << ch;
   EXPECT_EQ(steps, 8);
+}
+
+// The title as saved, and where the pair of channel c keeps its strips and its pair bytes in it.
+std::vector<std::uint8_t> TitleBytes(Title& title) {
+  MemoryFile file;
+  EXPECT_EQ(title.WriteChunks(file), kOk);
+  return file.Bytes();
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> PairRanges(const std::vector<std::uint8_t>& bytes,
+                                                            const TQ730SYSF& system, int c) {
+  constexpr std::size_t kChunkHeader = 16;  // the system chunk comes first
+  const std::uint8_t* block = system.Block().data();
+  std::vector<std::pair<std::size_t, std::size_t>> ranges;
+  // The block's checksum follows every change.
+  ranges.push_back({kChunkHeader + system.Block().size() - 2, 2});
+  // The pair's group-fader levels follow their faders, and that chunk's checksum.
+  std::size_t at = 0;
+  while (at + kChunkHeader <= bytes.size() &&
+         std::string(reinterpret_cast<const char*>(&bytes[at])) != "gfed.dat") {
+    at += kChunkHeader + (bytes[at + 12] | bytes[at + 13] << 8 | bytes[at + 14] << 16);
+  }
+  for (int ch : {c, c + 1})
+    ranges.push_back({at + kChunkHeader + 4 * static_cast<std::size_t>(system.FaderSlotOf(ch)), 4});
+  ranges.push_back({at + kChunkHeader + TQ730SYSF::kGroupFaderSize - 2, 2});
+  const ChannelPlace& place = kChannelPlaces[system.ChannelKind(c)];
+  const int index = c - system.FirstChannelOf(system.ChannelKind(c));
+  ranges.push_back({kChunkHeader + place.strip_system + place.strip_size * index,
+                    2 * static_cast<std::size_t>(place.strip_size)});
+  ranges.push_back({kChunkHeader + place.pair_system + place.pair_stride * (index / 2),
+                    static_cast<std::size_t>(place.pair_stride)});
+  const auto add = [&](int ch, int id) {
+    const auto field = system.ParamField(ch, id);
+    if (!field.empty()) ranges.push_back({kChunkHeader + (field.data() - block), field.size()});
+  };
+  // A STEREO AUX pair also aligns the pair's two send switches of every input.
+  const int aux = c - system.FirstChannelOf(kGroupAUX);
+  if (system.ChannelKind(c) == kGroupAUX) {
+    for (int i = 0; i < system.GroupSize(kGroupInput); ++i) {
+      add(i, kParamAuxOn + aux);
+      add(i, kParamAuxOn + aux + 1);
+    }
+  }
+  return ranges;
+}
+
+// Every byte that differs lies in the pair's own bytes.
+void ExpectOnlyThePairChanged(const std::vector<std::uint8_t>& before,
+                              const std::vector<std::uint8_t>& after,
+                              const std::vector<std::pair<std::size_t, std::size_t>>& ranges,
+                              const std::string& what) {
+  ASSERT_EQ(before.size(), after.size()) << what;
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    if (before[i] == after[i]) continue;
+    const bool inside = std::any_of(ranges.begin(), ranges.end(), [i](const auto& r) {
+      return i >= r.first && i < r.first + r.second;
+    });
+    EXPECT_TRUE(inside) << what << ": byte " << i << " changed outside the pair";
+  }
+}
+
+// SURROUND is not offered on a bus pair and, chosen anyway, leaves every other channel alone;
+// the mode the pair already has re-syncs it in one undo step, and nothing when all agrees.
+TEST_F(PanelModelTest, LinkChoicesOnBusPairsChangeOnlyThatPair) {
+  int pairs = 0;
+  for (int kind : {kGroupMTR, kGroupAUX, kGroupRTN}) {
+    Make();
+    // Every linking function on: a stereo partner follows all of them.
+    for (const LinkFunction& row : kLinkFunctions)
+      System().Block()[kStereoFunctions + row.position] = 1;
+    const int first = System().FirstChannelOf(kind);
+    for (int c = first; c + 1 < first + System().GroupSize(kind); c += 2) {
+      if (Get(c, kParamLinkMode) < 0) continue;
+      ++pairs;
+      const std::string what = System().NumberText(c);
+      // A value the partner follows: the EQ, or the fader of a return without one.
+      const int id = Get(c, kParamEqLowGain) >= 0 ? kParamEqLowGain : kParamFaderLevel;
+      EXPECT_EQ(PopupItems(Po_Link, System(), c).size(), 2u) << what;
+      System().SetParam(c, kParamLinkMode, kMono);
+      Show(PanelPage::kChannel, c);
+      const PanelRequest popup = Click(Find(kParamLinkMode));
+      ASSERT_EQ(popup.menu, Po_Link) << what;
+      struct Step {
+        int mode;
+        bool partner_differs;  // the partner's value set apart before the choice
+        int steps;             // undo steps taken by the choice
+      };
+      for (const Step& step :
+           {Step{kSurround, true, 1}, Step{kStereo, true, 1}, Step{kStereo, false, 0}}) {
+        if (step.partner_differs)
+          System().SetParam(c + 1, id, (Get(c, id) + 7) % (System().ParamMax(c, id) + 1));
+        const auto before = TitleBytes(*title);
+        const int steps_before = steps;
+        model->Choose(popup, step.mode);
+        EXPECT_EQ(Get(c, kParamLinkMode), kStereo) << what;
+        EXPECT_EQ(Get(c + 1, id), Get(c, id)) << what;
+        EXPECT_EQ(steps - steps_before, step.steps) << what << " mode " << step.mode;
+        const auto after = TitleBytes(*title);
+        ExpectOnlyThePairChanged(before, after, PairRanges(after, System(), c), what);
+      }
+    }
+  }
+  EXPECT_GE(pairs, 8);
+  // Input pairs whose group of six fits are offered all three modes.
+  EXPECT_EQ(PopupItems(Po_Link, System(), 0).size(), 3u);
+}
+
+// The KEY button shows the text of the Po_Key item chosen, for every item, at both rates; a
+// stored key the layout cannot name shows its number.
+TEST_F(PanelModelTest, KeyButtonShowsThePopupItemChosen) {
+  for (int rate : {0, 2}) {
+    gen::TitleSpec spec;
+    spec.rate_mode = rate;
+    Make(spec);
+    const TQ730SYSF& s = System();
+    int keyed = 0;
+    for (int kind : {kGroupInput, kGroupMTR, kGroupAUX, kGroupPGM}) {
+      if (s.GroupSize(kind) == 0) continue;
+      for (int c : {s.FirstChannelOf(kind), s.FirstChannelOf(kind) + s.GroupSize(kind) - 1}) {
+        Show(PanelPage::kChannel, c);
+        if (Get(c, kParamDynamicsKey) < 0) continue;
+        ++keyed;
+        const PanelRequest popup = Click(Find(kParamDynamicsKey));
+        ASSERT_EQ(popup.menu, Po_Key);
+        for (const PopupItem& item : PopupItems(Po_Key, s, c)) {
+          model->Choose(popup, item.value);
+          std::string caption = item.caption;
+          std::erase(caption, '&');
+          EXPECT_EQ(Find(kParamDynamicsKey).face, caption) << s.NumberText(c) << " rate " << rate;
+        }
+      }
+    }
+    EXPECT_GE(keyed, 6) << rate;
+    // 96 kHz has 24 inputs: a key of 40 names no channel there.
+    System().SetParam(1, kParamDynamicsKey, 40);
+    Show(PanelPage::kChannel, 1);
+    EXPECT_EQ(Find(kParamDynamicsKey).face, rate == 0 ? "CH 41" : "41");
+  }
 }
 
 }  // namespace

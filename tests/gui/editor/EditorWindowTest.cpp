@@ -594,7 +594,8 @@ TEST_F(EditorWindowTest, RenderingsOfEveryTab) {
   }
 }
 
-// The wheel over a panel control steps it three steps a notch, the keypad's minus one step.
+// The wheel over a panel control steps it three steps a notch, the keypad's minus one step;
+// the status line shows the value after each.
 TEST_F(EditorWindowTest, TheWheelAndTheKeypadStepThePanelControlUnderThePointer) {
   TFo_Edit& e = Open(AddTitle("Wheel"));
   TQ730SYSF& system = e.Session().GetTitle().System();
@@ -611,8 +612,15 @@ TEST_F(EditorWindowTest, TheWheelAndTheKeypadStepThePanelControlUnderThePointer)
                     Qt::NoScrollPhase, false);
   QApplication::sendEvent(e.PB_Edit, &wheel);
   EXPECT_EQ(system.GetParam(0, kParamTrim), 47);
+  // The status line follows each step.
+  QApplication::processEvents();
+  EXPECT_TRUE(e.SB_Pointer->text().endsWith("Trim = -3.25 dB"))
+      << e.SB_Pointer->text().toStdString();
   QTest::keyClick(e.PB_List, Qt::Key_Minus, Qt::KeypadModifier);
   EXPECT_EQ(system.GetParam(0, kParamTrim), 46);
+  QApplication::processEvents();
+  EXPECT_TRUE(e.SB_Pointer->text().endsWith("Trim = -3.50 dB"))
+      << e.SB_Pointer->text().toStdString();
   EXPECT_GE(e.Session().Undo().UndoCount(), 1);
 }
 
