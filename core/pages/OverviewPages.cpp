@@ -138,7 +138,8 @@ PageScene BuildOverviewScene(const PageInput& in) {
   const int page_x = snapshot ? 600 : 700;
   m.scene.header = FitHeader(header, in.header_width, page_x - 20);
   for (int c = 0; c < kStripsPerBank; ++c)
-    m.Frame({kStripWidth * c + kPlateLeft, 0, kStripWidth - 1, kPanelHeight - kHeaderStrip - 3, ""});
+    m.Frame(
+        {kStripWidth * c + kPlateLeft, 0, kStripWidth - 1, kPanelHeight - kHeaderStrip - 3, ""});
   if (snapshot && !has_record) return std::move(m.scene);
   m.Add(kSwitchPage, 0, kKindTallCustom, Place(page_x, 5, 95, 40, true), 0).face = "PAGE";
   if (snapshot) {

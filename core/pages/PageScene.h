@@ -93,9 +93,9 @@ struct PagePickList {
 struct PageScene {
   PagePicture picture = PagePicture::kNone;
   std::string header;
-  bool header_right = false;  // the CHANNEL page's channel at the top right
+  bool header_right = false;          // the CHANNEL page's channel at the top right
   int header_pixels = kHeaderPixels;  // smaller where the header must fit beside the EQ graph
-  bool header_strip = false;  // the 50-pixel strip of every page but CHANNEL
+  bool header_strip = false;          // the 50-pixel strip of every page but CHANNEL
   std::vector<PageFrame> frames;
   std::vector<PageControl> controls;  // in table order; painted from last to first
   std::vector<PageText> labels;       // the AUX send labels, the assign pages' row names

@@ -225,8 +225,7 @@ Entries MakeInput(bool surround) {
   // Frames last: the painter draws from the last entry to the first, so they lie underneath.
   Append(e, {Frame(3, 82, 158, 68, "INPUT", true), Frame(165, 82, 448, 68, "ASSIGN"),
              Frame(3, 152, 610, 127, "DYNAMICS"), Frame(3, 281, 610, 126, "EQUALIZER", true),
-             Frame(3, 409, 610, 79, ""), OutputFrame(),
-             Frame(705, 399, 90, 89, "LINK")});
+             Frame(3, 409, 610, 79, ""), OutputFrame(), Frame(705, 399, 90, 89, "LINK")});
   return e;
 }
 
@@ -251,8 +250,7 @@ Entries MakeReturn() {
     e.push_back(Sw(kParamAuxOn + k, 8 + 76 * k, 469, kKindTextButton, 0, kAux[k]));
   }
   AppendOutput(e);
-  Append(e, {Frame(165, 82, 448, 68, "ASSIGN"), Frame(3, 409, 610, 79, "AUX SEND"),
-             OutputFrame()});
+  Append(e, {Frame(165, 82, 448, 68, "ASSIGN"), Frame(3, 409, 610, 79, "AUX SEND"), OutputFrame()});
   return e;
 }
 

@@ -383,8 +383,8 @@ QRect ValueRoom(const QRect& display) {
   return display.adjusted(narrow ? 1 : 2, 0, narrow ? -1 : -3, 0);
 }
 const QFont& ValueFont(const PageControl& c, const QRect& display) {
-  return FittingFont(ValueShown(c, display), ValueRoom(display).width(),
-                     display.height() > 24 ? 11 : Narrow(display) ? 9 : 10, false, true);
+  const int pixels = display.height() > 24 ? 11 : Narrow(display) ? 9 : 10;
+  return FittingFont(ValueShown(c, display), ValueRoom(display).width(), pixels, false, true);
 }
 constexpr int kValueAlign = Qt::AlignRight | Qt::AlignVCenter;
 
@@ -567,9 +567,8 @@ std::vector<PlacedText> PlacedTexts(const PageScene& scene) {
     placed.push_back({scene.header, HeaderPlace(scene), QRect(1, 1, kPanelWidth - 2, 48), -1,
                       scene.header_pixels});
   }
-  for (const PageFrame& f : scene.frames) {
-    if (!f.caption.empty()) place(f.caption, CaptionFont(), CaptionTab(f), Qt::AlignCenter, CaptionTab(f), -1);
-  }
+  for (const PageFrame& f : scene.frames)
+    place(f.caption, CaptionFont(), CaptionTab(f), Qt::AlignCenter, CaptionTab(f), -1);
   for (const PageText& t : scene.labels)
     place(t.text, LabelFont(), LabelRoom(t), kLabelAlign, QRect(), -1);
   for (std::size_t i = 0; i < scene.controls.size(); ++i) {

@@ -349,8 +349,8 @@ TEST(PagePainterTest, EveryPagesTextsFitTheirBoxesAndOverlapNothing) {
     for (int ch = 0; ch < system.ChannelCount(); ++ch) system.SetName(ch, "WWWWWWW");
     const int first_aux = system.FirstChannelOf(kGroupAUX);
     if (system.GroupSize(kGroupAUX) > 0) system.SetParam(first_aux, kParamLinkMode, kStereo);
-    for (TQ730* list : std::initializer_list<TQ730*>{&title->Snapshots(), &title->Dynamics(),
-                                                     &title->Eq()})
+    for (TQ730* list :
+         std::initializer_list<TQ730*>{&title->Snapshots(), &title->Dynamics(), &title->Eq()})
       list->SetName(0, "WWWWWWWWWWWWWWWWWWWWWWW");
     TQ730CUE& cues = title->Cues();
     cues.SetParam(0, kParamCueEvent, 1);
