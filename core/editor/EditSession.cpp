@@ -153,6 +153,10 @@ void EditSession::Refresh() {
     const int page = pane_height_ / kRowHeight;
     // Clamped to the top last, so that a pane taller than the list never scrolls above it.
     scroll_ = std::max(0, std::min(cursor_ - page / 3, max - page + 2));
+  } else {
+    // The position the last list pane had may lie beyond this list's end (AUTOMATION's list
+    // has a single slot).
+    scroll_ = std::clamp(scroll_, 0, max);
   }
   list.SetEditEnabled(false);
   ++refreshes_;

@@ -15,6 +15,8 @@ using pages::Place;
 using pages::SceneMaker;
 
 constexpr int kStripWidth = 33;
+// A strip's controls span x + 6 to x + 36 of its column; its plate lies under them.
+constexpr int kPlateLeft = 5;
 constexpr int kPanCentre = 63;
 constexpr int kFaderTravel = 75;
 constexpr int kFaderTop = 353;
@@ -52,9 +54,10 @@ struct StripMaker : SceneMaker {
   void Fader(int channel, int x) {
     const int value = values->GetParam(channel, kParamFaderLevel);
     if (value < 0) return;
-    // The value display sits over the travel, centred on the cap's column.
+    // The value display sits over the travel, centred on the cap's column, as wide as the
+    // channel's switches so that five characters fit.
     PageControl& c = Add(kParamFaderLevel, channel, kKindShortFader,
-                         Place(x + 9, kFaderTop - 14, 27, 13), value);
+                         Place(x + 7, kFaderTop - 14, 30, 13), value);
     c.value_text = ValueText(*values, channel, kParamFaderLevel);
     c.travel = kFaderTravel;
     c.travel_top = kFaderTop + 1 + kHeaderStrip;
@@ -135,7 +138,8 @@ PageScene BuildOverviewScene(const PageInput& in) {
   const int page_x = snapshot ? 600 : 700;
   m.scene.header = FitHeader(header, in.header_width, page_x - 20);
   for (int c = 0; c < kStripsPerBank; ++c)
-    m.Frame({kStripWidth * c, 0, kStripWidth - 1, kPanelHeight - kHeaderStrip - 3, ""});
+    m.Frame(
+        {kStripWidth * c + kPlateLeft, 0, kStripWidth - 1, kPanelHeight - kHeaderStrip - 3, ""});
   if (snapshot && !has_record) return std::move(m.scene);
   m.Add(kSwitchPage, 0, kKindTallCustom, Place(page_x, 5, 95, 40, true), 0).face = "PAGE";
   if (snapshot) {

@@ -16,6 +16,10 @@ namespace orb {
 namespace {
 
 constexpr double kDialTravel = 300;
+// The CHANNEL page's header shares the top with the EQ graph: it starts right of the graph's
+// frame and ends where the painter ends a right-aligned header.
+constexpr int kChannelHeaderRoom = kPanelWidth - 14 - 604;
+constexpr int kMinHeaderPixels = 15;
 
 double DialAngle(int value, int max) {
   if (max <= 0) return -kDialTravel / 2;
@@ -107,7 +111,7 @@ PageTable ChannelTable(int kind) {
 std::string FitHeader(std::string text, const std::function<int(std::string_view)>& width,
                       int limit) {
   if (!width || width(text) <= limit) return text;
-  while (!text.empty() && width(text) > limit) text.pop_back();
+  while (!text.empty() && width(text + "...") > limit) text.pop_back();
   return text + "...";
 }
 
@@ -167,7 +171,15 @@ PageScene BuildScene(const PageInput& in) {
     scene.header = in.page == PageKindShown::kDynLib ? "DYNAMICS LIBRARY" : "EQ LIBRARY";
     if (has_record) scene.header += "   " + std::to_string(ch + 1) + " : " + list.NameText(ch);
   }
-  scene.header = FitHeader(scene.header, in.header_width);
+  int header_limit = kHeaderWidthLimit;
+  if (channel_page && in.header_width) {
+    // A long name is printed smaller rather than run under the graph, and cut only below that.
+    const int wide = in.header_width(scene.header);
+    if (wide > kChannelHeaderRoom)
+      scene.header_pixels = std::max(kMinHeaderPixels, kHeaderPixels * kChannelHeaderRoom / wide);
+    header_limit = kChannelHeaderRoom * kHeaderPixels / scene.header_pixels;
+  }
+  scene.header = FitHeader(scene.header, in.header_width, header_limit);
   if (channel_page && !has_record) return scene;
 
   const PageFacts p{list, list.System(), channel_page, ch};

@@ -19,6 +19,7 @@ namespace orb {
 inline constexpr int kPanelWidth = 800;
 inline constexpr int kPanelHeight = 491;
 inline constexpr int kHeaderWidthLimit = 760;
+inline constexpr int kHeaderPixels = 27;
 // The strip on top of every page but CHANNEL; the pages' controls below it take it as offset.
 inline constexpr int kHeaderStrip = 50;
 
@@ -93,8 +94,9 @@ struct PagePickList {
 struct PageScene {
   PagePicture picture = PagePicture::kNone;
   std::string header;
-  bool header_right = false;  // the CHANNEL page's channel at the top right
-  bool header_strip = false;  // the 50-pixel strip of every page but CHANNEL
+  bool header_right = false;          // the CHANNEL page's channel at the top right
+  int header_pixels = kHeaderPixels;  // smaller where the header must fit beside the EQ graph
+  bool header_strip = false;          // the 50-pixel strip of every page but CHANNEL
   std::vector<PageFrame> frames;
   std::vector<PageControl> controls;  // in table order; painted from last to first
   std::vector<PageText> labels;       // the AUX send labels, the assign pages' row names
@@ -148,8 +150,8 @@ struct PageInput {
 // The page table a channel of this kind (0 CH … 4 PGM) shows on the CHANNEL page.
 PageTable ChannelTable(int kind);
 
-// The header text cut to fit: characters go from the end until the rest is at most the limit
-// wide, then "..." follows.
+// The header text cut to fit: characters go from the end until the rest and the "..." that
+// follows it are at most the limit wide.
 std::string FitHeader(std::string text, const std::function<int(std::string_view)>& width,
                       int limit = kHeaderWidthLimit);
 

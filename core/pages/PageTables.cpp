@@ -168,6 +168,12 @@ void AppendAssigns(Entries& e, bool surround) {
              Sw(kParamPgmAssignR, 577, 116, kKindSmallSwitch, 0, "R")});
 }
 
+// The plate of that column; the link mode box, wider than the plate, takes its top, so the
+// name goes to the bottom.
+constexpr PageEntry OutputFrame() {
+  return Frame(622, 50, 80, 438, "OUTPUT", true);
+}
+
 // Link mode, MTR cut, channel cut and fader: the right column every channel page has.
 void AppendOutput(Entries& e) {
   Append(e, {Sw(kParamLinkMode, 637, 59, kKindTextBox, 10),
@@ -219,8 +225,7 @@ Entries MakeInput(bool surround) {
   // Frames last: the painter draws from the last entry to the first, so they lie underneath.
   Append(e, {Frame(3, 82, 158, 68, "INPUT", true), Frame(165, 82, 448, 68, "ASSIGN"),
              Frame(3, 152, 610, 127, "DYNAMICS"), Frame(3, 281, 610, 126, "EQUALIZER", true),
-             Frame(3, 409, 610, 79, ""), Frame(622, 50, 80, 438, "OUTPUT"),
-             Frame(705, 399, 90, 89, "LINK")});
+             Frame(3, 409, 610, 79, ""), OutputFrame(), Frame(705, 399, 90, 89, "LINK")});
   return e;
 }
 
@@ -231,7 +236,7 @@ Entries MakeBus() {
   AppendChannelEq(e, false);
   AppendOutput(e);
   Append(e, {Frame(3, 152, 610, 127, "DYNAMICS"), Frame(3, 281, 610, 126, "EQUALIZER", true),
-             Frame(622, 50, 80, 438, "OUTPUT")});
+             OutputFrame()});
   return e;
 }
 
@@ -241,11 +246,11 @@ Entries MakeReturn() {
   for (int k = 0; k < kAuxSends; ++k) {
     static constexpr const char* kAux[] = {"AUX 1", "AUX 2", "AUX 3", "AUX 4",
                                            "AUX 5", "AUX 6", "AUX 7", "AUX 8"};
-    e.push_back(Sw(kParamAuxOn + k, 8 + 76 * k, 469, kKindSmallSwitch, 0, kAux[k]));
+    // Text buttons: "AUX n" is wider than a small switch's face.
+    e.push_back(Sw(kParamAuxOn + k, 8 + 76 * k, 469, kKindTextButton, 0, kAux[k]));
   }
   AppendOutput(e);
-  Append(e, {Frame(165, 82, 448, 68, "ASSIGN"), Frame(3, 409, 610, 79, "AUX SEND"),
-             Frame(622, 50, 80, 438, "OUTPUT")});
+  Append(e, {Frame(165, 82, 448, 68, "ASSIGN"), Frame(3, 409, 610, 79, "AUX SEND"), OutputFrame()});
   return e;
 }
 
@@ -329,7 +334,7 @@ KindGeometry GeometryOf(const PageEntry& entry) {
     case kKindFader:
       return {68, 22, 0, 141};
     case kKindSmallFader:
-      return {27, 13, 0, 92};
+      return {30, 13, 0, 92};  // as wide as the channel switch above: five characters fit
     case kKindShortFader:
       return {27, 13, 0, 75};
     case kKindBar:
@@ -411,7 +416,7 @@ std::vector<PageEntry> FaderEntries(const TQ730SYSF& system) {
     e.push_back({kSwitchChannel, channel, x, y, kKindCustom12, 30, 18, 0, 0, 0, ""});
     // The cap's column in the middle of the value box, its travel a cap's height below it.
     e.push_back(
-        {kParamFaderLevel, channel, x, y + 20, kKindSmallFader, 14, 21, kFaderZero, 0, 0, ""});
+        {kParamFaderLevel, channel, x, y + 20, kKindSmallFader, 15, 21, kFaderZero, 0, 0, ""});
   };
   for (int i = 0; i < system.GroupSize(kGroupInput); ++i)
     strip(i, 33 * (i % 24) + 8, 144 * (i / 24) + 9);

@@ -127,7 +127,8 @@ PageScene BuildFaderGroupScene(const PageInput& in) {
   }
   m.Channels(
       kGroupPGM, id, [](int) { return Place(656, 374, kButton, kButton); }, selected + 1);
-  m.Switch(kParamManualGroup, 0, Place(736, 374, kButton, kButton), "MANUAL\nGROUP");
+  // Wider than a channel button, so that "MANUAL" fits; it ends where the table's place does.
+  m.Switch(kParamManualGroup, 0, Place(720, 374, 56, kButton), "MANUAL\nGROUP");
   return std::move(m.scene);
 }
 
@@ -196,17 +197,19 @@ PageScene BuildSetupScene(const PageInput& in) {
     int id, element, x, y;
     const char* face;
   };
-  static constexpr Link kLinks[] = {{kParamSurroundLinkMask, 0, 656, 144, "FRONT"},
-                                    {kParamSurroundLinkMode, 3, 616, 184, "F+SW"},
-                                    {kParamSurroundLinkMode, 5, 616, 224, "F+R"},
-                                    {kParamSurroundLinkMode, 6, 756, 184, "SW+R"},
-                                    {kParamSurroundLinkMask, 2, 656, 284, "REAR"}};
-  for (const Link& l : kLinks) m.Switch(l.id, l.element, Place(l.x, l.y, 34, 24), l.face);
+  // Wide enough for "FRONT", the diamond centred in its plate.
+  static constexpr Link kLinks[] = {{kParamSurroundLinkMask, 0, 651, 144, "FRONT"},
+                                    {kParamSurroundLinkMode, 3, 611, 184, "F+SW"},
+                                    {kParamSurroundLinkMode, 5, 611, 224, "F+R"},
+                                    {kParamSurroundLinkMode, 6, 751, 184, "SW+R"},
+                                    {kParamSurroundLinkMask, 2, 651, 284, "REAR"}};
+  for (const Link& l : kLinks) m.Switch(l.id, l.element, Place(l.x, l.y, 40, 24), l.face);
   static constexpr const char* kFunctions[] = {
       "TB\nHOLD",   "TB\nINHIBIT",  "OSCILLATOR\nINHIBIT", "ACCESS\nFOLLOW SOLO",
       "AUTO\nZOOM", "AUX\nPRE CUT", "TOUCH\nHOLD"};
+  // Wide enough for "FOLLOW SOLO", the row centred in its plate.
   for (int i = 0; i < 7; ++i)
-    m.Switch(kParamSetupFunction, i, Place(254 + 90 * (i % 4), 312 + 64 * (i / 4), 72, 40),
+    m.Switch(kParamSetupFunction, i, Place(234 + 90 * (i % 4), 312 + 64 * (i / 4), 84, 40),
              kFunctions[i]);
   m.Label(696, 348, "LOCKED TO 0dB");
   static constexpr const char* kMasters[] = {"PGM", "AUX", "MTR"};

@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <tuple>
 
 #include "gui/editor/Painting.h"
 #include "gui/shell/QtPrompter.h"
@@ -51,8 +52,34 @@ const QFont& Font(int pixels, bool bold = false, bool mono = false) {
   return found->second;
 }
 
-QFont HeaderFont() {
-  return Font(27, true);
+// The print of a text in a room of this width: the given size, or as much smaller, down to 8
+// pixels, as it takes to fit. Measured once per text, size and room.
+const QFont& FittingFont(const std::string& text, int room, int pixels, bool bold,
+                         bool mono = false) {
+  using Key = std::tuple<std::string, int, int, int>;
+  static auto* fitted = new std::map<Key, int>;  // never freed, like the fonts
+  const Key key{text, room, pixels, (bold ? 2 : 0) + (mono ? 1 : 0)};
+  auto found = fitted->find(key);
+  if (found == fitted->end()) {
+    // Blanks leave no ink: a value's leading blank may go under the display's edge.
+    const QString shown = TextOf(text).trimmed();
+    int size = pixels;
+    while (size > 8 &&
+           QFontMetrics(Font(size, bold, mono)).boundingRect(QRect(), 0, shown).width() > room)
+      --size;
+    found = fitted->emplace(key, size).first;
+  }
+  return Font(found->second, bold, mono);
+}
+
+QFont HeaderFont(int pixels = kHeaderPixels) {
+  return Font(pixels, true);
+}
+const QFont& CaptionFont() {
+  return Font(9, true);
+}
+const QFont& LabelFont() {
+  return Font(10, true);
 }
 
 // The surface of each page: the CHANNEL pages in slate, the libraries in their own tints.
@@ -106,6 +133,13 @@ void Bevel(QPainter& p, const QRect& r, bool sunken, const QColor& base = QColor
   p.drawLine(r.topRight(), r.bottomRight());
 }
 
+// The tab a plate's name is engraved in: its top right corner, or its bottom right one.
+QRect CaptionTab(const PageFrame& frame) {
+  const QRect r = Box(frame.box);
+  const int w = QFontMetrics(CaptionFont()).horizontalAdvance(Text(frame.caption)) + 8;
+  return QRect(r.right() - w - 4, frame.caption_below ? r.bottom() - 11 : r.top() + 1, w, 11);
+}
+
 // A section of the console's surface: a raised plate with its name engraved in the top edge.
 void DrawFrame(QPainter& p, const PageFrame& frame, const QColor& surface) {
   const QRect r = Box(frame.box);
@@ -113,13 +147,11 @@ void DrawFrame(QPainter& p, const PageFrame& frame, const QColor& surface) {
   p.fillRect(r, plate);
   Bevel(p, r, false, plate);
   if (frame.caption.empty()) return;
-  p.setFont(Font(9, true));
-  const QString caption = Text(frame.caption);
-  const int w = QFontMetrics(p.font()).horizontalAdvance(caption) + 8;
-  const QRect tab(r.right() - w - 4, frame.caption_below ? r.bottom() - 11 : r.top() + 1, w, 11);
+  const QRect tab = CaptionTab(frame);
   p.fillRect(tab, surface.darker(130));
+  p.setFont(CaptionFont());
   p.setPen(QColor(232, 176, 80));
-  p.drawText(tab, Qt::AlignCenter, caption);
+  p.drawText(tab, Qt::AlignCenter, Text(frame.caption));
 }
 
 // The strip behind the page caption: the header colour, a shade darker than the surface, with a
@@ -136,28 +168,43 @@ void DrawHeaderStrip(QPainter& p, const QColor& surface) {
   p.drawLine(1, kHeaderStrip + 1, kPanelWidth - 2, kHeaderStrip + 1);
 }
 
+// Where the header's white print goes: the line at (14, 9), or ending 14 pixels from the right.
+QRect HeaderPlace(const PageScene& scene) {
+  const QFontMetrics metrics(HeaderFont(scene.header_pixels));
+  const int width = metrics.horizontalAdvance(Text(scene.header));
+  const int x = scene.header_right ? kPanelWidth - 14 - width : 14;
+  return QRect(x, 9, width, metrics.height());
+}
+
 void DrawHeader(QPainter& p, const PageScene& scene) {
   if (scene.header.empty()) return;
-  p.setFont(HeaderFont());
+  p.setFont(HeaderFont(scene.header_pixels));
   const QString text = Text(scene.header);
-  const QFontMetrics metrics(p.font());
-  const int ascent = metrics.ascent();
-  int x = 14;
-  if (scene.header_right) x = kPanelWidth - 14 - metrics.horizontalAdvance(text);
+  const QRect at = HeaderPlace(scene);
+  const int ascent = QFontMetrics(p.font()).ascent();
   p.setPen(Qt::black);
-  p.drawText(x + 2, 11 + ascent, text);
+  p.drawText(at.left() + 2, at.top() + 2 + ascent, text);
   p.setPen(Qt::white);
-  p.drawText(x, 9 + ascent, text);
+  p.drawText(at.left(), at.top() + ascent, text);
 }
+
+QRect CaptionRoom(const PageControl& c) {
+  const QRect r = Box(c.box);
+  return QRect(r.left() - 10, r.top() - 12, r.width() + 20, 11);
+}
+constexpr int kCaptionAlign = Qt::AlignHCenter | Qt::AlignBottom;
 
 void DrawCaption(QPainter& p, const PageControl& c) {
   if (c.caption.empty()) return;
-  p.setFont(Font(9, true));
+  p.setFont(CaptionFont());
   p.setPen(kCaptionInk);
-  const QRect r = Box(c.box);
-  p.drawText(QRect(r.left() - 10, r.top() - 12, r.width() + 20, 11),
-             Qt::AlignHCenter | Qt::AlignBottom, Text(c.caption));
+  p.drawText(CaptionRoom(c), kCaptionAlign, Text(c.caption));
 }
+
+QRect LabelRoom(const PageText& t) {
+  return QRect(t.x - 30, t.y, 60, 11);
+}
+constexpr int kLabelAlign = Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip;
 
 // One line of print centred in a box. Faces repeat across a page (bus numbers, "EQ", channel
 // numbers) and the OVERVIEW page has hundreds: each is laid out once.
@@ -176,6 +223,15 @@ void DrawCentred(QPainter& p, const QRect& r, const std::string& text, int pixel
                    found->second);
 }
 
+// Small keys and two-line faces in the smaller print, the tiny bus keys smaller still; a face
+// wider than its key inside the border and bevel smaller again.
+const QFont& SwitchFont(const PageControl& c) {
+  const QRect r = Box(c.box);
+  const bool two_lines = c.face.find('\n') != std::string::npos;
+  const bool small = r.height() <= 14 || r.width() <= 30 || two_lines;
+  return FittingFont(c.face, r.width() - 4, r.height() <= 12 ? 8 : small ? 9 : 10, true);
+}
+
 void DrawSwitch(QPainter& p, const PageControl& c) {
   const QRect r = Box(c.box);
   const QColor face = c.lit ? kSwitchOn : kSwitchOff;
@@ -191,18 +247,19 @@ void DrawSwitch(QPainter& p, const PageControl& c) {
   p.drawRect(r.adjusted(0, 0, -1, -1));
   Bevel(p, r.adjusted(1, 1, -2, -2), c.pressed);
   if (c.face.empty()) return;
-  // Small keys and two-line faces in the smaller print, the tiny bus keys smaller still.
-  const bool two_lines = c.face.find('\n') != std::string::npos;
-  const bool small = r.height() <= 14 || r.width() <= 30 || two_lines;
-  const int pixels = r.height() <= 12 ? 8 : small ? 9 : 10;
-  p.setFont(Font(pixels, true));
+  const QFont& font = SwitchFont(c);
+  p.setFont(font);
   p.setPen(c.lit ? QColor(10, 40, 14) : QColor(30, 32, 36));
   const QRect at = r.translated(c.pressed ? 1 : 0, c.pressed ? 1 : 0);
-  if (two_lines) {
+  if (c.face.find('\n') != std::string::npos) {
     p.drawText(at, Qt::AlignCenter, Text(c.face));
   } else {
-    DrawCentred(p, at, c.face, pixels);
+    DrawCentred(p, at, c.face, font.pixelSize());
   }
+}
+
+const QFont& RoutingFont(const PageControl& c) {
+  return Font(c.face.find('\n') != std::string::npos ? 10 : 11, true);
 }
 
 // A routing button: a dark key with its source in one or two lines of light print.
@@ -217,7 +274,7 @@ void DrawRoutingButton(QPainter& p, const PageControl& c) {
   p.drawRect(r.adjusted(0, 0, -1, -1));
   Bevel(p, r.adjusted(1, 1, -2, -2), c.pressed);
   const QString text = Text(c.face);
-  p.setFont(Font(text.contains('\n') ? 10 : 11, true));
+  p.setFont(RoutingFont(c));
   p.setPen(text == "NC" ? kCaptionInk.darker(130) : QColor(236, 240, 246));
   p.drawText(r.translated(c.pressed ? 1 : 0, c.pressed ? 1 : 0), Qt::AlignCenter, text);
 }
@@ -243,11 +300,15 @@ void DrawPickList(QPainter& p, const PagePickList& list) {
   p.restore();
 }
 
+const QFont& TextBoxFont() {
+  return Font(11, true);
+}
+
 void DrawTextBox(QPainter& p, const PageControl& c) {
   const QRect r = Box(c.box);
   p.fillRect(r, kDisplayBack);
   Bevel(p, r, true);
-  p.setFont(Font(11, true));
+  p.setFont(TextBoxFont());
   p.setPen(kDisplayInk);
   p.drawText(r, Qt::AlignCenter, Text(c.face));
   DrawCaption(p, c);
@@ -286,6 +347,10 @@ void DrawTableCell(QPainter& p, const PageControl& c) {
              (header ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter, Text(c.face));
 }
 
+const QFont& GroupRowFont() {
+  return Font(14, true);
+}
+
 // A fader group row: a plate with its name at the left; the chosen group's row is outlined.
 void DrawGroupRow(QPainter& p, const PageControl& c, const QColor& surface) {
   const QRect r = Box(c.box);
@@ -295,20 +360,42 @@ void DrawGroupRow(QPainter& p, const PageControl& c, const QColor& surface) {
     p.setPen(QPen(QColor(255, 200, 80), 2));
     p.drawRect(r.adjusted(1, 1, -1, -1));
   }
-  p.setFont(Font(14, true));
+  p.setFont(GroupRowFont());
   p.setPen(c.pressed ? Qt::white : kPanelInk);
   p.drawText(r.adjusted(12, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, Text(c.face));
 }
 
+// The display of a knob's or fader's value, and what it shows: the small faders' displays the
+// value alone.
+QRect ValueDisplay(const PageControl& c) {
+  const QRect r = Box(c.box);
+  if (!IsKnob(c.kind)) return r;
+  return r.adjusted(2 * (c.dial.x - r.left()), 2, 0, -2);
+}
+bool Narrow(const QRect& display) {
+  return display.width() < 40;
+}
+std::string ValueShown(const PageControl& c, const QRect& display) {
+  return c.value_text.value + (Narrow(display) ? "" : c.value_text.unit);
+}
+QRect ValueRoom(const QRect& display) {
+  const bool narrow = Narrow(display);
+  return display.adjusted(narrow ? 1 : 2, 0, narrow ? -1 : -3, 0);
+}
+const QFont& ValueFont(const PageControl& c, const QRect& display) {
+  const int pixels = display.height() > 24 ? 11 : Narrow(display) ? 9 : 10;
+  return FittingFont(ValueShown(c, display), ValueRoom(display).width(), pixels, false, true);
+}
+constexpr int kValueAlign = Qt::AlignRight | Qt::AlignVCenter;
+
 // The value and unit in the display beside a dial or above a fader.
-void DrawValue(QPainter& p, const QRect& r, const PageControl& c) {
+void DrawValue(QPainter& p, const PageControl& c) {
+  const QRect r = ValueDisplay(c);
   p.fillRect(r, kDisplayBack);
   Bevel(p, r, true);
-  const bool narrow = r.width() < 40;  // the small faders' displays: the value alone
-  p.setFont(Font(r.height() > 24 ? 11 : narrow ? 9 : 10, false, true));
+  p.setFont(ValueFont(c, r));
   p.setPen(kDisplayInk);
-  p.drawText(r.adjusted(narrow ? 1 : 2, 0, narrow ? -1 : -3, 0), Qt::AlignRight | Qt::AlignVCenter,
-             Text(c.value_text.value + (narrow ? "" : c.value_text.unit)));
+  p.drawText(ValueRoom(r), kValueAlign, Text(ValueShown(c, r)));
 }
 
 QPointF OnCircle(QPointF centre, double radius, double degrees) {
@@ -317,9 +404,7 @@ QPointF OnCircle(QPointF centre, double radius, double degrees) {
 }
 
 void DrawKnob(QPainter& p, const PageControl& c) {
-  const QRect r = Box(c.box);
-  const int dial_space = 2 * (c.dial.x - r.left());
-  DrawValue(p, r.adjusted(dial_space, 2, 0, -2), c);
+  DrawValue(p, c);
   p.save();
   p.setRenderHint(QPainter::Antialiasing);
   const QPointF centre(c.dial.x + 0.5, c.dial.y + 0.5);
@@ -347,8 +432,7 @@ void DrawKnob(QPainter& p, const PageControl& c) {
 }
 
 void DrawFader(QPainter& p, const PageControl& c) {
-  const QRect r = Box(c.box);
-  DrawValue(p, r, c);
+  DrawValue(p, c);
   const int x = c.cap.x;
   p.setPen(QColor(120, 126, 134));
   std::array<QLine, 22> ticks;
@@ -466,6 +550,61 @@ std::function<int(std::string_view)> CellTextWidth() {
   return WidthIn(Font(12));
 }
 
+std::vector<PlacedText> PlacedTexts(const PageScene& scene) {
+  std::vector<PlacedText> placed;
+  const auto place = [&](const std::string& text, const QFont& font, const QRect& at, int align,
+                         const QRect& room, int control) {
+    // Blanks leave no ink: a value's leading blank may go under the display's edge.
+    const QString shown = Text(text).trimmed();
+    if (shown.isEmpty()) return;
+    // The line's box less the space above the capitals: the print itself.
+    const QFontMetrics metrics(font);
+    const QRect ink = metrics.boundingRect(at, align, shown)
+                          .adjusted(0, metrics.ascent() - metrics.capHeight(), 0, 0);
+    placed.push_back({text, ink, room, control, font.pixelSize()});
+  };
+  if (!scene.header.empty()) {
+    placed.push_back({scene.header, HeaderPlace(scene), QRect(1, 1, kPanelWidth - 2, 48), -1,
+                      scene.header_pixels});
+  }
+  for (const PageFrame& f : scene.frames)
+    place(f.caption, CaptionFont(), CaptionTab(f), Qt::AlignCenter, CaptionTab(f), -1);
+  for (const PageText& t : scene.labels)
+    place(t.text, LabelFont(), LabelRoom(t), kLabelAlign, QRect(), -1);
+  for (std::size_t i = 0; i < scene.controls.size(); ++i) {
+    const PageControl& c = scene.controls[i];
+    const int n = static_cast<int>(i);
+    const QRect r = Box(c.box);
+    if (c.kind == kKindBar) continue;
+    if (c.kind == kKindTableCell || c.kind == kKindTableHeader) {
+      const bool header = c.kind == kKindTableHeader;
+      const QRect room = r.adjusted(4, 0, -3, 0);
+      place(c.face, Font(12, header), room,
+            (header ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter, room, n);
+      continue;
+    }
+    if (c.kind == kKindGroupRow) {
+      const QRect room = r.adjusted(12, 0, 0, 0);
+      place(c.face, GroupRowFont(), room, Qt::AlignLeft | Qt::AlignVCenter, room, n);
+      continue;
+    }
+    if (IsKnob(c.kind) || IsFader(c.kind)) {
+      const QRect display = ValueDisplay(c);
+      place(ValueShown(c, display), ValueFont(c, display), ValueRoom(display), kValueAlign,
+            ValueRoom(display), n);
+    } else if (c.kind == kKindTextBox) {
+      place(c.face, TextBoxFont(), r, Qt::AlignCenter, r.adjusted(1, 1, -1, -1), n);
+    } else if (c.kind == kKindRouting) {
+      place(c.face, RoutingFont(c), r.adjusted(1, 1, -1, -1), Qt::AlignCenter,
+            r.adjusted(3, 3, -3, -3), n);
+    } else if (!IsGraph(c.kind)) {
+      place(c.face, SwitchFont(c), r, Qt::AlignCenter, r.adjusted(2, 2, -2, -2), n);
+    }
+    place(c.caption, CaptionFont(), CaptionRoom(c), kCaptionAlign, CaptionRoom(c), n);
+  }
+  return placed;
+}
+
 void PaintPage(QPainter& p, const PageScene& scene) {
   const QColor surface = PictureColour(scene.picture);
   p.fillRect(QRect(0, 0, kPanelWidth, kPanelHeight), surface);
@@ -474,11 +613,9 @@ void PaintPage(QPainter& p, const PageScene& scene) {
   for (const PageFrame& frame : scene.frames) DrawFrame(p, frame, surface);
   DrawPickList(p, scene.pick_list);
   DrawHeader(p, scene);
-  p.setFont(Font(10, true));
+  p.setFont(LabelFont());
   p.setPen(kPanelInk);
-  for (const PageText& t : scene.labels)
-    p.drawText(QRect(t.x - 30, t.y, 60, 11), Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip,
-               Text(t.text));
+  for (const PageText& t : scene.labels) p.drawText(LabelRoom(t), kLabelAlign, Text(t.text));
   for (auto c = scene.controls.rbegin(); c != scene.controls.rend(); ++c)
     DrawControl(p, *c, surface);
 }

@@ -4,7 +4,9 @@
 #include <QImage>
 #include <QPainter>
 #include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/pages/PageScene.h"
 
@@ -17,6 +19,18 @@ std::function<int(std::string_view)> CellTextWidth();
 
 // Draws the whole panel: picture, header, then every control from the last to the first.
 void PaintPage(QPainter& painter, const PageScene& scene);
+
+// A text as the painter prints it: where its print lies in the font it is painted with, the room
+// it has to keep to (empty where it may run on) and the control it belongs to (-1: the header,
+// a plate's name or a label).
+struct PlacedText {
+  std::string text;
+  QRect ink;
+  QRect room;
+  int control = -1;
+  int pixels = 0;  // the print's size
+};
+std::vector<PlacedText> PlacedTexts(const PageScene& scene);
 
 // The panel's back buffer with the scene drawn into it.
 QImage RenderPage(const PageScene& scene);

@@ -106,6 +106,34 @@ TEST(OverviewSettingsPagesTest, StripsShowSendsPairPansAndFadersAndStayLaidOut) 
   }
 }
 
+// Each strip's controls lie on its own plate, in every layout, bank and on both pages.
+TEST(OverviewSettingsPagesTest, EveryStripControlLiesOnItsOwnPlate) {
+  for (const Layout& layout : kLayouts) {
+    auto title = TitleFor(layout);
+    const TQ730SYSF& s = title->System();
+    for (PageKindShown kind : {PageKindShown::kOverview, PageKindShown::kSnapshot}) {
+      const TQ730& list =
+          kind == PageKindShown::kOverview ? static_cast<const TQ730&>(s) : title->Snapshots();
+      for (int bank = 0; bank < kOverviewBanks; ++bank) {
+        SCOPED_TRACE(testing::Message() << layout.name << " bank " << bank);
+        const PageScene scene = Page(kind, list, bank);
+        ASSERT_EQ(scene.frames.size(), static_cast<std::size_t>(kStripsPerBank));
+        for (const PageControl& c : scene.controls) {
+          if (c.id == kSwitchPage || c.id == kSwitchEdit) continue;
+          int plates = 0, column = -1;
+          for (int k = 0; k < kStripsPerBank; ++k) {
+            if (!Overlap(c.box, scene.frames[static_cast<std::size_t>(k)].box)) continue;
+            ++plates;
+            if (Inside(c.box, scene.frames[static_cast<std::size_t>(k)].box)) column = k;
+          }
+          EXPECT_EQ(plates, 1) << c.id << "/" << c.channel;
+          EXPECT_EQ(StripChannel(s, ShownBank(s, bank), column), c.channel) << c.id;
+        }
+      }
+    }
+  }
+}
+
 TEST(OverviewSettingsPagesTest, SnapshotPageShowsTheSnapshotAtTheCursorAndItsCaption) {
   auto title = TitleFor(k48);
   TQ730SNAP& snaps = title->Snapshots();

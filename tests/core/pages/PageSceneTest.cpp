@@ -232,7 +232,8 @@ TEST(PageSceneTest, KnobsAndFadersCarryDialAndCap) {
 TEST(PageSceneTest, HeadersAndTheirCut) {
   const auto ten_each = [](std::string_view s) { return 10 * static_cast<int>(s.size()); };
   EXPECT_EQ(FitHeader(std::string(76, 'A'), ten_each), std::string(76, 'A'));
-  EXPECT_EQ(FitHeader(std::string(77, 'A'), ten_each), std::string(76, 'A') + "...");
+  // The "..." counts toward the limit: a cut header never runs past it.
+  EXPECT_EQ(FitHeader(std::string(77, 'A'), ten_each), std::string(73, 'A') + "...");
   EXPECT_EQ(FitHeader(std::string(200, 'A'), nullptr), std::string(200, 'A'));
 
   auto title = test::LoadTitle();
@@ -244,7 +245,7 @@ TEST(PageSceneTest, HeadersAndTheirCut) {
   const PageScene cut =
       BuildPageScene({PageKindShown::kDynLib, &title->Dynamics(), 1, DynamicsSection::kCompDuck,
                       [](std::string_view s) { return 40 * static_cast<int>(s.size()); }});
-  EXPECT_EQ(cut.header, "DYNAMICS LIBRARY   ...");  // 19 characters of 40 pixels fit
+  EXPECT_EQ(cut.header, "DYNAMICS LIBRARY...");  // 19 characters of 40 pixels fit
 
   gen::TitleSpec empty;
   empty.eq = 0;

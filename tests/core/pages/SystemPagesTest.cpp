@@ -281,14 +281,14 @@ TEST(SystemPagesTest, FaderPageShowsEveryChannelOfTheLayoutWithItsFader) {
       ASSERT_TRUE(number && fader) << channel;
       EXPECT_EQ(number->box, (PageRect{left, top, 30, 18})) << channel;
       EXPECT_EQ(number->face, s.NumberText(channel));
-      EXPECT_EQ(fader->box, (PageRect{left, top + 20, 27, 13})) << channel;
+      EXPECT_EQ(fader->box, (PageRect{left, top + 20, 30, 13})) << channel;
     }
     const PageControl* down = Find(scene, kParamFaderLevel, 0);
     const PageControl* up = Find(scene, kParamFaderLevel, 1);
     EXPECT_EQ(down->travel, 92);
     EXPECT_EQ(down->cap.y, down->travel_top + 92);
     EXPECT_EQ(up->cap.y, up->travel_top);
-    EXPECT_EQ(down->cap.x, down->box.left + 14);
+    EXPECT_EQ(down->cap.x, down->box.left + 15);
   }
   // Another list than the system data: the header alone.
   auto title = TitleFor(k48);

@@ -8,7 +8,9 @@
 
 #include "core/editor/EditSession.h"
 #include "core/model/ParamIds.h"
+#include "core/model/ParamModel.h"
 #include "core/model/Q730snap.h"
+#include "core/pages/OverviewPages.h"
 #include "gui/editor/EditAreas.h"
 #include "gui/pages/PagePainter.h"
 #include "tests/gui/shell/GuiTestSupport.h"
@@ -332,6 +334,97 @@ TEST(PagePainterTest, OverviewCueAndSettingsPagesPaintBarsCellsAndRowsAndRenderi
           EXPECT_EQ(Pixel(image, c.box.left + 4, c.box.top + 4).blue() > 100, c.pressed);
         }
       }
+    }
+  }
+}
+
+// Every page of every layout and bank, with names of the widest letters: each face fits its box
+// in its kind's print, no two texts overlap and no text runs over a control it does not belong
+// to, measured in the painter's fonts.
+TEST(PagePainterTest, EveryPagesTextsFitTheirBoxesAndOverlapNothing) {
+  for (const Layout& layout : kLayouts) {
+    auto title = LoadLayout(layout);
+    TQ730SYSF& system = title->System();
+    system.SetEditEnabled(true);
+    for (int ch = 0; ch < system.ChannelCount(); ++ch) system.SetName(ch, "WWWWWWW");
+    const int first_aux = system.FirstChannelOf(kGroupAUX);
+    if (system.GroupSize(kGroupAUX) > 0) system.SetParam(first_aux, kParamLinkMode, kStereo);
+    for (TQ730* list :
+         std::initializer_list<TQ730*>{&title->Snapshots(), &title->Dynamics(), &title->Eq()})
+      list->SetName(0, "WWWWWWWWWWWWWWWWWWWWWWW");
+    TQ730CUE& cues = title->Cues();
+    cues.SetParam(0, kParamCueEvent, 1);
+    cues.SetParam(1, kParamCueEvent, 2);
+    cues.SetParam(1, kParamCueChannel, 255);
+    std::vector<std::pair<std::string, PageInput>> pages;
+    const auto add = [&](std::string name, PageKindShown kind, const TQ730* list, int cursor) {
+      PageInput in{kind, list, cursor, DynamicsSection::kCompDuck, HeaderTextWidth()};
+      in.cell_width = CellTextWidth();
+      in.snapshots = &title->Snapshots();
+      in.eq_lib = &title->Eq();
+      in.dyn_lib = &title->Dynamics();
+      pages.emplace_back(std::move(name), in);
+      return &pages.back().second;
+    };
+    for (int group = kGroupInput; group <= kGroupPGM; ++group) {
+      if (system.GroupSize(group) == 0) continue;
+      const int ch = system.FirstChannelOf(group);
+      add("channel " + system.NumberText(ch), PageKindShown::kChannel, &system, ch);
+      add("channel gate " + system.NumberText(ch), PageKindShown::kChannel, &system, ch)->section =
+          DynamicsSection::kExpGate;
+    }
+    add("dynlib", PageKindShown::kDynLib, &title->Dynamics(), 0);
+    add("eqlib", PageKindShown::kEqLib, &title->Eq(), 0);
+    add("input assign", PageKindShown::kInputAssign, &system, 0);
+    add("output assign", PageKindShown::kOutputAssign, &system, 0);
+    add("output assign madi", PageKindShown::kOutputAssign, &system, 0)->view = RoutingView::kMadi;
+    add("fader", PageKindShown::kFader, &system, 0);
+    for (int bank = 0; bank < kOverviewBanks; ++bank) {
+      add("overview " + std::to_string(bank), PageKindShown::kOverview, &system, 0)->bank = bank;
+      add("snapshot " + std::to_string(bank), PageKindShown::kSnapshot, &title->Snapshots(), 0)
+          ->bank = bank;
+    }
+    add("fader group", PageKindShown::kFaderGroup, &system, 0);
+    add("isolate", PageKindShown::kIsolate, &system, 0);
+    add("cue", PageKindShown::kCue, &cues, 0);
+    add("setup", PageKindShown::kSetup, &system, 0);
+    for (const auto& [name, in] : pages) {
+      SCOPED_TRACE(std::string(layout.name) + " " + name);
+      const PageScene scene = BuildPageScene(in);
+      const std::vector<PlacedText> texts = PlacedTexts(scene);
+      const auto box = [&](int k) {
+        const PageRect& r = scene.controls[static_cast<std::size_t>(k)].box;
+        return QRect(r.left, r.top, r.width, r.height);
+      };
+      std::vector<std::string> faults;
+      for (std::size_t i = 0; i < texts.size(); ++i) {
+        const PlacedText& a = texts[i];
+        if (!a.room.isNull() && (a.ink.left() < a.room.left() || a.ink.right() > a.room.right()))
+          faults.push_back("\"" + a.text + "\" wider than its box");
+        // Only the tiny keys have the smallest print; a face made that small to fit is cramped.
+        const PageControl* owner =
+            a.control >= 0 ? &scene.controls[static_cast<std::size_t>(a.control)] : nullptr;
+        if (owner && !IsKnob(owner->kind) && !IsFader(owner->kind) && owner->box.height > 12 &&
+            a.text == owner->face && a.pixels < 9)
+          faults.push_back("\"" + a.text + "\" printed smaller to fit");
+        for (std::size_t j = i + 1; j < texts.size(); ++j) {
+          if (a.ink.intersects(texts[j].ink))
+            faults.push_back("\"" + a.text + "\" over \"" + texts[j].text + "\"");
+        }
+        for (int k = 0; k < static_cast<int>(scene.controls.size()); ++k) {
+          // A fader group row holds its type box and on switch.
+          const bool own = k == a.control || (a.control >= 0 && box(k).contains(box(a.control)));
+          if (!own && a.ink.intersects(box(k))) {
+            const PageControl& c = scene.controls[static_cast<std::size_t>(k)];
+            faults.push_back("\"" + a.text + "\" over control " + std::to_string(c.id) + "/" +
+                             std::to_string(c.channel));
+          }
+        }
+      }
+      std::string first;
+      for (std::size_t i = 0; i < std::min<std::size_t>(faults.size(), 12); ++i)
+        first += "\n  " + faults[i];
+      EXPECT_TRUE(faults.empty()) << faults.size() << " faults:" << first;
     }
   }
 }
