@@ -1043,6 +1043,35 @@ TEST_F(DialogueTest, NoOtherTitleAndNoMixedTitle) {
   EXPECT_EQ(console.Count(kUnpackCommand), 0);
 }
 
+// Cancelling says nothing before the old title's removal has begun, and what the slot may hold
+// after.
+TEST_F(DialogueTest, CancelSaysWhatTheSlotMayHold) {
+  const std::pair<SessionState, std::vector<std::string>> cases[] = {
+      {S::kCheckFreeSpace, {}},
+      {S::kRemoveDylib, {"Error: Cancelled." + kSlotNote}},
+      {S::kListUnpacked, {"Error: Cancelled." + kSlotNote}},
+  };
+  for (const auto& [state, shown] : cases) {
+    SCOPED_TRACE(testing::PrintToString(state));
+    Console console(root_, {}, kUnpaced);
+    ASSERT_TRUE(console.ok());
+    ScriptedPrompter prompter;
+    prompter.Queue(Answer::kYes);
+    RecordingView view;
+    TSerial serial;
+    TransferSession session(serial, Setup(SessionSetup::kExport, kInto, console.device(), title_),
+                            &prompter, &view);
+    Drive(session, serial, 60000, [&] {
+      if (session.State() == state) session.Cancel();
+    });
+    std::vector<std::string> errors;
+    for (const auto& box : prompter.shown())
+      if (box.buttons == Buttons::kOk) errors.push_back(box.caption + ": " + box.text);
+    EXPECT_EQ(errors, shown);
+    EXPECT_FALSE(session.Succeeded());
+  }
+}
+
 TEST(SessionParts, FreeSpaceFieldAndTimes) {
   EXPECT_EQ(FifthField("//1/dev/hd0t77   /   1048576   1047040   1536   99%"), "1536");
   EXPECT_EQ(FifthField("  a b  c\td e  "), "");  // trimmed first
