@@ -1061,8 +1061,8 @@ TEST_F(DialogueTest, CancelSaysWhatTheSlotMayHold) {
     TSerial serial;
     TransferSession session(serial, Setup(SessionSetup::kExport, kInto, console.device(), title_),
                             &prompter, &view);
-    Drive(session, serial, 60000, [&] {
-      if (session.State() == state) session.Cancel();
+    Drive(session, serial, 60000, [&, at = state] {
+      if (session.State() == at) session.Cancel();
     });
     std::vector<std::string> errors;
     for (const auto& box : prompter.shown())
