@@ -294,7 +294,7 @@ class SessionPrompter : public orb::Prompter {
       message = "The console's slot holds no complete title.";
       return orb::Answer::kCancel;
     }
-    message = caption == "Error" ? text : caption + " " + text;
+    message = caption == "Error" || caption == "Export" ? text : caption + " " + text;
     return buttons == orb::Buttons::kOk ? orb::Answer::kOk : orb::Answer::kCancel;
   }
 
@@ -457,7 +457,8 @@ int RunSession(orb::SessionSetup setup, SessionPrompter& prompter) {
     while (!session.Ended()) {
       if (g_interrupted) {
         session.Cancel();
-        prompter.message = "Cancelled.";
+        // The session says more when the slot was touched.
+        if (prompter.message.empty()) prompter.message = "Cancelled.";
         break;
       }
       session.Tick();
@@ -481,10 +482,9 @@ int RunSession(orb::SessionSetup setup, SessionPrompter& prompter) {
     fs::remove_all(setup.work_folder, error);
   }
   printer.EndLine();
-  if (!success) {
-    if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
-    return 1;
-  }
+  // A title that is in place with a step left undone succeeds and says what is left.
+  if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
+  if (!success) return 1;
   if (g_printer_mode == SessionPrinter::Mode::kQuiet) return 0;
   // What was written where, for the log and for whoever reads it.
   char slot[16];

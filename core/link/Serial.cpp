@@ -453,7 +453,9 @@ std::vector<std::string> ListSerialDevices(const std::string& root) {
 }
 
 std::string PortOpenFailure(int port_number, const std::string& device, int error) {
-  std::string text = "Unable to open COM" + std::to_string(port_number) + "\n";
+  // A device that stands for no COM port is named by itself.
+  std::string text =
+      "Unable to open " + (port_number > 0 ? "COM" + std::to_string(port_number) : device) + "\n";
   if (error == EACCES || error == EPERM) {
     return text + device + ": " + std::strerror(error) +
            ".\nThe user must be in the group that owns the device (usually dialout).";

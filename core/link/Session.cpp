@@ -50,6 +50,26 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
+bool IsPrintable(const std::string& text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) return false;
+  }
+  return true;
+}
+
+// The runs of non-blanks of a line, as a listing shows names.
+std::vector<std::string> Names(const std::string& line) {
+  std::vector<std::string> names;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    const std::size_t start = i;
+    while (i < line.size() && !IsBlank(line[i])) ++i;
+    if (i > start) names.push_back(line.substr(start, i - start));
+  }
+  return names;
+}
+
 std::vector<std::string> Words(const std::string& text) {
   std::vector<std::string> words;
   std::size_t i = 0;
@@ -238,6 +258,11 @@ void TransferSession::Tick() {
 }
 
 void TransferSession::Cancel() {
+  // Once the slot's old title is being removed, the user learns what the slot now holds.
+  if (!closed_ && shown_ && (slot_touched_ || title_written_)) {
+    Fail("Cancelled.");
+    return;
+  }
   Close(true);
 }
 
@@ -267,11 +292,15 @@ void TransferSession::RunTick() {
     view_->SetStateLabel(std::to_string(static_cast<int>(state_)) + " : " + std::to_string(wait_));
   }
   // The retry limit is the transfer's own: it ends with "Retry error." or the debug file.
-  if (static_cast<std::uint64_t>(kTickMs) * wait_ > kWaitLimitMs) Fail("Timeout.");
+  if (static_cast<std::uint64_t>(kTickMs) * wait_ > kWaitLimitMs ||
+      static_cast<std::uint64_t>(kTickMs) * long_ticks_ > long_limit_ms_)
+    Fail("Timeout.");
 }
 
 void TransferSession::Step() {
-  if (state_ >= S::kZmodemGreeting && state_ <= S::kZmodemFinish && zmodem_active_) {
+  if (awaiting_echo_ || resending_) {
+    EchoStep();
+  } else if (state_ >= S::kZmodemGreeting && state_ <= S::kZmodemFinish && zmodem_active_) {
     TransferStep();
   } else if (state_ == S::kCheckSlot || state_ == S::kAwaitSlotPath) {
     SlotCheckStep();
@@ -326,24 +355,26 @@ void TransferSession::LoginStep() {
 void TransferSession::ImportStep() {
   switch (state_) {
     case S::kInSlot:
-      if (WaitFor("#")) {
+      // An archive that an earlier export or import left would otherwise be downloaded
+      // whenever the packing goes wrong.
+      if (AtPrompt()) {
         if (view_) view_->SetMessage("Compressing...");
-        Send(kPackCommand);
-        state_ = S::kStartTransfer;
+        Command("rm /tmp/data.gz", S::kPackArchive);
       }
       break;
+    case S::kPackArchive:
+      SendAfterPrompt(kPackCommand, S::kStartTransfer, true);
+      break;
     case S::kStartTransfer:
-      wait_ = 0;  // packing takes as long as it takes
-      if (WaitFor("#")) {
+      if (AtPrompt()) {
         if (view_) view_->SetMessage("Preparing to download...");
-        Send("sz /tmp/data.gz");
+        Command("sz /tmp/data.gz", S::kStartTransfer);
+        transfer_command_ = true;
         zmodem_active_ = true;
-        zmodem_.Start(TZmodem::Direction::kReceive, WorkFile("tmp.gz"), Now());
-        state_ = S::kZmodemGreeting;
       }
       break;
     case S::kRemoveDownloadedArchive:
-      if (WaitFor("#")) {
+      if (AtPrompt()) {
         Send("rm /tmp/data.gz");
         wait_ = 0;
         state_ = S::kUnpackLocally;
@@ -383,8 +414,7 @@ void TransferSession::ExportStep() {
                                               "rm gfed.dat"};
   switch (state_) {
     case S::kInSlot:
-      listing_echoed_ = false;
-      SendAfterPrompt("ls", S::kListingSlot);
+      List(S::kListingSlot);
       break;
     case S::kListingSlot:
     case S::kListingSlotNamed:
@@ -397,21 +427,22 @@ void TransferSession::ExportStep() {
       SendAfterPrompt("rm data.gz", S::kAskFreeSpace);
       break;
     case S::kAskFreeSpace:
+      free_space_asks_ = 0;
+      free_space_ = -1;
       SendAfterPrompt("df", S::kCheckFreeSpace);
       break;
     case S::kCheckFreeSpace:
       FreeSpaceStep();
       break;
     case S::kStartTransfer:
-      if (WaitFor("#")) {
-        Send("rz");
+      if (AtPrompt()) {
+        Command("rz", S::kStartTransfer);
+        transfer_command_ = true;
         zmodem_active_ = true;
-        zmodem_.Start(TZmodem::Direction::kSend, WorkFile("tmp.gz"), Now());
-        state_ = S::kZmodemGreeting;
       }
       break;
     case S::kReturnToSlot:
-      if (WaitFor("#")) EnterSlot(S::kRemoveSysf);
+      if (AtPrompt()) EnterSlot(S::kRemoveSysf);
       break;
     case S::kRemoveSysf:
     case S::kRemoveEqlib:
@@ -419,22 +450,27 @@ void TransferSession::ExportStep() {
     case S::kRemoveAuto:
     case S::kRemoveCue:
     case S::kRemoveSnap:
-      SendAfterPrompt(kRemovals[StepsPast(state_, S::kRemoveSysf)], Next(state_));
-      break;
     case S::kRemoveGfed:
-      SendAfterPrompt(kRemovals[6], S::kUnpackOnConsole);
+      if (AtPrompt()) {
+        slot_touched_ = true;
+        Command(kRemovals[StepsPast(state_, S::kRemoveSysf)],
+                state_ == S::kRemoveGfed ? S::kListEmptied : Next(state_));
+      }
+      break;
+    case S::kListEmptied:
+      List(S::kCheckEmptied);
+      break;
+    case S::kCheckEmptied:
+      EmptiedListingStep();
       break;
     case S::kUnpackOnConsole:
-      if (WaitFor("#")) {
+      if (AtPrompt()) {
         if (view_) view_->SetMessage("Decompressing...");
-        Send(kUnpackCommand);
-        state_ = S::kListUnpacked;
+        Command(kUnpackCommand, S::kListUnpacked, true);
       }
       break;
     case S::kListUnpacked:
-      wait_ = 0;  // unpacking takes as long as it takes
-      listing_echoed_ = false;
-      SendAfterPrompt("ls", S::kUnpackedFound0);
+      List(S::kUnpackedFound0);
       break;
     case S::kUnpackedFound0:
     case S::kUnpackedFound1:
@@ -446,7 +482,7 @@ void TransferSession::ExportStep() {
       UnpackedListingStep();
       break;
     case S::kRunScan:
-      SendAfterPrompt(kScanProgram, S::kAwaitScanEcho);
+      SendAfterPrompt(kScanProgram, S::kAwaitScanEcho, true);
       break;
     case S::kAwaitScanEcho:
     case S::kAwaitScanEnd:
@@ -528,16 +564,16 @@ void TransferSession::TransferStep() {
 }
 
 void TransferSession::ListingStep() {
-  const std::string line = serial_.ReadLine();
-  // A slot that holds nothing lists nothing: then the prompt that follows the echo of "ls" ends
-  // the listing. A prompt before the echo is an old one and must not end it, or a title in the
-  // slot would be replaced without the question.
-  if (state_ == S::kListingSlot && line == "ls") listing_echoed_ = true;
-  if (!serial_.HasData() && Has(line, "#") && (state_ == S::kListingSlotNamed || listing_echoed_)) {
-    state_ = S::kPackLocally;
+  if (!ReadListing()) {
+    if (listed_files_ != 0) state_ = S::kListingSlotNamed;
     return;
   }
-  if (Has(line, "sysf.dat")) {
+  if (listing_unclean_) {
+    ListAgain(S::kListingSlot);
+    return;
+  }
+  // One damaged name must not hide a title: any of its files asks the question.
+  if (listed_files_ != 0) {
     SetTimer(false);
     const std::uint64_t asked = Now();
     const std::string question = std::string(kOverwriteQuestion) + "\nThe console's TITLE " +
@@ -550,7 +586,8 @@ void TransferSession::ListingStep() {
     start_time_ += Now() - asked;  // "Total:" leaves the question out
     SetTimer(true);
   }
-  if (Has(line, ".")) state_ = S::kListingSlotNamed;
+  at_prompt_ = true;
+  state_ = S::kPackLocally;
 }
 
 void TransferSession::ExportLocally() {
@@ -569,52 +606,113 @@ void TransferSession::ExportLocally() {
     Fail("Failed to compress.");
     return;
   }
-  Send("cd /tmp/");
-  state_ = S::kRemoveStaleArchive;
+  Command("cd /tmp/", S::kRemoveStaleArchive);
 }
 
 void TransferSession::FreeSpaceStep() {
-  const std::string line = serial_.ReadLine();
-  if (!Has(line, "//1/")) return;
-  const std::string field = FifthField(line);
-  LogLine("Test : " + field);
-  if (FreeSpace(field) >= kMinimumFreeSpace) {
-    state_ = S::kStartTransfer;
-  } else {
-    Fail("Disk Full.");
+  std::string line;
+  if (!ReadAnswer(line)) {
+    if (!Has(line, "//1/") || free_space_ >= 0) return;
+    const std::string field = FifthField(line);
+    LogLine("Test : " + field);
+    // A damaged digit would read as another amount: only a clean line counts.
+    if (IsPrintable(line) && !field.empty() &&
+        field.find_first_not_of("0123456789") == std::string::npos)
+      free_space_ = FreeSpace(field);
+    return;
   }
+  if (free_space_ < 0) {
+    if (++free_space_asks_ > kResends) {
+      Fail("The console's answer to df could not be read.");
+      return;
+    }
+    Command("df", S::kCheckFreeSpace);
+    return;
+  }
+  if (free_space_ < kMinimumFreeSpace) {
+    Fail("Disk Full.");
+    return;
+  }
+  at_prompt_ = true;
+  state_ = S::kStartTransfer;
+}
+
+void TransferSession::EmptiedListingStep() {
+  if (!ReadListing()) return;
+  if (listing_unclean_) {
+    ListAgain(S::kCheckEmptied);
+    return;
+  }
+  // Unpacking beside an old file would leave a title of two.
+  if (listed_files_ != 0) {
+    std::string names;
+    for (std::size_t i = 0; i < std::size(kDataFiles); ++i) {
+      if (listed_files_ & (1u << i)) names += std::string(names.empty() ? "" : ", ") + kDataFiles[i];
+    }
+    Fail("The console's slot " + slot_ + " still holds " + names +
+         " after the removals; the title was not unpacked.");
+    return;
+  }
+  at_prompt_ = true;
+  state_ = S::kUnpackOnConsole;
 }
 
 void TransferSession::UnpackedListingStep() {
-  const std::string line = serial_.ReadLine();
-  // An unpacking that left none of the files lists none: the prompt after the echo of "ls"
-  // ends that listing too, or the session would wait for ever.
-  if (state_ == S::kUnpackedFound0 && line == "ls") listing_echoed_ = true;
-  if (!serial_.HasData() && Has(line, "#") &&
-      (state_ >= S::kUnpackedFound1 || listing_echoed_)) {
-    // That prompt is used up: a bare carriage return brings the next one,
-    // which the removals wait for as much as the scan does.
-    Send("");
-    state_ = state_ == S::kUnpackedFound6 ? S::kRunScan : S::kDiscardSysf;
+  const bool ended = ReadListing();
+  int found = 0;
+  for (std::size_t i = 0; i < std::size(kListedFiles); ++i) found += (listed_files_ >> i) & 1;
+  state_ = static_cast<SessionState>(static_cast<int>(S::kUnpackedFound0) + found);
+  if (!ended) return;
+  if (listing_unclean_) {
+    ListAgain(S::kUnpackedFound0);
     return;
   }
-  for (const char* name : kListedFiles) {
-    if (Has(line, name)) state_ = Next(state_);
+  at_prompt_ = true;
+  if (state_ == S::kUnpackedFound6) {
+    title_written_ = true;
+    state_ = S::kRunScan;
+  } else {
+    state_ = S::kDiscardSysf;
   }
 }
 
 void TransferSession::ScanStep() {
-  const std::string line = serial_.ReadLine();
-  if (!serial_.HasData() && Has(line, "#") && state_ == S::kAwaitScanEnd) {
+  std::string line;
+  if (ReadAnswer(line)) {
     state_ = S::kExportDone;
-  } else if (Has(line, "scan: not found")) {
+  } else if (state_ == S::kAwaitScanEcho && Has(line, "scan: not found")) {
     SetTimer(false);
     reboot_ = Ask(kRebootQuestion, "Export", Buttons::kYesNo) == Answer::kYes;
     SetTimer(true);
-    state_ = S::kExportDone;
-  } else if (Has(line, kScanProgram)) {
     state_ = S::kAwaitScanEnd;
   }
+}
+
+bool TransferSession::ReadListing() {
+  std::string line;
+  const bool ended = ReadAnswer(line);
+  // A line end lost on the way leaves the last names in front of the prompt.
+  const std::string names = ended ? line.substr(0, line.rfind('#')) : line;
+  for (const std::string& name : Names(names)) {
+    if (!IsPrintable(name)) listing_unclean_ = true;
+    for (std::size_t i = 0; i < std::size(kDataFiles); ++i) {
+      if (name == kDataFiles[i]) listed_files_ |= 1u << i;
+    }
+  }
+  return ended;
+}
+
+void TransferSession::List(SessionState next) {
+  listings_ = 0;
+  SendAfterPrompt("ls", next);
+}
+
+void TransferSession::ListAgain(SessionState state) {
+  if (++listings_ > kResends) {
+    Fail("The console's listing of slot " + slot_ + " could not be read.");
+    return;
+  }
+  Command("ls", state);
 }
 
 void TransferSession::ImportFolder() {
@@ -634,6 +732,82 @@ void TransferSession::Send(const std::string& text) {
   serial_.WriteText(text + "\r");
 }
 
+void TransferSession::Command(const std::string& text, SessionState next, bool long_command) {
+  Send(text);
+  command_ = text;
+  awaiting_echo_ = true;
+  resending_ = false;
+  resends_ = 0;
+  transfer_command_ = false;
+  nudged_ = false;
+  command_ticks_ = 0;
+  answer_lines_ = 0;
+  at_prompt_ = false;
+  listed_files_ = 0;
+  listing_unclean_ = false;
+  long_command_ = long_command;
+  long_ticks_ = 0;
+  if (long_command) wait_ = 0;  // it takes as long as it takes, up to the long limit
+  state_ = next;
+}
+
+// The console echoes what it received: a command whose echo differs is not what the console
+// acts on, so its result is not used. An empty line brings the prompt back, and the command goes
+// again.
+void TransferSession::EchoStep() {
+  const std::string line = serial_.ReadLine();
+  ++command_ticks_;
+  if (resending_) {
+    if (!serial_.HasData() && Has(line, "#")) {
+      resending_ = false;
+      awaiting_echo_ = true;
+      nudged_ = false;
+      command_ticks_ = 0;
+      Send(command_);
+      return;
+    }
+    CountWait();  // a long command may still run
+  } else {
+    // Prompts of empty lines sent before may come first, or stand in front of the echo.
+    const std::size_t start = line.find_first_not_of("# \t");
+    if (start == std::string::npos) {
+      ++wait_;
+    } else if (line.compare(start, std::string::npos, command_) == 0) {
+      awaiting_echo_ = false;
+      nudged_ = false;
+      command_ticks_ = 0;
+      if (transfer_command_) StartTransfer();
+      return;
+    } else {
+      LogLine("Echo : " + line.substr(start));
+      if (++resends_ > kResends) {
+        Fail("The console did not take the command \"" + command_ + "\" (its echo came back " +
+             std::to_string(resends_) + " times garbled).");
+        return;
+      }
+      // An sz or rz that started anyway is stopped first.
+      if (transfer_command_) SendAbortSequence(serial_);
+      Send("");
+      resending_ = true;
+      nudged_ = true;
+      command_ticks_ = 0;
+      return;
+    }
+  }
+  if (command_ticks_ >= kNudgeTicks && !nudged_) {
+    Send("");  // a lost line end: the command goes, or its prompt comes back
+    nudged_ = true;
+  }
+}
+
+void TransferSession::StartTransfer() {
+  transfer_command_ = false;
+  zmodem_.Start(setup_.mode == SessionSetup::kImport ? TZmodem::Direction::kReceive
+                                                     : TZmodem::Direction::kSend,
+                WorkFile("tmp.gz"), Now());
+  state_ = S::kZmodemGreeting;
+}
+
 bool TransferSession::WaitFor(const char* text) {
   const std::string line = serial_.ReadLine();
   // Only what arrived last can be the awaited answer; anything after it means the console
@@ -644,41 +818,101 @@ bool TransferSession::WaitFor(const char* text) {
   return false;
 }
 
+bool TransferSession::ReadAnswer(std::string& line) {
+  line = serial_.ReadLine();
+  if (!serial_.HasData() && Has(line, "#")) {
+    if (long_command_) wait_ = 0;  // the waiting starts again after a long command
+    long_command_ = false;
+    return true;
+  }
+  // A line is progress, not waiting, unless the answer goes on far longer than any answer the
+  // session asks for.
+  if (line.empty() || ++answer_lines_ > kAnswerLines) CountWait();
+  // A prompt lost on the way is asked for once; the console answers an empty line with one.
+  if (++command_ticks_ >= kNudgeTicks && !nudged_) {
+    Send("");
+    nudged_ = true;
+  }
+  return false;
+}
+
+bool TransferSession::AtPrompt() {
+  if (at_prompt_) {
+    at_prompt_ = false;
+    return true;
+  }
+  std::string line;
+  return ReadAnswer(line);
+}
+
+void TransferSession::CountWait() {
+  if (long_command_) {
+    ++long_ticks_;
+  } else {
+    ++wait_;
+  }
+}
+
 void TransferSession::EnterSlot(SessionState next) {
-  Send(std::string("cd ") + kSlotFolder + slot_);
   after_slot_check_ = next;
-  state_ = S::kCheckSlot;
+  cd_answer_.clear();
+  pwd_answered_ = false;
+  Command(std::string("cd ") + kSlotFolder + slot_, S::kCheckSlot);
 }
 
 void TransferSession::SlotCheckStep() {
-  if (state_ == S::kCheckSlot) {
-    SendAfterPrompt("pwd", S::kAwaitSlotPath);
-    return;
-  }
   // A cd mistyped on a noisy line leaves the console elsewhere; listing, removing or
   // unpacking there would touch another slot or the console's own folders.
   const std::string folder = std::string(kSlotFolder) + slot_;
-  const std::string line = serial_.ReadLine();
-  if (line == folder || line == folder + "/") {
-    state_ = after_slot_check_;
+  std::string line;
+  const bool prompt = ReadAnswer(line);
+  if (state_ == S::kCheckSlot) {
+    if (!prompt) {
+      if (!line.empty()) cd_answer_ = line;  // cd says something only when it fails
+      return;
+    }
+    Command("pwd", S::kAwaitSlotPath);
     return;
   }
-  if (!line.empty() && line.front() == '/') {
-    Fail("The console could not enter " + folder + " (it is in " + line + ").");
+  if (!prompt) {
+    // A console without pwd says so; a path with damaged bytes says nothing.
+    if (line.empty() || line.front() != '/' || !IsPrintable(line)) return;
+    if (line != folder && line != folder + "/") {
+      Fail("The console could not enter " + folder + " (it is in " + line + ").");
+      return;
+    }
+    pwd_answered_ = true;
     return;
   }
-  ++wait_;  // the echo of "pwd", or nothing yet
+  if (!pwd_answered_ && !cd_answer_.empty()) {
+    Fail("The console could not enter " + folder + " (" + cd_answer_ + ").");
+    return;
+  }
+  at_prompt_ = true;
+  state_ = after_slot_check_;
 }
 
-void TransferSession::SendAfterPrompt(const std::string& text, SessionState next) {
-  if (!WaitFor("#")) return;
-  Send(text);
-  state_ = next;
+void TransferSession::SendAfterPrompt(const std::string& text, SessionState next,
+                                      bool long_command) {
+  if (AtPrompt()) Command(text, next, long_command);
+}
+
+std::string TransferSession::SlotNote() const {
+  return "The console's slot " + slot_ + " may now be empty or incomplete.";
 }
 
 void TransferSession::Fail(const std::string& text) {
   SetTimer(false);
-  if (!text.empty()) Ask(text, "Error", Buttons::kOk);
+  // Once the title is verified in the slot, only the refresh of the console's list is left:
+  // the export has succeeded and says what did not finish.
+  if (title_written_) {
+    success_ = true;
+    Ask("The title is in the console's slot " + slot_ +
+            ", but the console's title list was not refreshed:\n" + text,
+        "Export", Buttons::kOk);
+  } else if (!text.empty()) {
+    Ask(slot_touched_ ? text + "\n" + SlotNote() : text, "Error", Buttons::kOk);
+  }
   Close(true);
 }
 
@@ -687,14 +921,10 @@ void TransferSession::FailLine(bool lost) {
     Fail(PortOpenFailure(setup_.port_number, setup_.device, open_error_));
     return;
   }
-  std::string text = "Unable to open COM" + std::to_string(setup_.port_number) + "\n";
-  text += "The line to the console was lost (" + setup_.device + ").";
-  // Once the console has begun to remove the old title, the slot holds part of it or none.
-  const bool touched = state_ >= S::kRemoveSysf && state_ <= S::kDiskFull &&
-                       (state_ < S::kRunScan || state_ > S::kExportDone);
-  if (setup_.mode == SessionSetup::kExport && touched)
-    text += "\nThe console's slot " + slot_ + " may now be empty.";
-  Fail(text);
+  // A device without a COM number is named by itself.
+  std::string text =
+      setup_.port_number > 0 ? "Unable to open COM" + std::to_string(setup_.port_number) + "\n" : "";
+  Fail(text + "The line to the console was lost (" + setup_.device + ").");
 }
 
 void TransferSession::Finish() {

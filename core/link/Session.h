@@ -87,8 +87,8 @@ enum class SessionState : int {
   kLoginPrompt = 1,  // or the shell's "#" when still logged in
   kPasswordPrompt = 2,
   kLoginDone = 3,
-  // After every cd into the slot folder: the console is asked where it stands ("pwd"), and
-  // only the slot folder lets the session go on.
+  // After every cd into the slot folder: what cd answered, then where the console says it
+  // stands ("pwd"); a console without pwd leaves the cd's echo and silence to decide.
   kCheckSlot = 4,
   kAwaitSlotPath = 5,
   kEnterSlot = 10,
@@ -106,6 +106,7 @@ enum class SessionState : int {
   kUnpackLocally = 19,
   kUnpacked = 20,
   kImportIntoLibrary = 21,
+  kPackArchive = 22,  // once an old archive is removed
 
   // Export, before the transfer.
   kListingSlot = 100,       // no name with a "." yet
@@ -124,6 +125,8 @@ enum class SessionState : int {
   kRemoveCue = 25,
   kRemoveSnap = 26,
   kRemoveGfed = 27,
+  kListEmptied = 28,   // the slot must hold none of the title's files before unpacking
+  kCheckEmptied = 29,
   kUnpackOnConsole = 30,
   kListUnpacked = 40,
   // How many of the six files a title needs the listing has shown.
@@ -155,6 +158,15 @@ class TransferSession {
   static constexpr long kMinimumFreeSpace = 1536;
   // How long closing waits for the console's answer to "shutdown -f".
   static constexpr std::uint64_t kShutdownWaitMs = 2000;
+  // Packing, unpacking and the scan run on the console for as long as they need, up to this.
+  static constexpr std::uint64_t kLongCommandLimitMs = 180000;
+  // A command is sent again at most this often when its echo comes back garbled; a listing or
+  // a df answer that cannot be read is asked for again as often.
+  static constexpr int kResends = 3;
+  // Ticks without the awaited echo or prompt before an empty line asks the console for one.
+  static constexpr unsigned kNudgeTicks = 100;
+  // More lines than this in one answer count as waiting.
+  static constexpr unsigned kAnswerLines = 100;
 
   using Clock = std::function<std::uint64_t()>;  // milliseconds
 
@@ -184,6 +196,7 @@ class TransferSession {
   unsigned WaitCounter() const { return wait_; }
   // How long a ZMODEM peer may fall silent before the transfer is given up.
   void SetTransferIdleLimit(std::uint64_t ms) { zmodem_.SetIdleLimit(ms); }
+  void SetLongCommandLimit(std::uint64_t ms) { long_limit_ms_ = ms; }
 
  private:
   void RunTick();
@@ -200,11 +213,27 @@ class TransferSession {
   void ImportFolder();
 
   void Send(const std::string& text);
+  // Sends a command of the shell and goes on to next once its echo shows that the console
+  // received it as sent. A long command (packing, unpacking, the scan) is bounded by the long
+  // limit instead of the dialogue's.
+  void Command(const std::string& text, SessionState next, bool long_command = false);
+  void EchoStep();
+  void StartTransfer();
   // cd into the slot folder, then on to next once the console stands there.
   void EnterSlot(SessionState next);
   void SlotCheckStep();
   bool WaitFor(const char* text);
-  void SendAfterPrompt(const std::string& text, SessionState next);
+  // One line of the answer to the last command; true when it is the prompt that ends it.
+  bool ReadAnswer(std::string& line);
+  bool AtPrompt();
+  void CountWait();
+  void SendAfterPrompt(const std::string& text, SessionState next, bool long_command = false);
+  // A listing of the current folder, read line by line; true once the prompt ended it.
+  bool ReadListing();
+  void List(SessionState next);
+  void ListAgain(SessionState state);
+  void EmptiedListingStep();
+  std::string SlotNote() const;
   void Fail(const std::string& text);
   // The port could not be opened, or the line went away: the first line names the COM port,
   // the next the device and why, and what an interrupted export may have left in the slot.
@@ -243,7 +272,30 @@ class TransferSession {
   bool closed_ = false;
   bool zmodem_active_ = false;
   std::uint64_t stalled_seconds_ = 0;  // what the message line last said of a stall
-  bool listing_echoed_ = false;  // the echo of "ls" came while the slot is listed
+  // The command whose echo is awaited, and what garbled echoes have cost.
+  std::string command_;
+  bool awaiting_echo_ = false;
+  bool resending_ = false;  // after a garbled echo: an empty line went out, the prompt is awaited
+  int resends_ = 0;
+  bool transfer_command_ = false;  // sz or rz: the transfer starts with the echo
+  bool nudged_ = false;            // the empty line asking for a missing echo or prompt went out
+  unsigned command_ticks_ = 0;     // ticks since the command went out
+  unsigned answer_lines_ = 0;      // lines of the answer to it so far
+  bool at_prompt_ = false;         // the prompt that ends the last command has been read
+  bool long_command_ = false;
+  unsigned long_ticks_ = 0;
+  std::uint64_t long_limit_ms_ = kLongCommandLimitMs;
+  std::string cd_answer_;  // what cd said, which it does only when it fails
+  bool pwd_answered_ = false;
+  // What the listing under way has shown: the title's files seen, a line that is no clean list
+  // of names.
+  unsigned listed_files_ = 0;
+  bool listing_unclean_ = false;
+  int listings_ = 0;
+  int free_space_asks_ = 0;
+  long free_space_ = -1;  // as the answer to df shows it, -1 while unread
+  bool slot_touched_ = false;  // a removal of the slot's files has gone out
+  bool title_written_ = false;  // the unpacked title is verified in the slot
   bool success_ = false;
   bool port_was_open_ = false;
   bool reboot_ = false;

@@ -20,7 +20,13 @@
 // is corrupted; --pty only), --bit-errors N (one byte in N of either direction
 // gets a bit flipped; --pty only), --transfer-bit-errors N (the same, only while
 // sz or rz runs), --seed S (for the bit errors), --freeze-ms MS (the console
-// stops that long into a transfer and never goes on). --log FILE records the
+// stops that long into a transfer and never goes on), --no-pwd (the shell has
+// no pwd), --stale FILE (FILE is /tmp/data.gz from the start). Faults of one
+// command line, CMD or CMD@N for its Nth time: --garble CMD (its last character
+// arrives with a bit flipped, and the console echoes and runs that), --lose-prompt
+// CMD (no prompt after it), --silent-after CMD (after its echo the console says
+// nothing more, but runs it), --garble-answer CMD WORD (the first byte of word
+// WORD of the last line it prints gets bit 7 flipped). --log FILE records the
 // commands received.
 #include <fcntl.h>
 #include <signal.h>
@@ -36,6 +42,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -71,8 +78,23 @@ struct Options {
   bool bit_errors_in_transfers_only = false;
   unsigned seed = 1;
   long freeze_ms = -1;
+  bool pwd = true;
+  std::string stale;
+  std::vector<std::string> garble;
+  std::vector<std::string> lose_prompt;
+  std::vector<std::string> silent_after;
+  std::vector<std::pair<std::string, int>> garble_answer;
   std::string log;
 };
+
+// CMD@N as the command and N; N is 1 without "@".
+std::pair<std::string, int> Occurrence(const std::string& spec) {
+  const std::size_t at = spec.rfind('@');
+  if (at == std::string::npos || at + 1 == spec.size() ||
+      spec.find_first_not_of("0123456789", at + 1) != std::string::npos)
+    return {spec, 1};
+  return {spec.substr(0, at), std::atoi(spec.c_str() + at + 1)};
+}
 
 std::vector<std::string> Words(const std::string& text) {
   std::vector<std::string> words;
@@ -108,7 +130,7 @@ class Console {
           ::read(fd_, &byte, 1);  // one at a time: what follows a command is its program's
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) return 0;
-      if (!options_.silent) OnByte(byte);
+      if (!options_.silent && !muted_) OnByte(byte);
       if (ended_) return 0;
     }
   }
@@ -125,6 +147,9 @@ class Console {
     }
     fs::create_directories(Host("/tmp"), error);
     fs::create_directories(Host("/home/kel205/prog"), error);
+    if (!options_.stale.empty())
+      fs::copy_file(options_.stale, Host("/tmp/data.gz"), fs::copy_options::overwrite_existing,
+                    error);
     if (options_.scan) {
       std::ofstream(Host(orb::kScanProgram)) << "scan\n";
     } else {
@@ -155,6 +180,11 @@ class Console {
   }
 
   void Out(const std::string& text) {
+    if (muted_) return;
+    if (capturing_) {
+      captured_ += text;
+      return;
+    }
     std::size_t done = 0;
     while (done < text.size()) {
       const ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
@@ -169,7 +199,30 @@ class Console {
     std::ofstream(options_.log, std::ios::app) << text << "\n";
   }
 
+  // Whether this is the time a fault of the command is due; counts the command's lines.
+  bool Due(const std::vector<std::string>& faults, const std::string& line) {
+    for (const std::string& fault : faults) {
+      const auto [command, n] = Occurrence(fault);
+      if (command == line && seen_[line] == n) return true;
+    }
+    return false;
+  }
+
   void OnByte(std::uint8_t byte) {
+    if (byte >= 0x20 && byte < 0x7F) {
+      const std::string typed = line_ + static_cast<char>(byte);
+      bool counted = false;
+      for (const std::string& fault : options_.garble) {
+        const auto [command, n] = Occurrence(fault);
+        if (command != typed) continue;
+        if (!counted) ++typed_[command];
+        counted = true;
+        if (typed_[command] == n) {
+          byte ^= 0x01;
+          break;
+        }
+      }
+    }
     if (byte == '\r') {
       Out("\r\n");
       const std::string line = line_;
@@ -216,17 +269,56 @@ class Console {
           mode_ = Mode::kName;
         }
         break;
-      case Mode::kShell:
+      case Mode::kShell: {
         Log(line);
+        ++seen_[line];
+        const bool silent = Due(options_.silent_after, line);
+        lose_prompt_ = Due(options_.lose_prompt, line);
+        int word = 0;
+        for (const auto& [fault, w] : options_.garble_answer) {
+          if (Due({fault}, line)) word = w;
+        }
+        capturing_ = word > 0;
+        captured_.clear();
+        muted_ = silent;
         Execute(line);
+        capturing_ = false;
+        if (word > 0) Out(GarbleLastLine(captured_, word));
         break;
+      }
     }
+  }
+
+  // The first byte of the word-th word of the last line before the prompt, bit 7 flipped.
+  static std::string GarbleLastLine(std::string text, int word) {
+    const std::size_t end = text.rfind("\r\n");
+    if (end == std::string::npos) return text;
+    const std::size_t previous = end == 0 ? std::string::npos : text.rfind("\r\n", end - 1);
+    std::size_t i = previous == std::string::npos ? 0 : previous + 2;
+    for (int n = 0; i < end; ++n) {
+      while (i < end && text[i] == ' ') ++i;
+      if (i == end) break;
+      if (n + 1 == word) {
+        text[i] = static_cast<char>(text[i] ^ 0x80);
+        break;
+      }
+      while (i < end && text[i] != ' ') ++i;
+    }
+    return text;
+  }
+
+  void Prompt() {
+    if (lose_prompt_) {
+      lose_prompt_ = false;
+      return;
+    }
+    Out("# ");
   }
 
   void Execute(const std::string& line) {
     const std::vector<std::string> words = Words(line);
     if (words.empty()) {
-      Out("# ");
+      Prompt();
       return;
     }
     const std::string& command = words[0];
@@ -238,7 +330,7 @@ class Console {
       } else {
         Out("sh: cd: can't cd to " + (words.size() > 1 ? words[1] : "/") + "\r\n");
       }
-    } else if (command == "pwd") {
+    } else if (command == "pwd" && options_.pwd) {
       Out(cwd_ + "\r\n");
     } else if (command == "ls") {
       std::vector<std::string> names;
@@ -292,7 +384,7 @@ class Console {
     } else {
       Out("sh: " + command + ": not found\r\n");
     }
-    Out("# ");
+    Prompt();
   }
 
   void Pack() {
@@ -380,6 +472,12 @@ class Console {
   int fd_;
   PacedRelay* relay_;
   Mode mode_ = Mode::kName;
+  std::map<std::string, int> seen_;     // how often each command line came
+  std::map<std::string, int> typed_;   // how often each command to garble was typed
+  bool lose_prompt_ = false;
+  bool muted_ = false;
+  bool capturing_ = false;
+  std::string captured_;
   std::string line_;
   std::string user_;
   std::string cwd_ = "/";
@@ -393,7 +491,8 @@ int Usage() {
       "         [--logged-in] [--prompt-inline] [--free KB] [--no-scan] [--archive FILE] [--drop NAME]...\n"
       "         [--hang-up-ms MS] [--noise-to-pc N]... [--noise-to-console N]...\n"
       "         [--bit-errors N | --transfer-bit-errors N] [--seed S] [--freeze-ms MS]\n"
-      "         [--log FILE]\n",
+      "         [--no-pwd] [--stale FILE] [--garble CMD[@N]]... [--lose-prompt CMD[@N]]...\n"
+      "         [--silent-after CMD[@N]] [--garble-answer CMD[@N] WORD]... [--log FILE]\n",
       stderr);
   return 2;
 }
@@ -444,6 +543,19 @@ int main(int argc, char** argv) {
       options.freeze_ms = std::atol(argv[++i]);
     } else if (arg == "--noise-to-console" && has_value) {
       options.noise_to_console.push_back(std::strtoull(argv[++i], nullptr, 10));
+    } else if (arg == "--no-pwd") {
+      options.pwd = false;
+    } else if (arg == "--stale" && has_value) {
+      options.stale = fs::absolute(argv[++i]).string();
+    } else if (arg == "--garble" && has_value) {
+      options.garble.push_back(argv[++i]);
+    } else if (arg == "--lose-prompt" && has_value) {
+      options.lose_prompt.push_back(argv[++i]);
+    } else if (arg == "--silent-after" && has_value) {
+      options.silent_after.push_back(argv[++i]);
+    } else if (arg == "--garble-answer" && i + 2 < argc) {
+      options.garble_answer.emplace_back(argv[i + 1], std::atoi(argv[i + 2]));
+      i += 2;
     } else if (arg == "--log" && has_value) {
       options.log = fs::absolute(argv[++i]).string();
     } else {

@@ -521,14 +521,15 @@ TEST_F(SessionTest, ExportFailures) {
 
   // Whatever did not unpack, the six files go again.
   const Outcome partial = RunOnConsole(SessionSetup::kExport, 5, {"--drop", "cue.dat"}, title);
-  EXPECT_EQ(partial.errors, std::vector<std::string>({"Error: Disk full."}));
+  const std::string emptied = "Error: Disk full.\nThe console's slot 05 may now be empty or incomplete.";
+  EXPECT_EQ(partial.errors, std::vector<std::string>({emptied}));
   EXPECT_EQ(SlotFiles(5).size(), 1u);
   // Nothing unpacked at all: the listing shows none of the files and still ends.
   std::vector<std::string> drop_all;
   for (const char* name : {"sysf.dat", "eqlib.dat", "dylib.dat", "auto.dat", "cue.dat", "snap.dat"})
     drop_all.insert(drop_all.end(), {"--drop", name});
   EXPECT_EQ(RunOnConsole(SessionSetup::kExport, 5, drop_all, title).errors,
-            std::vector<std::string>({"Error: Disk full."}));
+            std::vector<std::string>({emptied}));
   EXPECT_EQ(SlotFiles(5).size(), 1u);
 
   // "No" to the overwrite question ends silently with the console's title as it was.
@@ -733,7 +734,7 @@ TEST_F(SessionTest, LostLineAndDeadConsole) {
     EXPECT_TRUE(hung_up);
     EXPECT_EQ(prompter.shown().back().text,
               "Unable to open COM3\nThe line to the console was lost (" + console.device() +
-                  ").\nThe console's slot 01 may now be empty.");
+                  ").\nThe console's slot 01 may now be empty or incomplete.");
   }
 }
 
@@ -809,6 +810,266 @@ TEST_F(SessionTest, UnpackingStaysInTheWorkFolder) {
   EXPECT_EQ(test::ReadFile(outside + "/victim.dat"), victim_files.at("sysf.dat"));
   EXPECT_FALSE(fs::exists(app_ + "/escape.dat"));
   EXPECT_FALSE(fs::exists(folder_ + "/escape.dat"));
+}
+
+// The console's shell as a noisy line leaves it: a command garbled on its way, an answer
+// garbled on its way back, a lost prompt, a shell without pwd, a console that falls silent after
+// a chosen command. Every command is checked by its echo, every answer read whole or asked for
+// again, every wait ends, and an ending says what the slot now holds.
+class DialogueTest : public SessionTest {
+ protected:
+  static constexpr int kFrom = 1;  // the import's slot
+  static constexpr int kInto = 2;  // the export's slot, holding an older title and a memo
+
+  struct Case {
+    int mode;
+    std::vector<std::string> options;
+    std::string error;  // "" for a clean success
+    bool success;
+  };
+
+  void SetUp() override {
+    SessionTest::SetUp();
+    old_.name = "Old";
+    old_.seed = 9;
+    old_.with_gfed = true;
+    PutTitle(kFrom, SmallSpec());
+    // Outside the library, which the import writes into.
+    title_ = folder_ + "/Stage.orb";
+    ASSERT_TRUE(test::WriteFile(title_, gen::MakeTitle(SmallSpec())));
+  }
+
+  // Runs one case on a fresh console and checks the ending against it: the imported title, or
+  // the slot with the new title only, or on failure before any removal the old title untouched.
+  void Check(const Case& row) {
+    SCOPED_TRACE((row.mode == SessionSetup::kImport ? "import" : "export") +
+                 testing::PrintToString(row.options));
+    fs::remove_all(Slot(kInto));
+    PutTitle(kInto, old_);
+    PutFile(kInto, "memo.txt", "x\n");
+    const Files before = SlotFiles(kInto);
+    fs::remove(app_ + "/Stage.orb");
+    Console console(root_, row.options, kUnpaced);
+    ASSERT_TRUE(console.ok());
+    ScriptedPrompter prompter;
+    prompter.QueueTitleName("Stage");  // the name the title holds
+    prompter.Queue(Answer::kYes);  // replace the old title
+    RecordingView view;
+    TSerial serial;
+    bool success = false;
+    {
+      TransferSession session(serial,
+                              Setup(row.mode, row.mode == SessionSetup::kImport ? kFrom : kInto,
+                                    console.device(), title_),
+                              &prompter, &view);
+      session.SetLongCommandLimit(1500);
+      Drive(session, serial, 60000, {}, 5);
+      success = session.Succeeded();
+    }
+    std::vector<std::string> errors, questions;
+    for (const auto& shown : prompter.shown()) {
+      if (shown.buttons == Buttons::kOk) errors.push_back(shown.caption + ": " + shown.text);
+      if (shown.buttons == Buttons::kYesNo) questions.push_back(shown.text);
+    }
+    EXPECT_EQ(success, row.success);
+    EXPECT_EQ(errors, row.error.empty() ? std::vector<std::string>()
+                                        : std::vector<std::string>({row.error}));
+    EXPECT_EQ(view.closed, 1);
+    EXPECT_FALSE(serial.IsOpen());
+    EXPECT_EQ(LeftInWork(), std::vector<std::string>());
+    // The console really received each garbled command: its last character flipped.
+    for (std::size_t i = 0; i + 1 < row.options.size(); ++i) {
+      if (row.options[i] != "--garble") continue;
+      std::string garbled = row.options[i + 1].substr(0, row.options[i + 1].rfind('@'));
+      garbled.back() = static_cast<char>(garbled.back() ^ 0x01);
+      EXPECT_GE(console.Count(garbled), 1) << garbled;
+    }
+    if (row.mode == SessionSetup::kImport) {
+      if (row.success) {
+        EXPECT_EQ(test::ReadFile(app_ + "/Stage.orb"), gen::MakeTitle(SmallSpec()));
+      } else {
+        EXPECT_FALSE(fs::exists(app_ + "/Stage.orb"));
+      }
+      return;
+    }
+    // An export that got as far as the listing asked before replacing the old title.
+    if (console.Count("ls") > 0 && !questions.empty()) {
+      EXPECT_TRUE(IsQuestion(questions[0], kOverwriteQuestion));
+    }
+    Files expected = gen::MakeDataFiles(SmallSpec());
+    expected["memo.txt"] = before.at("memo.txt");
+    if (row.success) {
+      EXPECT_EQ(questions.size(), 1u);
+      EXPECT_EQ(SlotFiles(kInto), expected);
+    } else if (row.error.find("may now be empty") == std::string::npos) {
+      EXPECT_EQ(SlotFiles(kInto), before);
+    }
+  }
+
+  gen::TitleSpec old_ = SmallSpec();
+  std::string title_;
+};
+
+const std::string kSlotNote = "\nThe console's slot 02 may now be empty or incomplete.";
+const std::string kInSlot = "Export: The title is in the console's slot 02, but the console's "
+                            "title list was not refreshed:\n";
+
+// Every command garbled once on its way, and answers garbled on their way back: the session
+// sends the command again or asks again, and the title arrives whole, never mixed.
+TEST_F(DialogueTest, GarbledCommandsAndAnswersAreDoneAgain) {
+  const int im = SessionSetup::kImport, ex = SessionSetup::kExport;
+  const Case cases[] = {
+      {im, {"--garble", "cd /home/kel205/data/01"}, "", true},  // would enter slot 00
+      {im, {"--garble", "pwd"}, "", true},
+      {im, {"--garble", "rm /tmp/data.gz"}, "", true},
+      {im, {"--garble", kPackCommand}, "", true},
+      {im, {"--garble", "sz /tmp/data.gz"}, "", true},
+      {im, {"--no-pwd"}, "", true},
+      {im, {"--no-pwd", "--garble", "cd /home/kel205/data/01"}, "", true},
+      {im, {"--garble-answer", "pwd", "1"}, "", true},
+      {ex, {"--no-pwd"}, "", true},
+      {ex, {"--garble", "cd /home/kel205/data/02"}, "", true},  // would enter slot 03
+      {ex, {"--garble", "ls"}, "", true},
+      {ex, {"--garble", "cd /tmp/"}, "", true},
+      {ex, {"--garble", "rm data.gz"}, "", true},
+      {ex, {"--garble", "df"}, "", true},
+      {ex, {"--garble", "rz"}, "", true},
+      {ex, {"--garble", "cd /home/kel205/data/02@2"}, "", true},
+      {ex, {"--garble", "rm sysf.dat"}, "", true},
+      {ex, {"--garble", "rm gfed.dat"}, "", true},  // the old gfed.dat would stay
+      {ex, {"--garble", "ls@2"}, "", true},
+      {ex, {"--garble", kUnpackCommand}, "", true},
+      {ex, {"--garble", "ls@3"}, "", true},
+      {ex, {"--garble", kScanProgram}, "", true},
+      {ex, {"--garble-answer", "ls", "8"}, "", true},  // sysf.dat damaged: listed again
+      {ex, {"--garble-answer", "ls@2", "1"}, "", true},
+      {ex, {"--garble-answer", "ls@3", "1"}, "", true},
+      {ex, {"--garble-answer", "df", "5"}, "", true},  // a free-space digit: asked again
+      {ex, {"--garble-answer", "df", "1"}, "", true},  // no free-space line at all
+      {ex, {"--lose-prompt", "ls"}, "", true},
+      {ex, {"--lose-prompt", "df"}, "", true},
+      {ex, {"--lose-prompt", "rm sysf.dat"}, "", true},
+      {ex, {"--lose-prompt", kUnpackCommand}, "", true},
+      {ex, {"--lose-prompt", "ls@3"}, "", true},
+      {im, {"--lose-prompt", kPackCommand}, "", true},
+  };
+  for (const Case& row : cases) Check(row);
+}
+
+// A console that falls silent after each command in turn: every wait ends, and once the old
+// title's removal has begun the message says what the slot may hold; once the new title is
+// verified there, the export succeeds and says what did not finish.
+TEST_F(DialogueTest, ASilentConsoleEndsEveryWait) {
+  const int im = SessionSetup::kImport, ex = SessionSetup::kExport;
+  const std::string timeout = "Error: Timeout.";
+  const Case cases[] = {
+      {im, {"--silent-after", "cd /home/kel205/data/01"}, timeout, false},
+      {im, {"--silent-after", "pwd"}, timeout, false},
+      {im, {"--silent-after", "rm /tmp/data.gz"}, timeout, false},
+      {im, {"--silent-after", kPackCommand}, timeout, false},
+      {ex, {"--silent-after", "ls"}, timeout, false},
+      {ex, {"--silent-after", "cd /tmp/"}, timeout, false},
+      {ex, {"--silent-after", "df"}, timeout, false},
+      {ex, {"--silent-after", "cd /home/kel205/data/02@2"}, timeout, false},
+      {ex, {"--silent-after", "rm sysf.dat"}, timeout + kSlotNote, false},
+      {ex, {"--silent-after", "rm gfed.dat"}, timeout + kSlotNote, false},
+      {ex, {"--silent-after", "ls@2"}, timeout + kSlotNote, false},
+      {ex, {"--silent-after", kUnpackCommand}, timeout + kSlotNote, false},
+      {ex, {"--silent-after", "ls@3"}, timeout + kSlotNote, false},
+      {ex, {"--silent-after", kScanProgram}, kInSlot + "Timeout.", true},
+  };
+  for (const Case& row : cases) Check(row);
+}
+
+// What the session does not get past, and how it says so.
+TEST_F(DialogueTest, RefusalsNameWhatFailed) {
+  const int im = SessionSetup::kImport, ex = SessionSetup::kExport;
+  std::vector<std::string> four;
+  for (const char* n : {"", "@2", "@3", "@4"}) four.insert(four.end(), {"--garble", std::string("rm gfed.dat") + n});
+  std::vector<std::string> cd_four;
+  for (const char* n : {"", "@2", "@3", "@4"})
+    cd_four.insert(cd_four.end(), {"--garble", std::string("cd /home/kel205/data/01") + n});
+  std::vector<std::string> df_four;
+  for (const char* n : {"", "@2", "@3", "@4"})
+    df_four.insert(df_four.end(), {"--garble-answer", std::string("df") + n, "5"});
+  const Case cases[] = {
+      {im, cd_four,
+       "Error: The console did not take the command \"cd /home/kel205/data/01\" (its echo came "
+       "back 4 times garbled).",
+       false},
+      {ex, four,
+       "Error: The console did not take the command \"rm gfed.dat\" (its echo came back 4 times "
+       "garbled)." + kSlotNote,
+       false},
+      {ex, df_four, "Error: The console's answer to df could not be read.", false},
+      {ex, {"--cd-fails", "--no-pwd"},
+       "Error: The console could not enter /home/kel205/data/02 (sh: cd: can't cd to "
+       "/home/kel205/data/02).",
+       false},
+  };
+  for (const Case& row : cases) Check(row);
+}
+
+// An archive that an earlier session left in /tmp is never taken for the slot's title, and a
+// file the console cannot remove keeps the new title from being unpacked beside it.
+TEST_F(DialogueTest, NoOtherTitleAndNoMixedTitle) {
+  const std::string pack = folder_ + "/pack";
+  fs::create_directories(pack);
+  std::vector<std::string> tar = {"tar", "cf", "other.tar"};
+  for (const auto& [name, bytes] : gen::MakeDataFiles(old_)) {
+    ASSERT_TRUE(test::WriteFile(pack + "/" + name, bytes));
+    tar.push_back(name);
+  }
+  ASSERT_EQ(RunLocal(pack, tar), 0);
+  ASSERT_EQ(RunLocal(pack, {"gzip", "-n", "other.tar"}), 0);
+  Check({SessionSetup::kImport, {"--stale", pack + "/other.tar.gz", "--garble", kPackCommand}, "",
+         true});
+  EXPECT_FALSE(fs::exists(root_ + "/tmp/data.gz"));
+
+  // rm cannot remove a folder: the slot still lists gfed.dat after the removals.
+  fs::remove_all(Slot(kInto));
+  PutTitle(kInto, SmallSpec());
+  fs::remove(Slot(kInto) + "/gfed.dat");
+  fs::create_directories(Slot(kInto) + "/gfed.dat");
+  Console console(root_, {}, kUnpaced);
+  ASSERT_TRUE(console.ok());
+  ScriptedPrompter yes;
+  yes.Queue(Answer::kYes);
+  const Outcome out = RunSession(Setup(SessionSetup::kExport, kInto, console.device(), title_), &yes);
+  EXPECT_FALSE(out.success);
+  EXPECT_EQ(out.errors, std::vector<std::string>({"Error: The console's slot 02 still holds gfed.dat "
+                                                  "after the removals; the title was not unpacked." +
+                                                  kSlotNote}));
+  EXPECT_EQ(console.Count(kUnpackCommand), 0);
+}
+
+// Cancelling says nothing before the old title's removal has begun, and what the slot may hold
+// after.
+TEST_F(DialogueTest, CancelSaysWhatTheSlotMayHold) {
+  const std::pair<SessionState, std::vector<std::string>> cases[] = {
+      {S::kCheckFreeSpace, {}},
+      {S::kRemoveDylib, {"Error: Cancelled." + kSlotNote}},
+      {S::kListUnpacked, {"Error: Cancelled." + kSlotNote}},
+  };
+  for (const auto& [state, shown] : cases) {
+    SCOPED_TRACE(testing::PrintToString(state));
+    Console console(root_, {}, kUnpaced);
+    ASSERT_TRUE(console.ok());
+    ScriptedPrompter prompter;
+    prompter.Queue(Answer::kYes);
+    RecordingView view;
+    TSerial serial;
+    TransferSession session(serial, Setup(SessionSetup::kExport, kInto, console.device(), title_),
+                            &prompter, &view);
+    Drive(session, serial, 60000, [&, at = state] {
+      if (session.State() == at) session.Cancel();
+    });
+    std::vector<std::string> errors;
+    for (const auto& box : prompter.shown())
+      if (box.buttons == Buttons::kOk) errors.push_back(box.caption + ": " + box.text);
+    EXPECT_EQ(errors, shown);
+    EXPECT_FALSE(session.Succeeded());
+  }
 }
 
 TEST(SessionParts, FreeSpaceFieldAndTimes) {
@@ -921,7 +1182,7 @@ TEST_F(SessionTest, OrbtoolConsoleCommands) {
 
   result = Orbtool("console-import /no/such/tty 2 '" + library + "' --name X");
   EXPECT_EQ(result.code, 1);
-  EXPECT_NE(result.out.find("Unable to open COM0\n/no/such/tty: No such file or directory."),
+  EXPECT_NE(result.out.find("Unable to open /no/such/tty\n/no/such/tty: No such file or directory."),
             std::string::npos);
   EXPECT_EQ(Orbtool("console-import " + device + " 11 '" + library + "' --name X").code, 2);
   sim.Kill();
