@@ -735,6 +735,9 @@ std::string Lower(std::string text) {
 std::string ValueLine(int id, int value, const ValueContext& context, bool toggle) {
   // The CUE page shows a cue's time as a timecode.
   if (id == kParamCueTime && value >= 0) return FormatTC(FromBCD(static_cast<std::uint32_t>(value)));
+  // The LINK menu names the pair's modes; the panel draws them on its own.
+  static constexpr const char* kLinkModes[] = {"MONO", "STEREO", "SURROUND"};
+  if (id == kParamLinkMode && value >= 0 && value <= 2) return kLinkModes[value];
   const ValueTexts texts = FormatValue(id, value, context);
   if (Trimmed(texts.value).empty() && toggle && value >= 0) return value ? "ON" : "OFF";
   return Texts(texts, value);

@@ -279,10 +279,6 @@ ValueTexts FormatValue(int id, int value, const ValueContext& context) {
       static constexpr const char* kTypes[] = {"GANG", "VCA", "CUT"};
       return within(2) ? ValueTexts{kTypes[value], ""} : ValueTexts{};
     }
-    case kParamLinkMode: {
-      static constexpr const char* kModes[] = {"MONO", "STEREO", "SURROUND"};
-      return within(2) ? ValueTexts{kModes[value], ""} : ValueTexts{};
-    }
     case kParamCueEvent: {
       static constexpr const char* kEvents[] = {"NA", "SNAPSHOT", "EQ LIB", "DYNA LIB"};
       return within(3) ? ValueTexts{kEvents[value], ""} : ValueTexts{};
