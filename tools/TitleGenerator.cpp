@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <span>
 #include <string_view>
 
 #include "core/model/Q730.h"
 #include "core/model/Q730classes.h"
 #include "core/model/FaderLaw.h"
 #include "core/model/ParamIds.h"
+#include "core/model/ParamModel.h"
 
 namespace orb::gen {
 namespace {
@@ -260,6 +262,89 @@ void FillReturnStrip(std::uint8_t* s, Rng& rng, int k) {
   s[25] = rng.Switch(10);
 }
 
+// The strip bytes that linked partners share: the ranges of every linking function (trim,
+// delay, EQ and filter, dynamics but its link and key, cuts, levels, group memberships).
+struct ByteRange {
+  int first, last;
+};
+constexpr ByteRange kInputLinked[] = {{0, 5}, {7, 7}, {9, 41}, {44, 63}, {108, 109}, {120, 120}};
+constexpr ByteRange kBusLinked[] = {{0, 2}, {4, 25}, {28, 47}};
+constexpr ByteRange kReturnLinked[] = {{0, 2}, {4, 5}, {25, 25}};
+
+struct StripKind {
+  int pairs, pair_stride, pair_count;
+  int strips, strip_size, count, level, fader_group, cut_group, cut;  // -1: none
+  std::span<const ByteRange> linked;
+};
+constexpr StripKind kStripKinds[] = {
+    {kInputPairs, 4, 24, kInputStrips, kInputStripSize, 48, 10, 12, 13, 9, kInputLinked},
+    {kMtrPairs, 2, 4, kMtrStrips, kBusStripSize, 8, 0, 2, -1, -1, kBusLinked},
+    {kAuxPairs, 2, 4, kAuxStrips, kBusStripSize, 8, 0, 2, -1, -1, kBusLinked},
+    {kRtnPairs, 2, 4, kRtnStrips, kRtnStripSize, 8, 0, 4, 5, 2, kReturnLinked},
+    {0, 0, 0, kPgmStrip, kBusStripSize, 1, 0, 2, -1, -1, kBusLinked},
+};
+constexpr int kGroupTypeCut = 2;
+constexpr int kSurroundMembers = 6;
+
+// Makes a console state agree with its links, as a link pass would leave it.
+void AgreeWithLinks(std::uint8_t* block) {
+  std::uint8_t* groups = block + kFaderGroups;
+  const auto group_type = [groups](int g) { return g >= 1 && g <= 8 ? groups[6 * (g - 1)] : -1; };
+  for (const StripKind& kind : kStripKinds) {
+    const auto strip = [&](int k) { return block + kind.strips + kind.strip_size * k; };
+    const auto mode = [&](int pair) -> std::uint8_t& {
+      return block[kind.pairs + kind.pair_stride * pair];
+    };
+    // A surround group is all three pairs or none.
+    for (int first = 0; first + 3 <= kind.pair_count; first += 3) {
+      const bool whole = mode(first) == kSurround;
+      for (int p = first; p < first + 3; ++p) {
+        if (whole && mode(p) != kSurround) block[kind.pairs + kind.pair_stride * p + 1] = 0;
+        if (whole || mode(p) == kSurround) mode(p) = whole ? kSurround : kMono;
+      }
+    }
+    for (int pair = 0; pair < kind.pair_count; ++pair) {
+      if (mode(pair) == kMono) continue;
+      const int leader = mode(pair) == kSurround ? pair / 3 * kSurroundMembers : 2 * pair;
+      for (int k : {2 * pair, 2 * pair + 1}) {
+        if (k == leader) continue;
+        for (const ByteRange& r : kind.linked)
+          std::memcpy(strip(k) + r.first, strip(leader) + r.first,
+                      static_cast<std::size_t>(r.last - r.first + 1));
+      }
+    }
+    for (int k = 0; k < kind.count; ++k) {
+      std::uint8_t* s = strip(k);
+      // A fader group of the CUT type, or a cut group of another type, is no membership.
+      if (group_type(s[kind.fader_group]) == kGroupTypeCut) s[kind.fader_group] = 0;
+      if (kind.cut_group >= 0 && group_type(s[kind.cut_group]) != kGroupTypeCut)
+        s[kind.cut_group] = 0;
+      // Levels a gang group's move would leave where they are.
+      const int level = GetU16(s + kind.level);
+      PutU16(s + kind.level,
+             static_cast<std::uint32_t>(NearestFaderIndex(FaderTenths(level) / 10.0)));
+    }
+  }
+  // The members of a cut group that is on cut alike, as its first member does.
+  for (int g = 1; g <= 8; ++g) {
+    if (group_type(g) != kGroupTypeCut || groups[6 * (g - 1) + 1] == 0) continue;
+    int cut = -1;
+    for (const StripKind& kind : kStripKinds) {
+      for (int k = 0; kind.cut_group >= 0 && k < kind.count; ++k) {
+        std::uint8_t* s = block + kind.strips + kind.strip_size * k;
+        if (s[kind.cut_group] != g) continue;
+        if (cut < 0) cut = s[kind.cut];
+        s[kind.cut] = static_cast<std::uint8_t>(cut);
+      }
+    }
+  }
+  // The SW gang keeps the SW level at the MTR level.
+  for (int k = 0; k < 48; ++k) {
+    std::uint8_t* s = block + kInputStrips + kInputStripSize * k;
+    if (s[112] != 0) std::memcpy(s + 110, s + 108, 2);
+  }
+}
+
 // Strips, pair bytes and fader groups: everything a snapshot stores. Every strip of the
 // regions is filled, also those the high-rate layout leaves unused.
 void FillConsoleState(std::uint8_t* block, Rng& rng, std::uint8_t delay_unit) {
@@ -321,6 +406,7 @@ std::vector<std::uint8_t> SystemState(const TitleSpec& spec, const Layout& layou
   Rng rng = StreamFor(spec, kPartSystem);
   const auto delay_unit = rng.Byte(0, 4);
   FillConsoleState(block.data(), rng, delay_unit);
+  if (spec.links_agree) AgreeWithLinks(block.data());
   FillChannelNames(block.data(), layout, rng);
   for (int i = 0; i < 73; ++i) block[kIsolateBytes + i] = rng.Switch(8);
   block[131] = spec.mtr_bus_mode ? 1 : 0;
@@ -380,7 +466,10 @@ std::vector<std::uint8_t> Snapshots(const TitleSpec& spec,
   std::vector<std::uint8_t> state = system;
   for (int i = 0; i < count; ++i) {
     // The first snapshot holds the current state; the others were stored at other times.
-    if (i > 0) FillConsoleState(state.data(), rng, system[kInputStrips + 5]);
+    if (i > 0) {
+      FillConsoleState(state.data(), rng, system[kInputStrips + 5]);
+      if (spec.links_agree) AgreeWithLinks(state.data());
+    }
     std::uint8_t* record = body.data() + static_cast<std::size_t>(i) * kSnapSize;
     std::memcpy(record, "V002", 4);
     PutText(record + 4, kNameSlot, RecordName(kSceneNames[i % std::size(kSceneNames)], i + 1));
@@ -792,6 +881,7 @@ std::vector<TitleSpec> DemoSpecs() {
     TitleSpec& spec = specs.emplace_back();
     spec.name = std::move(name);
     spec.seed = seed;
+    spec.links_agree = true;
     spec.save_date = 1700000000 + 86400 * seed;
     return spec;
   };

@@ -25,6 +25,10 @@ struct TitleSpec {
   std::uint32_t automation_words = 1;
   std::uint32_t save_date = 1700000000;  // seconds value stored at offset 32
   std::uint32_t seed = 1;
+  // Pairs, surround groups, group memberships and gangs as the console keeps them: partners
+  // hold the same linked settings, a surround group is whole, a membership fits its group's
+  // type, and a cut group cuts alike. Otherwise they are left to chance.
+  bool links_agree = false;
 };
 
 // The whole title file: the chunks in title-file order.

@@ -35,7 +35,7 @@ const char kUsage[] =
     "  info TITLE.orb          show the title information as the title manager does\n"
     "  check TITLE.orb         load the whole title and report each data file\n"
     "  resave IN.orb OUT.orb   load IN and save it as OUT, as the editor's Save As does\n"
-    "  diff A.orb B.orb [--brief]\n"
+    "  diff [--brief] A.orb B.orb\n"
     "                          list what differs between two titles, grouped by list (--brief:\n"
     "                          only whether they differ); exits 0 when they are equal, 1 when\n"
     "                          they differ, 2 when a title cannot be read\n"
@@ -560,6 +560,7 @@ struct Arguments {
   bool overwrite = false;
   bool reboot = false;
   bool quiet = false;
+  bool brief = false;
   bool valid = true;
 };
 
@@ -575,6 +576,8 @@ Arguments Parse(const std::vector<std::string>& args) {
       parsed.reboot = true;
     } else if (arg == "--quiet") {
       parsed.quiet = true;
+    } else if (arg == "--brief") {
+      parsed.brief = true;
     } else if (arg == "--name" && i + 1 < args.size()) {
       parsed.name = args[++i];
     } else if (arg.rfind("--", 0) == 0) {
@@ -620,9 +623,12 @@ int main(int argc, char** argv) {
   if (command == "check" && args.size() == 2) return Check(args[1]);
   if (command == "resave" && args.size() == 3) return Resave(args[1], args[2]);
   if (command == "make-demo" && args.size() == 2) return MakeDemo(args[1]);
-  if (command == "diff" && (args.size() == 3 || (args.size() == 4 && args[3] == "--brief")))
-    return Diff(args[1], args[2], args.size() == 4);
   const Arguments parsed = Parse(args);
+  // --brief belongs to diff alone; options may stand anywhere after the command.
+  if (command == "diff" && parsed.valid && parsed.places.size() == 2 && !parsed.name &&
+      !parsed.single && !parsed.overwrite && !parsed.reboot && !parsed.quiet)
+    return Diff(parsed.places[0], parsed.places[1], parsed.brief);
+  if (parsed.brief) return Usage();
   const bool two_or_three = parsed.places.size() == 2 || parsed.places.size() == 3;
   if (command == "export-folder" && parsed.valid && !parsed.quiet && two_or_three && !parsed.name &&
       !parsed.overwrite && !parsed.reboot)

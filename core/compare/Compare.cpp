@@ -11,6 +11,7 @@
 
 #include "core/model/ParamModel.h"
 #include "core/model/ParamNames.h"
+#include "core/model/SystemSettings.h"
 #include "core/model/ValueText.h"
 
 namespace orb {
@@ -128,6 +129,13 @@ class DifferenceCollector {
     e.delay_a = static_cast<std::int8_t>(delay_a);
     e.delay_b = static_cast<std::int8_t>(delay_b);
   }
+  // Two values whose texts depend on more than the value, made now; channel is a kept text.
+  void Texts(std::uint32_t channel, int id, std::string a, std::string b) {
+    Differences::Entry& e = Push(Differences::Kind::kTexts, channel);
+    e.name = Text(ParamName(id));
+    e.a = static_cast<std::int32_t>(Text(std::move(a)));
+    e.b = static_cast<std::int32_t>(Text(std::move(b)));
+  }
   // Each run of differing bytes in [from, to) that nothing named, by offset.
   void UnnamedBytes(Bytes a, Bytes b, const Marks& marks, std::size_t from, std::size_t to) {
     to = std::min({to, a.size(), b.size()});
@@ -189,6 +197,24 @@ int DelayUnitOf(int id, Read read) {
   return id == kParamDelay ? std::clamp(read(kParamDelayUnit), 0, 127) : 0;
 }
 
+// A key names a channel of the list's layout.
+std::string KeyText(const TQ730& list, int channel, int value) {
+  const TQ730SYSF* system = list.System();
+  return system ? DynamicsKeyText(*system, channel, value) : std::to_string(value);
+}
+
+// One parameter of a channel of two lists that differs; label is a kept text.
+template <typename ReadA, typename ReadB>
+void ParamDifference(Collector& out, const TQ730& a, const TQ730& b, int channel,
+                     std::uint32_t label, int id, int va, int vb, bool toggle, ReadA read_a,
+                     ReadB read_b) {
+  if (id == kParamDynamicsKey) {
+    out.Texts(label, id, KeyText(a, channel, va), KeyText(b, channel, vb));
+    return;
+  }
+  out.Values(label, id, va, vb, toggle, DelayUnitOf(id, read_a), DelayUnitOf(id, read_b));
+}
+
 // The parameters of one channel (or library entry, or cue) of two lists; label is a kept text
 // (0: the record is the channel).
 void CompareParams(Collector& out, Marks& marks, const TQ730& a, const TQ730& b, int channel,
@@ -198,9 +224,10 @@ void CompareParams(Collector& out, Marks& marks, const TQ730& a, const TQ730& b,
     const int va = a.GetParam(channel, id);
     const int vb = b.GetParam(channel, id);
     if (va == vb) continue;
-    out.Values(label, id, va, vb, Toggles(a, b, channel, id),
-               DelayUnitOf(id, [&](int unit) { return a.GetParam(channel, unit); }),
-               DelayUnitOf(id, [&](int unit) { return b.GetParam(channel, unit); }));
+    ParamDifference(
+        out, a, b, channel, label, id, va, vb, Toggles(a, b, channel, id),
+        [&](int unit) { return a.GetParam(channel, unit); },
+        [&](int unit) { return b.GetParam(channel, unit); });
     marks.Mark(a.ParamField(channel, id));
   }
 }
@@ -209,6 +236,9 @@ std::vector<int> ChannelIds(const TQ730SYSF& system) {
   std::vector<int> ids = ParamIdsOf(ParamGroupsOf(TQ730::kSystem, &system));
   // Group faders are a list of their own.
   std::erase(ids, kParamGroupFaderLevel);
+  // The key is never copied, but it is a channel's setting all the same.
+  const auto link = std::find(ids.begin(), ids.end(), kParamDynamicsLink);
+  ids.insert(link == ids.end() ? link : link + 1, kParamDynamicsKey);
   return ids;
 }
 
@@ -260,7 +290,7 @@ void CompareSystem(Collector& out, const TQ730SYSF& a, const TQ730SYSF& b) {
       const std::string name =
           several ? Joined(ParamName(id), std::to_string(e + 1)) : ParamName(id);
       out.Add({}, name, ParamText(a, e, id, va), ParamText(b, e, id, vb));
-      marks.Mark(a.ParamField(e, id));
+      marks.Mark(SystemSettingBytes(a, e, id));
     }
   }
   out.UnnamedBytes(a.Block(), b.Block(), marks, 0, TQ730SYSF::kBlockSize - 2);
@@ -371,9 +401,10 @@ class SnapshotParams {
       const int va = read_a_.Read(f.channel, f.id), vb = read_b_.Read(f.channel, f.id);
       if (va == vb) continue;
       out.At(f.channel);
-      out.Values(labels[static_cast<std::size_t>(f.channel)], f.id, va, vb, f.toggle,
-                 DelayUnitOf(f.id, [&](int unit) { return read_a_.Read(f.channel, unit); }),
-                 DelayUnitOf(f.id, [&](int unit) { return read_b_.Read(f.channel, unit); }));
+      ParamDifference(
+          out, a_, b_, f.channel, labels[static_cast<std::size_t>(f.channel)], f.id, va, vb,
+          f.toggle, [&](int unit) { return read_a_.Read(f.channel, unit); },
+          [&](int unit) { return read_b_.Read(f.channel, unit); });
       if (f.offset_a >= 0)
         marks.Mark(static_cast<std::size_t>(f.offset_a), static_cast<std::size_t>(f.width_a));
     }
@@ -394,6 +425,22 @@ class SnapshotParams {
   std::vector<int> always_;                // fields read in every snapshot
   std::vector<int> seen_;                  // the snapshot a field was last wanted for
 };
+
+// The fader groups a snapshot holds, group by group, as the SETUP settings of the system list.
+void CompareSnapshotGroups(Collector& out, Marks& marks, const TQ730SNAP& a, const TQ730SNAP& b,
+                           int index) {
+  const CurrentRecord at_a(a, index), at_b(b, index);
+  out.At(-1);
+  for (int id = kParamGroupType; id <= kParamGroupVcaMaster; ++id) {
+    for (int g = 0; g < kFaderGroups; ++g) {
+      const int va = a.GetParam(g, id), vb = b.GetParam(g, id);
+      if (va == vb) continue;
+      out.Add({}, Joined(ParamName(id), std::to_string(g + 1)), ParamText(a, g, id, va),
+              ParamText(b, g, id, vb));
+      marks.Mark(a.ParamField(g, id));
+    }
+  }
+}
 
 // Records matched by position: names, parameters (compare_params), then the bytes nothing
 // named; a record in one title only is listed once.
@@ -688,6 +735,9 @@ std::string Lower(std::string text) {
 std::string ValueLine(int id, int value, const ValueContext& context, bool toggle) {
   // The CUE page shows a cue's time as a timecode.
   if (id == kParamCueTime && value >= 0) return FormatTC(FromBCD(static_cast<std::uint32_t>(value)));
+  // The LINK menu names the pair's modes; the panel draws them on its own.
+  static constexpr const char* kLinkModes[] = {"MONO", "STEREO", "SURROUND"};
+  if (id == kParamLinkMode && value >= 0 && value <= 2) return kLinkModes[value];
   const ValueTexts texts = FormatValue(id, value, context);
   if (Trimmed(texts.value).empty() && toggle && value >= 0) return value ? "ON" : "OFF";
   return Texts(texts, value);
@@ -790,8 +840,10 @@ Differences CompareTitles(const Title& a, const Title& b) {
     const CurrentRecord keep_a(snaps_a, snaps_a.CurrentRecord()),
         keep_b(snaps_b, snaps_b.CurrentRecord());
     SnapshotParams params(snaps_a, snaps_b, channels, channel_ids);
-    CompareRecords(collect, CompareList::kSnapshots, snaps_a, snaps_b,
-                   [&](int i, Marks& marks) { params.Compare(collect, marks, i, labels); });
+    CompareRecords(collect, CompareList::kSnapshots, snaps_a, snaps_b, [&](int i, Marks& marks) {
+      params.Compare(collect, marks, i, labels);
+      CompareSnapshotGroups(collect, marks, snaps_a, snaps_b, i);
+    });
   }
 
   // Cues and library entries: the record is the "channel" of its parameters.

@@ -93,12 +93,23 @@ int LinkContext::Get(int channel, int id) const {
 }
 
 void LinkContext::Write(int channel, int id, int value) {
+  const bool noted = changed_ && reason_ != kNoReason && channel >= 0 && channel < kChannels;
+  const int before = noted ? Get(channel, id) : 0;
   if (current_ == bulk_list_) {
     bulk_->writer.Write(channel, id, value);
   } else {
     current_->SetParam(channel, id, value);
   }
+  // Most writes of a pass put back what is there; only those that may differ are read again.
+  if (noted && before != value && Get(channel, id) != before)
+    (*changed_)[reason_].set(static_cast<std::size_t>(channel));
   Repaint(channel, id);
+}
+
+int LinkContext::WriteCounted(int channel, int id, int value) {
+  const int before = Get(channel, id);
+  Write(channel, id, value);
+  return Get(channel, id) != before ? 1 : 0;
 }
 
 int LinkContext::GroupType(int g) const {
@@ -129,9 +140,12 @@ void LinkContext::SetParamLinked(int channel, int id, int value, const LinkedSet
     if (id > kParamFilterBlock && id <= kParamEqLast) Repaint(channel, kEqGraph);
     if (id > kParamDynamicsBlock && id <= kParamDynamicsLast) Repaint(channel, kDynamicsGraph);
   }
+  const Reason partner = reason_;
+  if (reason_ != kNoReason) reason_ = kGroupFollow;
   if (id == kParamCut) FollowCutGroup(channel, value);
   FollowGangs(channel, id, value);
   if (id == kParamFaderLevel) MoveGroupFaders(channel, value);
+  reason_ = partner;
   if (RelinksSystem(id)) {
     TQ730* was = current_;
     current_ = system_;
@@ -203,9 +217,59 @@ bool LinkContext::FollowStereoAuxSwitch(int channel, int id, int value) {
   return true;
 }
 
-void LinkContext::LinkPass(int first, int last) {
-  if (current_->Kind() == TQ730::kAutomation) return;
+LinkChanges& LinkChanges::operator+=(const LinkChanges& other) {
+  stereo += other.stereo;
+  surround += other.surround;
+  groups += other.groups;
+  surround_pairs += other.surround_pairs;
+  mono_pairs += other.mono_pairs;
+  memberships += other.memberships;
+  master_faders += other.master_faders;
+  dynamics_links += other.dynamics_links;
+  return *this;
+}
+
+std::string LinkChangesText(const LinkChanges& changes) {
+  struct Part {
+    int count;
+    const char* one;
+    const char* many;
+  };
+  const Part parts[] = {
+      {changes.stereo, " channel followed its stereo partner",
+       " channels followed their stereo partner"},
+      {changes.surround, " channel followed its surround group",
+       " channels followed their surround group"},
+      {changes.groups, " channel followed its group or gang",
+       " channels followed their group or gang"},
+      {changes.surround_pairs, " pair set to SURROUND to complete its group",
+       " pairs set to SURROUND to complete their group"},
+      {changes.mono_pairs, " incomplete surround pair set to MONO",
+       " incomplete surround pairs set to MONO"},
+      {changes.memberships, " group membership cleared", " group memberships cleared"},
+      {changes.master_faders, " locked master fader set to 0 dB",
+       " locked master faders set to 0 dB"},
+      {changes.dynamics_links, " dynamics link cleared", " dynamics links cleared"},
+  };
+  std::string text;
+  for (const Part& part : parts) {
+    if (part.count == 0) continue;
+    text += text.empty() ? "Links: " : ", ";
+    text += std::to_string(part.count) + (part.count == 1 ? part.one : part.many);
+  }
+  return text;
+}
+
+LinkChanges LinkContext::LinkPass(int first, int last) {
+  LinkChanges changes;
+  if (current_->Kind() == TQ730::kAutomation) return changes;
   MarkModified();
+  // A pass run from inside another (a system link switch re-applied) counts into the outer one.
+  Changed changed;
+  Changed* const outer_changed = changed_;
+  const Reason outer_reason = reason_;
+  reason_ = kNoReason;
+  if (!changed_) changed_ = &changed;
   // A pass over the system data run from inside a snapshot's pass must not use the snapshot's
   // accessors; the outer pass gets them back afterwards.
   const TQ730* outer = bulk_list_;
@@ -227,22 +291,27 @@ void LinkContext::LinkPass(int first, int last) {
     if ((i - start) % kSurroundGroup == 0) {
       // A surround group is all three pairs or none, and only where all six channels exist.
       if (i + kSurroundGroup <= end && Get(i, kParamLinkMode) == kSurround) {
-        for (int p = i; p < i + kSurroundGroup; p += 2) Write(p, kParamLinkMode, kSurround);
+        for (int p = i; p < i + kSurroundGroup; p += 2)
+          changes.surround_pairs += WriteCounted(p, kParamLinkMode, kSurround);
       } else {
         for (int p = i; p < std::min(i + kSurroundGroup, end); p += 2) {
-          if (Get(p, kParamLinkMode) == kSurround) Write(p, kParamLinkMode, kMono);
+          if (Get(p, kParamLinkMode) == kSurround)
+            changes.mono_pairs += WriteCounted(p, kParamLinkMode, kMono);
         }
       }
     }
     // Written back as they are, so that the model's own rules for them apply again.
-    for (int id : {kParamFaderLevel, kParamDynamicsLink}) {
-      const int now = Get(i, id);
-      if (now >= 0) Write(i, id, now);
-    }
-    if (GroupType(Get(i, kParamFaderGroup)) == kCutType) Write(i, kParamFaderGroup, 0);
+    if (const int level = Get(i, kParamFaderLevel); level >= 0)
+      changes.master_faders += WriteCounted(i, kParamFaderLevel, level);
+    if (const int link = Get(i, kParamDynamicsLink); link >= 0)
+      changes.dynamics_links += WriteCounted(i, kParamDynamicsLink, link);
+    if (GroupType(Get(i, kParamFaderGroup)) == kCutType)
+      changes.memberships += WriteCounted(i, kParamFaderGroup, 0);
     const int cut_type = GroupType(Get(i, kParamCutGroup));
-    if (cut_type == kGangType || cut_type == kVcaType) Write(i, kParamCutGroup, 0);
-    if (Get(i, kParamLinkMode) > 0) {
+    if (cut_type == kGangType || cut_type == kVcaType)
+      changes.memberships += WriteCounted(i, kParamCutGroup, 0);
+    if (const int mode = Get(i, kParamLinkMode); mode > 0) {
+      reason_ = mode == kSurround ? kSurroundPartner : kStereoPartner;
       LogLine("Link" + std::to_string(i));
       for (const LinkFunction& row : kLinkFunctions) {
         if (row.first_id < 0) continue;
@@ -251,9 +320,20 @@ void LinkContext::LinkPass(int first, int last) {
         const LinkedSet* known = shortcuts_ ? &followers : nullptr;
         for (int id = row.first_id; id <= row.last_id; ++id) SetParamLinked(i, id, -1, known);
       }
+      reason_ = kNoReason;
     }
   }
   bulk_list_ = outer;
+  reason_ = outer_reason;
+  if (outer_changed) {
+    changed_ = outer_changed;
+    return changes;
+  }
+  changed_ = nullptr;
+  changes.stereo = static_cast<int>(changed[kStereoPartner].count());
+  changes.surround = static_cast<int>(changed[kSurroundPartner].count());
+  changes.groups = static_cast<int>(changed[kGroupFollow].count());
+  return changes;
 }
 
 }  // namespace orb

@@ -4,13 +4,34 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "core/model/ParamIds.h"
 #include "core/model/Q730classes.h"
 
 namespace orb {
+
+// What a link pass changed of its own accord, by reason; only values that really changed count.
+struct LinkChanges {
+  int stereo = 0;          // channels that took over values of their stereo partner
+  int surround = 0;        // channels that took over values of their surround group
+  int groups = 0;          // channels that followed their cut group, gang group or a gang
+  int surround_pairs = 0;  // pairs set to SURROUND to complete their group
+  int mono_pairs = 0;      // SURROUND pairs set to MONO: their group cannot be complete
+  int memberships = 0;     // fader and cut group memberships the group's type does not allow
+  int master_faders = 0;   // masters locked to 0 dB set back to it
+  int dynamics_links = 0;  // dynamics links the layout does not allow
+  bool Any() const { return *this != LinkChanges{}; }
+  LinkChanges& operator+=(const LinkChanges& other);
+  bool operator==(const LinkChanges&) const = default;
+};
+
+// The status bar's account, "Links: 11 channels followed their stereo partner, 8 group
+// memberships cleared"; empty when nothing changed.
+std::string LinkChangesText(const LinkChanges& changes);
 
 // The part of the editor window's state that every parameter write of the panel and of the
 // editor's commands goes through. Not a widget: the panel asks it to write and is called back
@@ -65,15 +86,18 @@ class LinkContext {
   // through bulk accessors, and they ask for a channel's followers once per linking function
   // rather than once per parameter. The bytes are the same either way.
   void SetShortcuts(bool on) { shortcuts_ = on; }
-  // Re-establishes the links of channels first to last of the current list.
-  void LinkPass(int first, int last);
-  void LinkPassAll() { LinkPass(0, kChannels - 1); }
+  // Re-establishes the links of channels first to last of the current list; says what that
+  // changed.
+  LinkChanges LinkPass(int first, int last);
+  LinkChanges LinkPassAll() { return LinkPass(0, kChannels - 1); }
 
  private:
   // Reads and writes of the current list. During a pass over a snapshot they go through bulk
   // accessors: a paste runs a pass over each of up to 99 snapshots.
   int Get(int channel, int id) const;
   void Write(int channel, int id, int value);
+  // Write, saying whether the value changed: 1 or 0.
+  int WriteCounted(int channel, int id, int value);
   // SetParamLinked with the followers already known (null: asked for).
   void SetParamLinked(int channel, int id, int value, const LinkedSet* followers);
   void Repaint(int channel, int id) const {
@@ -103,6 +127,11 @@ class LinkContext {
   // The list the bulk accessors serve in the pass running now, or null.
   const TQ730* bulk_list_ = nullptr;
   bool shortcuts_ = true;
+  // The channels a pass has changed, by reason, while one runs.
+  enum Reason { kNoReason = -1, kStereoPartner, kSurroundPartner, kGroupFollow, kReasons };
+  using Changed = std::array<std::bitset<kChannels>, kReasons>;
+  Changed* changed_ = nullptr;
+  Reason reason_ = kNoReason;
 };
 
 }  // namespace orb

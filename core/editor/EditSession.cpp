@@ -552,15 +552,22 @@ void EditSession::DeleteKeepingCueReferences(TQ730& list) {
   title_->Cues().RepointReferences(recall, moved);
 }
 
+std::string EditSession::TakeLinkNotice() {
+  const std::string text = LinkChangesText(link_changes_);
+  link_changes_ = {};
+  return text;
+}
+
 EditContext EditSession::Context() {
   EditContext edit{*title_, undo_, clip_, prompter_, {}};
+  link_changes_ = {};
   // Passes and linked writes run on the list the command names, then the panel's list again.
   edit.hooks.link_pass = [this](TQ730& list) {
     TQ730& keep = links_->Current();
     // Library entries are not channels: their commands re-link the channels themselves.
     const bool library = list.Kind() == TQ730::kDynLib || list.Kind() == TQ730::kEqLib;
     links_->SetCurrent(library ? title_->System() : list);
-    links_->LinkPassAll();
+    link_changes_ += links_->LinkPassAll();
     links_->SetCurrent(keep);
   };
   edit.hooks.set_param_linked = [this](TQ730& list, int channel, int id, int value) {

@@ -274,6 +274,10 @@ class EditSession {
   // The titles open in other sessions, which Save As does not overwrite.
   void SetOpenTitles(const OpenTitles* open) { open_titles_ = open; }
 
+  // What the link passes of the last command changed of their own accord, for the status bar
+  // ("Links: …"); empty when nothing. Taking it forgets it.
+  std::string TakeLinkNotice();
+
   // Counts every refresh, so that a window knows when to repaint everything.
   int Refreshes() const { return refreshes_; }
 
@@ -303,6 +307,7 @@ class EditSession {
   std::unique_ptr<Title> title_;
   UndoRing undo_;
   std::unique_ptr<LinkContext> links_;
+  LinkChanges link_changes_;
   PanelHooks panel_;
   Status load_status_ = kOk;
   bool locked_at_open_ = false;

@@ -12,6 +12,16 @@ EditSession* EditSessions::Find(const std::string& path) const {
   return nullptr;
 }
 
+bool EditSessions::HasUnsavedChanges(const std::string& path) const {
+  const EditSession* open = Find(path);
+  return open && open->Modified();
+}
+
+Status EditSessions::SaveOpenTitle(const std::string& path) {
+  EditSession* open = Find(path);
+  return open ? open->Save() : kOk;
+}
+
 EditSession& EditSessions::Open(const std::string& path, bool* created) {
   if (EditSession* open = Find(path)) {
     if (created) *created = false;

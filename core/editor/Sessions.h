@@ -23,6 +23,8 @@ class EditSessions : public OpenTitles {
   int Count() const { return static_cast<int>(sessions_.size()); }
 
   bool IsOpen(const std::string& path) const override { return Find(path) != nullptr; }
+  bool HasUnsavedChanges(const std::string& path) const override;
+  Status SaveOpenTitle(const std::string& path) override;
 
  private:
   TClip& clip_;

@@ -74,6 +74,11 @@ class Prompter {
                               Buttons buttons) {
     return Message(text, caption, buttons);
   }
+  // Yes, No and Cancel where Yes and No both change something: Cancel is the button that Enter
+  // presses.
+  virtual Answer AskDefaultCancel(const std::string& text, const std::string& caption) {
+    return Message(text, caption, Buttons::kYesNoCancel);
+  }
   // The wait cursor; calls nest.
   virtual void SetBusy(bool busy) { (void)busy; }
   // The "Title Name" dialog preset with text; on OK returns true with text set
@@ -145,6 +150,7 @@ class ScriptedPrompter : public Prompter {
     std::string caption;
     Buttons buttons;
     bool default_no = false;
+    bool default_cancel = false;
   };
 
   void Queue(Answer answer) { answers_.push_back(answer); }
@@ -156,6 +162,10 @@ class ScriptedPrompter : public Prompter {
                       Buttons buttons) override {
     shown_.push_back({text, caption, buttons, true});
     return NextAnswer(buttons);
+  }
+  Answer AskDefaultCancel(const std::string& text, const std::string& caption) override {
+    shown_.push_back({text, caption, Buttons::kYesNoCancel, false, true});
+    return NextAnswer(Buttons::kYesNoCancel);
   }
   void SetBusy(bool busy) override { busy_depth_ += busy ? 1 : -1; }
 

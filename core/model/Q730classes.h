@@ -437,6 +437,8 @@ class TQ730SYSF : public TQ730 {
 
  protected:
   std::span<std::uint8_t> ParamBytes(int channel) override;
+  // The link mode and the stereo functions lie in the channel's pair bytes.
+  ParamSource SourceOf(int channel, int id) const override;
 
  private:
   std::array<std::uint8_t, kBlockSize> block_{};

@@ -6,6 +6,7 @@
 #include "core/model/FaderLaw.h"
 #include "core/model/ParamIds.h"
 #include "core/model/ParamModel.h"
+#include "core/model/SystemSettings.h"
 
 namespace orb {
 namespace {
@@ -626,6 +627,24 @@ void TQ730SYSF::CopyParamValue(int source, int dest) {
 void TQ730SYSF::ResetParams(const ParamGroupList& groups) {
   ManualGroupOff off(*this);
   TQ730::ResetParams(groups);
+}
+
+std::span<const std::uint8_t> SystemSettingBytes(const TQ730SYSF& system, int element, int id) {
+  const Field field = SystemField(system, id, element);
+  if (field.offset < 0) return {};
+  return system.Block().subspan(static_cast<std::size_t>(field.offset),
+                                static_cast<std::size_t>(field.width));
+}
+
+TQ730::ParamSource TQ730SYSF::SourceOf(int channel, int id) const {
+  if (id == kParamLinkMode || (id >= kParamStereoReverse && id <= kParamStereoMsDecode)) {
+    const std::uint8_t* pair = PairOf(*this, channel);
+    if (!pair) return {};
+    if (id == kParamLinkMode) return {pair, kStoreByte};
+    if (ChannelKind(channel) != kGroupInput) return {};
+    return {pair + 1, kStoreByte, static_cast<std::uint8_t>(StereoFunctionBit(id))};
+  }
+  return TQ730::SourceOf(channel, id);
 }
 
 LinkedSet TQ730SYSF::LinkedChannels(int channel, int id) const {

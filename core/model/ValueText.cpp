@@ -7,10 +7,13 @@
 #include <cstdlib>
 #include <limits>
 #include <string_view>
+#include <utility>
 
 #include "core/model/FaderLaw.h"
 #include "core/model/ParamIds.h"
 #include "core/model/ParamModel.h"
+#include "core/model/Q730.h"
+#include "core/model/RoutingNames.h"
 
 namespace orb {
 namespace {
@@ -264,9 +267,55 @@ ValueTexts FormatValue(int id, int value, const ValueContext& context) {
       return {PanText(value), ""};
     case kParamSurroundDivergence:
       return {std::to_string(value), "% "};
+    case kParamCompKnee: {
+      static constexpr const char* kKnees[] = {"HARD", "1", "2", "3", "4", "5", "6", "SOFT"};
+      return within(7) ? ValueTexts{kKnees[value], ""} : ValueTexts{};
+    }
+    case kParamDelayUnit: {
+      static constexpr const char* kUnits[] = {"ms", "ms COARSE", "WORD", "WORD COARSE", "FRAME"};
+      return within(4) ? ValueTexts{kUnits[value], ""} : ValueTexts{};
+    }
+    case kParamGroupType: {
+      static constexpr const char* kTypes[] = {"GANG", "VCA", "CUT"};
+      return within(2) ? ValueTexts{kTypes[value], ""} : ValueTexts{};
+    }
+    case kParamCueEvent: {
+      static constexpr const char* kEvents[] = {"NA", "SNAPSHOT", "EQ LIB", "DYNA LIB"};
+      return within(3) ? ValueTexts{kEvents[value], ""} : ValueTexts{};
+    }
+    case kParamOffset:
+      return {FormatTC(FromBCD(static_cast<std::uint32_t>(value))), ""};
+    case kParamWordClock:
+      return {WordClockText(value), ""};
+    case kParamInputSource:
+      return {InputLongName(value), ""};
     default:
       return {};
   }
+}
+
+std::string DynamicsKeyText(const TQ730SYSF& system, int channel, int value) {
+  const int kind = system.ChannelKind(channel);
+  if (value < 0 || kind < 0) return "";
+  if (value == channel - system.FirstChannelOf(kind)) return "LOCAL";
+  for (const auto& [prefix, group] :
+       {std::pair{"CH ", kGroupInput}, {"MTR ", kGroupMTR}, {"AUX ", kGroupAUX}}) {
+    if (value < system.GroupSize(group)) return prefix + std::to_string(value + 1);
+  }
+  return std::to_string(value);
+}
+
+std::string WordClockText(int value) {
+  const int source = value & 0xFF, second = (value >> 8) & 0xFF, third = (value >> 16) & 0xFF;
+  if (value < 0 || value > 0xFFFFFF) return "";
+  if (value == 0xFFFF01) return "REF WORD IN";
+  if (value == 0xFF0003) return "2TR IN 2";
+  if (value == 0xFF0104) return "AUX RTN 5/6";
+  if (value == 0xFF0105) return "AUX RTN 7/8";
+  static constexpr const char* kPairs[] = {"1/2", "3/4", "5/6", "7/8"};
+  if (source >= 6 && source <= 9 && second == 0xFF && third < 4)
+    return "SLOT " + std::to_string(source - 5) + " " + kPairs[third];
+  return "";
 }
 
 ValueTexts ValueText(const TQ730& list, int channel, int id) {

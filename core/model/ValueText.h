@@ -23,6 +23,14 @@ struct ValueContext {
 // Empty texts for a negative value, a value beyond the id's table and an id without a text.
 ValueTexts FormatValue(int id, int value, const ValueContext& context = {});
 
+// The SETUP page's word clock reference: bytes 132 to 134 as one 24-bit value; empty for a
+// value no item of its menu stores.
+std::string WordClockText(int value);
+
+// The dynamics key as its menu reads it: an index within a kind, "LOCAL" for the channel's own
+// place, else the first item that stores the value ("CH 5"); its number when no item does.
+std::string DynamicsKeyText(const TQ730SYSF& system, int channel, int value);
+
 // The text of the parameter as the list's current record holds it.
 ValueTexts ValueText(const TQ730& list, int channel, int id);
 

@@ -12,7 +12,7 @@
 #include "core/model/ValueText.h"
 #include "core/pages/PageGraphs.h"
 #include "core/pages/PageTables.h"
-#include "core/pages/RoutingNames.h"
+#include "core/model/RoutingNames.h"
 
 namespace orb {
 

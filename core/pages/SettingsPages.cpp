@@ -54,14 +54,13 @@ std::string PlusOne(int value) {
   return std::to_string(value + 1);
 }
 std::string Timecode(int value) {
-  return FormatTC(FromBCD(static_cast<std::uint32_t>(value)));
+  return FormatValue(kParamOffset, value).value;
 }
 std::string Measure(int value) {
   return std::to_string(value >> 8) + "/" + std::to_string(value & 0xFF);
 }
 std::string DelayUnit(int value) {
-  static constexpr const char* kUnits[] = {"ms", "ms COARSE", "WORD", "WORD COARSE", "FRAME"};
-  return value >= 0 && value < 5 ? kUnits[value] : "";
+  return FormatValue(kParamDelayUnit, value).value;
 }
 std::string PcPort(int value) {
   static constexpr const char* kPorts[] = {"31.25k\nW CLOCK", "31.25k", "38.4k"};
@@ -73,19 +72,6 @@ std::string PcPort(int value) {
 int MembershipParam(const TQ730SYSF& system, int group) {
   return system.GetParam(group, kParamGroupType) == kGroupTypeCut ? kParamCutGroup
                                                                   : kParamFaderGroup;
-}
-
-std::string WordClockText(int value) {
-  const int source = value & 0xFF, second = (value >> 8) & 0xFF, third = (value >> 16) & 0xFF;
-  if (value < 0 || value > 0xFFFFFF) return "";
-  if (value == 0xFFFF01) return "REF WORD IN";
-  if (value == 0xFF0003) return "2TR IN 2";
-  if (value == 0xFF0104) return "AUX RTN 5/6";
-  if (value == 0xFF0105) return "AUX RTN 7/8";
-  static constexpr const char* kPairs[] = {"1/2", "3/4", "5/6", "7/8"};
-  if (source >= 6 && source <= 9 && second == 0xFF && third < 4)
-    return "SLOT " + std::to_string(source - 5) + " " + kPairs[third];
-  return "";
 }
 
 PageScene BuildFaderGroupScene(const PageInput& in) {

@@ -14,10 +14,6 @@ inline constexpr int kGroupTypeCut = 2;
 // group for a CUT group, else the fader group.
 int MembershipParam(const TQ730SYSF& system, int group);
 
-// The word clock reference (bytes 132 to 134 as one value) as the SETUP page names it; empty
-// for a value no choice stores.
-std::string WordClockText(int value);
-
 PageScene BuildFaderGroupScene(const PageInput& in);
 PageScene BuildIsolateScene(const PageInput& in);
 PageScene BuildSetupScene(const PageInput& in);

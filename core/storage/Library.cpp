@@ -98,6 +98,21 @@ Status RefuseOpenTitle(const OpenTitles* open, const std::string& path, const st
   return kCancelled;
 }
 
+Status SaveBeforeExport(OpenTitles* open, const std::string& path, Prompter* prompter) {
+  if (!open || !open->HasUnsavedChanges(path)) return kOk;
+  if (!prompter) return kCancelled;
+  const std::string question =
+      "The title " + TitleNameOf(path) + " has unsaved changes. Save them before exporting?";
+  switch (prompter->AskDefaultCancel(question, kExportQuestionCaption)) {
+    case Answer::kYes:
+      return open->SaveOpenTitle(path);
+    case Answer::kNo:
+      return kOk;
+    default:
+      return kCancelled;
+  }
+}
+
 Status DeleteTitle(const std::string& path, Prompter* prompter) {
   if (prompter &&
       prompter->AskDefaultNo(std::string(kDeleteQuestion) + "\n" +

@@ -71,7 +71,23 @@ class OpenTitles {
  public:
   virtual ~OpenTitles() = default;
   virtual bool IsOpen(const std::string& path) const = 0;
+  // Whether the open title holds changes its file does not.
+  virtual bool HasUnsavedChanges(const std::string& path) const {
+    (void)path;
+    return false;
+  }
+  // Saves the open title into its file.
+  virtual Status SaveOpenTitle(const std::string& path) {
+    (void)path;
+    return kOk;
+  }
 };
+
+// Before an export, which reads the title's file: when the title is open with unsaved changes,
+// asks whether to save them first (Cancel the default). kOk goes on, with the changes saved
+// (Yes) or the file as it was (No); kCancelled stops; a save that failed gives its status.
+Status SaveBeforeExport(OpenTitles* open, const std::string& path, Prompter* prompter);
+inline constexpr char kExportQuestionCaption[] = "Export";
 
 // Whether two paths name the same file (both resolved as far as they exist).
 bool SameTitleFile(const std::string& a, const std::string& b);

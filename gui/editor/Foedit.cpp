@@ -38,6 +38,7 @@ constexpr int kListWidth = 192;
 constexpr int kScrollWidth = 16;
 constexpr int kNameColumn = 48;
 constexpr int kUndoPanelWidth = 64;
+constexpr int kLinkNoticeMs = 8000;
 
 void SetEnabled(QAction* action, bool on) {
   if (action->isEnabled() != on) action->setEnabled(on);
@@ -442,6 +443,14 @@ template <typename Command>
 void TFo_Edit::Run(Command command) {
   CommitNameEditor();
   command();
+  // What the link pass changed beyond the command's own target stays in view until the next
+  // command (or for a while).
+  const std::string notice = session_.TakeLinkNotice();
+  if (notice.empty()) {
+    SB_Edit->clearMessage();
+  } else {
+    SB_Edit->showMessage(QString::fromLatin1(notice.c_str()), kLinkNoticeMs);
+  }
   RefreshView();
   Ti_RefreshTimer();
 }

@@ -592,8 +592,11 @@ void TFo_Title::ImportFromFloppy() {
 
 void TFo_Title::ExportToFloppy() {
   std::string chosen;
-  if (!HasSelection() || !prompter_ || !prompter_->ChooseFile(kExportFileDialog, chosen)) return;
+  if (!HasSelection() || !prompter_) return;
   const std::string title = SelectedTitlePath();
+  const Status saved = SaveBeforeExport(open_titles_, title, prompter_);
+  ReportStatus(prompter_, saved);
+  if (saved != kOk || !prompter_->ChooseFile(kExportFileDialog, chosen)) return;
   const std::string folder = fs::path(chosen).parent_path().string();
   const Status status = ExportTitle(title, folder, false, prompter_);
   if (status == kOk) {
@@ -641,6 +644,9 @@ void TFo_Title::ImportFromConsole() {
 
 void TFo_Title::ExportToConsole() {
   if (!CanTransfer() || !HasSelection()) return;
+  const Status saved = SaveBeforeExport(open_titles_, SelectedTitlePath(), prompter_);
+  ReportStatus(prompter_, saved);
+  if (saved != kOk) return;
   TFo_ImpExp dialog(window());
   dialog.SetMode(TFo_ImpExp::kExport);
   if (dialog.exec() != QDialog::Accepted) return;

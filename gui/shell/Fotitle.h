@@ -69,7 +69,7 @@ class TFo_Title : public QWidget {
   void SetTransferSessionRunner(TransferSessionRunner runner);
   void SetEditorOpener(EditorOpener opener);
   // The titles open in editor windows, which Delete, Rename and Lock leave alone.
-  void SetOpenTitles(const OpenTitles* open) { open_titles_ = open; }
+  void SetOpenTitles(OpenTitles* open) { open_titles_ = open; }
   bool CanTransfer() const { return static_cast<bool>(run_transfer_); }
   bool CanOpenEditor() const { return static_cast<bool>(open_editor_); }
 
@@ -173,7 +173,7 @@ class TFo_Title : public QWidget {
   TransferSessionRunner run_transfer_;
   EditorOpener open_editor_;
   std::function<void(const std::string&, int, int)> open_editor_at_;
-  const OpenTitles* open_titles_ = nullptr;
+  OpenTitles* open_titles_ = nullptr;
   bool shown_once_ = false;
 };
 

@@ -32,19 +32,33 @@ QString QtFilter(const char* filter) {
   return filters.join(";;");
 }
 
+// The proposed file as the folder spells it: a set written here has lower-case names, one from
+// elsewhere may have upper-case ones.
+QString ProposedName(const QString& folder, const QString& name) {
+  const QStringList found = QDir(folder).entryList({name}, QDir::Files | QDir::CaseSensitive);
+  if (!found.isEmpty()) return name;
+  const QStringList alike = QDir(folder).entryList({name}, QDir::Files);
+  return alike.isEmpty() ? name : alike.first();
+}
+
 }  // namespace
 
 Answer QtPrompter::Message(const std::string& text, const std::string& caption, Buttons buttons) {
-  return ShowBox(text, caption, buttons, false);
+  return ShowBox(text, caption, buttons, Answer::kYes);
 }
 
 Answer QtPrompter::AskDefaultNo(const std::string& text, const std::string& caption,
                                 Buttons buttons) {
-  return ShowBox(text, caption, buttons, true);
+  return ShowBox(text, caption, buttons, Answer::kNo);
+}
+
+Answer QtPrompter::AskDefaultCancel(const std::string& text, const std::string& caption) {
+  return ShowBox(text, caption, Buttons::kYesNoCancel, Answer::kCancel);
 }
 
 Answer QtPrompter::ShowBox(const std::string& text, const std::string& caption, Buttons buttons,
-                           bool default_no) {
+                           Answer default_answer) {
+  const bool default_no = default_answer == Answer::kNo;
   QMessageBox box(parent_);
   box.setWindowTitle(TextOf(caption));
   box.setTextFormat(Qt::PlainText);
@@ -66,7 +80,9 @@ Answer QtPrompter::ShowBox(const std::string& text, const std::string& caption, 
       break;
     case Buttons::kYesNoCancel:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-      box.setDefaultButton(default_no ? QMessageBox::No : QMessageBox::Yes);
+      box.setDefaultButton(default_answer == Answer::kCancel ? QMessageBox::Cancel
+                           : default_no                     ? QMessageBox::No
+                                                            : QMessageBox::Yes);
       box.setIcon(QMessageBox::Question);
       break;
   }
@@ -99,7 +115,8 @@ bool QtPrompter::TitleNameDialog(std::string& text) {
 }
 
 bool QtPrompter::ChooseFile(const FileDialog& dialog, std::string& path) {
-  QFileDialog box(parent_, TextOf(dialog.caption), FloppyFolder(), QtFilter(dialog.filter));
+  const QString start = last_folder_.isEmpty() ? FloppyFolder() : last_folder_;
+  QFileDialog box(parent_, TextOf(dialog.caption), start, QtFilter(dialog.filter));
   box.setOption(QFileDialog::DontUseNativeDialog);
   box.setDefaultSuffix(QString::fromLatin1(dialog.default_extension));
   if (dialog.save) {
@@ -109,9 +126,17 @@ bool QtPrompter::ChooseFile(const FileDialog& dialog, std::string& path) {
     box.setAcceptMode(QFileDialog::AcceptOpen);
     box.setFileMode(QFileDialog::ExistingFile);
   }
-  box.selectFile(QString::fromLatin1(dialog.file_name));
+  const QString proposed = QString::fromLatin1(dialog.file_name);
+  box.selectFile(ProposedName(start, proposed));
+  if (!dialog.save) {
+    QObject::connect(&box, &QFileDialog::directoryEntered, &box,
+                     [&box, proposed](const QString& folder) {
+                       box.selectFile(ProposedName(folder, proposed));
+                     });
+  }
   if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return false;
   path = StdText(box.selectedFiles().first());
+  last_folder_ = QFileInfo(box.selectedFiles().first()).absolutePath();
   return true;
 }
 

@@ -19,6 +19,7 @@ class QtPrompter : public Prompter {
   Answer Message(const std::string& text, const std::string& caption, Buttons buttons) override;
   Answer AskDefaultNo(const std::string& text, const std::string& caption,
                       Buttons buttons) override;
+  Answer AskDefaultCancel(const std::string& text, const std::string& caption) override;
   void SetBusy(bool busy) override;
   bool TitleNameDialog(std::string& text) override;
   bool ChooseFile(const FileDialog& dialog, std::string& path) override;
@@ -33,10 +34,13 @@ class QtPrompter : public Prompter {
   static QString FloppyFolder();
 
  private:
+  // The button Enter presses: Yes (or OK), No, or Cancel.
   Answer ShowBox(const std::string& text, const std::string& caption, Buttons buttons,
-                 bool default_no);
+                 Answer default_answer);
 
   QWidget* parent_;
+  // Where the last file dialog was left; the next one starts there.
+  QString last_folder_;
 };
 
 // The status message box: silent for 0, 1 and 2, otherwise the status's

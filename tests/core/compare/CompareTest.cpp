@@ -123,6 +123,70 @@ TEST_F(CompareTest, OneChangeInEachListReportsExactlyThatPlace) {
   }
 }
 
+// Every named field reads as its page shows it, and the bytes it lies in are not listed again.
+TEST_F(CompareTest, NamedFieldsReadAsThePagesShowThem) {
+  constexpr int kStrip = 1260 + 132 * kVocal;  // CH 5's strip in the system block
+  constexpr int kPair = 7596 + 4 * (kVocal / 2);
+  const auto place = [](Title& t) -> std::uint8_t* { return t.System().Block().data(); };
+  const struct {
+    std::function<void(Title&)> base;  // both titles
+    std::function<void(Title&)> edit;  // title B
+    std::vector<std::string> lines;
+  } cases[] = {
+      {[](Title& t) { t.System().SetParam(kVocal, kParamDynamicsKey, kVocal); },
+       [](Title& t) { t.System().SetParam(kVocal, kParamDynamicsKey, 10); },
+       {"System: CH 5 Vocal · Dynamics Key: LOCAL → CH 11"}},
+      {[](Title& t) { t.Snapshots().SetParam(kVocal, kParamDynamicsKey, 0); },
+       [](Title& t) { t.Snapshots().SetParam(kVocal, kParamDynamicsKey, kVocal); },
+       {"Snapshots: #2 Verse · CH 5 Vocal · Dynamics Key: CH 1 → LOCAL"}},
+      {[](Title& t) { t.System().SetParam(0, kParamOffset, 0); },
+       [](Title& t) { t.System().SetParam(0, kParamOffset, 0x00001520); },
+       {"System: OFFSET: 00:00:00:00 → 00:00:15:20"}},
+      {[](Title& t) { t.System().SetParam(0, kParamWordClock, 0xFFFF01); },
+       [](Title& t) { t.System().SetParam(0, kParamWordClock, 0xFF0003); },
+       {"System: Word Clock: REF WORD IN → 2TR IN 2"}},
+      {[](Title& t) { t.System().SetParam(kVocal, kParamInputSource, 0); },
+       [](Title& t) { t.System().SetParam(kVocal, kParamInputSource, 5); },
+       {"System: CH 5 Vocal · Input Source: No Connection → AD 5CH"}},
+      {[&](Title& t) { place(t)[kStrip + 5] = 0; },
+       [&](Title& t) { place(t)[kStrip + 5] = 2; },
+       {"System: CH 5 Vocal · Delay Unit: ms → WORD"}},
+      {[&](Title& t) { place(t)[kStrip + 49] = 0; },
+       [&](Title& t) { place(t)[kStrip + 49] = 7; },
+       {"System: CH 5 Vocal · COMP Knee: HARD → SOFT"}},
+      {[](Title& t) { t.Cues().Record(1)[29] = 1; },
+       [](Title& t) { t.Cues().Record(1)[29] = 2; },
+       {"Cues: #2 Drums · Recall Kind: SNAPSHOT → EQ LIB"}},
+      {[&](Title& t) { place(t)[kPair] = 0; },
+       [&](Title& t) { place(t)[kPair] = 1; },
+       {"System: CH 5 Vocal · Stereo/Surround Link: MONO → STEREO",
+        "System: CH 6 Sax · Stereo/Surround Link: MONO → STEREO"}},
+      {[&](Title& t) { place(t)[kPair] = 1, place(t)[kPair + 1] = 0; },
+       [&](Title& t) { place(t)[kPair + 1] = 1; },
+       {"System: CH 5 Vocal · L + R: OFF → ON", "System: CH 6 Sax · L + R: OFF → ON"}},
+      {[&](Title& t) { place(t)[466 + kVocal] = 0; },
+       [&](Title& t) { place(t)[466 + kVocal] = 1; },
+       {"System: SNAPSHOT Isolate 5: OFF → ON"}},
+      {[&](Title& t) { place(t)[8794 + 6 * 2] = 0; },
+       [&](Title& t) { place(t)[8794 + 6 * 2] = 2; },
+       {"System: Group Type 3: GANG → CUT"}},
+      {[](Title& t) { t.Snapshots().SetParam(2, kParamGroupType, 1); },
+       [](Title& t) { t.Snapshots().SetParam(2, kParamGroupType, 0); },
+       {"Snapshots: #2 Verse · Group Type 3: VCA → GANG"}},
+  };
+  for (const auto& c : cases) {
+    Title a, b;
+    for (Title* t : {&a, &b}) {
+      Open(*t);
+      const EditFlagScope e1(t->System()), e2(t->Snapshots()), e3(t->Cues());
+      t->System().SetName(kVocal + 1, "Sax");
+      c.base(*t);
+      if (t == &b) c.edit(*t);
+    }
+    EXPECT_EQ(Lines(CompareTitles(a, b)), c.lines);
+  }
+}
+
 TEST_F(CompareTest, SameResavedAndShorterTitles) {
   Title a;
   ASSERT_EQ(a.OpenTitle((folder / "A.orb").string()), kOk);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <random>
 #include <set>
@@ -290,6 +291,84 @@ TEST_F(LinksTest, LinkPassReestablishesLinksOverItsRange) {
   EXPECT_TRUE(context->Modified());
 }
 
+// The pass says what it changed, by reason. The steps run one after the other on the same
+// title; each pass leaves the title agreeing with its links, so that the next counts only its
+// own step, and a second pass finds nothing.
+TEST_F(LinksTest, LinkPassCountsWhatItChangedByReason) {
+  std::uint8_t* b = Block();
+  struct Step {
+    const char* what;
+    std::function<void()> setup;
+    LinkChanges expected;
+  };
+  const Step steps[] = {
+      {"the neutral title", [] {}, {}},
+      {"stereo pair with faders and trims linked",
+       [&] {
+         b[kStereoFunctions + 0] = b[kStereoFunctions + 6] = 1;
+         Set(0, 102, kStereo);
+         Set(0, 1, 10);
+         Set(1, 1, 90);
+       },
+       {.stereo = 1}},
+      {"a surround group completed, every member following the trim",
+       [&] {
+         std::fill(b + kSurroundRecords + 18, b + kSurroundRecords + 21, 0);
+         b[kSurroundRecords + 18] = 1;
+         b[kSurroundRecords + 19] = 1 | 4;
+         b[kSurroundRecords + 20] = 7;
+         Set(6, 102, kSurround);
+         for (int c = 6; c < 12; ++c) Set(c, 1, 30 + c);
+       },
+       {.surround = 5, .surround_pairs = 2}},
+      {"surround pairs that cannot be complete",
+       [&] {
+         Set(14, 102, kSurround);
+         b[kMtrPairs + 6] = kSurround;
+       },
+       {.mono_pairs = 2}},
+      {"memberships of groups of the wrong type",
+       [&] {
+         Group(4, 2, 1);
+         Group(5, 1, 1);
+         Set(30, 126, 4);
+         Set(31, 127, 5);
+       },
+       {.memberships = 2}},
+      {"locked AUX masters and a dynamics link the layout refuses",
+       [&] {
+         b[375] = 1;
+         for (int k = 0; k < 8; ++k) PutU16(b + 8012 + 48 * k, 500);
+         b[1260 + 23 * 132 + 42] = 1;
+       },
+       {.master_faders = 8, .dynamics_links = 1}},
+      {"a cut group following a linked member",
+       [&] {
+         Group(6, 2, 1);
+         Set(40, 102, kStereo);
+         Set(40, 1, 5);
+         Set(41, 1, 6);
+         Set(40, 127, 6);
+         Set(40, 106, 1);
+         Set(44, 127, 6);
+         Set(44, 106, 0);
+       },
+       {.stereo = 1, .groups = 1}},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.setup();
+    EXPECT_EQ(LinkChangesText(context->LinkPassAll()), LinkChangesText(step.expected));
+    EXPECT_FALSE(context->LinkPassAll().Any());
+  }
+  EXPECT_EQ(LinkChangesText({.stereo = 11, .memberships = 8}),
+            "Links: 11 channels followed their stereo partner, 8 group memberships cleared");
+  EXPECT_EQ(LinkChangesText({.surround = 1, .groups = 2, .mono_pairs = 1, .master_faders = 1}),
+            "Links: 1 channel followed its surround group, 2 channels followed their group or "
+            "gang, 1 incomplete surround pair set to MONO, 1 locked master fader set to 0 dB");
+  EXPECT_EQ(LinkChangesText({}), "");
+}
+
 TEST_F(LinksTest, LinkPassOnTheAutomationDoesNothing) {
   Set(0, 102, kStereo);
   Block()[kStereoFunctions + 6] = 1;
@@ -357,6 +436,39 @@ TEST_F(LinksTest, LockedTitleAndEditFlag) {
   EXPECT_EQ(snapshot.GetParam(1, 1), trim + 1);
 }
 
+// The sample titles agree with their links: a pass over the system data and over every
+// snapshot changes no byte, so that in them an edit touches only what it names.
+TEST(LinkPassTest, SampleTitlesAgreeWithTheirLinks) {
+  for (const gen::TitleSpec& spec : gen::DemoSpecs()) {
+    SCOPED_TRACE(spec.name);
+    if (spec.locked) continue;  // a locked title refuses every write
+    Title title, before;
+    for (Title* t : {&title, &before}) {
+      MemoryFile file(gen::MakeTitle(spec));
+      ASSERT_EQ(t->LoadChunks(file), kOk);
+    }
+    LinkContext links(title.System());
+    LinkChanges changes = links.LinkPassAll();
+    TQ730SNAP& snaps = title.Snapshots();
+    snaps.SetEditEnabled(true);
+    links.SetCurrent(snaps);
+    for (int s = 0; s < snaps.Count(); ++s) {
+      snaps.SetCurrentRecord(s);
+      // Gang groups move from the levels the last mouse down found: this snapshot's.
+      links.MouseDown(false);
+      changes += links.LinkPassAll();
+    }
+    test::DrainLog();
+    EXPECT_EQ(LinkChangesText(changes), "");
+    EXPECT_TRUE(std::ranges::equal(title.System().Block(), before.System().Block()));
+    for (int slot = 0; slot < TQ730SYSF::kFaderSlots; ++slot)
+      EXPECT_EQ(title.System().GroupFaderLevel(slot), before.System().GroupFaderLevel(slot))
+          << slot;
+    for (int s = 0; s < snaps.Count(); ++s)
+      EXPECT_TRUE(std::ranges::equal(snaps.Record(s), before.Snapshots().Record(s))) << s;
+  }
+}
+
 // Passes with their shortcuts (bulk accessors over snapshots, kept from pass to pass; followers
 // asked for once per linking function) must leave exactly the bytes of the plain pass, also
 // after the layout, the lock or the edit flag changed between passes.
@@ -384,14 +496,18 @@ TEST(LinkPassTest, SnapshotPassesMatchPlainAccessByteForByte) {
   LinkContext plain_links(plain.System());
   plain_links.SetShortcuts(false);
   auto passes = [&](int from, int to) {
+    std::vector<std::string> counts;
     for (auto [title, links] : {std::pair{&bulk, &bulk_links}, std::pair{&plain, &plain_links}}) {
       TQ730SNAP& snaps = title->Snapshots();
       links->SetCurrent(snaps);
+      LinkChanges changes;
       for (int s = from; s < to; ++s) {
         snaps.SetCurrentRecord(s);
-        links->LinkPassAll();
+        changes += links->LinkPassAll();
       }
+      counts.push_back(LinkChangesText(changes));
     }
+    EXPECT_EQ(counts[0], counts[1]);
     for (int s = 0; s < bulk.Snapshots().Count(); ++s) {
       ASSERT_TRUE(std::ranges::equal(bulk.Snapshots().Record(s), plain.Snapshots().Record(s)))
           << "snapshot " << s;

@@ -1,6 +1,8 @@
 // The editor session: tabs, cursors, the list pane's rules, enabling and the commands with
 // their undo steps, driven as the window drives them.
 #include "core/editor/EditSession.h"
+#include "core/compare/Compare.h"
+#include "core/model/ParamModel.h"
 #include "core/editor/AutomationViews.h"
 #include "core/editor/Sessions.h"
 #include "core/model/FaderLaw.h"
@@ -13,6 +15,7 @@
 #include <set>
 
 #include "tests/TestFiles.h"
+#include "tests/core/edit/EditTitles.h"
 #include "tools/TitleGenerator.h"
 
 namespace orb {
@@ -784,6 +787,43 @@ TEST_F(SessionCommandTest, RecallOptionalCopyAndTheAutomationRange) {
   EXPECT_EQ(s.SelectionEnd(), 10);
   EXPECT_TRUE(s.GetTitle().Automation().IsChannelSelected(0));
   EXPECT_TRUE(s.GetTitle().Automation().IsChannelSelected(72));
+}
+
+// In a sample title a paste touches only what it names. Where a link makes another channel
+// follow, the status bar is told, and one undo takes all of it back.
+TEST_F(SessionCommandTest, APasteTouchesWhatItNamesAndTellsWhatTheLinksChanged) {
+  EditSession& s = Open(gen::DemoSpecs().front());
+  Title saved;
+  ASSERT_EQ(saved.OpenTitle(s.GetTitle().Path()), kOk);
+  for (int c : {0, 1}) ASSERT_EQ(s.GetTitle().System().GetParam(c, kParamLinkMode), kMono) << c;
+
+  Select({0});
+  prompter.QueueGroups(std::vector<std::string>{"EQ/Filter"});
+  s.OptionalCopy();
+  Select({1});
+  s.Paste();
+  EXPECT_EQ(s.TakeLinkNotice(), "");
+  const Differences changed = CompareTitles(saved, s.GetTitle());
+  EXPECT_FALSE(changed.empty());
+  for (std::size_t i = 0; i < changed.size(); ++i)
+    EXPECT_EQ(changed[i].channel_index, 1) << changed[i].Line();
+
+  // CH 3 and CH 4 a stereo pair that shares its EQ: pasting into CH 3 also changes CH 4.
+  std::uint8_t* block = s.GetTitle().System().Block().data();
+  std::fill(block + kStereoFunctions, block + kStereoFunctions + 9, 0);
+  block[kStereoFunctions + 4] = 1;
+  s.GetTitle().System().SetParam(2, kParamLinkMode, kStereo);
+  const std::vector<std::uint8_t> before(block, block + TQ730SYSF::kBlockSize);
+  Select({2});
+  s.Paste();
+  EXPECT_EQ(s.TakeLinkNotice(), "Links: 1 channel followed its stereo partner");
+  EXPECT_EQ(s.TakeLinkNotice(), "");
+  const std::vector<int> eq = {kParamEqLowGain, kParamEqHighFreq, kParamLfFilterOn};
+  const TQ730SYSF& system = s.GetTitle().System();
+  EXPECT_EQ(test::ValuesOf(system, 3, eq), test::ValuesOf(system, 0, eq));
+  s.UndoCommand();
+  const auto undone = s.GetTitle().System().Block();
+  EXPECT_TRUE(std::equal(before.begin(), before.end(), undone.begin()));
 }
 
 TEST_F(SessionCommandTest, DragScrollsAndAMovedCueIsFollowed) {

@@ -9,6 +9,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 
+#include "core/editor/Sessions.h"
 #include "core/model/Title.h"
 #include "tests/TestFiles.h"
 #include "gui/shell/Focompare.h"
@@ -271,6 +272,72 @@ TEST_F(TitleManagerTest, FloppyExportAndImportGoThroughTheirFileDialogs) {
   EXPECT_EQ(Shown().back(), "Error: Can't open source file.\nThere is no sysf.dat in the folder " +
                                 empty.str() + ".");
   EXPECT_EQ(Listed().size(), 4);
+}
+
+// Export reads the title's file: with unsaved changes in an editor it asks first. Cancel (the
+// default) stops before any dialog, No exports the file as saved, Yes saves and exports.
+TEST_F(TitleManagerTest, ExportOfATitleWithUnsavedChangesAsksToSaveThemFirst) {
+  TClip clip;
+  EditSessions sessions(clip, &prompter);
+  TFo_Title& title = Window();
+  title.SetOpenTitles(&sessions);
+  std::vector<TransferRequest> requests;
+  title.SetTransferSessionRunner([&](const TransferRequest& request) {
+    requests.push_back(request);
+    return TransferResult{};
+  });
+  const std::string alpha = library.File("Alpha.orb");
+  EditSession& session = sessions.Open(alpha);
+  title.SelectByPath(alpha);
+  test::TempFolder floppy;
+  const auto exported_name = [&] {
+    const std::vector<std::uint8_t> sysf = test::ReadFile(floppy.File("sysf.dat"));
+    if (sysf.size() < TQ730SYSF::kBlockSize) return std::string("(none)");
+    return SlotText(sysf.data() + TQ730SYSF::kNamesOffset, TQ730SYSF::kNameSlot);
+  };
+  const std::string was = session.GetTitle().System().NameText(0);
+  const std::string question =
+      "Export: The title Alpha has unsaved changes. Save them before exporting?";
+
+  // Nothing unsaved: no question.
+  prompter.QueueFile(floppy.File("SYSF.DAT"));
+  title.ExportToFloppy();
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"Export: SYSF.DAT"}));
+  EXPECT_EQ(exported_name(), was);
+
+  const struct {
+    Answer answer;
+    std::vector<std::string> shown;
+    std::string exported;
+    bool still_modified;
+  } cases[] = {
+      {Answer::kCancel, {question}, "(none)", true},
+      {Answer::kNo, {question, "Export: SYSF.DAT"}, was, true},
+      {Answer::kYes, {question, "Export: SYSF.DAT"}, "Changed", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.answer));
+    fs::remove(floppy.File("sysf.dat"));
+    session.GetTitle().System().SetName(0, "Changed");
+    session.GetTitle().SetModified(true);
+    prompter = ScriptedPrompter();
+    prompter.Queue(c.answer);
+    prompter.QueueFile(floppy.File("SYSF.DAT"));
+    title.ExportToFloppy();
+    EXPECT_EQ(Shown(), c.shown);
+    EXPECT_EQ(prompter.shown().at(0).buttons, Buttons::kYesNoCancel);
+    EXPECT_TRUE(prompter.shown().at(0).default_cancel);
+    EXPECT_EQ(exported_name(), c.exported);
+    EXPECT_EQ(session.Modified(), c.still_modified);
+  }
+
+  // The console export asks the same; Cancel sends nothing.
+  session.GetTitle().SetModified(true);
+  prompter = ScriptedPrompter();
+  prompter.Queue(Answer::kCancel);
+  title.ExportToConsole();
+  EXPECT_EQ(Shown(), (std::vector<std::string>{question}));
+  EXPECT_TRUE(requests.empty());
 }
 
 TEST_F(TitleManagerTest, TheListMarksLockedTitlesElidesLongTextsAndNarrowsByAFilter) {

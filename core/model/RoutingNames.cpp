@@ -1,4 +1,4 @@
-#include "core/pages/RoutingNames.h"
+#include "core/model/RoutingNames.h"
 
 #include <array>
 
