@@ -294,15 +294,26 @@ ValueTexts FormatValue(int id, int value, const ValueContext& context) {
   }
 }
 
+const char* DynamicsKeyPrefix(int kind) {
+  switch (kind) {
+    case kGroupInput:
+      return "CH ";
+    case kGroupMTR:
+      return "MTR ";
+    case kGroupAUX:
+      return "AUX ";
+    default:
+      return nullptr;
+  }
+}
+
 std::string DynamicsKeyText(const TQ730SYSF& system, int channel, int value) {
   const int kind = system.ChannelKind(channel);
   if (value < 0 || kind < 0) return "";
   if (value == channel - system.FirstChannelOf(kind)) return "LOCAL";
-  for (const auto& [prefix, group] :
-       {std::pair{"CH ", kGroupInput}, {"MTR ", kGroupMTR}, {"AUX ", kGroupAUX}}) {
-    if (value < system.GroupSize(group)) return prefix + std::to_string(value + 1);
-  }
-  return std::to_string(value);
+  const char* prefix = DynamicsKeyPrefix(kind);
+  if (prefix && value < system.GroupSize(kind)) return prefix + std::to_string(value + 1);
+  return std::to_string(value + 1);
 }
 
 std::string WordClockText(int value) {

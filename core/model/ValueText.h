@@ -27,8 +27,13 @@ ValueTexts FormatValue(int id, int value, const ValueContext& context = {});
 // value no item of its menu stores.
 std::string WordClockText(int value);
 
-// The dynamics key as its menu reads it: an index within a kind, "LOCAL" for the channel's own
-// place, else the first item that stores the value ("CH 5"); its number when no item does.
+// The prefix of the channels a dynamics key can name in this kind ("CH ", "MTR ", "AUX "), null
+// for the kinds that have no key menu.
+const char* DynamicsKeyPrefix(int kind);
+
+// The dynamics key as its menu reads it: the stored value is an index within the channel's own
+// kind (the byte does not say another kind). "LOCAL" for the channel itself; a value the layout
+// cannot name shows its key number.
 std::string DynamicsKeyText(const TQ730SYSF& system, int channel, int value);
 
 // The text of the parameter as the list's current record holds it.

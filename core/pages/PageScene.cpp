@@ -34,7 +34,7 @@ struct PageFacts {
 };
 
 std::string FaceText(const PageFacts& p, const PageEntry& e, int value) {
-  if (e.label == 7) return p.system ? KeyText(*p.system, p.channel, value) : "";
+  if (e.label == 7) return p.system ? DynamicsKeyText(*p.system, p.channel, value) : "";
   // A small link button names the channel it links to.
   const bool small = e.kind == kKindTextButton || e.kind == kKindSmallSwitch;
   if (e.label == 8 && small && p.channel_page && p.channel + 1 < p.list.ChannelCount())

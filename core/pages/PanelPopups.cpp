@@ -4,6 +4,7 @@
 
 #include "core/model/ParamIds.h"
 #include "core/model/ParamModel.h"
+#include "core/model/ValueText.h"
 #include "core/pages/PageTables.h"
 
 namespace orb {
@@ -33,20 +34,6 @@ constexpr int WordRef(int b0, int b1, int b2) {
   return b0 | b1 << 8 | b2 << 16;
 }
 
-// The key prefix of the kinds a key can name, null for the others.
-const char* KeyPrefix(int kind) {
-  switch (kind) {
-    case kGroupInput:
-      return "CH ";
-    case kGroupMTR:
-      return "MTR ";
-    case kGroupAUX:
-      return "AUX ";
-    default:
-      return nullptr;
-  }
-}
-
 int OwnIndex(const TQ730SYSF& system, int channel) {
   const int kind = system.ChannelKind(channel);
   return kind >= 0 ? channel - system.FirstChannelOf(kind) : 0;
@@ -58,7 +45,7 @@ Items KeyItems(const TQ730SYSF& system, int channel) {
   const int kind = system.ChannelKind(channel);
   const int own = OwnIndex(system, channel);
   Items items{{"&LOCAL", own, {}}};
-  const char* prefix = KeyPrefix(kind);
+  const char* prefix = DynamicsKeyPrefix(kind);
   if (!prefix) return items;
   int shown = 1;
   for (int n = 0; n < system.GroupSize(kind); ++n) {
@@ -171,7 +158,7 @@ std::vector<PopupItem> PopupItems(PopupMenu menu, const TQ730SYSF& system, int c
 }
 
 std::string PopupValueText(PopupMenu menu, const TQ730SYSF& system, int channel, int value) {
-  if (menu == Po_Key) return KeyText(system, channel, value);
+  if (menu == Po_Key) return DynamicsKeyText(system, channel, value);
   for (const PopupItem& item : PopupItems(menu, system, channel)) {
     if (item.items.empty() && item.value == value) return WithoutAccelerator(item.caption);
     for (const PopupItem& sub : item.items) {
@@ -191,15 +178,6 @@ int LinkModeMax(const TQ730SYSF& system, int channel) {
   const int first = system.FirstChannelOf(kind);
   const int group_first = first + (channel - first) / kSurroundGroup * kSurroundGroup;
   return group_first + kSurroundGroup <= first + system.GroupSize(kind) ? kSurround : kStereo;
-}
-
-std::string KeyText(const TQ730SYSF& system, int channel, int value) {
-  if (value < 0 || system.ChannelKind(channel) < 0) return "";
-  if (value == OwnIndex(system, channel)) return "LOCAL";
-  const int kind = system.ChannelKind(channel);
-  const char* prefix = KeyPrefix(kind);
-  if (prefix && value < system.GroupSize(kind)) return prefix + std::to_string(value + 1);
-  return std::to_string(value + 1);
 }
 
 int PopupParam(PopupMenu menu) {

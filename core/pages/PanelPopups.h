@@ -49,10 +49,6 @@ std::string PopupValueText(PopupMenu menu, const TQ730SYSF& system, int channel,
 // and the pair's group of six channels fits into its kind; -1 without a pair.
 int LinkModeMax(const TQ730SYSF& system, int channel);
 
-// The dynamics key as Po_Key names it: the stored value is an index within the channel's own
-// kind. "LOCAL" for the channel itself; a value the layout cannot name shows its number.
-std::string KeyText(const TQ730SYSF& system, int channel, int value);
-
 // The parameter a chosen value is written to.
 int PopupParam(PopupMenu menu);
 
