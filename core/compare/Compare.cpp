@@ -203,6 +203,16 @@ std::string KeyText(const TQ730& list, int channel, int value) {
   return system ? DynamicsKeyText(*system, channel, value) : std::to_string(value);
 }
 
+// A cue's channel as the CUE page names it; a channel the layout has no name for as its number.
+std::string CueChannelText(const TQ730& cues, int cue, int value) {
+  constexpr int kAllChannels = 255;
+  if (value == kAllChannels)
+    return cues.GetParam(cue, kParamCueEvent) == TQ730CUE::kRecallSnapshot ? "ALL" : "NA";
+  const TQ730SYSF* system = cues.System();
+  const std::string text = system ? system->NumberText(value) : "";
+  return text.empty() ? std::to_string(value) : text;
+}
+
 // One parameter of a channel of two lists that differs; label is a kept text.
 template <typename ReadA, typename ReadB>
 void ParamDifference(Collector& out, const TQ730& a, const TQ730& b, int channel,
@@ -210,6 +220,10 @@ void ParamDifference(Collector& out, const TQ730& a, const TQ730& b, int channel
                      ReadB read_b) {
   if (id == kParamDynamicsKey) {
     out.Texts(label, id, KeyText(a, channel, va), KeyText(b, channel, vb));
+    return;
+  }
+  if (id == kParamCueChannel) {
+    out.Texts(label, id, CueChannelText(a, channel, va), CueChannelText(b, channel, vb));
     return;
   }
   out.Values(label, id, va, vb, toggle, DelayUnitOf(id, read_a), DelayUnitOf(id, read_b));
