@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
@@ -141,6 +142,22 @@ TEST(QtPrompterTest, FileDialogsLookForDataFiles) {
     ASSERT_TRUE(prompter.ChooseFile(dialog, path)) << dialog.caption;
     EXPECT_EQ(path, floppy.File("sysf.dat"));
   }
+  // The next one opens in the folder last used and proposes the first disk as it is spelled
+  // there, so that Enter takes a set that export wrote.
+  const QString folder = QDir(QString::fromStdString(floppy.str())).absolutePath();
+  QString opened_in;
+  QStringList proposed;
+  WhenModal([&](QWidget* modal) {
+    if (auto* box = qobject_cast<QFileDialog*>(modal)) {
+      opened_in = box->directory().absolutePath();
+      proposed = box->selectedFiles();
+    }
+    PressEscape(modal);
+  });
+  std::string path;
+  EXPECT_FALSE(prompter.ChooseFile(kImportFileDialog, path));
+  EXPECT_EQ(opened_in, folder);
+  EXPECT_EQ(proposed, QStringList({folder + "/sysf.dat"}));
 }
 
 TEST(DialogTest, SlotDialogStoresTheSlotForEveryResult) {
