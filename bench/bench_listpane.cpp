@@ -43,7 +43,7 @@ struct Pane {
         .write(reinterpret_cast<const char*>(bytes.data()),
                static_cast<std::streamsize>(bytes.size()));
     session.Open(file.string());
-    session.SetListGeometry(kHeight + orb::EditSession::kListCtrlHeight, kHeight);
+    session.Pane().SetGeometry(kHeight + orb::ListPane::kListCtrlHeight, kHeight);
     session.ChangeTab(kSnapshotTab);
     for (const int row : {2, 3, 4, 9, 20, 21, 40})
       session.GetTitle().Snapshots().SetSelected(row, true);
@@ -65,10 +65,10 @@ void BM_PaintListPane(benchmark::State& state) {
   QImage buffer(kWidth, kHeight, QImage::Format_RGB32);
   const orb::ListFonts fonts(false);
   for (auto _ : state) {
-    orb::PaintListPane(buffer, pane.session.Rows(), fonts);
+    orb::PaintListPane(buffer, pane.session.Pane().Rows(), fonts);
     benchmark::DoNotOptimize(buffer.constBits());
   }
-  state.counters["rows"] = static_cast<double>(pane.session.Rows().size());
+  state.counters["rows"] = static_cast<double>(pane.session.Pane().Rows().size());
 }
 BENCHMARK(BM_PaintListPane)->Unit(benchmark::kMillisecond);
 
@@ -79,7 +79,7 @@ void BM_FillAndPlainTexts(benchmark::State& state) {
   const orb::ListFonts fonts(false);
   const int ascent = QFontMetrics(fonts.text).ascent();
   for (auto _ : state) {
-    const std::vector<orb::ListRow> rows = pane.session.Rows();
+    const std::vector<orb::ListRow> rows = pane.session.Pane().Rows();
     QPainter painter(&buffer);
     painter.fillRect(buffer.rect(), Qt::white);
     painter.setFont(fonts.text);

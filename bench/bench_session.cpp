@@ -64,7 +64,7 @@ struct Bench {
   orb::EditSession session{clip, &prompter};
   explicit Bench(const orb::gen::TitleSpec& spec) {
     if (session.Open(WriteTitle(spec)) != orb::kOk) std::abort();
-    session.SetListGeometry(491, 440);
+    session.Pane().SetGeometry(491, 440);
     orb::ClearLog();
   }
 };

@@ -43,20 +43,20 @@ void Step(EditSession& s, ScriptedPrompter& prompter, std::uint8_t op) {
       s.SetCursor(arg * 7);
       break;
     case 2:
-      s.MouseDown(20 + 20 * (arg & 3) + 40 * (arg >> 2), mods);
+      s.Pane().MouseDown(20 + 20 * (arg & 3) + 40 * (arg >> 2), mods);
       break;
     case 3:
-      s.MouseMove(arg * 40 - 40);
+      s.Pane().MouseMove(arg * 40 - 40);
       break;
     case 4:
-      s.MouseUp();
-      if (s.Rename().visible) s.CommitRename(arg & 1 ? "Renamed" : "");
+      s.Pane().MouseUp();
+      if (s.Pane().Rename().visible) s.Pane().CommitRename(arg & 1 ? "Renamed" : "");
       break;
     case 5:
-      s.Key(static_cast<ListKey>(arg % 11), mods);
+      s.Pane().Key(static_cast<ListKey>(arg % 11), mods);
       break;
     case 6:
-      s.TypeChar(static_cast<char>('0' + arg * 5));
+      s.Pane().TypeChar(static_cast<char>('0' + arg * 5));
       break;
     case 7:
       if (arg & 1) {
@@ -147,14 +147,15 @@ int FuzzEditSession(const std::uint8_t* data, std::size_t size) {
   ScriptedPrompter prompter;
   EditSession session(clip, &prompter);
   session.Open(TitlePath());
-  session.SetListGeometry(491, 440);
+  session.Pane().SetGeometry(491, 440);
   for (std::size_t i = 0; i < steps; ++i) {
     Step(session, prompter, script[i]);
     // Whatever happened, the window can be refreshed and painted.
     Check(session.Cursor() >= 0);
-    Check(session.ScrollPosition() >= 0 && session.ScrollPosition() <= session.ScrollMax());
+    Check(session.Pane().ScrollPosition() >= 0 &&
+          session.Pane().ScrollPosition() <= session.Pane().ScrollMax());
     (void)session.Enabled();
-    for (const ListRow& row : session.Rows()) Check(!row.entry || row.slot);
+    for (const ListRow& row : session.Pane().Rows()) Check(!row.entry || row.slot);
   }
   // What the edits left must save and load back to the same bytes.
   MemoryFile first;

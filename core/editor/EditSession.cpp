@@ -14,11 +14,6 @@ namespace orb {
 namespace {
 
 constexpr double kDayEnd = 86399;
-constexpr int kWheelStep = 40;
-
-void SelectEntries(TQ730& list, bool on) {
-  for (int i = 0, n = list.Count(); i < n; ++i) list.SetSelected(i, on);
-}
 
 }  // namespace
 
@@ -42,7 +37,7 @@ Status EditSession::Open(const std::string& path) {
   AfterExchange();
   title_->SetModified(false);
   saved_.fill(0);
-  cursor_ = anchor_ = 0;
+  cursor_ = 0;
   Refresh();
   return load_status_;
 }
@@ -103,6 +98,12 @@ void EditSession::SetCursor(int index) {
   }
 }
 
+void EditSession::MoveCursor(int index) {
+  if (index < 0 || index >= std::max(1, CurrentList().MaxCount())) return;
+  cursor_ = index;
+  SetCursor(index);
+}
+
 void EditSession::SetLibraryTag(int tag) {
   if (tag >= 0 && tag < static_cast<int>(kLibraryTargets.size())) library_tag_ = tag;
 }
@@ -140,256 +141,18 @@ void EditSession::ApplyEditRange() {
 
 void EditSession::Refresh() {
   DropPending();
-  pick_ = {};
-  rename_.visible = false;
-  rename_.list = -1;
+  DropPickList();
   TQ730& list = CurrentList();
   links_->SetCurrent(list);
   // The saved cursor of the page; a stale one (beyond the list's slots) starts at the top.
-  const int max = ScrollMax();
   cursor_ = saved_[static_cast<std::size_t>(SystemPage() ? 0 : Page())];
-  if (cursor_ > max) cursor_ = 0;
-  if (HasListPane()) {
-    const int page = pane_height_ / kRowHeight;
-    // Clamped to the top last, so that a pane taller than the list never scrolls above it.
-    scroll_ = std::max(0, std::min(cursor_ - page / 3, max - page + 2));
-  } else {
-    // The position the last list pane had may lie beyond this list's end (AUTOMATION's list
-    // has a single slot).
-    scroll_ = std::clamp(scroll_, 0, max);
-  }
+  if (cursor_ >= list.MaxCount()) cursor_ = 0;
+  pane_.Reset();
   list.SetEditEnabled(false);
   ++refreshes_;
 }
 
-// List pane -------------------------------------------------------------------------------
-
-void EditSession::SetListGeometry(int pane_height, int list_height) {
-  pane_height_ = std::max(0, pane_height);
-  list_height_ = std::max(0, list_height);
-}
-
-int EditSession::ScrollMax() const { return std::max(0, CurrentList().MaxCount() - 1); }
-
-int EditSession::PageSize() const {
-  return std::max(0, (list_height_ - kHeaderHeight) / kRowHeight);
-}
-
-void EditSession::SetScrollPosition(int position) {
-  scroll_ = std::clamp(position, 0, ScrollMax());
-}
-
-std::vector<ListRow> EditSession::Rows() const {
-  const TQ730& list = CurrentList();
-  std::vector<ListRow> rows;
-  if (!HasListPane()) return rows;
-  for (int r = 0, n = PageSize(); r <= n; ++r) {
-    ListRow row;
-    row.index = scroll_ + r;
-    row.slot = row.index < list.MaxCount();
-    row.entry = row.index < list.Count();
-    if (row.slot) row.number = list.NumberText(row.index);
-    if (row.entry) {
-      row.name = list.NameText(row.index);
-      row.selected = list.IsSelected(row.index);
-    }
-    row.cursor = row.index == cursor_;
-    rows.push_back(std::move(row));
-  }
-  return rows;
-}
-
-int EditSession::RowAt(int y) const { return (y - kHeaderHeight) / kRowHeight + scroll_; }
-
-void EditSession::MouseDown(int y, KeyMods mods) {
-  TQ730& list = CurrentList();
-  mouse_down_in_list_ = true;
-  click_moved_ = true;
-  active_item_ = 0;
-  const int row = RowAt(y);
-  const int before = cursor_;
-  if (row != cursor_) SetCursor(row);
-  const bool entry = row >= 0 && row < list.Count();
-  if (entry && list.IsSelected(row)) {
-    if (mods.ctrl) {
-      list.SetSelected(row, false);
-    } else if (row == before) {
-      click_moved_ = false;  // releasing here starts renaming
-    } else {
-      SelectEntries(list, false);
-      list.SetSelected(row, true);
-    }
-    return;
-  }
-  if (!mods.ctrl) SelectEntries(list, false);
-  if (mods.shift) {
-    for (int i = std::min(before, cursor_), last = std::max(before, cursor_); i <= last; ++i)
-      list.SetSelected(i, true);
-  } else if (entry) {
-    list.SetSelected(row, true);
-  }
-}
-
-void EditSession::MouseMove(int y) {
-  if (!mouse_down_in_list_) return;
-  TQ730& list = CurrentList();
-  active_item_ = 0;
-  click_moved_ = true;
-  const int row = RowAt(y);
-  const int old = cursor_;
-  if (row != old && row >= 0 && row < list.Count()) {
-    // Rows entered toggle, so that moving back over them undoes the selection.
-    if (row > old) {
-      for (int i = old + 1; i <= row; ++i) list.SetSelected(i, !list.IsSelected(i));
-    } else {
-      for (int i = row; i < old; ++i) list.SetSelected(i, !list.IsSelected(i));
-    }
-    SetCursor(row);
-  }
-  if (y < 0 && scroll_ > 0) --scroll_;
-  if (y >= list_height_ && scroll_ < ScrollMax()) ++scroll_;
-}
-
-void EditSession::MouseUp() {
-  if (!mouse_down_in_list_) return;
-  mouse_down_in_list_ = false;
-  const TQ730& list = CurrentList();
-  if (!click_moved_ && cursor_ < list.Count() && list.IsSelected(cursor_)) StartRename("");
-}
-
-void EditSession::SelectAfterKey(KeyMods mods) {
-  TQ730& list = CurrentList();
-  if (!mods.ctrl) SelectEntries(list, false);
-  if (cursor_ < list.Count()) list.SetSelected(cursor_, true);
-  if (mods.shift) {
-    const int from = std::min(anchor_, cursor_), to = std::max(anchor_, cursor_);
-    for (int i = from; i <= to; ++i) {
-      if (i != cursor_ && i < list.Count()) list.SetSelected(i, true);
-    }
-  }
-  SetCursor(cursor_);
-}
-
-void EditSession::ScrollToCursor(bool down) {
-  if (down) {
-    const int page = std::max(1, PageSize());
-    if (cursor_ > scroll_ + page - 1) scroll_ = cursor_ - page + 1;
-  } else if (cursor_ < scroll_) {
-    scroll_ = cursor_;
-  }
-  scroll_ = std::clamp(scroll_, 0, ScrollMax());
-}
-
-bool EditSession::Key(ListKey key, KeyMods mods) {
-  const int last = CurrentList().Count() - 1;
-  const bool cursor_key = key == ListKey::kPageUp || key == ListKey::kPageDown ||
-                          key == ListKey::kUp || key == ListKey::kDown;
-  // The cursor keys move through the list pane; pages without one have no rows to walk.
-  if (cursor_key && !HasListPane()) return false;
-  switch (key) {
-    case ListKey::kShift:
-      anchor_ = cursor_;
-      return true;
-    case ListKey::kEscape:
-      rename_.list = -1;
-      rename_.visible = false;
-      DropPending();
-      pick_ = {};
-      return true;
-    case ListKey::kPageUp:
-      cursor_ = std::max(0, cursor_ - PageSize());
-      SelectAfterKey(mods);
-      ScrollToCursor(false);
-      return true;
-    case ListKey::kPageDown:
-      cursor_ = last < 0 ? 0 : std::min(cursor_ + PageSize(), last);
-      SelectAfterKey(mods);
-      ScrollToCursor(true);
-      return true;
-    case ListKey::kUp:
-      if (cursor_ > 0) --cursor_;
-      SelectAfterKey(mods);
-      ScrollToCursor(false);
-      return true;
-    case ListKey::kDown:
-      if (cursor_ < last) ++cursor_;
-      SelectAfterKey(mods);
-      ScrollToCursor(true);
-      return true;
-    case ListKey::kDelete:
-      if (Enabled().delete_entries) {
-        Delete();
-        return true;
-      }
-      return Key(ListKey::kBackspace, mods);
-    case ListKey::kBackspace:
-      if (pending_.item == 0 || pending_.text.empty()) return false;
-      pending_.text = "0" + pending_.text.substr(0, pending_.text.size() - 1);
-      return true;
-    case ListKey::kEnter:
-      Enter();
-      return true;
-    case ListKey::kPadPlus:
-    case ListKey::kPadMinus:
-      if (rename_.visible) return false;
-      Wheel(key == ListKey::kPadPlus ? kWheelStep : -kWheelStep);
-      return true;
-  }
-  return false;
-}
-
-void EditSession::TypeChar(char c) {
-  if (pending_.item != 0) {
-    if (c >= '0' && c <= '9' && !pending_.text.empty())
-      pending_.text = pending_.text.substr(1) + c;
-    return;
-  }
-  if (c < '!' || c > 'z' || c == '+' || c == '-') return;
-  if (!HasListPane() || rename_.visible) return;
-  StartRename(std::string(1, c));
-}
-
-void EditSession::Wheel(int delta) {
-  if (active_item_ != 0) {
-    if (panel_.wheel_item) panel_.wheel_item(delta);
-    return;
-  }
-  scroll_ = std::clamp(scroll_ - delta / kWheelStep, 0, ScrollMax());
-}
-
-// Renaming, pick list, entries --------------------------------------------------------------
-
-int EditSession::RenameTop(int editor_height) const {
-  return (cursor_ - scroll_) * kRowHeight + kListCtrlHeight + kHeaderHeight -
-         (editor_height - kRowHeight) / 2;
-}
-
-void EditSession::StartRename(const std::string& initial) {
-  const TQ730& list = CurrentList();
-  if (cursor_ < 0 || cursor_ >= list.Count() || Locked()) return;
-  rename_.visible = true;
-  rename_.list = CurrentListNumber();
-  rename_.row = cursor_;
-  rename_.max_length = list.NameLength() - 1;
-  rename_.select_all = initial.empty();
-  rename_.text = initial.empty() ? list.NameText(cursor_) : initial;
-}
-
-void EditSession::CommitRename(const std::string& text) {
-  if (!rename_.visible) return;
-  rename_.visible = false;
-  const int target = rename_.list;
-  rename_.list = -1;
-  if (target != CurrentListNumber()) return;
-  TQ730& list = CurrentList();
-  const int row = rename_.row;
-  if (row < 0 || row >= list.Count() || Locked()) return;
-  const std::string name = text.substr(0, static_cast<std::size_t>(std::max(0, rename_.max_length)));
-  if (name == list.NameText(row)) return;
-  PushUndoStep();
-  list.SetName(row, name);
-  title_->SetModified(true);
-}
+// Pick list, entries --------------------------------------------------------------------
 
 void EditSession::FollowMovedCue(int index) {
   TQ730CUE& cues = title_->Cues();

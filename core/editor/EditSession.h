@@ -1,7 +1,7 @@
 // The editor window without its widgets: one open title with its undo ring and channel links,
-// the window's state (tab, cursor, selection, saved cursors, library button, rename), the list
-// pane's mouse and keyboard rules, the enabled state of every command, and the commands
-// themselves. The Qt window forwards events here and paints what it is handed.
+// the window's state (tab, cursor, selection, saved cursors, library button), its list pane, the
+// enabled state of every command, and the commands themselves. The Qt window forwards events
+// here and paints what it is handed.
 #pragma once
 
 #include <algorithm>
@@ -14,6 +14,7 @@
 #include "core/edit/EditOps.h"
 #include "core/edit/Links.h"
 #include "core/edit/Undo.h"
+#include "core/editor/ListPane.h"
 #include "core/editor/Pages.h"
 #include "core/editor/Timeline.h"
 #include "core/model/Clip.h"
@@ -45,27 +46,6 @@ struct Enabling {
   bool operator==(const Enabling&) const = default;
 };
 
-// One row of the list pane as it is painted.
-struct ListRow {
-  int index = 0;          // list index
-  bool slot = false;      // below the capacity: the number is drawn
-  bool entry = false;     // below the entry count: the name is drawn
-  std::string number;
-  std::string name;
-  bool selected = false;
-  bool cursor = false;
-};
-
-// The in-place name editor.
-struct RenameState {
-  bool visible = false;
-  int list = -1;  // the rename target; -1 once forgotten
-  int row = -1;
-  std::string text;
-  bool select_all = false;  // the whole text selected, else the caret after it
-  int max_length = 0;
-};
-
 // The panel's numeric entry awaiting Enter; item 0 means none.
 struct PendingEntry {
   int item = 0;
@@ -88,13 +68,6 @@ struct PanelHandover {
   int bank = 0;  // system pages only
 };
 
-enum class ListKey { kShift, kEscape, kPageUp, kPageDown, kUp, kDown, kDelete, kBackspace, kEnter, kPadPlus, kPadMinus };
-
-struct KeyMods {
-  bool shift = false;
-  bool ctrl = false;
-};
-
 // The parts of the parameter panel the window drives; the panel fills them in.
 struct PanelHooks {
   // Commits the pending numeric entry; true when a value was written.
@@ -105,10 +78,6 @@ struct PanelHooks {
 
 class EditSession {
  public:
-  static constexpr int kRowHeight = 20;
-  static constexpr int kHeaderHeight = 20;
-  static constexpr int kListCtrlHeight = 51;
-
   // The clipboard is the program's one; the prompter answers every question and dialog.
   EditSession(TClip& clip, Prompter* prompter);
   ~EditSession();
@@ -127,6 +96,9 @@ class EditSession {
   LinkContext& Links() { return *links_; }
   const UndoRing& Undo() const { return undo_; }
   PanelHooks& Panel() { return panel_; }
+  // The list pane: geometry, scroll, rows, mouse, keys and renaming in place.
+  ListPane& Pane() { return pane_; }
+  const ListPane& Pane() const { return pane_; }
 
   // Tabs and the current list.
   int Tab() const { return tab_; }
@@ -148,9 +120,10 @@ class EditSession {
 
   // Cursor and saved cursors.
   int Cursor() const { return cursor_; }
-  int Anchor() const { return anchor_; }
   // Ignored below 0 and at or beyond the entry count; updates the overview bank.
   void SetCursor(int index);
+  // The list pane's keys move the cursor over every slot, entries or not.
+  void MoveCursor(int index);
   int SavedCursor(int page_kind) const { return saved_[static_cast<std::size_t>(page_kind)]; }
   int OverviewBank() const { return bank_; }
   // The bank PAGE shows on the system pages, until the cursor moves to another.
@@ -185,36 +158,7 @@ class EditSession {
   bool LockedAtOpen() const { return locked_at_open_; }
   bool Locked() const;
 
-  // List pane geometry: the heights of Pa_List and of the drawing surface PB_List.
-  void SetListGeometry(int pane_height, int list_height);
-  int ScrollPosition() const { return scroll_; }
-  int ScrollMax() const;
-  int PageSize() const;
-  // Sc_List moved by the user.
-  void SetScrollPosition(int position);
-  // The rows to paint; none on a page without a list pane.
-  std::vector<ListRow> Rows() const;
-
-  // Mouse in the list pane (left button; y in PB_List's pixels).
-  void MouseDown(int y, KeyMods mods);
-  void MouseMove(int y);
-  void MouseUp();
-  bool MouseHeld() const { return mouse_down_in_list_; }
-  // Keys the window sees first; false when the key does nothing here.
-  bool Key(ListKey key, KeyMods mods);
-  // A typed character: a digit goes to a pending numeric entry; "!" … "z" (but "+" and "-")
-  // starts renaming the cursor row with it.
-  void TypeChar(char c);
-  void Wheel(int delta);
-
-  // The name editor and the panel's pending entry and active item.
-  const RenameState& Rename() const { return rename_; }
-  // Top of the name editor in Pa_List for an editor of the given height.
-  int RenameTop(int editor_height) const;
-  // Starts renaming the cursor row; an empty initial text edits the current name.
-  void StartRename(const std::string& initial);
-  // The editor was left with this text (focus lost, Enter, deactivation, repaint).
-  void CommitRename(const std::string& text);
+  // The panel's pending entry and active item.
   const PendingEntry& Pending() const { return pending_; }
   void SetPending(const PendingEntry& entry) { pending_ = entry; }
   void DropPending() { pending_ = {}; }
@@ -230,6 +174,7 @@ class EditSession {
   void OpenPickList(int cue, const CueNumberList& list);
   void ChoosePick(int row);
   void ClosePickList();
+  void DropPickList() { pick_ = {}; }
 
   // Every enabled state. Cheap: it runs every 50 ms and never walks the automation events.
   Enabling Enabled() const;
@@ -289,9 +234,6 @@ class EditSession {
   bool CopyPossible() const;
   void ApplyEditRange();
   void AfterExchange();
-  void SelectAfterKey(KeyMods mods);
-  void ScrollToCursor(bool down);
-  int RowAt(int y) const;
   void RunDelete();
   // Deleting snapshots or library entries keeps the cues pointing at the same records.
   void DeleteKeepingCueReferences(TQ730& list);
@@ -314,7 +256,6 @@ class EditSession {
 
   int tab_ = 0;
   int cursor_ = 0;
-  int anchor_ = 0;
   std::array<int, kPageKinds> saved_{};
   int bank_ = 0;
   int library_tag_ = 0;
@@ -324,16 +265,11 @@ class EditSession {
   double selection_start_ = 0;
   double selection_end_ = 0;
 
-  int pane_height_ = 0;
-  int list_height_ = 0;
-  int scroll_ = 0;
-  bool mouse_down_in_list_ = false;
-  bool click_moved_ = false;
-  RenameState rename_;
   PendingEntry pending_;
   PickListState pick_;
   int active_item_ = 0;
   int refreshes_ = 0;
+  ListPane pane_{*this};
 };
 
 }  // namespace orb

@@ -82,7 +82,7 @@ PageInput PanelBinding::Input(const PanelState& s, int pressed) const {
                s.view};
   in.bank = s.bank;
   in.group = s.fader_group;
-  in.scroll = session_.ScrollPosition();
+  in.scroll = session_.Pane().ScrollPosition();
   in.cell_width = cell_width_;
   const Title& title = session_.GetTitle();
   in.snapshots = &title.Snapshots();

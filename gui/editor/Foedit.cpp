@@ -194,7 +194,7 @@ void TFo_Edit::BuildListPane() {
 
   Pa_ListCtrl = new QWidget(Pa_List);
   Pa_ListCtrl->setObjectName("Pa_ListCtrl");
-  Pa_ListCtrl->setGeometry(0, 0, kListWidth, EditSession::kListCtrlHeight);
+  Pa_ListCtrl->setGeometry(0, 0, kListWidth, ListPane::kListCtrlHeight);
   La_List = new QLabel(Pa_ListCtrl);
   La_List->setObjectName("La_List");
   QFont caption = La_List->font();
@@ -248,9 +248,9 @@ void TFo_Edit::BuildListPane() {
   Sc_List->setObjectName("Sc_List");
   Sc_List->setFocusPolicy(Qt::NoFocus);
   connect(Sc_List, &QScrollBar::valueChanged, this, [this](int value) {
-    if (value == session_.ScrollPosition()) return;
+    if (value == session_.Pane().ScrollPosition()) return;
     CommitNameEditor();
-    session_.SetScrollPosition(value);
+    session_.Pane().SetScrollPosition(value);
     PB_List->update();
     PB_Edit->update();  // the CUE page's rows follow the list
   });
@@ -277,26 +277,26 @@ void TFo_Edit::BuildListPane() {
     if (event->button() != Qt::LeftButton) return;
     CommitNameEditor();
     PB_List->setFocus();
-    session_.MouseDown(event->position().toPoint().y(), ModsOf(event->modifiers()));
+    session_.Pane().MouseDown(event->position().toPoint().y(), ModsOf(event->modifiers()));
     UpdateList();
     PB_Edit->update();
     Ti_RefreshTimer();
   };
   PB_List->on_move = [this](QMouseEvent* event) {
-    if (!session_.MouseHeld()) return;
-    session_.MouseMove(event->position().toPoint().y());
+    if (!session_.Pane().MouseHeld()) return;
+    session_.Pane().MouseMove(event->position().toPoint().y());
     UpdateList();
     PB_Edit->update();
   };
   PB_List->on_release = [this](QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    session_.MouseUp();
+    session_.Pane().MouseUp();
     SyncNameEditor();
     UpdateList();
   };
   PB_List->on_wheel = [this](QWheelEvent* event) {
     CommitNameEditor();
-    session_.Wheel(event->angleDelta().y());
+    session_.Pane().Wheel(event->angleDelta().y());
     UpdateList();
     PB_Edit->update();
   };
@@ -460,7 +460,7 @@ void TFo_Edit::SwitchTab(int step) {
 }
 
 void TFo_Edit::LayoutListPane() {
-  session_.SetListGeometry(Pa_List->height(), PB_List->height());
+  session_.Pane().SetGeometry(Pa_List->height(), PB_List->height());
   UpdateList();
 }
 
@@ -495,9 +495,9 @@ void TFo_Edit::RefreshView() {
 void TFo_Edit::UpdateList() {
   {
     const QSignalBlocker quiet(Sc_List);
-    Sc_List->setRange(0, session_.ScrollMax());
-    Sc_List->setPageStep(std::max(1, session_.PageSize()));
-    Sc_List->setValue(session_.ScrollPosition());
+    Sc_List->setRange(0, session_.Pane().ScrollMax());
+    Sc_List->setPageStep(std::max(1, session_.Pane().PageSize()));
+    Sc_List->setValue(session_.Pane().ScrollPosition());
   }
   PB_List->update();
 }
@@ -551,11 +551,11 @@ void TFo_Edit::CommitNameEditor() {
     SyncPickList();
     PB_Edit->update();
   }
-  if (!session_.Rename().visible) {
+  if (!session_.Pane().Rename().visible) {
     SyncNameEditor();
     return;
   }
-  session_.CommitRename(Ed_Edit->text().toLatin1().toStdString());
+  session_.Pane().CommitRename(Ed_Edit->text().toLatin1().toStdString());
   SyncNameEditor();
   UpdateList();
   PB_Edit->update();
@@ -564,7 +564,7 @@ void TFo_Edit::CommitNameEditor() {
 
 // Shows or hides the editor as the session's rename state says.
 void TFo_Edit::SyncNameEditor() {
-  const RenameState& rename = session_.Rename();
+  const RenameState& rename = session_.Pane().Rename();
   if (rename.visible == Ed_Edit->isVisible()) return;
   syncing_editor_ = true;
   if (rename.visible) {
@@ -572,7 +572,7 @@ void TFo_Edit::SyncNameEditor() {
     Ed_Edit->setText(
         QString::fromLatin1(rename.text.data(), static_cast<qsizetype>(rename.text.size())));
     const int height = Ed_Edit->sizeHint().height();
-    Ed_Edit->setGeometry(kNameColumn + 1, session_.RenameTop(height),
+    Ed_Edit->setGeometry(kNameColumn + 1, session_.Pane().RenameTop(height),
                          PB_List->width() - kNameColumn - 2, height);
     Ed_Edit->show();
     Ed_Edit->raise();
@@ -621,7 +621,7 @@ bool TFo_Edit::ListKey(QKeyEvent* event) {
   const KeyMods mods = ModsOf(event->modifiers());
   const bool keypad = event->modifiers().testFlag(Qt::KeypadModifier);
   const auto act = [&](orb::ListKey key) {
-    session_.Key(key, mods);
+    session_.Pane().Key(key, mods);
     SyncNameEditor();
     SyncPickList();
     UpdateList();
@@ -632,7 +632,7 @@ bool TFo_Edit::ListKey(QKeyEvent* event) {
   switch (event->key()) {
     case Qt::Key_Shift:
       // Going down: a held Shift that repeats keeps its anchor.
-      if (!event->isAutoRepeat()) session_.Key(orb::ListKey::kShift, mods);
+      if (!event->isAutoRepeat()) session_.Pane().Key(orb::ListKey::kShift, mods);
       return false;
     case Qt::Key_Escape:
       return act(orb::ListKey::kEscape);
@@ -646,7 +646,7 @@ bool TFo_Edit::ListKey(QKeyEvent* event) {
       return act(orb::ListKey::kDown);
     case Qt::Key_Delete:
       CommitNameEditor();
-      session_.Key(orb::ListKey::kDelete, mods);
+      session_.Pane().Key(orb::ListKey::kDelete, mods);
       RefreshView();
       Ti_RefreshTimer();
       return true;
@@ -668,7 +668,7 @@ bool TFo_Edit::ListKey(QKeyEvent* event) {
   if (text.size() != 1 || mods.ctrl || event->modifiers().testFlag(Qt::AltModifier)) return false;
   const QChar c = text.front();
   if (c.unicode() > 0x7e) return false;
-  session_.TypeChar(static_cast<char>(c.unicode()));
+  session_.Pane().TypeChar(static_cast<char>(c.unicode()));
   SyncNameEditor();
   PB_Edit->update();
   return true;
@@ -682,7 +682,8 @@ bool TFo_Edit::eventFilter(QObject* watched, QEvent* event) {
   if (watched == PB_List && event->type() == QEvent::KeyPress) {
     if (ListKey(static_cast<QKeyEvent*>(event))) return true;
   } else if (watched == PB_List && event->type() == QEvent::ContextMenu) {
-    if (!session_.MouseHeld()) OpenContextMenu(static_cast<QContextMenuEvent*>(event)->pos());
+    if (!session_.Pane().MouseHeld())
+      OpenContextMenu(static_cast<QContextMenuEvent*>(event)->pos());
     return true;
   } else if (watched == Ed_Edit && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
@@ -717,7 +718,7 @@ bool TFo_Edit::eventFilter(QObject* watched, QEvent* event) {
     if (PB_List->on_wheel) PB_List->on_wheel(static_cast<QWheelEvent*>(event));
     return true;
   } else if (watched == Pa_List && event->type() == QEvent::Resize) {
-    const int top = EditSession::kListCtrlHeight;
+    const int top = ListPane::kListCtrlHeight;
     const int height = std::max(0, Pa_List->height() - top);
     PB_List->setGeometry(0, top, kListWidth - kScrollWidth, height);
     Sc_List->setGeometry(kListWidth - kScrollWidth, top, kScrollWidth, height);

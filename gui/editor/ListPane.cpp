@@ -11,8 +11,8 @@ namespace orb {
 
 namespace {
 
-constexpr int kRow = EditSession::kRowHeight;
-constexpr int kHeader = EditSession::kHeaderHeight;
+constexpr int kRow = ListPane::kRowHeight;
+constexpr int kHeader = ListPane::kHeaderHeight;
 constexpr int kNumberColumn = 48;
 constexpr int kNameX = 52;
 
@@ -99,7 +99,7 @@ void TListPane::SetBold(bool bold) {
 void TListPane::paintEvent(QPaintEvent*) {
   if (buffer_.size() != size()) buffer_ = QImage(size(), QImage::Format_RGB32);
   if (buffer_.isNull()) return;
-  PaintListPane(buffer_, session_.Rows(), fonts_);
+  PaintListPane(buffer_, session_.Pane().Rows(), fonts_);
   QPainter(this).drawImage(0, 0, buffer_);
 }
 

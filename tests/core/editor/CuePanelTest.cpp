@@ -48,7 +48,7 @@ class CuePanelTest : public ::testing::Test {
     return r;
   }
   void Type(const std::string& digits) {
-    for (char d : digits) session->TypeChar(d);
+    for (char d : digits) session->Pane().TypeChar(d);
   }
   TQ730CUE& Cues() { return session->GetTitle().Cues(); }
   std::unique_ptr<Title> Saved() {
@@ -113,7 +113,7 @@ TEST_F(CuePanelTest, TypedTimecodesStoreTheBytesThePageReads) {
                 FormatTCDigits(FromBCD(static_cast<std::uint32_t>(offset_before))));
       Type(c.typed);
       const int undo = session->Undo().UndoCount();
-      session->Key(ListKey::kEnter, {});
+      session->Pane().Key(ListKey::kEnter, {});
       panel->Refresh();
       if (c.accepted) {
         EXPECT_EQ(Find(kParamOffset, 0).face, shown);
@@ -122,7 +122,7 @@ TEST_F(CuePanelTest, TypedTimecodesStoreTheBytesThePageReads) {
         EXPECT_EQ(session->GetTitle().System().GetParam(0, kParamOffset), offset_before);
         EXPECT_EQ(session->Undo().UndoCount(), undo);
         EXPECT_EQ(Find(kParamOffset, 0).face, c.typed);
-        session->Key(ListKey::kEscape, {});
+        session->Pane().Key(ListKey::kEscape, {});
         panel->Refresh();
         EXPECT_EQ(Find(kParamOffset, 0).face, offset_face);
       }
@@ -133,7 +133,7 @@ TEST_F(CuePanelTest, TypedTimecodesStoreTheBytesThePageReads) {
       const std::vector<std::uint8_t> cue_before(Cues().Record(2).begin(), Cues().Record(2).end());
       Click(kParamCueTime, 2);
       Type(c.typed);
-      session->Key(ListKey::kEnter, {});
+      session->Pane().Key(ListKey::kEnter, {});
       panel->Refresh();
       ASSERT_EQ(Cues().Count(), cues_before);
       if (c.accepted) {
@@ -148,7 +148,7 @@ TEST_F(CuePanelTest, TypedTimecodesStoreTheBytesThePageReads) {
       } else {
         EXPECT_TRUE(std::ranges::equal(Cues().Record(2), cue_before));
         EXPECT_EQ(Find(kParamCueTime, 2).face, c.typed);
-        session->Key(ListKey::kEscape, {});
+        session->Pane().Key(ListKey::kEscape, {});
       }
     }
     // What the page showed is what the file holds.
@@ -207,7 +207,7 @@ TEST_F(CuePanelTest, EveryCueCellEditsThroughTheRealPage) {
   EXPECT_EQ(pick.list.items[2].text, "02 : " + snapshots.NameText(1));
   EXPECT_EQ(pick.list.chosen, 0);
   session->ChoosePick(2);
-  session->Key(ListKey::kEnter, {});
+  session->Pane().Key(ListKey::kEnter, {});
   panel->Refresh();
   EXPECT_FALSE(session->PickList().visible);
   EXPECT_EQ(Find(kParamCueEventNumber, 0).face, "02");
@@ -229,7 +229,7 @@ TEST_F(CuePanelTest, EveryCueCellEditsThroughTheRealPage) {
     session->ChoosePick(c.row);
     const std::string how = c.how;
     if (how == "Esc") {
-      session->Key(ListKey::kEscape, {});
+      session->Pane().Key(ListKey::kEscape, {});
     } else if (how == "tab") {
       session->ChangeTab(kChannelTab);
     } else if (how == "click") {
@@ -237,7 +237,7 @@ TEST_F(CuePanelTest, EveryCueCellEditsThroughTheRealPage) {
       panel->Press(5, 55, false);
       panel->Release(5, 55);
     } else {
-      session->Key(ListKey::kEnter, {});
+      session->Pane().Key(ListKey::kEnter, {});
     }
     EXPECT_FALSE(session->PickList().visible);
     EXPECT_EQ(Cues().GetParam(0, kParamCueEventNumber), c.number);

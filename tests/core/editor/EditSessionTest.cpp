@@ -1,5 +1,5 @@
-// The editor session: tabs, cursors, the list pane's rules, enabling and the commands with
-// their undo steps, driven as the window drives them.
+// The editor session: tabs, cursors, enabling and the commands with their undo steps, driven as
+// the window drives them.
 #include "core/editor/EditSession.h"
 #include "core/compare/Compare.h"
 #include "core/model/ParamModel.h"
@@ -16,63 +16,11 @@
 
 #include "tests/TestFiles.h"
 #include "tests/core/edit/EditTitles.h"
+#include "tests/core/editor/EditSessionTest.h"
 #include "tools/TitleGenerator.h"
 
 namespace orb {
 namespace {
-
-namespace fs = std::filesystem;
-
-enum Tab { kChannelTab = 0, kOverviewTab = 1, kFaderGroupTab = 3, kAutomationTab = 4,
-           kSnapshotTab = 5, kIsolateTab = 6, kCueTab = 7, kDynTab = 10, kEqTab = 11 };
-
-class EditSessionTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    folder = fs::temp_directory_path() /
-             ("orb_session_" + std::to_string(::getpid()) + "_" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(folder);
-  }
-  void TearDown() override { fs::remove_all(folder); }
-
-  fs::path Write(const gen::TitleSpec& spec, const std::string& name = "Show") {
-    const fs::path path = folder / (name + ".orb");
-    test::WriteFile(path, gen::MakeTitle(spec));
-    return path;
-  }
-  EditSession& Open(const gen::TitleSpec& spec = {}) {
-    session = std::make_unique<EditSession>(clip, &prompter);
-    EXPECT_EQ(session->Open(Write(spec).string()), kOk);
-    session->SetListGeometry(491, 440);
-    return *session;
-  }
-  // Selects exactly these rows of the current list by clicking them with Ctrl.
-  void Select(std::initializer_list<int> rows) {
-    session->ClearSelect();
-    for (int row : rows) {
-      session->SetScrollPosition(0);
-      session->MouseDown(20 + 20 * row, {false, true});
-      session->MouseUp();
-    }
-  }
-  std::vector<int> Selected() const {
-    std::vector<int> rows;
-    const TQ730& list = session->CurrentList();
-    for (int i = 0; i < list.Count(); ++i)
-      if (list.IsSelected(i)) rows.push_back(i);
-    return rows;
-  }
-  std::string LastShown() const {
-    return prompter.shown().empty() ? "" : prompter.shown().back().caption + ": " +
-                                               prompter.shown().back().text;
-  }
-
-  fs::path folder;
-  TClip clip;
-  ScriptedPrompter prompter;
-  std::unique_ptr<EditSession> session;
-};
 
 TEST_F(EditSessionTest, TabsShowTheirPageKindListAndPane) {
   struct Row {
@@ -233,146 +181,6 @@ TEST_F(EditSessionTest, EnablingOfNewDependsOnTheBlockOnlyForLibraries) {
   EXPECT_EQ(s.Enabled().new_entry, s.GetTitle().System().GetParam(bare, 16) != -1);
 }
 
-TEST_F(EditSessionTest, MouseSelectsTogglesAndRenames) {
-  gen::TitleSpec spec;
-  spec.snapshots = 8;
-  EditSession& s = Open(spec);
-  s.ChangeTab(kSnapshotTab);
-  const auto click = [&](int row, KeyMods mods = {}) {
-    s.MouseDown(20 + 20 * row + 5, mods);
-    s.MouseUp();
-  };
-  click(2);
-  EXPECT_EQ(s.Cursor(), 2);
-  EXPECT_EQ(Selected(), (std::vector<int>{2}));
-  EXPECT_FALSE(s.Rename().visible) << "the first click only selects";
-  click(5, {true, false});
-  EXPECT_EQ(Selected(), (std::vector<int>{2, 3, 4, 5}));
-  click(3, {false, true});
-  EXPECT_EQ(Selected(), (std::vector<int>{2, 4, 5}));
-  click(4);  // a selected row other than the cursor: select it alone, no rename
-  EXPECT_EQ(Selected(), (std::vector<int>{4}));
-  EXPECT_FALSE(s.Rename().visible);
-  click(4);  // the cursor row, selected: release starts renaming
-  ASSERT_TRUE(s.Rename().visible);
-  EXPECT_TRUE(s.Rename().select_all);
-  EXPECT_EQ(s.Rename().text, s.CurrentList().NameText(4));
-  EXPECT_EQ(s.Rename().max_length, 23);
-  EXPECT_EQ(s.RenameTop(24), (4 - 0) * 20 + 51 + 20 - 2);
-  s.CommitRename("Verse");
-  EXPECT_EQ(s.CurrentList().NameText(4), "Verse");
-  EXPECT_TRUE(s.Modified());
-  EXPECT_EQ(s.Undo().UndoCount(), 1) << "a rename is one undo step";
-  s.UndoCommand();
-  EXPECT_NE(s.GetTitle().Snapshots().NameText(4), "Verse");
-
-  // Beyond the entries: the cursor stays.
-  s.SetCursor(1);
-  click(20);
-  EXPECT_EQ(s.Cursor(), 1);
-
-  // Dragging toggles the rows entered, and moving back deselects them.
-  click(1);
-  s.MouseDown(20 + 20 * 1 + 5, {});
-  s.MouseMove(20 + 20 * 4 + 5);
-  EXPECT_EQ(Selected(), (std::vector<int>{1, 2, 3, 4}));
-  s.MouseMove(20 + 20 * 2 + 5);
-  EXPECT_EQ(Selected(), (std::vector<int>{1, 4})) << "the row where the drag turned stays";
-  EXPECT_EQ(s.Cursor(), 2);
-  s.MouseUp();
-  EXPECT_FALSE(s.Rename().visible) << "a drag never renames";
-}
-
-TEST_F(EditSessionTest, KeysMoveTheCursorAndSelect) {
-  gen::TitleSpec spec;
-  spec.snapshots = 40;
-  EditSession& s = Open(spec);
-  s.ChangeTab(kSnapshotTab);
-  ASSERT_EQ(s.PageSize(), 21);
-  struct Step {
-    ListKey key;
-    KeyMods mods;
-    int cursor;
-    std::vector<int> selected;
-    int scroll;
-  };
-  const Step steps[] = {
-      {ListKey::kDown, {}, 1, {1}, 0},
-      {ListKey::kShift, {}, 1, {1}, 0},
-      {ListKey::kDown, {true, false}, 2, {1, 2}, 0},
-      {ListKey::kDown, {true, false}, 3, {1, 2, 3}, 0},
-      {ListKey::kUp, {false, true}, 2, {1, 2, 3}, 0},
-      {ListKey::kPageDown, {}, 23, {23}, 3},
-      {ListKey::kPageDown, {}, 39, {39}, 19},
-      {ListKey::kDown, {}, 39, {39}, 19},
-      {ListKey::kPageUp, {}, 18, {18}, 18},
-      {ListKey::kPageUp, {}, 0, {0}, 0},
-      {ListKey::kUp, {}, 0, {0}, 0},
-  };
-  for (const Step& step : steps) {
-    s.Key(step.key, step.mods);
-    EXPECT_EQ(s.Cursor(), step.cursor);
-    EXPECT_EQ(Selected(), step.selected) << "cursor " << step.cursor;
-    EXPECT_EQ(s.ScrollPosition(), step.scroll) << "cursor " << step.cursor;
-  }
-
-  // Typing starts a rename with the character; Esc then leaves the old name.
-  const std::string old = s.CurrentList().NameText(0);
-  s.TypeChar('+');
-  EXPECT_FALSE(s.Rename().visible);
-  s.TypeChar('V');
-  ASSERT_TRUE(s.Rename().visible);
-  EXPECT_EQ(s.Rename().text, "V");
-  EXPECT_FALSE(s.Rename().select_all);
-  s.Key(ListKey::kEscape, {});
-  s.CommitRename("Verse");
-  EXPECT_EQ(s.CurrentList().NameText(0), old);
-  EXPECT_EQ(s.Undo().UndoCount(), 0);
-
-  // Wheel: three rows a notch, within the list.
-  s.Wheel(-120);
-  EXPECT_EQ(s.ScrollPosition(), 3);
-  s.Wheel(600);
-  EXPECT_EQ(s.ScrollPosition(), 0);
-
-  // Delete runs Delete when it can, else acts as Backspace on a pending entry.
-  s.SetPending({7, 0, "0120"});
-  s.ClearSelect();
-  s.Key(ListKey::kDelete, {});
-  EXPECT_EQ(s.Pending().text, "0012");
-  s.TypeChar('5');
-  EXPECT_EQ(s.Pending().text, "0125");
-  s.Key(ListKey::kEnter, {});
-  EXPECT_FALSE(s.Modified()) << "Enter with nothing committed changes nothing";
-  Select({0});
-  s.Key(ListKey::kDelete, {});
-  EXPECT_EQ(s.CurrentList().Count(), 39);
-}
-
-TEST_F(EditSessionTest, EmptyListsAndTallPanesKeepTheCursorAndScrollInRange) {
-  gen::TitleSpec spec;
-  spec.snapshots = 0;
-  EditSession& s = Open(spec);
-  s.ChangeTab(kSnapshotTab);
-  s.Key(ListKey::kPageDown, {});
-  EXPECT_EQ(s.Cursor(), 0);
-  s.StartRename("");
-  EXPECT_FALSE(s.Rename().visible);
-  // A pane taller than all 99 slots: never scrolled above the top.
-  s.SetListGeometry(4000, 3960);
-  s.ChangeTab(kChannelTab);
-  s.ChangeTab(kSnapshotTab);
-  EXPECT_EQ(s.ScrollPosition(), 0);
-  s.ChangeTab(kChannelTab);
-  s.SetCursor(72);
-  s.ChangeTab(kOverviewTab);
-  EXPECT_EQ(s.ScrollPosition(), 0);
-  const std::vector<ListRow> rows = s.Rows();
-  EXPECT_EQ(rows.size(), 198u) << "197 whole rows and one cut";
-  EXPECT_TRUE(rows[72].slot && rows[72].entry && rows[72].cursor);
-  EXPECT_FALSE(rows[73].slot || rows[73].entry);
-}
-
 TEST_F(EditSessionTest, SelectAllReachesEveryEntry) {
   gen::TitleSpec spec;
   spec.snapshots = 99;
@@ -453,8 +261,8 @@ TEST_F(EditSessionTest, EveryCommandIsOneUndoStepAndCancelIsNone) {
 TEST_F(EditSessionTest, UndoRevertsExactlyTheLastChangeAndRebindsTheLinks) {
   EditSession& s = Open();
   Select({0});
-  s.StartRename("");
-  s.CommitRename("Cowbell");
+  s.Pane().StartRename("");
+  s.Pane().CommitRename("Cowbell");
   EXPECT_EQ(s.Undo().UndoCount(), 1);
   prompter.QueueGroups(std::vector<std::string>{});
   s.Zero();
@@ -551,8 +359,8 @@ TEST_F(EditSessionTest, SaveCloseAndCaption) {
   EditSession& s = Open();
   EXPECT_EQ(s.Caption(), "Edit - Show.orb");
   Select({0});
-  s.StartRename("");
-  s.CommitRename("Bass");
+  s.Pane().StartRename("");
+  s.Pane().CommitRename("Bass");
   EXPECT_EQ(s.Caption(), "Edit - Show.orb *");
   prompter.Queue(Answer::kCancel);
   EXPECT_FALSE(s.CloseQuery());
@@ -610,8 +418,8 @@ TEST_F(EditSessionTest, ADamagedTitleIsNeverSavedOverItsFile) {
 TEST_F(EditSessionTest, ASaveThatFailsOnClosingSaysWhyAndKeepsTheWindow) {
   EditSession& s = Open();
   Select({0});
-  s.StartRename("");
-  s.CommitRename("Bass");
+  s.Pane().StartRename("");
+  s.Pane().CommitRename("Bass");
   fs::remove_all(folder);  // nowhere to write
   prompter.Queue(Answer::kYes);
   EXPECT_FALSE(s.CloseQuery());
@@ -832,13 +640,13 @@ TEST_F(SessionCommandTest, DragScrollsAndAMovedCueIsFollowed) {
   spec.cues = 5;
   EditSession& s = Open(spec);
   s.ChangeTab(kSnapshotTab);
-  s.SetListGeometry(200, 150);  // 6 rows
-  s.MouseDown(25, {});
-  for (int i = 0; i < 3; ++i) s.MouseMove(150);  // at the bottom edge: one row a move
-  EXPECT_EQ(s.ScrollPosition(), 3);
-  for (int i = 0; i < 5; ++i) s.MouseMove(-1);
-  EXPECT_EQ(s.ScrollPosition(), 0);
-  s.MouseUp();
+  s.Pane().SetGeometry(200, 150);  // 6 rows
+  s.Pane().MouseDown(25, {});
+  for (int i = 0; i < 3; ++i) s.Pane().MouseMove(150);  // at the bottom edge: one row a move
+  EXPECT_EQ(s.Pane().ScrollPosition(), 3);
+  for (int i = 0; i < 5; ++i) s.Pane().MouseMove(-1);
+  EXPECT_EQ(s.Pane().ScrollPosition(), 0);
+  s.Pane().MouseUp();
 
   s.ChangeTab(kCueTab);
   Select({0, 1});

@@ -48,8 +48,8 @@ TEST_F(PanelBindingTest, GesturesWheelAndEntriesAreSessionUndoSteps) {
 
   // The wheel and the keypad over the knob: one burst, one step.
   panel->Move(trim.box.left + 1, trim.box.top + 1);
-  session->Wheel(-120);
-  session->Key(ListKey::kPadMinus, {});
+  session->Pane().Wheel(-120);
+  session->Pane().Key(ListKey::kPadMinus, {});
   EXPECT_EQ(Get(0, kParamTrim), trim.max - 4);
   EXPECT_EQ(session->Undo().UndoCount(), 2);
   session->UndoCommand();
@@ -63,8 +63,8 @@ TEST_F(PanelBindingTest, GesturesWheelAndEntriesAreSessionUndoSteps) {
   session->ChangeTab(12);
   panel->Refresh();
   session->SetPending({kParamTempo, 0, "120"});
-  for (char c : std::string("010")) session->TypeChar(c);
-  session->Key(ListKey::kEnter, {});
+  for (char c : std::string("010")) session->Pane().TypeChar(c);
+  session->Pane().Key(ListKey::kEnter, {});
   EXPECT_EQ(Get(0, kParamTempo), 30);
   EXPECT_EQ(session->Pending().item, 0);
   EXPECT_EQ(session->Undo().UndoCount(), 1);
@@ -155,9 +155,9 @@ TEST_F(PanelBindingTest, StatusLineShowsTheCurrentValueOfWhatIsEdited) {
   panel->Refresh();
 
   EXPECT_EQ(over(kParamTrim), is(0, kParamTrim, "0.00 dB"));
-  session->Wheel(120);
+  session->Pane().Wheel(120);
   EXPECT_EQ(status(), is(0, kParamTrim, "0.75 dB"));
-  session->Key(ListKey::kPadMinus, {});
+  session->Pane().Key(ListKey::kPadMinus, {});
   EXPECT_EQ(status(), is(0, kParamTrim, "0.50 dB"));
   // The list pane's cursor on CH 3: the same knob, CH 3's value.
   s.SetParam(2, kParamTrim, 0);

@@ -65,7 +65,7 @@ class PanelControlsTest : public ::testing::TestWithParam<int> {
   }
 
   void Show(const View& v) {
-    session->Key(ListKey::kEscape, {});
+    session->Pane().Key(ListKey::kEscape, {});
     session->ChangeTab(v.tab);
     session->SetCursor(v.cursor);
     session->SetOverviewBank(v.bank);

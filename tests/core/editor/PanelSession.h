@@ -24,7 +24,7 @@ struct PanelSession {
     WriteFile(path, gen::MakeTitle(spec));
     session = std::make_unique<EditSession>(clip, &prompter);
     status = session->Open(path.string());
-    session->SetListGeometry(491, 440);
+    session->Pane().SetGeometry(491, 440);
     panel = std::make_unique<PanelBinding>(*session);
   }
   ~PanelSession() {

@@ -74,7 +74,7 @@ class EditorWindowTest : public ::testing::Test {
     EXPECT_NE(editor, nullptr);
     return *editor;
   }
-  static QPoint RowPoint(int row) { return {100, EditSession::kHeaderHeight + row * 20 + 10}; }
+  static QPoint RowPoint(int row) { return {100, ListPane::kHeaderHeight + row * 20 + 10}; }
   static void Click(TFo_Edit& e, int row, Qt::KeyboardModifiers mods = {}) {
     QTest::mouseClick(e.PB_List, Qt::LeftButton, mods, RowPoint(row));
   }
@@ -221,13 +221,13 @@ TEST_F(EditorWindowTest, ListPaneFollowsTheMouseAndTheKeys) {
   QWheelEvent wheel(RowPoint(2), e.PB_List->mapToGlobal(RowPoint(2)), {}, {0, -120}, Qt::NoButton,
                     {}, Qt::NoScrollPhase, false);
   QApplication::sendEvent(e.PB_List, &wheel);
-  EXPECT_EQ(e.Session().ScrollPosition(), 3);
+  EXPECT_EQ(e.Session().Pane().ScrollPosition(), 3);
   EXPECT_EQ(e.Sc_List->value(), 3);
   // Over the panel too.
   QWheelEvent back(QPointF(400, 200), e.PB_Edit->mapToGlobal(QPointF(400, 200)), {}, {0, 240},
                    Qt::NoButton, {}, Qt::NoScrollPhase, false);
   QApplication::sendEvent(e.PB_Edit, &back);
-  EXPECT_EQ(e.Session().ScrollPosition(), 0);
+  EXPECT_EQ(e.Session().Pane().ScrollPosition(), 0);
   EXPECT_EQ(e.Sc_List->maximum(), 98);
 }
 
