@@ -1,12 +1,15 @@
 // orbedit: the program's start. Only here is the application folder decided;
 // everything else receives it.
+#include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -59,6 +62,27 @@ class OrbApplication : public QApplication {
   }
 };
 
+int signal_pipe[2] = {-1, -1};
+
+// Ctrl+C, a hang-up or a kill end the event loops as an exit does, so that the serial device
+// gets back its line settings and its lock.
+void QuitOnSignals(QApplication& application) {
+  if (::pipe2(signal_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  struct sigaction action {};
+  action.sa_handler = [](int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signal_pipe[1], &byte, 1);
+  };
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+  auto* notifier = new QSocketNotifier(signal_pipe[0], QSocketNotifier::Read, &application);
+  QObject::connect(notifier, &QSocketNotifier::activated, &application, [] {
+    char bytes[16];
+    while (::read(signal_pipe[0], bytes, sizeof bytes) > 0) {
+    }
+    QApplication::exit(EXIT_FAILURE);
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -82,6 +106,7 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName("orbedit");
   QApplication::setWindowIcon(QIcon::fromTheme("orbedit"));
   orb::ApplyProgramLook(application);
+  QuitOnSignals(application);
   try {
     orb::TFo_Main frame(folder.string(), {});
     // Without a window manager there is nobody to maximise it.

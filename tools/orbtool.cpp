@@ -445,6 +445,7 @@ int RunSession(orb::SessionSetup setup, SessionPrompter& prompter) {
   action.sa_handler = [](int) { g_interrupted = 1; };
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);
 
   orb::TSerial serial;
   SessionPrinter printer(g_printer_mode);

@@ -2,9 +2,12 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <sched.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 
 #include "core/model/DebugLog.h"
@@ -251,16 +255,122 @@ TSerial::~TSerial() {
   ClosePort();
 }
 
+namespace {
+
+std::string& LockFolderSetting() {
+  static std::string folder = "/run/lock";
+  return folder;
+}
+
+// "LCK.." and the device's name under /dev with its slashes as underscores: LCK..ttyUSB0,
+// LCK..pts_3. A link (/dev/serial/by-id/...) names the device it leads to.
+std::string LockFileName(const std::string& device) {
+  std::error_code error;
+  std::filesystem::path real = std::filesystem::canonical(device, error);
+  if (error) real = device;
+  std::string name = real.string();
+  name = name.rfind("/dev/", 0) == 0 ? name.substr(5) : real.filename().string();
+  std::replace(name.begin(), name.end(), '/', '_');
+  return "LCK.." + name;
+}
+
+// The pid a lock file names: ten characters of ASCII, or four bytes as old programs wrote it.
+// 0 when it names none.
+int LockFileOwner(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return 0;
+  char text[32] = {};
+  const ssize_t n = ::read(fd, text, sizeof text - 1);
+  ::close(fd);
+  if (n == 4) {
+    std::int32_t pid = 0;
+    std::memcpy(&pid, text, 4);
+    return pid > 0 ? pid : 0;
+  }
+  long pid = 0;
+  int i = 0;
+  while (i < n && text[i] == ' ') ++i;
+  if (i >= n || !std::isdigit(static_cast<unsigned char>(text[i]))) return 0;
+  for (; i < n && std::isdigit(static_cast<unsigned char>(text[i])) && pid < 1L << 30; ++i)
+    pid = pid * 10 + (text[i] - '0');
+  return pid > 0 && pid < 1L << 30 ? static_cast<int>(pid) : 0;
+}
+
+bool ProcessAlive(int pid) {
+  return ::kill(pid, 0) == 0 || errno == EPERM;
+}
+
+}  // namespace
+
+void TSerial::SetLockFolder(const std::string& folder) {
+  LockFolderSetting() = folder;
+}
+
+std::string TSerial::LockFolder() {
+  return LockFolderSetting();
+}
+
+// False, with lock_owner_ set, when a living process holds the lock. A lock whose owner is gone
+// is removed; where no lock file can be made, the flock alone guards the device.
+bool TSerial::Lock(const std::string& device) {
+  lock_owner_ = 0;
+  const std::string path = LockFolder() + "/" + LockFileName(device);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+      char text[16];
+      const int n = std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(::getpid()));
+      const bool written = ::write(fd, text, n) == n;
+      ::close(fd);
+      if (written) {
+        lock_path_ = path;
+        return true;
+      }
+      ::unlink(path.c_str());
+      break;
+    }
+    if (errno != EEXIST) break;
+    // Our own pid: the device is open elsewhere in this program.
+    const int owner = LockFileOwner(path);
+    if (owner > 0 && ProcessAlive(owner)) {
+      lock_owner_ = owner;
+      return false;
+    }
+    if (owner == 0) {
+      // Just made by another program that has not written its pid yet?
+      struct stat info {};
+      if (::stat(path.c_str(), &info) == 0 && std::time(nullptr) - info.st_mtime < 2) return false;
+    }
+    LogLine("Stale lock " + path + " removed.");
+    ::unlink(path.c_str());
+  }
+  LogLine("No lock file for " + device + " in " + LockFolder() + ".");
+  return true;
+}
+
+void TSerial::Unlock() {
+  if (lock_path_.empty()) return;
+  if (LockFileOwner(lock_path_) == ::getpid()) ::unlink(lock_path_.c_str());
+  lock_path_.clear();
+}
+
 int TSerial::OpenPort(const std::string& device) {
   ClosePort();
+  if (!Lock(device)) {
+    errno = EBUSY;
+    return -1;
+  }
   fd_ = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd_ < 0) return -1;
   // A file or another device named by mistake must not get the console dialogue written
-  // into it.
-  if (!::isatty(fd_)) {
-    const int error = errno;
-    ::close(fd_);
+  // into it; a device that another program has open for itself is left to it (the flock binds
+  // root too, which the exclusive mode does not).
+  int error = fd_ < 0 ? errno : !::isatty(fd_) ? ENOTTY : 0;
+  if (error == 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0)
+    error = errno == EWOULDBLOCK ? EBUSY : 0;
+  if (error != 0) {
+    if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
+    Unlock();
     errno = error;
     return -1;
   }
@@ -268,7 +378,9 @@ int TSerial::OpenPort(const std::string& device) {
   ::ioctl(fd_, TIOCEXCL);  // not shared
 
   termios settings{};
-  if (::tcgetattr(fd_, &settings) != 0) LogLine("GetCommState failed.");
+  have_settings_ = ::tcgetattr(fd_, &settings) == 0;
+  if (!have_settings_) LogLine("GetCommState failed.");
+  settings_found_ = settings;
   settings.c_iflag &=
       ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY);
   settings.c_oflag &= ~OPOST;
@@ -294,10 +406,18 @@ int TSerial::OpenPort(const std::string& device) {
 
 void TSerial::ClosePort() {
   if (fd_ >= 0) {
+    // Whatever still waits to go out is dropped: a line that takes nothing must not hold
+    // the program.
+    if (have_settings_) {
+      ::tcflush(fd_, TCOFLUSH);
+      ::tcsetattr(fd_, TCSANOW, &settings_found_);
+    }
     ::ioctl(fd_, TIOCNXCL);
     ::close(fd_);
+    Unlock();
   }
   fd_ = -1;
+  have_settings_ = false;
 }
 
 int TSerial::Deliver(const std::uint8_t* bytes, int count) {
@@ -331,27 +451,29 @@ std::string TSerial::ReadLine() {
   if (end < length_) {
     while (end < length_ && IsLineEnd(bytes[end])) ++end;
   } else {
-    int text_end = 0;
-    while (text_end < length_ && bytes[text_end] != 0) ++text_end;
     // The shell's prompt need not start its line: after a transfer the console prints it
-    // behind cancel bytes and backspaces. It is what has arrived last.
-    int last = text_end;
+    // behind cancel bytes and backspaces, or right behind the last frame, zero bytes and all.
+    // It is what has arrived last.
+    int last = length_;
     while (last > 0 && bytes[last - 1] <= 0x20) --last;
     const bool prompt = (last > 0 && bytes[last - 1] == '#') ||
-                        Contains(bytes, text_end, "login:") ||
-                        Contains(bytes, text_end, "password:");
+                        Contains(bytes, length_, "login:") ||
+                        Contains(bytes, length_, "password:");
     // A full buffer without a line end is taken as one line, or nothing could
     // ever be received again.
     if (!prompt && length_ < kBufferSize) return {};
     end = length_;
   }
 
-  int first = 0;
-  int last = 0;
-  while (last < end && bytes[last] != 0) ++last;
-  while (first < last && bytes[first] <= 0x20) ++first;
-  while (last > first && bytes[last - 1] <= 0x20) --last;
-  std::string text(reinterpret_cast<const char*>(bytes) + first, last - first);
+  // Zero bytes are no text; what follows them still is.
+  std::string text;
+  text.reserve(end);
+  for (int i = 0; i < end; ++i) {
+    if (bytes[i] != 0) text += static_cast<char>(bytes[i]);
+  }
+  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+  text.erase(std::find_if_not(text.rbegin(), text.rend(), blank).base(), text.end());
+  text.erase(text.begin(), std::find_if_not(text.begin(), text.end(), blank));
 
   Consume(end, nullptr);
   if (echo_) LogLine("*\r" + text);
@@ -452,10 +574,15 @@ std::vector<std::string> ListSerialDevices(const std::string& root) {
   return devices;
 }
 
-std::string PortOpenFailure(int port_number, const std::string& device, int error) {
+std::string PortOpenFailure(int port_number, const std::string& device, int error, int owner) {
   // A device that stands for no COM port is named by itself.
   std::string text =
       "Unable to open " + (port_number > 0 ? "COM" + std::to_string(port_number) : device) + "\n";
+  if (error == EBUSY) {
+    return text + device + " is in use by " +
+           (owner > 0 ? "process " + std::to_string(owner) : std::string("another program")) +
+           ".";
+  }
   if (error == EACCES || error == EPERM) {
     return text + device + ": " + std::strerror(error) +
            ".\nThe user must be in the group that owns the device (usually dialout).";
@@ -468,7 +595,7 @@ std::string TerminalWrite(TSerial& serial, int port_number, const std::string& d
                           const std::string& text) {
   std::string failure;
   if (!serial.IsOpen() && serial.OpenPort(device) < 0) {
-    failure = PortOpenFailure(port_number, device, errno);
+    failure = PortOpenFailure(port_number, device, errno, serial.LockOwner());
   } else {
     const std::string line = text + "\r";
     if (!serial.WriteBytes(reinterpret_cast<const std::uint8_t*>(line.data()),

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <termios.h>
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -76,11 +78,19 @@ class TSerial {
   ~TSerial();
 
   // (Re)opens the device; returns its descriptor, -1 when it cannot be
-  // opened. Setting it up can fail step by step: each failure is logged and
-  // the port stays open.
+  // opened (errno says why: EBUSY when another process has it). Setting it up
+  // can fail step by step: each failure is logged and the port stays open.
+  // The device is locked as serial programs on Linux lock it: a lock file
+  // LCK..<name> with our pid in the lock folder, and an exclusive flock.
   int OpenPort(const std::string& device);
   bool IsOpen() const { return fd_ >= 0; }
+  // Gives the device back with the line settings it had before it was opened.
   void ClosePort();
+  // The process that held the device when OpenPort failed with EBUSY; 0 when unknown.
+  int LockOwner() const { return lock_owner_; }
+  // Where lock files go: /run/lock unless told otherwise (tests).
+  static void SetLockFolder(const std::string& folder);
+  static std::string LockFolder();
 
   // Moves what has arrived into the receive buffer without waiting. When the
   // buffer is full, the rest stays with the device until bytes are consumed.
@@ -127,7 +137,14 @@ class TSerial {
   int Handle() const { return fd_; }
 
  private:
+  bool Lock(const std::string& device);
+  void Unlock();
+
   int fd_ = -1;
+  std::string lock_path_;  // the lock file this object made
+  int lock_owner_ = 0;
+  bool have_settings_ = false;
+  termios settings_found_{};
   bool echo_ = false;
   bool hung_up_ = false;
   int length_ = 0;
@@ -135,8 +152,10 @@ class TSerial {
   std::array<std::uint8_t, kBufferSize> buffer_{};
 };
 
-// "Unable to open COMn" and, on a second line, the device and the system's reason (errno).
-std::string PortOpenFailure(int port_number, const std::string& device, int error);
+// "Unable to open COMn" and, on a second line, the device and the system's reason (errno);
+// for EBUSY, the process that has the device when it is known.
+std::string PortOpenFailure(int port_number, const std::string& device, int error,
+                            int owner = 0);
 
 // The serial devices under root ("/" on a running system): /dev/serial/by-id/*, then
 // /dev/ttyUSB*, /dev/ttyACM* and /dev/ttyS*, each group in the order of its numbers.

@@ -243,8 +243,10 @@ void TransferSession::Show() {
   }
   port_was_open_ = serial_.IsOpen();
   if (title_status_ == kOk && refusal_.empty() && !port_was_open_ &&
-      serial_.OpenPort(setup_.device) < 0)
+      serial_.OpenPort(setup_.device) < 0) {
     open_error_ = errno;
+    open_owner_ = serial_.LockOwner();
+  }
   shown_ = true;
   SetTimer(true);
 }
@@ -378,6 +380,8 @@ void TransferSession::ImportStep() {
         Send("rm /tmp/data.gz");
         wait_ = 0;
         state_ = S::kUnpackLocally;
+      } else {
+        EndSenderStep();
       }
       break;
     case S::kUnpackLocally: {
@@ -526,6 +530,8 @@ void TransferSession::TransferStep() {
         break;
       }
       state_ = S::kZmodemFinish;
+      fins_sent_ = 1;
+      fin_ticks_ = 0;
       if (view_) view_->SetMessage("Decompressing...");
       Run("gzip -d tmp.gz");
       if (!WorkFileExists("tmp")) {
@@ -561,6 +567,27 @@ void TransferSession::TransferStep() {
       FailLine(true);
       break;
   }
+}
+
+// The download is whole and checked; the prompt comes once the console's sz has taken our ZFIN
+// and ended. A ZFIN lost on the way would keep sz waiting for about a minute: it goes again,
+// and an sz that still does not end is cancelled. Without a prompt even then, the console keeps
+// its /tmp/data.gz and the title is taken all the same.
+void TransferSession::EndSenderStep() {
+  if (++fin_ticks_ < kFinAgainTicks) return;
+  fin_ticks_ = 0;
+  wait_ = 0;
+  if (fins_sent_ < kFinTries) {
+    LogLine("No prompt after the download: ZFIN again.");
+    SendFin(serial_);
+  } else if (fins_sent_ == kFinTries) {
+    LogLine("No prompt after the download: sz cancelled.");
+    SendAbortSequence(serial_);
+  } else {
+    LogLine("No prompt after the download: /tmp/data.gz stays on the console.");
+    state_ = S::kUnpackLocally;
+  }
+  ++fins_sent_;
 }
 
 void TransferSession::ListingStep() {
@@ -918,7 +945,7 @@ void TransferSession::Fail(const std::string& text) {
 
 void TransferSession::FailLine(bool lost) {
   if (!lost) {
-    Fail(PortOpenFailure(setup_.port_number, setup_.device, open_error_));
+    Fail(PortOpenFailure(setup_.port_number, setup_.device, open_error_, open_owner_));
     return;
   }
   // A device without a COM number is named by itself.

@@ -167,6 +167,10 @@ class TransferSession {
   static constexpr unsigned kNudgeTicks = 100;
   // More lines than this in one answer count as waiting.
   static constexpr unsigned kAnswerLines = 100;
+  // After a download, ticks without the prompt before the ZFIN goes again; after this many
+  // ZFINs the console's sz is cancelled.
+  static constexpr unsigned kFinAgainTicks = 150;
+  static constexpr int kFinTries = 3;
 
   using Clock = std::function<std::uint64_t()>;  // milliseconds
 
@@ -205,6 +209,7 @@ class TransferSession {
   void ImportStep();
   void ExportStep();
   void TransferStep();
+  void EndSenderStep();
   void ListingStep();
   void FreeSpaceStep();
   void UnpackedListingStep();
@@ -260,6 +265,7 @@ class TransferSession {
   std::string slot_;  // "01" ... "10"
   SessionState after_slot_check_ = SessionState::kInSlot;
   int open_error_ = 0;  // errno of a failed open
+  int open_owner_ = 0;  // and the process that had the device
   Status title_status_ = kOk;  // of the title to export, loaded whole before anything starts
   std::string refusal_;        // why an import cannot start
 
@@ -294,6 +300,8 @@ class TransferSession {
   int listings_ = 0;
   int free_space_asks_ = 0;
   long free_space_ = -1;  // as the answer to df shows it, -1 while unread
+  int fins_sent_ = 0;  // after a download: ZFINs sent; one more means sz has been cancelled
+  unsigned fin_ticks_ = 0;
   bool slot_touched_ = false;  // a removal of the slot's files has gone out
   bool title_written_ = false;  // the unpacked title is verified in the slot
   bool success_ = false;

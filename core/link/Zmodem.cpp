@@ -38,10 +38,13 @@ constexpr std::string_view kSenderAsksAgain[] = {"\x18"
                                                  "\x18"
                                                  "B06"};
 constexpr std::uint8_t kZnak = 6;
-constexpr std::uint64_t kGarbageLimit = 2 * kFrameLimit;
+// Bytes without a frame after a request before the answer counts as lost: more than a serial
+// driver holds, until the line's own depth is known.
+constexpr std::uint64_t kGarbageLimit = 4 * kFrameLimit;
 constexpr std::uint8_t kZfileHeader[10] = {0x2A, 0x18, 0x41, 0x04, 0x00,
                                            0x00, 0x00, 0x00, 0x89, 0x06};
 constexpr char kFileName[] = "data.gz";
+constexpr std::uint8_t kLeadingPad[1] = {kZpad};
 // Sizes beyond this are not numbers to the console's programs either.
 constexpr std::uint64_t kLargestSize = 0x7FFFFFFF;
 
@@ -49,12 +52,13 @@ bool Has(const std::string& line, std::string_view text) {
   return line.find(text) != std::string::npos;
 }
 
-// The position a receiver's hex ZRPOS header asks for: its four position bytes, lowest first,
-// when all fourteen hex digits are there and the CRC over type and position is right.
-std::optional<std::uint64_t> AskedPosition(const std::string& line) {
-  const std::size_t at = line.find(kHexZrpos);
+// The position a receiver's hex header of the given kind (ZRPOS, ZACK) carries: its four position
+// bytes, lowest first, when all fourteen hex digits are there and the CRC over type and position
+// is right.
+std::optional<std::uint64_t> HexHeaderPosition(const std::string& line, std::string_view kind) {
+  const std::size_t at = line.find(kind);
   if (at == std::string::npos) return std::nullopt;
-  const std::size_t digits = at + kHexZrpos.size() - 2;  // from the type's two digits
+  const std::size_t digits = at + kind.size() - 2;  // from the type's two digits
   if (line.size() < digits + 14) return std::nullopt;
   std::uint8_t bytes[7];
   for (int i = 0; i < 7; ++i) {
@@ -139,6 +143,10 @@ void SendAbortSequence(TSerial& serial) {
   serial.WriteBytes(AbortSequence());
 }
 
+void SendFin(TSerial& serial) {
+  serial.WriteBytes(BinaryHeader(kZfin, 0));
+}
+
 void TZmodem::Start(Direction direction, std::string file_path, std::uint64_t now_ms) {
   CloseFile();
   direction_ = direction;
@@ -146,7 +154,9 @@ void TZmodem::Start(Direction direction, std::string file_path, std::uint64_t no
   state_ = kFirstState;
   done_ = false;
   last_end_ = ZmodemEnd::kRunning;
-  streaming_ = false;
+  streaming_ = asking_again_ = answer_due_ = false;
+  answer_lag_ = 0;
+  resent_for_.reset();
   position_ = acknowledged_ = file_size_ = 0;
   retry_count_ = total_retries_ = receiver_greetings_ = 0;
   start_time_ = now_ms;
@@ -214,7 +224,8 @@ bool TZmodem::CountRetry(ZmodemTick& tick) {
   ++retry_count_;
   ++total_retries_;
   tick.retry_changed = true;
-  return retry_count_ >= kRetryLimit || total_retries_ >= kTransferRetryLimit;
+  const std::uint64_t transfer_limit = kTransferRetryLimit + file_size_ / kRetryAllowanceBytes;
+  return retry_count_ >= kRetryLimit || static_cast<std::uint64_t>(total_retries_) >= transfer_limit;
 }
 
 bool TZmodem::HeaderAtFront() const {
@@ -237,6 +248,15 @@ bool TZmodem::ReceiveStep(ZmodemTick& tick, std::uint64_t now_ms) {
     case 14:
       return ReceiveFileHeader(tick, now_ms);
     case 15:
+      // A streaming sender notices an answer by reading one byte of it: a request to go back
+      // gets a second ZPAD, so that the header is still whole behind the byte it takes.
+      if (asking_again_ && position_ == acknowledged_) {
+        serial_.WriteBytes(kLeadingPad, 1);
+        // What the line holds when we first ask is the depth of the way back to the sender.
+        if (!answer_due_) first_asked_at_ = serial_.ReceivedTotal();
+        answer_due_ = true;
+      }
+      asking_again_ = false;
       serial_.WriteBytes(BinaryHeader(position_ != acknowledged_ ? kZack : kZrpos,
                                       static_cast<std::uint32_t>(position_)));
       acknowledged_ = position_;
@@ -247,15 +267,7 @@ bool TZmodem::ReceiveStep(ZmodemTick& tick, std::uint64_t now_ms) {
     case 16:
       return ReceiveData(tick, now_ms);
     case 17:
-      serial_.SetEcho(true);
-      // The sender's ZEOF, when it is already here, is no business of the shell.
-      if (HeaderAtFront() && serial_.Length() > 3 && serial_.Data()[3] == kZeof) {
-        int n = serial_.FrameLength();
-        serial_.Consume(n, nullptr);
-      }
-      serial_.WriteBytes(BinaryHeader(kZfin, 0));
-      Finish(tick, ZmodemEnd::kFinished);
-      return false;
+      return CloseReceive(tick);
     default:
       return false;
   }
@@ -390,9 +402,10 @@ bool TZmodem::ReceiveData(ZmodemTick& tick, std::uint64_t now_ms) {
     }
     // A frame whose header was damaged: a streaming sender goes on with subpackets that belong
     // nowhere, and only a request to go back stops it. What the line and the terminals held
-    // when we last asked is still on its way and no sign of that.
+    // when we last asked is still on its way and no sign of that: the sender's answer to a
+    // request has come after this many bytes before, and may again.
     if (!streaming_ && !HeaderAtFront() &&
-        serial_.ReceivedTotal() - received_at_ask_ > kGarbageLimit) {
+        serial_.ReceivedTotal() - received_at_ask_ > std::max(kGarbageLimit, answer_lag_ + kFrameLimit)) {
       LogLine("Frame lost.");
       return AskForDataAgain(tick, 0, 0);
     }
@@ -417,8 +430,14 @@ bool TZmodem::ReceiveData(ZmodemTick& tick, std::uint64_t now_ms) {
       return AskForDataAgain(tick, std::min(header, m), m - std::min(header, m));
     }
     const std::uint32_t at = HeaderPosition(area);
-    // A frame sent before the sender heard our last request: the one asked for follows.
+    // A frame sent before the sender heard our last request: the one asked for follows. An
+    // answer to it would be a second request for the same place, and the sender would go
+    // twice.
     if (at < position_) return false;
+    if (at == position_ && answer_due_) {
+      answer_due_ = false;
+      answer_lag_ = std::max(answer_lag_, serial_.ReceivedTotal() - first_asked_at_);
+    }
     if (at > position_) {
       LogLine("Frame out of place.");
       return AskForDataAgain(tick, header, 0);
@@ -473,6 +492,7 @@ bool TZmodem::AskForDataAgain(ZmodemTick& tick, int from, int count, bool counte
     return false;
   }
   streaming_ = false;
+  asking_again_ = true;
   acknowledged_ = position_;  // state 15 then sends ZRPOS at the position
   state_ = 15;
   return true;
@@ -481,6 +501,27 @@ bool TZmodem::AskForDataAgain(ZmodemTick& tick, int from, int count, bool counte
 void TZmodem::EndWithDamage(ZmodemTick& tick, int from, int count) {
   if (file_.IsOpen() && count > 0) file_.Write(data_area_.data() + from, count);
   Finish(tick, ZmodemEnd::kDamagedFrame);
+}
+
+// The file is whole and checked: our ZFIN ends the sender. Its ZEOF and XONs are no business
+// of the shell; the shell's prompt, right behind them, is.
+bool TZmodem::CloseReceive(ZmodemTick& tick) {
+  for (;;) {
+    if (serial_.Length() > 0 && (serial_.Data()[0] & 0x7F) == kXon) {
+      int one = 1;
+      serial_.Consume(one, nullptr);
+    } else if (HeaderAtFront() && serial_.Data()[3] == kZeof &&
+               serial_.Length() >= RawHeaderLength(serial_.Data(), serial_.Length())) {
+      int header = RawHeaderLength(serial_.Data(), serial_.Length());
+      serial_.Consume(header, nullptr);
+    } else {
+      break;
+    }
+  }
+  serial_.SetEcho(true);
+  SendFin(serial_);
+  Finish(tick, ZmodemEnd::kFinished);
+  return false;
 }
 
 // ---------------------------------------------------------------------------
@@ -560,9 +601,17 @@ bool TZmodem::SendStep(ZmodemTick& tick, std::uint64_t now_ms) {
     case 16: {
       const std::string line = serial_.ReadLine();
       if (Has(line, kHexZack)) {
+        // The receiver acknowledges with the position after the block it took. Another position
+        // answers a block that went twice; waiting on for the answer to this one keeps the
+        // exchange in step.
+        if (const auto at = HexHeaderPosition(line, kHexZack); at && *at != position_) {
+          LogLine("Old answer.");
+          return false;
+        }
         tick.progress =
             MakeProgress(kSendProgressText, position_, file_size_, now_ms - start_time_);
         retry_count_ = 0;
+        resent_for_.reset();
         Progressed(now_ms);
         state_ = position_ < file_size_ ? 15 : 17;
         return true;
@@ -572,13 +621,21 @@ bool TZmodem::SendStep(ZmodemTick& tick, std::uint64_t now_ms) {
         // acknowledgement was lost: sending the block again would be refused for ever. A
         // position that cannot be read or lies beyond the file sends the last block again.
         std::uint64_t resume = acknowledged_;
-        if (const auto asked = AskedPosition(line); asked && *asked <= file_size_) resume = *asked;
+        const auto asked = HexHeaderPosition(line, kHexZrpos);
+        if (asked && *asked <= file_size_) resume = *asked;
+        // A receiver may ask twice for the same place; the block on its way answers both.
+        if (asked && resent_for_ == *asked && *asked == acknowledged_) {
+          LogLine("Asked again.");
+          resent_for_.reset();
+          return false;
+        }
         if (file_.IsOpen() && !file_.SeekTo(resume)) {
           Finish(tick, ZmodemEnd::kFileError, kReadError);
           return false;
         }
         if (resume > acknowledged_) Progressed(now_ms);
         position_ = resume;
+        resent_for_ = resume;
         if (CountRetry(tick)) {
           Finish(tick, ZmodemEnd::kTooManyRetries);
           return false;

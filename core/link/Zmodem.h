@@ -67,9 +67,11 @@ class TZmodem {
   // a ZMODEM peer repeats itself when something got lost.
   static constexpr std::uint64_t kDefaultIdleLimitMs = 30000;
   // A damaged frame is asked for again from the last good position; these
-  // many retries one after another, or in the whole transfer, end it.
+  // many retries one after another, or in the whole transfer, end it. A large
+  // file on a noisy line needs more in all: one more for each four blocks.
   static constexpr int kRetryLimit = 10;
   static constexpr int kTransferRetryLimit = 100;
+  static constexpr std::uint64_t kRetryAllowanceBytes = 4 * kBlockSize;
   // Silence while a frame is due: the frame or the answer to it got lost, and
   // the far side waits. A working peer answers within a fraction of this.
   static constexpr std::uint64_t kAskAgainMs = 2000;
@@ -107,6 +109,7 @@ class TZmodem {
   bool CountRetry(ZmodemTick& tick);
   void SendFileHeader(std::uint64_t now_ms);
   bool AwaitFileAcceptance(ZmodemTick& tick, std::uint64_t now_ms);
+  bool CloseReceive(ZmodemTick& tick);
   void DiscardReceived();
   bool SilentFor(std::uint64_t now_ms, std::uint64_t ms) const;
   void Progressed(std::uint64_t now_ms) { last_progress_ = now_ms; }
@@ -121,12 +124,17 @@ class TZmodem {
   bool done_ = false;
   ZmodemEnd last_end_ = ZmodemEnd::kRunning;
   bool streaming_ = false;  // the last subpacket said more follow without a header
+  bool asking_again_ = false;  // receiving: the next ZRPOS asks for data again
+  bool answer_due_ = false;    // receiving: the sender's answer to that ZRPOS has not come yet
+  std::uint64_t answer_lag_ = 0;  // the most bytes that came between a ZRPOS and its answer
+  std::uint64_t first_asked_at_ = 0;  // the line's byte count at the first ZRPOS of those
   std::uint64_t position_ = 0;
   std::uint64_t acknowledged_ = 0;
   std::uint64_t file_size_ = 0;
   int retry_count_ = 0;
   int total_retries_ = 0;
   int receiver_greetings_ = 0;  // ZRINITs heard while sending the file header
+  std::optional<std::uint64_t> resent_for_;  // sending: the block in flight answers a ZRPOS here
   std::uint64_t start_time_ = 0;
   std::uint64_t last_progress_ = 0;
   std::uint64_t last_asked_ = 0;  // when a frame was last sent or asked for again
@@ -140,5 +148,7 @@ class TZmodem {
 
 // Sent when a transfer is cut short, so that the far side stops too.
 void SendAbortSequence(TSerial& serial);
+// The receiver's binary ZFIN, which ends the sender after a whole file.
+void SendFin(TSerial& serial);
 
 }  // namespace orb

@@ -612,7 +612,7 @@ void TFo_Main::MS_RS232CClick() {
   const std::string device = PortDevice(settings_.serial_index);
   if (was_open && serial_.OpenPort(device) < 0) {
     const int error = errno;
-    ShowMessageLine(PortOpenFailure(settings_.serial_index, device, error));
+    ShowMessageLine(PortOpenFailure(settings_.serial_index, device, error, serial_.LockOwner()));
   }
 }
 

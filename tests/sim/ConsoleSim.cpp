@@ -12,7 +12,9 @@
 // something else), --unended (every line answered with text that never ends
 // its line), --cd-fails (every cd answers "can't cd" and stays where it is),
 // --logged-in (the shell prompt at once), --prompt-inline (after sz and rz the
-// prompt follows cancel bytes and backspaces on the same line), --free KB (the
+// prompt follows cancel bytes and backspaces on the same line), --prompt-glued (after sz and
+// rz the prompt follows their last bytes at once), --lose-zfin N (the first N ZFINs the PC
+// sends to sz are lost on the way), --free KB (the
 // free space df shows), --no-scan (the scan program is missing), --archive
 // FILE (packing leaves FILE as /tmp/data.gz), --drop NAME (removed after
 // unpacking, repeatable), --hang-up-ms MS (the console dies that long into a
@@ -42,6 +44,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -67,6 +70,8 @@ struct Options {
   bool cd_fails = false;
   bool logged_in = false;
   bool prompt_inline = false;
+  bool prompt_glued = false;
+  int lose_zfin = 0;
   bool scan = true;
   long free_kb = 102400;
   std::string archive;
@@ -118,7 +123,7 @@ void MakeRaw(int fd) {
 class Console {
  public:
   Console(const Options& options, int fd, PacedRelay* relay)
-      : options_(options), fd_(fd), relay_(relay) {}
+      : options_(options), fd_(fd), relay_(relay), zfins_to_lose_(options.lose_zfin) {}
 
   int Run() {
     Prepare();
@@ -406,25 +411,64 @@ class Console {
   // starts on a line of its own.
   void Transfer(const std::vector<std::string>& argv, const std::string& folder) {
     if (relay_ && options_.bit_errors_in_transfers_only) relay_->SetNoiseActive(true);
-    const int status = Spawn(argv, folder, true);
+    const int status = argv[0] == "sz" && zfins_to_lose_ > 0 ? SpawnLosingZfin(argv, folder)
+                                                                  : Spawn(argv, folder, true);
     if (relay_ && options_.bit_errors_in_transfers_only) relay_->SetNoiseActive(false);
     Log(argv[0] + " ended " + std::to_string(status));
     MakeRaw(fd_);
     // A real console cancels the line discipline's leftovers and prints its prompt on the
     // same line as whatever the transfer left there.
-    if (options_.prompt_inline) {
+    if (options_.prompt_glued) {
+      Out("# ");
+    } else if (options_.prompt_inline) {
       Out(std::string(8, '\x18') + std::string(10, '\b') + "# ");
     } else {
       Out("\r\n# ");
     }
   }
 
-  int Spawn(const std::vector<std::string>& argv, const std::string& folder, bool on_terminal) {
+  // sz on a terminal of its own, behind a relay that drops the PC's first ZFINs.
+  int SpawnLosingZfin(const std::vector<std::string>& argv, const std::string& folder) {
+    orb::test::RawPty line;
+    if (!line.Open()) return -1;
+    const std::vector<std::uint8_t> zfin = orb::zmodem::BinaryHeader(orb::zmodem::kZfin, 0);
+    const std::string fin(zfin.begin(), zfin.end());
+    std::string from_pc;  // held back while it may be the start of a ZFIN
+    const auto relay = [&] {
+      char chunk[4096];
+      ssize_t n = ::read(fd_, chunk, sizeof chunk);
+      if (n > 0) from_pc.append(chunk, static_cast<std::size_t>(n));
+      for (std::size_t at; zfins_to_lose_ > 0 && (at = from_pc.find(fin)) != std::string::npos;) {
+        from_pc.erase(at, fin.size());
+        --zfins_to_lose_;
+        Log("ZFIN lost");
+      }
+      // The longest end of what came that a ZFIN may begin with.
+      std::size_t keep = std::min(fin.size() - 1, from_pc.size());
+      while (keep > 0 && fin.compare(0, keep, from_pc, from_pc.size() - keep, keep) != 0) --keep;
+      const std::size_t pass = from_pc.size() - keep;
+      const ssize_t written = pass > 0 ? ::write(line.master, from_pc.data(), pass) : 0;
+      if (written > 0) from_pc.erase(0, static_cast<std::size_t>(written));
+      n = ::read(line.master, chunk, sizeof chunk);
+      if (n > 0) Out(std::string(chunk, static_cast<std::size_t>(n)));
+    };
+    const int flags = ::fcntl(fd_, F_GETFL);
+    ::fcntl(fd_, F_SETFL, flags | O_NONBLOCK);
+    ::fcntl(line.master, F_SETFL, ::fcntl(line.master, F_GETFL) | O_NONBLOCK);
+    const int status = Spawn(argv, folder, true, line.slave, relay);
+    relay();
+    ::fcntl(fd_, F_SETFL, flags);
+    return status;
+  }
+
+  int Spawn(const std::vector<std::string>& argv, const std::string& folder, bool on_terminal,
+            int terminal = -1, const std::function<void()>& between = {}) {
+    if (terminal < 0) terminal = fd_;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (on_terminal) {
-      posix_spawn_file_actions_adddup2(&actions, fd_, 0);
-      posix_spawn_file_actions_adddup2(&actions, fd_, 1);
+      posix_spawn_file_actions_adddup2(&actions, terminal, 0);
+      posix_spawn_file_actions_adddup2(&actions, terminal, 1);
     } else {
       posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
       posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
@@ -437,7 +481,13 @@ class Console {
     for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
     pid_t pid = -1;
-    const int result = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    // On a terminal of its own, the program must not find the console's line as its
+    // controlling terminal either.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    if (terminal != fd_) posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+    const int result = ::posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (result != 0) {
       Out("sh: " + argv[0] + ": not found\r\n");
@@ -464,6 +514,7 @@ class Console {
         if (relay_) relay_->HangUpProgramSide();
         std::_Exit(3);
       }
+      if (between) between();
       ::usleep(2000);
     }
   }
@@ -471,6 +522,7 @@ class Console {
   const Options& options_;
   int fd_;
   PacedRelay* relay_;
+  int zfins_to_lose_ = 0;
   Mode mode_ = Mode::kName;
   std::map<std::string, int> seen_;     // how often each command line came
   std::map<std::string, int> typed_;   // how often each command to garble was typed
@@ -516,6 +568,10 @@ int main(int argc, char** argv) {
       options.unended = true;
     } else if (arg == "--prompt-inline") {
       options.prompt_inline = true;
+    } else if (arg == "--prompt-glued") {
+      options.prompt_glued = true;
+    } else if (arg == "--lose-zfin" && has_value) {
+      options.lose_zfin = std::atoi(argv[++i]);
     } else if (arg == "--logged-in") {
       options.logged_in = true;
     } else if (arg == "--no-scan") {

@@ -111,6 +111,7 @@ class Peer {
   bool Wait(int timeout_ms, int* status = nullptr);
   void Kill();
   bool Running() const { return pid_ > 0; }
+  pid_t Pid() const { return pid_; }
 
  private:
   pid_t pid_ = -1;

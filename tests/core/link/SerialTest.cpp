@@ -1,13 +1,16 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -70,6 +73,7 @@ class SerialTest : public ::testing::Test {
 
 TEST_F(SerialTest, OpenPortSetsARawLineWithoutFlowControl) {
   // Start from a cooked terminal, as a device is found after a login shell.
+  serial_.ClosePort();
   termios cooked{};
   ASSERT_EQ(::tcgetattr(pty_.slave, &cooked), 0);
   cooked.c_iflag |= ISTRIP | ICRNL | INLCR | IGNCR | IXON | IXOFF | IXANY;
@@ -78,6 +82,7 @@ TEST_F(SerialTest, OpenPortSetsARawLineWithoutFlowControl) {
   cooked.c_cflag = (cooked.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB | CRTSCTS;
   ::cfsetspeed(&cooked, B9600);
   ASSERT_EQ(::tcsetattr(pty_.slave, TCSANOW, &cooked), 0);
+  ASSERT_EQ(::tcgetattr(pty_.slave, &cooked), 0);  // as the terminal took them
 
   ASSERT_GE(serial_.OpenPort(pty_.slave_path), 0);
   EXPECT_TRUE(serial_.IsOpen());
@@ -99,6 +104,94 @@ TEST_F(SerialTest, OpenPortSetsARawLineWithoutFlowControl) {
   EXPECT_EQ(Buffer(), std::string("a\rb\x11\x13\n", 6));
   ASSERT_TRUE(serial_.WriteBytes(reinterpret_cast<const std::uint8_t*>("x\r\n\x13"), 4));
   EXPECT_EQ(Heard(4), "x\r\n\x13");
+
+  // Closing gives the device back as it was found.
+  serial_.ClosePort();
+  termios after{};
+  ASSERT_EQ(::tcgetattr(pty_.slave, &after), 0);
+  EXPECT_EQ(after.c_iflag, cooked.c_iflag);
+  EXPECT_EQ(after.c_oflag, cooked.c_oflag);
+  EXPECT_EQ(after.c_lflag, cooked.c_lflag);
+  EXPECT_EQ(after.c_cflag, cooked.c_cflag);
+  EXPECT_EQ(::cfgetospeed(&after), static_cast<speed_t>(B9600));
+}
+
+// A device in use by another program is refused at once, naming the program when its lock
+// file does; a lock whose owner is gone is taken over. The flock binds root too.
+TEST_F(SerialTest, ADeviceInUseIsRefused) {
+  const std::string folder = test::MakeTempFolder();
+  const std::string saved = TSerial::LockFolder();
+  TSerial::SetLockFolder(folder);
+  serial_.ClosePort();
+  std::string name = pty_.slave_path.substr(std::strlen("/dev/"));  // pts/N
+  name[3] = '_';
+  const std::string lock = folder + "/LCK.." + name;
+  const auto write_lock = [&](const std::string& text) { std::ofstream(lock) << text; };
+  const auto pid_text = [](int pid) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%10d\n", pid);
+    return std::string(text);
+  };
+  test::Peer sleeper;
+  ASSERT_TRUE(sleeper.Spawn({"sleep", "30"}, pty_.master, "/"));
+  test::Peer gone;
+  ASSERT_TRUE(gone.Spawn({"true"}, pty_.master, "/"));
+  const int gone_pid = gone.Pid();
+  ASSERT_TRUE(gone.Wait(5000));
+  int holder = -1;  // another descriptor of the device with the flock
+
+  struct Case {
+    const char* what;
+    std::function<void()> arrange;
+    int owner;  // -1: the port opens; else the owner it names (0: unknown)
+  };
+  const std::vector<Case> cases = {
+      {"a living program's lock", [&] { write_lock(pid_text(sleeper.Pid())); }, sleeper.Pid()},
+      {"our own open port", [&] { ASSERT_GE(serial_.OpenPort(pty_.slave_path), 0); }, ::getpid()},
+      {"a lock of a program that is gone", [&] { write_lock(pid_text(gone_pid)); }, -1},
+      {"a lock without a pid, old",
+       [&] {
+         write_lock("garbage");
+         const timeval old[2] = {{::time(nullptr) - 60, 0}, {::time(nullptr) - 60, 0}};
+         ::utimes(lock.c_str(), old);
+       },
+       -1},
+      {"no lock file but a flock",
+       [&] {
+         holder = ::open(pty_.slave_path.c_str(), O_RDWR | O_NOCTTY);
+         ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+       },
+       0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.arrange();
+    TSerial port;
+    const int fd = port.OpenPort(pty_.slave_path);
+    if (c.owner < 0) {
+      EXPECT_GE(fd, 0);
+      const std::string ours = pid_text(::getpid());
+      EXPECT_EQ(test::ReadFile(lock), std::vector<std::uint8_t>(ours.begin(), ours.end()));
+      port.ClosePort();
+      EXPECT_FALSE(std::filesystem::exists(lock));
+    } else {
+      EXPECT_EQ(fd, -1);
+      EXPECT_EQ(errno, EBUSY);
+      EXPECT_EQ(port.LockOwner(), c.owner);
+      EXPECT_EQ(PortOpenFailure(0, pty_.slave_path, EBUSY, port.LockOwner()),
+                "Unable to open " + pty_.slave_path + "\n" + pty_.slave_path + " is in use by " +
+                    (c.owner > 0 ? "process " + std::to_string(c.owner) : "another program") +
+                    ".");
+    }
+    serial_.ClosePort();
+    if (holder >= 0) ::close(holder);
+    holder = -1;
+    std::filesystem::remove(lock);
+  }
+  sleeper.Kill();
+  TSerial::SetLockFolder(saved);
+  test::RemoveFolder(folder);
+  DrainLog();
 }
 
 TEST_F(SerialTest, ClosedPortReadsAndSendsNothing) {
@@ -225,12 +318,17 @@ TEST_F(SerialTest, ReadLineCutsLinesAndPrompts) {
   Put("\r\n");
   EXPECT_EQ(serial_.ReadLine(), "a # b");
 
-  // A zero byte ends the text, and a prompt behind it does not count.
+  // Zero bytes are no text, but what follows them is: the prompt may come right behind the
+  // last frame of a transfer, whose header holds zero bytes.
   Put(std::string("ab\0cd\r\n", 7));
-  EXPECT_EQ(serial_.ReadLine(), "ab");
+  EXPECT_EQ(serial_.ReadLine(), "abcd");
   Put(std::string("x\0login:", 8));
-  EXPECT_EQ(serial_.ReadLine(), "");
-  EXPECT_EQ(serial_.Length(), 8);
+  EXPECT_EQ(serial_.ReadLine(), "xlogin:");
+  EXPECT_EQ(serial_.Length(), 0);
+  const std::vector<std::uint8_t> zeof = zmodem::BinaryHeader(zmodem::kZeof, 0);
+  Put(std::string(zeof.begin(), zeof.end()) + "# ");
+  EXPECT_NE(serial_.ReadLine().find('#'), std::string::npos);
+  EXPECT_FALSE(serial_.HasData());
 }
 
 TEST_F(SerialTest, EchoedLinesGoToTheLog) {
