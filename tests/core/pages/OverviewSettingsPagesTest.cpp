@@ -232,6 +232,10 @@ TEST(OverviewSettingsPagesTest, CueTableFollowsTheScrollAndFillsThePanel) {
   in.entry_text = "01020304";
   EXPECT_EQ(Find(BuildPageScene(in), kParamCueTime, 2)->face, "01020304");
   EXPECT_TRUE(Page(PageKindShown::kCue, title->System()).controls.empty());
+  PageInput system_data;
+  system_data.page = PageKindShown::kCue;
+  system_data.list = &title->System();
+  EXPECT_EQ(CueCellText(system_data, 0, 0), "");
 }
 
 TEST(OverviewSettingsPagesTest, FaderGroupPageShowsRowsAndTheMembersOfTheChosenGroup) {
