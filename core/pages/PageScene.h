@@ -39,6 +39,7 @@ struct PageControl {
   bool lit = false;  // switches: value >= 1
   bool pressed = false;
   bool display_only = false;  // shown but not edited here, whatever its kind
+  bool unconnected = false;   // a routing button that connects nothing: printed dim
   std::string face;     // the text on a switch, button or text box
   std::string caption;  // the text above a knob, fader or labelled switch
   ValueTexts value_text;

@@ -211,10 +211,11 @@ TEST(SystemPagesTest, ButtonsShowTheirValuesAndStrayBytesGiveEmptyLabels) {
     const PageScene& scene;
     int id, channel;
     const char* face;
+    bool unconnected = false;  // printed dim
   };
   const Case cases[] = {
       {in, 129, 0, "MADI\n12"},
-      {in, 130, 1, "NC"},
+      {in, 130, 1, "NC", true},
       {outputs, 133, 0, ""},
       {outputs, 133, 1, "AUX3"},
       {madi, 139, 0, ""},
@@ -231,6 +232,7 @@ TEST(SystemPagesTest, ButtonsShowTheirValuesAndStrayBytesGiveEmptyLabels) {
     const PageControl* control = Find(c.scene, c.id, c.channel);
     ASSERT_NE(control, nullptr);
     EXPECT_EQ(control->face, c.face);
+    EXPECT_EQ(control->unconnected, c.unconnected);
   }
   EXPECT_TRUE(Find(outputs, 141, 0)->lit);
   EXPECT_FALSE(Find(in, 129, 0)->lit);
