@@ -30,7 +30,7 @@ orb::Title& TheTitle() {
   return title;
 }
 
-void BuildAndPaint(benchmark::State& state, orb::PageKindShown page, const orb::TQ730& list) {
+void BuildAndPaint(benchmark::State& state, orb::PageKind page, const orb::TQ730& list) {
   orb::Title& title = TheTitle();
   QImage buffer(orb::kPanelWidth, orb::kPanelHeight, QImage::Format_RGB32);
   orb::PageInput in{page, &list, 0, orb::DynamicsSection::kCompDuck, orb::HeaderTextWidth()};
@@ -51,17 +51,17 @@ void BuildAndPaint(benchmark::State& state, orb::PageKindShown page, const orb::
 }
 
 void BM_ChannelPageBuildAndPaint(benchmark::State& state) {
-  BuildAndPaint(state, orb::PageKindShown::kChannel, TheTitle().System());
+  BuildAndPaint(state, orb::kPageChannel, TheTitle().System());
 }
 BENCHMARK(BM_ChannelPageBuildAndPaint)->Unit(benchmark::kMillisecond);
 
 void BM_OverviewPageBuildAndPaint(benchmark::State& state) {
-  BuildAndPaint(state, orb::PageKindShown::kOverview, TheTitle().System());
+  BuildAndPaint(state, orb::kPageOverview, TheTitle().System());
 }
 BENCHMARK(BM_OverviewPageBuildAndPaint)->Unit(benchmark::kMillisecond);
 
 void BM_CuePageBuildAndPaint(benchmark::State& state) {
-  BuildAndPaint(state, orb::PageKindShown::kCue, TheTitle().Cues());
+  BuildAndPaint(state, orb::kPageCue, TheTitle().Cues());
 }
 BENCHMARK(BM_CuePageBuildAndPaint)->Unit(benchmark::kMillisecond);
 

@@ -46,8 +46,7 @@ orb::Title& TheTitle() {
 
 orb::PageInput ChannelPage(orb::Title& title) {
   static const auto width = orb::HeaderTextWidth();
-  return {orb::PageKindShown::kChannel, &title.System(), 0, orb::DynamicsSection::kCompDuck,
-          width};
+  return {orb::kPageChannel, &title.System(), 0, orb::DynamicsSection::kCompDuck, width};
 }
 
 void BM_DragStep(benchmark::State& state) {

@@ -18,23 +18,17 @@ void Check(bool condition) {
 
 void PageScenes(Title& title) {
   const auto width = [](std::string_view text) { return static_cast<int>(text.size()) * 9; };
-  const std::pair<PageKindShown, const TQ730*> pages[] = {
-      {PageKindShown::kChannel, &title.System()},
-      {PageKindShown::kDynLib, &title.Dynamics()},
-      {PageKindShown::kEqLib, &title.Eq()},
-      {PageKindShown::kSnapshot, &title.Snapshots()},
-      {PageKindShown::kCue, &title.Cues()},
-      {PageKindShown::kOverview, &title.System()},
-      {PageKindShown::kFaderGroup, &title.System()},
-      {PageKindShown::kIsolate, &title.System()},
-      {PageKindShown::kSetup, &title.System()},
-      {PageKindShown::kFader, &title.System()},
-      {PageKindShown::kInputAssign, &title.System()},
-      {PageKindShown::kOutputAssign, &title.System()}};
+  const std::pair<PageKind, const TQ730*> pages[] = {
+      {kPageChannel, &title.System()},     {kPageDynLib, &title.Dynamics()},
+      {kPageEqLib, &title.Eq()},           {kPageSnapshot, &title.Snapshots()},
+      {kPageCue, &title.Cues()},           {kPageOverview, &title.System()},
+      {kPageFaderGroup, &title.System()},  {kPageIsolate, &title.System()},
+      {kPageSetup, &title.System()},       {kPageFader, &title.System()},
+      {kPageInputAssign, &title.System()}, {kPageOutputAssign, &title.System()}};
   for (const auto& [page, list] : pages) {
     // One past the end too: a cursor left behind by a shrinking list. The pages of the whole
     // console do not follow the cursor: a few cursors give them every bank, group and view.
-    const bool whole_console = list == &title.System() && page != PageKindShown::kChannel;
+    const bool whole_console = list == &title.System() && page != kPageChannel;
     const int last = whole_console ? std::min(list->Count(), 9) : list->Count();
     for (int cursor = 0; cursor <= last; ++cursor) {
       for (const DynamicsSection section :

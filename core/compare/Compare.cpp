@@ -1,8 +1,8 @@
 #include "core/compare/Compare.h"
 
 #include <algorithm>
-#include <cctype>
 #include <array>
+#include <cctype>
 #include <cstdio>
 #include <functional>
 #include <numeric>
@@ -12,20 +12,13 @@
 #include "core/model/ParamModel.h"
 #include "core/model/ParamNames.h"
 #include "core/model/SystemSettings.h"
+#include "core/model/TitleInfoView.h"
 #include "core/model/ValueText.h"
 
 namespace orb {
 namespace {
 
 using Bytes = std::span<const std::uint8_t>;
-
-// Title information inside the system block.
-constexpr int kInfoLock = 5;
-constexpr int kInfoRenewedFirst = 6;  // name (follows the file name), size, save date
-constexpr int kInfoCue = 36;
-constexpr int kInfoTcMode = 40;
-constexpr int kInfoFs = 41;
-constexpr int kInfoMemo = 42;
 
 // The record number and checksum at the end of every record.
 constexpr int kRenewedTail = 4;
@@ -256,27 +249,30 @@ std::vector<int> ChannelIds(const TQ730SYSF& system) {
   return ids;
 }
 
-void CompareTitleInfo(Collector& out, Bytes a, Bytes b) {
+void CompareTitleInfo(Collector& out, const TQ730SYSF& a, const TQ730SYSF& b) {
   out.Begin(CompareList::kTitleInfo);
-  Marks marks(a);
-  marks.Mark(kInfoRenewedFirst, kInfoCue - kInfoRenewedFirst);
-  auto field = [&](const char* name, int at, int n, auto text) {
-    marks.Mark(static_cast<std::size_t>(at), static_cast<std::size_t>(n));
-    if (!std::equal(a.begin() + at, a.begin() + at + n, b.begin() + at))
-      out.Add({}, name, text(a.data() + at), text(b.data() + at));
+  using Info = TitleInfoView;
+  const Info ia = a.Info(), ib = b.Info();
+  Marks marks(a.Block());
+  // The name follows the file name; size and save date are renewed by every save.
+  for (const TitleInfoField renewed : {Info::kName, Info::kSizeKB, Info::kSaveDate})
+    marks.Mark(ia.Bytes(renewed));
+  auto field = [&](const char* name, TitleInfoField at, auto text) {
+    marks.Mark(ia.Bytes(at));
+    if (!std::ranges::equal(ia.Bytes(at), ib.Bytes(at))) out.Add({}, name, text(ia), text(ib));
   };
-  field("LOCK", kInfoLock, 1, [](const std::uint8_t* p) { return std::string(*p ? "on" : "off"); });
-  field("INITIAL CUE", kInfoCue, 4,
-        [](const std::uint8_t* p) { return FormatTC(FromBCD(GetU32(p))); });
-  field("TC MODE", kInfoTcMode, 1, [](const std::uint8_t* p) { return TCModeName(*p); });
-  field("FS", kInfoFs, 1, [](const std::uint8_t* p) { return SampleRateName(*p); });
-  field("MEMO", kInfoMemo, kTitleInfoSize - kInfoMemo,
-        [](const std::uint8_t* p) { return SlotText(p, kTitleInfoSize - kInfoMemo); });
-  out.UnnamedBytes(a, b, marks, 0, kTitleInfoSize);
+  field("LOCK", Info::kLock, [](const Info& i) { return std::string(i.Locked() ? "on" : "off"); });
+  field("INITIAL CUE", Info::kInitialCue,
+        [](const Info& i) { return FormatTC(FromBCD(i.InitialCue())); });
+  field("TC MODE", Info::kTimecodeMode, [](const Info& i) { return TCModeName(i.TimecodeMode()); });
+  field("FS", Info::kSampleRateMode,
+        [](const Info& i) { return SampleRateName(i.SampleRateMode()); });
+  field("MEMO", Info::kMemo, [](const Info& i) { return i.Memo(); });
+  out.UnnamedBytes(a.Block(), b.Block(), marks, 0, kTitleInfoSize);
 }
 
 void CompareSystem(Collector& out, const TQ730SYSF& a, const TQ730SYSF& b) {
-  CompareTitleInfo(out, a.Block(), b.Block());
+  CompareTitleInfo(out, a, b);
   out.Begin(CompareList::kSystem);
   Marks marks(a.Block());
   marks.Mark(0, kTitleInfoSize);

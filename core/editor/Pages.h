@@ -4,26 +4,9 @@
 
 #include <array>
 
-namespace orb {
+#include "core/pages/PageKind.h"
 
-// The number of a tab's page, shared by the editor window and the parameter panel. Kinds 0 to 5
-// show the list of the same number; the others show the system data.
-enum PageKind : int {
-  kPageChannel = 0,
-  kPageSnapshot = 1,
-  kPageCue = 2,
-  kPageDynLib = 3,
-  kPageEqLib = 4,
-  kPageAutomation = 5,
-  kPageOverview = 6,
-  kPageFader = 7,
-  kPageFaderGroup = 8,
-  kPageInputAssign = 9,
-  kPageOutputAssign = 10,
-  kPageSetup = 11,
-  kPageIsolate = 12,
-};
-inline constexpr int kPageKinds = 13;
+namespace orb {
 
 struct TabPage {
   const char* caption;
@@ -48,11 +31,6 @@ inline constexpr std::array<TabPage, 13> kTabPages = {{
     {"SETUP", kPageSetup, false},
 }};
 inline constexpr int kTabCount = static_cast<int>(kTabPages.size());
-
-// The list number (0 system data … 5 automation) a page kind shows.
-constexpr int ListOfPage(int kind) {
-  return kind >= kPageChannel && kind <= kPageAutomation ? kind : 0;
-}
 
 // The targets of New, Store and Recall on the system pages, by the library button's tag.
 struct LibraryTarget {

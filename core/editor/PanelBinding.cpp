@@ -38,34 +38,12 @@ PanelBinding::~PanelBinding() {
   session_.Panel() = {};
 }
 
-namespace {
-
-constexpr std::pair<PageKind, PageKindShown> kScenePages[] = {
-    {kPageChannel, PageKindShown::kChannel},
-    {kPageSnapshot, PageKindShown::kSnapshot},
-    {kPageCue, PageKindShown::kCue},
-    {kPageDynLib, PageKindShown::kDynLib},
-    {kPageEqLib, PageKindShown::kEqLib},
-    {kPageOverview, PageKindShown::kOverview},
-    {kPageFader, PageKindShown::kFader},
-    {kPageFaderGroup, PageKindShown::kFaderGroup},
-    {kPageInputAssign, PageKindShown::kInputAssign},
-    {kPageOutputAssign, PageKindShown::kOutputAssign},
-    {kPageSetup, PageKindShown::kSetup},
-    {kPageIsolate, PageKindShown::kIsolate},
-};
-
-}  // namespace
-
 bool PanelBinding::Draws(PageKind kind) {
-  for (const auto& page : kScenePages) {
-    if (page.first == kind) return true;
-  }
-  return false;
+  return DrawsPage(kind);
 }
 
 PageScene PanelBinding::Build(const PanelState& s, int pressed) const {
-  return Draws(session_.Page()) ? BuildPageScene(Input(s, pressed)) : PageScene{};
+  return BuildPageScene(Input(s, pressed));
 }
 
 PageInput PanelBinding::Input() {
@@ -74,12 +52,9 @@ PageInput PanelBinding::Input() {
 }
 
 PageInput PanelBinding::Input(const PanelState& s, int pressed) const {
-  PageKindShown page = PageKindShown::kChannel;
-  for (const auto& [kind, shown] : kScenePages) {
-    if (kind == session_.Page()) page = shown;
-  }
-  PageInput in{page, &session_.CurrentList(), s.cursor, s.section, header_width_, pressed,
-               s.view};
+  PageInput in{session_.Page(), &session_.CurrentList(), s.cursor, s.section, header_width_};
+  in.pressed_entry = pressed;
+  in.view = s.view;
   in.bank = s.bank;
   in.group = s.fader_group;
   in.scroll = session_.Pane().ScrollPosition();

@@ -188,6 +188,12 @@ bool OnOffView(const TQ730AUTO& automation, int view) {
   return false;
 }
 
+WriteMenu OpenWriteMenu(TimelineState& state, const TQ730AUTO& automation, int view) {
+  const bool free_only = OnOffView(automation, view);
+  if (free_only) state.SetShape(static_cast<int>(WriteShape::kFree));
+  return {state.Shape(), free_only};
+}
+
 const VisibleEvent* HitEvent(const TimelineScene& scene, int row, int x, int y) {
   // The latest event lies on top, so it is found first.
   for (auto it = scene.visible.rbegin(); it != scene.visible.rend(); ++it) {

@@ -130,6 +130,15 @@ TimelineScene BuildScene(const TimelineState& state, int width, int height, cons
 // Whether a view is an on/off switch on some channel of the layout: then strokes are Free only.
 bool OnOffView(const TQ730AUTO& automation, int view);
 
+// The write popup's shapes as it opens on a view.
+struct WriteMenu {
+  WriteShape chosen = WriteShape::kFree;
+  bool free_only = false;
+  bool Enabled(WriteShape shape) const { return shape == WriteShape::kFree || !free_only; }
+};
+// On an on/off view the chosen shape falls back to Free, and no other shape can be chosen.
+WriteMenu OpenWriteMenu(TimelineState& state, const TQ730AUTO& automation, int view);
+
 // The visible event of row under the pointer: x within the hit slack and (but for a trigger)
 // its value's y too; the latest such event. Null when none.
 const VisibleEvent* HitEvent(const TimelineScene& scene, int row, int x, int y);

@@ -18,6 +18,8 @@
 namespace orb {
 
 class TQ730SYSF;
+class TitleInfoView;
+class TitleInfoWriter;
 struct ChannelLayout;
 class TClip;
 class Prompter;
@@ -393,9 +395,12 @@ class TQ730SYSF : public TQ730 {
   // True at 96 and 88.2 kHz.
   bool HighRate() const;
   const ChannelLayout& CurrentLayout() const;
-  int TimecodeMode() const { return block_[40]; }
-  int SampleRateMode() const { return block_[41]; }
-  bool Locked() const { return block_[5] != 0; }
+  // The title information at the start of the block (TitleInfoView.h).
+  TitleInfoView Info() const;
+  TitleInfoWriter Info();
+  int TimecodeMode() const;
+  int SampleRateMode() const;
+  bool Locked() const;
 
   // Fixed fader slot of a channel (input k → k, MTR k → 48 + k, AUX k → 56 + k,
   // RTN k → 64 + k, master → 72), or -1 outside the layout.
@@ -429,8 +434,8 @@ class TQ730SYSF : public TQ730 {
   std::uint8_t* FilterBlock(int channel);
 
   // The title's initial cue (packed BCD timecode in the title information).
-  std::uint32_t InitialCue() const { return GetU32(block_.data() + 36); }
-  void SetInitialCue(std::uint32_t bcd) { PutU32(block_.data() + 36, bcd); }
+  std::uint32_t InitialCue() const;
+  void SetInitialCue(std::uint32_t bcd);
 
   std::span<std::uint8_t, kBlockSize> Block() { return block_; }
   std::span<const std::uint8_t, kBlockSize> Block() const { return block_; }

@@ -373,7 +373,7 @@ bool TQ730CUE::CanDo(int index, int op) const {
 
 int TQ730CUE::NewRecord(int) {
   if (!CanDo(-1, kOpNew)) return -1;
-  const std::uint32_t time = Count() > 0 ? CueTime(Record(Count() - 1)) : kFirstCueTime;
+  const std::uint32_t time = Count() > 0 ? Time(Count() - 1) : kFirstCueTime;
   std::fill(selected_.begin(), selected_.end(), 0);
   const int index = AppendRecord();
   PutU32(Record(index).data(), time);
@@ -395,7 +395,11 @@ void TQ730CUE::SetParam(int index, int id, int value) {
       break;
     }
   }
-  if (System()) System()->SetInitialCue(CueTime(Record(0)));
+  if (System()) System()->SetInitialCue(Time(0));
+}
+
+std::uint32_t TQ730CUE::Time(int cue) const {
+  return cue >= 0 && cue < Count() ? CueTime(Record(cue)) : 0;
 }
 
 void TQ730CUE::SortByTime() {
@@ -403,7 +407,7 @@ void TQ730CUE::SortByTime() {
   std::vector<int> order(n);
   std::iota(order.begin(), order.end(), 0);
   // Stable, so that cues at the same time keep the order the user gave them.
-  std::ranges::stable_sort(order, {}, [this](int i) { return CueTime(Record(i)); });
+  std::ranges::stable_sort(order, {}, [this](int i) { return Time(i); });
   std::vector<std::uint8_t> records(records_.size());
   std::vector<std::uint8_t> selected(selected_.size());
   for (int k = 0; k < n; ++k) {

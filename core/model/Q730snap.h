@@ -193,6 +193,8 @@ class TQ730CUE : public TQ730 {
   // Cues are not made from a channel; the argument is ignored.
   int NewRecord(int channel) override;
   int NewRecord() { return NewRecord(-1); }
+  // The cue's time, packed BCD as the record holds it; 0 for a cue outside the list.
+  std::uint32_t Time(int cue) const;
   // The file names a recalled entry by its record number; in memory it is the
   // entry's list position from 1.
   void ResolveReferences(const TQ730SNAP& snapshots, const TQ730EQLIB& eq,

@@ -2,11 +2,12 @@
 #include <cstring>
 
 #include "core/model/DebugLog.h"
-#include "core/model/Q730classes.h"
 #include "core/model/FaderLaw.h"
 #include "core/model/ParamIds.h"
 #include "core/model/ParamModel.h"
+#include "core/model/Q730classes.h"
 #include "core/model/SystemSettings.h"
+#include "core/model/TitleInfoView.h"
 
 namespace orb {
 namespace {
@@ -28,6 +29,30 @@ TQ730SYSF::TQ730SYSF() : TQ730(kSystem, "sysf.dat", kBlockSize, -1) {
   system_ = this;
   // Slots that no channel of the layout fills save as 0 dB rather than as the bare bias.
   for (int slot = 0; slot < kFaderSlots; ++slot) SetGroupFaderLevel(slot, 0);
+}
+
+TitleInfoView TQ730SYSF::Info() const {
+  return TitleInfoView(std::span(block_).first<kTitleInfoSize>());
+}
+
+TitleInfoWriter TQ730SYSF::Info() {
+  return TitleInfoWriter(std::span(block_).first<kTitleInfoSize>());
+}
+
+int TQ730SYSF::TimecodeMode() const {
+  return Info().TimecodeMode();
+}
+int TQ730SYSF::SampleRateMode() const {
+  return Info().SampleRateMode();
+}
+bool TQ730SYSF::Locked() const {
+  return Info().Locked();
+}
+std::uint32_t TQ730SYSF::InitialCue() const {
+  return Info().InitialCue();
+}
+void TQ730SYSF::SetInitialCue(std::uint32_t bcd) {
+  Info().SetInitialCue(bcd);
 }
 
 bool TQ730SYSF::HighRate() const {

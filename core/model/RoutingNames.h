@@ -15,6 +15,9 @@ inline constexpr int kOutputSourceNames = 87;
 // The insertion points show only the first names of the output table (none, PGM, AUX, MTR).
 inline constexpr int kInsertionSourceNames = 19;
 
+// Routing value 0 of every table: "NC", no connection.
+inline constexpr int kNoConnection = 0;
+
 // As drawn: every "@" is shown as "MADI"; the two lines are separated by '\n'.
 std::string InputShortLabel(int value);
 std::string InputLongName(int value);

@@ -113,9 +113,9 @@ Status Title::SaveTitle(Prompter* prompter) {
     return kCancelled;
   }
   BusyScope busy(prompter);
-  auto info = System().Block().data();
-  PutU16(info + 30, SizeInKB(words));
-  PutU32(info + 32, LocalSecondsNow());
+  TitleInfoWriter info = System().Info();
+  info.SetSizeKB(SizeInKB(words));
+  info.SetSaveDate(LocalSecondsNow());
 
   ReplacingFile file;
   Status status = file.Begin(path_);
@@ -126,17 +126,17 @@ Status Title::SaveTitle(Prompter* prompter) {
 }
 
 Status Title::SaveTitleAs(const std::string& path, Prompter* prompter) {
-  std::uint8_t* name = System().Block().data() + 6;
+  const std::span<std::uint8_t> name = System().Info().Bytes(TitleInfoView::kName);
   const std::string old_path = path_;
-  std::array<std::uint8_t, 24> old_name;
-  std::copy_n(name, old_name.size(), old_name.begin());
+  std::array<std::uint8_t, TitleInfoView::kName.width> old_name;
+  std::ranges::copy(name, old_name.begin());
   path_ = path;
-  SetSlotText(name, old_name.size(), TitleNameOf(path));
+  System().Info().SetName(TitleNameOf(path));
   const Status status = SaveTitle(prompter);
   if (status != kOk) {
     // Nothing was written: the title stays what it was.
     path_ = old_path;
-    std::copy(old_name.begin(), old_name.end(), name);
+    std::ranges::copy(old_name, name.begin());
   }
   return status;
 }
@@ -235,8 +235,9 @@ Status StampTitle(const std::string& path, int lock, Prompter* prompter) {
   TitleInfo info;
   if (size < kTitleInfoSize + 2 || file.Read(info.data(), info.size()) != info.size())
     return kReadError;
-  SetSlotText(info.data() + 6, 24, name);
-  if (lock >= 0) info[5] = static_cast<std::uint8_t>(lock);
+  TitleInfoWriter stamp(info);
+  stamp.SetName(name);
+  if (lock >= 0) stamp.SetLock(lock);
   if (!file.SeekTo(body) || file.Write(info.data(), info.size()) != info.size()) return kWriteError;
 
   // The checksum over the whole body, streamed: the size field comes from the file.
@@ -281,22 +282,23 @@ void CivilFromDays(std::int64_t days, int& year, int& month, int& day) {
 }  // namespace
 
 TitleInfoTexts DescribeTitle(const TitleInfo& info) {
+  const TitleInfoView fields(info);
   TitleInfoTexts texts;
-  texts.name = SlotText(info.data() + 6, 24);
-  texts.size = std::to_string(GetU16(info.data() + 30)) + "KB";
+  texts.name = fields.Name();
+  texts.size = std::to_string(fields.SizeKB()) + "KB";
   int year = 0, month = 0, day = 0;
-  CivilFromDays(GetU32(info.data() + 32) / 86400, year, month, day);
+  CivilFromDays(fields.SaveDate() / 86400, year, month, day);
   std::tm date{};
   date.tm_year = year - 1900;
   date.tm_mon = month - 1;
   date.tm_mday = day;
   char text[64];
   texts.date = std::strftime(text, sizeof text, "%x", &date) ? text : "";
-  texts.initial_cue = FormatTC(FromBCD(GetU32(info.data() + 36)));
-  texts.tc_mode = TCModeName(info[40]);
-  texts.fs = SampleRateName(info[41]);
-  texts.memo = SlotText(info.data() + 42, kTitleInfoSize - 42);
-  texts.locked = info[5] != 0;
+  texts.initial_cue = FormatTC(FromBCD(fields.InitialCue()));
+  texts.tc_mode = TCModeName(fields.TimecodeMode());
+  texts.fs = SampleRateName(fields.SampleRateMode());
+  texts.memo = fields.Memo();
+  texts.locked = fields.Locked();
   return texts;
 }
 

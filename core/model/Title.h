@@ -12,12 +12,10 @@
 #include "core/model/Q730lib.h"
 #include "core/model/Q730snap.h"
 #include "core/model/Status.h"
+#include "core/model/TitleInfoView.h"
 
 // One title: its six data objects, loaded from and saved to one title file.
 namespace orb {
-
-inline constexpr int kTitleInfoSize = 128;
-using TitleInfo = std::array<std::uint8_t, kTitleInfoSize>;
 
 // The six data objects of a title, as the title and each step of the undo
 // ring hold them.

@@ -32,6 +32,7 @@ struct AssignMaker : SceneMaker {
     if (value < 0) return;
     PageControl& c = Add(id, element, kKindRouting, Place(x, y, kButton, kButton), value);
     c.lit = false;
+    c.unconnected = value == kNoConnection;
     if (value < names.count) c.face = names.label(value);
   }
   void RowName(int y, std::string text) { Label(272, y + 15, std::move(text)); }

@@ -49,8 +49,8 @@ std::string CueCellText(const PageInput& in, int cue, int column) {
     return "";
   const TQ730& cues = *in.list;
   if (column == 0) {
-    const auto record = cues.Record(cue);
-    return record.size() >= 4 ? FormatTC(FromBCD(GetU32(record.data()))) : "";
+    const auto* cue_list = dynamic_cast<const TQ730CUE*>(&cues);
+    return cue_list ? FormatTC(FromBCD(cue_list->Time(cue))) : "";
   }
   const int value = cues.GetParam(cue, kColumns[column].id);
   if (value < 0) return "";

@@ -123,7 +123,7 @@ int StripChannel(const TQ730SYSF& system, int shown_bank, int column) {
 }
 
 PageScene BuildOverviewScene(const PageInput& in) {
-  const bool snapshot = in.page == PageKindShown::kSnapshot;
+  const bool snapshot = in.page == kPageSnapshot;
   StripMaker m(in, snapshot ? PagePicture::kSnapshot : PagePicture::kOverview, "");
   if (!snapshot) m.RequireSystemList();
   if (!m.system) return std::move(m.scene);

@@ -119,20 +119,20 @@ namespace {
 
 PageScene BuildScene(const PageInput& in) {
   switch (in.page) {
-    case PageKindShown::kInputAssign:
+    case kPageInputAssign:
       return BuildInputAssignScene(in);
-    case PageKindShown::kOutputAssign:
+    case kPageOutputAssign:
       return BuildOutputAssignScene(in);
-    case PageKindShown::kOverview:
-    case PageKindShown::kSnapshot:
+    case kPageOverview:
+    case kPageSnapshot:
       return BuildOverviewScene(in);
-    case PageKindShown::kCue:
+    case kPageCue:
       return BuildCueScene(in);
-    case PageKindShown::kFaderGroup:
+    case kPageFaderGroup:
       return BuildFaderGroupScene(in);
-    case PageKindShown::kIsolate:
+    case kPageIsolate:
       return BuildIsolateScene(in);
-    case PageKindShown::kSetup:
+    case kPageSetup:
       return BuildSetupScene(in);
     default:
       break;
@@ -141,7 +141,7 @@ PageScene BuildScene(const PageInput& in) {
   if (!in.list) return scene;
   const TQ730& list = *in.list;
   const int ch = in.cursor;
-  const bool channel_page = in.page == PageKindShown::kChannel;
+  const bool channel_page = in.page == kPageChannel;
   PageTable table = PageTable::kDynLib;
   bool has_record = ch >= 0 && ch < list.Count();
   if (channel_page) {
@@ -157,7 +157,7 @@ PageScene BuildScene(const PageInput& in) {
       const std::string name = list.NameText(ch);
       scene.header = list.NumberText(ch) + (name.empty() ? "" : " " + name);
     }
-  } else if (in.page == PageKindShown::kFader) {
+  } else if (in.page == kPageFader) {
     // All channels at once, whatever record the list pane stands on.
     table = PageTable::kFader;
     scene.picture = PagePicture::kFader;
@@ -165,10 +165,10 @@ PageScene BuildScene(const PageInput& in) {
     scene.header = "AUDIO FADER";
     has_record = list.System() == &list;
   } else {
-    table = in.page == PageKindShown::kDynLib ? PageTable::kDynLib : PageTable::kEqLib;
-    scene.picture = in.page == PageKindShown::kDynLib ? PagePicture::kDynLib : PagePicture::kEqLib;
+    table = in.page == kPageDynLib ? PageTable::kDynLib : PageTable::kEqLib;
+    scene.picture = in.page == kPageDynLib ? PagePicture::kDynLib : PagePicture::kEqLib;
     scene.header_strip = true;
-    scene.header = in.page == PageKindShown::kDynLib ? "DYNAMICS LIBRARY" : "EQ LIBRARY";
+    scene.header = in.page == kPageDynLib ? "DYNAMICS LIBRARY" : "EQ LIBRARY";
     if (has_record) scene.header += "   " + std::to_string(ch + 1) + " : " + list.NameText(ch);
   }
   int header_limit = kHeaderWidthLimit;
@@ -262,6 +262,7 @@ PageScene BuildScene(const PageInput& in) {
 }  // namespace
 
 PageScene BuildPageScene(const PageInput& in) {
+  if (!DrawsPage(in.page)) return {};
   PageScene scene = BuildScene(in);
   if (in.entry_id == 0) return scene;
   for (PageControl& c : scene.controls) {

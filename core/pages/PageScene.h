@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "core/model/Q730classes.h"
+#include "core/model/RoutingNames.h"
 #include "core/model/ValueText.h"
 #include "core/pages/PageGraphs.h"
+#include "core/pages/PageKind.h"
 #include "core/pages/PageTables.h"
-#include "core/model/RoutingNames.h"
 
 namespace orb {
 
@@ -38,6 +39,7 @@ struct PageControl {
   bool lit = false;  // switches: value >= 1
   bool pressed = false;
   bool display_only = false;  // shown but not edited here, whatever its kind
+  bool unconnected = false;   // a routing button that connects nothing: printed dim
   std::string face;     // the text on a switch, button or text box
   std::string caption;  // the text above a knob, fader or labelled switch
   ValueTexts value_text;
@@ -103,26 +105,11 @@ struct PageScene {
   PagePickList pick_list;
 };
 
-enum class PageKindShown {
-  kChannel,
-  kDynLib,
-  kEqLib,
-  kInputAssign,
-  kOutputAssign,
-  kFader,
-  kOverview,
-  kSnapshot,
-  kFaderGroup,
-  kIsolate,
-  kCue,
-  kSetup,
-};
-
 // Which outputs the OUTPUT ASSIGN page shows: panel state.
 enum class RoutingView { kOutputs, kMadi };
 
 struct PageInput {
-  PageKindShown page = PageKindShown::kChannel;
+  PageKind page = kPageChannel;
   // CHANNEL: the system data; DYN LIB and EQ LIB: their library.
   const TQ730* list = nullptr;
   int cursor = 0;
@@ -155,6 +142,12 @@ PageTable ChannelTable(int kind);
 std::string FitHeader(std::string text, const std::function<int(std::string_view)>& width,
                       int limit = kHeaderWidthLimit);
 
+// Whether the scenes draw a page kind: all but the automation, which the timeline shows.
+constexpr bool DrawsPage(PageKind kind) {
+  return kind >= kPageChannel && kind < kPageKinds && kind != kPageAutomation;
+}
+
+// An empty scene for a kind the scenes do not draw.
 PageScene BuildPageScene(const PageInput& input);
 
 }  // namespace orb

@@ -96,9 +96,11 @@ std::string SourceProblem(const fs::path& file) {
 // The set identity: the save date in a sysf.dat.
 bool ReadIdentity(const fs::path& sysf, std::uint32_t& identity) {
   DiskFile file;
-  std::uint8_t head[36];
-  if (!OpenSource(sysf, file) || file.Read(head, sizeof head) != sizeof head) return false;
-  identity = GetU32(head + 32);
+  TitleInfo head{};
+  // Only as far as the date, which is all the identity needs.
+  const std::size_t length = TitleInfoView::kSaveDate.at + TitleInfoView::kSaveDate.width;
+  if (!OpenSource(sysf, file) || file.Read(head.data(), length) != length) return false;
+  identity = TitleInfoView(head).SaveDate();
   return true;
 }
 
@@ -289,7 +291,7 @@ Status ExportTitle(const std::string& title_path, const std::string& folder, boo
     status = whole.OpenTitle(title_path);
     if (status != kOk) return status;
   }
-  const std::uint32_t identity = GetU32(info.data() + 32);
+  const std::uint32_t identity = TitleInfoView(info).SaveDate();
   status = StampTitle(title_path, -1, prompter);
   if (status != kOk) return status;
 
@@ -348,8 +350,9 @@ Status ImportTitle(const std::string& source_folder, const std::string& library_
     return kCantOpenSource;
   }
   sysf.Close();
-  // The name field ends at offset 29 even without its terminating zero.
-  const std::string name = SanitizeTitleName(SlotText(info.data() + 6, kTitleNameMaxLength));
+  // A name slot without its terminating zero gives its first 23 characters.
+  const std::string name =
+      SanitizeTitleName(TitleInfoView(info).Name().substr(0, kTitleNameMaxLength));
   LogLine(Quoted("Default TITLE name is ", name));
   std::string path = (fs::path(library_folder) / (name + ".orb")).string();
   Status status = AskTitleName(path, prompter);

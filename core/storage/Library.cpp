@@ -45,7 +45,7 @@ std::string CleanName(const std::string& text) {
 // locked when it is.
 std::string TitleFateLine(const std::string& path, const char* fate) {
   TitleInfo info;
-  const bool locked = ReadTitleInfo(path, info) == kOk && DescribeTitle(info).locked;
+  const bool locked = ReadTitleInfo(path, info) == kOk && TitleInfoView(info).Locked();
   return "The title \"" + TitleNameOf(path) + "\" " + (locked ? "is locked and " : "") + fate;
 }
 
@@ -280,7 +280,8 @@ std::vector<LibraryEntry> ListTitles(const std::string& folder) {
     std::error_code type_error;
     if (!it->is_regular_file(type_error)) continue;
     TitleInfo info;
-    const bool locked = ReadTitleInfo(it->path().string(), info) == kOk && info[5] != 0;
+    const bool locked =
+        ReadTitleInfo(it->path().string(), info) == kOk && TitleInfoView(info).Locked();
     titles.push_back({TitleNameOf(file_name), it->path().string(), locked});
   }
   std::sort(titles.begin(), titles.end(), [](const LibraryEntry& a, const LibraryEntry& b) {

@@ -252,14 +252,13 @@ void TTimelineArea::BuildWritePopup() {
   connect(shapes_, &QActionGroup::triggered, this,
           [this](QAction* action) { session_.Timeline().SetShape(action->data().toInt()); });
   connect(Po_Write, &QMenu::aboutToShow, this, [this] {
-    // An on/off view writes Free strokes only, so the other shapes cannot be chosen for it.
-    const bool free_only = OnOffView(session_.GetTitle().Automation(), session_.View());
-    if (free_only) session_.Timeline().SetShape(0);
+    const WriteMenu menu =
+        OpenWriteMenu(session_.Timeline(), session_.GetTitle().Automation(), session_.View());
     const QList<QAction*> actions = shapes_->actions();
     for (QAction* action : actions) {
-      const int tag = action->data().toInt();
-      action->setEnabled(tag == 0 || !free_only);
-      action->setChecked(tag == static_cast<int>(session_.Timeline().Shape()));
+      const auto shape = static_cast<WriteShape>(action->data().toInt());
+      action->setEnabled(menu.Enabled(shape));
+      action->setChecked(shape == menu.chosen);
     }
   });
   connect(Bu_Write, &QToolButton::clicked, this,

@@ -275,7 +275,7 @@ void DrawRoutingButton(QPainter& p, const PageControl& c) {
   Bevel(p, r.adjusted(1, 1, -2, -2), c.pressed);
   const QString text = Text(c.face);
   p.setFont(RoutingFont(c));
-  p.setPen(text == "NC" ? kCaptionInk.darker(130) : QColor(236, 240, 246));
+  p.setPen(c.unconnected ? kCaptionInk.darker(130) : QColor(236, 240, 246));
   p.drawText(r.translated(c.pressed ? 1 : 0, c.pressed ? 1 : 0), Qt::AlignCenter, text);
 }
 

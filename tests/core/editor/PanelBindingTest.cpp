@@ -35,6 +35,21 @@ class PanelBindingTest : public ::testing::Test {
   PanelBinding* panel = nullptr;
 };
 
+// The scenes take each tab's own page kind; the AUTOMATION tab shows the timeline, and the
+// scenes draw nothing for it.
+TEST_F(PanelBindingTest, EachTabsPageKindGoesToTheScenes) {
+  for (const TabPage& tab : kTabPages) {
+    SCOPED_TRACE(tab.caption);
+    session->ChangeTab(static_cast<int>(&tab - kTabPages.data()));
+    const PageInput in = panel->Input();
+    EXPECT_EQ(in.page, tab.kind);
+    const bool drawn = tab.kind != kPageAutomation;
+    EXPECT_EQ(PanelBinding::Draws(tab.kind), drawn);
+    EXPECT_EQ(BuildPageScene(in).picture != PagePicture::kNone, drawn);
+    EXPECT_EQ(panel->Model().Scene().controls.empty(), !drawn);
+  }
+}
+
 TEST_F(PanelBindingTest, GesturesWheelAndEntriesAreSessionUndoSteps) {
   session->GetTitle().System().SetParam(0, kParamTrim, 10);
   panel->Refresh();

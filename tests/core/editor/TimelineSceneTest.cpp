@@ -174,6 +174,28 @@ TEST_F(TimelineSceneTest, CueMarkersBandLinesAndOnOffViews) {
   EXPECT_TRUE(OnOffView(automation(), 106));
 }
 
+// The write popup offers every shape on a view of values; on an on/off view only Free, which
+// it then chooses.
+TEST_F(TimelineSceneTest, WritePopupOnOnOffViewsOffersFreeOnly) {
+  const struct {
+    int view;
+    WriteShape chosen;
+    int offered;
+  } cases[] = {{kLevel, WriteShape::kCurve2, 5}, {106, WriteShape::kFree, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.view);
+    TimelineState state;
+    state.SetShape(static_cast<int>(WriteShape::kCurve2));
+    const WriteMenu menu = OpenWriteMenu(state, automation(), c.view);
+    EXPECT_EQ(menu.chosen, c.chosen);
+    EXPECT_EQ(state.Shape(), c.chosen);
+    int offered = 0;
+    for (int tag = 0; tag < 5; ++tag) offered += menu.Enabled(static_cast<WriteShape>(tag));
+    EXPECT_EQ(offered, c.offered);
+    EXPECT_TRUE(menu.Enabled(WriteShape::kFree));
+  }
+}
+
 TEST(TimelineGaugeTest, PercentTurnsRedAboveTheMemory) {
   struct Case {
     std::int64_t words;

@@ -239,6 +239,20 @@ TEST_F(CueTest, TimeChangeResortsAndSetsTheInitialCue) {
   EXPECT_EQ(system.InitialCue(), 0x00010000u);
 }
 
+// A cue's time as its record holds it, packed BCD; none for a cue outside the list.
+TEST_F(CueTest, TimeOfEachCue) {
+  LoadCues({CueBytes(0x01020304, "a", 0, 0), CueBytes(0x23595929, "b", 0, 0)});
+  const struct {
+    int cue;
+    std::uint32_t time;
+  } cases[] = {{0, 0x01020304}, {1, 0x23595929}, {-1, 0}, {2, 0}};
+  for (const auto& c : cases) EXPECT_EQ(cues.Time(c.cue), c.time) << c.cue;
+  cues.SetParam(1, 173, 0x00000500);
+  EXPECT_EQ(cues.Time(0), 0x00000500u);
+  EXPECT_EQ(cues.Time(1), 0x01020304u);
+  EXPECT_EQ(cues.Time(1), TimeOf(1));
+}
+
 TEST_F(CueTest, EqualTimesKeepTheirOrder) {
   std::vector<std::vector<std::uint8_t>> records;
   for (int i = 0; i < 40; ++i)

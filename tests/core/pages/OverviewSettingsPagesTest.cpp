@@ -18,7 +18,7 @@ namespace {
 
 constexpr Layout kLayouts[] = {k48, k96, k96Surround};
 
-PageScene Page(PageKindShown page, const TQ730& list, int bank = 0, int cursor = 0) {
+PageScene Page(PageKind page, const TQ730& list, int bank = 0, int cursor = 0) {
   PageInput in{page, &list, cursor, DynamicsSection::kCompDuck, nullptr};
   in.bank = bank;
   return BuildPageScene(in);
@@ -51,7 +51,7 @@ TEST(OverviewSettingsPagesTest, BankTextsAndPageSteppingAtBothRates) {
     const TQ730SYSF& s = title->System();
     EXPECT_EQ(ShownBank(s, c.bank), c.shown);
     EXPECT_EQ(NextBank(s, c.bank), c.next);
-    EXPECT_EQ(Page(PageKindShown::kOverview, s, c.bank).header, c.header);
+    EXPECT_EQ(Page(kPageOverview, s, c.bank).header, c.header);
     EXPECT_EQ(StripChannel(s, c.shown, 0), c.first_column);
     EXPECT_EQ(StripChannel(s, c.shown, 8), c.column_8);
     EXPECT_EQ(StripChannel(s, c.shown, 16), c.column_16);
@@ -78,7 +78,7 @@ TEST(OverviewSettingsPagesTest, StripsShowSendsPairPansAndFadersAndStayLaidOut) 
       const int ch = StripChannel(s, bank, 0);
       s.SetParam(ch, kParamAuxOn + 2, 1);
       s.SetParam(ch, kParamAuxOn + 3, 0);
-      const PageScene scene = Page(PageKindShown::kOverview, s, bank);
+      const PageScene scene = Page(kPageOverview, s, bank);
       ExpectLaidOut(scene);
       const std::map<int, int> counts = CountById(scene);
       int strips = 0;
@@ -111,9 +111,8 @@ TEST(OverviewSettingsPagesTest, EveryStripControlLiesOnItsOwnPlate) {
   for (const Layout& layout : kLayouts) {
     auto title = TitleFor(layout);
     const TQ730SYSF& s = title->System();
-    for (PageKindShown kind : {PageKindShown::kOverview, PageKindShown::kSnapshot}) {
-      const TQ730& list =
-          kind == PageKindShown::kOverview ? static_cast<const TQ730&>(s) : title->Snapshots();
+    for (PageKind kind : {kPageOverview, kPageSnapshot}) {
+      const TQ730& list = kind == kPageOverview ? static_cast<const TQ730&>(s) : title->Snapshots();
       for (int bank = 0; bank < kOverviewBanks; ++bank) {
         SCOPED_TRACE(testing::Message() << layout.name << " bank " << bank);
         const PageScene scene = Page(kind, list, bank);
@@ -143,7 +142,7 @@ TEST(OverviewSettingsPagesTest, SnapshotPageShowsTheSnapshotAtTheCursorAndItsCap
   snaps.SetParam(5, kParamEqOn, 1);
   snaps.SetCurrentRecord(0);
   snaps.SetParam(5, kParamEqOn, 0);
-  PageInput in{PageKindShown::kSnapshot, &snaps, 1, DynamicsSection::kCompDuck, nullptr};
+  PageInput in{kPageSnapshot, &snaps, 1, DynamicsSection::kCompDuck, nullptr};
   in.header_width = CharWidth;
   const PageScene scene = BuildPageScene(in);
   EXPECT_EQ(scene.header, "SNAPSHOT : 1~24 - 2 : VERSE   ");
@@ -158,7 +157,7 @@ TEST(OverviewSettingsPagesTest, SnapshotPageShowsTheSnapshotAtTheCursorAndItsCap
   const PageScene cut = BuildPageScene(in);
   EXPECT_LE(wide(cut.header), 600 - 20 + wide("..."));
   EXPECT_TRUE(cut.header.ends_with("..."));
-  EXPECT_TRUE(Page(PageKindShown::kSnapshot, snaps, 0, snaps.Count()).controls.empty());
+  EXPECT_TRUE(Page(kPageSnapshot, snaps, 0, snaps.Count()).controls.empty());
 }
 
 TEST(OverviewSettingsPagesTest, CueCellsTellEventNumberChannelAndNameAndCutLongNames) {
@@ -180,7 +179,7 @@ TEST(OverviewSettingsPagesTest, CueCellsTellEventNumberChannelAndNameAndCutLongN
       {0, 4, 7, {"OFF", "NA", "", "", ""}},
       {3, 1, 200, {"OFF", "DYNA LIB", "01", "", dynamics_1.c_str()}},
   };
-  PageInput in{PageKindShown::kCue, &cues, 0, DynamicsSection::kCompDuck, nullptr};
+  PageInput in{kPageCue, &cues, 0, DynamicsSection::kCompDuck, nullptr};
   in.snapshots = &title->Snapshots();
   in.eq_lib = &title->Eq();
   in.dyn_lib = &title->Dynamics();
@@ -213,7 +212,7 @@ TEST(OverviewSettingsPagesTest, CueTableFollowsTheScrollAndFillsThePanel) {
   gen::TitleSpec spec;
   spec.cues = 99;
   auto title = test::LoadTitle(spec);
-  PageInput in{PageKindShown::kCue, &title->Cues(), 0, DynamicsSection::kCompDuck, nullptr};
+  PageInput in{kPageCue, &title->Cues(), 0, DynamicsSection::kCompDuck, nullptr};
   for (int scroll : {0, 40, 90}) {
     in.scroll = scroll;
     const PageScene scene = BuildPageScene(in);
@@ -231,7 +230,11 @@ TEST(OverviewSettingsPagesTest, CueTableFollowsTheScrollAndFillsThePanel) {
   in.entry_channel = 2;
   in.entry_text = "01020304";
   EXPECT_EQ(Find(BuildPageScene(in), kParamCueTime, 2)->face, "01020304");
-  EXPECT_TRUE(Page(PageKindShown::kCue, title->System()).controls.empty());
+  EXPECT_TRUE(Page(kPageCue, title->System()).controls.empty());
+  PageInput system_data;
+  system_data.page = kPageCue;
+  system_data.list = &title->System();
+  EXPECT_EQ(CueCellText(system_data, 0, 0), "");
 }
 
 TEST(OverviewSettingsPagesTest, FaderGroupPageShowsRowsAndTheMembersOfTheChosenGroup) {
@@ -257,7 +260,7 @@ TEST(OverviewSettingsPagesTest, FaderGroupPageShowsRowsAndTheMembersOfTheChosenG
     }
     ASSERT_GE(master, 0);
     s.SetParam(master, kParamFaderGroup, 3);
-    PageInput in{PageKindShown::kFaderGroup, &s, 0, DynamicsSection::kCompDuck, nullptr};
+    PageInput in{kPageFaderGroup, &s, 0, DynamicsSection::kCompDuck, nullptr};
     for (int group : {2, 5}) {
       in.group = group;
       const PageScene scene = BuildPageScene(in);
@@ -288,7 +291,7 @@ TEST(OverviewSettingsPagesTest, IsolateAndSetupPagesShowTheirSwitchesAndTexts) {
     SCOPED_TRACE(layout.name);
     auto title = TitleFor(layout);
     TQ730SYSF& s = title->System();
-    const PageScene isolate = Page(PageKindShown::kIsolate, s);
+    const PageScene isolate = Page(kPageIsolate, s);
     ExpectLaidOut(isolate);
     const std::map<int, int> counts = CountById(isolate);
     EXPECT_EQ(counts.at(kParamSnapshotIsolate), s.ChannelCount());
@@ -299,7 +302,7 @@ TEST(OverviewSettingsPagesTest, IsolateAndSetupPagesShowTheirSwitchesAndTexts) {
       EXPECT_EQ(Find(isolate, kParamSnapshotIsolate, s.FirstChannelOf(kGroupPGM))->box,
                 (PageRect{465, 363, 40, 16}));
     }
-    const PageScene setup = Page(PageKindShown::kSetup, s);
+    const PageScene setup = Page(kPageSetup, s);
     ExpectLaidOut(setup);
     EXPECT_EQ(CountById(setup).at(kParamStereoLinkFunction), 9);
     EXPECT_EQ(CountById(setup).at(kParamSetupFunction), 7);
@@ -312,7 +315,7 @@ TEST(OverviewSettingsPagesTest, IsolateAndSetupPagesShowTheirSwitchesAndTexts) {
   s.SetParam(0, kParamMidiPcPort, 0);
   s.SetParam(0, kParamMeasure, 6 * 256 + 8);
   s.SetParam(0, kParamTcMode, 2);
-  const PageScene setup = Page(PageKindShown::kSetup, s);
+  const PageScene setup = Page(kPageSetup, s);
   EXPECT_EQ(Find(setup, kParamMidiRxChannel, 0)->face, "16");
   EXPECT_EQ(Find(setup, kParamMidiPcPort, 0)->face, "31.25k\nW CLOCK");
   EXPECT_EQ(Find(setup, kParamMeasure, 0)->face, "6/8");

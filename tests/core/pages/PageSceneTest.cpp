@@ -30,7 +30,7 @@ const PageControl* Find(const PageScene& scene, int id) {
 }
 
 PageScene Page(const TQ730& list, int cursor, DynamicsSection section,
-               PageKindShown page = PageKindShown::kChannel) {
+               PageKind page = kPageChannel) {
   return BuildPageScene({page, &list, cursor, section, nullptr});
 }
 
@@ -99,21 +99,18 @@ TEST(PageSceneTest, LibraryPagesShowTheirBlockAndTheEditSwitch) {
   title->Dynamics().SetEditEnabled(true);
   title->Dynamics().SetParam(1, kParamCompDuckSelect, 0);
   const std::set<int> dyn =
-      Ids(Page(title->Dynamics(), 1, DynamicsSection::kCompDuck, PageKindShown::kDynLib));
+      Ids(Page(title->Dynamics(), 1, DynamicsSection::kCompDuck, kPageDynLib));
   for (int id : {16, 17, 18, 19, 20, 26, 33, 34, 40, 42, kSwitchEdit})
     EXPECT_TRUE(dyn.count(id)) << id;
   for (int id : {41, 27, 45, 110}) EXPECT_FALSE(dyn.count(id)) << id;
-  EXPECT_TRUE(Find(Page(title->Dynamics(), 1, DynamicsSection::kCompDuck, PageKindShown::kDynLib),
-                   kSwitchEdit)
-                  ->lit);
+  EXPECT_TRUE(
+      Find(Page(title->Dynamics(), 1, DynamicsSection::kCompDuck, kPageDynLib), kSwitchEdit)->lit);
 
-  const std::set<int> eq =
-      Ids(Page(title->Eq(), 0, DynamicsSection::kCompDuck, PageKindShown::kEqLib));
+  const std::set<int> eq = Ids(Page(title->Eq(), 0, DynamicsSection::kCompDuck, kPageEqLib));
   for (int id : {43, 45, 46, 51, 52, 55, 60, 56, 68, kSwitchEdit}) EXPECT_TRUE(eq.count(id)) << id;
   for (int id : {16, 17, 110}) EXPECT_FALSE(eq.count(id)) << id;
   EXPECT_FALSE(
-      Find(Page(title->Eq(), 0, DynamicsSection::kCompDuck, PageKindShown::kEqLib), kSwitchEdit)
-          ->lit);
+      Find(Page(title->Eq(), 0, DynamicsSection::kCompDuck, kPageEqLib), kSwitchEdit)->lit);
 }
 
 TEST(PageSceneTest, ControlsStandWhereThePagesPlaceThem) {
@@ -124,9 +121,8 @@ TEST(PageSceneTest, ControlsStandWhereThePagesPlaceThem) {
   title->System().SetParam(58, kParamLinkMode, 0);
   const PageScene ch = Page(title->System(), 0, DynamicsSection::kCompDuck);
   title->Dynamics().SetParam(0, kParamCompDuckSelect, 0);
-  const PageScene dyn =
-      Page(title->Dynamics(), 0, DynamicsSection::kCompDuck, PageKindShown::kDynLib);
-  const PageScene eq = Page(title->Eq(), 0, DynamicsSection::kCompDuck, PageKindShown::kEqLib);
+  const PageScene dyn = Page(title->Dynamics(), 0, DynamicsSection::kCompDuck, kPageDynLib);
+  const PageScene eq = Page(title->Eq(), 0, DynamicsSection::kCompDuck, kPageEqLib);
   struct Case {
     const PageScene* scene;
     int id;
@@ -210,7 +206,7 @@ TEST(PageSceneTest, KnobsAndFadersCarryDialAndCap) {
   system.SetParam(0, kParamPhase, 1);
   system.SetParam(0, kParamDelayOn, 0);
   const PageScene scene =
-      BuildPageScene({PageKindShown::kChannel, &system, 0, DynamicsSection::kCompDuck, nullptr, 3});
+      BuildPageScene({kPageChannel, &system, 0, DynamicsSection::kCompDuck, nullptr, 3});
   const PageControl* trim = Find(scene, kParamTrim);
   EXPECT_EQ(trim->pointer_angle, -150);
   EXPECT_EQ(trim->zero_angle, 0);
@@ -240,17 +236,17 @@ TEST(PageSceneTest, HeadersAndTheirCut) {
   title->System().SetName(0, "KICK");
   EXPECT_EQ(Page(title->System(), 0, DynamicsSection::kCompDuck).header, "CH 1 KICK");
   title->Dynamics().SetName(1, "VOX");
-  EXPECT_EQ(Page(title->Dynamics(), 1, DynamicsSection::kCompDuck, PageKindShown::kDynLib).header,
+  EXPECT_EQ(Page(title->Dynamics(), 1, DynamicsSection::kCompDuck, kPageDynLib).header,
             "DYNAMICS LIBRARY   2 : VOX");
   const PageScene cut =
-      BuildPageScene({PageKindShown::kDynLib, &title->Dynamics(), 1, DynamicsSection::kCompDuck,
+      BuildPageScene({kPageDynLib, &title->Dynamics(), 1, DynamicsSection::kCompDuck,
                       [](std::string_view s) { return 40 * static_cast<int>(s.size()); }});
   EXPECT_EQ(cut.header, "DYNAMICS LIBRARY...");  // 19 characters of 40 pixels fit
 
   gen::TitleSpec empty;
   empty.eq = 0;
   auto none = test::LoadTitle(empty);
-  const PageScene scene = Page(none->Eq(), 0, DynamicsSection::kCompDuck, PageKindShown::kEqLib);
+  const PageScene scene = Page(none->Eq(), 0, DynamicsSection::kCompDuck, kPageEqLib);
   EXPECT_EQ(scene.header, "EQ LIBRARY");
   EXPECT_TRUE(scene.controls.empty());
   EXPECT_FALSE(scene.frames.empty());
@@ -281,11 +277,10 @@ TEST(PageSceneTest, ScenesOfScrambledTitlesStayInsideThePanel) {
       for (int ch = -1; ch <= title->System().Count(); ++ch)
         check(Page(title->System(), ch, section));
       for (int e = -1; e <= 3; ++e) {
-        check(Page(title->Dynamics(), e, section, PageKindShown::kDynLib));
-        check(Page(title->Eq(), e, section, PageKindShown::kEqLib));
+        check(Page(title->Dynamics(), e, section, kPageDynLib));
+        check(Page(title->Eq(), e, section, kPageEqLib));
       }
-      for (auto page :
-           {PageKindShown::kInputAssign, PageKindShown::kOutputAssign, PageKindShown::kFader})
+      for (auto page : {kPageInputAssign, kPageOutputAssign, kPageFader})
         for (auto view : {RoutingView::kOutputs, RoutingView::kMadi})
           check(BuildPageScene({page, &title->System(), 0, section, nullptr, -1, view}));
     }

@@ -39,9 +39,9 @@ class PanelModelTest : public ::testing::Test {
       return scene;
     }
     PageInput in;
-    in.page = s.page == PanelPage::kInputAssign ? PageKindShown::kInputAssign
-              : s.page == PanelPage::kDynLib    ? PageKindShown::kDynLib
-                                                : PageKindShown::kChannel;
+    in.page = s.page == PanelPage::kInputAssign ? kPageInputAssign
+              : s.page == PanelPage::kDynLib    ? kPageDynLib
+                                                : kPageChannel;
     in.list = &links->Current();
     in.cursor = s.cursor;
     in.section = s.section;

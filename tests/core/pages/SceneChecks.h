@@ -27,8 +27,8 @@ inline std::unique_ptr<Title> TitleFor(const Layout& layout) {
   return test::LoadTitle(spec);
 }
 
-inline PageScene Assign(const TQ730* list, PageKindShown page,
-                        RoutingView view = RoutingView::kOutputs, int pressed = -1) {
+inline PageScene Assign(const TQ730* list, PageKind page, RoutingView view = RoutingView::kOutputs,
+                        int pressed = -1) {
   return BuildPageScene({page, list, 0, DynamicsSection::kCompDuck, nullptr, pressed, view});
 }
 

@@ -93,11 +93,11 @@ TEST(SystemPagesTest, PickListsFollowLayoutAndRate) {
 TEST(SystemPagesTest, ButtonCountsFollowLayoutAndView) {
   struct Case {
     Layout layout;
-    PageKindShown page;
+    PageKind page;
     RoutingView view;
     std::map<int, int> counts;
   };
-  constexpr auto kIn = PageKindShown::kInputAssign, kOut = PageKindShown::kOutputAssign;
+  constexpr auto kIn = kPageInputAssign, kOut = kPageOutputAssign;
   constexpr auto kOutputs = RoutingView::kOutputs, kMadi = RoutingView::kMadi;
   const Case cases[] = {
       {k48, kIn, kOutputs, {{129, 56}, {130, 8}, {131, 6}, {132, 1}}},
@@ -152,9 +152,9 @@ TEST(SystemPagesTest, ButtonCountsFollowLayoutAndView) {
 TEST(SystemPagesTest, ButtonsStandWhereThePagesPlaceThem) {
   auto title = TitleFor(k96);
   const TQ730SYSF& s = title->System();
-  const PageScene in = Assign(&s, PageKindShown::kInputAssign);
-  const PageScene outputs = Assign(&s, PageKindShown::kOutputAssign);
-  const PageScene madi = Assign(&s, PageKindShown::kOutputAssign, RoutingView::kMadi);
+  const PageScene in = Assign(&s, kPageInputAssign);
+  const PageScene outputs = Assign(&s, kPageOutputAssign);
+  const PageScene madi = Assign(&s, kPageOutputAssign, RoutingView::kMadi);
   struct Case {
     const PageScene& scene;
     int id, channel, left, top, width, height;
@@ -204,17 +204,18 @@ TEST(SystemPagesTest, ButtonsShowTheirValuesAndStrayBytesGiveEmptyLabels) {
   block[8870] = 18;
   block[652] = 3;
   block[653] = 1;
-  const PageScene in = Assign(&s, PageKindShown::kInputAssign);
-  const PageScene outputs = Assign(&s, PageKindShown::kOutputAssign);
-  const PageScene madi = Assign(&s, PageKindShown::kOutputAssign, RoutingView::kMadi);
+  const PageScene in = Assign(&s, kPageInputAssign);
+  const PageScene outputs = Assign(&s, kPageOutputAssign);
+  const PageScene madi = Assign(&s, kPageOutputAssign, RoutingView::kMadi);
   struct Case {
     const PageScene& scene;
     int id, channel;
     const char* face;
+    bool unconnected = false;  // printed dim
   };
   const Case cases[] = {
       {in, 129, 0, "MADI\n12"},
-      {in, 130, 1, "NC"},
+      {in, 130, 1, "NC", true},
       {outputs, 133, 0, ""},
       {outputs, 133, 1, "AUX3"},
       {madi, 139, 0, ""},
@@ -231,6 +232,7 @@ TEST(SystemPagesTest, ButtonsShowTheirValuesAndStrayBytesGiveEmptyLabels) {
     const PageControl* control = Find(c.scene, c.id, c.channel);
     ASSERT_NE(control, nullptr);
     EXPECT_EQ(control->face, c.face);
+    EXPECT_EQ(control->unconnected, c.unconnected);
   }
   EXPECT_TRUE(Find(outputs, 141, 0)->lit);
   EXPECT_FALSE(Find(in, 129, 0)->lit);
@@ -238,13 +240,12 @@ TEST(SystemPagesTest, ButtonsShowTheirValuesAndStrayBytesGiveEmptyLabels) {
 
 TEST(SystemPagesTest, PressedButtonAndPagesWithoutSystemData) {
   auto title = TitleFor(k48);
-  const PageScene scene =
-      Assign(&title->System(), PageKindShown::kInputAssign, RoutingView::kOutputs, 5);
+  const PageScene scene = Assign(&title->System(), kPageInputAssign, RoutingView::kOutputs, 5);
   for (const PageControl& c : scene.controls) EXPECT_EQ(c.pressed, c.entry == 5);
   EXPECT_EQ(scene.controls[5].channel, 5);
   for (const TQ730* list :
        {static_cast<const TQ730*>(&title->Snapshots()), static_cast<const TQ730*>(nullptr)}) {
-    for (auto page : {PageKindShown::kInputAssign, PageKindShown::kOutputAssign}) {
+    for (auto page : {kPageInputAssign, kPageOutputAssign}) {
       const PageScene empty = Assign(list, page);
       EXPECT_TRUE(empty.controls.empty());
       EXPECT_TRUE(empty.pick_list.items.empty());
@@ -270,7 +271,7 @@ TEST(SystemPagesTest, FaderPageShowsEveryChannelOfTheLayoutWithItsFader) {
     TQ730SYSF& s = title->System();
     s.SetParam(0, kParamFaderLevel, 0);
     s.SetParam(1, kParamFaderLevel, s.ParamMax(1, kParamFaderLevel));
-    const PageScene scene = Assign(&s, PageKindShown::kFader);
+    const PageScene scene = Assign(&s, kPageFader);
     EXPECT_EQ(scene.header, "AUDIO FADER");
     EXPECT_EQ(CountById(scene),
               (std::map<int, int>{{kSwitchChannel, c.strips}, {kParamFaderLevel, c.strips}}));
@@ -292,7 +293,7 @@ TEST(SystemPagesTest, FaderPageShowsEveryChannelOfTheLayoutWithItsFader) {
   }
   // Another list than the system data: the header alone.
   auto title = TitleFor(k48);
-  EXPECT_TRUE(Assign(&title->Snapshots(), PageKindShown::kFader).controls.empty());
+  EXPECT_TRUE(Assign(&title->Snapshots(), kPageFader).controls.empty());
 }
 
 }  // namespace

@@ -81,17 +81,17 @@ TEST(PagePainterTest, SwitchesCurvesAndHandlesArePaintedWhereTheSceneSaysAndRend
     system.SetParam(0, kParamSurroundPanFR, 90);
     struct Page {
       const char* name;
-      PageKindShown kind;
+      PageKind kind;
       const TQ730* list;
       int cursor;
       DynamicsSection section;
     } pages[] = {
-        {"input", PageKindShown::kChannel, &system, 0, DynamicsSection::kCompDuck},
-        {"input_gate", PageKindShown::kChannel, &system, 0, DynamicsSection::kExpGate},
-        {"bus", PageKindShown::kChannel, &system, mtr, DynamicsSection::kCompDuck},
-        {"return", PageKindShown::kChannel, &system, rtn, DynamicsSection::kCompDuck},
-        {"dynlib", PageKindShown::kDynLib, &title->Dynamics(), 0, DynamicsSection::kCompDuck},
-        {"eqlib", PageKindShown::kEqLib, &title->Eq(), 0, DynamicsSection::kCompDuck},
+        {"input", kPageChannel, &system, 0, DynamicsSection::kCompDuck},
+        {"input_gate", kPageChannel, &system, 0, DynamicsSection::kExpGate},
+        {"bus", kPageChannel, &system, mtr, DynamicsSection::kCompDuck},
+        {"return", kPageChannel, &system, rtn, DynamicsSection::kCompDuck},
+        {"dynlib", kPageDynLib, &title->Dynamics(), 0, DynamicsSection::kCompDuck},
+        {"eqlib", kPageEqLib, &title->Eq(), 0, DynamicsSection::kCompDuck},
     };
     for (const Page& page : pages) {
       SCOPED_TRACE(std::string(layout.name) + " " + page.name);
@@ -125,10 +125,10 @@ TEST(PagePainterTest, SwitchesCurvesAndHandlesArePaintedWhereTheSceneSaysAndRend
           EXPECT_EQ(Pixel(image, mid.x, mid.y), QColor(255, 255, 0));
         }
       }
-      const bool channel_page = page.kind == PageKindShown::kChannel && page.cursor != rtn;
-      EXPECT_EQ(graphs, channel_page ? 2 + (page.cursor == 0 && layout.surround)
-                        : page.kind == PageKindShown::kChannel ? 0
-                                                               : 1);
+      const bool channel_page = page.kind == kPageChannel && page.cursor != rtn;
+      EXPECT_EQ(graphs, channel_page                ? 2 + (page.cursor == 0 && layout.surround)
+                        : page.kind == kPageChannel ? 0
+                                                    : 1);
     }
   }
 }
@@ -136,8 +136,8 @@ TEST(PagePainterTest, SwitchesCurvesAndHandlesArePaintedWhereTheSceneSaysAndRend
 TEST(PagePainterTest, HeaderDrawsWhiteOverItsShadowAndIsCutToTheLimit) {
   auto title = LoadTitle({});
   title->Dynamics().SetName(0, "ABCDEFGHIJKLMNOPQRSTUVW");
-  PageScene scene = BuildPageScene({PageKindShown::kDynLib, &title->Dynamics(), 0,
-                                    DynamicsSection::kCompDuck, HeaderTextWidth()});
+  PageScene scene = BuildPageScene(
+      {kPageDynLib, &title->Dynamics(), 0, DynamicsSection::kCompDuck, HeaderTextWidth()});
   EXPECT_LE(HeaderTextWidth()(scene.header), 760 + HeaderTextWidth()("..."));
   EXPECT_TRUE(scene.header.ends_with("...")) << scene.header;
   const QImage image = RenderPage(scene);
@@ -175,27 +175,27 @@ TEST(PagePainterTest, PanelShowsThePageOfTheCursorAndKeepsTheSection) {
   EditSession session(clip, nullptr);
   ASSERT_EQ(session.Open(path), kOk);
   TPanelArea panel(session);
-  const auto expected = [&](PageKindShown kind) {
+  const auto expected = [&](PageKind kind) {
     return Rendered({kind, &session.CurrentList(), session.Cursor(), panel.Section(),
                      HeaderTextWidth(), -1, panel.View()});
   };
-  EXPECT_EQ(Shown(panel), expected(PageKindShown::kChannel));
+  EXPECT_EQ(Shown(panel), expected(kPageChannel));
   const QImage first = panel.grab().toImage();
   session.SetCursor(5);
   EXPECT_NE(panel.grab().toImage(), first);
-  EXPECT_EQ(Shown(panel), expected(PageKindShown::kChannel));
+  EXPECT_EQ(Shown(panel), expected(kPageChannel));
   panel.SetSection(DynamicsSection::kExpGate);
   session.ChangeTab(10);  // DYN LIB
-  EXPECT_EQ(Shown(panel), expected(PageKindShown::kDynLib));
+  EXPECT_EQ(Shown(panel), expected(kPageDynLib));
   session.ChangeTab(11);  // EQ LIB
-  EXPECT_EQ(Shown(panel), expected(PageKindShown::kEqLib));
+  EXPECT_EQ(Shown(panel), expected(kPageEqLib));
   session.ChangeTab(8);  // INPUT ASSIGN
-  EXPECT_EQ(Shown(panel), expected(PageKindShown::kInputAssign));
+  EXPECT_EQ(Shown(panel), expected(kPageInputAssign));
   session.ChangeTab(9);  // OUTPUT ASSIGN
   panel.SetView(RoutingView::kMadi);
-  EXPECT_EQ(Shown(panel), expected(PageKindShown::kOutputAssign));
+  EXPECT_EQ(Shown(panel), expected(kPageOutputAssign));
   session.ChangeTab(2);  // FADER
-  EXPECT_EQ(Shown(panel), expected(PageKindShown::kFader));
+  EXPECT_EQ(Shown(panel), expected(kPageFader));
   session.ChangeTab(0);
   EXPECT_EQ(panel.Section(), DynamicsSection::kExpGate);
   EXPECT_EQ(panel.View(), RoutingView::kMadi);
@@ -208,12 +208,10 @@ TEST(PagePainterTest, PanelPaintsEveryTabsPageWithTheBankAndTheAssignListOnTheAs
   EditSession session(clip, nullptr);
   ASSERT_EQ(session.Open(path), kOk);
   TPanelArea panel(session);
-  const PageKindShown expected[kTabCount] = {
-      PageKindShown::kChannel,      PageKindShown::kOverview, PageKindShown::kFader,
-      PageKindShown::kFaderGroup,   PageKindShown::kChannel,  PageKindShown::kSnapshot,
-      PageKindShown::kIsolate,      PageKindShown::kCue,      PageKindShown::kInputAssign,
-      PageKindShown::kOutputAssign, PageKindShown::kDynLib,   PageKindShown::kEqLib,
-      PageKindShown::kSetup};
+  const PageKind expected[kTabCount] = {
+      kPageChannel,  kPageOverview, kPageFader, kPageFaderGroup,  kPageChannel,
+      kPageSnapshot, kPageIsolate,  kPageCue,   kPageInputAssign, kPageOutputAssign,
+      kPageDynLib,   kPageEqLib,    kPageSetup};
   for (int tab = 0; tab < kTabCount; ++tab) {
     if (tab == 4) continue;  // AUTOMATION: the timeline
     SCOPED_TRACE(kTabPages[static_cast<std::size_t>(tab)].caption);
@@ -249,12 +247,12 @@ TEST(PagePainterTest, SystemPagesPaintStripButtonsAndPickListAndRenderings) {
     for (int i = 0; i < 8; ++i) system.SetParam(i, kParamOutputRouting, 3 + i);
     struct Page {
       const char* name;
-      PageKindShown kind;
+      PageKind kind;
       RoutingView view;
-    } pages[] = {{"input_assign", PageKindShown::kInputAssign, RoutingView::kOutputs},
-                 {"output_assign", PageKindShown::kOutputAssign, RoutingView::kOutputs},
-                 {"output_assign_madi", PageKindShown::kOutputAssign, RoutingView::kMadi},
-                 {"fader", PageKindShown::kFader, RoutingView::kOutputs}};
+    } pages[] = {{"input_assign", kPageInputAssign, RoutingView::kOutputs},
+                 {"output_assign", kPageOutputAssign, RoutingView::kOutputs},
+                 {"output_assign_madi", kPageOutputAssign, RoutingView::kMadi},
+                 {"fader", kPageFader, RoutingView::kOutputs}};
     for (const Page& page : pages) {
       SCOPED_TRACE(std::string(layout.name) + " " + page.name);
       const PageScene scene = BuildPageScene(
@@ -265,7 +263,7 @@ TEST(PagePainterTest, SystemPagesPaintStripButtonsAndPickListAndRenderings) {
       const QColor strip = Pixel(image, 790, 40);
       EXPECT_GT(strip.blue(), strip.red() + 30);
       const PageRect list = scene.pick_list.box;
-      if (page.kind != PageKindShown::kFader) {
+      if (page.kind != kPageFader) {
         EXPECT_EQ(Pixel(image, list.left + list.width - 4, list.top + list.height - 4),
                   QColor(Qt::white));
       }
@@ -276,7 +274,7 @@ TEST(PagePainterTest, SystemPagesPaintStripButtonsAndPickListAndRenderings) {
         const QColor face = Pixel(image, c.box.left + 3, c.box.top + 3);
         EXPECT_EQ(face.blue() > face.red() + 50, c.pressed) << c.id << "/" << c.channel;
       }
-      EXPECT_EQ(routing >= 24, page.kind != PageKindShown::kFader);
+      EXPECT_EQ(routing >= 24, page.kind != kPageFader);
     }
   }
 }
@@ -302,17 +300,17 @@ TEST(PagePainterTest, OverviewCueAndSettingsPagesPaintBarsCellsAndRowsAndRenderi
     cues.SetParam(1, kParamCueChannel, 255);
     struct Page {
       const char* name;
-      PageKindShown kind;
+      PageKind kind;
       const TQ730* list;
       int bank;
-    } pages[] = {{"overview_1", PageKindShown::kOverview, &system, 0},
-                 {"overview_2", PageKindShown::kOverview, &system, 1},
-                 {"overview_masters", PageKindShown::kOverview, &system, 2},
-                 {"snapshot", PageKindShown::kSnapshot, &title->Snapshots(), 0},
-                 {"fader_group", PageKindShown::kFaderGroup, &system, 0},
-                 {"isolate", PageKindShown::kIsolate, &system, 0},
-                 {"cue", PageKindShown::kCue, &cues, 0},
-                 {"setup", PageKindShown::kSetup, &system, 0}};
+    } pages[] = {{"overview_1", kPageOverview, &system, 0},
+                 {"overview_2", kPageOverview, &system, 1},
+                 {"overview_masters", kPageOverview, &system, 2},
+                 {"snapshot", kPageSnapshot, &title->Snapshots(), 0},
+                 {"fader_group", kPageFaderGroup, &system, 0},
+                 {"isolate", kPageIsolate, &system, 0},
+                 {"cue", kPageCue, &cues, 0},
+                 {"setup", kPageSetup, &system, 0}};
     for (const Page& page : pages) {
       SCOPED_TRACE(std::string(layout.name) + " " + page.name);
       PageInput in{page.kind, page.list, 0, DynamicsSection::kCompDuck, HeaderTextWidth()};
@@ -357,7 +355,7 @@ TEST(PagePainterTest, EveryPagesTextsFitTheirBoxesAndOverlapNothing) {
     cues.SetParam(1, kParamCueEvent, 2);
     cues.SetParam(1, kParamCueChannel, 255);
     std::vector<std::pair<std::string, PageInput>> pages;
-    const auto add = [&](std::string name, PageKindShown kind, const TQ730* list, int cursor) {
+    const auto add = [&](std::string name, PageKind kind, const TQ730* list, int cursor) {
       PageInput in{kind, list, cursor, DynamicsSection::kCompDuck, HeaderTextWidth()};
       in.cell_width = CellTextWidth();
       in.snapshots = &title->Snapshots();
@@ -369,25 +367,24 @@ TEST(PagePainterTest, EveryPagesTextsFitTheirBoxesAndOverlapNothing) {
     for (int group = kGroupInput; group <= kGroupPGM; ++group) {
       if (system.GroupSize(group) == 0) continue;
       const int ch = system.FirstChannelOf(group);
-      add("channel " + system.NumberText(ch), PageKindShown::kChannel, &system, ch);
-      add("channel gate " + system.NumberText(ch), PageKindShown::kChannel, &system, ch)->section =
+      add("channel " + system.NumberText(ch), kPageChannel, &system, ch);
+      add("channel gate " + system.NumberText(ch), kPageChannel, &system, ch)->section =
           DynamicsSection::kExpGate;
     }
-    add("dynlib", PageKindShown::kDynLib, &title->Dynamics(), 0);
-    add("eqlib", PageKindShown::kEqLib, &title->Eq(), 0);
-    add("input assign", PageKindShown::kInputAssign, &system, 0);
-    add("output assign", PageKindShown::kOutputAssign, &system, 0);
-    add("output assign madi", PageKindShown::kOutputAssign, &system, 0)->view = RoutingView::kMadi;
-    add("fader", PageKindShown::kFader, &system, 0);
+    add("dynlib", kPageDynLib, &title->Dynamics(), 0);
+    add("eqlib", kPageEqLib, &title->Eq(), 0);
+    add("input assign", kPageInputAssign, &system, 0);
+    add("output assign", kPageOutputAssign, &system, 0);
+    add("output assign madi", kPageOutputAssign, &system, 0)->view = RoutingView::kMadi;
+    add("fader", kPageFader, &system, 0);
     for (int bank = 0; bank < kOverviewBanks; ++bank) {
-      add("overview " + std::to_string(bank), PageKindShown::kOverview, &system, 0)->bank = bank;
-      add("snapshot " + std::to_string(bank), PageKindShown::kSnapshot, &title->Snapshots(), 0)
-          ->bank = bank;
+      add("overview " + std::to_string(bank), kPageOverview, &system, 0)->bank = bank;
+      add("snapshot " + std::to_string(bank), kPageSnapshot, &title->Snapshots(), 0)->bank = bank;
     }
-    add("fader group", PageKindShown::kFaderGroup, &system, 0);
-    add("isolate", PageKindShown::kIsolate, &system, 0);
-    add("cue", PageKindShown::kCue, &cues, 0);
-    add("setup", PageKindShown::kSetup, &system, 0);
+    add("fader group", kPageFaderGroup, &system, 0);
+    add("isolate", kPageIsolate, &system, 0);
+    add("cue", kPageCue, &cues, 0);
+    add("setup", kPageSetup, &system, 0);
     for (const auto& [name, in] : pages) {
       SCOPED_TRACE(std::string(layout.name) + " " + name);
       const PageScene scene = BuildPageScene(in);
