@@ -1,4 +1,4 @@
-#include "gui/shell/DialogParts.h"
+#include "gui/common/DialogParts.h"
 
 #include <QBoxLayout>
 #include <QDialog>

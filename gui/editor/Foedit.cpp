@@ -23,11 +23,11 @@
 #include <QWheelEvent>
 
 #include "core/editor/Sessions.h"
-#include "gui/editor/EditAreas.h"
+#include "gui/editor/PanelArea.h"
 #include "gui/editor/ListPane.h"
-#include "gui/editor/Painting.h"
+#include "gui/common/Painting.h"
 #include "gui/editor/TimelineView.h"
-#include "gui/shell/Pictures.h"
+#include "gui/common/Pictures.h"
 #include "gui/shell/QtPrompter.h"
 
 namespace orb {

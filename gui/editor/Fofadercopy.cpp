@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "gui/shell/DialogParts.h"
+#include "gui/common/DialogParts.h"
 #include "gui/shell/QtPrompter.h"
 
 namespace orb {

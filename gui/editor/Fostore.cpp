@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "gui/shell/DialogParts.h"
+#include "gui/common/DialogParts.h"
 #include "gui/shell/QtPrompter.h"
 
 namespace orb {

@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 
-#include "gui/editor/Painting.h"
+#include "gui/common/Painting.h"
 #include "gui/shell/QtPrompter.h"
 
 namespace orb {

@@ -1,4 +1,4 @@
-#include "gui/editor/EditAreas.h"
+#include "gui/editor/PanelArea.h"
 
 #include <QListWidget>
 #include <QMenu>
@@ -8,7 +8,7 @@
 #include <iterator>
 #include <utility>
 
-#include "gui/editor/Painting.h"
+#include "gui/common/Painting.h"
 #include "gui/pages/PagePainter.h"
 #include "gui/shell/QtPrompter.h"
 

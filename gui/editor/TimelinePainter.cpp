@@ -6,7 +6,7 @@
 #include <QVector>
 #include <algorithm>
 
-#include "gui/editor/Painting.h"
+#include "gui/common/Painting.h"
 #include "gui/shell/QtPrompter.h"
 
 namespace orb {

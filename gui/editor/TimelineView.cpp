@@ -13,7 +13,7 @@
 
 #include "core/editor/AutomationViews.h"
 #include "core/model/ParamNames.h"
-#include "gui/editor/Painting.h"
+#include "gui/common/Painting.h"
 #include "gui/editor/TimelinePainter.h"
 #include "gui/shell/QtPrompter.h"
 

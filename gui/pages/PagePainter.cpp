@@ -11,7 +11,7 @@
 #include <map>
 #include <tuple>
 
-#include "gui/editor/Painting.h"
+#include "gui/common/Painting.h"
 #include "gui/shell/QtPrompter.h"
 
 namespace orb {

@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "gui/shell/DialogParts.h"
+#include "gui/common/DialogParts.h"
 #include "core/storage/Settings.h"
 
 namespace orb {

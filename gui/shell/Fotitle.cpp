@@ -26,7 +26,7 @@
 #include "core/model/Title.h"
 #include "gui/shell/Focompare.h"
 #include "gui/shell/Foimpexp.h"
-#include "gui/shell/Pictures.h"
+#include "gui/common/Pictures.h"
 #include "gui/shell/QtPrompter.h"
 #include "core/storage/Floppy.h"
 #include "core/storage/Library.h"

@@ -32,7 +32,7 @@
 #include "gui/shell/Foserial.h"
 #include "gui/shell/Fosplash.h"
 #include "gui/shell/Fotitle.h"
-#include "gui/shell/Pictures.h"
+#include "gui/common/Pictures.h"
 #include "gui/shell/QtPrompter.h"
 
 namespace orb {

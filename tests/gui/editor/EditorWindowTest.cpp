@@ -22,7 +22,7 @@
 
 #include "core/model/ParamIds.h"
 #include "core/model/Title.h"
-#include "gui/editor/EditAreas.h"
+#include "gui/editor/PanelArea.h"
 #include "gui/editor/Foedit.h"
 #include "gui/editor/ListPane.h"
 #include "gui/editor/TimelineView.h"

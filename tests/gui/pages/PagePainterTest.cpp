@@ -11,7 +11,7 @@
 #include "core/model/ParamModel.h"
 #include "core/model/Q730snap.h"
 #include "core/pages/OverviewPages.h"
-#include "gui/editor/EditAreas.h"
+#include "gui/editor/PanelArea.h"
 #include "gui/pages/PagePainter.h"
 #include "tests/gui/shell/GuiTestSupport.h"
 
