@@ -1,8 +1,9 @@
+#include "core/model/Q730sysf.h"
+
 #include <algorithm>
 #include <cstring>
 
 #include "core/model/DebugLog.h"
-#include "core/model/Q730classes.h"
 #include "core/model/FaderLaw.h"
 #include "core/model/ParamIds.h"
 #include "core/model/ParamModel.h"

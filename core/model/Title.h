@@ -11,6 +11,7 @@
 #include "core/model/Q730classes.h"
 #include "core/model/Q730lib.h"
 #include "core/model/Q730snap.h"
+#include "core/model/Q730sysf.h"
 #include "core/model/Status.h"
 
 // One title: its six data objects, loaded from and saved to one title file.

@@ -23,12 +23,13 @@
 #include <QWheelEvent>
 
 #include "core/editor/Sessions.h"
-#include "gui/editor/PanelArea.h"
-#include "gui/editor/ListPane.h"
+#include "gui/common/DialogParts.h"
 #include "gui/common/Painting.h"
-#include "gui/editor/TimelineView.h"
 #include "gui/common/Pictures.h"
-#include "gui/shell/QtPrompter.h"
+#include "gui/common/Text.h"
+#include "gui/editor/ListPane.h"
+#include "gui/editor/PanelArea.h"
+#include "gui/editor/TimelineView.h"
 
 namespace orb {
 

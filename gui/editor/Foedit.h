@@ -11,7 +11,7 @@
 
 #include "core/editor/EditSession.h"
 #include "core/storage/Settings.h"
-#include "gui/shell/Q730edit.h"
+#include "gui/editor/EditorWindow.h"
 
 class QAction;
 class QLabel;

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "gui/common/DialogParts.h"
-#include "gui/shell/QtPrompter.h"
+#include "gui/common/Text.h"
 
 namespace orb {
 

@@ -5,7 +5,7 @@
 #include <QWheelEvent>
 
 #include "gui/common/Painting.h"
-#include "gui/shell/QtPrompter.h"
+#include "gui/common/Text.h"
 
 namespace orb {
 

@@ -9,8 +9,8 @@
 #include <utility>
 
 #include "gui/common/Painting.h"
+#include "gui/common/Text.h"
 #include "gui/pages/PagePainter.h"
-#include "gui/shell/QtPrompter.h"
 
 namespace orb {
 

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "gui/common/Painting.h"
-#include "gui/shell/QtPrompter.h"
+#include "gui/common/Text.h"
 
 namespace orb {
 

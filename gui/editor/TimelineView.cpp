@@ -15,7 +15,6 @@
 #include "core/model/ParamNames.h"
 #include "gui/common/Painting.h"
 #include "gui/editor/TimelinePainter.h"
-#include "gui/shell/QtPrompter.h"
 
 namespace orb {
 

@@ -12,7 +12,7 @@
 #include <tuple>
 
 #include "gui/common/Painting.h"
-#include "gui/shell/QtPrompter.h"
+#include "gui/common/Text.h"
 
 namespace orb {
 namespace {

@@ -43,12 +43,4 @@ class QtPrompter : public Prompter {
   QString last_folder_;
 };
 
-// The status message box: silent for 0, 1 and 2, otherwise the status's
-// message with the caption "Error" and an OK button; detail, when given, on the lines below.
-void ReportStatus(Prompter* prompter, Status status, const std::string& detail = {});
-
-// Texts from files may be UTF-8 (file names) or 8-bit console text; either shows.
-QString TextOf(const std::string& text);
-std::string StdText(const QString& text);
-
 }  // namespace orb
