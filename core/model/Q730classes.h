@@ -1,3 +1,4 @@
+// TQ730: the record list every data file of a title derives from, and the helpers they share.
 #pragma once
 
 #include <array>
@@ -14,7 +15,6 @@
 #include "core/model/Q730.h"
 #include "core/model/Status.h"
 
-// The record lists: one class per data file of a title, all derived from TQ730.
 namespace orb {
 
 class TQ730SYSF;

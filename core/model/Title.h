@@ -1,3 +1,4 @@
+// One title: its six data objects, loaded from and saved to one title file.
 #pragma once
 
 #include <array>
@@ -14,7 +15,6 @@
 #include "core/model/Q730sysf.h"
 #include "core/model/Status.h"
 
-// One title: its six data objects, loaded from and saved to one title file.
 namespace orb {
 
 inline constexpr int kTitleInfoSize = 128;

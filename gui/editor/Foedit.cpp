@@ -236,7 +236,7 @@ void TFo_Edit::BuildListPane() {
     item->setData(tag);
     connect(item, &QAction::triggered, this, [this, tag] {
       session_.SetLibraryTag(tag);
-      Bu_Lib->setText(session_.Library().caption);
+      Bu_Lib->setText(session_.LibraryButtonTarget().caption);
     });
   }
   connect(Bu_Lib, &QToolButton::clicked, this,

@@ -80,7 +80,7 @@ void TPanelArea::SetSection(DynamicsSection section) {
   update();
 }
 
-void TPanelArea::SetView(RoutingView view) {
+void TPanelArea::SetOutputRoutingView(RoutingView view) {
   PanelState s = binding_->Model().State();
   s.view = view;
   binding_->Model().SetState(s);

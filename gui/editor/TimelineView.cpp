@@ -92,7 +92,7 @@ TTimelineSurface::TTimelineSurface(EditSession& session, QWidget* parent)
 
 TimelineScene TTimelineSurface::BuildCurrentScene() const {
   Title& title = session_.GetTitle();
-  SceneInput in{&title.Automation(), &title.System(),           session_.View(),
+  SceneInput in{&title.Automation(), &title.System(),           session_.ViewParam(),
                 session_.SelectionStart(), session_.SelectionEnd(), mouse_.RowOffset(),
                 &title.Cues()};
   TimelineScene scene = BuildScene(session_.Timeline(), width(), height(), in);
@@ -252,7 +252,7 @@ void TTimelineArea::BuildWritePopup() {
           [this](QAction* action) { session_.Timeline().SetShape(action->data().toInt()); });
   connect(Po_Write, &QMenu::aboutToShow, this, [this] {
     // An on/off view writes Free strokes only, so the other shapes cannot be chosen for it.
-    const bool free_only = OnOffView(session_.GetTitle().Automation(), session_.View());
+    const bool free_only = OnOffView(session_.GetTitle().Automation(), session_.ViewParam());
     if (free_only) session_.Timeline().SetShape(0);
     const QList<QAction*> actions = shapes_->actions();
     for (QAction* action : actions) {
@@ -282,7 +282,7 @@ void TTimelineArea::UpdateScrollBars() {
 void TTimelineArea::Update() {
   {
     const QSignalBlocker quiet(Co_View);
-    Co_View->setCurrentIndex(ViewIndexOf(session_.View()));
+    Co_View->setCurrentIndex(ViewIndexOf(session_.ViewParam()));
   }
   int percent = 0;
   bool red = false;

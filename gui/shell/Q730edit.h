@@ -1,3 +1,4 @@
+// TFo_Main: the main frame, with the child windows, the main menu, the settings and the port.
 #pragma once
 
 #include <QMainWindow>

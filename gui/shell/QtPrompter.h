@@ -1,3 +1,4 @@
+// QtPrompter: the prompting interface of the core, answered with real dialogs.
 #pragma once
 
 #include <QString>
@@ -8,7 +9,6 @@
 
 class QWidget;
 
-// The prompting interface of the core, answered with real dialogs.
 namespace orb {
 
 class QtPrompter : public Prompter {

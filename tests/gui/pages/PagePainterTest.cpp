@@ -177,7 +177,7 @@ TEST(PagePainterTest, PanelShowsThePageOfTheCursorAndKeepsTheSection) {
   TPanelArea panel(session);
   const auto expected = [&](PageKindShown kind) {
     return Rendered({kind, &session.CurrentList(), session.Cursor(), panel.Section(),
-                     HeaderTextWidth(), -1, panel.View()});
+                     HeaderTextWidth(), -1, panel.OutputRoutingView()});
   };
   EXPECT_EQ(Shown(panel), expected(PageKindShown::kChannel));
   const QImage first = panel.grab().toImage();
@@ -192,13 +192,13 @@ TEST(PagePainterTest, PanelShowsThePageOfTheCursorAndKeepsTheSection) {
   session.ChangeTab(8);  // INPUT ASSIGN
   EXPECT_EQ(Shown(panel), expected(PageKindShown::kInputAssign));
   session.ChangeTab(9);  // OUTPUT ASSIGN
-  panel.SetView(RoutingView::kMadi);
+  panel.SetOutputRoutingView(RoutingView::kMadi);
   EXPECT_EQ(Shown(panel), expected(PageKindShown::kOutputAssign));
   session.ChangeTab(2);  // FADER
   EXPECT_EQ(Shown(panel), expected(PageKindShown::kFader));
   session.ChangeTab(0);
   EXPECT_EQ(panel.Section(), DynamicsSection::kExpGate);
-  EXPECT_EQ(panel.View(), RoutingView::kMadi);
+  EXPECT_EQ(panel.OutputRoutingView(), RoutingView::kMadi);
 }
 
 TEST(PagePainterTest, PanelPaintsEveryTabsPageWithTheBankAndTheAssignListOnTheAssignPages) {
