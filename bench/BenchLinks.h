@@ -4,8 +4,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "core/model/Q730classes.h"
 #include "core/model/ParamModel.h"
+#include "core/model/Q730classes.h"
+#include "core/model/Q730sysf.h"
 
 namespace orb::bench {
 

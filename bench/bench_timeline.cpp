@@ -68,7 +68,7 @@ struct Show {
     }
     list.ClearEventSelection();
     session.ChangeTab(4);  // AUTOMATION
-    session.SetView(kLevel);
+    session.SetViewParam(kLevel);
   }
   ~Show() {
     std::error_code error;
@@ -83,7 +83,7 @@ struct Show {
     orb::Title& title = session.GetTitle();
     orb::TimelineScene scene = orb::BuildScene(
         State(), kWidth, kHeight,
-        {&title.Automation(), &title.System(), session.View(), session.SelectionStart(),
+        {&title.Automation(), &title.System(), session.ViewParam(), session.SelectionStart(),
          session.SelectionEnd(), mouse ? mouse->RowOffset() : 0, &title.Cues()});
     if (mouse) mouse->Decorate(scene);
     orb::PaintTimeline(buffer, scene, fonts);

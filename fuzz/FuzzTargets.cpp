@@ -6,6 +6,7 @@
 #include "core/compare/Compare.h"
 #include "core/model/DebugLog.h"
 #include "core/model/Q730classes.h"
+#include "core/model/Q730sysf.h"
 #include "core/model/Title.h"
 
 namespace orb {

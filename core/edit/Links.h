@@ -11,6 +11,7 @@
 
 #include "core/model/ParamIds.h"
 #include "core/model/Q730classes.h"
+#include "core/model/Q730sysf.h"
 
 namespace orb {
 

@@ -112,7 +112,7 @@ void EditSession::SetFaderGroup(int group) {
   if (group >= 0 && group < 8) fader_group_ = group;
 }
 
-void EditSession::SetView(int param) {
+void EditSession::SetViewParam(int param) {
   if (ViewIndexOf(param) < 0) return;
   view_ = param;
   ApplyEditRange();
@@ -120,7 +120,7 @@ void EditSession::SetView(int param) {
 
 void EditSession::ChangeView(int param) {
   if (ViewIndexOf(param) < 0) return;
-  SetView(param);
+  SetViewParam(param);
   TQ730AUTO& automation = title_->Automation();
   automation.ClearEventSelection();
   automation.SelectRange(view_, selection_start_, selection_end_);
@@ -232,7 +232,7 @@ Enabling EditSession::Enabled() const {
   e.undo = undo_.UndoCount() > 0;
   e.redo = undo_.RedoCount() > 0;
   e.select_all = pane;
-  const TQ730& target = SystemPage() ? ListNumber(Library().list) : list;
+  const TQ730& target = SystemPage() ? ListNumber(LibraryButtonTarget().list) : list;
   e.new_entry = !locked && BlockCheck() && target.CanDo(cursor_, TQ730::kOpNew);
   e.store = system && BlockCheck() && !locked;
   e.delete_entries = list.CanDo(cursor_, TQ730::kOpDelete) && !locked;
@@ -454,15 +454,15 @@ void EditSession::New() {
   if (!Enabled().new_entry) return;
   PushUndoStep();
   if (SystemPage()) {
-    TQ730& target = ListNumber(Library().list);
+    TQ730& target = ListNumber(LibraryButtonTarget().list);
     if (target.NewRecord(cursor_) >= 0) {
       const int last = target.Count() - 1;
       if (prompter_) {
-        prompter_->Message(std::string(Library().caption) + " " + target.NameText(last) +
+        prompter_->Message(std::string(LibraryButtonTarget().caption) + " " + target.NameText(last) +
                                " is created.",
                            "New", Buttons::kOk);
       }
-      saved_[static_cast<std::size_t>(Library().page)] = last;
+      saved_[static_cast<std::size_t>(LibraryButtonTarget().page)] = last;
     }
   } else {
     const int index = CurrentList().NewRecord(saved_[0]);
@@ -480,8 +480,8 @@ std::vector<std::string> EditSession::EntryLines(const TQ730& list) const {
 
 int EditSession::ChooseEntry(bool recall) {
   if (!Enabled().store || !SystemPage() || !prompter_) return -1;
-  const TQ730& target = ListNumber(Library().list);
-  const EntryList dialog{recall ? "Recall" : "Store", Library().caption,
+  const TQ730& target = ListNumber(LibraryButtonTarget().list);
+  const EntryList dialog{recall ? "Recall" : "Store", LibraryButtonTarget().caption,
                          recall ? "&Recall" : "&Store", EntryLines(target)};
   int index = -1;
   if (!prompter_->ChooseEntry(dialog, index) || index < 0 || index >= target.Count()) return -1;
@@ -492,7 +492,7 @@ void EditSession::Store() {
   const int index = ChooseEntry(false);
   if (index < 0) return;
   PushUndoStep();
-  ListNumber(Library().list).StoreRecord(cursor_, index);
+  ListNumber(LibraryButtonTarget().list).StoreRecord(cursor_, index);
   Refresh();
 }
 
@@ -501,7 +501,7 @@ void EditSession::Recall() {
   if (index < 0) return;
   EditContext edit = Context();
   StoreCursor();
-  RecallCommand(edit, ListNumber(Library().list), cursor_, index);
+  RecallCommand(edit, ListNumber(LibraryButtonTarget().list), cursor_, index);
   Refresh();
 }
 

@@ -132,7 +132,7 @@ class EditSession {
   // The library button: tag 0 snapshots, 1 dynamics, 2 EQ.
   int LibraryTag() const { return library_tag_; }
   void SetLibraryTag(int tag);
-  const LibraryTarget& Library() const {
+  const LibraryTarget& LibraryButtonTarget() const {
     return kLibraryTargets[static_cast<std::size_t>(library_tag_)];
   }
 
@@ -142,8 +142,8 @@ class EditSession {
 
   // The timeline's view (an automatable parameter) and time selection in seconds, which the
   // automation commands act on.
-  int View() const { return view_; }
-  void SetView(int param);
+  int ViewParam() const { return view_; }
+  void SetViewParam(int param);
   // The view chosen in the view list: the view's events inside the selection, on the selected
   // rows, become the selected events.
   void ChangeView(int param);

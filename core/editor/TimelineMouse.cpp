@@ -27,7 +27,7 @@ int TimelineMouse::Rows() const {
 }
 
 int TimelineMouse::RangeOf(int row) const {
-  return std::max(Automation().ParamMax(row, session_.View()), 0);
+  return std::max(Automation().ParamMax(row, session_.ViewParam()), 0);
 }
 
 int TimelineMouse::ValueAtPointer(const TimelineGeometry& g, int row, int y) const {
@@ -90,7 +90,7 @@ void TimelineMouse::Down(const TimelinePointer& p, const TimelineScene& scene) {
   // A scene painted before the list last changed may name an event that is no longer there.
   const VisibleEvent* hit = HitEvent(scene, row, p.x, p.y);
   if (hit && hit->index >= automation.Count()) hit = nullptr;
-  if (hit && !automation.KeyOf(session_.View(), row).Matches(automation.EventWord(hit->index)))
+  if (hit && !automation.KeyOf(session_.ViewParam(), row).Matches(automation.EventWord(hit->index)))
     hit = nullptr;
   if (hit && !session_.Locked()) {
     const double event_time = TCToSeconds(automation.EventTime(hit->index), automation.Rate());
@@ -158,7 +158,7 @@ void TimelineMouse::Move(const TimelinePointer& p) {
     const double start = session_.SelectionStart(), end = session_.SelectionEnd();
     session_.SetSelection(t < start || start == 0 ? t : start, t > end || start == 0 ? t : end);
     if (t > 0 && t < 86400) {
-      status_ = FormatValue(session_.View(), value).value;
+      status_ = FormatValue(session_.ViewParam(), value).value;
       stroke_->Move(t, value);
     }
   } else if (mode_ == TimelineDrag::kMove) {
@@ -211,14 +211,14 @@ void TimelineMouse::UpdateStatus(const TimelineGeometry& g, const TimelinePointe
   const double t = g.TimeAt(p.x);
   const TQ730AUTO& automation = Automation();
   status_ = FormatTC(SecondsToTC(t, automation.Rate())) + "  " +
-            FormatValue(session_.View(), ValueAtPointer(g, row, p.y)).value;
+            FormatValue(session_.ViewParam(), ValueAtPointer(g, row, p.y)).value;
 }
 
 int TimelineMouse::AllowedOffset(int offset) const {
   // Every selected row with events of the view must land on a row that has the view; the
   // offset nearest to the one asked for that allows it (no offset always does).
   const TQ730AUTO& automation = Automation();
-  const int view = session_.View();
+  const int view = session_.ViewParam();
   const int rows = Rows();
   auto allowed = [&](int o) {
     for (int r = 0; r < rows; ++r) {
@@ -235,7 +235,7 @@ int TimelineMouse::AllowedOffset(int offset) const {
 void TimelineMouse::MoveSelection(bool copy) {
   session_.PushUndoStep();
   TQ730AUTO& list = Automation();
-  const int view = session_.View();
+  const int view = session_.ViewParam();
   const int rows = Rows();
   const double new_start = session_.SelectionStart();
   list.ClearEventSelection();
@@ -289,7 +289,7 @@ void TimelineMouse::Up(const TimelinePointer& p) {
   const TimelineGeometry g = Geometry();
   TQ730AUTO& automation = Automation();
   const int mode = static_cast<int>(mode_);
-  const int view = session_.View();
+  const int view = session_.ViewParam();
   if (mode >= 110 && mode <= 114 && stroke_) {
     const EventKey key = automation.KeyOf(view, anchor_row_);
     if (!stroke_->Points().empty() && key.valid) {

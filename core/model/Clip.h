@@ -43,7 +43,7 @@ class TClip : public ClipboardQuery {
   int RecordCount() const { return record_count_; }
   // Automation: length of the copied time range in seconds, and the parameter it shows.
   double Duration() const { return duration_; }
-  int View() const { return view_; }
+  int ViewParam() const { return view_; }
 
   // Whether the content pastes into a list of the kind.
   bool HoldsKind(int kind) const override;

@@ -1,3 +1,6 @@
+// The files that chunks are read from and written to. The data objects only
+// see this interface, so the same loaders read title files on disk, floppy
+// folders and bytes in memory (tests, fuzzing).
 #pragma once
 
 #include <cstddef>
@@ -8,9 +11,6 @@
 
 #include "core/model/Status.h"
 
-// The files that chunks are read from and written to. The data objects only
-// see this interface, so the same loaders read title files on disk, floppy
-// folders and bytes in memory (tests, fuzzing).
 namespace orb {
 
 class DataFile {

@@ -1,10 +1,10 @@
+// The program-wide debug log: a ring of 256 lines, written anywhere in the core
+// and drained by the main frame's refresh timer. Everything runs on one
+// thread, so there is no lock.
 #pragma once
 
 #include <string>
 
-// The program-wide debug log: a ring of 256 lines, written anywhere in the core
-// and drained by the main frame's refresh timer. Everything runs on one
-// thread, so there is no lock.
 namespace orb {
 
 inline constexpr int kLogSlots = 256;

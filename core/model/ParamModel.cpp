@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "core/model/Q730.h"
+#include "core/model/Q730sysf.h"
 
 namespace orb {
 namespace {

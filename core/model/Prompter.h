@@ -1,3 +1,6 @@
+// Prompter: how the core reaches the user, with message boxes, questions, the title-name
+// dialog, the file dialog and the wait cursor. The GUI implements it with real
+// dialogs; tests and orbtool answer by script.
 #pragma once
 
 #include <algorithm>
@@ -12,9 +15,6 @@
 
 #include "core/model/Q730classes.h"
 
-// How the core reaches the user: message boxes, questions, the title-name
-// dialog, the file dialog and the wait cursor. The GUI implements it with real
-// dialogs; tests and orbtool answer by script.
 namespace orb {
 
 // The "Title Name" dialog: a label, one text field and "&OK", "&Cancel".

@@ -1,3 +1,5 @@
+// TQ730AUTO: the automation (auto.dat), start values per channel and parameter and a
+// time-ordered list of events, one 8-byte record each.
 #pragma once
 
 #include <array>
@@ -7,8 +9,6 @@
 #include "core/model/ParamIds.h"
 #include "core/model/Q730classes.h"
 
-// The automation (auto.dat): start values per channel and parameter and a
-// time-ordered list of events, one 8-byte record each.
 namespace orb {
 
 // An event as the record list holds it: binary timecode, then the event word.

@@ -9,6 +9,7 @@
 #include "core/model/DebugLog.h"
 #include "core/model/FaderLaw.h"
 #include "core/model/ParamModel.h"
+#include "core/model/Q730sysf.h"
 
 namespace orb {
 namespace {

@@ -2,8 +2,9 @@
 
 #include <cstring>
 
-#include "core/model/Q730snap.h"
 #include "core/model/ParamModel.h"
+#include "core/model/Q730snap.h"
+#include "core/model/Q730sysf.h"
 
 namespace orb {
 namespace {

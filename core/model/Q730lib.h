@@ -1,9 +1,9 @@
+// The dynamics library (dylib.dat) and the EQ library (eqlib.dat): named
+// copies of one channel's dynamics or EQ settings.
 #pragma once
 
 #include "core/model/Q730classes.h"
 
-// The dynamics library (dylib.dat) and the EQ library (eqlib.dat): named
-// copies of one channel's dynamics or EQ settings.
 namespace orb {
 
 class TQ730DYLIB : public TQ730 {

@@ -7,8 +7,9 @@
 #include <vector>
 
 #include "core/model/Clip.h"
-#include "core/model/Q730lib.h"
 #include "core/model/ParamModel.h"
+#include "core/model/Q730lib.h"
+#include "core/model/Q730sysf.h"
 
 namespace orb {
 namespace {

@@ -1,3 +1,4 @@
+// Snapshots (snap.dat) and cues (cue.dat).
 #pragma once
 
 #include <algorithm>
@@ -8,7 +9,6 @@
 #include "core/model/ParamIds.h"
 #include "core/model/Q730classes.h"
 
-// Snapshots (snap.dat) and cues (cue.dat).
 namespace orb {
 
 class TQ730DYLIB;

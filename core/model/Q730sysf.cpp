@@ -1,3 +1,5 @@
+#include "core/model/Q730sysf.h"
+
 #include <algorithm>
 #include <cstring>
 

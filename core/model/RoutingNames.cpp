@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "core/model/Q730sysf.h"
+
 namespace orb {
 namespace {
 

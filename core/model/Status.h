@@ -1,7 +1,7 @@
-#pragma once
-
 // Result codes of every file and model operation; 0 is success. Codes 1 and 2
 // are reported silently, the others through their message.
+#pragma once
+
 namespace orb {
 
 using Status = int;

@@ -1,3 +1,4 @@
+// One title: its six data objects, loaded from and saved to one title file.
 #pragma once
 
 #include <array>
@@ -11,10 +12,10 @@
 #include "core/model/Q730classes.h"
 #include "core/model/Q730lib.h"
 #include "core/model/Q730snap.h"
+#include "core/model/Q730sysf.h"
 #include "core/model/Status.h"
 #include "core/model/TitleInfoView.h"
 
-// One title: its six data objects, loaded from and saved to one title file.
 namespace orb {
 
 // The six data objects of a title, as the title and each step of the undo

@@ -13,6 +13,7 @@
 #include "core/model/ParamIds.h"
 #include "core/model/ParamModel.h"
 #include "core/model/Q730.h"
+#include "core/model/Q730sysf.h"
 #include "core/model/RoutingNames.h"
 
 namespace orb {

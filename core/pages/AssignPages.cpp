@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/model/ParamIds.h"
+#include "core/model/Q730sysf.h"
 #include "core/pages/SceneMaker.h"
 
 namespace orb {

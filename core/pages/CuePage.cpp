@@ -5,6 +5,7 @@
 #include "core/model/ParamIds.h"
 #include "core/model/Q730.h"
 #include "core/model/Q730snap.h"
+#include "core/model/Q730sysf.h"
 #include "core/pages/SceneMaker.h"
 
 namespace orb {

@@ -6,6 +6,7 @@
 #include "core/model/ParamIds.h"
 #include "core/model/ParamModel.h"
 #include "core/model/Q730.h"
+#include "core/model/Q730sysf.h"
 #include "core/pages/AssignPages.h"
 #include "core/pages/CuePage.h"
 #include "core/pages/OverviewPages.h"

@@ -1,6 +1,7 @@
 #include "core/pages/PageTables.h"
 
 #include "core/model/ParamIds.h"
+#include "core/model/Q730sysf.h"
 
 namespace orb {
 namespace {

@@ -4,6 +4,7 @@
 
 #include "core/model/ParamIds.h"
 #include "core/model/ParamModel.h"
+#include "core/model/Q730sysf.h"
 #include "core/model/ValueText.h"
 #include "core/pages/PageTables.h"
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "core/model/Q730sysf.h"
 #include "core/pages/PageScene.h"
 
 namespace orb::pages {

@@ -1,3 +1,6 @@
+// Floppy disk sets: a title as the console's separate data files in a folder,
+// on one disk, or on two with next.dat and prev.dat, which hold the title's
+// save date as the set identity.
 #pragma once
 
 #include <cstdint>
@@ -7,9 +10,6 @@
 #include "core/model/Prompter.h"
 #include "core/model/Status.h"
 
-// Floppy disk sets: a title as the console's separate data files in a folder,
-// on one disk, or on two with next.dat and prev.dat, which hold the title's
-// save date as the set identity.
 namespace orb {
 
 // A title file larger than this (1400 KB) needs two disks.

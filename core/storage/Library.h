@@ -1,3 +1,5 @@
+// The title files of the library folder: naming, delete, rename, backup, lock
+// and the listing the title manager shows. A title named N is the file N.orb.
 #pragma once
 
 #include <string>
@@ -8,8 +10,6 @@
 #include "core/model/Prompter.h"
 #include "core/model/Status.h"
 
-// The title files of the library folder: naming, delete, rename, backup, lock
-// and the listing the title manager shows. A title named N is the file N.orb.
 namespace orb {
 
 // Every \ / : . ; * ? < > | becomes "_".

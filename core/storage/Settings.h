@@ -1,3 +1,6 @@
+// The settings file: lines of key=value under [Section] headers, names compared
+// without regard to case. Reading never creates anything; every write rewrites
+// the whole file at once through a temporary file, keeping all other lines.
 #pragma once
 
 #include <cstddef>
@@ -6,9 +9,6 @@
 #include <string_view>
 #include <vector>
 
-// The settings file: lines of key=value under [Section] headers, names compared
-// without regard to case. Reading never creates anything; every write rewrites
-// the whole file at once through a temporary file, keeping all other lines.
 namespace orb {
 
 inline constexpr char kSettingsFileName[] = "orbedit.ini";

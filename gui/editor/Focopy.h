@@ -1,3 +1,4 @@
+// TFo_Copy: the check list of parameter groups that Optional Copy and Zero act on.
 #pragma once
 
 #include <QDialog>

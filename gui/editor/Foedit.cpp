@@ -23,12 +23,13 @@
 #include <QWheelEvent>
 
 #include "core/editor/Sessions.h"
-#include "gui/editor/EditAreas.h"
+#include "gui/common/DialogParts.h"
+#include "gui/common/Painting.h"
+#include "gui/common/Pictures.h"
+#include "gui/common/Text.h"
 #include "gui/editor/ListPane.h"
-#include "gui/editor/Painting.h"
+#include "gui/editor/PanelArea.h"
 #include "gui/editor/TimelineView.h"
-#include "gui/shell/Pictures.h"
-#include "gui/shell/QtPrompter.h"
 
 namespace orb {
 
@@ -235,7 +236,7 @@ void TFo_Edit::BuildListPane() {
     item->setData(tag);
     connect(item, &QAction::triggered, this, [this, tag] {
       session_.SetLibraryTag(tag);
-      Bu_Lib->setText(session_.Library().caption);
+      Bu_Lib->setText(session_.LibraryButtonTarget().caption);
     });
   }
   connect(Bu_Lib, &QToolButton::clicked, this,

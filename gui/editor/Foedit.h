@@ -1,7 +1,7 @@
-// The editor window of one title: the thirteen tabs, the list pane with its buttons and name
-// editor, the parameter panel's area, the timeline's area on AUTOMATION, the Edit and Do menus
-// (the main frame merges them into its bar), the context menu and the status bar. Every rule
-// lives in the editor session; this window turns events into calls and paints what it is told.
+// TFo_Edit, the editor window of one title: the thirteen tabs, the list pane with its buttons and
+// name editor, the parameter panel's area, the timeline's area on AUTOMATION, the Edit and Do menus
+// (the main frame merges them into its bar), the context menu and the status bar. Every rule lives
+// in the editor session; this window turns events into calls and paints what it is told.
 #pragma once
 
 #include <QWidget>
@@ -11,7 +11,7 @@
 
 #include "core/editor/EditSession.h"
 #include "core/storage/Settings.h"
-#include "gui/shell/Q730edit.h"
+#include "gui/editor/EditorWindow.h"
 
 class QAction;
 class QLabel;

@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "gui/shell/DialogParts.h"
-#include "gui/shell/QtPrompter.h"
+#include "gui/common/DialogParts.h"
+#include "gui/common/Text.h"
 
 namespace orb {
 

@@ -1,3 +1,4 @@
+// TFo_Store: the entry list of Store and Recall on the snapshot and library targets.
 #pragma once
 
 #include <QDialog>

@@ -4,8 +4,8 @@
 #include <QPainter>
 #include <QWheelEvent>
 
-#include "gui/editor/Painting.h"
-#include "gui/shell/QtPrompter.h"
+#include "gui/common/Painting.h"
+#include "gui/common/Text.h"
 
 namespace orb {
 

@@ -1,5 +1,5 @@
-// The list pane's drawing surface PB_List: rows of 20 pixels under a 20-pixel header, the
-// number column, the selection inverted by exclusive-or and the cursor's blue outline. Every
+// TListPane, the list pane's drawing surface PB_List: rows of 20 pixels under a 20-pixel header,
+// the number column, the selection inverted by exclusive-or and the cursor's blue outline. Every
 // paint draws the whole pane into a back buffer first.
 #pragma once
 

@@ -6,8 +6,8 @@
 #include <QVector>
 #include <algorithm>
 
-#include "gui/editor/Painting.h"
-#include "gui/shell/QtPrompter.h"
+#include "gui/common/Painting.h"
+#include "gui/common/Text.h"
 
 namespace orb {
 

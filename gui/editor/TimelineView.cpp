@@ -13,9 +13,8 @@
 
 #include "core/editor/AutomationViews.h"
 #include "core/model/ParamNames.h"
-#include "gui/editor/Painting.h"
+#include "gui/common/Painting.h"
 #include "gui/editor/TimelinePainter.h"
-#include "gui/shell/QtPrompter.h"
 
 namespace orb {
 
@@ -93,7 +92,7 @@ TTimelineSurface::TTimelineSurface(EditSession& session, QWidget* parent)
 
 TimelineScene TTimelineSurface::BuildCurrentScene() const {
   Title& title = session_.GetTitle();
-  SceneInput in{&title.Automation(), &title.System(),           session_.View(),
+  SceneInput in{&title.Automation(), &title.System(),           session_.ViewParam(),
                 session_.SelectionStart(), session_.SelectionEnd(), mouse_.RowOffset(),
                 &title.Cues()};
   TimelineScene scene = BuildScene(session_.Timeline(), width(), height(), in);
@@ -253,7 +252,7 @@ void TTimelineArea::BuildWritePopup() {
           [this](QAction* action) { session_.Timeline().SetShape(action->data().toInt()); });
   connect(Po_Write, &QMenu::aboutToShow, this, [this] {
     const WriteMenu menu =
-        OpenWriteMenu(session_.Timeline(), session_.GetTitle().Automation(), session_.View());
+        OpenWriteMenu(session_.Timeline(), session_.GetTitle().Automation(), session_.ViewParam());
     const QList<QAction*> actions = shapes_->actions();
     for (QAction* action : actions) {
       const auto shape = static_cast<WriteShape>(action->data().toInt());
@@ -282,7 +281,7 @@ void TTimelineArea::UpdateScrollBars() {
 void TTimelineArea::Update() {
   {
     const QSignalBlocker quiet(Co_View);
-    Co_View->setCurrentIndex(ViewIndexOf(session_.View()));
+    Co_View->setCurrentIndex(ViewIndexOf(session_.ViewParam()));
   }
   int percent = 0;
   bool red = false;

@@ -1,7 +1,7 @@
-// The automation timeline on the AUTOMATION tab: the frame Pa_Auto with the view list, the
-// fill gauge, the tools and the zoom and scroll controls, and the drawing surface PB_Auto.
-// The timeline's state lives in the editor session and its rules in the core; these widgets
-// forward events and paint the scene the core builds.
+// TTimelineArea, the automation timeline on the AUTOMATION tab: the frame Pa_Auto with the view
+// list, the fill gauge, the tools and the zoom and scroll controls, and the drawing surface
+// PB_Auto. The timeline's state lives in the editor session and its rules in the core; these
+// widgets forward events and paint the scene the core builds.
 #pragma once
 
 #include <QImage>

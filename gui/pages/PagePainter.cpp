@@ -11,8 +11,8 @@
 #include <map>
 #include <tuple>
 
-#include "gui/editor/Painting.h"
-#include "gui/shell/QtPrompter.h"
+#include "gui/common/Painting.h"
+#include "gui/common/Text.h"
 
 namespace orb {
 namespace {

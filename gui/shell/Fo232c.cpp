@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "gui/shell/DialogParts.h"
 #include "core/storage/Settings.h"
+#include "gui/common/DialogParts.h"
 
 namespace orb {
 

@@ -1,3 +1,4 @@
+// TFo_232C: the serial-port dialog, which COM port the console is on and its device.
 #pragma once
 
 #include <QDialog>

@@ -8,7 +8,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "gui/shell/QtPrompter.h"
+#include "gui/common/Text.h"
+
 
 namespace orb {
 

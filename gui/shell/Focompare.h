@@ -1,3 +1,4 @@
+// TFo_Compare: the compare window, what differs between two titles as a tree.
 #pragma once
 
 #include <QWidget>

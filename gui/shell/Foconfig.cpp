@@ -3,7 +3,7 @@
 #include <QCheckBox>
 #include <QVBoxLayout>
 
-#include "gui/shell/DialogParts.h"
+#include "gui/common/DialogParts.h"
 
 namespace orb {
 

@@ -1,3 +1,4 @@
+// TFo_Config: the settings dialog (bold lists and parameter texts).
 #pragma once
 
 #include <QDialog>

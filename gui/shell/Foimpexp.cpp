@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "gui/shell/DialogParts.h"
+#include "gui/common/DialogParts.h"
 
 namespace orb {
 

@@ -1,3 +1,4 @@
+// TFo_ImpExp: the dialog that chooses the console's title slot for an import or export.
 #pragma once
 
 #include <QDialog>

@@ -6,7 +6,7 @@
 #include <QValidator>
 
 #include "core/model/Prompter.h"
-#include "gui/shell/DialogParts.h"
+#include "gui/common/DialogParts.h"
 
 namespace orb {
 

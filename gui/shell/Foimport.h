@@ -1,3 +1,4 @@
+// TFo_Import: the title-name dialog of renames and imports.
 #pragma once
 
 #include <QDialog>

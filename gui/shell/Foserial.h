@@ -1,3 +1,4 @@
+// TFo_Serial: the transfer window, which drives a console import or export to its end.
 #pragma once
 
 #include <QDialog>

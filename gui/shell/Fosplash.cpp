@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <chrono>
 
-#include "gui/shell/Pictures.h"
+#include "gui/common/Pictures.h"
 
 namespace orb {
 

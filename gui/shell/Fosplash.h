@@ -1,3 +1,4 @@
+// TFo_Splash: the start-up picture, also the About box.
 #pragma once
 
 #include <QDialog>

@@ -24,12 +24,13 @@
 #include <filesystem>
 
 #include "core/model/Title.h"
-#include "gui/shell/Focompare.h"
-#include "gui/shell/Foimpexp.h"
-#include "gui/shell/Pictures.h"
-#include "gui/shell/QtPrompter.h"
 #include "core/storage/Floppy.h"
 #include "core/storage/Library.h"
+#include "gui/common/DialogParts.h"
+#include "gui/common/Pictures.h"
+#include "gui/common/Text.h"
+#include "gui/shell/Focompare.h"
+#include "gui/shell/Foimpexp.h"
 
 namespace orb {
 

@@ -1,3 +1,4 @@
+// TFo_Title: the title manager window, the titles of the library and the commands on them.
 #pragma once
 
 #include <QLabel>

@@ -26,13 +26,14 @@
 #include <filesystem>
 
 #include "core/model/DebugLog.h"
+#include "gui/common/Pictures.h"
+#include "gui/common/Text.h"
 #include "gui/editor/Foedit.h"
 #include "gui/shell/Fo232c.h"
 #include "gui/shell/Foconfig.h"
 #include "gui/shell/Foserial.h"
 #include "gui/shell/Fosplash.h"
 #include "gui/shell/Fotitle.h"
-#include "gui/shell/Pictures.h"
 #include "gui/shell/QtPrompter.h"
 
 namespace orb {

@@ -1,3 +1,4 @@
+// TFo_Main: the main frame, with the child windows, the main menu, the settings and the port.
 #pragma once
 
 #include <QMainWindow>
@@ -10,6 +11,7 @@
 #include "core/link/Serial.h"
 #include "core/model/Prompter.h"
 #include "core/storage/Settings.h"
+#include "gui/editor/EditorWindow.h"
 
 class QAction;
 class QApplication;
@@ -29,18 +31,6 @@ class TFo_Title;
 
 inline constexpr char kFrameCaption[] = "ORB Q730 Automation Editor";
 inline constexpr char kApplicationTitle[] = "ORB-Q730 Editor";
-
-// What the frame needs of an editor window: the widget of every child window
-// whose "tag" property is 0 (the title manager's is -1).
-class EditorWindow {
- public:
-  virtual ~EditorWindow() = default;
-  virtual void SaveTitle() = 0;
-  // The new title file's path; empty when cancelled.
-  virtual std::string SaveTitleAs() = 0;
-  // Redraws the list pane, parameter panel and timeline, for a new font weight.
-  virtual void RedrawAll() = 0;
-};
 
 // The same look wherever the program runs: Fusion, Liberation Sans for Arial.
 void ApplyProgramLook(QApplication& application);

@@ -7,12 +7,12 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QStringConverter>
-#include <QStringDecoder>
 
+#include "gui/common/Text.h"
 #include "gui/editor/Focopy.h"
 #include "gui/editor/Fofadercopy.h"
 #include "gui/editor/Fostore.h"
+#include "gui/editor/Fotrim.h"
 #include "gui/shell/Foimport.h"
 
 namespace orb {
@@ -174,25 +174,6 @@ bool QtPrompter::ChooseEntry(const EntryList& entries, int& index) {
 QString QtPrompter::FloppyFolder() {
   const QFileInfo floppy("/media/floppy");
   return floppy.isDir() ? floppy.absoluteFilePath() : QDir::homePath();
-}
-
-void ReportStatus(Prompter* prompter, Status status, const std::string& detail) {
-  if (!prompter || !IsReportedStatus(status)) return;
-  const char* message = StatusMessage(status);
-  prompter->Message(std::string(*message ? message : "Failed.") + (detail.empty() ? "" : "\n") +
-                        detail,
-                    "Error", Buttons::kOk);
-}
-
-QString TextOf(const std::string& text) {
-  QStringDecoder utf8(QStringConverter::Utf8);
-  QString decoded = utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
-  return utf8.hasError() ? QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()))
-                         : decoded;
-}
-
-std::string StdText(const QString& text) {
-  return text.toStdString();
 }
 
 }  // namespace orb

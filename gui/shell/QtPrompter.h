@@ -1,3 +1,4 @@
+// QtPrompter: the prompting interface of the core, answered with real dialogs.
 #pragma once
 
 #include <QString>
@@ -8,7 +9,6 @@
 
 class QWidget;
 
-// The prompting interface of the core, answered with real dialogs.
 namespace orb {
 
 class QtPrompter : public Prompter {
@@ -42,13 +42,5 @@ class QtPrompter : public Prompter {
   // Where the last file dialog was left; the next one starts there.
   QString last_folder_;
 };
-
-// The status message box: silent for 0, 1 and 2, otherwise the status's
-// message with the caption "Error" and an OK button; detail, when given, on the lines below.
-void ReportStatus(Prompter* prompter, Status status, const std::string& detail = {});
-
-// Texts from files may be UTF-8 (file names) or 8-bit console text; either shows.
-QString TextOf(const std::string& text);
-std::string StdText(const QString& text);
 
 }  // namespace orb

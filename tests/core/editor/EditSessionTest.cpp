@@ -311,7 +311,7 @@ TEST_F(EditSessionTest, NewAnnouncesTheEntryAndItsTabOpensOnIt) {
   spec.eq = 10;
   EditSession& s = Open(spec);
   s.SetLibraryTag(2);
-  EXPECT_STREQ(s.Library().caption, "EQ LIB");
+  EXPECT_STREQ(s.LibraryButtonTarget().caption, "EQ LIB");
   s.New();
   EXPECT_EQ(LastShown(), "New: EQ LIB #11 is created.");
   s.ChangeTab(kEqTab);

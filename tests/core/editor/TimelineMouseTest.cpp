@@ -46,7 +46,7 @@ class TimelineMouseTest : public ::testing::Test {
   TimelineGeometry Geometry() { return {state, kWidth, kHeight, TimeSpan(automation())}; }
   TimelineScene Scene() {
     return BuildScene(state, kWidth, kHeight,
-                      {&automation(), &session->GetTitle().System(), session->View(),
+                      {&automation(), &session->GetTitle().System(), session->ViewParam(),
                        session->SelectionStart(), session->SelectionEnd(), mouse->RowOffset()});
   }
   void Drag(std::vector<TimelinePointer> path) {
@@ -60,7 +60,7 @@ class TimelineMouseTest : public ::testing::Test {
   std::vector<std::pair<double, int>> Events(int row) {
     std::vector<std::pair<double, int>> out;
     TQ730AUTO& list = automation();
-    const EventKey key = list.KeyOf(session->View(), row);
+    const EventKey key = list.KeyOf(session->ViewParam(), row);
     for (int i = 0; i < list.Count(); ++i) {
       if (key.Matches(list.EventWord(i)))
         out.emplace_back(TCToSeconds(list.EventTime(i), list.Rate()), key.Value(list.EventWord(i)));
@@ -82,7 +82,7 @@ class TimelineMouseTest : public ::testing::Test {
     mouse->SetSurface(kWidth, kHeight);
     int busiest = 0, most = 0, view = kLevel;
     for (const int v : kAutomationViews) {
-      session->SetView(v);
+      session->SetViewParam(v);
       for (int row = 1; row < 72; ++row) {
         const int n = static_cast<int>(Events(row).size());
         if (automation().ParamMax(row, v) >= 50 && n > most) {
@@ -116,7 +116,7 @@ class TimelineMouseTest : public ::testing::Test {
     for (int i = 0; i < list.Count(); ++i) {
       if (!list.IsSelected(i)) continue;
       for (int row = 0; row < 73; ++row) {
-        const EventKey key = list.KeyOf(session->View(), row);
+        const EventKey key = list.KeyOf(session->ViewParam(), row);
         if (key.Matches(list.EventWord(i)))
           out.emplace_back(row, TCToSeconds(list.EventTime(i), list.Rate()),
                            key.Value(list.EventWord(i)));
@@ -132,7 +132,7 @@ class TimelineMouseTest : public ::testing::Test {
   }
   void Event(int row, double seconds, int value) {
     ASSERT_TRUE(automation().AppendEvent({SecondsToTC(seconds, automation().Rate()),
-                                          automation().KeyOf(session->View(), row).Word(value)}));
+                                          automation().KeyOf(session->ViewParam(), row).Word(value)}));
   }
 
   fs::path folder;
@@ -172,7 +172,7 @@ TEST_F(TimelineMouseTest, WriteShapesOneUndoStepEach) {
   EXPECT_NEAR(events[0].first, 1.0, 1.0 / fps);
 
   // An on/off view forces Free whatever the shape chosen.
-  session->SetView(kCut);
+  session->SetViewParam(kCut);
   state.SetShape(3);
   const TimelineScene scene = Scene();
   mouse->Down({x1, Geometry().ValueY(0, 1, 1)}, scene);
@@ -184,9 +184,9 @@ TEST_F(TimelineMouseTest, AViewChangeSelectsThatViewsEventsInTheRange) {
   Event(0, 1.0, 300);
   Event(1, 2.0, 300);
   Event(0, 9.0, 300);
-  session->SetView(kCut);
+  session->SetViewParam(kCut);
   Event(0, 2.0, 1);
-  session->SetView(kLevel);
+  session->SetViewParam(kLevel);
   automation().SetChannelSelected(0, true);
   session->SetSelection(0.5, 5.0);
   automation().SelectRange(kLevel, 0.5, 5.0);
@@ -200,10 +200,10 @@ TEST_F(TimelineMouseTest, AViewChangeSelectsThatViewsEventsInTheRange) {
   EXPECT_EQ(selected(), std::vector<double>{1.0});
   // Only the new view's events stay selected, so a Delete never takes what is not shown.
   session->ChangeView(kCut);
-  EXPECT_EQ(session->View(), kCut);
+  EXPECT_EQ(session->ViewParam(), kCut);
   EXPECT_EQ(selected(), std::vector<double>{2.0});
   session->ChangeView(9999);
-  EXPECT_EQ(session->View(), kCut);
+  EXPECT_EQ(session->ViewParam(), kCut);
 }
 
 TEST_F(TimelineMouseTest, StatusText) {
@@ -316,7 +316,7 @@ TEST_F(TimelineMouseTest, MovedOrCopiedEventsEndSelectedSoDeleteTakesThem) {
   const double s = at.from, e = at.to;
   const TimelineGeometry g = Geometry();
   const int x = g.TimeX(s) + 1, y = g.BandRect(1).top + 5, band = g.BandHeight();
-  const int down = automation().KeyOf(session->View(), row + 1).valid ? 1 : -1;
+  const int down = automation().KeyOf(session->ViewParam(), row + 1).valid ? 1 : -1;
   // Far enough that the moved events land after the range they left.
   const int dx = static_cast<int>((e - s) * g.Zoom()) + 10;
   const double later = dx / double{g.Zoom()};
@@ -369,7 +369,7 @@ TEST_F(TimelineMouseTest, AFreeStrokeReplacesEverythingItWentOver) {
   state.SetShape(0);
   const TimelineGeometry g = Geometry();
   const FrameRate rate = automation().Rate();
-  const int range = automation().ParamMax(row, session->View());
+  const int range = automation().ParamMax(row, session->ViewParam());
   // Values as tenths of the range, and the values the pointer gives there.
   auto at = [&](double seconds, int tenths) {
     return TimelinePointer{g.TimeX(seconds) + 1, g.ValueY(1, range * tenths / 10, range)};

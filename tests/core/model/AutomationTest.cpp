@@ -5,9 +5,10 @@
 #include <random>
 #include <set>
 
-#include "fuzz/PlainEdits.h"
 #include "core/model/DebugLog.h"
 #include "core/model/Q730auto.h"
+#include "core/model/Q730sysf.h"
+#include "fuzz/PlainEdits.h"
 #include "tests/core/model/TestRecords.h"
 
 namespace orb {

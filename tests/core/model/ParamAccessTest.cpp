@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "core/model/Q730classes.h"
+#include "core/model/Q730sysf.h"
 #include "tests/core/model/TestRecords.h"
 
 namespace orb {

@@ -5,6 +5,7 @@
 
 #include "core/model/Q730lib.h"
 #include "core/model/Q730snap.h"
+#include "core/model/Q730sysf.h"
 #include "tests/core/model/TestRecords.h"
 
 namespace orb {

@@ -3,8 +3,9 @@
 #include <numeric>
 
 #include "core/model/DebugLog.h"
-#include "core/model/Q730classes.h"
 #include "core/model/FaderLaw.h"
+#include "core/model/Q730classes.h"
+#include "core/model/Q730sysf.h"
 #include "tests/core/model/TestRecords.h"
 
 namespace orb {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/model/ParamNames.h"
+#include "core/model/Q730sysf.h"
 #include "core/model/ValueText.h"
 
 namespace orb {

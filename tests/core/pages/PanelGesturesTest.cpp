@@ -311,11 +311,17 @@ TEST(PanelGesturesTest, ChannelPopupKeepsItsShapeAndGreysWhatTheLayoutLacks) {
       const PopupItem& aux = items[static_cast<std::size_t>(15 + n)];
       EXPECT_EQ(mtr.enabled, n < l.mtrs) << mtr.caption;
       EXPECT_EQ(aux.enabled, n < l.auxes) << aux.caption;
-      if (mtr.enabled) EXPECT_EQ(s.NumberText(mtr.value), "MTR" + std::to_string(n + 1));
-      if (aux.enabled) EXPECT_EQ(s.NumberText(aux.value), "AUX" + std::to_string(n + 1));
+      if (mtr.enabled) {
+        EXPECT_EQ(s.NumberText(mtr.value), "MTR" + std::to_string(n + 1));
+      }
+      if (aux.enabled) {
+        EXPECT_EQ(s.NumberText(aux.value), "AUX" + std::to_string(n + 1));
+      }
     }
     EXPECT_EQ(items.back().enabled, l.pgm);
-    if (l.pgm) EXPECT_EQ(s.NumberText(items.back().value), "PGM");
+    if (l.pgm) {
+      EXPECT_EQ(s.NumberText(items.back().value), "PGM");
+    }
     EXPECT_EQ(items[0].value, 255);
   }
 }
@@ -340,7 +346,9 @@ TEST(PanelGesturesTest, TimecodeEntriesCommitOnlyFramesTheRateHas) {
   for (const Case& c : cases) {
     const NumericEntry entry{c.id, 0, c.text};
     EXPECT_EQ(EntryAccepted(entry, c.tc_mode), c.accepted) << c.text;
-    if (c.accepted) EXPECT_EQ(EntryValue(entry, c.tc_mode), static_cast<int>(c.bcd)) << c.text;
+    if (c.accepted) {
+      EXPECT_EQ(EntryValue(entry, c.tc_mode), static_cast<int>(c.bcd)) << c.text;
+    }
   }
   EXPECT_EQ(EntryStartText(kParamCueTime, 0x01025929), "01025929");
 }

@@ -7,6 +7,7 @@
 #include "gui/editor/Focopy.h"
 #include "gui/editor/Fofadercopy.h"
 #include "gui/editor/Fostore.h"
+#include "gui/editor/Fotrim.h"
 #include "gui/shell/QtPrompter.h"
 #include "tests/gui/shell/GuiTestSupport.h"
 

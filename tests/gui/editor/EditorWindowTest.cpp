@@ -22,9 +22,9 @@
 
 #include "core/model/ParamIds.h"
 #include "core/model/Title.h"
-#include "gui/editor/EditAreas.h"
 #include "gui/editor/Foedit.h"
 #include "gui/editor/ListPane.h"
+#include "gui/editor/PanelArea.h"
 #include "gui/editor/TimelineView.h"
 #include "gui/shell/Fotitle.h"
 #include "gui/shell/Q730edit.h"

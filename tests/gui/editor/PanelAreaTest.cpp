@@ -9,7 +9,7 @@
 #include "core/editor/EditSession.h"
 #include "core/model/ParamIds.h"
 #include "core/model/ParamModel.h"
-#include "gui/editor/EditAreas.h"
+#include "gui/editor/PanelArea.h"
 #include "tests/gui/shell/GuiTestSupport.h"
 
 namespace orb {

@@ -238,7 +238,7 @@ TEST_F(TimelineViewTest, AMovedSelectionIsDeletedAndAFreeStrokeFlattensAsSaved) 
   }
   ASSERT_GE(most, 20u);
   window->Pa_Auto->Co_View->setCurrentIndex(ViewIndexOf(view));
-  ASSERT_EQ(session->View(), view);
+  ASSERT_EQ(session->ViewParam(), view);
   const int range = list.ParamMax(row, view);
   const auto events = Events(list, view, row, 0, last);
   const auto at = [&](std::size_t from_end) { return events[events.size() - from_end].first; };

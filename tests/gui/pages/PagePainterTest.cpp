@@ -11,7 +11,7 @@
 #include "core/model/ParamModel.h"
 #include "core/model/Q730snap.h"
 #include "core/pages/OverviewPages.h"
-#include "gui/editor/EditAreas.h"
+#include "gui/editor/PanelArea.h"
 #include "gui/pages/PagePainter.h"
 #include "tests/gui/shell/GuiTestSupport.h"
 
@@ -177,7 +177,7 @@ TEST(PagePainterTest, PanelShowsThePageOfTheCursorAndKeepsTheSection) {
   TPanelArea panel(session);
   const auto expected = [&](PageKind kind) {
     return Rendered({kind, &session.CurrentList(), session.Cursor(), panel.Section(),
-                     HeaderTextWidth(), -1, panel.View()});
+                     HeaderTextWidth(), -1, panel.OutputRoutingView()});
   };
   EXPECT_EQ(Shown(panel), expected(kPageChannel));
   const QImage first = panel.grab().toImage();
@@ -192,13 +192,13 @@ TEST(PagePainterTest, PanelShowsThePageOfTheCursorAndKeepsTheSection) {
   session.ChangeTab(8);  // INPUT ASSIGN
   EXPECT_EQ(Shown(panel), expected(kPageInputAssign));
   session.ChangeTab(9);  // OUTPUT ASSIGN
-  panel.SetView(RoutingView::kMadi);
+  panel.SetOutputRoutingView(RoutingView::kMadi);
   EXPECT_EQ(Shown(panel), expected(kPageOutputAssign));
   session.ChangeTab(2);  // FADER
   EXPECT_EQ(Shown(panel), expected(kPageFader));
   session.ChangeTab(0);
   EXPECT_EQ(panel.Section(), DynamicsSection::kExpGate);
-  EXPECT_EQ(panel.View(), RoutingView::kMadi);
+  EXPECT_EQ(panel.OutputRoutingView(), RoutingView::kMadi);
 }
 
 TEST(PagePainterTest, PanelPaintsEveryTabsPageWithTheBankAndTheAssignListOnTheAssignPages) {

@@ -1,8 +1,11 @@
-#include "gui/shell/DialogParts.h"
+#include "gui/common/DialogParts.h"
 
 #include <QBoxLayout>
+#include <QComboBox>
 #include <QDialog>
 #include <QPushButton>
+
+#include "gui/common/Text.h"
 
 namespace orb {
 
@@ -29,6 +32,24 @@ void SetFixedDialogBorder(QDialog* dialog) {
   dialog->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                          Qt::WindowCloseButtonHint);
   dialog->layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QComboBox* ItemList(const char* name, const std::vector<std::string>& items, int index,
+                    QWidget* parent) {
+  auto* list = new QComboBox(parent);
+  list->setObjectName(name);
+  for (const std::string& item : items) list->addItem(TextOf(item));
+  list->setCurrentIndex(index >= 0 && index < list->count() ? index : 0);
+  list->setMinimumWidth(150);
+  return list;
+}
+
+void ReportStatus(Prompter* prompter, Status status, const std::string& detail) {
+  if (!prompter || !IsReportedStatus(status)) return;
+  const char* message = StatusMessage(status);
+  prompter->Message(std::string(*message ? message : "Failed.") + (detail.empty() ? "" : "\n") +
+                        detail,
+                    "Error", Buttons::kOk);
 }
 
 }  // namespace orb

@@ -1,4 +1,4 @@
-#include "gui/shell/Pictures.h"
+#include "gui/common/Pictures.h"
 
 #include <QLinearGradient>
 #include <QPainter>

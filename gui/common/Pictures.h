@@ -1,9 +1,9 @@
+// The program's pictures, drawn in code so that the program carries no image files.
 #pragma once
 
 #include <QIcon>
 #include <QPixmap>
 
-// The program's pictures, drawn in code so that the program carries no image files.
 namespace orb {
 
 // The 128 x 128 tile of the frame's background.

@@ -1,4 +1,4 @@
-#include "gui/editor/EditAreas.h"
+#include "gui/editor/PanelArea.h"
 
 #include <QListWidget>
 #include <QMenu>
@@ -8,9 +8,9 @@
 #include <iterator>
 #include <utility>
 
-#include "gui/editor/Painting.h"
+#include "gui/common/Painting.h"
+#include "gui/common/Text.h"
 #include "gui/pages/PagePainter.h"
-#include "gui/shell/QtPrompter.h"
 
 namespace orb {
 
@@ -80,7 +80,7 @@ void TPanelArea::SetSection(DynamicsSection section) {
   update();
 }
 
-void TPanelArea::SetView(RoutingView view) {
+void TPanelArea::SetOutputRoutingView(RoutingView view) {
   PanelState s = binding_->Model().State();
   s.view = view;
   binding_->Model().SetState(s);

@@ -1,5 +1,5 @@
-// The parameter panel's surface PB_Edit beside the list pane (800 x 491): it paints the page
-// of the current tab and forwards the mouse to the panel model, opening the popups it asks
+// TPanelArea, the parameter panel's surface PB_Edit beside the list pane (800 x 491): it paints the
+// page of the current tab and forwards the mouse to the panel model, opening the popups it asks
 // for; pages without a scene yet show which page and record are current.
 #pragma once
 
@@ -31,8 +31,8 @@ class TPanelArea : public QWidget {
   DynamicsSection Section() const { return binding_->Model().State().section; }
   void SetSection(DynamicsSection section);
   // Which outputs OUTPUT ASSIGN shows: panel state like the section.
-  RoutingView View() const { return binding_->Model().State().view; }
-  void SetView(RoutingView view);
+  RoutingView OutputRoutingView() const { return binding_->Model().State().view; }
+  void SetOutputRoutingView(RoutingView view);
   PanelBinding& Binding() { return *binding_; }
 
   // After a press or release, which may have changed the title or the window's state.
