@@ -17,7 +17,7 @@
 
 #include "core/compare/Compare.h"
 #include "core/link/Serial.h"
-#include "core/link/Session.h"
+#include "core/link/TransferSession.h"
 #include "core/model/Status.h"
 #include "core/model/Title.h"
 #include "core/storage/Floppy.h"

@@ -15,7 +15,7 @@
 #include "core/edit/Links.h"
 #include "core/edit/Undo.h"
 #include "core/editor/ListPane.h"
-#include "core/editor/Pages.h"
+#include "core/editor/Tabs.h"
 #include "core/editor/Timeline.h"
 #include "core/model/Clip.h"
 #include "core/model/ParamIds.h"

@@ -1,3 +1,4 @@
+// TSerial: the program's one connection to the console, a serial device in raw mode.
 #pragma once
 
 #include <termios.h>

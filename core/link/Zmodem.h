@@ -1,3 +1,4 @@
+// TZmodem: moves one file over the serial line with ZMODEM, one timer tick at a time.
 #pragma once
 
 #include <array>

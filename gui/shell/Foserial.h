@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "core/link/Session.h"
+#include "core/link/TransferSession.h"
 
 class QLabel;
 class QProgressBar;

@@ -49,7 +49,7 @@
 #include <string>
 #include <vector>
 
-#include "core/link/Session.h"
+#include "core/link/TransferSession.h"
 #include "tests/core/link/PtyLink.h"
 
 extern char** environ;

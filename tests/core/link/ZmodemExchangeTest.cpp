@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/link/Session.h"
+#include "core/link/TransferSession.h"
 #include "core/link/Zmodem.h"
 #include "tests/core/link/PtyLink.h"
 #include "tests/core/link/TestZmodem.h"

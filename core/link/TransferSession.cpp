@@ -1,4 +1,4 @@
-#include "core/link/Session.h"
+#include "core/link/TransferSession.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -29,15 +29,17 @@ static_assert(static_cast<int>(S::kZmodemFinish) == TZmodem::kLastState);
 
 namespace {
 
-// The console's data files, in the order the session removes them.
+// The console's data files, in the order the session removes them; the first six are the ones a
+// console title cannot do without, gfed.dat may be missing.
 constexpr const char* kDataFiles[] = {"sysf.dat", "eqlib.dat", "dylib.dat", "auto.dat",
                                       "cue.dat",  "snap.dat",  "gfed.dat"};
-constexpr const char* kSessionFiles[] = {"sysf.dat", "eqlib.dat", "dylib.dat",
-                                         "auto.dat", "cue.dat",   "snap.dat",
-                                         "gfed.dat", "tmp",       "tmp.gz"};
-// The six files a console title cannot do without, as its listing shows them.
-constexpr const char* kListedFiles[] = {"sysf.dat", "eqlib.dat", "dylib.dat",
-                                        "auto.dat", "cue.dat",   "snap.dat"};
+constexpr std::size_t kRequiredFiles = 6;
+// What the session leaves in the work folder besides the data files.
+constexpr const char* kArchiveFiles[] = {"tmp", "tmp.gz"};
+
+std::string Removal(std::size_t file) {
+  return std::string("rm ") + kDataFiles[file];
+}
 
 // No title comes near this; an archive that unpacks to more is not one.
 constexpr rlim_t kLocalFileLimit = 64 << 20;
@@ -413,9 +415,6 @@ void TransferSession::ImportStep() {
 }
 
 void TransferSession::ExportStep() {
-  static constexpr const char* kRemovals[] = {"rm sysf.dat", "rm eqlib.dat", "rm dylib.dat",
-                                              "rm auto.dat", "rm cue.dat",   "rm snap.dat",
-                                              "rm gfed.dat"};
   switch (state_) {
     case S::kInSlot:
       List(S::kListingSlot);
@@ -457,7 +456,7 @@ void TransferSession::ExportStep() {
     case S::kRemoveGfed:
       if (AtPrompt()) {
         slot_touched_ = true;
-        Command(kRemovals[StepsPast(state_, S::kRemoveSysf)],
+        Command(Removal(StepsPast(state_, S::kRemoveSysf)),
                 state_ == S::kRemoveGfed ? S::kListEmptied : Next(state_));
       }
       break;
@@ -503,7 +502,7 @@ void TransferSession::ExportStep() {
     case S::kDiscardAuto:
     case S::kDiscardCue:
     case S::kDiscardSnap:
-      SendAfterPrompt(kRemovals[StepsPast(state_, S::kDiscardSysf)], Next(state_));
+      SendAfterPrompt(Removal(StepsPast(state_, S::kDiscardSysf)), Next(state_));
       break;
     case S::kDiskFull:
       Fail("Disk full.");
@@ -687,7 +686,7 @@ void TransferSession::EmptiedListingStep() {
 void TransferSession::UnpackedListingStep() {
   const bool ended = ReadListing();
   int found = 0;
-  for (std::size_t i = 0; i < std::size(kListedFiles); ++i) found += (listed_files_ >> i) & 1;
+  for (std::size_t i = 0; i < kRequiredFiles; ++i) found += (listed_files_ >> i) & 1;
   state_ = static_cast<SessionState>(static_cast<int>(S::kUnpackedFound0) + found);
   if (!ended) return;
   if (listing_unclean_) {
@@ -1030,10 +1029,9 @@ bool TransferSession::WorkFileExists(const char* name) const {
 }
 
 void TransferSession::DeleteWorkFiles() {
-  for (const char* name : kSessionFiles) {
-    std::error_code error;
-    fs::remove_all(WorkFile(name), error);
-  }
+  std::error_code error;
+  for (const char* name : kDataFiles) fs::remove_all(WorkFile(name), error);
+  for (const char* name : kArchiveFiles) fs::remove_all(WorkFile(name), error);
 }
 
 void TransferSession::SetTimer(bool running) {

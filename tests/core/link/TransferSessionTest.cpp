@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "core/link/Session.h"
+#include "core/link/TransferSession.h"
 #include "core/model/DebugLog.h"
 #include "core/model/Title.h"
 #include "tests/core/link/PtyLink.h"

@@ -1,3 +1,5 @@
+// TransferSession: the scripted dialogue with the console's shell that brings one title from a
+// console slot or sends one into it, as a state machine ticked every 10 ms.
 #pragma once
 
 #include <cstdint>
