@@ -234,6 +234,8 @@ bool Peer::Wait(int timeout_ms, int* status) {
 
 void Peer::Kill() {
   if (pid_ <= 0) return;
+  // Its whole group: a console simulator's sz or rz (stopped, perhaps) goes with it.
+  ::kill(-pid_, SIGKILL);
   ::kill(pid_, SIGKILL);
   ::waitpid(pid_, nullptr, 0);
   pid_ = -1;
