@@ -3,7 +3,8 @@
 // sending to the real rz, and lrzsz's own sz -> rz on the same kind of line as
 // the reference, all in one run.
 //
-//   bench_link [--size BYTES] [--noise ONE_IN] [--serial] [--strict-ticks] [--noisy-only] [--log]
+//   bench_link [--size BYTES] [--noise ONE_IN] [--serial] [--strict-ticks] [--noisy-only]
+//              [--log]
 //
 // The program's transfers also run on a noisy line: one byte in ONE_IN (10000 unless told;
 // 0 leaves those runs out) has a bit flipped, both ways. Their goal is a rate of at least
@@ -43,7 +44,15 @@ struct Figure {
   std::uint64_t flipped = 0;
 };
 
-enum Scenario { kReceive, kSend, kReference, kReceiveStrict, kSendStrict, kReceiveNoisy, kSendNoisy };
+enum Scenario {
+  kReceive,
+  kSend,
+  kReference,
+  kReceiveStrict,
+  kSendStrict,
+  kReceiveNoisy,
+  kSendNoisy
+};
 
 std::uint32_t noise_one_in = 10000;
 bool print_log = false;
@@ -104,7 +113,8 @@ Figure RunProgram(bool receive, bool strict, bool noisy, const std::vector<std::
   TZmodem zmodem(line.serial());
   zmodem.Start(receive ? TZmodem::Direction::kReceive : TZmodem::Direction::kSend,
                receive ? folder + "/tmp.gz" : source, start);
-  const int allowance = static_cast<int>(data.size() * (noisy ? 4000 : 2000) / kLineRate) + 60000;
+  const int allowance =
+      static_cast<int>(data.size() * (noisy ? 4000 : 2000) / kLineRate) + 60000;
   const DriveResult result =
       Drive(line.serial(), zmodem, allowance, strict, [](const ZmodemTick&) { DrainLog(); });
   figure.seconds = (NowMs() - start) / 1000.0;
@@ -196,7 +206,10 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--strict-ticks") == 0) {
       strict = true;
     } else {
-      std::fprintf(stderr, "usage: %s [--size BYTES] [--noise ONE_IN] [--serial] [--strict-ticks] [--noisy-only] [--log]\n", argv[0]);
+      std::fprintf(stderr,
+                   "usage: %s [--size BYTES] [--noise ONE_IN] [--serial] [--strict-ticks] "
+                   "[--noisy-only] [--log]\n",
+                   argv[0]);
       return 2;
     }
   }

@@ -330,7 +330,8 @@ bool TSerial::Lock(const std::string& device) {
       break;
     }
     if (errno != EEXIST) break;
-    // Our own pid: the device is open elsewhere in this program.
+    // A living owner keeps the device, our own pid too: then another port of this program
+    // has it open.
     const int owner = LockFileOwner(path);
     if (owner > 0 && ProcessAlive(owner)) {
       lock_owner_ = owner;

@@ -59,29 +59,17 @@ bool IsPrintable(const std::string& text) {
   return true;
 }
 
-// The runs of non-blanks of a line, as a listing shows names.
-std::vector<std::string> Names(const std::string& line) {
-  std::vector<std::string> names;
+// The runs of non-blanks of a line: the names a listing shows, the words of a command line.
+std::vector<std::string> Fields(const std::string& line) {
+  std::vector<std::string> fields;
   std::size_t i = 0;
   while (i < line.size()) {
     while (i < line.size() && IsBlank(line[i])) ++i;
     const std::size_t start = i;
     while (i < line.size() && !IsBlank(line[i])) ++i;
-    if (i > start) names.push_back(line.substr(start, i - start));
+    if (i > start) fields.push_back(line.substr(start, i - start));
   }
-  return names;
-}
-
-std::vector<std::string> Words(const std::string& text) {
-  std::vector<std::string> words;
-  std::size_t i = 0;
-  while (i < text.size()) {
-    while (i < text.size() && text[i] == ' ') ++i;
-    const std::size_t start = i;
-    while (i < text.size() && text[i] != ' ') ++i;
-    if (i > start) words.push_back(text.substr(start, i - start));
-  }
-  return words;
+  return fields;
 }
 
 std::string FindProgram(const std::string& name) {
@@ -719,7 +707,7 @@ bool TransferSession::ReadListing() {
   const bool ended = ReadAnswer(line);
   // A line end lost on the way leaves the last names in front of the prompt.
   const std::string names = ended ? line.substr(0, line.rfind('#')) : line;
-  for (const std::string& name : Names(names)) {
+  for (const std::string& name : Fields(names)) {
     if (!IsPrintable(name)) listing_unclean_ = true;
     for (std::size_t i = 0; i < std::size(kDataFiles); ++i) {
       if (name == kDataFiles[i]) listed_files_ |= 1u << i;
@@ -1016,7 +1004,7 @@ Answer TransferSession::Ask(const std::string& text, const std::string& caption,
 }
 
 void TransferSession::Run(const char* command_line) {
-  RunLocal(setup_.work_folder, Words(command_line));
+  RunLocal(setup_.work_folder, Fields(command_line));
 }
 
 std::string TransferSession::WorkFile(const char* name) const {

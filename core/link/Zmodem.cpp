@@ -225,7 +225,8 @@ bool TZmodem::CountRetry(ZmodemTick& tick) {
   ++total_retries_;
   tick.retry_changed = true;
   const std::uint64_t transfer_limit = kTransferRetryLimit + file_size_ / kRetryAllowanceBytes;
-  return retry_count_ >= kRetryLimit || static_cast<std::uint64_t>(total_retries_) >= transfer_limit;
+  return retry_count_ >= kRetryLimit ||
+         static_cast<std::uint64_t>(total_retries_) >= transfer_limit;
 }
 
 bool TZmodem::HeaderAtFront() const {
@@ -250,7 +251,7 @@ bool TZmodem::ReceiveStep(ZmodemTick& tick, std::uint64_t now_ms) {
     case 15:
       // A streaming sender notices an answer by reading one byte of it: a request to go back
       // gets a second ZPAD, so that the header is still whole behind the byte it takes.
-      if (asking_again_ && position_ == acknowledged_) {
+      if (asking_again_) {
         serial_.WriteBytes(kLeadingPad, 1);
         // What the line holds when we first ask is the depth of the way back to the sender.
         if (!answer_due_) first_asked_at_ = serial_.ReceivedTotal();
@@ -404,8 +405,9 @@ bool TZmodem::ReceiveData(ZmodemTick& tick, std::uint64_t now_ms) {
     // nowhere, and only a request to go back stops it. What the line and the terminals held
     // when we last asked is still on its way and no sign of that: the sender's answer to a
     // request has come after this many bytes before, and may again.
+    const std::uint64_t garbage_limit = std::max(kGarbageLimit, answer_lag_ + kFrameLimit);
     if (!streaming_ && !HeaderAtFront() &&
-        serial_.ReceivedTotal() - received_at_ask_ > std::max(kGarbageLimit, answer_lag_ + kFrameLimit)) {
+        serial_.ReceivedTotal() - received_at_ask_ > garbage_limit) {
       LogLine("Frame lost.");
       return AskForDataAgain(tick, 0, 0);
     }
@@ -510,8 +512,9 @@ bool TZmodem::CloseReceive(ZmodemTick& tick) {
     if (serial_.Length() > 0 && (serial_.Data()[0] & 0x7F) == kXon) {
       int one = 1;
       serial_.Consume(one, nullptr);
-    } else if (HeaderAtFront() && serial_.Data()[3] == kZeof &&
-               serial_.Length() >= RawHeaderLength(serial_.Data(), serial_.Length())) {
+    } else if (HeaderAtFront() &&
+               serial_.Length() >= RawHeaderLength(serial_.Data(), serial_.Length()) &&
+               serial_.Data()[3] == kZeof) {
       int header = RawHeaderLength(serial_.Data(), serial_.Length());
       serial_.Consume(header, nullptr);
     } else {

@@ -481,13 +481,7 @@ class Console {
     for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
     pid_t pid = -1;
-    // On a terminal of its own, the program must not find the console's line as its
-    // controlling terminal either.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    if (terminal != fd_) posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
-    const int result = ::posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), environ);
-    posix_spawnattr_destroy(&attributes);
+    const int result = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (result != 0) {
       Out("sh: " + argv[0] + ": not found\r\n");
