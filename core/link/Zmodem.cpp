@@ -41,6 +41,9 @@ constexpr std::uint8_t kZnak = 6;
 // Bytes without a frame after a request before the answer counts as lost: more than a serial
 // driver holds, until the line's own depth is known.
 constexpr std::uint64_t kGarbageLimit = 4 * kFrameLimit;
+// What is kept of a streaming sender's subpackets behind a damaged one: more than a line and
+// its terminals hold on the way.
+constexpr std::size_t kAfterDamageLimit = 64 * 1024;
 constexpr std::uint8_t kZfileHeader[10] = {0x2A, 0x18, 0x41, 0x04, 0x00,
                                            0x00, 0x00, 0x00, 0x89, 0x06};
 constexpr char kFileName[] = "data.gz";
@@ -157,6 +160,7 @@ void TZmodem::Start(Direction direction, std::string file_path, std::uint64_t no
   streaming_ = asking_again_ = answer_due_ = false;
   answer_lag_ = 0;
   resent_for_.reset();
+  after_damage_ = {};
   position_ = acknowledged_ = file_size_ = 0;
   retry_count_ = total_retries_ = receiver_greetings_ = 0;
   start_time_ = now_ms;
@@ -359,6 +363,14 @@ bool TZmodem::ReceiveData(ZmodemTick& tick, std::uint64_t now_ms) {
   bool xon = false;
   int header = 0;
   int n = 0;
+  if (after_damage_.open) {
+    const Gathered gathered = GatherAfterDamage();
+    if (gathered == Gathered::kTook) return true;
+    if (gathered == Gathered::kWaiting) {
+      if (!SilentFor(now_ms, kAskAgainMs)) return false;
+      after_damage_.open = false;
+    }
+  }
   if (streaming_ && !HeaderAtFront()) {
     // A subpacket that follows one ending in ZCRCG or ZCRCQ has no header.
     n = SubpacketLength(bytes, serial_.Length(), 0, &end, &xon);
@@ -455,9 +467,14 @@ bool TZmodem::ReceiveData(ZmodemTick& tick, std::uint64_t now_ms) {
     const std::uint8_t low = area[header + packet.data + 3];
     LogLine("CRC error. " + Hex4(packet.crc) + " : " +
             Hex4(static_cast<unsigned>(low) << 8 | high));
+    after_damage_ = {};
+    if (end == kZcrcg || end == kZcrcq) {
+      StartGathering(area + header, packet.data, packet.received, end);
+    }
     return AskForDataAgain(tick, header, m - header);
   }
   const int data = packet.data;
+  const std::size_t gathered = header > 0 ? GatheredToKeep(area + header, data) : 0;
 
   // Data past the announced size is checked but not kept.
   const int keep = static_cast<int>(std::min<std::uint64_t>(data, file_size_ - position_));
@@ -466,9 +483,26 @@ bool TZmodem::ReceiveData(ZmodemTick& tick, std::uint64_t now_ms) {
     return false;
   }
   position_ += keep;
-  if (keep > 0) Progressed(now_ms);
+  if (gathered > 0) {
+    // What came after the damage belongs right behind this block: it is kept, and the sender is
+    // asked to go on behind it instead of sending it a second time.
+    const std::uint8_t* behind = after_damage_.data.data() + (after_damage_.data.size() - gathered);
+    const std::size_t taken = static_cast<std::size_t>(
+        std::min<std::uint64_t>(gathered, file_size_ - std::min(position_, file_size_)));
+    if (taken > 0 && file_.Write(behind, taken) != taken) {
+      Finish(tick, ZmodemEnd::kFileError, kWriteError);
+      return false;
+    }
+    position_ += taken;
+    after_damage_ = {};
+    LogLine("Kept " + std::to_string(taken) + " bytes that came after the damage.");
+  }
+  if (keep > 0 || gathered > 0) Progressed(now_ms);
   tick.progress = MakeProgress(kReceiveProgressText, position_, file_size_, now_ms - start_time_);
   retry_count_ = 0;
+  // The sender still stands where this block ended; the file's end, when reached here, comes
+  // with the sender's own end of file.
+  if (gathered > 0) return AskForDataAgain(tick, 0, 0, false);
   if (position_ == file_size_) {
     if (!file_.Close()) {
       Finish(tick, ZmodemEnd::kFileError, kWriteError);
@@ -498,6 +532,79 @@ bool TZmodem::AskForDataAgain(ZmodemTick& tick, int from, int count, bool counte
   acknowledged_ = position_;  // state 15 then sends ZRPOS at the position
   state_ = 15;
   return true;
+}
+
+void TZmodem::StartGathering(const std::uint8_t* damaged, int count, unsigned crc,
+                            std::uint8_t end) {
+  after_damage_.open = true;
+  after_damage_.at = position_;
+  after_damage_.damaged.assign(damaged, damaged + count);
+  after_damage_.crc = crc;
+  after_damage_.end = end;
+}
+
+// The next headerless subpacket behind a damaged one, as long as they come whole and in a row.
+// A header, a damaged subpacket or one that ends the stream closes the gathering.
+TZmodem::Gathered TZmodem::GatherAfterDamage() {
+  const std::uint8_t* bytes = serial_.Data();
+  const int length = serial_.Length();
+  if (length > 0 && bytes[0] == kZpad) {
+    if (length < 3) return Gathered::kWaiting;
+    after_damage_.open = false;
+    return Gathered::kClosed;
+  }
+  std::uint8_t end = 0;
+  bool xon = false;
+  const int n = SubpacketLength(bytes, length, 0, &end, &xon);
+  if (n == 0) return Gathered::kWaiting;
+  after_damage_.open = false;
+  if (n > kFrameLimit) return Gathered::kClosed;
+  // A subpacket whose end mark was lost runs into the next header, which must stay whole.
+  constexpr std::uint8_t kHeaderStart[3] = {kZpad, kZdle, kZbin};
+  if (std::search(bytes, bytes + n, kHeaderStart, kHeaderStart + 3) != bytes + n) {
+    return Gathered::kClosed;
+  }
+  std::uint8_t* area = data_area_.data();
+  int kept = n;
+  serial_.Consume(kept, area);
+  const int m = TSerial::ZdleUnescape(area, kept);
+  const Subpacket packet = CheckSubpacket(area, m, 0, end, xon);
+  if (!packet.Intact() || after_damage_.data.size() + packet.data > kAfterDamageLimit) {
+    return Gathered::kTook;
+  }
+  if (after_damage_.first_length < 0) after_damage_.first_length = packet.data;
+  after_damage_.data.insert(after_damage_.data.end(), area, area + packet.data);
+  after_damage_.open = end == kZcrcg || end == kZcrcq;
+  return Gathered::kTook;
+}
+
+// How many of the gathered bytes lie beyond the end of `block`, the intact block sent again
+// from where the damaged subpacket began: 0 unless the block proves where they belong. The
+// damaged subpacket is taken to have had the length of the first one behind it; the block shows
+// that it did when its first bytes of that length fit the damaged subpacket's CRC as it came, or
+// are the damaged subpacket's data byte for byte (the damage was in its CRC), and its bytes past
+// them are the gathered ones.
+std::size_t TZmodem::GatheredToKeep(const std::uint8_t* block, int count) {
+  AfterDamage gathered = std::move(after_damage_);
+  after_damage_ = {};
+  const int length = gathered.first_length;
+  if (gathered.at != position_ || gathered.data.empty() || length <= 0 || count < length) {
+    return 0;
+  }
+  bool placed = gathered.damaged.size() == static_cast<std::size_t>(length) &&
+                std::equal(block, block + length, gathered.damaged.begin());
+  if (!placed) {
+    std::vector<std::uint8_t> with_end(block, block + length);
+    with_end.push_back(gathered.end);
+    placed = TSerial::Crc16(with_end.data(), length + 1) == gathered.crc;
+  }
+  const std::size_t overlap = static_cast<std::size_t>(count - length);
+  if (!placed || overlap >= gathered.data.size() ||
+      !std::equal(block + length, block + count, gathered.data.begin())) {
+    return 0;
+  }
+  after_damage_.data = std::move(gathered.data);
+  return after_damage_.data.size() - overlap;
 }
 
 void TZmodem::EndWithDamage(ZmodemTick& tick, int from, int count) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/link/Serial.h"
 #include "core/model/DataFile.h"
@@ -106,6 +107,10 @@ class TZmodem {
   bool ReceiveFileHeader(ZmodemTick& tick, std::uint64_t now_ms);
   bool ReceiveData(ZmodemTick& tick, std::uint64_t now_ms);
   bool AskForDataAgain(ZmodemTick& tick, int from, int count, bool counted = true);
+  enum class Gathered { kTook, kWaiting, kClosed };
+  Gathered GatherAfterDamage();
+  void StartGathering(const std::uint8_t* damaged, int count, unsigned crc, std::uint8_t end);
+  std::size_t GatheredToKeep(const std::uint8_t* block, int count);
   void EndWithDamage(ZmodemTick& tick, int from, int count);
   bool CountRetry(ZmodemTick& tick);
   void SendFileHeader(std::uint64_t now_ms);
@@ -135,6 +140,18 @@ class TZmodem {
   int retry_count_ = 0;
   int total_retries_ = 0;
   int receiver_greetings_ = 0;  // ZRINITs heard while sending the file header
+  // Receiving: a streaming sender goes on after a damaged subpacket until it hears our request,
+  // and what it sends meanwhile mostly comes whole. It is kept here until the block sent again
+  // shows where it belongs; then the sender is asked to go on behind it.
+  struct AfterDamage {
+    bool open = false;                  // subpackets are still being gathered
+    std::uint64_t at = 0;               // where the damaged subpacket began
+    std::vector<std::uint8_t> damaged;  // its data as it came
+    unsigned crc = 0;                   // the CRC it came with
+    std::uint8_t end = 0;               // and its end letter
+    int first_length = -1;              // data bytes of the first subpacket gathered
+    std::vector<std::uint8_t> data;     // the subpackets gathered, in order
+  } after_damage_;
   std::optional<std::uint64_t> resent_for_;  // sending: the block in flight answers a ZRPOS here
   std::uint64_t start_time_ = 0;
   std::uint64_t last_progress_ = 0;

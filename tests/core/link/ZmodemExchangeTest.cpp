@@ -363,6 +363,108 @@ TEST_F(ExchangeTest, WhenTheRetriesRunOutTheDamagedFrameIsKept) {
   EXPECT_TRUE(Quiet());  // no answer, no ZFIN
 }
 
+// A streaming sender goes on after a damaged subpacket until our request reaches it. What it
+// sent meanwhile is kept once the block sent again shows where it belongs, and the sender is
+// asked to go on behind it; when the block cannot show that, it is answered as always.
+TEST_F(ExchangeTest, WhatCameWholeAfterTheDamageIsKept) {
+  const int kPieces = 6;
+  const Bytes data = Plain(kPieces * 1024, 11);
+  auto piece = [&](int index, int length = 1024) {
+    return Bytes(data.begin() + index * 1024, data.begin() + index * 1024 + length);
+  };
+  const Bytes good = Subpacket(piece(1), 'i', Escaping::kSender);
+  ASSERT_EQ(good[1024], 0x18);
+  ASSERT_TRUE(good[1026] != 0x18 && good[1026] != 0x98);
+  Bytes data_flipped = good;
+  data_flipped[300] ^= 0x04;
+  Bytes crc_flipped = good;
+  crc_flipped[1026] ^= 0x01;
+  Bytes false_escape = good;  // a byte turned into ZDLE takes the next one with it
+  false_escape[500] = 0x18;
+  false_escape[501] = 'a';
+  struct Case {
+    const char* what;
+    Bytes damaged;     // what came instead of the second subpacket
+    int third_flip;    // a byte of the third subpacket flipped too (-1: none)
+    int resent;        // bytes of the block sent again
+    Bytes answer;      // to that block
+  } cases[] = {
+      {"data byte", data_flipped, -1, 1024, AskAgain(5 * 1024)},
+      {"CRC byte", crc_flipped, -1, 1024, AskAgain(5 * 1024)},
+      {"false escape", false_escape, -1, 1024, AskAgain(5 * 1024)},
+      {"longer block again", data_flipped, -1, 2048, AskAgain(5 * 1024)},
+      {"shorter block again", data_flipped, -1, 512, Header(3, 1536, Escaping::kProgram)},
+      {"nothing whole behind", data_flipped, 40, 1024, Header(3, 2048, Escaping::kProgram)},
+  };
+  for (const Case& item : cases) {
+    SCOPED_TRACE(item.what);
+    BeginReceive();
+    SendFileHeader(Info(std::to_string(data.size()) + " 0 100644"));
+    Tick();
+    Heard(10);
+    Bytes third = Subpacket(piece(2), 'i', Escaping::kSender);
+    if (item.third_flip >= 0) third[item.third_flip] ^= 0x01;
+    // The damage, and what the sender sent before it heard us: three subpackets and the empty
+    // closing one lrzsz sends when it stops streaming.
+    Feed(Concat({Header(10, 0, Escaping::kSender), Subpacket(piece(0), 'i', Escaping::kSender),
+                 item.damaged, third, Subpacket(piece(3), 'i', Escaping::kSender),
+                 Subpacket(piece(4), 'i', Escaping::kSender), Subpacket({}, 'h', Escaping::kSender)}));
+    for (int i = 0; i < 10; ++i) Tick();
+    EXPECT_EQ(Expect(AskAgain(1024)), AskAgain(1024));
+    EXPECT_EQ(zmodem_.RetryCount(), 1);
+    Feed(Concat({Header(10, 1024, Escaping::kSender),
+                 Subpacket(Bytes(data.begin() + 1024, data.begin() + 1024 + item.resent), 'k',
+                           Escaping::kSender)}));
+    Tick();
+    EXPECT_EQ(Expect(item.answer), item.answer);
+    EXPECT_TRUE(Quiet());
+    EXPECT_EQ(zmodem_.RetryCount(), 0);
+    // The sender goes on from where it was asked to, and the file comes out whole.
+    const std::uint32_t from = static_cast<std::uint32_t>(zmodem_.Position());
+    Bytes rest = Header(10, from, Escaping::kSender);
+    for (std::uint32_t at = from; at < data.size(); at += 1024) {
+      const std::uint32_t to = std::min<std::uint32_t>(at + 1024, data.size());
+      rest = Concat({rest, Subpacket(Bytes(data.begin() + at, data.begin() + to),
+                                     to == data.size() ? 'h' : 'i', Escaping::kSender)});
+    }
+    Feed(Concat({rest, Header(11, static_cast<std::uint32_t>(data.size()), Escaping::kSender)}));
+    ZmodemTick tick;
+    for (int i = 0; i < 10 && tick.end == ZmodemEnd::kRunning; ++i) tick = Tick();
+    EXPECT_EQ(tick.end, ZmodemEnd::kFinished);
+    EXPECT_EQ(Expect(Header(8, 0, Escaping::kProgram)), Header(8, 0, Escaping::kProgram));
+    EXPECT_EQ(test::ReadFile(path_), data);
+  }
+}
+
+// What came after the damage may reach the file's end: the sender is asked for the end, and its
+// empty last subpacket and end of file close the transfer.
+TEST_F(ExchangeTest, WhatCameAfterTheDamageMayEndTheFile) {
+  const Bytes data = Plain(3000, 12);
+  BeginReceive();
+  SendFileHeader(Info("3000 0 100644"));
+  Tick();
+  Heard(10);
+  Bytes damaged = Subpacket(Bytes(data.begin(), data.begin() + 1024), 'i', Escaping::kSender);
+  damaged[10] ^= 0x02;
+  Feed(Concat({Header(10, 0, Escaping::kSender), damaged,
+               Subpacket(Bytes(data.begin() + 1024, data.begin() + 2048), 'i', Escaping::kSender),
+               Subpacket(Bytes(data.begin() + 2048, data.end()), 'h', Escaping::kSender),
+               Header(11, 3000, Escaping::kSender)}));
+  for (int i = 0; i < 10; ++i) Tick();
+  EXPECT_EQ(Expect(AskAgain(0)), AskAgain(0));
+  Feed(Concat({Header(10, 0, Escaping::kSender),
+               Subpacket(Bytes(data.begin(), data.begin() + 1024), 'k', Escaping::kSender)}));
+  Tick();
+  EXPECT_EQ(Expect(AskAgain(3000)), AskAgain(3000));
+  EXPECT_EQ(zmodem_.State(), Number(S::kZmodemAwaitBlock));
+  Feed(Concat({Header(10, 3000, Escaping::kSender), Subpacket({}, 'h', Escaping::kSender),
+               Header(11, 3000, Escaping::kSender)}));
+  ZmodemTick tick;
+  for (int i = 0; i < 10 && tick.end == ZmodemEnd::kRunning; ++i) tick = Tick();
+  EXPECT_EQ(tick.end, ZmodemEnd::kFinished);
+  EXPECT_EQ(test::ReadFile(path_), data);
+}
+
 // A damaged file header would give a wrong size: the sender is asked for it again with ZNAK.
 // A sender that repeats its ZRQINIT or a ZNAK, or stays silent, did not get our ZRINIT.
 TEST_F(ExchangeTest, DamagedFileHeaderAndLostGreetingAreAskedForAgain) {
