@@ -178,5 +178,27 @@ TEST_F(ChannelListTest, ImportInTheEditorIsOneUndoStep) {
   EXPECT_NE(l.GetTitle().System().NameText(0), "Cajon");
 }
 
+// The list pane's rename writes names by the same rules as the import.
+TEST_F(ChannelListTest, RenameInTheListKeepsTheSameRules) {
+  EditSession& s = Open();
+  ListPane& pane = s.Pane();
+  const std::pair<std::string, std::string> cases[] = {
+      {"Tab\tbar!!", "Tab?bar"}, {"Bl\xE4ser", "Bl\xE4ser"}, {"Vox", "Vox"}};
+  for (const auto& [typed, name] : cases) {
+    pane.StartRename("");
+    ASSERT_TRUE(pane.Rename().visible);
+    EXPECT_EQ(pane.Rename().max_length, 7);
+    pane.CommitRename(typed);
+    EXPECT_EQ(s.GetTitle().System().NameText(s.Cursor()), name) << typed;
+  }
+  // A name given back as it was stays byte for byte, unshowable bytes too.
+  s.GetTitle().System().SetName(s.Cursor(), "A\x01");
+  const int steps = s.Undo().UndoCount();
+  pane.StartRename("");
+  pane.CommitRename("A\x01");
+  EXPECT_EQ(s.GetTitle().System().NameText(s.Cursor()), "A\x01");
+  EXPECT_EQ(s.Undo().UndoCount(), steps);
+}
+
 }  // namespace
 }  // namespace orb
