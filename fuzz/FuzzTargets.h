@@ -45,4 +45,9 @@ int FuzzFolderImport(const std::uint8_t* data, std::size_t size);
 // value written must read back as written (line breaks become blanks).
 int FuzzSettingsFile(const std::uint8_t* data, std::size_t size);
 
+// Reads the bytes as a channel list file and plans a names import from it with the guessed and
+// with other columns: what was read must write out and read back the same, and every name the
+// plan writes must be one the console holds and shows.
+int FuzzChannelCsv(const std::uint8_t* data, std::size_t size);
+
 }  // namespace orb

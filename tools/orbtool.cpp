@@ -22,6 +22,7 @@
 #include "core/model/Title.h"
 #include "core/storage/Floppy.h"
 #include "core/storage/Library.h"
+#include "tools/PaperworkCommands.h"
 #include "tools/TitleGenerator.h"
 
 namespace {
@@ -63,8 +64,14 @@ const char kUsage[] =
     "\n"
     "Exit codes: 0 success, 1 failure, 2 usage error.\n";
 
+std::string UsageText() {
+  std::string text = kUsage;
+  text.insert(text.find("  --help"), orb::tool::kPaperworkUsage);
+  return text;
+}
+
 int Usage() {
-  std::fputs(kUsage, stderr);
+  std::fputs(UsageText().c_str(), stderr);
   return 2;
 }
 
@@ -617,9 +624,11 @@ int main(int argc, char** argv) {
   if (args.empty()) return Usage();
   const std::string& command = args[0];
   if (command == "--help" || command == "help") {
-    std::fputs(kUsage, stdout);
+    std::fputs(UsageText().c_str(), stdout);
     return 0;
   }
+  if (const int code = orb::tool::RunPaperworkCommand(args); code >= 0)
+    return code == 2 ? Usage() : code;
   if (command == "info" && args.size() == 2) return Info(args[1]);
   if (command == "check" && args.size() == 2) return Check(args[1]);
   if (command == "resave" && args.size() == 3) return Resave(args[1], args[2]);

@@ -6,6 +6,7 @@
 
 #include "core/edit/EditOps.h"
 #include "core/editor/AutomationViews.h"
+#include "core/editor/NameImport.h"
 #include "core/model/ParamIds.h"
 #include "core/model/Q730.h"
 #include "core/storage/Library.h"
@@ -253,6 +254,15 @@ Enabling EditSession::Enabled() const {
 void EditSession::PushUndoStep() {
   undo_.Push(*title_, prompter_);
   StoreCursor();
+}
+
+bool EditSession::ImportNames(const NameImport& names) {
+  if (Locked() || names.Changes().empty() || !names.Error().empty()) return false;
+  PushUndoStep();
+  names.Apply(title_->System());
+  title_->SetModified(true);
+  Refresh();
+  return true;
 }
 
 void EditSession::UndoCommand() {

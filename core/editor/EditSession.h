@@ -76,6 +76,8 @@ struct PanelHooks {
   std::function<void(int delta)> wheel_item;
 };
 
+class NameImport;
+
 class EditSession {
  public:
   // The clipboard is the program's one; the prompter answers every question and dialog.
@@ -208,6 +210,9 @@ class EditSession {
   // numeric entry; the title is marked modified only when something was committed. An entry
   // the panel refuses stays pending.
   void Enter();
+  // Channel names from a file, planned by the import: one undo step; false when the title is
+  // locked or nothing changes.
+  bool ImportNames(const NameImport& names);
 
   // Saving. Save As asks for a title name in the title's folder; on success the new path is
   // the title's.

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/editor/EditSession.h"
+#include "core/model/ConsoleText.h"
 
 namespace orb {
 namespace {
@@ -261,8 +262,10 @@ void ListPane::CommitRename(const std::string& text) {
   TQ730& list = List();
   const int row = rename_.row;
   if (row < 0 || row >= list.Count() || session_.Locked()) return;
-  const std::string name =
-      text.substr(0, static_cast<std::size_t>(std::max(0, rename_.max_length)));
+  const std::size_t length = static_cast<std::size_t>(std::max(0, rename_.max_length));
+  // A name left as it was stays byte for byte, even where the display cannot show a byte.
+  if (text.substr(0, length) == list.NameText(row)) return;
+  const std::string name = ConsoleNameOf(text, length).text;
   if (name == list.NameText(row)) return;
   session_.PushUndoStep();
   list.SetName(row, name);

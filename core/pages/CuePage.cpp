@@ -45,6 +45,10 @@ std::string RecalledName(const PageInput& in, int event, int number) {
 
 }  // namespace
 
+const char* CueColumnTitle(int column) {
+  return column >= 0 && column < kCueColumns ? kColumns[column].title : "";
+}
+
 std::string CueCellText(const PageInput& in, int cue, int column) {
   if (!in.list || cue < 0 || cue >= in.list->Count() || column < 0 || column >= kCueColumns)
     return "";

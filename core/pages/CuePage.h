@@ -15,6 +15,9 @@ inline constexpr int kCueHeaderTop = 52;
 inline constexpr int kCueRowsTop = 71;
 inline constexpr int kCueRowHeight = 20;
 
+// The heading of the column 0 … 5 ("TIME CODE" … "EVENT NAME"); empty outside them.
+const char* CueColumnTitle(int column);
+
 // The text of a cue's cell in the column 0 … 5 (the cue names its channel in the system data and
 // its event in the recalled lists of the input); empty for a cue outside the list.
 std::string CueCellText(const PageInput& in, int cue, int column);

@@ -6,6 +6,8 @@
 
 namespace orb {
 
+class EditSession;
+
 // What the frame needs of an editor window: the widget of every child window
 // whose "tag" property is 0 (the title manager's is -1).
 class EditorWindow {
@@ -16,6 +18,9 @@ class EditorWindow {
   virtual std::string SaveTitleAs() = 0;
   // Redraws the list pane, parameter panel and timeline, for a new font weight.
   virtual void RedrawAll() = 0;
+  // The File menu's paperwork commands act on the session and then show it anew.
+  virtual EditSession& Session() = 0;
+  virtual void RefreshView() = 0;
 };
 
 }  // namespace orb

@@ -42,9 +42,8 @@ class TFo_Edit : public QWidget, public EditorWindow {
            Prompter* prompter, QWidget* parent = nullptr);
   ~TFo_Edit() override;
 
-  EditSession& Session() { return session_; }
-
   // EditorWindow
+  EditSession& Session() override { return session_; }
   void SaveTitle() override;
   std::string SaveTitleAs() override;
   void RedrawAll() override;
@@ -53,7 +52,7 @@ class TFo_Edit : public QWidget, public EditorWindow {
   // when it changed.
   void Ti_RefreshTimer();
   // Shows the window as the session now stands (after a tab change or a command).
-  void RefreshView();
+  void RefreshView() override;
   // Shows a tab with the list cursor on an entry (-1 leaves the cursor).
   void ShowPlace(int tab, int cursor);
 

@@ -29,6 +29,7 @@
 #include "gui/common/Pictures.h"
 #include "gui/common/Text.h"
 #include "gui/editor/Foedit.h"
+#include "gui/editor/ShowPaperwork.h"
 #include "gui/shell/Fo232c.h"
 #include "gui/shell/Foconfig.h"
 #include "gui/shell/Foserial.h"
@@ -181,6 +182,10 @@ void TFo_Main::BuildMenus() {
   MF_Backup = entry(MM_File, "MF_Backup", "&Backup", Qt::CTRL | Qt::Key_B);
   MF_Compare = entry(MM_File, "MF_Compare", "Compare &with...");
   MM_File->addSeparator();
+  MF_ImportNames = entry(MM_File, "MF_ImportNames", "Import channel &names...");
+  MF_ExportChannels = entry(MM_File, "MF_ExportChannels", "Export channel &list...");
+  MF_PrintSheet = entry(MM_File, "MF_PrintSheet", "Print show s&heet...");
+  MM_File->addSeparator();
   MF_Exit = entry(MM_File, "MF_Exit", "E&xit", Qt::ALT | Qt::Key_F4);
 
   MM_Window = menuBar()->addMenu("&Window");
@@ -224,6 +229,19 @@ void TFo_Main::BuildMenus() {
   connect(MF_Save, &QAction::triggered, this, &TFo_Main::MF_SaveClick);
   connect(MF_SaveAs, &QAction::triggered, this, &TFo_Main::MF_SaveAsClick);
   connect(MF_Exit, &QAction::triggered, this, &QWidget::close);
+  // The show paperwork of the active editor's title.
+  const auto paperwork = [this](QAction* action, auto command) {
+    connect(action, &QAction::triggered, this, [this, action, command] {
+      Ti_RefreshTimer();
+      EditorWindow* editor = ActiveEditor();
+      if (!action->isEnabled() || !editor) return;
+      command(this, editor->Session());
+      editor->RefreshView();
+    });
+  };
+  paperwork(MF_ImportNames, ImportChannelNames);
+  paperwork(MF_ExportChannels, ExportChannelList);
+  paperwork(MF_PrintSheet, PrintShowSheet);
   connect(MW_Cascade, &QAction::triggered, this, &TFo_Main::MW_CascadeClick);
   connect(MW_TileVertical, &QAction::triggered, this, &TFo_Main::MW_TileVerticalClick);
   connect(MW_TileHorizontal, &QAction::triggered, this, &TFo_Main::MW_TileHorizontalClick);
@@ -355,6 +373,8 @@ void TFo_Main::Ti_RefreshTimer() {
       active && active->widget() && active->widget()->property(kTagProperty).toInt() == 0;
   SetEnabled(MF_Save, editor);
   SetEnabled(MF_SaveAs, editor);
+  for (QAction* paperwork : {MF_ImportNames, MF_ExportChannels, MF_PrintSheet})
+    SetEnabled(paperwork, editor);
   MergeEditorMenus();
 
   if (!session_active_) {

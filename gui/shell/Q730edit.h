@@ -99,6 +99,9 @@ class TFo_Main : public QMainWindow {
   QAction* MF_SaveAs;
   QAction* MF_Open;
   QAction* MF_Compare;
+  QAction* MF_ImportNames;
+  QAction* MF_ExportChannels;
+  QAction* MF_PrintSheet;
   QAction* MF_Delete;
   QAction* MF_Rename;
   QAction* MF_Backup;

@@ -86,5 +86,11 @@ TEST(FuzzRegressionTest, SettingsFile) {
   EXPECT_EQ(FuzzSettingsFile(reinterpret_cast<const std::uint8_t*>(odd.data()), odd.size()), 0);
 }
 
+TEST(FuzzRegressionTest, ChannelCsv) {
+  Replay("channel_csv", FuzzChannelCsv);
+  EXPECT_EQ(FuzzChannelCsv(nullptr, 0), 0);
+  RunSeeds("channel_csv", FuzzChannelCsv);
+}
+
 }  // namespace
 }  // namespace orb

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "core/model/Q730.h"
+#include "core/model/Title.h"
+#include "tests/PdfText.h"
 #include "tests/TestFiles.h"
 #include "tools/TitleGenerator.h"
 
@@ -211,6 +214,150 @@ TEST(OrbtoolTest, DiffExitsLikeDiff) {
   const std::string brief = RunOrbtool("diff " + a + " " + b + " --brief").out;
   EXPECT_EQ(std::count(brief.begin(), brief.end(), '\n'), 1) << brief;
   fs::remove_all(root);
+}
+
+// The show paperwork: channel list out and names in, the sheet as PDF, the automation table.
+class OrbtoolPaperworkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = fs::temp_directory_path() / ("orb_paperwork_" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    ASSERT_EQ(RunOrbtool("make-demo " + Quoted(folder)).code, 0);
+  }
+  void TearDown() override { fs::remove_all(folder); }
+  fs::path Names(const std::string& text) {
+    const fs::path path = folder / "names.csv";
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+  fs::path folder;
+};
+
+TEST_F(OrbtoolPaperworkTest, ChannelListRoundTripsOnEveryDemoTitle) {
+  int titles = 0;
+  for (const auto& item : fs::directory_iterator(folder)) {
+    const fs::path title = item.path();
+    if (title.extension() != ".orb") continue;
+    ++titles;
+    const fs::path csv = folder / (title.stem().string() + ".csv");
+    ASSERT_EQ(RunOrbtool("channels --csv " + Quoted(title) + " > " + Quoted(csv)).code, 0);
+    const auto before = ReadAll(title);
+    const fs::path copy = folder / "copy.orbx";
+    fs::copy_file(title, copy, fs::copy_options::overwrite_existing);
+    const Result back = RunOrbtool("channels " + Quoted(title) + " --import-names " + Quoted(csv));
+    EXPECT_EQ(back.code, 0) << back.out;
+    EXPECT_NE(back.out.find("0 names change, "), std::string::npos) << back.out;
+    EXPECT_NE(back.out.find(", 0 problems.\nNothing was written.\n"), std::string::npos) << back.out;
+    EXPECT_EQ(ReadAll(title), before) << title;
+    EXPECT_EQ(RunOrbtool("diff " + Quoted(title) + " " + Quoted(copy)).code, 0);
+  }
+  EXPECT_GE(titles, 5);
+}
+
+TEST_F(OrbtoolPaperworkTest, NamesPreviewThenSaveAtomically) {
+  const fs::path title = folder / "Demo-44k1-25fps.orb";
+  ASSERT_TRUE(fs::exists(title));
+  const fs::path copy = folder / "before.orbx";
+  fs::copy_file(title, copy);
+  const auto before = ReadAll(title);
+  const fs::path names = Names("Channel,Name\nCH 1,Cajon\nCH 2,Lead Vocal\nCH 99,x\n");
+  const std::string import = "channels " + Quoted(title) + " --import-names " + Quoted(names);
+
+  const Result dry = RunOrbtool(import + " --dry-run");
+  EXPECT_EQ(dry.code, 0);
+  for (const char* line : {"Row 3: CH 2 \"Lead Vocal\" is cut to \"Lead Vo\" (7 characters fit).\n",
+                           "Row 4: no channel \"CH 99\" in this title; left out.\n",
+                           "2 names change, 0 stay, 2 problems.\n",
+                           "Nothing was written (--dry-run).\n"})
+    EXPECT_NE(dry.out.find(line), std::string::npos) << line << dry.out;
+  EXPECT_EQ(ReadAll(title), before);
+
+  const std::size_t files = std::distance(fs::directory_iterator(folder), {});
+  const Result wrote = RunOrbtool(import);
+  EXPECT_EQ(wrote.code, 0) << wrote.out;
+  EXPECT_NE(wrote.out.find("Wrote 2 names into "), std::string::npos) << wrote.out;
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), files);  // no file left behind
+  const Result listed = RunOrbtool("channels " + Quoted(title));
+  EXPECT_EQ(listed.out.rfind("Channel  Name", 0), 0u) << listed.out;
+  EXPECT_NE(listed.out.find("\nCH 1     Cajon "), std::string::npos) << listed.out;
+  EXPECT_NE(listed.out.find("\nCH 2     Lead Vo "), std::string::npos) << listed.out;
+  const Result diff = RunOrbtool("diff " + Quoted(copy) + " " + Quoted(title));
+  EXPECT_EQ(diff.code, 1);
+  EXPECT_NE(diff.out.find("CH 1 · name: Kick → Cajon"), std::string::npos) << diff.out;
+}
+
+TEST_F(OrbtoolPaperworkTest, BadNameFilesWriteNothing) {
+  const fs::path title = folder / "Demo-44k1-25fps.orb";
+  const auto before = ReadAll(title);
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "The file holds no rows. Nothing was written.\n"},
+      {std::string("\x7F" "ELF\0\0\x01", 7), "The file holds binary data, not text. Nothing was written.\n"},
+      {std::string("\xFF\xFE" "C\0H\0", 6), "The file is UTF-16 text"},
+      {"CH 1,\"never closed\n", "A quoted field that begins in row 1 never ends. Nothing was written.\n"},
+  };
+  for (const auto& [bytes, message] : cases) {
+    const Result result =
+        RunOrbtool("channels " + Quoted(title) + " --import-names " + Quoted(Names(bytes)));
+    EXPECT_EQ(result.code, 1) << message;
+    EXPECT_NE(result.out.find(message), std::string::npos) << result.out;
+  }
+  const Result missing = RunOrbtool("channels " + Quoted(title) + " --import-names " +
+                                    Quoted(folder / "none.csv"));
+  EXPECT_EQ(missing.code, 1);
+  EXPECT_EQ(ReadAll(title), before);
+  const Result locked = RunOrbtool("channels " + Quoted(folder / "Locked.orb") + " --import-names " +
+                                   Quoted(Names("CH 1,Cajon\n")));
+  EXPECT_EQ(locked.code, 1);
+  EXPECT_NE(locked.out.find("is locked: nothing was written."), std::string::npos) << locked.out;
+  for (const char* usage : {"channels", "channels A.orb --view FADER", "sheet A.orb",
+                            "automation A.orb --import-names x", "channels A.orb --csv --import-names x"})
+    EXPECT_EQ(RunOrbtool(usage).code, 2) << usage;
+}
+
+TEST_F(OrbtoolPaperworkTest, SheetPdfHoldsNamesCueTimesAndPageNumbers) {
+  const fs::path title = folder / "Demo-44k1-25fps.orb";
+  ASSERT_EQ(RunOrbtool("channels " + Quoted(title) + " --import-names " +
+                       Quoted(Names("Cajon\nBongo\nShaker\n")))
+                .code,
+            0);
+  orb::Title loaded;
+  ASSERT_EQ(loaded.OpenTitle(title.string()), orb::kOk);
+  ASSERT_GT(loaded.Cues().Count(), 0);
+  const fs::path pdf = folder / "sheet.pdf";
+  // No display: the PDF is drawn on the offscreen platform whatever DISPLAY says.
+  const Result made =
+      RunOrbtool("sheet " + Quoted(title) + " " + Quoted(pdf) + " --picture 'CH 2' < /dev/null");
+  ASSERT_EQ(made.code, 0) << made.out;
+  const std::string text = orb::test::PdfText(pdf.string());
+  for (const std::string& expected :
+       {std::string("Cajon"), std::string("Bongo"), std::string("Shaker"),
+        orb::FormatTC(orb::FromBCD(loaded.Cues().Time(0))),
+        orb::FormatTC(orb::FromBCD(loaded.Cues().Time(loaded.Cues().Count() - 1))),
+        std::string("Output patch"), std::string("page 1 of "), std::string("Channels (continued)")})
+    EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+  const std::string info = orb::test::PdfInfo(pdf.string());
+  EXPECT_NE(info.find("(A4)"), std::string::npos) << info;
+  const auto pages = text.find("page 1 of ");
+  const std::string count = text.substr(pages + 10, text.find_first_not_of("0123456789", pages + 10) - pages - 10);
+  EXPECT_NE(text.find("page " + count + " of " + count), std::string::npos);
+  EXPECT_NE(info.find("Pages:           " + count + "\n"), std::string::npos) << info;
+  EXPECT_EQ(RunOrbtool("sheet " + Quoted(title) + " " + Quoted(pdf) + " --picture 'CH 999'").code, 1);
+}
+
+TEST_F(OrbtoolPaperworkTest, AutomationTableAndCsv) {
+  const fs::path title = folder / "Demo-44k1-25fps.orb";
+  const Result csv = RunOrbtool("automation --csv " + Quoted(title));
+  EXPECT_EQ(csv.code, 0);
+  EXPECT_EQ(csv.out.rfind("Time code,Channel,Parameter,Value,Unit\r\n", 0), 0u) << csv.out.substr(0, 200);
+  const Result table = RunOrbtool("automation " + Quoted(title) + " --channel 'CH 1'");
+  EXPECT_EQ(table.code, 0);
+  EXPECT_EQ(table.out.rfind("Time code", 0), 0u);
+  std::size_t lines = 0;
+  for (std::size_t at = table.out.find('\n'); at != std::string::npos; at = table.out.find('\n', at + 1))
+    ++lines;
+  EXPECT_GE(lines, 1u);
+  EXPECT_EQ(RunOrbtool("automation " + Quoted(title) + " --view 'NO SUCH'").code, 1);
+  EXPECT_EQ(RunOrbtool("automation " + Quoted(title) + " --channel 'CH 999'").code, 1);
 }
 
 }  // namespace

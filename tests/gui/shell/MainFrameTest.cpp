@@ -107,7 +107,8 @@ TEST_F(MainFrameTest, MenusCarryTheirCaptionsAndShortcuts) {
                 "I&mport from RS-232C... | Ctrl+M", "Ex&port to RS-232C | Ctrl+P",
                 "&Import from FDD... | Ctrl+I", "&Export to FDD... | Ctrl+E", "-", "&Save | Ctrl+S",
                 "Save As... | Ctrl+N", "&Open | Ctrl+O", "&Delete | Ctrl+D", "&Rename... | Ctrl+R",
-                "&Backup | Ctrl+B", "Compare &with...", "-", "E&xit | Alt+F4"}));
+                "&Backup | Ctrl+B", "Compare &with...", "-", "Import channel &names...",
+                "Export channel &list...", "Print show s&heet...", "-", "E&xit | Alt+F4"}));
   EXPECT_EQ(Entries(main.MM_Window),
             (std::vector<std::string>{"&Cascade", "Tile &Vertical", "Tile &Horizontal",
                                       "&Arrange Icons"}));
