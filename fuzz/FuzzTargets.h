@@ -50,4 +50,9 @@ int FuzzSettingsFile(const std::uint8_t* data, std::size_t size);
 // plan writes must be one the console holds and shows.
 int FuzzChannelCsv(const std::uint8_t* data, std::size_t size);
 
+// The first four bytes choose a parameter, its highest value and the value texts' context; the
+// rest is read as a typed value text. A reading is a value within range or a reason, and the
+// text of what it read reads back to itself.
+int FuzzValueTexts(const std::uint8_t* data, std::size_t size);
+
 }  // namespace orb

@@ -74,6 +74,9 @@ struct PanelHooks {
   std::function<bool()> commit_entry;
   // One wheel step on the panel's active item.
   std::function<void(int delta)> wheel_item;
+  // The keypad's plus or minus on the panel's control under the pointer, else its current
+  // control; false when there is neither.
+  std::function<bool(int delta)> pad_item;
 };
 
 class NameImport;

@@ -208,6 +208,9 @@ bool ListPane::Key(ListKey key, KeyMods mods) {
     case ListKey::kPadPlus:
     case ListKey::kPadMinus:
       if (rename_.visible) return false;
+      if (session_.Panel().pad_item &&
+          session_.Panel().pad_item(key == ListKey::kPadPlus ? kWheelStep : -kWheelStep))
+        return true;
       Wheel(key == ListKey::kPadPlus ? kWheelStep : -kWheelStep);
       return true;
   }

@@ -31,6 +31,7 @@ PanelBinding::PanelBinding(EditSession& session, std::function<int(std::string_v
     return model_.Changed();
   };
   session_.Panel().wheel_item = [this](int delta) { model_.Wheel(delta); };
+  session_.Panel().pad_item = [this](int delta) { return model_.PadStep(delta); };
   Refresh();
 }
 
@@ -96,25 +97,49 @@ void PanelBinding::EntryToSession() {
   }
 }
 
-void PanelBinding::Press(int x, int y, bool shift) {
+void PanelBinding::SyncState() {
+  if (model_.State().fader_group != session_.FaderGroup())
+    session_.SetFaderGroup(model_.State().fader_group);
+  // PAGE steps the bank the session keeps.
+  if (model_.State().bank != session_.OverviewBank()) session_.SetOverviewBank(model_.State().bank);
+}
+
+void PanelBinding::Press(int x, int y, bool shift, bool fine) {
   // A click anywhere on the panel closes the CUE page's number list, as a click elsewhere does.
   session_.ClosePickList();
   EntryFromSession();
-  model_.Press(x, y, shift);
-  if (model_.State().fader_group != session_.FaderGroup())
-    session_.SetFaderGroup(model_.State().fader_group);
+  model_.CancelTyping();
+  model_.Press(x, y, shift, fine);
+  SyncState();
 }
 
-void PanelBinding::Move(int x, int y) {
-  model_.Move(x, y);
+void PanelBinding::Move(int x, int y, bool fine) {
+  model_.Move(x, y, fine);
   session_.SetActiveItem(model_.ActiveId());
+}
+
+std::optional<PanelRequest> PanelBinding::DoubleClick(int x, int y, bool fine) {
+  session_.ClosePickList();
+  return model_.DoubleClick(x, y, fine);
+}
+
+PanelRequest PanelBinding::Key(PanelKey key, bool fine) {
+  EntryFromSession();
+  const PanelRequest r = model_.Key(key, fine);
+  SyncState();
+  EntryToSession();
+  Follow(r);
+  return r;
+}
+
+bool PanelBinding::CommitTyping(std::string_view text) {
+  return model_.CommitTyping(text);
 }
 
 PanelRequest PanelBinding::Release(int x, int y) {
   EntryFromSession();
   const PanelRequest r = model_.Release(x, y);
-  // PAGE steps the bank the session keeps.
-  if (model_.State().bank != session_.OverviewBank()) session_.SetOverviewBank(model_.State().bank);
+  SyncState();
   EntryToSession();
   Follow(r);
   return r;

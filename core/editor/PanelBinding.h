@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "core/editor/EditSession.h"
@@ -33,8 +34,14 @@ class PanelBinding {
   // What the panel shows of the session's page now: the page and the panel's state.
   PageInput Input();
 
-  void Press(int x, int y, bool shift);
-  void Move(int x, int y);
+  // fine: the modifier for ten times finer drags and the reset to the default.
+  void Press(int x, int y, bool shift, bool fine = false);
+  void Move(int x, int y, bool fine = false);
+  std::optional<PanelRequest> DoubleClick(int x, int y, bool fine);
+  // The keys on the current control; a popup comes back to the window as from a release.
+  PanelRequest Key(PanelKey key, bool fine = false);
+  // True when the typed value was taken (or there was nothing to type into).
+  bool CommitTyping(std::string_view text);
   // Popups come back to the window; opening a channel, following a moved cue and opening the
   // cue number list (the session's pick list) are done here.
   PanelRequest Release(int x, int y);
@@ -47,6 +54,8 @@ class PanelBinding {
   void EntryFromSession();
   void EntryToSession();
   void Follow(const PanelRequest& request);
+  // What the model changed of the window's state: the fader group, the overview bank.
+  void SyncState();
 
   EditSession& session_;
   std::function<int(std::string_view)> header_width_;

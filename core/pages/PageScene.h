@@ -38,6 +38,7 @@ struct PageControl {
   int centre = 0;
   bool lit = false;  // switches: value >= 1
   bool pressed = false;
+  bool focused = false;       // the panel's current control, which the keys act on
   bool display_only = false;  // shown but not edited here, whatever its kind
   bool unconnected = false;   // a routing button that connects nothing: printed dim
   std::string face;     // the text on a switch, button or text box

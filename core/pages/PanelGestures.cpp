@@ -98,6 +98,23 @@ PanelHit HitTest(const PageScene& scene, int x, int y) {
   return {};
 }
 
+int DraggedValue(const PageControl& c, HitType type, int start, int dx, int dy, bool fine,
+                 bool falls) {
+  if (c.max <= 0) return 0;
+  double pixels = -dy, travel = kKnobDragTravel;
+  if (type == HitType::kFaderDrag) {
+    travel = c.travel;
+  } else if (c.kind == kKindBar) {
+    pixels = dx, travel = c.box.width;
+  } else if (falls) {
+    pixels = dy;
+  }
+  if (travel <= 0) return std::clamp(start, 0, c.max);
+  if (fine) travel *= kFineDivisor;
+  const double moved = std::round(pixels * c.max / travel);
+  return static_cast<int>(std::clamp(start + moved, 0.0, static_cast<double>(c.max)));
+}
+
 int KnobTurnValue(const PageControl& knob, int x, int y) {
   double angle = 0;
   if (x != knob.dial.x || y != knob.dial.y)

@@ -37,6 +37,16 @@ bool DisplayOnly(const PageControl& control);
 PanelHit HitControl(const PageControl& control, int x, int y);
 PanelHit HitTest(const PageScene& scene, int x, int y);
 
+// A drag moves a value relative to where it was grabbed, never to the pointer's place: knobs and
+// value boxes by vertical movement, the whole range over this many pixels; faders along their
+// travel and bars along their width, as far as they are long. fine: ten times finer.
+inline constexpr int kKnobDragTravel = 200;
+inline constexpr int kFineDivisor = 10;
+// The value a control grabbed at start takes after the pointer moved by (dx, dy); falls: the
+// shown value falls as the stored value rises (up still raises what the page shows).
+int DraggedValue(const PageControl& c, HitType type, int start, int dx, int dy, bool fine,
+                 bool falls);
+
 // Knobs: the 300-degree travel from lower left (0) to lower right (max).
 int KnobTurnValue(const PageControl& knob, int x, int y);
 // Knobs, the big fader and bars: the value along the box's width.

@@ -1,6 +1,8 @@
 #include "core/pages/PanelModel.h"
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstdlib>
 
 #include "core/model/DataFile.h"
@@ -8,6 +10,7 @@
 #include "core/model/ParamNames.h"
 #include "core/model/Q730.h"
 #include "core/model/Q730snap.h"
+#include "core/model/ValueRead.h"
 #include "core/model/ValueText.h"
 
 namespace orb {
@@ -28,6 +31,19 @@ bool Same(const PageControl& a, const PageControl& b) {
   return a.id == b.id && a.channel == b.channel && a.kind == b.kind;
 }
 
+// What Tab stops at: every control that acts, but the graphs, whose values have their knobs.
+bool Focusable(const PageControl& c) {
+  return !DisplayOnly(c) && !IsGraph(c.kind);
+}
+
+// The graph handle's place on its graph.
+PagePoint HandlePlace(const PageControl& graph, int section, int x, int y) {
+  for (const GraphHandle& h : graph.graph.handles) {
+    if (h.section == section) return {h.x, h.y};
+  }
+  return {x, y};
+}
+
 }  // namespace
 
 PanelModel::PanelModel(LinkContext& links, BuildFn build, std::function<void()> push_undo)
@@ -39,7 +55,11 @@ void PanelModel::SetState(const PanelState& state) {
   if (state.page != state_.page || state.cursor != state_.cursor) {
     // Another page or record: the wheel burst ends; a repaint of the same page keeps it.
     EndWheelBurst();
-    if (state.page != state_.page) entry_ = {};
+    if (state.page != state_.page) {
+      entry_ = {};
+      current_ok_ = false;
+      typing_ok_ = false;
+    }
     CursorMoved(state.cursor);
   }
   state_ = state;
@@ -48,6 +68,7 @@ void PanelModel::SetState(const PanelState& state) {
 
 void PanelModel::Rebuild() {
   if (build_) scene_ = build_(state_, pressed_entry_);
+  if (const int i = CurrentIndex(); i >= 0) scene_.controls[static_cast<std::size_t>(i)].focused = true;
   // Another record or a changed page may put another control under the pointer.
   if (drag_type_ == HitType::kNone && pointer_in_) {
     const PanelHit hit = HitTest(scene_, pointer_x_, pointer_y_);
@@ -87,7 +108,7 @@ bool PanelModel::Write(int channel, int id, int value) {
 
 // Mouse --------------------------------------------------------------------------------
 
-void PanelModel::Press(int x, int y, bool shift) {
+void PanelModel::Press(int x, int y, bool shift, bool fine) {
   links_.MouseDown(shift);
   EndWheelBurst();
   BeginStep();
@@ -98,6 +119,20 @@ void PanelModel::Press(int x, int y, bool shift) {
   active_ok_ = false;
   if (hit.control < 0) return;
   dragged_ = scene_.controls[static_cast<std::size_t>(hit.control)];
+  if (Focusable(dragged_)) {
+    current_ = dragged_;
+    current_ok_ = true;
+  }
+  // Graph handles keep their offset from the pointer: the drag counts from the handle's place.
+  const PagePoint base = hit.type == HitType::kEqHandle || hit.type == HitType::kDynamicsHandle
+                             ? HandlePlace(dragged_, handle_, x, y)
+                             : PagePoint{x, y};
+  base_x_ = base.x;
+  base_y_ = base.y;
+  anchor_x_ = x;
+  anchor_y_ = y;
+  anchor_fine_ = fine;
+  Anchor(x, y, fine);
   if (dragged_.kind > 99) {
     active_ = dragged_;
     active_ok_ = true;
@@ -120,32 +155,89 @@ void PanelModel::Press(int x, int y, bool shift) {
   Rebuild();
 }
 
-void PanelModel::Drag(int x, int y) {
+namespace {
+
+int EqGainId(int handle) {
+  return handle >= 1 && handle <= 4 ? kParamEqLowGain + handle - 1 : 0;
+}
+
+int ThresholdId(int handle) {
+  return handle == 0 ? kParamCompDuckThreshold : kParamExpGateThreshold;
+}
+
+}  // namespace
+
+void PanelModel::Anchor(int x, int y, bool fine) {
+  // The handle's place so far stays where it is: only the movement from here on is scaled anew.
+  const double scale = anchor_fine_ ? 1.0 / kFineDivisor : 1.0;
+  if (drag_type_ != HitType::kNone && (x != anchor_x_ || y != anchor_y_) && fine != anchor_fine_) {
+    base_x_ += (x - anchor_x_) * scale;
+    base_y_ += (y - anchor_y_) * scale;
+  }
+  anchor_x_ = x;
+  anchor_y_ = y;
+  anchor_fine_ = fine;
   const PageControl& c = dragged_;
+  const TQ730& list = List();
+  switch (drag_type_) {
+    case HitType::kEqHandle:
+      anchor_value_ = list.GetParam(c.channel, kParamLfFilterFreq + handle_);
+      anchor_second_ = EqGainId(handle_) ? list.GetParam(c.channel, EqGainId(handle_)) : 0;
+      break;
+    case HitType::kDynamicsHandle:
+      anchor_value_ = list.GetParam(c.channel, ThresholdId(handle_));
+      break;
+    case HitType::kSurroundPan:
+      anchor_value_ = list.GetParam(c.channel, kParamSurroundPanLR);
+      anchor_second_ = list.GetParam(c.channel, kParamSurroundPanFR);
+      break;
+    default:
+      anchor_value_ = c.id > 0 ? list.GetParam(c.channel, c.id) : -1;
+      break;
+  }
+}
+
+void PanelModel::Drag(int x, int y, bool fine) {
+  if (fine != anchor_fine_) Anchor(x, y, fine);
+  const PageControl& c = dragged_;
+  if (anchor_value_ < 0) return;
+  const double scale = fine ? 1.0 / kFineDivisor : 1.0;
+  // The handle's place now and at the anchor; a graph's value moves by the difference of the
+  // two, so that the press itself never changes it.
+  const int bx = static_cast<int>(std::lround(base_x_)), by = static_cast<int>(std::lround(base_y_));
+  const int hx = static_cast<int>(std::lround(base_x_ + (x - anchor_x_) * scale));
+  const int hy = static_cast<int>(std::lround(base_y_ + (y - anchor_y_) * scale));
+  const auto moved = [this, &c](int id, int start, int delta) {
+    const int max = List().ParamMax(c.channel, id);
+    return std::clamp(start + delta, 0, std::max(max, 0));
+  };
   switch (drag_type_) {
     case HitType::kKnobTurn:
-      Write(c.channel, c.id, KnobTurnValue(c, x, y));
-      break;
     case HitType::kValueDrag:
-      Write(c.channel, c.id, ValueDragValue(c, x));
-      break;
     case HitType::kFaderDrag:
-      Write(c.channel, c.id, FaderDragValue(c, y));
+      Write(c.channel, c.id,
+            DraggedValue(c, drag_type_, anchor_value_, x - anchor_x_, y - anchor_y_, fine,
+                         ShownValueFalls(c.id)));
       break;
     case HitType::kEqHandle: {
       const int freq_id = kParamLfFilterFreq + handle_;
-      const int max = List().ParamMax(c.channel, freq_id);
-      Write(c.channel, freq_id, std::clamp(EqFrequencyIndex(c.box, handle_, x), 0, std::max(max, 0)));
-      if (handle_ >= 1 && handle_ <= 4)
-        Write(c.channel, kParamEqLowGain + handle_ - 1, EqGainIndex(c.box, y));
+      Write(c.channel, freq_id,
+            moved(freq_id, anchor_value_,
+                  EqFrequencyIndex(c.box, handle_, hx) - EqFrequencyIndex(c.box, handle_, bx)));
+      if (const int gain_id = EqGainId(handle_); gain_id && anchor_second_ >= 0)
+        Write(c.channel, gain_id,
+              moved(gain_id, anchor_second_, EqGainIndex(c.box, hy) - EqGainIndex(c.box, by)));
       break;
     }
     case HitType::kDynamicsHandle:
-      Write(c.channel, handle_ == 0 ? kParamCompDuckThreshold : kParamExpGateThreshold,
-            DynamicsThresholdIndex(c.box, x));
+      Write(c.channel, ThresholdId(handle_),
+            moved(ThresholdId(handle_), anchor_value_,
+                  DynamicsThresholdIndex(c.box, hx) - DynamicsThresholdIndex(c.box, bx)));
       break;
     case HitType::kSurroundPan: {
-      const PanPoint p = SurroundPanAt(c.box, x, y);
+      const PanPoint from = SurroundPanAt(c.box, bx, by), to = SurroundPanAt(c.box, hx, hy);
+      const PanPoint p{moved(kParamSurroundPanLR, anchor_value_, to.lr - from.lr),
+                       moved(kParamSurroundPanFR, anchor_second_, to.fr - from.fr)};
       const int lr = List().GetParam(c.channel, kParamSurroundPanLR);
       const int fr = List().GetParam(c.channel, kParamSurroundPanFR);
       if (lr < 0 || fr < 0 || (lr == p.lr && fr == p.fr) || !Writable()) break;
@@ -160,7 +252,7 @@ void PanelModel::Drag(int x, int y) {
   }
 }
 
-void PanelModel::Move(int x, int y) {
+void PanelModel::Move(int x, int y, bool fine) {
   if (drag_type_ == HitType::kButton) {
     const bool inside = HitControl(dragged_, x, y).type == HitType::kButton;
     const int pressed = inside ? dragged_.entry : -1;
@@ -171,7 +263,7 @@ void PanelModel::Move(int x, int y) {
     return;
   }
   if (drag_type_ != HitType::kNone) {
-    Drag(x, y);
+    Drag(x, y, fine);
     Rebuild();
     return;
   }
@@ -199,25 +291,232 @@ PanelRequest PanelModel::Release(int x, int y) {
   return request;
 }
 
-void PanelModel::Wheel(int delta) {
-  if (!active_ok_ || !Wheelable(active_)) return;
-  if (wheel_id_ != active_.id || wheel_channel_ != active_.channel) {
+void PanelModel::Step(const PageControl& c, int steps) {
+  if (wheel_id_ != c.id || wheel_channel_ != c.channel) {
     // A new burst: its own undo step, group moves measured from where the burst began.
-    wheel_id_ = active_.id;
-    wheel_channel_ = active_.channel;
+    wheel_id_ = c.id;
+    wheel_channel_ = c.channel;
     wheel_rest_ = 0;
     BeginStep();
     links_.MouseDown(false);
   }
-  const int total = wheel_rest_ + delta;
-  const int steps = total / kWheelStep;
-  wheel_rest_ = total % kWheelStep;
-  const int now = List().GetParam(active_.channel, active_.id);
+  const int now = List().GetParam(c.channel, c.id);
   if (steps == 0 || now < 0) return;
-  const int max = List().ParamMax(active_.channel, active_.id);
-  const long long want = static_cast<long long>(now) + steps;
-  if (Write(active_.channel, active_.id, static_cast<int>(std::clamp<long long>(want, 0, max))))
+  const long long want = static_cast<long long>(now) + (ShownValueFalls(c.id) ? -steps : steps);
+  StepTo(c, static_cast<int>(std::clamp<long long>(want, 0, INT_MAX)));
+}
+
+void PanelModel::StepTo(const PageControl& c, int value) {
+  const int max = List().ParamMax(c.channel, c.id);
+  if (max >= 0 && Write(c.channel, c.id, std::clamp(value, 0, max))) Rebuild();
+}
+
+void PanelModel::Wheel(int delta, bool fine) {
+  if (!active_ok_ || !Wheelable(active_)) return;
+  const PageControl c = active_;
+  if (wheel_id_ != c.id || wheel_channel_ != c.channel) Step(c, 0);
+  // A notch is 120: three steps, or one with the fine modifier.
+  const int per_step = fine ? 3 * kWheelStep : kWheelStep;
+  const int total = wheel_rest_ + delta;
+  wheel_rest_ = total % per_step;
+  Step(c, total / per_step);
+}
+
+bool PanelModel::PadStep(int delta) {
+  const PageControl* target = active_ok_ && Wheelable(active_) ? &active_ : nullptr;
+  if (!target && Current() && Wheelable(*Current())) target = Current();
+  if (!target) return false;
+  const PageControl c = *target;
+  Step(c, delta / kWheelStep);
+  return true;
+}
+
+// Keyboard ---------------------------------------------------------------------------------
+
+int PanelModel::CurrentIndex() const {
+  if (!current_ok_) return -1;
+  // The same control, else the same place of the page on the record the cursor went to.
+  int same_place = -1;
+  for (std::size_t i = 0; i < scene_.controls.size(); ++i) {
+    const PageControl& c = scene_.controls[i];
+    if (c.entry != current_.entry || c.id != current_.id || c.kind != current_.kind) continue;
+    if (c.channel == current_.channel) return static_cast<int>(i);
+    if (same_place < 0) same_place = static_cast<int>(i);
+  }
+  return same_place;
+}
+
+const PageControl* PanelModel::Current() const {
+  const int i = CurrentIndex();
+  return i < 0 ? nullptr : &scene_.controls[static_cast<std::size_t>(i)];
+}
+
+namespace {
+
+// The page's controls that Tab stops at, in reading order: rows from the top, each from the
+// left; a row is a band of the page's height that the control's middle falls into.
+std::vector<int> ReadingOrder(const PageScene& scene) {
+  constexpr int kRowBand = 24;
+  std::vector<int> order;
+  for (std::size_t i = 0; i < scene.controls.size(); ++i) {
+    if (Focusable(scene.controls[i])) order.push_back(static_cast<int>(i));
+  }
+  const auto key = [&scene](int i) {
+    const PageRect& b = scene.controls[static_cast<std::size_t>(i)].box;
+    return std::pair{(b.top + b.height / 2) / kRowBand, b.left};
+  };
+  std::stable_sort(order.begin(), order.end(), [&key](int a, int b) { return key(a) < key(b); });
+  return order;
+}
+
+}  // namespace
+
+PanelRequest PanelModel::Key(PanelKey key, bool fine) {
+  if (key == PanelKey::kTab || key == PanelKey::kBackTab) {
+    const std::vector<int> order = ReadingOrder(scene_);
+    if (order.empty()) return {};
+    const auto at = std::find(order.begin(), order.end(), CurrentIndex());
+    const int n = static_cast<int>(order.size());
+    int next = key == PanelKey::kTab ? 0 : n - 1;
+    if (at != order.end()) next = (static_cast<int>(at - order.begin()) + (key == PanelKey::kTab ? 1 : n - 1)) % n;
+    current_ = scene_.controls[static_cast<std::size_t>(order[static_cast<std::size_t>(next)])];
+    current_ok_ = true;
+    EndWheelBurst();
     Rebuild();
+    return {};
+  }
+  const PageControl* current = Current();
+  if (!current) return {};
+  const PageControl c = *current;
+  const int ten = 10;
+  if (Wheelable(c)) {
+    const int max = List().ParamMax(c.channel, c.id);
+    const bool falls = ShownValueFalls(c.id);
+    switch (key) {
+      case PanelKey::kUp:
+      case PanelKey::kDown:
+        Step(c, key == PanelKey::kUp ? 1 : -1);
+        return {};
+      case PanelKey::kPageUp:
+      case PanelKey::kPageDown:
+        Step(c, (key == PanelKey::kPageUp ? 1 : -1) * (fine ? 1 : ten));
+        return {};
+      case PanelKey::kHome:
+      case PanelKey::kEnd:
+        if (wheel_id_ != c.id || wheel_channel_ != c.channel) Step(c, 0);
+        StepTo(c, (key == PanelKey::kEnd) != falls ? max : 0);
+        return {};
+      case PanelKey::kEnter:
+        return StartTyping(c);
+      default:
+        return {};
+    }
+  }
+  if (key == PanelKey::kEnter && PopupOfId(c.id) && !TakesNumericEntry(c.id)) return StartTyping(c);
+  if (key != PanelKey::kSpace && !(key == PanelKey::kEnter && TakesNumericEntry(c.id))) return {};
+  EndWheelBurst();
+  PanelRequest r;
+  if (c.kind == kKindGroupRow) {
+    state_.fader_group = std::clamp(c.channel, 0, kFaderGroups - 1);
+  } else {
+    links_.MouseDown(false);
+    r = Act(c);
+  }
+  Rebuild();
+  return r;
+}
+
+// Typing a value --------------------------------------------------------------------------
+
+std::optional<PanelRequest> PanelModel::DoubleClick(int x, int y, bool fine) {
+  const PanelHit hit = HitTest(scene_, x, y);
+  if (hit.control < 0) return std::nullopt;
+  const PageControl c = scene_.controls[static_cast<std::size_t>(hit.control)];
+  if (!Wheelable(c)) return std::nullopt;
+  drag_type_ = HitType::kNone;
+  links_.SetDragType(0);
+  current_ = c;
+  current_ok_ = true;
+  if (!fine) return StartTyping(c);
+  // Back to what Zero gives.
+  EndWheelBurst();
+  BeginStep();
+  links_.MouseDown(false);
+  Write(c.channel, c.id, List().ParamDefault(c.channel, c.id));
+  Rebuild();
+  return PanelRequest{};
+}
+
+PanelRequest PanelModel::StartTyping(const PageControl& c) {
+  typing_ok_ = false;
+  if (!Writable()) return {};
+  typing_ok_ = true;
+  typing_ = c;
+  typing_reason_.clear();
+  PanelRequest r{PanelRequest::kTypeValue, Po_Knee, c.id, c.channel, c.box.left, c.box.top};
+  r.width = c.box.width;
+  r.height = c.box.height;
+  return r;
+}
+
+namespace {
+
+// The value of the menu's item whose text is the text; -1 when none.
+int PopupValueOf(PopupMenu menu, const TQ730SYSF& system, int channel, std::string_view text) {
+  int found = -1;
+  const std::function<void(const std::vector<PopupItem>&)> search =
+      [&](const std::vector<PopupItem>& items) {
+        for (const PopupItem& item : items) {
+          if (found >= 0) return;
+          if (!item.items.empty()) {
+            search(item.items);
+          } else if (item.enabled &&
+                     SameValueText(PopupValueText(menu, system, channel, item.value), text)) {
+            found = item.value;
+          }
+        }
+      };
+  search(PopupItems(menu, system, channel));
+  return found;
+}
+
+}  // namespace
+
+bool PanelModel::CommitTyping(std::string_view text) {
+  if (!typing_ok_) return true;
+  const PageControl c = typing_;
+  const auto menu = PopupOfId(c.id);
+  const TQ730SYSF* system = List().System();
+  EndWheelBurst();
+  if (menu && system) {
+    const int channel = PopupSystemWide(*menu) ? 0 : c.channel;
+    const int value = PopupValueOf(*menu, *system, channel, text);
+    if (value < 0) {
+      typing_reason_ = "Type an item of the menu.";
+      return false;
+    }
+    typing_ok_ = false;
+    typing_reason_.clear();
+    Choose({PanelRequest::kPopup, *menu, c.id, channel}, value);
+    return true;
+  }
+  const ValueReading read = ReadValueText(List(), c.channel, c.id, text);
+  if (!read.Ok()) {
+    typing_reason_ = read.reason;
+    return false;
+  }
+  typing_ok_ = false;
+  typing_reason_.clear();
+  BeginStep();
+  links_.MouseDown(false);
+  Write(c.channel, c.id, read.value);
+  Rebuild();
+  return true;
+}
+
+void PanelModel::CancelTyping() {
+  typing_ok_ = false;
+  typing_reason_.clear();
 }
 
 namespace {
@@ -302,6 +601,48 @@ std::string PanelModel::StatusText() const {
   const StatusItem item = StatusOf(list, *c, handle);
   if (item.name.empty()) return "";
   return StatusOwner(*c) + " - " + item.name + " = " + item.value;
+}
+
+namespace {
+
+// A value as a tooltip says it: a plus on positive levels, the typographic minus.
+std::string Signed(std::string text, const std::string& unit) {
+  text.erase(0, text.find_first_not_of(' '));
+  text.erase(text.find_last_not_of(' ') + 1);
+  if (text.empty()) return text;
+  if (text[0] == '-') return "\xE2\x88\x92" + text.substr(1);
+  const bool zero = text.find_first_not_of("0.*") == std::string::npos;
+  if (unit == "dB" && text[0] >= '0' && text[0] <= '9' && !zero) return "+" + text;
+  return text;
+}
+
+}  // namespace
+
+std::string PanelModel::TooltipText() const {
+  if (!active_ok_ || drag_type_ != HitType::kNone) return "";
+  const PageControl* c = nullptr;
+  for (const PageControl& control : scene_.controls) {
+    if (!c && Same(control, active_)) c = &control;
+  }
+  if (!c) return "";
+  const TQ730& list = List();
+  const StatusItem item = StatusOf(list, *c, active_handle_);
+  if (item.name.empty()) return "";
+  std::string owner = StatusOwner(*c);
+  if (const auto colon = owner.find(" : "); colon != std::string::npos) owner.replace(colon, 3, " ");
+  std::string text = owner + " \xC2\xB7 " + item.name + ": ";
+  const ValueTexts shown = c->value_text;
+  if (!Wheelable(*c) || shown.value.empty()) return text + item.value;
+  const std::string unit = shown.unit.substr(0, shown.unit.find_last_not_of(' ') + 1);
+  text += Signed(shown.value, unit) + (unit.empty() ? "" : " " + unit);
+  // The range from its lowest to its highest shown value.
+  const int max = list.ParamMax(c->channel, c->id);
+  const ValueContext context = ValueContextOf(list, c->channel, c->id);
+  const bool falls = ShownValueFalls(c->id);
+  const ValueTexts low = FormatValue(c->id, falls ? max : 0, context);
+  const ValueTexts high = FormatValue(c->id, falls ? 0 : max, context);
+  if (low.value.empty() || high.value.empty()) return text;
+  return text + " (" + Signed(low.value, unit) + " \xE2\x80\xA6 " + Signed(high.value, unit) + ")";
 }
 
 std::string PanelModel::StatusOwner(const PageControl& c) const {

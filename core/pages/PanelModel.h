@@ -6,7 +6,9 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/edit/Links.h"
@@ -43,16 +45,22 @@ struct PanelState {
   int fader_group = 0;  // FADER GROUP: 0 … 7
 };
 
-// What a release asks of the window.
+// What a release, double-click or key asks of the window.
 struct PanelRequest {
-  enum Kind { kNone, kPopup, kOpenChannel, kCueNumberList, kCueMoved };
+  // kTypeValue: an entry over the control's value box (x, y, width, height).
+  enum Kind { kNone, kPopup, kOpenChannel, kCueNumberList, kCueMoved, kTypeValue };
   Kind kind = kNone;
   PopupMenu menu = Po_Knee;
   int id = 0;       // the button's parameter or page switch
   int channel = 0;  // the channel the choice writes; the channel to open; the moved cue
   int x = 0;        // the popup's place: the button's top right corner; the list's: the cell's
   int y = 0;        // top left corner
+  int width = 0;
+  int height = 0;
 };
+
+// The keys the panel takes while one of its controls is current.
+enum class PanelKey { kUp, kDown, kPageUp, kPageDown, kHome, kEnd, kTab, kBackTab, kSpace, kEnter };
 
 class PanelModel {
  public:
@@ -68,13 +76,37 @@ class PanelModel {
   void SetState(const PanelState& state);
   void Rebuild();
 
-  // Mouse, left button only; (x, y) in panel pixels.
-  void Press(int x, int y, bool shift);
-  void Move(int x, int y);
+  // Mouse, left button only; (x, y) in panel pixels. A press changes nothing; a drag moves the
+  // value with the pointer's movement since the press. shift keeps the dragged channel out of
+  // its gang; fine (Ctrl) moves ten times finer.
+  void Press(int x, int y, bool shift, bool fine = false);
+  void Move(int x, int y, bool fine = false);
   PanelRequest Release(int x, int y);
   HitType DragType() const { return drag_type_; }
-  // The wheel or keypad plus and minus over the active control: delta / 40 steps.
-  void Wheel(int delta);
+  // A double-click on a knob, fader or value box: with fine it goes back to its default (one
+  // undo step), else the value is to be typed. None for other controls: a press as any other.
+  std::optional<PanelRequest> DoubleClick(int x, int y, bool fine);
+  // The wheel over the active control: delta / 40 steps, one a notch with fine; up raises what
+  // the page shows.
+  void Wheel(int delta, bool fine = false);
+  // The keypad's plus and minus: the control under the pointer, else the current one; false
+  // when neither takes steps.
+  bool PadStep(int delta);
+
+  // The current control: the last one clicked or tabbed to, drawn with a focus frame.
+  const PageControl* Current() const;
+  PanelRequest Key(PanelKey key, bool fine = false);
+
+  // Typing a value into the control the request named; a text that cannot be read keeps the
+  // entry open with the reason.
+  bool Typing() const { return typing_ok_; }
+  const PageControl& TypingControl() const { return typing_; }
+  const std::string& TypingReason() const { return typing_reason_; }
+  // True when the entry is closed: the value went to the nearest step, clamped.
+  bool CommitTyping(std::string_view text);
+  void CancelTyping();
+  // What the control under the pointer is: its owner, parameter, value and range.
+  std::string TooltipText() const;
   // The control under the pointer (id 0: none), and the status line's text for the control
   // being changed or under the pointer, with its value as the page shows it now.
   int ActiveId() const { return active_ok_ ? active_.id : 0; }
@@ -112,7 +144,14 @@ class PanelModel {
   void TakeStep();
   // Writes through the links when the value differs; false when nothing was written.
   bool Write(int channel, int id, int value);
-  void Drag(int x, int y);
+  void Drag(int x, int y, bool fine);
+  // Where a drag's movement counts from: this point and the values there.
+  void Anchor(int x, int y, bool fine);
+  // Steps on a control: a burst on one control is one undo step, as the wheel's.
+  void Step(const PageControl& c, int steps);
+  void StepTo(const PageControl& c, int value);
+  PanelRequest StartTyping(const PageControl& c);
+  int CurrentIndex() const;
   PanelRequest Act(const PageControl& c);
   void ApplyPick(const PageControl& c);
   void GroupClick(int channel, int id);
@@ -143,6 +182,20 @@ class PanelModel {
   bool pointer_in_ = false;
   int pointer_x_ = 0;
   int pointer_y_ = 0;
+
+  int anchor_x_ = 0;
+  int anchor_y_ = 0;
+  bool anchor_fine_ = false;
+  int anchor_value_ = 0;
+  int anchor_second_ = 0;  // EQ band gain; surround front and rear
+  double base_x_ = 0;      // graph handles: the handle's place at the anchor
+  double base_y_ = 0;
+
+  bool current_ok_ = false;
+  PageControl current_;
+  bool typing_ok_ = false;
+  PageControl typing_;
+  std::string typing_reason_;
 
   int wheel_id_ = 0;  // the control of the running wheel burst
   int wheel_channel_ = 0;

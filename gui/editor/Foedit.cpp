@@ -714,9 +714,9 @@ bool TFo_Edit::eventFilter(QObject* watched, QEvent* event) {
       RefreshView();
     }
   } else if (watched == PB_Edit && event->type() == QEvent::Wheel) {
-    // The wheel is the window's: over the panel it scrolls the list too (or adjusts the
-    // panel's active item).
-    if (PB_List->on_wheel) PB_List->on_wheel(static_cast<QWheelEvent*>(event));
+    // Over a control the wheel steps it; elsewhere on the panel it scrolls the list.
+    auto* wheel = static_cast<QWheelEvent*>(event);
+    if (!PB_Edit->WheelOnControl(wheel) && PB_List->on_wheel) PB_List->on_wheel(wheel);
     return true;
   } else if (watched == Pa_List && event->type() == QEvent::Resize) {
     const int top = ListPane::kListCtrlHeight;

@@ -31,7 +31,9 @@ ListFonts::ListFonts(bool bold) : text("Liberation Sans"), header("Liberation Sa
 }
 
 void PaintListPane(QImage& buffer, const std::vector<ListRow>& rows, const ListFonts& fonts) {
-  const int width = buffer.width(), height = buffer.height();
+  // In list pixels: a buffer at a device pixel ratio above 1 has more device pixels than these.
+  const QSize logical = (QSizeF(buffer.size()) / buffer.devicePixelRatio()).toSize();
+  const int width = logical.width(), height = logical.height();
   const int right = width - 1;
   QPainter painter(&buffer);
   painter.fillRect(0, 0, width, height, Qt::white);
@@ -78,7 +80,7 @@ void PaintListPane(QImage& buffer, const std::vector<ListRow>& rows, const ListF
     painter.drawRect(QRect(QPoint(3, top + 1), QPoint(right - 1, top + kRow - 1)));
   }
 
-  DrawSurfaceFrame(painter, buffer.size());
+  DrawSurfaceFrame(painter, logical);
   painter.setPen(Qt::white);
   painter.drawLine(1, 1, 1, height - 2);
 }
@@ -97,7 +99,12 @@ void TListPane::SetBold(bool bold) {
 }
 
 void TListPane::paintEvent(QPaintEvent*) {
-  if (buffer_.size() != size()) buffer_ = QImage(size(), QImage::Format_RGB32);
+  // Drawn at the screen's pixel ratio, so that the texts stay sharp at any scale.
+  const qreal ratio = devicePixelRatioF();
+  if (buffer_.size() != size() * ratio || buffer_.devicePixelRatio() != ratio) {
+    buffer_ = QImage(size() * ratio, QImage::Format_RGB32);
+    buffer_.setDevicePixelRatio(ratio);
+  }
   if (buffer_.isNull()) return;
   PaintListPane(buffer_, session_.Pane().Rows(), fonts_);
   QPainter(this).drawImage(0, 0, buffer_);

@@ -13,7 +13,10 @@
 #include "core/editor/PanelBinding.h"
 #include "core/pages/PageScene.h"
 
+class QLabel;
+class QLineEdit;
 class QListWidget;
+class QWheelEvent;
 
 namespace orb {
 
@@ -47,21 +50,38 @@ class TPanelArea : public QWidget {
   PageInput Input() { return binding_->Input(); }
   // The pick list of the assign pages (shown there only); a choice selects its item.
   QListWidget* AssignList() const { return LB_Assign; }
+  // The entry a value is typed into over a control's value box, and the reason a text was not
+  // taken, under it.
+  QLineEdit* ValueEntry() const { return Ed_Value; }
+  QLabel* ValueReason() const { return La_Reason; }
+  // The wheel over a control of the page steps it (Ctrl: single steps); false elsewhere.
+  bool WheelOnControl(QWheelEvent* event);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   std::optional<int> MenuChoice(const PanelRequest& request, const std::vector<PopupItem>& items);
   void Changed();
   void ShowStatus();
+  // A popup the model asked for, chosen and written.
+  void OpenPopup(const PanelRequest& request);
+  void OpenTyping(const PanelRequest& request);
+  void CloseTyping();
+  void CommitTyping();
 
   EditSession& session_;
   std::unique_ptr<PanelBinding> binding_;
   QListWidget* LB_Assign;
+  QLineEdit* Ed_Value;
+  QLabel* La_Reason;
   std::vector<PickItem> assign_items_;
 
   // The list box takes the place and the items of the scene's pick list.

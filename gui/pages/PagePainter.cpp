@@ -27,6 +27,7 @@ const QColor kGraphBack(8, 16, 30);
 const QColor kGraphGrid(40, 62, 88);
 const QColor kDialArc(92, 98, 106);
 const QColor kDialValue(255, 160, 40);
+const QColor kFocusInk(255, 220, 90);
 
 QColor Colour(Rgb c) {
   return QColor(c.r, c.g, c.b);
@@ -618,13 +619,25 @@ void PaintPage(QPainter& p, const PageScene& scene) {
   for (const PageText& t : scene.labels) p.drawText(LabelRoom(t), kLabelAlign, Text(t.text));
   for (auto c = scene.controls.rbegin(); c != scene.controls.rend(); ++c)
     DrawControl(p, *c, surface);
+  for (const PageControl& c : scene.controls) {
+    if (!c.focused) continue;
+    // The current control, which the keys act on.
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(kFocusInk, 1, Qt::DotLine));
+    p.drawRect(Box(c.box).adjusted(-2, -2, 1, 1));
+  }
 }
 
-QImage RenderPage(const PageScene& scene) {
-  QImage buffer(kPanelWidth, kPanelHeight, QImage::Format_RGB32);
+QImage RenderPage(const PageScene& scene, qreal pixel_ratio) {
+  QImage buffer(QSize(kPanelWidth, kPanelHeight) * pixel_ratio, QImage::Format_RGB32);
+  buffer.setDevicePixelRatio(pixel_ratio);
   QPainter painter(&buffer);
   PaintPage(painter, scene);
   return buffer;
+}
+
+QRect ValueBox(const PageControl& c) {
+  return ValueDisplay(c);
 }
 
 }  // namespace orb

@@ -32,7 +32,11 @@ struct PlacedText {
 };
 std::vector<PlacedText> PlacedTexts(const PageScene& scene);
 
-// The panel's back buffer with the scene drawn into it.
-QImage RenderPage(const PageScene& scene);
+// The panel's back buffer with the scene drawn into it, at a device pixel ratio: page pixels
+// stay the unit, each drawn with ratio x ratio device pixels.
+QImage RenderPage(const PageScene& scene, qreal pixel_ratio = 1);
+
+// Where a knob's or fader's value is shown: the box a typed value is entered over.
+QRect ValueBox(const PageControl& control);
 
 }  // namespace orb

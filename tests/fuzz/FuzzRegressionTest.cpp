@@ -92,5 +92,10 @@ TEST(FuzzRegressionTest, ChannelCsv) {
   RunSeeds("channel_csv", FuzzChannelCsv);
 }
 
+TEST(FuzzRegressionTest, ValueTexts) {
+  Replay("value_texts", FuzzValueTexts);
+  RunSeeds("value_texts", FuzzValueTexts);
+}
+
 }  // namespace
 }  // namespace orb

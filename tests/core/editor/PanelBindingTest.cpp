@@ -54,8 +54,9 @@ TEST_F(PanelBindingTest, GesturesWheelAndEntriesAreSessionUndoSteps) {
   session->GetTitle().System().SetParam(0, kParamTrim, 10);
   panel->Refresh();
   const PageControl trim = Find(kParamTrim);
+  // Up past the knob's whole travel.
   panel->Press(trim.box.left, trim.box.top, false);
-  panel->Move(trim.box.left + trim.box.width, trim.box.top);
+  panel->Move(trim.box.left, trim.box.top - kKnobDragTravel);
   panel->Release(0, 0);
   EXPECT_EQ(Get(0, kParamTrim), trim.max);
   EXPECT_EQ(session->Undo().UndoCount(), 1);

@@ -3,8 +3,10 @@
 // press grabs) it acts, unless the panel declares it display-only.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "core/pages/PanelGestures.h"
 #include "tests/core/editor/PanelSession.h"
@@ -113,6 +115,40 @@ class PanelControlsTest : public ::testing::TestWithParam<int> {
     return Now() == before ? Effect::kNone : Effect::kState;
   }
 
+  // What a control needs before it can act: a group row another group chosen, a routing button
+  // a source in the pick list other than its own.
+  void Prepare(const PageControl& c, const PageScene& scene) {
+    if (c.kind == kKindGroupRow) {
+      session->SetFaderGroup(c.channel == 0 ? 1 : 0);
+      panel->Refresh();
+    }
+    if (c.kind != kKindRouting) return;
+    for (const PickItem& item : scene.pick_list.items) {
+      if (item.value != c.value) {
+        panel->Model().SetPickSelection({item.value});
+        return;
+      }
+    }
+  }
+
+  // Keys on the current control.
+  Effect Keys(std::initializer_list<PanelKey> keys) {
+    const int undo = session->Undo().UndoCount();
+    const std::vector<int> before = Now();
+    PanelRequest r;
+    for (PanelKey key : keys) r = panel->Key(key);
+    if (session->Undo().UndoCount() > undo) {
+      session->UndoCommand();
+      session->CurrentList().SetEditEnabled(true);  // the undo takes the EDIT switch back
+      panel->Refresh();
+      return Effect::kWrite;
+    }
+    if (r.kind == PanelRequest::kPopup) return Effect::kPopup;
+    if (r.kind == PanelRequest::kTypeValue || session->Pending().item != 0) return Effect::kEntry;
+    if (session->PickList().visible) return Effect::kList;
+    return Now() == before ? Effect::kNone : Effect::kState;
+  }
+
   std::unique_ptr<test::PanelSession> bound;
   EditSession* session = nullptr;
   PanelBinding* panel = nullptr;
@@ -155,25 +191,13 @@ TEST_P(PanelControlsTest, EveryControlActsOrIsDeclaredDisplayOnly) {
       ASSERT_FALSE(points.empty()) << what;
       for (const auto& [x, y] : points) {
         Show(view);
-        // A group row acts by choosing its group, which another must be before.
-        if (c.kind == kKindGroupRow) {
-          session->SetFaderGroup(c.channel == 0 ? 1 : 0);
-          panel->Refresh();
-        }
+        Prepare(c, scene);
         const PanelHit hit = HitTest(panel->Model().Scene(), x, y);
         EXPECT_EQ(hit.control, static_cast<int>(i))
             << what << " hits "
             << (hit.control < 0 ? "nothing"
                                 : name(scene.controls[static_cast<std::size_t>(hit.control)]));
-        // A routing button routes the sources chosen in the pick list.
-        if (c.kind == kKindRouting) {
-          for (const PickItem& item : scene.pick_list.items) {
-            if (item.value != c.value) {
-              panel->Model().SetPickSelection({item.value});
-              break;
-            }
-          }
-        }
+
         const Effect effect = Click(c, x, y);
         EXPECT_NE(effect, Effect::kNone) << what;
         ++effects[effect];
@@ -183,6 +207,73 @@ TEST_P(PanelControlsTest, EveryControlActsOrIsDeclaredDisplayOnly) {
   // Every way of acting was seen.
   for (const Effect e :
        {Effect::kWrite, Effect::kPopup, Effect::kEntry, Effect::kList, Effect::kState})
+    EXPECT_GT(effects[e], 0) << static_cast<int>(e);
+}
+
+// Every page without a mouse: Tab reaches each control that acts, once, in reading order, and
+// from there the keys act: Up or Down step a knob or fader, Space works a switch or opens its
+// popup, Enter types a value or starts a numeric entry.
+TEST_P(PanelControlsTest, EveryPageIsEditableFromTheKeyboard) {
+  std::map<Effect, int> effects;
+  for (const View& view : Views()) {
+    Show(view);
+    const PageScene scene = panel->Model().Scene();
+    const std::string where = std::string(kTabPages[static_cast<std::size_t>(view.tab)].caption) +
+                              " cursor " + std::to_string(view.cursor);
+    std::vector<std::size_t> focusable;
+    for (std::size_t i = 0; i < scene.controls.size(); ++i) {
+      if (!DisplayOnly(scene.controls[i]) && !IsGraph(scene.controls[i].kind)) focusable.push_back(i);
+    }
+    ASSERT_FALSE(focusable.empty()) << where;
+    std::vector<int> order;
+    int previous_middle = -1000;
+    for (std::size_t k = 0; k < focusable.size(); ++k) {
+      panel->Key(PanelKey::kTab);
+      const PageControl* current = panel->Model().Current();
+      ASSERT_TRUE(current) << where;
+      const PageControl c = *current;
+      const std::string what = where + ": control " + std::to_string(c.id) + "/" +
+                               std::to_string(c.channel) + " kind " + std::to_string(c.kind);
+      // Rows from the top: a control never stands a row above the one before it.
+      const int middle = c.box.top + c.box.height / 2;
+      EXPECT_GT(middle, previous_middle - 24) << what;
+      previous_middle = middle;
+      order.push_back(static_cast<int>(current - panel->Model().Scene().controls.data()));
+      const std::vector<int> before = Now();
+      Prepare(c, scene);
+      Effect effect;
+      if (c.kind >= kKindKnob && c.kind <= kKindBar) {
+        effect = Keys({PanelKey::kUp});
+        if (effect == Effect::kNone) effect = Keys({PanelKey::kDown});  // at its top
+        EXPECT_EQ(Keys({PanelKey::kEnter}), Effect::kEntry) << what;
+        panel->Model().CancelTyping();
+      } else {
+        effect = Keys({PanelKey::kSpace});
+        if (effect == Effect::kNone) effect = Keys({PanelKey::kEnter});
+      }
+      EXPECT_NE(effect, Effect::kNone) << what;
+      ++effects[effect];
+      session->DropPending();
+      session->ClosePickList();
+      // A page switch or another tab: the page again, and on from the same control.
+      if (Now() != before || !panel->Model().Current()) {
+        Show(view);
+        if (!panel->Model().Current()) {
+          for (std::size_t j = 0; j <= k; ++j) panel->Key(PanelKey::kTab);
+        }
+      }
+    }
+    std::vector<int> sorted = order;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(std::unique(sorted.begin(), sorted.end()), sorted.end()) << where;
+    EXPECT_EQ(sorted.size(), focusable.size()) << where;
+    // Round again from the first; Shift+Tab goes back.
+    panel->Key(PanelKey::kTab);
+    EXPECT_EQ(panel->Model().Current() - panel->Model().Scene().controls.data(), order.front()) << where;
+    panel->Key(PanelKey::kBackTab);
+    EXPECT_EQ(panel->Model().Current() - panel->Model().Scene().controls.data(), order.back()) << where;
+  }
+  for (const Effect e : {Effect::kWrite, Effect::kPopup, Effect::kEntry, Effect::kState})
     EXPECT_GT(effects[e], 0) << static_cast<int>(e);
 }
 

@@ -154,10 +154,12 @@ TEST_F(PanelModelTest, KnobTurnsAndHandleDragsOnTheChannelPage) {
     }
   }
   ASSERT_TRUE(ring_point);
+  // Grabbed there it moves with the pointer's vertical movement: 40 px up, then back below.
+  const int start = Get(0, kParamTrim);
   model->Press(ring_point->x, ring_point->y, false);
-  model->Move(trim.dial.x, trim.dial.y - 40);
-  EXPECT_EQ(Get(0, kParamTrim), trim.max / 2);
-  model->Move(trim.dial.x - 40, trim.dial.y + 70);
+  model->Move(ring_point->x + 30, ring_point->y - 40);
+  EXPECT_EQ(Get(0, kParamTrim), std::min(start + 40 * trim.max / kKnobDragTravel, trim.max));
+  model->Move(trim.dial.x - 40, ring_point->y + kKnobDragTravel);
   EXPECT_EQ(Get(0, kParamTrim), 0);
   model->Release(0, 0);
 
@@ -175,14 +177,18 @@ TEST_F(PanelModelTest, KnobTurnsAndHandleDragsOnTheChannelPage) {
   const PageControl dyn = Find(kParamDynamicsBlock);
   ASSERT_FALSE(dyn.graph.handles.empty());
   const GraphHandle gate = dyn.graph.handles.back();
+  const int threshold = gate.section == 1 ? kParamExpGateThreshold : kParamCompDuckThreshold;
+  const int start_threshold = Get(0, threshold);  // as the knee coupling left it
   model->Press(gate.x, gate.y, false);
   EXPECT_EQ(model->DragType(), HitType::kDynamicsHandle);
   EXPECT_EQ(model->State().section, gate.section == 1 ? DynamicsSection::kExpGate
                                                       : DynamicsSection::kCompDuck);
   model->Move(dyn.box.left + dyn.box.width / 2, gate.y);
   model->Release(0, 0);
-  const int threshold = gate.section == 1 ? kParamExpGateThreshold : kParamCompDuckThreshold;
-  EXPECT_EQ(Get(0, threshold), DynamicsThresholdIndex(dyn.box, dyn.box.left + dyn.box.width / 2));
+  // Moved by the pointer's movement from the handle.
+  EXPECT_EQ(Get(0, threshold), start_threshold +
+                                   DynamicsThresholdIndex(dyn.box, dyn.box.left + dyn.box.width / 2) -
+                                   DynamicsThresholdIndex(dyn.box, gate.x));
   EXPECT_EQ(steps, 3);
 }
 
@@ -573,6 +579,178 @@ TEST_F(PanelModelTest, KeyButtonShowsThePopupItemChosen) {
     Show(PanelPage::kChannel, 1);
     EXPECT_EQ(Find(kParamDynamicsKey).face, rate == 0 ? "CH 41" : "41");
   }
+}
+
+}  // namespace
+}  // namespace orb
+
+namespace orb {
+namespace {
+
+// Drags move a value with the pointer's movement from the press, never to its place.
+TEST_F(PanelModelTest, DragsNeverJumpAndMoveRelativeToThePress) {
+  gen::TitleSpec spec;  // the layout with the surround pan graph
+  spec.rate_mode = 2;
+  spec.mtr_bus_mode = true;
+  Make(spec);
+  enum Grab { kBox, kRing, kCap };
+  struct Row {
+    int id;
+    Grab grab;
+    int start;
+    int dx, dy;
+    bool fine;
+    int expected;
+  };
+  const Row rows[] = {
+      {kParamTrim, kBox, 31, 4, 0, false, 31},     // -7.25 dB stays: sideways is no movement
+      {kParamTrim, kBox, 31, 0, -4, false, 33},    // up 4 px: 4 × 120 / 200 steps
+      {kParamTrim, kBox, 31, 0, 4, false, 29},     // down lowers
+      {kParamTrim, kRing, 31, 30, -10, false, 37}, // the dial's ring drags alike
+      {kParamTrim, kBox, 31, 0, -4, true, 31},     // fine: ten times finer
+      {kParamTrim, kBox, 31, 0, -20, true, 32},
+      {kParamTrim, kBox, 31, 0, -400, false, 120}, // clamped at the ends
+      {kParamTrim, kBox, 31, 0, 400, false, 0},
+      {kParamCompDuckThreshold, kBox, 20, 0, -10, false, 15},  // up raises the shown dB
+      {kParamFaderLevel, kCap, 600, 0, -10, false, 673},       // the travel: 1023 over 141 px
+      {kParamFaderLevel, kCap, 600, 0, -10, true, 607},
+      {kParamFaderLevel, kBox, 600, 0, -10, false, 651},       // its value box: 200 px
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::to_string(row.id) + " grab " + std::to_string(row.grab) + " by " +
+                 std::to_string(row.dx) + "," + std::to_string(row.dy) + (row.fine ? " fine" : ""));
+    System().SetParam(0, row.id, row.start);
+    Show(PanelPage::kChannel, 0);
+    const PageControl c = Find(row.id);
+    PagePoint at{c.box.left + c.box.width / 2, c.box.top + c.box.height / 2};
+    if (row.grab == kCap) at = c.cap;
+    if (row.grab == kRing) at = {c.dial.x, c.dial.y + c.radius + 2};
+    const int before = steps;
+    model->Press(at.x, at.y, false, row.fine);
+    EXPECT_NE(model->DragType(), HitType::kNone);
+    EXPECT_EQ(Get(0, row.id), row.start);  // the press changes nothing
+    model->Move(at.x, at.y, row.fine);
+    EXPECT_EQ(Get(0, row.id), row.start);
+    model->Move(at.x + row.dx, at.y + row.dy, row.fine);
+    EXPECT_EQ(Get(0, row.id), row.expected);
+    model->Release(at.x + row.dx, at.y + row.dy);
+    EXPECT_EQ(steps - before, row.expected == row.start ? 0 : 1);
+  }
+}
+
+// Moved slowly, a value passes every step; with the fine modifier even the fader's 1024.
+TEST_F(PanelModelTest, SlowDragsPassEveryStepAndTheModifierReanchors) {
+  Make();
+  System().SetParam(0, kParamTrim, 0);
+  System().SetParam(0, kParamFaderLevel, 0);
+  Show(PanelPage::kChannel, 0);
+  for (const auto& [id, fine] : {std::pair{kParamTrim, false}, std::pair{kParamFaderLevel, true}}) {
+    const PageControl c = Find(id);
+    const PagePoint at = id == kParamTrim ? PagePoint{c.box.left + 2, c.box.top + 2} : c.cap;
+    model->Press(at.x, at.y, false, fine);
+    int last = Get(0, id), seen = 1;
+    for (int dy = 1; Get(0, id) < c.max && dy < 20000; ++dy) {
+      model->Move(at.x, at.y - dy, fine);
+      const int now = Get(0, id);
+      ASSERT_LE(now - last, 1) << id << " at " << dy;
+      seen += now != last;
+      last = now;
+    }
+    model->Release(0, 0);
+    EXPECT_EQ(seen, c.max + 1) << id;
+  }
+  // Pressing the modifier in the middle of a drag goes on from where the value is.
+  System().SetParam(0, kParamTrim, 60);
+  Show(PanelPage::kChannel, 0);
+  const PageControl trim = Find(kParamTrim);
+  model->Press(trim.box.left + 2, trim.box.top + 2, false);
+  model->Move(trim.box.left + 2, trim.box.top + 2 - 50);
+  EXPECT_EQ(Get(0, kParamTrim), 90);
+  model->Move(trim.box.left + 2, trim.box.top + 2 - 50, true);
+  EXPECT_EQ(Get(0, kParamTrim), 90);
+  model->Move(trim.box.left + 2, trim.box.top + 2 - 70, true);
+  EXPECT_EQ(Get(0, kParamTrim), 91);
+  model->Move(trim.box.left + 2, trim.box.top + 2 - 70, false);
+  model->Move(trim.box.left + 2, trim.box.top + 2 - 80, false);
+  EXPECT_EQ(Get(0, kParamTrim), 97);
+  model->Release(0, 0);
+}
+
+// Graph handles keep their offset from the pointer: grabbing one off its centre moves nothing.
+TEST_F(PanelModelTest, GraphHandlesMoveByThePointersMovement) {
+  gen::TitleSpec spec;
+  spec.rate_mode = 2;
+  spec.mtr_bus_mode = true;
+  Make(spec);
+  System().SetParam(0, kParamExpGateThreshold, 40);
+  System().SetParam(0, kParamCompDuckThreshold, 10);
+  System().SetParam(0, kParamEqLowMidFreq, 20);
+  System().SetParam(0, kParamEqLowMidGain, 63);
+  Show(PanelPage::kChannel, 0);
+  const std::vector<int> ids = {kParamExpGateThreshold, kParamCompDuckThreshold, kParamEqLowMidFreq,
+                                kParamEqLowMidGain, kParamSurroundPanLR, kParamSurroundPanFR};
+  const auto values = [&] {
+    std::vector<int> v;
+    for (int id : ids) v.push_back(Get(0, id));
+    return v;
+  };
+  const std::vector<int> before = values();
+  std::vector<PagePoint> grabs;
+  for (int id : {kParamDynamicsBlock, kParamEqBlock}) {
+    for (const GraphHandle& h : Find(id).graph.handles) grabs.push_back({h.x + 3, h.y - 2});
+  }
+  const PageControl pan = Find(kParamSurroundPanGraph);
+  grabs.push_back({pan.box.left + 2, pan.box.top + 2});
+  ASSERT_GT(grabs.size(), 3u);
+  for (const PagePoint& g : grabs) {
+    model->Press(g.x, g.y, false);
+    EXPECT_NE(model->DragType(), HitType::kNone) << g.x << "," << g.y;
+    model->Move(g.x, g.y);
+    model->Move(g.x + 3, g.y + 2, true);  // fine: less than half a pixel on the graph
+    model->Release(g.x, g.y);
+    EXPECT_EQ(values(), before) << g.x << "," << g.y;
+  }
+  // The pan point moves by the movement: 30 px to the right of its box's corner.
+  model->Press(pan.box.left + 2, pan.box.top + 2, false);
+  model->Move(pan.box.left + 32, pan.box.top + 2);
+  model->Release(0, 0);
+  const PanPoint from = SurroundPanAt(pan.box, pan.box.left + 2, pan.box.top + 2);
+  const PanPoint to = SurroundPanAt(pan.box, pan.box.left + 32, pan.box.top + 2);
+  EXPECT_EQ(Get(0, kParamSurroundPanLR), before[4] + to.lr - from.lr);
+  EXPECT_EQ(Get(0, kParamSurroundPanFR), before[5]);
+  EXPECT_EQ(steps, 1);
+}
+
+// The fine double-click resets to what Zero gives; the wheel raises what the page shows.
+TEST_F(PanelModelTest, ResetsAndWheelFollowTheShownValue) {
+  Make();
+  System().SetParam(0, kParamTrim, 7);
+  System().SetParam(0, kParamFaderLevel, 100);
+  System().SetParam(0, kParamCompDuckThreshold, 20);
+  Show(PanelPage::kChannel, 0);
+  for (int id : {kParamTrim, kParamFaderLevel}) {
+    const PageControl c = Find(id);
+    const auto r = model->DoubleClick(c.box.left + 2, c.box.top + 2, true);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->kind, PanelRequest::kNone);
+    EXPECT_EQ(Get(0, id), System().ParamDefault(0, id));
+  }
+  EXPECT_EQ(Get(0, kParamTrim), 60);
+  EXPECT_EQ(Get(0, kParamFaderLevel), kFaderNominal);
+  EXPECT_EQ(steps, 2);
+  // Not a knob, fader or value box: a click as any other.
+  const PageControl cut = Find(kParamCut);
+  EXPECT_FALSE(model->DoubleClick(cut.box.left + 1, cut.box.top + 1, true));
+
+  const PageControl threshold = Find(kParamCompDuckThreshold);
+  model->Move(threshold.box.left + 2, threshold.box.top + 2);
+  model->Wheel(120);
+  EXPECT_EQ(Get(0, kParamCompDuckThreshold), 17);  // three steps up: 1.5 dB higher
+  model->Wheel(120, true);
+  EXPECT_EQ(Get(0, kParamCompDuckThreshold), 16);  // one with the modifier
+  model->Wheel(-240, true);
+  EXPECT_EQ(Get(0, kParamCompDuckThreshold), 18);
+  EXPECT_EQ(steps, 3);
 }
 
 }  // namespace

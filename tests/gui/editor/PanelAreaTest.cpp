@@ -37,7 +37,8 @@ TEST(PanelAreaTest, DragsPressesAndPopupsEditTheTitle) {
 
   const PageControl* fader = Find(panel, kParamFaderLevel);
   ASSERT_TRUE(fader);
-  const QPoint cap(fader->cap.x, fader->cap.y), top(fader->cap.x, fader->travel_top);
+  // From the cap to past the top of its travel.
+  const QPoint cap(fader->cap.x, fader->cap.y), top(fader->cap.x, fader->travel_top - 20);
   QTest::mousePress(&panel, Qt::LeftButton, {}, cap);
   QTest::mouseMove(&panel, top);
   QTest::mouseRelease(&panel, Qt::LeftButton, {}, top);
@@ -73,8 +74,8 @@ TEST(PanelAreaTest, DragsPressesAndPopupsEditTheTitle) {
   EXPECT_GE(changes, 6);
 }
 
-// The graph and knob gestures with the mouse: a knob turned straight up, an EQ handle and a
-// dynamics handle dragged, the surround point pulled to a corner; one undo step each.
+// The graph and knob gestures with the mouse: a knob dragged up, an EQ handle and a dynamics
+// handle dragged, the surround point pulled to a corner; one undo step each.
 TEST(PanelAreaTest, KnobAndGraphHandlesFollowTheMouse) {
   test::TempFolder folder;
   TClip clip;
@@ -92,7 +93,7 @@ TEST(PanelAreaTest, KnobAndGraphHandlesFollowTheMouse) {
   int steps = 0;
   auto one_more_step = [&] { return session.Undo().UndoCount() == ++steps; };
 
-  // On the dial's ring, then straight up: half the range.
+  // On the dial's ring, then 40 pixels up: a fifth of the range.
   system.SetParam(0, kParamTrim, 0);
   panel.grab();
   // Copies: every gesture builds the page anew.
@@ -108,8 +109,8 @@ TEST(PanelAreaTest, KnobAndGraphHandlesFollowTheMouse) {
     }
   }
   ASSERT_TRUE(ring);
-  drag(*ring, dial + QPoint(0, -40));
-  EXPECT_EQ(system.GetParam(0, kParamTrim), trim.max / 2);
+  drag(*ring, *ring + QPoint(0, -40));
+  EXPECT_EQ(system.GetParam(0, kParamTrim), 40 * trim.max / kKnobDragTravel);
   EXPECT_TRUE(one_more_step());
 
   // An EQ handle dragged sideways moves its band's frequency.
@@ -134,8 +135,11 @@ TEST(PanelAreaTest, KnobAndGraphHandlesFollowTheMouse) {
   const GraphHandle knee = dyn.graph.handles.front();
   const int id = knee.section == 1 ? kParamExpGateThreshold : kParamCompDuckThreshold;
   const int x = dyn.box.left + dyn.box.width / 2;
+  const int was = system.GetParam(0, id);
   drag(QPoint(knee.x, knee.y), QPoint(x, knee.y));
-  EXPECT_EQ(system.GetParam(0, id), DynamicsThresholdIndex(dyn.box, x));
+  EXPECT_EQ(system.GetParam(0, id),
+            std::clamp(was + DynamicsThresholdIndex(dyn.box, x) - DynamicsThresholdIndex(dyn.box, knee.x),
+                       0, system.ParamMax(0, id)));
   EXPECT_TRUE(one_more_step());
 
   // The surround point pulled past the graph's far corner stops at its ends.
