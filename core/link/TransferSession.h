@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "core/link/Serial.h"
 #include "core/link/Zmodem.h"
@@ -61,25 +60,6 @@ struct SessionSetup {
   int port_number = 1;         // the COM number the messages name
   std::string device;          // that port's device path
 };
-
-// COM<SerialIndex> of the settings file in the application folder and its device.
-struct SessionPort {
-  int number = 1;
-  std::string device;
-};
-SessionPort PortFromSettings(const std::string& application_folder);
-
-// Runs a program of the PATH with the arguments in folder and waits for it,
-// with its output discarded, no inherited descriptors and a bound on the size
-// of the files it writes. The exit status, or -1 when it did not start.
-int RunLocal(const std::string& folder, const std::vector<std::string>& arguments);
-
-// The free-space field of a "df" line: the fifth run of non-blanks, empty when
-// there is none or no blank follows it.
-std::string FifthField(const std::string& line);
-
-// Seconds as MM:SS, each part its last two digits.
-std::string MinutesText(std::uint64_t seconds);
 
 // The steps of the session. The hidden state label shows their numbers, so
 // each keeps its value; 13 to 17 are TZmodem's own states. A number that

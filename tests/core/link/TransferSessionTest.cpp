@@ -16,6 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "core/link/LocalProcess.h"
+#include "core/link/SessionPort.h"
+#include "core/link/SessionText.h"
 #include "core/link/TransferSession.h"
 #include "core/model/DebugLog.h"
 #include "core/model/Title.h"
