@@ -25,8 +25,8 @@ TEST(SessionTextTest, FreeSpaceTakesWholeNumbersOnly) {
   const struct {
     const char* field;
     long space;
-  } cases[] = {{"1536", 1536}, {"0", 0}, {"", 0}, {"15x6", 0}, {"-1", 0},
-               {"99999999999999999999", 1L << 40}};
+  } cases[] = {{"1536", 1536}, {"0", 0},  {"", 0},
+               {"15x6", 0},    {"-1", 0}, {"99999999999999999999", 1L << 40}};
   for (const auto& c : cases) EXPECT_EQ(FreeSpace(c.field), c.space) << c.field;
 }
 

@@ -22,8 +22,8 @@
 #include "core/link/TransferSession.h"
 #include "core/model/DebugLog.h"
 #include "core/model/Title.h"
-#include "tests/core/link/PtyLink.h"
 #include "tests/core/model/TestRecords.h"
+#include "tests/support/PtyLink.h"
 #include "tools/TitleGenerator.h"
 
 // The transfer session against the console simulator: a program of ours on
