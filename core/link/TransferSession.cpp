@@ -455,10 +455,9 @@ void TransferSession::ListingStep() {
   if (listed_files_ != 0) {
     SetTimer(false);
     const std::uint64_t asked = Now();
-    const std::string question = std::string(kOverwriteQuestion) + "\nThe console's TITLE " +
-                                 slot_ + " will be replaced by \"" +
-                                 TitleNameOf(setup_.title_path) + "\".";
-    if (Ask(question, "Export", Buttons::kYesNo, true) != Answer::kYes) {
+    const std::string detail = "The console's TITLE " + slot_ + " will be replaced by \"" +
+                               TitleNameOf(setup_.title_path) + "\".";
+    if (Ask(MessageId::kOverwriteSlot, detail) != Answer::kYes) {
       Fail("");
       return;
     }
@@ -561,7 +560,7 @@ void TransferSession::ScanStep() {
     state_ = S::kExportDone;
   } else if (state_ == S::kAwaitScanEcho && Contains(line, "scan: not found")) {
     SetTimer(false);
-    reboot_ = Ask(kRebootQuestion, "Export", Buttons::kYesNo) == Answer::kYes;
+    reboot_ = Ask(MessageId::kReboot, "") == Answer::kYes;
     SetTimer(true);
     state_ = S::kAwaitScanEnd;
   }
@@ -861,11 +860,13 @@ void TransferSession::ShowProgress(const TransferProgress& progress) {
   if (progress.has_remaining) view_->SetRemain(MinutesText(progress.remaining_seconds));
 }
 
-Answer TransferSession::Ask(const std::string& text, const std::string& caption, Buttons buttons,
-                            bool default_no) {
-  if (prompter_ && default_no) return prompter_->AskDefaultNo(text, caption, buttons);
+Answer TransferSession::Ask(const std::string& text, const std::string& caption, Buttons buttons) {
   if (prompter_) return prompter_->Message(text, caption, buttons);
   return buttons == Buttons::kOk ? Answer::kOk : Answer::kNo;
+}
+
+Answer TransferSession::Ask(MessageId question, const std::string& detail) {
+  return prompter_ ? prompter_->Ask(question, "Export", detail) : Answer::kNo;
 }
 
 void TransferSession::Run(const char* command_line) {

@@ -23,9 +23,6 @@ inline constexpr const char* kPackCommand = "tar -c *.dat | gzip > /tmp/data.gz"
 inline constexpr const char* kUnpackCommand = "cat /tmp/data.gz | gzip -d | tar -x";
 inline constexpr const char* kSlotFolder = "/home/kel205/data/";
 inline constexpr const char* kScanProgram = "/home/kel205/prog/scan";
-inline constexpr const char* kOverwriteQuestion = "TITLE already exists. overwrite?";
-inline constexpr const char* kRebootQuestion =
-    "You must re-boot to refresh Title list at ORB-Q730 Version 2.1\nReboot now?";
 // Where a damaged download is kept for inspection; the session's own files
 // are deleted on closing.
 inline constexpr const char* kDebugFileName = "debug.gz";
@@ -229,8 +226,9 @@ class TransferSession {
   void Close(bool notify);
   void ShowProgress(const TransferProgress& progress);
   void ShowStall(std::uint64_t stalled_ms);
-  Answer Ask(const std::string& text, const std::string& caption, Buttons buttons,
-             bool default_no = false);
+  Answer Ask(const std::string& text, const std::string& caption, Buttons buttons);
+  // The overwrite and reboot questions; No without a prompter.
+  Answer Ask(MessageId question, const std::string& detail);
   void Run(const char* command_line);
   std::string WorkFile(const char* name) const;
   bool WorkFileExists(const char* name) const;

@@ -24,6 +24,7 @@
 #include "core/model/Title.h"
 #include "tests/core/model/TestRecords.h"
 #include "tests/support/PtyLink.h"
+#include "tests/support/ScriptedPrompter.h"
 #include "tools/TitleGenerator.h"
 
 // The transfer session against the console simulator: a program of ours on
