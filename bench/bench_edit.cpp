@@ -29,6 +29,7 @@
 #include "core/model/Title.h"
 #include "core/edit/Links.h"
 #include "core/model/ParamModel.h"
+#include "tests/support/ScriptedPrompter.h"
 #include "tools/TitleGenerator.h"
 
 namespace {

@@ -21,6 +21,7 @@
 #include "bench/ScratchFolder.h"
 #include "core/editor/EditSession.h"
 #include "core/model/DebugLog.h"
+#include "tests/support/ScriptedPrompter.h"
 #include "tools/TitleGenerator.h"
 
 namespace {

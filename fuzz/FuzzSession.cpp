@@ -8,6 +8,7 @@
 #include "core/editor/EditSession.h"
 #include "core/model/DebugLog.h"
 #include "fuzz/FuzzTargets.h"
+#include "tests/support/ScriptedPrompter.h"
 
 namespace orb {
 namespace {

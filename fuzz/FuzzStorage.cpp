@@ -69,9 +69,12 @@ std::map<std::string, Bytes> Contents(const fs::path& folder) {
 class FuzzPrompter : public Prompter {
  public:
   explicit FuzzPrompter(std::string second) : second_(std::move(second)) {}
-  Answer Message(const std::string& text, const std::string&, Buttons) override {
-    if (IsQuestion(text, kFileExistsQuestion)) return Answer::kYes;
-    if (text == "Please insert second disk.") return Answer::kOk;
+  Answer Ask(MessageId id, const std::string&, const std::string&) override {
+    if (id == MessageId::kFileExists) return Answer::kYes;
+    if (id == MessageId::kInsertSecondDisk) return Answer::kOk;
+    return Answer::kCancel;
+  }
+  Answer Message(const std::string&, const std::string&, Buttons) override {
     return Answer::kCancel;
   }
   bool TitleNameDialog(std::string& text) override {

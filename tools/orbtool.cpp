@@ -168,20 +168,26 @@ class FolderPrompter : public orb::Prompter {
   std::string second_folder;
   std::string refusal;  // why the run was stopped, when it was
 
+  orb::Answer Ask(orb::MessageId id, const std::string& caption,
+                  const std::string& detail) override {
+    switch (id) {
+      case orb::MessageId::kFileExists:
+        if (overwrite) return orb::Answer::kYes;
+        refusal =
+            "A title named \"" + chosen_name_ + "\" already exists; use --overwrite to replace it.";
+        return orb::Answer::kCancel;
+      // The next folder stands for the changed disk, or the file dialog finds it.
+      case orb::MessageId::kInsertSecondDisk:
+        return orb::Answer::kOk;
+      case orb::MessageId::kInsertFirstDisk:
+        refusal = first_folder + " holds no first disk of a title set.";
+        return orb::Answer::kCancel;
+      default:
+        return Prompter::Ask(id, caption, detail);
+    }
+  }
   orb::Answer Message(const std::string& text, const std::string& caption,
                       orb::Buttons buttons) override {
-    if (orb::IsQuestion(text, orb::kFileExistsQuestion)) {
-      if (overwrite) return orb::Answer::kYes;
-      refusal =
-          "A title named \"" + chosen_name_ + "\" already exists; use --overwrite to replace it.";
-      return orb::Answer::kCancel;
-    }
-    // The next folder stands for the changed disk, or the file dialog finds it.
-    if (text == "Please insert second disk.") return orb::Answer::kOk;
-    if (text == "Please insert first disk.") {
-      refusal = first_folder + " holds no first disk of a title set.";
-      return orb::Answer::kCancel;
-    }
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     return buttons == orb::Buttons::kOk ? orb::Answer::kOk : orb::Answer::kCancel;
   }
@@ -283,24 +289,29 @@ class SessionPrompter : public orb::Prompter {
   bool reboot = false;
   std::string message;  // the last message box, or why the run was stopped
 
+  orb::Answer Ask(orb::MessageId id, const std::string& caption,
+                  const std::string& detail) override {
+    switch (id) {
+      case orb::MessageId::kOverwriteSlot:
+        if (overwrite) return orb::Answer::kYes;
+        message = "The console's slot already holds a title; use --overwrite to replace it.";
+        return orb::Answer::kNo;
+      case orb::MessageId::kReboot:
+        return reboot ? orb::Answer::kYes : orb::Answer::kNo;
+      case orb::MessageId::kFileExists:
+        if (overwrite) return orb::Answer::kYes;
+        message =
+            "A title named \"" + chosen_name_ + "\" already exists; use --overwrite to replace it.";
+        return orb::Answer::kCancel;
+      case orb::MessageId::kInsertFirstDisk:
+        message = "The console's slot holds no complete title.";
+        return orb::Answer::kCancel;
+      default:
+        return Prompter::Ask(id, caption, detail);
+    }
+  }
   orb::Answer Message(const std::string& text, const std::string& caption,
                       orb::Buttons buttons) override {
-    if (orb::IsQuestion(text, orb::kOverwriteQuestion)) {
-      if (overwrite) return orb::Answer::kYes;
-      message = "The console's slot already holds a title; use --overwrite to replace it.";
-      return orb::Answer::kNo;
-    }
-    if (text == orb::kRebootQuestion) return reboot ? orb::Answer::kYes : orb::Answer::kNo;
-    if (orb::IsQuestion(text, orb::kFileExistsQuestion)) {
-      if (overwrite) return orb::Answer::kYes;
-      message =
-          "A title named \"" + chosen_name_ + "\" already exists; use --overwrite to replace it.";
-      return orb::Answer::kCancel;
-    }
-    if (text == "Please insert first disk.") {
-      message = "The console's slot holds no complete title.";
-      return orb::Answer::kCancel;
-    }
     message = caption == "Error" || caption == "Export" ? text : caption + " " + text;
     return buttons == orb::Buttons::kOk ? orb::Answer::kOk : orb::Answer::kCancel;
   }

@@ -1,24 +1,19 @@
 #include "core/link/TransferSession.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
+#include "core/link/LocalProcess.h"
+#include "core/link/SessionText.h"
 #include "core/model/DebugLog.h"
 #include "core/model/Title.h"
 #include "core/storage/Floppy.h"
-#include "core/storage/Settings.h"
 
 namespace orb {
 namespace fs = std::filesystem;
@@ -41,67 +36,6 @@ std::string Removal(std::size_t file) {
   return std::string("rm ") + kDataFiles[file];
 }
 
-// No title comes near this; an archive that unpacks to more is not one.
-constexpr rlim_t kLocalFileLimit = 64 << 20;
-
-bool Has(const std::string& line, const char* text) {
-  return line.find(text) != std::string::npos;
-}
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-bool IsPrintable(const std::string& text) {
-  for (char c : text) {
-    if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) > 0x7E) return false;
-  }
-  return true;
-}
-
-// The runs of non-blanks of a line: the names a listing shows, the words of a command line.
-std::vector<std::string> Fields(const std::string& line) {
-  std::vector<std::string> fields;
-  std::size_t i = 0;
-  while (i < line.size()) {
-    while (i < line.size() && IsBlank(line[i])) ++i;
-    const std::size_t start = i;
-    while (i < line.size() && !IsBlank(line[i])) ++i;
-    if (i > start) fields.push_back(line.substr(start, i - start));
-  }
-  return fields;
-}
-
-std::string FindProgram(const std::string& name) {
-  if (name.find('/') != std::string::npos) return name;
-  const char* path = std::getenv("PATH");
-  const std::string paths = path && *path ? path : "/usr/bin:/bin";
-  std::size_t begin = 0;
-  while (begin <= paths.size()) {
-    const std::size_t end = std::min(paths.find(':', begin), paths.size());
-    const std::string dir = end > begin ? paths.substr(begin, end - begin) : ".";
-    const std::string candidate = dir + "/" + name;
-    struct stat info {};
-    if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-        ::access(candidate.c_str(), X_OK) == 0)
-      return candidate;
-    begin = end + 1;
-  }
-  return {};
-}
-
-// Whole decimal numbers only; anything else, as the console's df would never
-// print it, counts as no space at all.
-long FreeSpace(const std::string& field) {
-  if (field.empty()) return 0;
-  long value = 0;
-  for (char c : field) {
-    if (c < '0' || c > '9') return 0;
-    value = std::min(value * 10 + (c - '0'), 1L << 40);
-  }
-  return value;
-}
-
 SessionState Next(SessionState state) {
   return static_cast<SessionState>(static_cast<int>(state) + 1);
 }
@@ -118,75 +52,6 @@ std::uint64_t SteadyMs() {
 }
 
 }  // namespace
-
-SessionPort PortFromSettings(const std::string& application_folder) {
-  const ProfileFile profile((fs::path(application_folder) / kSettingsFileName).string());
-  SessionPort port;
-  port.number = ReadShellSettings(profile).serial_index;
-  port.device = PortDevice(profile, port.number);
-  return port;
-}
-
-int RunLocal(const std::string& folder, const std::vector<std::string>& arguments) {
-  if (arguments.empty()) return -1;
-  const std::string program = FindProgram(arguments[0]);
-  if (program.empty()) return -1;
-  std::vector<char*> argv;
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-  argv.push_back(nullptr);
-  const char* directory = folder.c_str();
-  const int null_fd = ::open("/dev/null", O_RDWR | O_CLOEXEC);
-  if (null_fd < 0) return -1;
-
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    // Only async-signal-safe calls between fork and exec.
-    sigset_t none;
-    sigemptyset(&none);
-    ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    const rlimit limit{kLocalFileLimit, kLocalFileLimit};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    if (::chdir(directory) != 0) ::_exit(127);
-    ::dup2(null_fd, 0);
-    ::dup2(null_fd, 1);
-    ::dup2(null_fd, 2);
-    if (::close_range(3, ~0U, 0) != 0) {
-      for (int fd = 3; fd < 1024; ++fd) ::close(fd);
-    }
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
-  }
-  ::close(null_fd);
-  if (pid < 0) return -1;
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return -1;
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-std::string FifthField(const std::string& line) {
-  std::size_t end = line.size();
-  while (end > 0 && static_cast<unsigned char>(line[end - 1]) <= ' ') --end;
-  std::size_t i = 0;
-  while (i < end && static_cast<unsigned char>(line[i]) <= ' ') ++i;
-  for (int field = 1;; ++field) {
-    while (i < end && IsBlank(line[i])) ++i;
-    if (i >= end) return {};
-    const std::size_t start = i;
-    while (i < end && !IsBlank(line[i])) ++i;
-    if (field == 5) return i < end ? line.substr(start, i - start) : std::string();
-  }
-}
-
-std::string MinutesText(std::uint64_t seconds) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%02u:%02u", static_cast<unsigned>(seconds / 60 % 100),
-                static_cast<unsigned>(seconds % 60));
-  return text;
-}
-
-// ---------------------------------------------------------------------------
 
 TransferSession::TransferSession(TSerial& serial, SessionSetup setup, Prompter* prompter,
                                  SessionView* view, Clock clock)
@@ -590,10 +455,9 @@ void TransferSession::ListingStep() {
   if (listed_files_ != 0) {
     SetTimer(false);
     const std::uint64_t asked = Now();
-    const std::string question = std::string(kOverwriteQuestion) + "\nThe console's TITLE " +
-                                 slot_ + " will be replaced by \"" +
-                                 TitleNameOf(setup_.title_path) + "\".";
-    if (Ask(question, "Export", Buttons::kYesNo, true) != Answer::kYes) {
+    const std::string detail = "The console's TITLE " + slot_ + " will be replaced by \"" +
+                               TitleNameOf(setup_.title_path) + "\".";
+    if (Ask(MessageId::kOverwriteSlot, detail) != Answer::kYes) {
       Fail("");
       return;
     }
@@ -626,7 +490,7 @@ void TransferSession::ExportLocally() {
 void TransferSession::FreeSpaceStep() {
   std::string line;
   if (!ReadAnswer(line)) {
-    if (!Has(line, "//1/") || free_space_ >= 0) return;
+    if (!Contains(line, "//1/") || free_space_ >= 0) return;
     const std::string field = FifthField(line);
     LogLine("Test : " + field);
     // A damaged digit would read as another amount: only a clean line counts.
@@ -694,9 +558,9 @@ void TransferSession::ScanStep() {
   std::string line;
   if (ReadAnswer(line)) {
     state_ = S::kExportDone;
-  } else if (state_ == S::kAwaitScanEcho && Has(line, "scan: not found")) {
+  } else if (state_ == S::kAwaitScanEcho && Contains(line, "scan: not found")) {
     SetTimer(false);
-    reboot_ = Ask(kRebootQuestion, "Export", Buttons::kYesNo) == Answer::kYes;
+    reboot_ = Ask(MessageId::kReboot, "") == Answer::kYes;
     SetTimer(true);
     state_ = S::kAwaitScanEnd;
   }
@@ -772,7 +636,7 @@ void TransferSession::EchoStep() {
   const std::string line = serial_.ReadLine();
   ++command_ticks_;
   if (resending_) {
-    if (!serial_.HasData() && Has(line, "#")) {
+    if (!serial_.HasData() && Contains(line, "#")) {
       resending_ = false;
       awaiting_echo_ = true;
       nudged_ = false;
@@ -827,14 +691,14 @@ bool TransferSession::WaitFor(const char* text) {
   // Only what arrived last can be the awaited answer; anything after it means the console
   // went on. Every tick without the answer counts against the limit, also while bytes keep
   // coming, so that no wait lasts for ever.
-  if (!serial_.HasData() && Has(line, text)) return true;
+  if (!serial_.HasData() && Contains(line, text)) return true;
   ++wait_;
   return false;
 }
 
 bool TransferSession::ReadAnswer(std::string& line) {
   line = serial_.ReadLine();
-  if (!serial_.HasData() && Has(line, "#")) {
+  if (!serial_.HasData() && Contains(line, "#")) {
     if (long_command_) wait_ = 0;  // the waiting starts again after a long command
     long_command_ = false;
     return true;
@@ -996,11 +860,13 @@ void TransferSession::ShowProgress(const TransferProgress& progress) {
   if (progress.has_remaining) view_->SetRemain(MinutesText(progress.remaining_seconds));
 }
 
-Answer TransferSession::Ask(const std::string& text, const std::string& caption, Buttons buttons,
-                            bool default_no) {
-  if (prompter_ && default_no) return prompter_->AskDefaultNo(text, caption, buttons);
+Answer TransferSession::Ask(const std::string& text, const std::string& caption, Buttons buttons) {
   if (prompter_) return prompter_->Message(text, caption, buttons);
   return buttons == Buttons::kOk ? Answer::kOk : Answer::kNo;
+}
+
+Answer TransferSession::Ask(MessageId question, const std::string& detail) {
+  return prompter_ ? prompter_->Ask(question, "Export", detail) : Answer::kNo;
 }
 
 void TransferSession::Run(const char* command_line) {

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "core/link/Serial.h"
 #include "core/link/Zmodem.h"
@@ -24,9 +23,6 @@ inline constexpr const char* kPackCommand = "tar -c *.dat | gzip > /tmp/data.gz"
 inline constexpr const char* kUnpackCommand = "cat /tmp/data.gz | gzip -d | tar -x";
 inline constexpr const char* kSlotFolder = "/home/kel205/data/";
 inline constexpr const char* kScanProgram = "/home/kel205/prog/scan";
-inline constexpr const char* kOverwriteQuestion = "TITLE already exists. overwrite?";
-inline constexpr const char* kRebootQuestion =
-    "You must re-boot to refresh Title list at ORB-Q730 Version 2.1\nReboot now?";
 // Where a damaged download is kept for inspection; the session's own files
 // are deleted on closing.
 inline constexpr const char* kDebugFileName = "debug.gz";
@@ -61,25 +57,6 @@ struct SessionSetup {
   int port_number = 1;         // the COM number the messages name
   std::string device;          // that port's device path
 };
-
-// COM<SerialIndex> of the settings file in the application folder and its device.
-struct SessionPort {
-  int number = 1;
-  std::string device;
-};
-SessionPort PortFromSettings(const std::string& application_folder);
-
-// Runs a program of the PATH with the arguments in folder and waits for it,
-// with its output discarded, no inherited descriptors and a bound on the size
-// of the files it writes. The exit status, or -1 when it did not start.
-int RunLocal(const std::string& folder, const std::vector<std::string>& arguments);
-
-// The free-space field of a "df" line: the fifth run of non-blanks, empty when
-// there is none or no blank follows it.
-std::string FifthField(const std::string& line);
-
-// Seconds as MM:SS, each part its last two digits.
-std::string MinutesText(std::uint64_t seconds);
 
 // The steps of the session. The hidden state label shows their numbers, so
 // each keeps its value; 13 to 17 are TZmodem's own states. A number that
@@ -249,8 +226,9 @@ class TransferSession {
   void Close(bool notify);
   void ShowProgress(const TransferProgress& progress);
   void ShowStall(std::uint64_t stalled_ms);
-  Answer Ask(const std::string& text, const std::string& caption, Buttons buttons,
-             bool default_no = false);
+  Answer Ask(const std::string& text, const std::string& caption, Buttons buttons);
+  // The overwrite and reboot questions; No without a prompter.
+  Answer Ask(MessageId question, const std::string& detail);
   void Run(const char* command_line);
   std::string WorkFile(const char* name) const;
   bool WorkFileExists(const char* name) const;

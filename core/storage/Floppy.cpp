@@ -127,8 +127,8 @@ Status RemoveStale(const fs::path& path) {
   return kCantOpenDestination;
 }
 
-bool Confirm(Prompter* prompter, const char* text, const char* caption) {
-  return prompter && prompter->Message(text, caption, Buttons::kOkCancel) == Answer::kOk;
+bool Confirm(Prompter* prompter, MessageId message, const char* caption) {
+  return prompter && prompter->Ask(message, caption, "") == Answer::kOk;
 }
 
 std::string Quoted(const char* what, const std::string& text) {
@@ -167,7 +167,7 @@ Status FindSecondDisk(fs::path& folder, std::uint32_t identity, Prompter* prompt
     LogLine("Checking second disk.");
     Status status = CheckSecondDisk(folder, identity);
     if (status != kNothingFound) return status;
-    if (!Confirm(prompter, "Please insert second disk.", "Import")) return kCancelled;
+    if (!Confirm(prompter, MessageId::kInsertSecondDisk, "Import")) return kCancelled;
     LogLine("Checking second disk.");
     status = CheckSecondDisk(folder, identity);
     if (status != kNothingFound) return status;
@@ -190,7 +190,7 @@ Status BuildTitle(fs::path source, const std::string& path, Prompter* prompter, 
   bool two_disks = false;
   LogLine("Checking first disk.");
   while (!IsFirstDisk(source, two_disks)) {
-    if (!Confirm(prompter, "Please insert first disk.", "Import")) return kCancelled;
+    if (!Confirm(prompter, MessageId::kInsertFirstDisk, "Import")) return kCancelled;
     if (IsFirstDisk(source, two_disks)) break;
     // A folder does not change by itself as a drive does: let the user point at another.
     if (!ChooseFolder(prompter, open_dialog, source)) return kCancelled;
@@ -322,7 +322,7 @@ Status ExportTitle(const std::string& title_path, const std::string& folder, boo
   if (two_disks) {
     status = WriteIdentity(first / "next.dat", identity);
     if (status != kOk) return status;
-    if (!Confirm(prompter, "Please insert second disk.", "Export")) return kCancelled;
+    if (!Confirm(prompter, MessageId::kInsertSecondDisk, "Export")) return kCancelled;
     if (!second_folder.empty()) last = second_folder;
     status = WriteIdentity(last / "prev.dat", identity);
     if (status != kOk) return status;

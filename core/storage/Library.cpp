@@ -70,10 +70,8 @@ Status AskTitleName(std::string& path, Prompter* prompter) {
     if (text.empty()) continue;
     const fs::path candidate = folder / (text + ".orb");
     if (Exists(candidate)) {
-      const Answer answer = prompter->AskDefaultNo(
-          std::string(kFileExistsQuestion) + "\n" +
-              TitleFateLine(candidate.string(), "will be replaced."),
-          "Import", Buttons::kYesNoCancel);
+      const Answer answer = prompter->Ask(MessageId::kFileExists, "Import",
+                                          TitleFateLine(candidate.string(), "will be replaced."));
       if (answer == Answer::kNo) continue;
       if (answer != Answer::kYes) return kCancelled;
     }
@@ -114,10 +112,8 @@ Status SaveBeforeExport(OpenTitles* open, const std::string& path, Prompter* pro
 }
 
 Status DeleteTitle(const std::string& path, Prompter* prompter) {
-  if (prompter &&
-      prompter->AskDefaultNo(std::string(kDeleteQuestion) + "\n" +
-                                 TitleFateLine(path, "will be deleted."),
-                             "Delete", Buttons::kYesNo) != Answer::kYes)
+  if (prompter && prompter->Ask(MessageId::kDeleteTitle, "Delete",
+                                TitleFateLine(path, "will be deleted.")) != Answer::kYes)
     return kCancelled;
   return ::unlink(path.c_str()) == 0 ? kOk : kFailed;
 }

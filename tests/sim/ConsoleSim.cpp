@@ -50,7 +50,7 @@
 #include <vector>
 
 #include "core/link/TransferSession.h"
-#include "tests/core/link/PtyLink.h"
+#include "tests/support/PtyLink.h"
 
 extern char** environ;
 

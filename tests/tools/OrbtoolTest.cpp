@@ -15,6 +15,7 @@
 #include "core/model/Title.h"
 #include "tests/PdfText.h"
 #include "tests/TestFiles.h"
+#include "tests/support/TempFolder.h"
 #include "tools/TitleGenerator.h"
 
 namespace {
@@ -49,8 +50,8 @@ std::vector<std::uint8_t> ReadAll(const fs::path& path) {
 }
 
 TEST(OrbtoolTest, DemoTitlesCheckAndResave) {
-  const fs::path folder = fs::temp_directory_path() / ("orb_orbtool_" + std::to_string(::getpid()));
-  fs::remove_all(folder);
+  const orb::test::TempFolder temp;
+  const fs::path folder = temp.path();
   const Result made = RunOrbtool("make-demo " + Quoted(folder));
   ASSERT_EQ(made.code, 0) << made.out;
   int titles = 0, without_gfed = 0;
@@ -80,7 +81,6 @@ TEST(OrbtoolTest, DemoTitlesCheckAndResave) {
   for (const char* field : {"\nDATE: ", "\nINITIAL CUE: ", "\nTC MODE: ", "\nFS: ", "\nMEMO: "})
     EXPECT_NE(info.out.find(field), std::string::npos) << field;
   EXPECT_NE(info.out.find("\nLOCK: on\n"), std::string::npos);
-  fs::remove_all(folder);
 }
 
 TEST(OrbtoolTest, FailuresAndUsage) {
@@ -91,8 +91,8 @@ TEST(OrbtoolTest, FailuresAndUsage) {
   EXPECT_EQ(RunOrbtool("resave /nonexistent/a.orb /tmp/b.orb").code, 1);
   // What is not a plain file is refused at once: a device that never ends, a FIFO that would
   // block the open, a folder.
-  const fs::path fifo = fs::temp_directory_path() / ("orb_fifo_" + std::to_string(::getpid()));
-  fs::remove(fifo);
+  const orb::test::TempFolder temp;
+  const fs::path fifo = temp.path() / "fifo";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   for (const std::string& path : {std::string("/dev/zero"), fifo.string(), std::string("/tmp")}) {
     for (const char* command : {"info ", "check "}) {
@@ -101,7 +101,6 @@ TEST(OrbtoolTest, FailuresAndUsage) {
       EXPECT_NE(refused.out.find("Can't open source file."), std::string::npos) << refused.out;
     }
   }
-  fs::remove(fifo);
   EXPECT_EQ(RunOrbtool("").code, 2);
   EXPECT_EQ(RunOrbtool("frobnicate").code, 2);
   EXPECT_EQ(RunOrbtool("info").code, 2);
@@ -111,9 +110,8 @@ TEST(OrbtoolTest, FailuresAndUsage) {
 }
 
 TEST(OrbtoolTest, FolderExportAndImportRoundTrip) {
-  const fs::path root = fs::temp_directory_path() / ("orb_folders_" + std::to_string(::getpid()));
-  fs::remove_all(root);
-  fs::create_directories(root);
+  const orb::test::TempFolder temp;
+  const fs::path root = temp.path();
   // A small title and one that needs two disks, both named as their files.
   orb::gen::TitleSpec small, large;
   small.name = "Small";
@@ -166,12 +164,11 @@ TEST(OrbtoolTest, FolderExportAndImportRoundTrip) {
 
   EXPECT_EQ(RunOrbtool("import-folder " + l1 + " " + lib).code, 2);  // no --name
   EXPECT_EQ(RunOrbtool("export-folder " + large_title + " " + l1 + " --name X").code, 2);
-  fs::remove_all(root);
 }
 
 TEST(OrbtoolTest, DiffExitsLikeDiff) {
-  const fs::path root = fs::temp_directory_path() / ("orb_diff_" + std::to_string(::getpid()));
-  fs::create_directories(root);
+  const orb::test::TempFolder temp;
+  const fs::path root = temp.path();
   orb::gen::TitleSpec spec;
   orb::test::WriteFile(root / "A.orb", orb::gen::MakeTitle(spec));
   spec.memo = "changed";
@@ -213,7 +210,6 @@ TEST(OrbtoolTest, DiffExitsLikeDiff) {
   EXPECT_NE(listed.out.find(": only in A\n"), std::string::npos) << listed.out;
   const std::string brief = RunOrbtool("diff " + a + " " + b + " --brief").out;
   EXPECT_EQ(std::count(brief.begin(), brief.end(), '\n'), 1) << brief;
-  fs::remove_all(root);
 }
 
 // The show paperwork: channel list out and names in, the sheet as PDF, the automation table.

@@ -7,6 +7,7 @@
 #include "core/compare/Compare.h"
 #include "core/model/ParamIds.h"
 #include "tests/TestFiles.h"
+#include "tests/support/TempFolder.h"
 #include "tools/TitleGenerator.h"
 
 namespace orb {
@@ -19,16 +20,10 @@ constexpr int kVocal = 4;  // CH 5
 class CompareTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = fs::temp_directory_path() /
-             ("orb_compare_" + std::to_string(::getpid()) + "_" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder);
-    fs::create_directories(folder);
     gen::TitleSpec spec;
     spec.automation_words = 400;
     test::WriteFile(folder / "A.orb", gen::MakeTitle(spec));
   }
-  void TearDown() override { fs::remove_all(folder); }
 
   // The title with the places the cases edit set alike.
   void Open(Title& title) {
@@ -55,7 +50,8 @@ class CompareTest : public ::testing::Test {
     title.Eq().SetParam(1, kParamEqLowGain, 23);
     title.Automation().SetStartValue(kParamFaderLevel, kVocal, MakeTC(0, 0, 1, 0), 1023);
   }
-  fs::path folder;
+  test::TempFolder temp_;
+  fs::path folder = temp_.path();
 };
 
 std::string RecordLine(const TQ730& list, int index) {

@@ -10,6 +10,7 @@
 #include "fuzz/PlainEdits.h"
 #include "core/model/FaderLaw.h"
 #include "tests/core/edit/EditTitles.h"
+#include "tests/support/ScriptedPrompter.h"
 
 namespace orb {
 namespace {

@@ -17,6 +17,7 @@
 #include "tests/TestFiles.h"
 #include "tests/core/edit/EditTitles.h"
 #include "tests/core/editor/EditSessionTest.h"
+#include "tests/support/ScriptedPrompter.h"
 #include "tools/TitleGenerator.h"
 
 namespace orb {
@@ -434,9 +435,8 @@ namespace orb {
 namespace {
 
 TEST(EditSessionsTest, OneSessionPerTitleFileFollowingSaveAs) {
-  const fs::path folder =
-      fs::temp_directory_path() / ("orb_sessions_" + std::to_string(::getpid()));
-  fs::create_directories(folder);
+  test::TempFolder temp;
+  const fs::path folder = temp.path();
   test::WriteFile(folder / "Show.orb", gen::MakeTitle({}));
   TClip clip;
   ScriptedPrompter prompter;
@@ -475,7 +475,6 @@ TEST(EditSessionsTest, OneSessionPerTitleFileFollowingSaveAs) {
   sessions.Close(first);
   EXPECT_EQ(sessions.Count(), 0);
   EXPECT_FALSE(sessions.IsOpen((folder / "Encore.orb").string()));
-  fs::remove_all(folder);
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 
 #include "core/editor/EditSession.h"
 #include "tests/TestFiles.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TempFolder.h"
 #include "tools/TitleGenerator.h"
 
 namespace orb {
@@ -25,13 +27,6 @@ enum Tab { kChannelTab = 0, kOverviewTab = 1, kFaderGroupTab = 3, kAutomationTab
 
 class EditSessionTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder = fs::temp_directory_path() /
-             ("orb_session_" + std::to_string(::getpid()) + "_" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(folder);
-  }
-  void TearDown() override { fs::remove_all(folder); }
 
   fs::path Write(const gen::TitleSpec& spec, const std::string& name = "Show") {
     const fs::path path = folder / (name + ".orb");
@@ -65,7 +60,8 @@ class EditSessionTest : public ::testing::Test {
                                                prompter.shown().back().text;
   }
 
-  fs::path folder;
+  test::TempFolder temp_;
+  fs::path folder = temp_.path();
   TClip clip;
   ScriptedPrompter prompter;
   std::unique_ptr<EditSession> session;

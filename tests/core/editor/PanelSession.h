@@ -10,16 +10,14 @@
 
 #include "core/editor/PanelBinding.h"
 #include "tests/TestFiles.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TempFolder.h"
 #include "tools/TitleGenerator.h"
 
 namespace orb::test {
 
 struct PanelSession {
   explicit PanelSession(const gen::TitleSpec& spec = {}) {
-    static int opened = 0;
-    folder = std::filesystem::temp_directory_path() /
-             ("orb_panel_session_" + std::to_string(::getpid()) + "_" + std::to_string(opened++));
-    std::filesystem::create_directories(folder);
     path = folder / "Show.orb";
     WriteFile(path, gen::MakeTitle(spec));
     session = std::make_unique<EditSession>(clip, &prompter);
@@ -30,12 +28,12 @@ struct PanelSession {
   ~PanelSession() {
     panel.reset();
     session.reset();
-    std::filesystem::remove_all(folder);
   }
   PanelSession(const PanelSession&) = delete;
   PanelSession& operator=(const PanelSession&) = delete;
 
-  std::filesystem::path folder, path;
+  TempFolder temp;
+  std::filesystem::path folder = temp.path(), path;
   TClip clip;
   ScriptedPrompter prompter;
   Status status = kOk;

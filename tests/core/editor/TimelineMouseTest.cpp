@@ -12,6 +12,8 @@
 #include "core/model/FaderLaw.h"
 #include "core/model/ValueText.h"
 #include "tests/TestFiles.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TempFolder.h"
 #include "tools/TitleGenerator.h"
 
 namespace orb {
@@ -28,10 +30,6 @@ constexpr int kHeight = 400;
 class TimelineMouseTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = fs::temp_directory_path() /
-             ("orb_timeline_" + std::to_string(::getpid()) + "_" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(folder);
     const fs::path path = folder / "Show.orb";
     test::WriteFile(path, gen::MakeTitle({}));
     session = std::make_unique<EditSession>(clip, &prompter);
@@ -40,7 +38,6 @@ class TimelineMouseTest : public ::testing::Test {
     mouse = std::make_unique<TimelineMouse>(*session, state);
     mouse->SetSurface(kWidth, kHeight);
   }
-  void TearDown() override { fs::remove_all(folder); }
 
   TQ730AUTO& automation() { return session->GetTitle().Automation(); }
   TimelineGeometry Geometry() { return {state, kWidth, kHeight, TimeSpan(automation())}; }
@@ -135,7 +132,8 @@ class TimelineMouseTest : public ::testing::Test {
                                           automation().KeyOf(session->ViewParam(), row).Word(value)}));
   }
 
-  fs::path folder;
+  test::TempFolder temp_;
+  fs::path folder = temp_.path();
   TClip clip;
   ScriptedPrompter prompter;
   std::unique_ptr<EditSession> session;

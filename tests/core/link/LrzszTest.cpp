@@ -8,9 +8,9 @@
 
 #include "core/link/Zmodem.h"
 #include "core/model/DebugLog.h"
-#include "tests/core/link/PtyLink.h"
 #include "tests/core/link/TestZmodem.h"
 #include "tests/core/model/TestRecords.h"
+#include "tests/support/PtyLink.h"
 
 // Transfers against the real lrzsz and a console-like sender of our own, over
 // pseudo-terminals joined by a relay that paces them like a 38400 baud line.

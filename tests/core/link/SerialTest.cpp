@@ -16,8 +16,9 @@
 #include <vector>
 
 #include "core/link/Serial.h"
-#include "tests/core/link/PtyLink.h"
 #include "tests/core/model/TestRecords.h"
+#include "tests/support/PtyLink.h"
+#include "tests/support/TempFolder.h"
 
 namespace orb {
 namespace {
@@ -215,8 +216,8 @@ TEST_F(SerialTest, ClosedPortReadsAndSendsNothing) {
 // Only a terminal is a serial line: a regular file, /dev/null or a FIFO given as the device is
 // refused before anything is written to it.
 TEST_F(SerialTest, WhatIsNotATerminalIsRefusedUntouched) {
-  const std::string file = std::filesystem::temp_directory_path() /
-                           ("orb_not_a_tty_" + std::to_string(::getpid()));
+  const test::TempFolder temp;
+  const std::string file = temp.File("not_a_tty");
   { std::ofstream(file) << "keep me"; }
   const std::string fifo = file + ".fifo";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -229,14 +230,12 @@ TEST_F(SerialTest, WhatIsNotATerminalIsRefusedUntouched) {
   std::ifstream in(file);
   const std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(kept, "keep me");
-  std::filesystem::remove(file);
-  std::filesystem::remove(fifo);
 }
 
 // The terminal line's Write says why nothing went out, in what it returns and in the log.
 TEST_F(SerialTest, TerminalWriteTellsWhyThePortWouldNotOpen) {
-  const std::string file = std::filesystem::temp_directory_path() /
-                           ("orb_terminal_" + std::to_string(::getpid()));
+  const test::TempFolder temp;
+  const std::string file = temp.File("terminal");
   { std::ofstream(file) << "keep me"; }
   const struct {
     std::string device;
@@ -262,8 +261,8 @@ TEST_F(SerialTest, TerminalWriteTellsWhyThePortWouldNotOpen) {
 
 TEST(SerialDevicesTest, ListsTheLikelyPortsFirstInTheOrderOfTheirNumbers) {
   namespace fs = std::filesystem;
-  const fs::path root = fs::temp_directory_path() / ("orb_devices_" + std::to_string(::getpid()));
-  fs::remove_all(root);
+  const test::TempFolder temp;
+  const fs::path root = temp.path() / "root";
   EXPECT_TRUE(ListSerialDevices(root.string()).empty());
   fs::create_directories(root / "dev" / "serial" / "by-id");
   for (const char* name : {"ttyS10", "ttyS2", "ttyACM0", "ttyUSB1", "ttyUSB0", "tty1", "ttySAC",
@@ -274,7 +273,6 @@ TEST(SerialDevicesTest, ListsTheLikelyPortsFirstInTheOrderOfTheirNumbers) {
             (std::vector<std::string>{dev + "/serial/by-id/usb-FTDI_Cable-if00-port0",
                                       dev + "/ttyUSB0", dev + "/ttyUSB1", dev + "/ttyACM0",
                                       dev + "/ttyS2", dev + "/ttyS10"}));
-  fs::remove_all(root);
 }
 
 TEST_F(SerialTest, ReadLineCutsLinesAndPrompts) {

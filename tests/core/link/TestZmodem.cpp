@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "tests/core/link/PtyLink.h"
+#include "tests/support/PtyLink.h"
 
 namespace orb::test {
 namespace {

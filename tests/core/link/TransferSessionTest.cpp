@@ -16,11 +16,15 @@
 #include <string>
 #include <vector>
 
+#include "core/link/LocalProcess.h"
+#include "core/link/SessionPort.h"
+#include "core/link/SessionText.h"
 #include "core/link/TransferSession.h"
 #include "core/model/DebugLog.h"
 #include "core/model/Title.h"
-#include "tests/core/link/PtyLink.h"
 #include "tests/core/model/TestRecords.h"
+#include "tests/support/PtyLink.h"
+#include "tests/support/ScriptedPrompter.h"
 #include "tools/TitleGenerator.h"
 
 // The transfer session against the console simulator: a program of ours on

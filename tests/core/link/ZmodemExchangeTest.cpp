@@ -10,9 +10,9 @@
 
 #include "core/link/TransferSession.h"
 #include "core/link/Zmodem.h"
-#include "tests/core/link/PtyLink.h"
 #include "tests/core/link/TestZmodem.h"
 #include "tests/core/model/TestRecords.h"
+#include "tests/support/PtyLink.h"
 
 // The two procedures tick by tick against a far side scripted by the test.
 namespace orb {

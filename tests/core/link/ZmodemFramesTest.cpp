@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "core/link/Serial.h"
-#include "tests/core/link/PtyLink.h"
 #include "tests/core/link/TestZmodem.h"
 #include "tests/core/model/TestRecords.h"
+#include "tests/support/PtyLink.h"
 
 namespace orb {
 namespace {

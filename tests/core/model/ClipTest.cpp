@@ -9,6 +9,7 @@
 #include "fuzz/PlainEdits.h"
 #include "core/model/ParamModel.h"
 #include "tests/core/edit/EditTitles.h"
+#include "tests/support/ScriptedPrompter.h"
 
 namespace orb {
 namespace {

@@ -6,6 +6,7 @@
 #include "core/model/Q730classes.h"
 #include "core/model/Q730sysf.h"
 #include "tests/core/model/TestRecords.h"
+#include "tests/support/TempFolder.h"
 
 namespace orb {
 namespace {
@@ -144,8 +145,8 @@ TEST(SystemParamTest, SystemIsAlwaysEditableUnlessLocked) {
 }
 
 TEST(DiskFileTest, WritesReadsAndSeeksOnDisk) {
-  const auto path = std::filesystem::temp_directory_path() /
-                    ("orb_diskfile_" + std::to_string(::getpid()) + ".bin");
+  const test::TempFolder temp;
+  const auto path = temp.path() / "diskfile.bin";
   {
     DiskFile file;
     ASSERT_TRUE(file.Open(path.string(), DiskFile::Mode::kCreate));

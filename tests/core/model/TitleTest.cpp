@@ -11,6 +11,8 @@
 #include "core/model/DebugLog.h"
 #include "core/model/Title.h"
 #include "tests/TestFiles.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TempFolder.h"
 #include "tools/TitleGenerator.h"
 
 namespace orb {
@@ -23,15 +25,7 @@ using test::WriteFile;
 
 class TitleTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder = fs::temp_directory_path() /
-             ("orb_title_" + std::to_string(::getpid()) + "_" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-  }
   void TearDown() override {
-    fs::remove_all(folder);
     while (!NextLogLine().empty()) {
     }
   }
@@ -43,7 +37,8 @@ class TitleTest : public ::testing::Test {
   std::size_t FilesInFolder() const {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), {}));
   }
-  fs::path folder;
+  test::TempFolder temp_;
+  fs::path folder = temp_.path();
 };
 
 // Offsets in a title file whose system chunk starts at 0.

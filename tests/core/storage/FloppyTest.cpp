@@ -14,6 +14,8 @@
 #include "core/storage/Floppy.h"
 #include "tests/TestFiles.h"
 #include "tests/core/model/TestRecords.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TempFolder.h"
 #include "tools/TitleGenerator.h"
 
 namespace orb {
@@ -57,15 +59,10 @@ gen::TitleSpec LargeSpec(const std::string& name) {
 class FloppyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    root = fs::temp_directory_path() /
-           ("orb_floppy_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root);
     for (const fs::path& f : {Src(), Disk(1), Disk(2), Disk(3), Lib()}) fs::create_directories(f);
     test::DrainLog();
   }
   void TearDown() override {
-    fs::remove_all(root);
     test::DrainLog();
   }
   fs::path Src() const { return root / "src"; }
@@ -88,7 +85,8 @@ class FloppyTest : public ::testing::Test {
     return ImportTitle(Disk(1).string(), Lib().string(), &prompter, dialog, path);
   }
 
-  fs::path root;
+  test::TempFolder temp_;
+  fs::path root = temp_.path();
 };
 
 TEST_F(FloppyTest, RoundTripsOneAndTwoDisksWithAndWithoutGroupFaders) {
@@ -479,9 +477,8 @@ TEST_F(FloppyTest, ExportFailures) {
 }
 
 TEST(FloppyChunkTest, ExtractAndAppendSingleChunks) {
-  const fs::path folder = fs::temp_directory_path() / ("orb_chunk_" + std::to_string(::getpid()));
-  fs::remove_all(folder);
-  fs::create_directories(folder);
+  const test::TempFolder temp;
+  const fs::path folder = temp.path();
 
   // A chunk of another name stays where it is.
   MemoryFile title(test::Chunk("snap.dat", Bytes(20, 7)));
@@ -508,7 +505,6 @@ TEST(FloppyChunkTest, ExtractAndAppendSingleChunks) {
   EXPECT_EQ(out.Bytes(), test::Chunk("snap.dat", Bytes(20, 7)));
   out.SetWriteLimit(out.Bytes().size() + 20);
   EXPECT_EQ(AppendFile(out, (folder / "snap.dat").string()), kWriteError);
-  fs::remove_all(folder);
 }
 
 }  // namespace

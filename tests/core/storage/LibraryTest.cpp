@@ -10,6 +10,8 @@
 #include "core/model/Title.h"
 #include "core/storage/Library.h"
 #include "tests/TestFiles.h"
+#include "tests/support/ScriptedPrompter.h"
+#include "tests/support/TempFolder.h"
 #include "tools/TitleGenerator.h"
 
 namespace orb {
@@ -21,14 +23,6 @@ using test::ReadFile;
 
 class TitleLibraryTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder = fs::temp_directory_path() /
-             ("orb_library_" + std::to_string(::getpid()) + "_" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-  }
-  void TearDown() override { fs::remove_all(folder); }
 
   // A generated title stored under the file name name + ".orb".
   std::string AddTitle(const std::string& name, std::uint32_t seed = 1) {
@@ -56,7 +50,8 @@ class TitleLibraryTest : public ::testing::Test {
     return DescribeTitle(info).name;
   }
 
-  fs::path folder;
+  test::TempFolder temp_;
+  fs::path folder = temp_.path();
 };
 
 TEST(TitleNameTest, SanitizeReplacesEachForbiddenCharacter) {

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "core/storage/Settings.h"
+#include "tests/support/TempFolder.h"
 
 namespace orb {
 namespace {
@@ -17,14 +18,8 @@ namespace fs = std::filesystem;
 class SettingsFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = fs::temp_directory_path() /
-             ("orb_settings_" + std::to_string(::getpid()) + "_" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder);
-    fs::create_directories(folder);
     path = (folder / kSettingsFileName).string();
   }
-  void TearDown() override { fs::remove_all(folder); }
 
   void Store(const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
   std::string Stored() const {
@@ -34,7 +29,8 @@ class SettingsFileTest : public ::testing::Test {
     return text.str();
   }
 
-  fs::path folder;
+  test::TempFolder temp_;
+  fs::path folder = temp_.path();
   std::string path;
 };
 

@@ -29,6 +29,7 @@
 #include "gui/shell/Fotitle.h"
 #include "gui/shell/Q730edit.h"
 #include "tests/gui/shell/GuiTestSupport.h"
+#include "tests/support/ScriptedPrompter.h"
 
 namespace orb {
 namespace {

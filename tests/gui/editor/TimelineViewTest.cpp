@@ -12,6 +12,7 @@
 #include "gui/editor/Foedit.h"
 #include "gui/editor/TimelineView.h"
 #include "tests/gui/shell/GuiTestSupport.h"
+#include "tests/support/ScriptedPrompter.h"
 
 namespace orb {
 namespace {

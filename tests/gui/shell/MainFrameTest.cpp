@@ -27,6 +27,7 @@
 #include "gui/editor/Foedit.h"
 #include "gui/shell/Q730edit.h"
 #include "tests/gui/shell/GuiTestSupport.h"
+#include "tests/support/ScriptedPrompter.h"
 
 namespace orb {
 namespace {

@@ -11,6 +11,7 @@
 #include "gui/shell/Fotitle.h"
 #include "gui/shell/Q730edit.h"
 #include "tests/gui/shell/GuiTestSupport.h"
+#include "tests/support/ScriptedPrompter.h"
 
 // The transfer window through the title manager's RS-232C commands, against
 // the console simulator on a pseudo-terminal of its own, unpaced.

@@ -15,6 +15,7 @@
 #include "gui/shell/Focompare.h"
 #include "gui/shell/Fotitle.h"
 #include "tests/gui/shell/GuiTestSupport.h"
+#include "tests/support/ScriptedPrompter.h"
 
 namespace orb {
 namespace {

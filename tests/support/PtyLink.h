@@ -1,3 +1,5 @@
+// PtyLink: the serial line of the link tests, two pseudo-terminals with a paced relay between
+// them, and the peer program on its far end.
 #pragma once
 
 #include <sys/types.h>

@@ -1,4 +1,4 @@
-#include "tests/core/link/PtyLink.h"
+#include "tests/support/PtyLink.h"
 
 #include <fcntl.h>
 #include <poll.h>
