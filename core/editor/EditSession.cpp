@@ -5,8 +5,10 @@
 #include <utility>
 
 #include "core/edit/EditOps.h"
+#include "core/edit/StepName.h"
 #include "core/editor/AutomationViews.h"
 #include "core/model/ParamIds.h"
+#include "core/model/ParamNames.h"
 #include "core/model/Q730.h"
 #include "core/storage/Library.h"
 
@@ -182,7 +184,7 @@ void EditSession::ClosePickList() {
   if (!pick.visible || pick.cue >= cues.Count() || row < 0 || Locked()) return;
   const int number = pick.list.items[static_cast<std::size_t>(row)].value;
   if (cues.GetParam(pick.cue, kParamCueEventNumber) == number) return;
-  PushUndoStep();
+  PushUndoStep(ParamStepName(cues, pick.cue, kParamCueEventNumber));
   EditFlagScope edit(cues);
   cues.SetParam(pick.cue, kParamCueEventNumber, number);
   title_->SetModified(true);
@@ -250,9 +252,21 @@ Enabling EditSession::Enabled() const {
 
 // Commands ------------------------------------------------------------------------------
 
-void EditSession::PushUndoStep() {
-  undo_.Push(*title_, prompter_);
+void EditSession::PushUndoStep(std::string name) {
+  undo_.Push(*title_, prompter_, std::move(name));
   StoreCursor();
+}
+
+std::string EditSession::StepNameOf(const char* verb) const {
+  if (Page() == kPageAutomation)
+    return std::string(verb) + " " + ParamName(view_) + " " + SelectionText(title_->Automation());
+  return StepName(verb, CurrentList());
+}
+
+void EditSession::GoToHistory(int done) {
+  if (!undo_.GoTo(*title_, done)) return;
+  AfterExchange();
+  Refresh();
 }
 
 void EditSession::UndoCommand() {
@@ -279,7 +293,7 @@ void EditSession::OptionalCopy() {
 
 void EditSession::Cut() {
   if (!Enabled().cut) return;
-  PushUndoStep();
+  PushUndoStep(StepNameOf("Cut"));
   Copy();
   RunDelete();
   Refresh();
@@ -287,7 +301,7 @@ void EditSession::Cut() {
 
 void EditSession::Delete() {
   if (!Enabled().delete_entries) return;
-  PushUndoStep();
+  PushUndoStep(StepNameOf("Delete"));
   RunDelete();
   Refresh();
 }
@@ -354,7 +368,7 @@ void EditSession::Paste() {
 
 void EditSession::InsertTime() {
   if (!Enabled().insert_time) return;
-  PushUndoStep();
+  PushUndoStep("Insert Time " + FormatSeconds(static_cast<long>(selection_end_ - selection_start_)));
   TQ730AUTO& automation = title_->Automation();
   automation.ShiftTime(selection_start_, selection_end_, false);
   automation.SelectAllChannels();
@@ -363,7 +377,7 @@ void EditSession::InsertTime() {
 
 void EditSession::DeleteTime() {
   if (!Enabled().insert_time) return;
-  PushUndoStep();
+  PushUndoStep("Delete Time " + FormatSeconds(static_cast<long>(selection_end_ - selection_start_)));
   TQ730AUTO& automation = title_->Automation();
   automation.ShiftTime(selection_start_, selection_end_, true);
   SetSelection(selection_start_, selection_start_);
@@ -452,7 +466,8 @@ void EditSession::GroupCommand(bool set) {
 
 void EditSession::New() {
   if (!Enabled().new_entry) return;
-  PushUndoStep();
+  const TQ730& made = SystemPage() ? ListNumber(LibraryButtonTarget().list) : CurrentList();
+  PushUndoStep("New " + EntryText(made, made.Count()));
   if (SystemPage()) {
     TQ730& target = ListNumber(LibraryButtonTarget().list);
     if (target.NewRecord(cursor_) >= 0) {
@@ -491,8 +506,9 @@ int EditSession::ChooseEntry(bool recall) {
 void EditSession::Store() {
   const int index = ChooseEntry(false);
   if (index < 0) return;
-  PushUndoStep();
-  ListNumber(LibraryButtonTarget().list).StoreRecord(cursor_, index);
+  TQ730& target = ListNumber(LibraryButtonTarget().list);
+  PushUndoStep("Store " + ChannelText(target, cursor_) + " into " + EntryText(target, index));
+  target.StoreRecord(cursor_, index);
   Refresh();
 }
 
@@ -544,8 +560,11 @@ bool EditSession::CloseQuery() {
   ClosePickList();
   if (!Modified() || locked_at_open_) return true;
   if (!prompter_) return false;
-  switch (prompter_->Message("Data has changed. Do you want to save?", "Close",
-                             Buttons::kYesNoCancel)) {
+  // Leaving the program asks once per changed title: each question names its own, and an
+  // Enter pressed by habit keeps everything open.
+  switch (prompter_->AskDefaultCancel(
+      "Data has changed in \"" + TitleNameOf(title_->Path()) + "\". Do you want to save?",
+      "Close")) {
     case Answer::kYes: {
       // A failed save keeps the window open, and says why.
       const Status status = Save();
