@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
-#include <QScreen>
 #include <QSocketNotifier>
 #include <cstdio>
 #include <cstdlib>
@@ -109,10 +108,7 @@ int main(int argc, char** argv) {
   QuitOnSignals(application);
   try {
     orb::TFo_Main frame(folder.string(), {});
-    // Without a window manager there is nobody to maximise it.
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-      frame.setGeometry(screen->availableGeometry());
-    frame.showMaximized();
+    frame.ShowAtRememberedPlace();
     return application.exec();
   } catch (const std::exception& error) {
     ShowFatal(error.what());

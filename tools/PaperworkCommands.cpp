@@ -14,23 +14,6 @@
 
 namespace orb::tool {
 
-const char kPaperworkUsage[] =
-    "  channels TITLE.orb [--csv]\n"
-    "                          list every channel (number, name, source, link, groups, EQ,\n"
-    "                          dynamics, level) as a table, or as CSV with --csv\n"
-    "  channels TITLE.orb --import-names NAMES.csv [--dry-run]\n"
-    "                          name the channels from a CSV or tab-separated file (a channel\n"
-    "                          column and a name column, or names in channel order); prints\n"
-    "                          every change and problem, then saves the title unless --dry-run;\n"
-    "                          exits 1 when the file gives nothing that can be written\n"
-    "  sheet TITLE.orb OUT.pdf [--letter] [--picture CHANNEL]...\n"
-    "                          write the show sheet (title information, channels, output patch,\n"
-    "                          snapshots, cues) as a PDF on A4 or Letter; each --picture adds\n"
-    "                          the CHANNEL page of that channel (\"CH 3\", \"MTR1\", \"PGM\")\n"
-    "  automation TITLE.orb [--csv] [--channel CHANNEL] [--view NAME]\n"
-    "                          list the automation events (time code, channel, parameter,\n"
-    "                          value, unit); --view picks a parameter by its timeline name\n";
-
 namespace {
 
 struct Options {

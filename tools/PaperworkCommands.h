@@ -11,9 +11,6 @@ class Title;
 
 namespace orb::tool {
 
-// The usage lines of these commands, for orbtool's help.
-extern const char kPaperworkUsage[];
-
 // Runs "channels", "sheet" or "automation" with the arguments after orbtool's name; -1 when the
 // command is none of them, 2 for a usage error, else the command's exit code.
 int RunPaperworkCommand(const std::vector<std::string>& args);

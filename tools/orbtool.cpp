@@ -1,6 +1,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <clocale>
@@ -22,56 +23,120 @@
 #include "core/model/Title.h"
 #include "core/storage/Floppy.h"
 #include "core/storage/Library.h"
+#include "core/storage/NewTitle.h"
 #include "tools/PaperworkCommands.h"
 #include "tools/TitleGenerator.h"
 
 namespace {
 
-const char kUsage[] =
-    "orbtool - the command-line companion of orbedit, the ORB-Q730 title editor\n"
-    "\n"
-    "Usage: orbtool COMMAND [ARGUMENTS]\n"
-    "\n"
-    "Commands:\n"
-    "  info TITLE.orb          show the title information as the title manager does\n"
-    "  check TITLE.orb         load the whole title and report each data file\n"
-    "  resave IN.orb OUT.orb   load IN and save it as OUT, as the editor's Save As does\n"
-    "  diff [--brief] A.orb B.orb\n"
-    "                          list what differs between two titles, grouped by list (--brief:\n"
-    "                          only whether they differ); exits 0 when they are equal, 1 when\n"
-    "                          they differ, 2 when a title cannot be read\n"
-    "  make-demo FOLDER        write a few varied sample titles into FOLDER\n"
-    "  export-folder TITLE.orb DIR1 [DIR2] [--single]\n"
-    "                          write the title as the console's data files into DIR1; a title\n"
-    "                          too large for one floppy puts its second disk into DIR2\n"
-    "                          (--single: always one set, as the console link does)\n"
-    "  import-folder DIR1 [DIR2] LIBRARY --name NAME [--overwrite]\n"
-    "                          import the set in DIR1 (its second disk in DIR2) as\n"
-    "                          LIBRARY/NAME.orb; an existing title is replaced only with\n"
-    "                          --overwrite\n"
-    "  console-import DEVICE SLOT LIBRARY --name NAME [--overwrite] [--quiet]\n"
-    "                          log into the console on the serial device DEVICE and bring\n"
-    "                          the title of its slot SLOT (1-10) into LIBRARY/NAME.orb\n"
-    "  console-export DEVICE SLOT TITLE.orb [--overwrite] [--reboot] [--quiet]\n"
-    "                          send the title into the console's slot SLOT; a title there is\n"
-    "                          replaced only with --overwrite; --reboot answers Yes when the\n"
-    "                          console must restart to list the new title\n"
-    "                          The console commands show their progress (phase, percent, speed,\n"
-    "                          time left, retries) on one line of a terminal, or as a line every\n"
-    "                          few seconds in a pipe, and end with what was written where;\n"
-    "                          --quiet prints errors only.\n"
-    "  --help                  show this text\n"
-    "\n"
-    "Exit codes: 0 success, 1 failure, 2 usage error.\n";
+// One row per command: its arguments and what it does (lines of at most 64 characters), as
+// --help, COMMAND --help, usage errors and the man page show them.
+struct CommandHelp {
+  const char* name;
+  const char* arguments;
+  const char* text;
+};
 
-std::string UsageText() {
-  std::string text = kUsage;
-  text.insert(text.find("  --help"), orb::tool::kPaperworkUsage);
-  return text;
+constexpr CommandHelp kCommands[] = {
+    {"info", "TITLE.orb", "show the title information as the title manager does"},
+    {"check", "TITLE.orb", "load the whole title and report each data file"},
+    {"resave", "IN.orb OUT.orb", "load IN and save it as OUT, as the editor's Save As does"},
+    {"new", "NAME.orb [--rate 48k|44.1k|96k|88.2k] [--tc MODE]",
+     "write a new, empty title as a freshly initialised console holds it:\n"
+     "every channel at its defaults, no snapshots, cues, library entries\n"
+     "or automation (--rate: the sample rate, 48k unless given; --tc: the\n"
+     "timecode mode 0-4 or its name, \"30F/s NDF\" unless given); an\n"
+     "existing file is never replaced"},
+    {"diff", "[--brief] A.orb B.orb",
+     "list what differs between two titles, grouped by list (--brief:\n"
+     "only whether they differ); exits 0 when they are equal, 1 when\n"
+     "they differ, 2 when a title cannot be read"},
+    {"make-demo", "FOLDER", "write a few varied sample titles into FOLDER"},
+    {"export-folder", "TITLE.orb DIR1 [DIR2] [--single]",
+     "write the title as the console's data files into DIR1; a title\n"
+     "too large for one floppy puts its second disk into DIR2\n"
+     "(--single: always one set, as the console link does)"},
+    {"import-folder", "DIR1 [DIR2] LIBRARY --name NAME [--overwrite]",
+     "import the set in DIR1 (its second disk in DIR2) as\n"
+     "LIBRARY/NAME.orb; an existing title is replaced only with\n"
+     "--overwrite"},
+    {"console-import", "DEVICE SLOT LIBRARY --name NAME [--overwrite] [--quiet]",
+     "log into the console on the serial device DEVICE and bring\n"
+     "the title of its slot SLOT (1-10) into LIBRARY/NAME.orb;\n"
+     "progress (phase, percent, speed, time left, retries) shows on\n"
+     "one line of a terminal, or as a line every few seconds in a\n"
+     "pipe, and the run ends with what was written where (--quiet:\n"
+     "errors only)"},
+    {"console-export", "DEVICE SLOT TITLE.orb [--overwrite] [--reboot] [--quiet]",
+     "send the title into the console's slot SLOT; a title there is\n"
+     "replaced only with --overwrite; --reboot answers Yes when the\n"
+     "console must restart to list the new title; progress as for\n"
+     "console-import"},
+    {"channels", "TITLE.orb [--csv] [--import-names NAMES.csv [--dry-run]]",
+     "list every channel (number, name, source, link, groups, EQ,\n"
+     "dynamics, level) as a table, or as CSV with --csv;\n"
+     "--import-names names the channels from a CSV or tab-separated\n"
+     "file (a channel column and a name column, or names in channel\n"
+     "order), prints every change and problem, then saves the title\n"
+     "unless --dry-run; exits 1 when the file gives nothing that can\n"
+     "be written"},
+    {"sheet", "TITLE.orb OUT.pdf [--letter] [--picture CHANNEL]...",
+     "write the show sheet (title information, channels, output\n"
+     "patch, snapshots, cues) as a PDF on A4 or Letter; each\n"
+     "--picture adds the CHANNEL page of that channel (\"CH 3\",\n"
+     "\"MTR1\", \"PGM\")"},
+    {"automation", "TITLE.orb [--csv] [--channel CHANNEL] [--view NAME]",
+     "list the automation events (time code, channel, parameter,\n"
+     "value, unit); --view picks a parameter by its timeline name"},
+};
+
+const char kAbout[] = "orbtool - the command-line companion of orbedit, the ORB-Q730 title editor\n";
+const char kExitCodes[] = "Exit codes: 0 success, 1 failure, 2 usage error.\n";
+
+const CommandHelp* FindCommand(const std::string& name) {
+  for (const CommandHelp& command : kCommands) {
+    if (name == command.name) return &command;
+  }
+  return nullptr;
 }
 
-int Usage() {
-  std::fputs(UsageText().c_str(), stderr);
+// The text indented under its command.
+std::string Indented(const char* text, const std::string& indent) {
+  std::string out = indent;
+  for (const char* c = text; *c; ++c) {
+    out += *c;
+    if (*c == '\n') out += indent;
+  }
+  return out + "\n";
+}
+
+std::string FullUsage() {
+  std::string text = std::string(kAbout) +
+                     "\nUsage: orbtool COMMAND [ARGUMENTS]\n"
+                     "       orbtool COMMAND --help\n"
+                     "       orbtool --help | --version\n\nCommands:\n";
+  for (const CommandHelp& command : kCommands) {
+    text += "  " + std::string(command.name) + " " + command.arguments + "\n";
+    text += Indented(command.text, "      ");
+  }
+  return text + "\n" + kExitCodes;
+}
+
+std::string CommandUsage(const CommandHelp& command) {
+  return "Usage: orbtool " + std::string(command.name) + " " + command.arguments + "\n";
+}
+
+// A usage error: the usage line of the command (of orbtool when the command is unknown) and
+// where to read more.
+int Usage(const std::string& name = {}) {
+  if (const CommandHelp* command = FindCommand(name)) {
+    std::fprintf(stderr, "orbtool %s: wrong arguments\n%sTry 'orbtool %s --help'.\n",
+                 command->name, CommandUsage(*command).c_str(), command->name);
+  } else {
+    std::fprintf(stderr, "orbtool: %s\n", name.empty() ? "no command given"
+                                                        : ("unknown command '" + name + "'").c_str());
+    std::fputs("Usage: orbtool COMMAND [ARGUMENTS]\nTry 'orbtool --help'.\n", stderr);
+  }
   return 2;
 }
 
@@ -531,7 +596,7 @@ int SlotNumber(const std::string& text) {
 
 int ConsoleImport(const std::vector<std::string>& places, const std::string& name, bool overwrite) {
   const int slot = SlotNumber(places[1]);
-  if (slot == 0) return Usage();
+  if (slot == 0) return Usage("console-import");
   const std::string& library = places[2];
   if (!MakeFolder(library)) return 1;
   // What would refuse the title after minutes of transfer is checked before the console is
@@ -559,7 +624,7 @@ int ConsoleImport(const std::vector<std::string>& places, const std::string& nam
 
 int ConsoleExport(const std::vector<std::string>& places, bool overwrite, bool reboot) {
   const int slot = SlotNumber(places[1]);
-  if (slot == 0) return Usage();
+  if (slot == 0) return Usage("console-export");
   SessionPrompter prompter;
   prompter.overwrite = overwrite;
   prompter.reboot = reboot;
@@ -575,6 +640,8 @@ int ConsoleExport(const std::vector<std::string>& places, bool overwrite, bool r
 struct Arguments {
   std::vector<std::string> places;
   std::optional<std::string> name;
+  std::optional<std::string> rate;
+  std::optional<std::string> tc;
   bool single = false;
   bool overwrite = false;
   bool reboot = false;
@@ -599,6 +666,10 @@ Arguments Parse(const std::vector<std::string>& args) {
       parsed.brief = true;
     } else if (arg == "--name" && i + 1 < args.size()) {
       parsed.name = args[++i];
+    } else if (arg == "--rate" && i + 1 < args.size()) {
+      parsed.rate = args[++i];
+    } else if (arg == "--tc" && i + 1 < args.size()) {
+      parsed.tc = args[++i];
     } else if (arg.rfind("--", 0) == 0) {
       parsed.valid = false;
     } else {
@@ -606,6 +677,22 @@ Arguments Parse(const std::vector<std::string>& args) {
     }
   }
   return parsed;
+}
+
+int New(const std::string& path, const std::optional<std::string>& rate,
+        const std::optional<std::string>& tc) {
+  orb::NewTitleSettings settings;
+  if (rate) settings.rate_mode = orb::SampleRateModeOf(*rate);
+  if (tc) settings.tc_mode = orb::TimecodeModeOf(*tc);
+  if (settings.rate_mode < 0 || settings.tc_mode < 0 || orb::TitleNameOf(path).empty())
+    return Usage("new");
+  ConsolePrompter prompter;
+  const orb::Status status = orb::CreateTitle(path, settings, &prompter);
+  if (status == orb::kCantOpenDestination && fs::exists(path)) {
+    std::fprintf(stderr, "%s exists already; it is not replaced.\n", path.c_str());
+    return 1;
+  }
+  return status == orb::kOk ? 0 : Fail(status);
 }
 
 int MakeDemo(const std::string& folder) {
@@ -635,21 +722,35 @@ int main(int argc, char** argv) {
   if (args.empty()) return Usage();
   const std::string& command = args[0];
   if (command == "--help" || command == "help") {
-    std::fputs(UsageText().c_str(), stdout);
+    std::fputs(FullUsage().c_str(), stdout);
+    return 0;
+  }
+  if (command == "--version") {
+    std::printf("orbtool %s\n", ORB_VERSION);
+    return 0;
+  }
+  if (const CommandHelp* help = FindCommand(command);
+      help && std::find(args.begin() + 1, args.end(), "--help") != args.end()) {
+    std::printf("%s\n%s", CommandUsage(*help).c_str(), Indented(help->text, "  ").c_str());
     return 0;
   }
   if (const int code = orb::tool::RunPaperworkCommand(args); code >= 0)
-    return code == 2 ? Usage() : code;
+    return code == 2 ? Usage(command) : code;
   if (command == "info" && args.size() == 2) return Info(args[1]);
   if (command == "check" && args.size() == 2) return Check(args[1]);
   if (command == "resave" && args.size() == 3) return Resave(args[1], args[2]);
   if (command == "make-demo" && args.size() == 2) return MakeDemo(args[1]);
   const Arguments parsed = Parse(args);
+  // --rate and --tc belong to new alone.
+  if (command == "new" && parsed.valid && parsed.places.size() == 1 && !parsed.name &&
+      !parsed.single && !parsed.overwrite && !parsed.reboot && !parsed.quiet && !parsed.brief)
+    return New(parsed.places[0], parsed.rate, parsed.tc);
+  if (parsed.rate || parsed.tc) return Usage(command);
   // --brief belongs to diff alone; options may stand anywhere after the command.
   if (command == "diff" && parsed.valid && parsed.places.size() == 2 && !parsed.name &&
       !parsed.single && !parsed.overwrite && !parsed.reboot && !parsed.quiet)
     return Diff(parsed.places[0], parsed.places[1], parsed.brief);
-  if (parsed.brief) return Usage();
+  if (parsed.brief) return Usage(command);
   const bool two_or_three = parsed.places.size() == 2 || parsed.places.size() == 3;
   if (command == "export-folder" && parsed.valid && !parsed.quiet && two_or_three && !parsed.name &&
       !parsed.overwrite && !parsed.reboot)
@@ -668,5 +769,5 @@ int main(int argc, char** argv) {
     return ConsoleImport(parsed.places, *parsed.name, parsed.overwrite);
   if (command == "console-export" && three && !parsed.name)
     return ConsoleExport(parsed.places, parsed.overwrite, parsed.reboot);
-  return Usage();
+  return Usage(command);
 }

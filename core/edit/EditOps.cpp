@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "core/edit/StepName.h"
 #include "core/model/Clip.h"
 #include "core/model/ParamIds.h"
 #include "core/edit/Undo.h"
@@ -46,7 +47,7 @@ int GroupMembershipParam(const TQ730SYSF& system, int group) {
 }
 
 void PasteCommand(EditContext& edit, TQ730& list) {
-  edit.undo.Push(edit.title, edit.prompter);
+  edit.undo.Push(edit.title, edit.prompter, StepName("Paste", list));
   list.PasteFromClipboard(edit.clip);
   if (list.Kind() == TQ730::kSystem) {
     LinkPass(edit, list);
@@ -65,27 +66,31 @@ bool ZeroCommand(EditContext& edit, TQ730& list) {
   ParamGroupList groups;
   list.ListParams(groups);
   if (!edit.prompter || !edit.prompter->ChooseParamGroups(kZeroCaption, groups)) return false;
-  edit.undo.Push(edit.title, edit.prompter);
+  edit.undo.Push(edit.title, edit.prompter, StepName("Zero", list));
   list.ResetParams(groups);
   LinkPass(edit, list);
   return true;
 }
 
 void FaderCopyCommand(EditContext& edit, TQ730& list, int source, int dest) {
-  edit.undo.Push(edit.title, edit.prompter);
+  edit.undo.Push(edit.title, edit.prompter, StepName("Fader Copy", list));
   list.CopyParamValue(source, dest);
   LinkPass(edit, list);
 }
 
 void TrimFaderCommand(EditContext& edit, TQ730& list, int id, double db) {
-  edit.undo.Push(edit.title, edit.prompter);
+  // Inside the snapshots only the current one is trimmed.
+  edit.undo.Push(edit.title, edit.prompter,
+                 list.Kind() == TQ730::kSnapshot
+                     ? "Trim " + EntryText(list, list.CurrentRecord())
+                     : StepName("Trim", list));
   list.TrimParam(id, db);
   LinkPass(edit, list);
 }
 
 void SetGroupCommand(EditContext& edit, int group, bool set) {
-  edit.undo.Push(edit.title, edit.prompter);
   TQ730SYSF& system = edit.title.System();
+  edit.undo.Push(edit.title, edit.prompter, StepName(set ? "Set Group" : "Reset Group", system));
   const int id = GroupMembershipParam(system, group);
   const int value = set ? group + 1 : 0;
   for (int c = 0, n = system.ChannelCount(); c < n; ++c) {
@@ -100,7 +105,8 @@ void SetGroupCommand(EditContext& edit, int group, bool set) {
 }
 
 void RecallCommand(EditContext& edit, TQ730& library, int channel, int index) {
-  edit.undo.Push(edit.title, edit.prompter);
+  edit.undo.Push(edit.title, edit.prompter,
+                 "Recall " + EntryText(library, index) + " into " + ChannelText(library, channel));
   library.RecallRecord(channel, index);
   LinkPass(edit, edit.title.System());
 }

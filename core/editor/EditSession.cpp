@@ -5,9 +5,11 @@
 #include <utility>
 
 #include "core/edit/EditOps.h"
+#include "core/edit/StepName.h"
 #include "core/editor/AutomationViews.h"
 #include "core/editor/NameImport.h"
 #include "core/model/ParamIds.h"
+#include "core/model/ParamNames.h"
 #include "core/model/Q730.h"
 #include "core/storage/Library.h"
 
@@ -183,7 +185,7 @@ void EditSession::ClosePickList() {
   if (!pick.visible || pick.cue >= cues.Count() || row < 0 || Locked()) return;
   const int number = pick.list.items[static_cast<std::size_t>(row)].value;
   if (cues.GetParam(pick.cue, kParamCueEventNumber) == number) return;
-  PushUndoStep();
+  PushUndoStep(ParamStepName(cues, pick.cue, kParamCueEventNumber));
   EditFlagScope edit(cues);
   cues.SetParam(pick.cue, kParamCueEventNumber, number);
   title_->SetModified(true);
@@ -251,18 +253,30 @@ Enabling EditSession::Enabled() const {
 
 // Commands ------------------------------------------------------------------------------
 
-void EditSession::PushUndoStep() {
-  undo_.Push(*title_, prompter_);
+void EditSession::PushUndoStep(std::string name) {
+  undo_.Push(*title_, prompter_, std::move(name));
   StoreCursor();
 }
 
 bool EditSession::ImportNames(const NameImport& names) {
   if (Locked() || names.Changes().empty() || !names.Error().empty()) return false;
-  PushUndoStep();
+  PushUndoStep("Import channel names");
   names.Apply(title_->System());
   title_->SetModified(true);
   Refresh();
   return true;
+}
+
+std::string EditSession::StepNameOf(const char* verb) const {
+  if (Page() == kPageAutomation)
+    return std::string(verb) + " " + ParamName(view_) + " " + SelectionText(title_->Automation());
+  return StepName(verb, CurrentList());
+}
+
+void EditSession::GoToHistory(int done) {
+  if (!undo_.GoTo(*title_, done)) return;
+  AfterExchange();
+  Refresh();
 }
 
 void EditSession::UndoCommand() {
@@ -289,7 +303,7 @@ void EditSession::OptionalCopy() {
 
 void EditSession::Cut() {
   if (!Enabled().cut) return;
-  PushUndoStep();
+  PushUndoStep(StepNameOf("Cut"));
   Copy();
   RunDelete();
   Refresh();
@@ -297,7 +311,7 @@ void EditSession::Cut() {
 
 void EditSession::Delete() {
   if (!Enabled().delete_entries) return;
-  PushUndoStep();
+  PushUndoStep(StepNameOf("Delete"));
   RunDelete();
   Refresh();
 }
@@ -364,7 +378,7 @@ void EditSession::Paste() {
 
 void EditSession::InsertTime() {
   if (!Enabled().insert_time) return;
-  PushUndoStep();
+  PushUndoStep("Insert Time " + FormatSeconds(static_cast<long>(selection_end_ - selection_start_)));
   TQ730AUTO& automation = title_->Automation();
   automation.ShiftTime(selection_start_, selection_end_, false);
   automation.SelectAllChannels();
@@ -373,7 +387,7 @@ void EditSession::InsertTime() {
 
 void EditSession::DeleteTime() {
   if (!Enabled().insert_time) return;
-  PushUndoStep();
+  PushUndoStep("Delete Time " + FormatSeconds(static_cast<long>(selection_end_ - selection_start_)));
   TQ730AUTO& automation = title_->Automation();
   automation.ShiftTime(selection_start_, selection_end_, true);
   SetSelection(selection_start_, selection_start_);
@@ -462,7 +476,8 @@ void EditSession::GroupCommand(bool set) {
 
 void EditSession::New() {
   if (!Enabled().new_entry) return;
-  PushUndoStep();
+  const TQ730& made = SystemPage() ? ListNumber(LibraryButtonTarget().list) : CurrentList();
+  PushUndoStep("New " + EntryText(made, made.Count()));
   if (SystemPage()) {
     TQ730& target = ListNumber(LibraryButtonTarget().list);
     if (target.NewRecord(cursor_) >= 0) {
@@ -501,8 +516,9 @@ int EditSession::ChooseEntry(bool recall) {
 void EditSession::Store() {
   const int index = ChooseEntry(false);
   if (index < 0) return;
-  PushUndoStep();
-  ListNumber(LibraryButtonTarget().list).StoreRecord(cursor_, index);
+  TQ730& target = ListNumber(LibraryButtonTarget().list);
+  PushUndoStep("Store " + ChannelText(target, cursor_) + " into " + EntryText(target, index));
+  target.StoreRecord(cursor_, index);
   Refresh();
 }
 
@@ -554,8 +570,11 @@ bool EditSession::CloseQuery() {
   ClosePickList();
   if (!Modified() || locked_at_open_) return true;
   if (!prompter_) return false;
-  switch (prompter_->Message("Data has changed. Do you want to save?", "Close",
-                             Buttons::kYesNoCancel)) {
+  // Leaving the program asks once per changed title: each question names its own, and an
+  // Enter pressed by habit keeps everything open.
+  switch (prompter_->AskDefaultCancel(
+      "Data has changed in \"" + TitleNameOf(title_->Path()) + "\". Do you want to save?",
+      "Close")) {
     case Answer::kYes: {
       // A failed save keeps the window open, and says why.
       const Status status = Save();

@@ -121,6 +121,9 @@ class EditSession {
   // long as it is open (until Save As has written all of it to a new file).
   std::string WindowCaption() const;
   std::string UndoPanelText() const { return undo_.RedoCount() > 0 ? "Undo" : ""; }
+  // The Edit menu's Undo and Redo with the step they take: "Undo Trim CH 3".
+  std::string UndoText() const { return MenuText("Undo", undo_.UndoName()); }
+  std::string RedoText() const { return MenuText("Redo", undo_.RedoName()); }
   PanelHandover Handover() const;
 
   // Cursor and saved cursors.
@@ -184,12 +187,17 @@ class EditSession {
   // Every enabled state. Cheap: it runs every 50 ms and never walks the automation events.
   Enabling Enabled() const;
 
-  // The panel pushes one step per gesture, popup choice or committed entry through this.
-  void PushUndoStep();
+  // The panel pushes one step per gesture, popup choice or committed entry through this, named
+  // for the history.
+  void PushUndoStep(std::string name);
 
   // The Edit menu.
   void UndoCommand();
   void RedoCommand();
+  // Edit → History: every step's name, oldest first; the first Undo().UndoCount() are done.
+  // Choosing a step undoes or redoes until `done` steps are done.
+  std::vector<std::string> History() const { return undo_.Steps(); }
+  void GoToHistory(int done);
   void Cut();
   void Copy();
   void OptionalCopy();
@@ -237,6 +245,12 @@ class EditSession {
  private:
   void Refresh();
   void StoreCursor();
+  static std::string MenuText(const char* verb, const std::string& step) {
+    return step.empty() ? verb : std::string(verb) + " " + step;
+  }
+  // A command's step name: the verb and the selection it acts on; on the timeline with the
+  // view's parameter ("Delete Level CH 1–4").
+  std::string StepNameOf(const char* verb) const;
   TQ730& ListNumber(int n) const { return *title_->List(n); }
   bool BlockCheck() const;
   bool CopyPossible() const;

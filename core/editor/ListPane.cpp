@@ -1,8 +1,10 @@
 #include "core/editor/ListPane.h"
 
 #include <algorithm>
+#include <cctype>
 #include <utility>
 
+#include "core/edit/StepName.h"
 #include "core/editor/EditSession.h"
 #include "core/model/ConsoleText.h"
 
@@ -156,6 +158,26 @@ void ListPane::ScrollToCursor(bool down) {
   scroll_ = std::clamp(scroll_, 0, ScrollMax());
 }
 
+int ListPane::FindNext(const std::string& text) {
+  if (text.empty() || !session_.HasListPane()) return -1;
+  const TQ730& list = List();
+  const auto lower = [](std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+  };
+  const std::string wanted = lower(text);
+  const int count = list.Count();
+  for (int step = 1; step <= count; ++step) {
+    const int index = (session_.Cursor() + step) % count;
+    if (lower(list.NameText(index)).find(wanted) == std::string::npos) continue;
+    const int before = session_.Cursor();
+    MoveCursorByKey(index, {});
+    ScrollToCursor(index > before);
+    return index;
+  }
+  return -1;
+}
+
 bool ListPane::Key(ListKey key, KeyMods mods) {
   const int last = List().Count() - 1;
   const int cursor = session_.Cursor();
@@ -270,7 +292,7 @@ void ListPane::CommitRename(const std::string& text) {
   if (text.substr(0, length) == list.NameText(row)) return;
   const std::string name = ConsoleNameOf(text, length).text;
   if (name == list.NameText(row)) return;
-  session_.PushUndoStep();
+  session_.PushUndoStep("Rename " + EntryText(list, row));
   list.SetName(row, name);
   session_.GetTitle().SetModified(true);
 }

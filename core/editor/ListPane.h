@@ -87,6 +87,10 @@ class ListPane {
   void TypeChar(char c);
   void Wheel(int delta);
 
+  // Ctrl+F: the next entry after the cursor (round the end) whose name holds the text, in any
+  // case, becomes the cursor and the only selected entry; -1 (nothing moves) when none does.
+  int FindNext(const std::string& text);
+
   // The name editor.
   const RenameState& Rename() const { return rename_; }
   // Top of the name editor in Pa_List for an editor of the given height.

@@ -1,5 +1,6 @@
 #include "core/editor/PanelBinding.h"
 
+#include "core/edit/StepName.h"
 #include "core/pages/CuePage.h"
 
 namespace orb {
@@ -22,7 +23,10 @@ PanelBinding::PanelBinding(EditSession& session, std::function<int(std::string_v
       cell_width_(std::move(cell_width)),
       model_(
           session.Links(), [this](const PanelState& s, int pressed) { return Build(s, pressed); },
-          [this] { session_.PushUndoStep(); }) {
+          [this] {
+            const auto [channel, id] = model_.StepChange();
+            session_.PushUndoStep(ParamStepName(session_.Links().Current(), channel, id));
+          }) {
   session_.Panel().commit_entry = [this] {
     EntryFromSession();
     const PanelRequest r = model_.EntryEnter();

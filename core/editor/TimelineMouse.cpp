@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/edit/StepName.h"
 #include "core/model/FaderLaw.h"
+#include "core/model/ParamNames.h"
 #include "core/model/ValueText.h"
 
 namespace orb {
@@ -233,7 +235,8 @@ int TimelineMouse::AllowedOffset(int offset) const {
 }
 
 void TimelineMouse::MoveSelection(bool copy) {
-  session_.PushUndoStep();
+  session_.PushUndoStep(std::string(copy ? "Copy " : "Move ") + ParamName(session_.ViewParam()) +
+                        " " + SelectionText(Automation()));
   TQ730AUTO& list = Automation();
   const int view = session_.ViewParam();
   const int rows = Rows();
@@ -293,7 +296,8 @@ void TimelineMouse::Up(const TimelinePointer& p) {
   if (mode >= 110 && mode <= 114 && stroke_) {
     const EventKey key = automation.KeyOf(view, anchor_row_);
     if (!stroke_->Points().empty() && key.valid) {
-      session_.PushUndoStep();
+      session_.PushUndoStep(std::string("Write ") + ParamName(view) + " " +
+                            ChannelText(automation, anchor_row_));
       const std::vector<AutoEvent> events = stroke_->Events(key);
       if (stroke_->Shape() == WriteShape::kFree) {
         // A Free stroke that ends flat has no point over its flat stretch, yet it was drawn
@@ -321,7 +325,8 @@ void TimelineMouse::Up(const TimelinePointer& p) {
       if (mode_ == TimelineDrag::kErase) session_.Delete();
     }
   } else if (mode_ == TimelineDrag::kEventDragged) {
-    session_.PushUndoStep();
+    session_.PushUndoStep(std::string("Move ") + ParamName(view) + " event " +
+                          ChannelText(automation, grabbed_.row));
     TQ730AUTO& list = Automation();
     const double t = g.TimeAt(std::clamp(p.x, kLabelWidth, width_));
     const double dt = t - TCToSeconds(list.EventTime(grabbed_.index), list.Rate());

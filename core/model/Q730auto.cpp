@@ -317,6 +317,12 @@ Status TQ730AUTO::Assign(const TQ730& source) {
   return kOk;
 }
 
+bool TQ730AUTO::SameData(const TQ730& other) const {
+  if (!TQ730::SameData(other)) return false;
+  const auto& o = static_cast<const TQ730AUTO&>(other);
+  return table_ == o.table_;
+}
+
 Status TQ730AUTO::Load(DataFile& file) {
   loaded_ = false;
   kind_ = kAutomation;

@@ -69,6 +69,10 @@ class TQ730AUTO : public TQ730 {
   TQ730AUTO();
 
   Status Assign(const TQ730& source) override;
+  bool SameData(const TQ730& other) const override;
+  std::uint64_t HeldBytes() const override {
+    return TQ730::HeldBytes() + kTableSize + kChannelFlags;
+  }
   Status Load(DataFile& file) override;
   Status Save(DataFile& file) override;
   std::uint64_t DataSize() const override;

@@ -83,6 +83,12 @@ Status TQ730::Assign(const TQ730& source) {
   return kOk;
 }
 
+bool TQ730::SameData(const TQ730& other) const {
+  return typeid(other) == typeid(*this) && header_.bytes == other.header_.bytes &&
+         loaded_ == other.loaded_ && kind_ == other.kind_ && name_length_ == other.name_length_ &&
+         records_ == other.records_;
+}
+
 Status TQ730::ReadHeader(DataFile& file) {
   ChunkHeader found = header_;
   const std::size_t got = file.Read(found.bytes.data(), found.bytes.size());

@@ -175,6 +175,11 @@ class TQ730 {
   // Deep copy of an object of the same class; the copy's records are all
   // unselected and its edit flag is clear.
   virtual Status Assign(const TQ730& source);
+  // Whether other holds the same data: selections, the edit flag and the automation's edit
+  // range do not count.
+  virtual bool SameData(const TQ730& other) const;
+  // The bytes of data the object holds.
+  virtual std::uint64_t HeldBytes() const { return records_.size() + selected_.size(); }
   virtual Status Load(DataFile& file) = 0;
   virtual Status Save(DataFile& file);
   virtual std::uint64_t DataSize() const;

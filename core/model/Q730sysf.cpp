@@ -235,6 +235,14 @@ Status TQ730SYSF::Assign(const TQ730& source) {
   return kOk;
 }
 
+bool TQ730SYSF::SameData(const TQ730& other) const {
+  if (!TQ730::SameData(other)) return false;
+  const auto& o = static_cast<const TQ730SYSF&>(other);
+  return block_ == o.block_ && group_faders_ == o.group_faders_ &&
+         group_faders_present_ == o.group_faders_present_ &&
+         group_faders_in_file_ == o.group_faders_in_file_;
+}
+
 Status TQ730SYSF::Load(DataFile& file) {
   Status status = ReadHeader(file);
   if (status == kOk && header_.Size() != kBlockSize) status = kReadError;

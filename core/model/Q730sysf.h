@@ -31,6 +31,10 @@ class TQ730SYSF : public TQ730 {
   TQ730SYSF();
 
   Status Assign(const TQ730& source) override;
+  bool SameData(const TQ730& other) const override;
+  std::uint64_t HeldBytes() const override {
+    return TQ730::HeldBytes() + kBlockSize + kGroupFaderSize + kFaderSlots;
+  }
   Status Load(DataFile& file) override;
   Status Save(DataFile& file) override;
   std::uint64_t DataSize() const override { return kBlockSize; }

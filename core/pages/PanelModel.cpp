@@ -91,9 +91,10 @@ bool PanelModel::Writable() const {
   return list.Kind() == TQ730::kSystem || list.Kind() == TQ730::kCue || list.EditEnabled();
 }
 
-void PanelModel::TakeStep() {
+void PanelModel::TakeStep(int channel, int id) {
   if (step_taken_) return;
   step_taken_ = true;
+  step_change_ = {channel, id};
   if (push_undo_) push_undo_();
 }
 
@@ -101,7 +102,7 @@ bool PanelModel::Write(int channel, int id, int value) {
   if (!Writable()) return false;
   const int now = List().GetParam(channel, id);
   if (now < 0 || now == value) return false;
-  TakeStep();
+  TakeStep(channel, id);
   links_.SetParamLinked(channel, id, value);
   return true;
 }
@@ -242,7 +243,7 @@ void PanelModel::Drag(int x, int y, bool fine) {
       const int fr = List().GetParam(c.channel, kParamSurroundPanFR);
       if (lr < 0 || fr < 0 || (lr == p.lr && fr == p.fr) || !Writable()) break;
       // Both are written when either changed, so that followers take the whole point.
-      TakeStep();
+      TakeStep(c.channel, kParamSurroundPanLR);
       links_.SetParamLinked(c.channel, kParamSurroundPanLR, p.lr);
       links_.SetParamLinked(c.channel, kParamSurroundPanFR, p.fr);
       break;
@@ -884,7 +885,7 @@ void PanelModel::LinkChange(int c, int mode) {
   if (mode < 0) return;
   // The same mode again re-syncs the pair: an undo step only when that changes something.
   if (list.GetParam(c, kParamLinkMode) == mode && !LinkChangeWrites(links_, c, mode)) return;
-  TakeStep();
+  TakeStep(c, kParamLinkMode);
   RunLinkChange(links_, c, mode);
 }
 

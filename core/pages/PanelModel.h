@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/edit/Links.h"
@@ -130,6 +131,9 @@ class PanelModel {
   void SetEntry(const NumericEntry& entry) { entry_ = entry; }
   // Whether the last gesture, wheel burst, popup choice or entry changed the title.
   bool Changed() const { return step_taken_; }
+  // The channel (or entry) and parameter whose change took the gesture's undo step, for its
+  // name; read while push_undo runs.
+  std::pair<int, int> StepChange() const { return step_change_; }
 
   // The EDIT switch's record: the flag drops as soon as the cursor leaves it. The list pane's
   // cursor moves come through SetState.
@@ -141,7 +145,7 @@ class PanelModel {
   bool Writable() const;
   // The undo step of the running gesture is kept before its first change.
   void BeginStep() { step_taken_ = false; }
-  void TakeStep();
+  void TakeStep(int channel, int id);
   // Writes through the links when the value differs; false when nothing was written.
   bool Write(int channel, int id, int value);
   void Drag(int x, int y, bool fine);
@@ -172,6 +176,7 @@ class PanelModel {
   PageScene scene_;
   int pressed_entry_ = -1;
   bool step_taken_ = false;
+  std::pair<int, int> step_change_{0, 0};
 
   HitType drag_type_ = HitType::kNone;
   PageControl dragged_;

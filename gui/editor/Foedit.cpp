@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +28,7 @@
 #include "gui/common/Painting.h"
 #include "gui/common/Pictures.h"
 #include "gui/common/Text.h"
+#include "gui/editor/Fohistory.h"
 #include "gui/editor/ListPane.h"
 #include "gui/editor/PanelArea.h"
 #include "gui/editor/TimelineView.h"
@@ -148,7 +150,13 @@ TFo_Edit::TFo_Edit(EditSession& session, EditSessions& sessions, const ShellSett
   });
   auto* next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown), this);
   auto* previous = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp), this);
-  for (QShortcut* shortcut : {next, previous}) shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+  auto* find = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+  next->setWhatsThis("Next tab");
+  previous->setWhatsThis("Previous tab");
+  find->setWhatsThis("Find the next entry by name");
+  for (QShortcut* shortcut : {next, previous, find})
+    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+  connect(find, &QShortcut::activated, this, &TFo_Edit::FindInList);
   connect(next, &QShortcut::activated, this, [this] { SwitchTab(1); });
   connect(previous, &QShortcut::activated, this, [this] { SwitchTab(-1); });
 
@@ -371,6 +379,7 @@ void TFo_Edit::BuildMenus() {
   M_Edit->setObjectName("M_Edit");
   ME_Undo = item(M_Edit, "ME_Undo", "&Undo", Qt::CTRL | Qt::Key_Z);
   ME_Redo = item(M_Edit, "ME_Redo", "&Redo", Qt::SHIFT | Qt::CTRL | Qt::Key_Z);
+  ME_History = item(M_Edit, "ME_History", "&History...");
   M_Edit->addSeparator();
   ME_Cut = item(M_Edit, "ME_Cut", "Cu&t", Qt::CTRL | Qt::Key_X);
   ME_Copy = item(M_Edit, "ME_Copy", "&Copy", Qt::CTRL | Qt::Key_C);
@@ -424,6 +433,7 @@ void TFo_Edit::BuildMenus() {
   };
   command({ME_Undo, Po_Undo}, [](EditSession& s) { s.UndoCommand(); });
   command({ME_Redo, Po_Redo}, [](EditSession& s) { s.RedoCommand(); });
+  connect(ME_History, &QAction::triggered, this, &TFo_Edit::ShowHistory);
   command({ME_Cut, Po_Cut}, [](EditSession& s) { s.Cut(); });
   command({ME_Copy, Po_Copy}, [](EditSession& s) { s.Copy(); });
   command({ME_Paste, Po_Paste}, [](EditSession& s) { s.Paste(); });
@@ -535,7 +545,38 @@ void TFo_Edit::Ti_RefreshTimer() {
     Pa_Auto->UpdateTools(e.timeline_tools);
   }
   SetText(SB_Undo, QString::fromLatin1(session_.UndoPanelText().c_str()));
+  UpdateUndoTexts();
   UpdateCaption();
+}
+
+void TFo_Edit::UpdateUndoTexts() {
+  const QString undo = TextOf(session_.UndoText()), redo = TextOf(session_.RedoText());
+  if (ME_Undo->text() == "&" + undo && ME_Redo->text() == "&" + redo) return;
+  for (QAction* action : {ME_Undo, Po_Undo}) action->setText("&" + undo);
+  for (QAction* action : {ME_Redo, Po_Redo}) action->setText("&" + redo);
+}
+
+void TFo_Edit::FindInList() {
+  if (!session_.HasListPane()) return;
+  CommitNameEditor();
+  bool ok = false;
+  const QString text = QInputDialog::getText(this, "Find", "Name holds:", QLineEdit::Normal,
+                                             last_find_, &ok);
+  if (!ok || text.isEmpty()) return;
+  last_find_ = text;
+  if (session_.Pane().FindNext(StdText(text)) < 0) {
+    SB_Edit->showMessage("\"" + text + "\" is not in the list.", kLinkNoticeMs);
+    return;
+  }
+  RefreshView();
+}
+
+void TFo_Edit::ShowHistory() {
+  CommitNameEditor();
+  TFo_History history(
+      [this] { return std::pair{session_.History(), session_.Undo().UndoCount()}; },
+      [this](int done) { Run([this, done] { session_.GoToHistory(done); }); }, this);
+  history.exec();
 }
 
 void TFo_Edit::OpenContextMenu(const QPoint& at) {

@@ -55,6 +55,10 @@ class TFo_Edit : public QWidget, public EditorWindow {
   void RefreshView() override;
   // Shows a tab with the list cursor on an entry (-1 leaves the cursor).
   void ShowPlace(int tab, int cursor);
+  // Edit → History: the steps by name, a click goes to one.
+  void ShowHistory();
+  // Ctrl+F: asks for a text and moves the list's cursor to the next entry whose name holds it.
+  void FindInList();
 
   QTabBar* TC_Tab;
   QWidget* Pa_List;
@@ -84,6 +88,7 @@ class TFo_Edit : public QWidget, public EditorWindow {
   QMenu* M_Do;
   QAction* ME_Undo;
   QAction* ME_Redo;
+  QAction* ME_History;
   QAction* ME_Cut;
   QAction* ME_Copy;
   QAction* ME_Paste;
@@ -123,6 +128,8 @@ class TFo_Edit : public QWidget, public EditorWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Undo and Redo name the step they take.
+  void UpdateUndoTexts();
   void BuildListPane();
   void BuildPanelArea();
   void BuildMenus();
@@ -149,6 +156,7 @@ class TFo_Edit : public QWidget, public EditorWindow {
   std::optional<Enabling> enabled_;
   bool shown_once_ = false;
   bool syncing_editor_ = false;
+  QString last_find_;
 };
 
 }  // namespace orb

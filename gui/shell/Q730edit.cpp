@@ -14,8 +14,11 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QShortcut>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
+#include <QTabBar>
 #include <QStatusBar>
 #include <QStyleFactory>
 #include <QTextBlock>
@@ -26,13 +29,18 @@
 #include <filesystem>
 
 #include "core/model/DebugLog.h"
+#include "core/storage/Library.h"
+#include "core/storage/NewTitle.h"
 #include "gui/common/Pictures.h"
 #include "gui/common/Text.h"
 #include "gui/editor/Foedit.h"
 #include "gui/editor/ShowPaperwork.h"
 #include "gui/shell/Fo232c.h"
 #include "gui/shell/Foconfig.h"
+#include "gui/shell/Foguide.h"
+#include "gui/shell/Fonewtitle.h"
 #include "gui/shell/Foserial.h"
+#include "gui/shell/Foshortcuts.h"
 #include "gui/shell/Fosplash.h"
 #include "gui/shell/Fotitle.h"
 #include "gui/shell/QtPrompter.h"
@@ -89,6 +97,8 @@ TFo_Main::TFo_Main(std::string app_folder, Options options)
 
   profile_ = ProfileFile((fs::path(folder_) / kSettingsFileName).string());
   settings_ = ReadShellSettings(profile_);
+  recent_ = std::make_unique<RecentTitles>(profile_);
+  memory_ = std::make_unique<WindowMemory>(profile_);
 
   BuildMenus();
 
@@ -168,6 +178,11 @@ void TFo_Main::BuildMenus() {
   MM_File = menuBar()->addMenu("&File");
   MM_File->setObjectName("MM_File");
   MM_File->setToolTipsVisible(true);
+  MF_New = entry(MM_File, "MF_New", "&New title...", Qt::SHIFT | Qt::CTRL | Qt::Key_N);
+  MF_Recent = MM_File->addMenu("Recent &titles");
+  MF_Recent->setObjectName("MF_Recent");
+  connect(MF_Recent, &QMenu::aboutToShow, this, &TFo_Main::FillRecentMenu);
+  MM_File->addSeparator();
   MF_ImportRS232C =
       entry(MM_File, "MF_ImportRS232C", "I&mport from RS-232C...", Qt::CTRL | Qt::Key_M);
   MF_ExportRS232C = entry(MM_File, "MF_ExportRS232C", "Ex&port to RS-232C", Qt::CTRL | Qt::Key_P);
@@ -202,12 +217,10 @@ void TFo_Main::BuildMenus() {
 
   MM_Help = menuBar()->addMenu("&Help");
   MM_Help->setObjectName("MM_Help");
-  MH_Contents = entry(MM_Help, "MH_Contents", "&Contents", Qt::Key_F1);
+  MH_Contents = entry(MM_Help, "MH_Contents", "&User guide", Qt::Key_F1);
+  MH_Shortcuts = entry(MM_Help, "MH_Shortcuts", "&Keyboard shortcuts");
   MH_ContentsSeparator = MM_Help->addSeparator();
   MH_About = entry(MM_Help, "MH_About", "&About...");
-  // There is no help document to show.
-  MH_Contents->setVisible(false);
-  MH_ContentsSeparator->setVisible(false);
 
   MA_Diagnostics = new QAction("Diagnostics", this);
   MA_Diagnostics->setObjectName("MA_Diagnostics");
@@ -226,6 +239,7 @@ void TFo_Main::BuildMenus() {
   connect(MF_Delete, &QAction::triggered, this, [this] { title_->DeleteTitleFile(); });
   connect(MF_Rename, &QAction::triggered, this, [this] { title_->RenameTitleFile(); });
   connect(MF_Backup, &QAction::triggered, this, [this] { title_->BackupTitleFile(); });
+  connect(MF_New, &QAction::triggered, this, &TFo_Main::MF_NewClick);
   connect(MF_Save, &QAction::triggered, this, &TFo_Main::MF_SaveClick);
   connect(MF_SaveAs, &QAction::triggered, this, &TFo_Main::MF_SaveAsClick);
   connect(MF_Exit, &QAction::triggered, this, &QWidget::close);
@@ -249,6 +263,7 @@ void TFo_Main::BuildMenus() {
   connect(MS_Config, &QAction::triggered, this, &TFo_Main::MS_ConfigClick);
   connect(MS_RS232C, &QAction::triggered, this, &TFo_Main::MS_RS232CClick);
   connect(MH_Contents, &QAction::triggered, this, &TFo_Main::MH_ContentsClick);
+  connect(MH_Shortcuts, &QAction::triggered, this, &TFo_Main::MH_ShortcutsClick);
   connect(MH_About, &QAction::triggered, this, &TFo_Main::MH_AboutClick);
 }
 
@@ -307,6 +322,19 @@ std::string TFo_Main::PortDevice(int port) const {
   return orb::PortDevice(profile_, port);
 }
 
+void TFo_Main::ShowAtRememberedPlace() {
+  const std::optional<WindowPlace> place = memory_->MainWindow();
+  if (!place || place->maximized) {
+    // Without a window manager there is nobody to maximise it.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+      setGeometry(screen->availableGeometry());
+    showMaximized();
+    return;
+  }
+  setGeometry(place->x, place->y, place->width, place->height);
+  show();
+}
+
 void TFo_Main::showEvent(QShowEvent* event) {
   if (!shown_once_) {
     shown_once_ = true;
@@ -314,6 +342,12 @@ void TFo_Main::showEvent(QShowEvent* event) {
     MF_ImportRS232C->setVisible(settings_.import_enabled);
     MF_ExportRS232C->setVisible(settings_.export_enabled);
     QTimer::singleShot(0, this, &TFo_Main::FitTitleManager);
+    // The title manager as wide as it was left, once the layout has settled.
+    if (const int width = memory_->ManagerWidth()) {
+      QTimer::singleShot(0, this, [this, width] {
+        title_window_->resize(width, title_window_->height());
+      });
+    }
     // The splash stays in front, also where no window manager keeps it there.
     if (splash_) QTimer::singleShot(0, splash_.data(), &QWidget::raise);
   }
@@ -342,6 +376,10 @@ void TFo_Main::closeEvent(QCloseEvent* event) {
   }
   Ti_Refresh->stop();
   if (serial_.IsOpen()) serial_.ClosePort();
+  const QRect place = normalGeometry();
+  memory_->SetMainWindow({place.x(), place.y(), place.width(), place.height(), isMaximized()});
+  if (!title_window_->isMinimized() && !title_window_->isMaximized())
+    memory_->SetManagerWidth(title_window_->width());
   closing_ = true;
   QMainWindow::closeEvent(event);
 }
@@ -425,6 +463,7 @@ QList<QMdiSubWindow*> TFo_Main::EditorWindows() const {
 
 void TFo_Main::OpenEditor(const std::string& path) {
   open_title_ = path;
+  recent_->Add(path);
   bool created = false;
   EditSession& session = sessions_->Open(path, &created);
   if (!created) {
@@ -437,6 +476,10 @@ void TFo_Main::OpenEditor(const std::string& path) {
     }
   }
   auto* editor = new TFo_Edit(session, *sessions_, &settings_, prompter_);
+  // Each title opens on the tab it was left on.
+  editor->ShowPlace(memory_->LastTab(path, kTabCount), -1);
+  connect(editor->TC_Tab, &QTabBar::currentChanged, this,
+          [this, path](int tab) { memory_->SetLastTab(path, tab); });
   QMdiSubWindow* window = mdi_->addSubWindow(editor);
   window->setAttribute(Qt::WA_DeleteOnClose);
   window->setWindowIcon(windowIcon());
@@ -510,6 +553,47 @@ void TFo_Main::FillWindowMenu() {
       mdi_->setActiveSubWindow(target);
     });
     window_entries_ << entry;
+  }
+}
+
+void TFo_Main::FillRecentMenu() {
+  MF_Recent->clear();
+  const std::vector<RecentTitle> entries = recent_->Entries();
+  int number = 0;
+  for (const RecentTitle& recent : entries) {
+    QString text = TextOf(recent.name);
+    text.replace('&', "&&");
+    QAction* entry = MF_Recent->addAction(QString("&%1 %2").arg(++number).arg(text));
+    entry->setObjectName("MF_RecentTitle");
+    entry->setToolTip(TextOf(recent.path));
+    entry->setEnabled(recent.exists);
+    const std::string path = recent.path;
+    connect(entry, &QAction::triggered, this, [this, path] { OpenEditor(path); });
+  }
+  if (entries.empty()) MF_Recent->addAction("(none)")->setEnabled(false);
+}
+
+void TFo_Main::MF_NewClick() {
+  TFo_NewTitle dialog(this);
+  for (;;) {
+    if (dialog.exec() != QDialog::Accepted) return;
+    const std::string name = SanitizeTitleName(StdText(dialog.Name()));
+    const std::string path = (fs::path(folder_) / (name + ".orb")).string();
+    const Status status = CreateTitle(path, dialog.Settings(), prompter_);
+    if (status == kCantOpenDestination && fs::exists(path)) {
+      prompter_->Message("A title named \"" + name + "\" exists already.", "New Title",
+                         Buttons::kOk);
+      continue;
+    }
+    if (status != kOk) {
+      const char* message = StatusMessage(status);
+      prompter_->Message(*message ? message : "Failed.", "Error", Buttons::kOk);
+      return;
+    }
+    title_->ReloadList();
+    title_->SelectByPath(path);
+    OpenEditor(path);
+    return;
   }
 }
 
@@ -637,9 +721,46 @@ void TFo_Main::MS_RS232CClick() {
   }
 }
 
+QString TFo_Main::GuideFile() {
+  // Installed beside the program (…/bin and …/share/doc/orbedit), else the build's own.
+  const fs::path installed =
+      fs::path(StdText(QCoreApplication::applicationDirPath())).parent_path() / ORB_GUIDE_INSTALLED;
+  std::error_code error;
+  if (fs::is_regular_file(installed, error)) return TextOf(installed.string());
+  if (fs::is_regular_file(ORB_GUIDE_BUILT, error)) return ORB_GUIDE_BUILT;
+  return {};
+}
+
 void TFo_Main::MH_ContentsClick() {
-  QDesktopServices::openUrl(
-      QUrl::fromLocalFile(QString::fromStdString((fs::path(folder_) / "orbedit.pdf").string())));
+  const QString guide = GuideFile();
+  if (guide.isEmpty()) {
+    prompter_->Message("The user guide is not installed.", "Help", Buttons::kOk);
+    return;
+  }
+  if (open_guide_(guide)) return;
+  // No browser: the guide in a window of its own.
+  auto* window = new TFo_Guide(guide, this);
+  window->show();
+}
+
+void TFo_Main::MH_ShortcutsClick() {
+  QList<QMenu*> menus;
+  for (QAction* action : menuBar()->actions()) {
+    if (action->menu()) menus << action->menu();
+  }
+  // The editor's menus and keys, from an open editor window, else from one made for this.
+  QPointer<TFo_Edit> editor;
+  for (QMdiSubWindow* window : EditorWindows()) editor = static_cast<TFo_Edit*>(window->widget());
+  std::unique_ptr<EditSession> scratch_session;
+  std::unique_ptr<TFo_Edit> scratch;
+  if (!editor) {
+    scratch_session = std::make_unique<EditSession>(clip_, prompter_);
+    scratch = std::make_unique<TFo_Edit>(*scratch_session, *sessions_, &settings_, prompter_);
+    editor = scratch.get();
+  }
+  if (!menus.contains(editor->M_Edit)) menus << editor->M_Edit << editor->M_Do;
+  TFo_Shortcuts dialog(ShortcutRows(menus, editor->findChildren<QShortcut*>()), this);
+  dialog.exec();
 }
 
 void TFo_Main::MH_AboutClick() {

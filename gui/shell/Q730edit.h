@@ -1,7 +1,10 @@
 // TFo_Main: the main frame, with the child windows, the main menu, the settings and the port.
 #pragma once
 
+#include <QDesktopServices>
 #include <QMainWindow>
+#include <QUrl>
+#include <functional>
 #include <QPointer>
 #include <memory>
 #include <optional>
@@ -10,7 +13,9 @@
 #include "core/editor/Sessions.h"
 #include "core/link/Serial.h"
 #include "core/model/Prompter.h"
+#include "core/storage/RecentTitles.h"
 #include "core/storage/Settings.h"
+#include "core/storage/WindowMemory.h"
 #include "gui/editor/EditorWindow.h"
 
 class QAction;
@@ -64,6 +69,8 @@ class TFo_Main : public QMainWindow {
   QMdiArea* MdiArea() const { return mdi_; }
   TFo_Splash* Splash() const;
 
+  // Shows the frame where it was left (maximised the first time).
+  void ShowAtRememberedPlace();
   void Ti_RefreshTimer();
   // Opens an editor window on the title file, or brings forward the one that has it.
   void OpenEditor(const std::string& path);
@@ -72,6 +79,9 @@ class TFo_Main : public QMainWindow {
   // The open editor windows, in the order they were opened.
   QList<QMdiSubWindow*> EditorWindows() const;
 
+  // File → New title: asks for name, rate and timecode, writes the title into the library and
+  // opens it.
+  void MF_NewClick();
   void MF_SaveClick();
   void MF_SaveAsClick();
   void MW_CascadeClick();
@@ -80,7 +90,13 @@ class TFo_Main : public QMainWindow {
   void MW_ArrangeIconsClick();
   void MS_ConfigClick();
   void MS_RS232CClick();
+  // Help → User guide (F1): the guide in the desktop's browser, else in a window of its own.
   void MH_ContentsClick();
+  void MH_ShortcutsClick();
+  // The user guide's file; empty when it is neither installed nor built.
+  static QString GuideFile();
+  // How the guide reaches the desktop's browser; false when none took it. Tests replace it.
+  void SetGuideOpener(std::function<bool(const QString&)> open) { open_guide_ = std::move(open); }
   void MH_AboutClick();
   void Bu_WriteClick();
   void Bu_CloseClick();
@@ -88,9 +104,11 @@ class TFo_Main : public QMainWindow {
   void ShowMessageLine(const std::string& text);
 
   QMenu* MM_File;
+  QMenu* MF_Recent;  // the last titles opened, greyed when the file is gone
   QMenu* MM_Window;
   QMenu* MM_Setup;
   QMenu* MM_Help;
+  QAction* MF_New;
   QAction* MF_ImportRS232C;
   QAction* MF_ExportRS232C;
   QAction* MF_ImportFDD;
@@ -113,6 +131,7 @@ class TFo_Main : public QMainWindow {
   QAction* MS_Config;
   QAction* MS_RS232C;
   QAction* MH_Contents;
+  QAction* MH_Shortcuts;
   QAction* MH_ContentsSeparator;
   QAction* MH_About;
   // Ctrl+Shift+T shows or hides the diagnostics area.
@@ -146,12 +165,15 @@ class TFo_Main : public QMainWindow {
   void MergeEditorMenus();
   void BringForward(QMdiSubWindow* window);
   void FillWindowMenu();
+  void FillRecentMenu();
 
   std::string folder_;
   std::unique_ptr<Prompter> own_prompter_;
   Prompter* prompter_;
   ProfileFile profile_;
   ShellSettings settings_;
+  std::unique_ptr<RecentTitles> recent_;
+  std::unique_ptr<WindowMemory> memory_;
   std::string open_title_;
   bool session_active_ = false;
   TSerial serial_;
@@ -165,6 +187,9 @@ class TFo_Main : public QMainWindow {
   std::optional<bool> terminal_open_;
   QPointer<QWidget> merged_editor_;
   QList<QAction*> window_entries_;
+  std::function<bool(const QString&)> open_guide_ = [](const QString& file) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+  };
   bool shown_once_ = false;
   bool closing_ = false;
   int fitted_height_ = -1;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -354,6 +355,110 @@ TEST_F(OrbtoolPaperworkTest, AutomationTableAndCsv) {
   EXPECT_GE(lines, 1u);
   EXPECT_EQ(RunOrbtool("automation " + Quoted(title) + " --view 'NO SUCH'").code, 1);
   EXPECT_EQ(RunOrbtool("automation " + Quoted(title) + " --channel 'CH 999'").code, 1);
+}
+
+// Help for orbtool and each command on standard output, the version, and the usage line of
+// the command on every wrong call, with exit code 2.
+TEST(OrbtoolTest, HelpVersionAndUsageErrors) {
+  const struct {
+    std::string arguments;
+    int code;
+    std::vector<std::string> shown;  // texts the output holds
+  } cases[] = {
+      {"--help", 0, {"Usage: orbtool COMMAND", "  new NAME.orb [--rate", "  make-demo FOLDER",
+                     "--single", "--reboot", "Exit codes"}},
+      {"--version", 0, {"orbtool " ORB_VERSION "\n"}},
+      {"new --help", 0, {"Usage: orbtool new NAME.orb [--rate 48k|44.1k|96k|88.2k] [--tc MODE]"}},
+      {"diff --help", 0, {"Usage: orbtool diff [--brief] A.orb B.orb", "--brief"}},
+      {"console-export --help", 0, {"--reboot", "--overwrite", "--quiet"}},
+      {"", 2, {"orbtool: no command given", "Try 'orbtool --help'"}},
+      {"frobnicate", 2, {"unknown command 'frobnicate'", "Usage: orbtool COMMAND"}},
+      {"info", 2, {"Usage: orbtool info TITLE.orb\n", "Try 'orbtool info --help'"}},
+      {"info a.orb b.orb", 2, {"Usage: orbtool info TITLE.orb\n"}},
+      {"new", 2, {"Usage: orbtool new NAME.orb"}},
+      {"new x.orb --rate 32k", 2, {"Usage: orbtool new NAME.orb"}},
+      {"new x.orb --tc 7", 2, {"Usage: orbtool new NAME.orb"}},
+      {"new x.orb --rate", 2, {"Usage: orbtool new NAME.orb"}},
+      {"new noextension --tc 2", 2, {"Usage: orbtool new NAME.orb"}},
+      {"check a.orb --rate 48k", 2, {"Usage: orbtool check TITLE.orb"}},
+      {"console-import /dev/null 11 /tmp --name X", 2, {"Usage: orbtool console-import DEVICE"}},
+      {"import-folder a b", 2, {"Usage: orbtool import-folder DIR1"}},
+  };
+  for (const auto& c : cases) {
+    const Result result = RunOrbtool(c.arguments);
+    EXPECT_EQ(result.code, c.code) << c.arguments << "\n" << result.out;
+    for (const std::string& text : c.shown)
+      EXPECT_NE(result.out.find(text), std::string::npos) << c.arguments << ": " << text << "\n"
+                                                         << result.out;
+  }
+}
+
+// The man page names every command and option that --help names.
+TEST(OrbtoolTest, ManPageNamesEveryCommandAndOption) {
+  std::ifstream in(std::string(ORB_SOURCE_DIR) + "/app/orbtool.1");
+  const std::string page{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  ASSERT_FALSE(page.empty());
+  const std::string help = RunOrbtool("--help").out;
+  std::istringstream lines(help);
+  int commands = 0, options = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("  ", 0) == 0 && line[2] != ' ') {
+      const std::string name = line.substr(2, line.find(' ', 2) - 2);
+      EXPECT_NE(page.find(".BI " + name + " "), std::string::npos) << name;
+      ++commands;
+    }
+    for (std::size_t at = line.find("--"); at != std::string::npos; at = line.find("--", at + 2)) {
+      const std::size_t end = line.find_first_not_of("abcdefghijklmnopqrstuvwxyz", at + 2);
+      const std::string option = line.substr(at + 2, end - at - 2);
+      if (option.empty()) continue;
+      EXPECT_NE(page.find("\\-\\-" + option), std::string::npos) << option;
+      ++options;
+    }
+  }
+  EXPECT_GE(commands, 10);
+  EXPECT_GE(options, 10);
+}
+
+// orbtool new writes a title that loads completely, holds nothing but the fresh system data,
+// and is never written over an existing file.
+TEST(OrbtoolTest, NewTitleChecksAndIsNotReplaced) {
+  const fs::path root = fs::temp_directory_path() / ("orb_new_" + std::to_string(::getpid()));
+  fs::remove_all(root);
+  fs::create_directories(root);
+  const struct {
+    std::string options;
+    std::string fs;
+    std::string tc;
+  } cases[] = {
+      {"", "48kHz", "30F/s NDF"},
+      {"--rate 44.1k --tc 4", "44.1kHz", "25F/s"},
+      {"--tc '29.97F/s DF' --rate 96k", "96kHz", "29.97F/s DF"},
+      {"--rate 88.2kHz", "88.2kHz", "30F/s NDF"},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    const fs::path path = root / ("Fresh" + std::to_string(++n) + ".orb");
+    const Result made = RunOrbtool("new " + Quoted(path) + " " + c.options);
+    ASSERT_EQ(made.code, 0) << c.options << "\n" << made.out;
+    const Result checked = RunOrbtool("check " + Quoted(path));
+    EXPECT_EQ(checked.code, 0) << checked.out;
+    for (const char* line : {"snap.dat        0 records", "cue.dat         0 records",
+                             "dylib.dat       0 records", "eqlib.dat       0 records",
+                             "auto.dat        0 events", "status 0"})
+      EXPECT_NE(checked.out.find(line), std::string::npos) << line << "\n" << checked.out;
+    const Result info = RunOrbtool("info " + Quoted(path));
+    EXPECT_NE(info.out.find("NAME: Fresh" + std::to_string(n) + "\n"), std::string::npos)
+        << info.out;
+    EXPECT_NE(info.out.find("FS: " + c.fs + "\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("TC MODE: " + c.tc + "\n"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("LOCK: off"), std::string::npos) << info.out;
+  }
+  const std::vector<std::uint8_t> before = ReadAll(root / "Fresh1.orb");
+  const Result again = RunOrbtool("new " + Quoted(root / "Fresh1.orb") + " --rate 96k");
+  EXPECT_EQ(again.code, 1);
+  EXPECT_NE(again.out.find("exists already"), std::string::npos) << again.out;
+  EXPECT_EQ(ReadAll(root / "Fresh1.orb"), before);
+  fs::remove_all(root);
 }
 
 }  // namespace

@@ -250,7 +250,8 @@ TEST_F(EditSessionTest, EveryCommandIsOneUndoStepAndCancelIsNone) {
     c.answer();
     const int before = s.Undo().UndoCount();
     c.run();
-    EXPECT_EQ(s.Undo().UndoCount(), std::min(10, before + (c.changes ? 1 : 0))) << c.name;
+    EXPECT_EQ(s.Undo().UndoCount(), std::min(UndoRing::kMaxSteps, before + (c.changes ? 1 : 0)))
+        << c.name;
   }
   // The trim was asked again after the text that is not a number.
   int trims = 0;
@@ -365,7 +366,8 @@ TEST_F(EditSessionTest, SaveCloseAndCaption) {
   EXPECT_EQ(s.Caption(), "Edit - Show.orb *");
   prompter.Queue(Answer::kCancel);
   EXPECT_FALSE(s.CloseQuery());
-  EXPECT_EQ(LastShown(), "Close: Data has changed. Do you want to save?");
+  EXPECT_EQ(LastShown(), "Close: Data has changed in \"Show\". Do you want to save?");
+  EXPECT_TRUE(prompter.shown().back().default_cancel);
   prompter.Queue(Answer::kNo);
   EXPECT_TRUE(s.CloseQuery());
   prompter.Queue(Answer::kYes);

@@ -157,5 +157,35 @@ TEST_F(ListPaneTest, EmptyListsAndTallPanesKeepTheCursorAndScrollInRange) {
   EXPECT_FALSE(rows[73].slot || rows[73].entry);
 }
 
+// Ctrl+F: the next entry whose name holds the text, round the end of the list, on every list.
+TEST_F(ListPaneTest, FindMovesToTheNextNameHoldingTheText) {
+  gen::TitleSpec spec;
+  spec.snapshots = spec.cues = spec.dynamics = 12;
+  EditSession& s = Open(spec);
+  ListPane& pane = s.Pane();
+  for (int tab : {kChannelTab, kSnapshotTab, kCueTab, kDynTab}) {
+    s.ChangeTab(tab);
+    TQ730& list = s.CurrentList();
+    SCOPED_TRACE(s.ListCaption());
+    const int count = list.Count();
+    ASSERT_GE(count, 12);
+    // Two entries named alike among plain ones, the text in another case.
+    for (int i = 0; i < count; ++i) list.SetName(i, "e" + std::to_string(i));
+    for (const auto& [index, name] : {std::pair{3, "Kick IN"}, std::pair{9, "kick out"}})
+      list.SetName(index, list.NameLength() > 8 ? name : std::string(name).substr(0, 7));
+    s.SetCursor(0);
+    const struct {
+      const char* text;
+      int found;
+    } steps[] = {{"KICK", 3}, {"kick", 9}, {"Kick", 3}, {"ck o", 9}, {"nothing like it", -1}, {"", -1}};
+    for (const auto& step : steps) {
+      const int cursor = s.Cursor();
+      EXPECT_EQ(pane.FindNext(step.text), step.found) << step.text;
+      EXPECT_EQ(s.Cursor(), step.found < 0 ? cursor : step.found) << step.text;
+      if (step.found >= 0) EXPECT_EQ(Selected(), (std::vector<int>{step.found}));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace orb

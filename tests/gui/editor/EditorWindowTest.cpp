@@ -23,6 +23,7 @@
 #include "core/model/ParamIds.h"
 #include "core/model/Title.h"
 #include "gui/editor/Foedit.h"
+#include "gui/editor/Fohistory.h"
 #include "gui/editor/ListPane.h"
 #include "gui/editor/PanelArea.h"
 #include "gui/editor/TimelineView.h"
@@ -147,7 +148,8 @@ TEST_F(EditorWindowTest, MenusCarryTheirCaptionsShortcutsAndSeparators) {
     return lines;
   };
   EXPECT_EQ(entries(e.M_Edit),
-            QStringList({"&Undo|Ctrl+Z", "&Redo|Ctrl+Shift+Z", "-", "Cu&t|Ctrl+X", "&Copy|Ctrl+C",
+            QStringList({"&Undo|Ctrl+Z", "&Redo|Ctrl+Shift+Z", "&History...|", "-", "Cu&t|Ctrl+X",
+                         "&Copy|Ctrl+C",
                          "&Paste|Ctrl+V", "&Delete|Ctrl+Del", "Optional Cop&y...|Ctrl+Shift+C", "-",
                          "Insert &Time|", "Delete T&ime|", "-", "Select &All|Ctrl+A",
                          "C&lear Select|Ctrl+Shift+A"}));
@@ -287,6 +289,69 @@ TEST_F(EditorWindowTest, RenamingInPlace) {
   e.ME_Undo->trigger();
   EXPECT_EQ(e.Session().GetTitle().System().NameText(1), "Kick");
   EXPECT_EQ(e.SB_Undo->text(), "Undo");
+}
+
+// Undo and Redo say what they take; History lists the steps and a click goes to one; Ctrl+F
+// finds an entry by name.
+TEST_F(EditorWindowTest, UndoNamesItsStepsHistoryGoesToOneAndCtrlFFinds) {
+  TFo_Edit& e = Open(AddTitle("Show"));
+  const TQ730& channels = e.Session().GetTitle().System();
+  for (int row : {1, 2}) {
+    Click(e, row);
+    Click(e, row);
+    QTest::keyClicks(e.Ed_Edit, row == 1 ? "Kick" : "Snare");
+    QTest::keyClick(e.Ed_Edit, Qt::Key_Return);
+  }
+  emit e.M_Edit->aboutToShow();
+  EXPECT_EQ(e.ME_Undo->text(), "&Undo Rename CH 3");
+  EXPECT_EQ(e.ME_Redo->text(), "&Redo");
+  e.ME_Undo->trigger();
+  emit e.M_Edit->aboutToShow();
+  EXPECT_EQ(e.ME_Undo->text(), "&Undo Rename CH 2");
+  EXPECT_EQ(e.ME_Redo->text(), "&Redo Rename CH 3");
+  EXPECT_EQ(e.Po_Redo->text(), "&Redo Rename CH 3");
+
+  test::WhenModal([&](QWidget* modal) {
+    auto* history = qobject_cast<TFo_History*>(modal);
+    ASSERT_TRUE(history);
+    QListWidget* steps = history->LB_Steps;
+    ASSERT_EQ(steps->count(), 3);
+    EXPECT_EQ(steps->item(1)->text(), "Rename CH 2");
+    EXPECT_EQ(steps->item(2)->text(), "Rename CH 3");
+    EXPECT_EQ(steps->currentRow(), 1);
+    test::SaveRendering(modal, "dialog_history");
+    QTest::mouseClick(steps->viewport(), Qt::LeftButton, {},
+                      steps->visualItemRect(steps->item(2)).center());
+    EXPECT_EQ(channels.NameText(2), "Snare");
+    QTest::mouseClick(steps->viewport(), Qt::LeftButton, {},
+                      steps->visualItemRect(steps->item(0)).center());
+    EXPECT_NE(channels.NameText(1), "Kick");
+    EXPECT_EQ(steps->currentRow(), 0);
+    test::PressEscape(modal);
+  });
+  e.ME_History->trigger();
+  emit e.M_Edit->aboutToShow();
+  EXPECT_EQ(e.ME_Undo->text(), "&Undo");
+  EXPECT_EQ(e.ME_Redo->text(), "&Redo Rename CH 2");
+
+  e.Ti_RefreshTimer();  // the menu's states as a look at it would find them
+  e.ME_Redo->trigger();
+  EXPECT_EQ(channels.NameText(1), "Kick");
+  test::WhenModal([](QWidget* modal) {
+    auto* line = modal->findChild<QLineEdit*>();
+    ASSERT_TRUE(line);
+    QTest::keyClicks(line, "KIC");
+    QTest::keyClick(modal, Qt::Key_Return);
+  });
+  // The frame active again once the history has gone, as the window manager makes it.
+  e.window()->activateWindow();
+  QTRY_VERIFY(e.window()->isActiveWindow());
+  ASSERT_EQ(e.Session().Cursor(), 2);
+  QTest::keyClick(e.PB_List, Qt::Key_F, Qt::ControlModifier);
+  // The next name holding it round the end: the generator's "Kick" on CH 1, else ours on CH 2.
+  const int found = e.Session().Cursor();
+  EXPECT_TRUE(found == 0 || found == 1) << found;
+  EXPECT_NE(QString::fromStdString(channels.NameText(found)).toLower().indexOf("kic"), -1);
 }
 
 TEST_F(EditorWindowTest, ALockedTitleIsNotRenamed) {
@@ -469,7 +534,10 @@ TEST_F(EditorWindowTest, CloseQueryAnswers) {
     window->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(prompter.shown().size(), asked + 1);
-    EXPECT_EQ(prompter.shown().back().text, "Data has changed. Do you want to save?");
+    EXPECT_EQ(prompter.shown().back().text,
+              "Data has changed in \"Show" + std::to_string(static_cast<int>(c.answer)) +
+                  "\". Do you want to save?");
+    EXPECT_TRUE(prompter.shown().back().default_cancel);
     EXPECT_EQ(prompter.shown().back().caption, "Close");
     EXPECT_EQ(prompter.shown().back().buttons, Buttons::kYesNoCancel);
     EXPECT_EQ(window.isNull(), c.closed);

@@ -16,12 +16,19 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTableWidget>
+#include <QTextBrowser>
 #include <QStatusBar>
 #include <QTimer>
 #include <sstream>
 
 #include "core/model/DebugLog.h"
+#include "core/compare/Compare.h"
+#include "core/storage/NewTitle.h"
 #include "gui/shell/Fo232c.h"
+#include "gui/shell/Foguide.h"
+#include "gui/shell/Fonewtitle.h"
+#include "gui/shell/Foshortcuts.h"
 #include "gui/shell/Fosplash.h"
 #include "gui/shell/Fotitle.h"
 #include "gui/editor/Foedit.h"
@@ -105,6 +112,7 @@ TEST_F(MainFrameTest, MenusCarryTheirCaptionsAndShortcuts) {
   EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Window", "&Setup", "&Help"}));
   EXPECT_EQ(Entries(main.MM_File),
             (std::vector<std::string>{
+                "&New title... | Ctrl+Shift+N", "Recent &titles", "-",
                 "I&mport from RS-232C... | Ctrl+M", "Ex&port to RS-232C | Ctrl+P",
                 "&Import from FDD... | Ctrl+I", "&Export to FDD... | Ctrl+E", "-", "&Save | Ctrl+S",
                 "Save As... | Ctrl+N", "&Open | Ctrl+O", "&Delete | Ctrl+D", "&Rename... | Ctrl+R",
@@ -115,7 +123,8 @@ TEST_F(MainFrameTest, MenusCarryTheirCaptionsAndShortcuts) {
                                       "&Arrange Icons"}));
   EXPECT_EQ(Entries(main.MM_Setup), (std::vector<std::string>{"&Config...", "&RS232C..."}));
   EXPECT_EQ(Entries(main.MM_Help),
-            (std::vector<std::string>{"&Contents | F1 (hidden)", "- (hidden)", "&About..."}));
+            (std::vector<std::string>{"&User guide | F1", "&Keyboard shortcuts", "-",
+                                      "&About..."}));
 
   TFo_Title& title = *main.TitleManager();
   EXPECT_EQ(Entries(title.Po_List),
@@ -126,6 +135,159 @@ TEST_F(MainFrameTest, MenusCarryTheirCaptionsAndShortcuts) {
             (std::vector<std::string>{"Import from &RS-232C...", "Import from &FDD..."}));
   EXPECT_EQ(Entries(title.Po_Export),
             (std::vector<std::string>{"Export to &RS-232C...", "Export to &FDD..."}));
+}
+
+// File → New title writes the same title as orbtool new (whatever the date), into the library,
+// and opens it; Recent titles then lists it first, from the settings file.
+TEST_F(MainFrameTest, NewTitleFromTheMenuIsOrbtoolsNewAndBecomesRecent) {
+  TFo_Main& main = Frame();
+  WhenModal([](QWidget* modal) {
+    auto* dialog = qobject_cast<TFo_NewTitle*>(modal);
+    ASSERT_TRUE(dialog) << modal->metaObject()->className();
+    QTest::keyClicks(dialog->Ed_Name, "Festival");
+    dialog->Co_Rate->setCurrentIndex(2);
+    dialog->Co_TcMode->setCurrentIndex(4);
+    QTest::keyClick(dialog, Qt::Key_Return);
+  });
+  main.MF_NewClick();
+  const std::string path = folder.File("Festival.orb");
+  ASSERT_TRUE(fs::exists(path));
+  ASSERT_EQ(main.EditorWindows().size(), 1);
+  EXPECT_NE(main.EditorWindows()[0]->widget()->windowTitle().toStdString().find("Festival"),
+            std::string::npos);
+
+  // orbtool's title of the same settings differs in the save date alone.
+  const std::string made_by_tool = folder.File("Tool.orb");
+  ASSERT_EQ(CreateTitle(made_by_tool, {2, 4}), kOk);
+  Title menu_title, tool_title;
+  ASSERT_EQ(menu_title.OpenTitle(path), kOk);
+  ASSERT_EQ(tool_title.OpenTitle(made_by_tool), kOk);
+  tool_title.System().Info().SetName("Festival");
+  tool_title.System().Info().SetSaveDate(menu_title.System().Info().SaveDate());
+  EXPECT_TRUE(CompareTitles(menu_title, tool_title).empty());
+
+  // The name is taken now: the question, then the dialog again, cancelled.
+  const std::size_t asked = prompter.shown().size();
+  WhenModal([](QWidget* modal) {
+    QTest::keyClicks(qobject_cast<TFo_NewTitle*>(modal)->Ed_Name, "Festival");
+    QTest::keyClick(modal, Qt::Key_Return);
+    WhenModal([](QWidget* again) { test::PressEscape(again); });
+  });
+  main.MF_NewClick();
+  ASSERT_EQ(prompter.shown().size(), asked + 1);
+  EXPECT_EQ(prompter.shown().back().text, "A title named \"Festival\" exists already.");
+
+  emit main.MF_Recent->aboutToShow();
+  ASSERT_FALSE(main.MF_Recent->actions().isEmpty());
+  EXPECT_EQ(main.MF_Recent->actions()[0]->text().toStdString(), "&1 Festival");
+  EXPECT_NE(StoredSettings().find("[Recent]\nTitle1=" + path + "\n"), std::string::npos)
+      << StoredSettings();
+}
+
+TEST_F(MainFrameTest, RecentTitlesGreyTheOnesWhoseFileIsGone) {
+  const std::string kept = folder.AddTitle("Kept");
+  StoreSettings("[Recent]\nTitle1=" + folder.File("Gone.orb") + "\nTitle2=" + kept + "\n");
+  TFo_Main& main = Frame();
+  emit main.MF_Recent->aboutToShow();
+  const QList<QAction*> entries = main.MF_Recent->actions();
+  ASSERT_EQ(entries.size(), 2);
+  EXPECT_EQ(entries[0]->text().toStdString(), "&1 Gone");
+  EXPECT_FALSE(entries[0]->isEnabled());
+  EXPECT_TRUE(entries[1]->isEnabled());
+  entries[1]->trigger();
+  ASSERT_EQ(main.EditorWindows().size(), 1);
+  emit main.MF_Recent->aboutToShow();
+  EXPECT_EQ(main.MF_Recent->actions()[0]->text().toStdString(), "&1 Kept");
+}
+
+// Leaving the program with two changed titles asks about each by name, Cancel first.
+TEST_F(MainFrameTest, ExitAsksAboutEachChangedTitleByName) {
+  TFo_Main& main = Frame();
+  for (const char* name : {"First", "Second"}) {
+    main.OpenEditor(folder.AddTitle(name));
+    auto* editor = static_cast<TFo_Edit*>(main.EditorWindows().back()->widget());
+    editor->Session().GetTitle().System().SetName(0, "Bass");
+    editor->Session().GetTitle().SetModified(true);
+  }
+  const std::size_t asked = prompter.shown().size();
+  prompter.Queue(Answer::kNo);
+  prompter.Queue(Answer::kCancel);
+  EXPECT_FALSE(main.close());
+  ASSERT_EQ(prompter.shown().size(), asked + 2);
+  std::vector<std::string> titles;
+  for (std::size_t i = asked; i < prompter.shown().size(); ++i) {
+    const auto& shown = prompter.shown()[i];
+    EXPECT_TRUE(shown.default_cancel);
+    titles.push_back(shown.text);
+  }
+  EXPECT_EQ(titles, (std::vector<std::string>{
+                        "Data has changed in \"First\". Do you want to save?",
+                        "Data has changed in \"Second\". Do you want to save?"}));
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(main.EditorWindows().size(), 1) << "the one answered No is closed, Cancel stays";
+  prompter.Queue(Answer::kNo);
+  EXPECT_TRUE(main.close());
+}
+
+// The frame's place, the title manager's width and each title's tab come back after a restart.
+TEST_F(MainFrameTest, RemembersPlaceManagerWidthAndTabs) {
+  const std::string show = folder.AddTitle("Show");
+  {
+    TFo_Main& main = Frame();
+    main.setGeometry(40, 50, 900, 650);
+    main.TitleManager()->parentWidget()->resize(333, 400);
+    main.OpenEditor(show);
+    auto* editor = static_cast<TFo_Edit*>(main.EditorWindows()[0]->widget());
+    editor->TC_Tab->setCurrentIndex(5);
+    EXPECT_TRUE(main.close());
+    frame.reset();
+  }
+  const std::string stored = StoredSettings();
+  for (const char* line : {"Width=900\n", "Height=650\n", "ManagerWidth=333\n", "Maximized=0\n"})
+    EXPECT_NE(stored.find(line), std::string::npos) << line << stored;
+  TFo_Main& main = Frame();
+  QTRY_COMPARE(main.TitleManager()->parentWidget()->width(), 333);
+  main.OpenEditor(show);
+  EXPECT_EQ(static_cast<TFo_Edit*>(main.EditorWindows()[0]->widget())->Session().Tab(), 5);
+}
+
+// F1 hands the guide to the desktop's browser, and shows it itself where none takes it;
+// Keyboard shortcuts lists the menus' and the editor's keys from their actions.
+TEST_F(MainFrameTest, UserGuideAndKeyboardShortcuts) {
+  TFo_Main& main = Frame();
+  ASSERT_FALSE(TFo_Main::GuideFile().isEmpty()) << "the build makes the guide";
+  QStringList handed;
+  bool browser = true;
+  main.SetGuideOpener([&](const QString& file) {
+    handed << file;
+    return browser;
+  });
+  main.MH_Contents->trigger();
+  ASSERT_EQ(handed.size(), 1);
+  EXPECT_TRUE(handed[0].endsWith("guide/index.html"));
+  EXPECT_TRUE(main.findChildren<TFo_Guide*>().isEmpty());
+  browser = false;
+  main.MH_ContentsClick();
+  const QList<TFo_Guide*> windows = main.findChildren<TFo_Guide*>();
+  ASSERT_EQ(windows.size(), 1);
+  EXPECT_TRUE(windows[0]->Me_Guide->toPlainText().contains("The editor window"));
+  windows[0]->close();
+
+  QList<ShortcutRow> rows;
+  WhenModal([&rows](QWidget* modal) {
+    auto* table = qobject_cast<TFo_Shortcuts*>(modal)->LB_Shortcuts;
+    for (int r = 0; r < table->rowCount(); ++r)
+      rows.push_back({table->item(r, 0)->text(), table->item(r, 1)->text(),
+                      table->item(r, 2)->text()});
+    test::PressEscape(modal);
+  });
+  main.MH_ShortcutsClick();
+  for (const ShortcutRow& expected :
+       {ShortcutRow{"File", "Save", "Ctrl+S"}, ShortcutRow{"Help", "User guide", "F1"},
+        ShortcutRow{"Edit", "Undo", "Ctrl+Z"}, ShortcutRow{"Edit", "Optional Copy", "Ctrl+Shift+C"},
+        ShortcutRow{"Editor window", "Next tab", "Ctrl+PgDown"}})
+    EXPECT_TRUE(rows.contains(expected)) << expected.where.toStdString() << " "
+                                         << expected.command.toStdString();
 }
 
 TEST_F(MainFrameTest, StartsOnDefaultsAndCreatesNoSettingsFile) {
