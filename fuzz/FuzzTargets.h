@@ -45,4 +45,9 @@ int FuzzFolderImport(const std::uint8_t* data, std::size_t size);
 // value written must read back as written (line breaks become blanks).
 int FuzzSettingsFile(const std::uint8_t* data, std::size_t size);
 
+// The first four bytes choose a parameter, its highest value and the value texts' context; the
+// rest is read as a typed value text. A reading is a value within range or a reason, and the
+// text of what it read reads back to itself.
+int FuzzValueTexts(const std::uint8_t* data, std::size_t size);
+
 }  // namespace orb

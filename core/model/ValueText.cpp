@@ -330,15 +330,18 @@ std::string WordClockText(int value) {
   return "";
 }
 
-ValueTexts ValueText(const TQ730& list, int channel, int id) {
-  const int value = list.GetParam(channel, id);
+ValueContext ValueContextOf(const TQ730& list, int channel, int id) {
   ValueContext context;
   if (const TQ730SYSF* system = list.System()) {
     context.rate_mode = system->SampleRateMode();
     context.tc_mode = system->TimecodeMode();
   }
   if (id == kParamDelay) context.delay_unit = list.GetParam(channel, kParamDelayUnit);
-  return FormatValue(id, value, context);
+  return context;
+}
+
+ValueTexts ValueText(const TQ730& list, int channel, int id) {
+  return FormatValue(id, list.GetParam(channel, id), ValueContextOf(list, channel, id));
 }
 
 double EqGainDb(int value) {

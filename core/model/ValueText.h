@@ -20,6 +20,9 @@ struct ValueContext {
   int tc_mode = 0;
 };
 
+// The context of the parameter as the list's current record holds it.
+ValueContext ValueContextOf(const TQ730& list, int channel, int id);
+
 // Empty texts for a negative value, a value beyond the id's table and an id without a text.
 ValueTexts FormatValue(int id, int value, const ValueContext& context = {});
 

@@ -86,5 +86,10 @@ TEST(FuzzRegressionTest, SettingsFile) {
   EXPECT_EQ(FuzzSettingsFile(reinterpret_cast<const std::uint8_t*>(odd.data()), odd.size()), 0);
 }
 
+TEST(FuzzRegressionTest, ValueTexts) {
+  Replay("value_texts", FuzzValueTexts);
+  RunSeeds("value_texts", FuzzValueTexts);
+}
+
 }  // namespace
 }  // namespace orb
