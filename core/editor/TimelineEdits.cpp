@@ -9,6 +9,7 @@
 #include "core/editor/TimelineMouse.h"
 #include "core/editor/TimelineNavigator.h"
 #include "core/model/FaderLaw.h"
+#include "core/model/ValueRead.h"
 #include "core/model/ValueText.h"
 
 namespace orb {
@@ -21,13 +22,6 @@ std::string_view Trim(std::string_view text) {
   while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
     text.remove_suffix(1);
   return text;
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
 }
 
 // The number a value text starts with; empty for texts such as "OFF".
@@ -106,22 +100,21 @@ std::optional<EventEntry> TimelineEdits::Entry(int index) const {
   return entry;
 }
 
-std::optional<int> TimelineEdits::ReadValue(int row, int now, std::string_view text,
-                                            std::string& error) const {
+std::optional<int> TimelineEdits::TypedValue(int row, int now, std::string_view text,
+                                             std::string& error) const {
   const int view = session_.ViewParam();
   const int max = std::max(Automation().ParamMax(row, view), 0);
-  const std::string_view typed = Trim(text);
-  auto names = [&](int v) {
-    return SameText(typed, Trim(FormatValue(view, v).value)) ||
-           SameText(typed, ValueWithUnit(view, v));
-  };
   // Several values may show the same text: the one the event has stays.
-  if (now >= 0 && now <= max && names(now)) return now;
-  for (int v = 0; v <= max; ++v) {
-    if (names(v)) return v;
+  if (now >= 0 && now <= max &&
+      (SameValueText(Trim(text), FormatValue(view, now).value) ||
+       SameValueText(Trim(text), ValueWithUnit(view, now))))
+    return now;
+  const ValueReading reading = ReadValue(view, text, max);
+  if (!reading.Ok()) {
+    error = reading.reason;
+    return std::nullopt;
   }
-  error = "Not a value of this view.";
-  return std::nullopt;
+  return reading.value;
 }
 
 std::string TimelineEdits::SetEvent(const EventEntry& entry, std::string_view time,
@@ -135,7 +128,7 @@ std::string TimelineEdits::SetEvent(const EventEntry& entry, std::string_view ti
   if (!seconds) return error;
   const EventKey key = list.KeyOf(session_.ViewParam(), entry.row);
   const std::optional<int> to =
-      ReadValue(entry.row, key.Value(list.EventWord(entry.index)), value, error);
+      TypedValue(entry.row, key.Value(list.EventWord(entry.index)), value, error);
   if (!to) return error;
   const int view = session_.ViewParam();
   session_.PushUndoStep();
@@ -163,7 +156,7 @@ std::string TimelineEdits::OffsetSelection(std::string_view text) {
   std::string unit;
   for (int v = 0; v <= 1 && unit.empty(); ++v) unit = FormatValue(view, v).unit;
   if (level) unit = "dB";
-  if (!amount->percent && !amount->unit.empty() && !SameText(amount->unit, unit)) {
+  if (!amount->percent && !amount->unit.empty() && !SameValueText(amount->unit, unit)) {
     return unit.empty() ? "This view has no unit: type a number of steps or a percentage."
                         : "This view's values are in " + unit + ".";
   }

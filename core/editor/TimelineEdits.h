@@ -58,7 +58,7 @@ class TimelineEdits {
   TQ730AUTO& Automation() const { return session_.GetTitle().Automation(); }
   // The value a typed text names for the view on a row (now, the value it has, when the text
   // names it too); empty with the reason in error.
-  std::optional<int> ReadValue(int row, int now, std::string_view text, std::string& error) const;
+  std::optional<int> TypedValue(int row, int now, std::string_view text, std::string& error) const;
 
   EditSession& session_;
 };

@@ -195,9 +195,13 @@ void TTimelineSurface::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TTimelineSurface::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (event->button() == Qt::LeftButton && !mouse_.Dragging() && on_event_entry) {
+  // The second press may already have grabbed the event; a grab that has not moved yields.
+  const bool free = !mouse_.Dragging() || mouse_.Mode() == TimelineDrag::kEventGrabbed;
+  if (event->button() == Qt::LeftButton && free && on_event_entry) {
     if (const VisibleEvent* hit = mouse_.EventUnder(PointerOf(event), scene_)) {
       if (auto entry = TimelineEdits(session_).Entry(hit->index)) {
+        mouse_.Cancel();
+        Ti_AutoScroll->stop();
         on_event_entry(*entry);
         return;
       }

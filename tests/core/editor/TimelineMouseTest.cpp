@@ -714,10 +714,7 @@ TEST_F(TimelineEditsTest, ATypedEventKeepsTimeOrderInOneUndoStep) {
   Event(1, 2.0, 600);
   Event(2, 2.5, 100);
   Event(1, 3.0, 700);
-  // Neighbouring levels may show one text: typed, it names the first of them.
-  int loud = 800;
-  while (loud < 1023 && FormatValue(kLevel, loud - 1).value == FormatValue(kLevel, loud).value)
-    ++loud;
+  const std::string loud = FormatValue(kLevel, 800).value;
   TimelineEdits edits(*session);
   const std::optional<EventEntry> entry = edits.Entry(IndexOf(1, 2.0));
   ASSERT_TRUE(entry);
@@ -731,17 +728,21 @@ TEST_F(TimelineEditsTest, ATypedEventKeepsTimeOrderInOneUndoStep) {
   const struct {
     const char* time;
     std::string value;
-  } refused[] = {{"00:00:61:00", FormatValue(kLevel, loud).value},
-                 {"00:00:03:15", "loud"},
-                 {"", FormatValue(kLevel, loud).value}};
+  } refused[] = {{"00:00:61:00", loud}, {"00:00:03:15", "loud"}, {"", loud}};
   for (const auto& r : refused) {
     EXPECT_FALSE(edits.SetEvent(*entry, r.time, r.value).empty()) << r.time << " " << r.value;
     EXPECT_EQ(Bytes(), before);
     EXPECT_EQ(session->Undo().UndoCount(), undo);
   }
   // Typed as the page shows it, with or without the unit.
-  EXPECT_EQ(edits.SetEvent(*entry, "00:00:03:15", FormatValue(kLevel, loud).value), "");
-  EXPECT_EQ(Events(1), (std::vector<std::pair<double, int>>{{1.0, 500}, {3.0, 700}, {3.5, loud}}));
+  EXPECT_EQ(edits.SetEvent(*entry, "00:00:03:15", loud), "");
+  const auto events = Events(1);
+  ASSERT_EQ(events.size(), 3u);
+  EXPECT_EQ(events[0], std::pair(1.0, 500));
+  EXPECT_EQ(events[1], std::pair(3.0, 700));
+  EXPECT_EQ(events[2].first, 3.5);
+  // Levels that show one text are one step to the page: the event shows what was typed.
+  EXPECT_EQ(FormatValue(kLevel, events[2].second).value, loud);
   EXPECT_EQ(Events(2), (std::vector<std::pair<double, int>>{{2.5, 100}}));
   for (int i = 1; i < automation().Count(); ++i)
     EXPECT_LE(automation().EventTime(i - 1), automation().EventTime(i)) << i;
@@ -750,8 +751,14 @@ TEST_F(TimelineEditsTest, ATypedEventKeepsTimeOrderInOneUndoStep) {
   ASSERT_TRUE(moved);
   EXPECT_EQ(edits.SetEvent(*moved, "0:0:0:15", ValueWithUnit(kLevel, 0)), "");
   EXPECT_EQ(Events(1).front(), std::pair(0.5, 0));
-  session->UndoCommand();
-  session->UndoCommand();
+  // What people type reads too: a comma, another spelling of off; the nearest step is taken.
+  const std::optional<EventEntry> first = edits.Entry(IndexOf(1, 0.5));
+  ASSERT_TRUE(first);
+  EXPECT_EQ(edits.SetEvent(*first, "00:00:00:15", "-3,5 dB"), "");
+  EXPECT_NEAR(FaderDb(Events(1).front().second), -3.5, 0.1);
+  EXPECT_EQ(edits.SetEvent(edits.Entry(IndexOf(1, 0.5)).value(), "00:00:00:15", "-inf"), "");
+  EXPECT_EQ(Events(1).front(), std::pair(0.5, 0));
+  for (int i = 0; i < 4; ++i) session->UndoCommand();
   EXPECT_EQ(Bytes(), before);
 }
 

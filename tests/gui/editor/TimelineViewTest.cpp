@@ -13,6 +13,7 @@
 #include "core/editor/AutomationViews.h"
 #include "core/editor/Sessions.h"
 #include "core/model/ParamIds.h"
+#include "core/model/ValueText.h"
 #include "gui/editor/Foedit.h"
 #include "gui/editor/Foentry.h"
 #include "gui/editor/TimelineView.h"
@@ -390,8 +391,11 @@ TEST_F(TimelineViewTest, ADoubleClickTypesAnEventsTimeAndValue) {
   entry->Ed_Fields[1]->setText(QString::fromStdString(FormatValue(kLevel, 900).value));
   entry->accept();
   QApplication::processEvents();
-  EXPECT_EQ(Events(automation(), kLevel, 1, 0, 10),
-            (std::vector<std::pair<double, int>>{{4.0, 600}, {5.0, 900}}));
+  const auto events = Events(automation(), kLevel, 1, 0, 10);
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(events[0], std::pair(4.0, 600));
+  EXPECT_EQ(events[1].first, 5.0);
+  EXPECT_EQ(FormatValue(kLevel, events[1].second).value, FormatValue(kLevel, 900).value);
   EXPECT_EQ(session->Undo().UndoCount(), undo + 1);
 }
 
