@@ -30,7 +30,7 @@
 
 #include "core/link/Zmodem.h"
 #include "core/model/DebugLog.h"
-#include "tests/core/link/PtyLink.h"
+#include "tests/support/PtyLink.h"
 
 namespace {
 

@@ -4,8 +4,12 @@
 // at 500 pixels per second; against one plain pass over the events plus one fill of the back
 // buffer, in the same run. Then the gestures on that title: a pointer move while writing, and
 // the button-up of a write, a move and an event drag, each with its undo step and the repaint.
+// Then finding one's place and the commands on the selection: a Ctrl+wheel zoom, zoom to fit,
+// Go To, a pointer move of a snapping move, and thinning the whole day's Level events, each
+// with the repaint.
 // Goals: each paint at most 20x the plain pass and fill and within 16 ms; each gesture at most
-// 3x the full paint at 72 pixels per second.
+// 3x the full paint at 72 pixels per second; each of the later actions with its repaint at most
+// 2x that paint.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -17,7 +21,9 @@
 
 #include "bench/OffscreenBench.h"
 #include "core/editor/EditSession.h"
+#include "core/editor/TimelineEdits.h"
 #include "core/editor/TimelineMouse.h"
+#include "core/editor/TimelineNavigator.h"
 #include "gui/editor/TimelinePainter.h"
 #include "tools/TitleGenerator.h"
 
@@ -249,6 +255,96 @@ void BM_EventDragUp(benchmark::State& state) {
 }
 BENCHMARK(BM_EventDragUp)->Unit(benchmark::kMillisecond);
 
+orb::TimelineNavigator Navigator(Show& show) {
+  orb::Title& title = show.session.GetTitle();
+  return orb::TimelineNavigator(show.State(), title.Automation(), &title.Cues(),
+                                std::min(title.System().Count(), orb::TQ730AUTO::kChannelFlags),
+                                kWidth, kHeight);
+}
+
+// One action on the view, then the repaint.
+template <typename Act>
+void ViewAction(benchmark::State& state, Act act) {
+  Show& show = TheShow();
+  show.View(72);
+  int step = 0;
+  for (auto _ : state) {
+    orb::TimelineNavigator navigator = Navigator(show);
+    act(show, navigator, step++);
+    show.Paint();
+  }
+}
+
+void BM_WheelZoom(benchmark::State& state) {
+  ViewAction(state, [](Show&, orb::TimelineNavigator& n, int step) {
+    n.Wheel({step % 2 ? -1 : 1, false, true}, kWidth / 3);
+  });
+}
+BENCHMARK(BM_WheelZoom)->Unit(benchmark::kMillisecond);
+
+void BM_ZoomToFit(benchmark::State& state) {
+  ViewAction(state, [](Show& show, orb::TimelineNavigator& n, int) {
+    n.ZoomToFit();
+    benchmark::DoNotOptimize(show.State().Zoom());
+    show.View(72);
+  });
+}
+BENCHMARK(BM_ZoomToFit)->Unit(benchmark::kMillisecond);
+
+void BM_GoTo(benchmark::State& state) {
+  ViewAction(state, [](Show&, orb::TimelineNavigator& n, int step) {
+    std::string error;
+    n.Centre(*orb::ReadTimecode(step % 2 ? "00:30:00:00" : "00:40:00:00", 30, error));
+  });
+}
+BENCHMARK(BM_GoTo)->Unit(benchmark::kMillisecond);
+
+// A pointer move of a selection being moved across three rows, snapping to the other rows'
+// events, with the repaint.
+void BM_SnapMove(benchmark::State& state) {
+  Show& show = TheShow();
+  show.View(72);
+  orb::TimelineMouse mouse(show.session, show.State());
+  mouse.SetSurface(kWidth, kHeight);
+  const double t = Middle(show);
+  mouse.Down(PointAt(show, t - 2, 500), show.Paint(&mouse));
+  orb::TimelinePointer to = PointAt(show, t + 2, 500);
+  to.y += 2 * show.State().BandHeight();
+  mouse.Move(to);
+  mouse.Up(to);
+  mouse.Down(PointAt(show, t, 500), show.Paint(&mouse));
+  if (mouse.Mode() != orb::TimelineDrag::kMove) state.SkipWithError("no move began");
+  int step = 0;
+  for (auto _ : state) {
+    mouse.Move(PointAt(show, t + 0.5 + (step++ % 7) * 0.31, 500));
+    show.Paint(&mouse);
+  }
+  mouse.Cancel();
+  show.session.ClearSelect();
+}
+BENCHMARK(BM_SnapMove)->Unit(benchmark::kMillisecond);
+
+// Thin over every row and the whole day, with its undo step and the repaint; the undo puts the
+// title back.
+void BM_ThinDay(benchmark::State& state) {
+  Show& show = TheShow();
+  show.View(72);
+  int removed = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    show.session.SelectAll();
+    state.ResumeTiming();
+    removed = orb::TimelineEdits(show.session).Thin();
+    show.Paint();
+    state.PauseTiming();
+    if (removed > 0) show.session.UndoCommand();
+    show.session.ClearSelect();
+    state.ResumeTiming();
+  }
+  state.counters["removed"] = removed;
+}
+BENCHMARK(BM_ThinDay)->Unit(benchmark::kMillisecond);
+
 void PrintGoals(const orb::bench::MedianReporter& r) {
   std::printf("\n");
   for (const auto& [name, label] : {std::pair{"BM_PaintWholeDay", "whole day"},
@@ -262,6 +358,14 @@ void PrintGoals(const orb::bench::MedianReporter& r) {
                                     std::pair{"BM_MoveUp", "button-up of a move"},
                                     std::pair{"BM_EventDragUp", "button-up of an event drag"}}) {
     std::printf("timeline %s / paint: %.2f (goal <= 3)\n", label, r.Ratio(name, "BM_Paint72"));
+  }
+  for (const auto& [name, label] : {std::pair{"BM_WheelZoom", "Ctrl+wheel zoom"},
+                                    std::pair{"BM_ZoomToFit", "zoom to fit"},
+                                    std::pair{"BM_GoTo", "go to timecode"},
+                                    std::pair{"BM_SnapMove", "snapping move step"},
+                                    std::pair{"BM_ThinDay", "thin of the whole day"}}) {
+    std::printf("timeline %s with repaint / paint: %.2f (goal <= 2)\n", label,
+                r.Ratio(name, "BM_Paint72"));
   }
 }
 

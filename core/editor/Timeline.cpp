@@ -21,6 +21,16 @@ void TimelineState::DetailTime() {
   zoom_ = std::min(zoom_ * 1.5f, kMaxZoom);
 }
 
+void TimelineState::SetZoom(float zoom) {
+  zoom_ = std::isnan(zoom) ? kStartZoom : std::clamp(zoom, kMinZoom, kMaxZoom);
+}
+
+void TimelineState::SetBandHeight(float height) {
+  band_level_ = std::isnan(height) ? static_cast<float>(kStartBand)
+                                   : std::clamp(height, static_cast<float>(kMinBand),
+                                                static_cast<float>(kMaxBand));
+}
+
 void TimelineState::ReduceBands() {
   band_level_ = std::max(band_level_ * 2.0f / 3.0f, static_cast<float>(kMinBand));
 }

@@ -45,12 +45,15 @@ class TimelineState {
   // The zoom buttons: reduce shows more time, detail less; each stops at its limit.
   void ReduceTime();
   void DetailTime();
+  // Any zoom, kept within its limits.
+  void SetZoom(float zoom);
 
   // The one band height, in whole pixels, that bands, labels, curves and hit tests all use.
   // The buttons scale an exact level so that reduce then detail comes back to where it was.
   int BandHeight() const { return static_cast<int>(band_level_); }
   void ReduceBands();
   void DetailBands();
+  void SetBandHeight(float height);
 
   // The time at the left edge of the data area. An edit that changes the title's span leaves
   // it where it is; the scroll bar's position follows from it and the span (TimeSpan).
@@ -68,6 +71,13 @@ class TimelineState {
   WriteShape Shape() const { return shape_; }
   void SetShape(int tag);
 
+  // Whether gestures snap to cues and to other rows' events.
+  bool Snap() const { return snap_; }
+  void SetSnap(bool on) { snap_ = on; }
+  // Whether the view was placed on the title's automation when the tab first showed it.
+  bool Placed() const { return placed_; }
+  void SetPlaced() { placed_ = true; }
+
  private:
   float zoom_ = timeline::kStartZoom;
   float band_level_ = static_cast<float>(timeline::kStartBand);
@@ -75,6 +85,8 @@ class TimelineState {
   int row_scroll_ = 0;
   TimelineTool tool_ = TimelineTool::kSelect;
   WriteShape shape_ = WriteShape::kFree;
+  bool snap_ = true;
+  bool placed_ = false;
 };
 
 // The seconds the time scroll bar spans: the last event's time, at least one second.

@@ -5,12 +5,23 @@
 
 #include "core/edit/StepName.h"
 #include "core/model/FaderLaw.h"
+#include "core/model/ParamIds.h"
 #include "core/model/ParamNames.h"
 #include "core/model/ValueText.h"
 
 namespace orb {
 
 using namespace timeline;
+
+std::string ValueWithUnit(int view, int value) {
+  const ValueTexts texts = FormatValue(view, value);
+  // The pages pad values to their boxes; a line of text needs none of that.
+  const auto first = texts.value.find_first_not_of(' ');
+  const auto last = texts.value.find_last_not_of(' ');
+  const std::string shown =
+      first == std::string::npos ? std::string() : texts.value.substr(first, last - first + 1);
+  return texts.unit.empty() ? shown : shown + " " + texts.unit;
+}
 
 TimelineMouse::TimelineMouse(EditSession& session, TimelineState& state)
     : session_(session), state_(state) {}
@@ -61,14 +72,113 @@ void TimelineMouse::SelectRows(int from, int to) {
   }
 }
 
+const VisibleEvent* TimelineMouse::EventUnder(const TimelinePointer& p,
+                                              const TimelineScene& scene) const {
+  if (p.x < kLabelWidth || p.y < kRulerHeight) return nullptr;
+  const int row = Geometry().RowAt(p.y, Rows());
+  const TQ730AUTO& automation = Automation();
+  // A scene painted before the list last changed may name an event that is no longer there.
+  const VisibleEvent* hit = HitEvent(scene, row, p.x, p.y);
+  if (hit && hit->index >= automation.Count()) return nullptr;
+  if (hit && !automation.KeyOf(session_.ViewParam(), row).Matches(automation.EventWord(hit->index)))
+    return nullptr;
+  return hit;
+}
+
+bool TimelineMouse::Carried(int row) const {
+  const int mode = static_cast<int>(mode_);
+  if (mode_ == TimelineDrag::kMove) return Automation().IsChannelSelected(row);
+  if (mode >= 110 && mode <= 114) return row == anchor_row_;
+  if (mode_ == TimelineDrag::kEventGrabbed || mode_ == TimelineDrag::kEventDragged)
+    return row == grabbed_.row;
+  return false;
+}
+
+std::optional<double> TimelineMouse::SnapTarget(double t) const {
+  if (!state_.Snap() || snap_off_) return std::nullopt;
+  const TimelineGeometry g = Geometry();
+  const double reach = kSnapPixels / double{g.Zoom()};
+  const TQ730AUTO& list = Automation();
+  const FrameRate rate = list.Rate();
+  std::optional<double> best;
+  double distance = reach;
+  const TQ730& cues = session_.GetTitle().Cues();
+  for (int cue = 0; cue < cues.Count(); ++cue) {
+    const auto bcd = static_cast<std::uint32_t>(cues.GetParam(cue, kParamCueTime));
+    const double c = TCToSeconds(FromBCD(bcd), rate);
+    if (c >= 0 && std::abs(c - t) <= distance) {
+      best = c;
+      distance = std::abs(c - t);
+    }
+  }
+  const int first_row = g.FirstRow();
+  const int end_row = std::min(first_row + g.DrawnBands(), Rows());
+  const EventChannels channels(list, session_.ViewParam());
+  int begin = 0, end = list.Count();
+  if (list.SearchableByTime()) {
+    begin = list.FirstEventAt(t - reach);
+    end = list.FirstEventAt(t + reach + 1.0 / 1000);
+  }
+  for (int i = begin; i < end; ++i) {
+    const double e = TCToSeconds(list.EventTime(i), rate);
+    const double d = std::abs(e - t);
+    if (best ? !(d < distance) : !(d <= reach)) continue;
+    bool wanted = false;
+    channels.ForEach(list.EventWord(i), [&](int row) {
+      wanted |= row >= first_row && row < end_row && !Carried(row);
+    });
+    if (!wanted) continue;
+    best = e;
+    distance = d;
+  }
+  return best;
+}
+
+double TimelineMouse::GestureTime(const TimelineGeometry& g, int x) const {
+  const double t = g.TimeAt(x);
+  return SnapTarget(t).value_or(t);
+}
+
+void TimelineMouse::Cancel() {
+  if (mode_ == TimelineDrag::kNone) return;
+  TQ730AUTO& list = Automation();
+  session_.SetSelection(before_.selection_start, before_.selection_end);
+  for (int row = 0; row < TQ730AUTO::kChannelFlags; ++row)
+    list.SetChannelSelected(row, before_.rows[static_cast<std::size_t>(row)]);
+  list.ClearEventSelection();
+  for (const int index : before_.selected_events) list.SetSelected(index, true);
+  list.SetEditRange(list.CurrentParam(), before_.range_start, before_.range_end);
+  state_ = before_.view;
+  mode_ = TimelineDrag::kNone;
+  stroke_.reset();
+  row_offset_ = 0;
+  status_.clear();
+}
+
 void TimelineMouse::Down(const TimelinePointer& p, const TimelineScene& scene) {
   const TimelineGeometry g = Geometry();
   const int row = g.RowAt(p.y, Rows());
-  const double t = g.TimeAt(p.x);
   TQ730AUTO& automation = Automation();
+  before_.selection_start = session_.SelectionStart();
+  before_.selection_end = session_.SelectionEnd();
+  for (int r = 0; r < TQ730AUTO::kChannelFlags; ++r)
+    before_.rows[static_cast<std::size_t>(r)] = automation.IsChannelSelected(r);
+  before_.selected_events.clear();
+  for (int i = 0, n = automation.Count(); i < n; ++i) {
+    if (automation.EventSelected(i)) before_.selected_events.push_back(i);
+  }
+  before_.view = state_;
+  before_.range_start = automation.RangeStart();
+  before_.range_end = automation.RangeEnd();
+  snap_off_ = p.snap_off;
+  mode_ = TimelineDrag::kNone;
   anchor_row_ = row;
   saved_rows_.clear();
   stroke_.reset();
+  edge_note_.clear();
+  // A press snaps as its gesture will, so the selection's first edge or the stroke's first
+  // point lands where the rest of it snaps.
+  const double t = GestureTime(g, p.x);
 
   if (p.x < kLabelWidth) {
     if (!p.mods.ctrl) automation.DeselectAllChannels();
@@ -89,11 +199,7 @@ void TimelineMouse::Down(const TimelinePointer& p, const TimelineScene& scene) {
     automation.ClearEventSelection();
     return;
   }
-  // A scene painted before the list last changed may name an event that is no longer there.
-  const VisibleEvent* hit = HitEvent(scene, row, p.x, p.y);
-  if (hit && hit->index >= automation.Count()) hit = nullptr;
-  if (hit && !automation.KeyOf(session_.ViewParam(), row).Matches(automation.EventWord(hit->index)))
-    hit = nullptr;
+  const VisibleEvent* hit = EventUnder(p, scene);
   if (hit && !session_.Locked()) {
     const double event_time = TCToSeconds(automation.EventTime(hit->index), automation.Rate());
     const bool inside =
@@ -118,14 +224,15 @@ void TimelineMouse::Down(const TimelinePointer& p, const TimelineScene& scene) {
     mode_ =
         static_cast<TimelineDrag>(static_cast<int>(TimelineDrag::kWrite) + static_cast<int>(shape));
     anchor_value_ = ValueAtPointer(g, row, p.y);
-    stroke_.emplace(shape, t, anchor_value_, automation.Rate());
+    stroke_.emplace(shape, GestureTime(g, p.x), anchor_value_, automation.Rate());
     automation.DeselectAllChannels();
     automation.ClearEventSelection();
     Move(p);
     return;
   }
-  if (automation.IsChannelSelected(row) && !session_.Locked() && session_.SelectionStart() <= t &&
-      t < session_.SelectionEnd()) {
+  const double pressed = g.TimeAt(p.x);  // a move begins where the selection is, unsnapped
+  if (automation.IsChannelSelected(row) && !session_.Locked() &&
+      session_.SelectionStart() <= pressed && pressed < session_.SelectionEnd()) {
     saved_start_ = session_.SelectionStart();
     saved_length_ = session_.SelectionEnd() - saved_start_;
     start_x_ = p.x;
@@ -143,10 +250,11 @@ void TimelineMouse::Down(const TimelinePointer& p, const TimelineScene& scene) {
   automation.ClearEventSelection();
 }
 
-void TimelineMouse::Move(const TimelinePointer& p) {
+void TimelineMouse::Move(const TimelinePointer& p, const TimelineScene* scene) {
   const TimelineGeometry g = Geometry();
   const int row = g.RowAt(p.y, Rows());
-  const double t = g.TimeAt(p.x);
+  if (p.snap_off) snap_off_ = true;
+  const double t = GestureTime(g, p.x);
   status_.clear();
   const int mode = static_cast<int>(mode_);
   if (mode_ == TimelineDrag::kSelect || mode_ == TimelineDrag::kErase ||
@@ -167,22 +275,51 @@ void TimelineMouse::Move(const TimelinePointer& p) {
     const int dx = p.x - start_x_, dy = p.y - start_y_;
     double start = saved_start_ + dx / double{g.Zoom()};
     int offset = anchor_row_ - row;
+    bool keep_time = false;
     if (p.mods.shift) {
       if (std::abs(dx) < std::abs(dy)) {
+        keep_time = true;
         start = saved_start_;
       } else {
         offset = 0;
       }
     }
+    if (!keep_time) {
+      // Whichever edge of the selection is nearer to something to snap to snaps.
+      const std::optional<double> at_start = SnapTarget(start);
+      const std::optional<double> at_end = SnapTarget(start + saved_length_);
+      const double by_start = at_start ? *at_start - start : 1e9;
+      const double by_end = at_end ? *at_end - (start + saved_length_) : 1e9;
+      if (at_start || at_end) start += std::abs(by_start) <= std::abs(by_end) ? by_start : by_end;
+    }
     // The moved events stay within the day, so none is crowded onto its first or last frame.
     start = std::clamp(start, 0.0, std::max(kDayEnd - saved_length_, 0.0));
     row_offset_ = AllowedOffset(offset);
+    if (row_offset_ != offset) {
+      edge_note_ = offset > 0 ? "The rows stop at the first row with this view"
+                              : "The rows stop at the last row with this view";
+    } else {
+      edge_note_.clear();
+    }
     session_.SetSelection(start, start + saved_length_);
+    status_ = FormatTC(SecondsToTC(start, Automation().Rate()));
+    if (!edge_note_.empty()) status_ += "  " + edge_note_;
   } else if (mode_ == TimelineDrag::kEventGrabbed || mode_ == TimelineDrag::kEventDragged) {
     mode_ = TimelineDrag::kEventDragged;
-    marker_x_ = std::clamp(p.x, kLabelWidth, width_);
+    const int x = std::clamp(p.x, kLabelWidth, width_);
+    const double moved = GestureTime(g, x);
+    marker_x_ = moved != g.TimeAt(x) ? g.EventX(moved) : x;
     const int range = grabbed_.trigger ? 0 : RangeOf(grabbed_.row);
-    marker_y_ = g.ValueY(grabbed_.band, g.ValueAt(grabbed_.band, p.y, range), range);
+    const int value = g.ValueAt(grabbed_.band, p.y, range);
+    marker_y_ = g.ValueY(grabbed_.band, value, range);
+    status_ = FormatTC(SecondsToTC(moved, Automation().Rate())) + "  " +
+              ValueWithUnit(session_.ViewParam(), grabbed_.trigger ? grabbed_.value : value);
+  } else if (mode_ == TimelineDrag::kNone && scene != nullptr) {
+    if (const VisibleEvent* hover = EventUnder(p, *scene)) {
+      status_ = "Event " +
+                FormatTC(Automation().EventTime(hover->index)) + "  " +
+                ValueWithUnit(session_.ViewParam(), hover->value);
+    }
   }
   if (status_.empty()) UpdateStatus(g, p, row);
 }
@@ -328,7 +465,7 @@ void TimelineMouse::Up(const TimelinePointer& p) {
     session_.PushUndoStep(std::string("Move ") + ParamName(view) + " event " +
                           ChannelText(automation, grabbed_.row));
     TQ730AUTO& list = Automation();
-    const double t = g.TimeAt(std::clamp(p.x, kLabelWidth, width_));
+    const double t = GestureTime(g, std::clamp(p.x, kLabelWidth, width_));
     const double dt = t - TCToSeconds(list.EventTime(grabbed_.index), list.Rate());
     const int range = grabbed_.trigger ? 0 : RangeOf(grabbed_.row);
     const int to = g.ValueAt(grabbed_.band, p.y, range);
@@ -341,6 +478,7 @@ void TimelineMouse::Up(const TimelinePointer& p) {
   mode_ = TimelineDrag::kNone;
   stroke_.reset();
   row_offset_ = 0;
+  snap_off_ = false;
 }
 
 }  // namespace orb

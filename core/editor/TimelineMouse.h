@@ -2,6 +2,7 @@
 // into the automation list's operations through the editor session, one undo step each.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,7 +31,17 @@ struct TimelinePointer {
   int x = 0;
   int y = 0;
   KeyMods mods;
+  // The modifier that suspends snapping for the gesture it is held in.
+  bool snap_off = false;
 };
+
+// Gestures snap within this many pixels of a cue or of another row's event.
+namespace timeline {
+inline constexpr int kSnapPixels = 6;
+}
+
+// A value as the pages show it: its text and unit.
+std::string ValueWithUnit(int view, int value);
 
 class TimelineMouse {
  public:
@@ -40,8 +51,20 @@ class TimelineMouse {
   void SetSurface(int width, int height);
   // scene: the last paint, whose visible events a click may grab.
   void Down(const TimelinePointer& p, const TimelineScene& scene);
-  void Move(const TimelinePointer& p);
+  // scene: the last paint, whose event under the pointer the status tells while no button is
+  // held.
+  void Move(const TimelinePointer& p, const TimelineScene* scene = nullptr);
   void Up(const TimelinePointer& p);
+  // Esc: the selection, the rows, the events' selection and the view go back to where they
+  // were before the press; the title is left as it was and no undo step is pushed.
+  void Cancel();
+  // The event of the view under the pointer, as a click would grab it; null when none.
+  const VisibleEvent* EventUnder(const TimelinePointer& p, const TimelineScene& scene) const;
+  // Where a time snaps to: a cue, or an event of the view on a drawn row that the gesture
+  // under way does not carry (a move carries the selected rows, a stroke or an event drag its
+  // own row), within the snap distance; the nearest wins, a cue before an event as near. Nothing
+  // when snapping is off, suspended for this gesture, or nothing is near.
+  std::optional<double> SnapTarget(double t) const;
 
   TimelineDrag Mode() const { return mode_; }
   bool Dragging() const { return mode_ != TimelineDrag::kNone; }
@@ -71,6 +94,23 @@ class TimelineMouse {
   // Button up of a move: the selected events go to the new range and rows; Ctrl copies them.
   void MoveSelection(bool copy);
   void UpdateStatus(const TimelineGeometry& g, const TimelinePointer& p, int row);
+  // The pointer's time, snapped when the gesture snaps.
+  double GestureTime(const TimelineGeometry& g, int x) const;
+  // The rows whose events a gesture carries and so does not snap to.
+  bool Carried(int row) const;
+
+  struct Before {
+    double selection_start = 0;
+    double selection_end = 0;
+    std::array<bool, TQ730AUTO::kChannelFlags> rows{};
+    std::vector<int> selected_events;
+    TimelineState view;
+    double range_start = 0;
+    double range_end = 0;
+  };
+  Before before_;
+  bool snap_off_ = false;
+  std::string edge_note_;
 
   EditSession& session_;
   TimelineState& state_;

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/model/FaderLaw.h"
 #include "core/model/ParamIds.h"
+#include "core/model/ValueText.h"
 
 namespace orb {
 
@@ -36,6 +38,64 @@ void AddToColumn(BandCurve& curve, int x, int y) {
   c.high_y = std::max(c.high_y, y);
   c.exit_y = y;
   ++c.events;
+}
+
+// Marks closer than this could not be read apart.
+constexpr int kScaleSpacing = 12;
+
+std::vector<ScaleMark> ValueScale(const TimelineGeometry& g, int band, int view, int range) {
+  std::vector<ScaleMark> marks;
+  if (range <= 0 || g.BandHeight() - 8 < 2 * kScaleSpacing) return marks;
+  std::vector<std::pair<int, std::string>> wanted;  // value, text; from the top
+  if (IsLevelParam(view) && range == kFaderSteps - 1) {
+    for (const int db : {10, 0, -10, -20, -30, -40, -60})
+      wanted.emplace_back(NearestFaderIndex(db), (db > 0 ? "+" : "") + std::to_string(db) + " dB");
+  } else if (range <= 8) {
+    for (int v = range; v >= 0; --v) {
+      const std::string text = FormatValue(view, v).value;
+      wanted.emplace_back(v, text.empty() ? std::to_string(v) : text);
+    }
+  } else {
+    for (const int percent : {100, 75, 50, 25, 0})
+      wanted.emplace_back(static_cast<int>(std::lround(range * percent / 100.0)),
+                          std::to_string(percent) + " %");
+  }
+  for (const auto& [value, text] : wanted) {
+    const int y = g.ValueY(band, value, range);
+    if (!marks.empty() && y - marks.back().y < kScaleSpacing) continue;
+    marks.push_back({y, text});
+  }
+  return marks;
+}
+
+// Lanes and widths of the cue boxes, in the order of their columns.
+void PlaceCues(std::vector<CueMarker>& cues, const std::vector<RulerLabel>& ruler, int width) {
+  std::sort(cues.begin(), cues.end(),
+            [](const CueMarker& a, const CueMarker& b) { return a.x < b.x; });
+  for (CueMarker& cue : cues) {
+    const int left = cue.x - 3;
+    int right = width;
+    bool on_label = false;
+    for (const RulerLabel& label : ruler) {
+      if (left <= label.x + kRulerLabelWidth && left >= label.x - 1) on_label = true;
+      if (label.x - 1 > left) right = std::min(right, label.x - 2);
+    }
+    cue.lane = on_label || right - left < kMinCueBox ? 1 : 0;
+    cue.box_width = right - left;
+  }
+  // A box ends where the next box of its lane begins; in the ruler it also ends before the next
+  // label.
+  for (std::size_t i = 0; i < cues.size(); ++i) {
+    CueMarker& cue = cues[i];
+    int right = cue.lane == 0 ? cue.x - 3 + cue.box_width : width;
+    for (std::size_t j = i + 1; j < cues.size(); ++j) {
+      if (cues[j].lane == cue.lane) {
+        right = std::min(right, cues[j].x - 4);
+        break;
+      }
+    }
+    cue.box_width = std::max(right - (cue.x - 3), 0);
+  }
 }
 
 }  // namespace
@@ -79,6 +139,7 @@ TimelineScene BuildScene(const TimelineState& state, int width, int height, cons
         curve.has_start = start.time != kNoStartTime;
         // Without a start value the curve begins dotted at half the range.
         curve.start_y = g.ValueY(band, curve.has_start ? start.value : curve.range / 2, curve.range);
+        curve.scale = ValueScale(g, band, in.view, curve.range);
         k.curve = static_cast<int>(scene.curves.size());
         scene.curves.push_back(std::move(curve));
       }
@@ -100,6 +161,7 @@ TimelineScene BuildScene(const TimelineState& state, int width, int height, cons
       if (t >= g.LeftTime() && t < g.RightTime())
         scene.cues.push_back({g.EventX(t), in.cues->NameText(cue)});
     }
+    PlaceCues(scene.cues, scene.ruler, width);
   }
 
   // The events are kept in time order, so the first one at the left edge is found by halving

@@ -25,6 +25,12 @@ struct CurveColumn {
   int events = 0;
 };
 
+// A mark of a band's value scale: a value of the view's unit at its height.
+struct ScaleMark {
+  int y = 0;
+  std::string text;
+};
+
 struct BandCurve {
   int band = 0;
   int row = 0;
@@ -35,6 +41,9 @@ struct BandCurve {
   bool has_start = false;
   int start_y = 0;
   std::vector<CurveColumn> columns;  // left to right
+  // Decibels on a level view, steps on a view of a few values, else percent of the range;
+  // only as many as stay legible at the band's height, none on a view without values.
+  std::vector<ScaleMark> scale;
 };
 
 struct BandLabel {
@@ -61,11 +70,23 @@ struct VisibleEvent {
   bool trigger = false;  // an event without a value: hit wherever its bar is
 };
 
-// A cue inside the visible time: a cyan line from the ruler down, its name in a box above.
+// A cue inside the visible time: a cyan line from the ruler down, its name in a box. The box
+// sits in the ruler (lane 0) where it hides no ruler label, else in a lane just below it
+// (lane 1), and is at most box_width pixels wide so that it leaves the next box in its lane
+// and the next ruler label free; the painter shortens the name to fit.
 struct CueMarker {
   int x = 0;
   std::string name;
+  int lane = 0;
+  int box_width = 0;
 };
+namespace timeline {
+// A ruler label ("hh:mm:ss:00" at 10 px) is at most this wide.
+inline constexpr int kRulerLabelWidth = 56;
+// Narrower than this a cue's box would show no letter of its name.
+inline constexpr int kMinCueBox = 16;
+}  // namespace timeline
+
 
 // A line across the data area: a band's border, or its middle and value-range lines.
 struct BandLine {

@@ -905,7 +905,7 @@ void TQ730AUTO::ShiftTime(double from, double to, bool remove) {
   });
 }
 
-void TQ730AUTO::OffsetValues(double seconds, int delta) {
+void TQ730AUTO::SetSelectedValues(const std::function<int(int value, int max)>& to) {
   if (TitleLocked()) return;
   const int param = current_param_;
   struct ChannelKey {
@@ -917,19 +917,26 @@ void TQ730AUTO::OffsetValues(double seconds, int delta) {
     const EventKey key = KeyOf(param, c);
     if (IsChannelSelected(c) && key.valid) keys.push_back({key, ParamMax(c, param)});
   }
-  const bool level = IsLevelParam(param);
   for (int i = 0, n = Count(); i < n; ++i) {
     if (!selected_[i]) continue;
     const std::uint32_t word = EventWord(i);
     for (const ChannelKey& k : keys) {
       if (!k.key.Matches(word)) continue;
-      const int value = k.key.Value(word);
-      const int moved = level ? NearestFaderIndex(FaderDb(value) + delta)
-                              : std::clamp(value + delta, 0, std::max(k.max, 0));
+      const int max = std::max(k.max, 0);
+      const int moved = std::clamp(to(k.key.Value(word), max), 0, max);
       PutU32(records_.data() + static_cast<std::size_t>(i) * kRecordSize + 4, k.key.Word(moved));
       break;
     }
   }
+}
+
+void TQ730AUTO::OffsetValues(double seconds, int delta) {
+  if (TitleLocked()) return;
+  const int param = current_param_;
+  const bool level = IsLevelParam(param);
+  SetSelectedValues([level, delta](int value, int max) {
+    return level ? NearestFaderIndex(FaderDb(value) + delta) : std::clamp(value + delta, 0, max);
+  });
   TClip moving;
   moving.CopyAutomation(*this, param, range_start_, range_end_);
   DeleteSelected();

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 
 #include "core/model/ParamIds.h"
@@ -164,6 +165,10 @@ class TQ730AUTO : public TQ730 {
   // delta (whole decibels for a level), then moved in time by seconds together with the edit
   // range. They stay selected.
   void OffsetValues(double seconds, int delta);
+  // The selected events of the current parameter on the selected channels take the values
+  // `to` gives for their old values and the channel's maximum, kept within 0 … maximum; their
+  // times and the list's order stay.
+  void SetSelectedValues(const std::function<int(int value, int max)>& to);
   // Pastes the clipboard's automation at the edit-range start and moves the current
   // parameter's later events on the selected channels later by the clipboard's length.
   void InsertTimeAt(const TClip& clip);

@@ -24,10 +24,12 @@
 #include <QWheelEvent>
 
 #include "core/editor/Sessions.h"
+#include "core/editor/TimelineEdits.h"
 #include "gui/common/DialogParts.h"
 #include "gui/common/Painting.h"
 #include "gui/common/Pictures.h"
 #include "gui/common/Text.h"
+#include "gui/editor/Foentry.h"
 #include "gui/editor/Fohistory.h"
 #include "gui/editor/ListPane.h"
 #include "gui/editor/PanelArea.h"
@@ -147,6 +149,8 @@ TFo_Edit::TFo_Edit(EditSession& session, EditSessions& sessions, const ShellSett
     CommitNameEditor();
     session_.ChangeTab(tab);
     RefreshView();
+    // The timeline's keys work as soon as its tab shows.
+    if (session_.Page() == kPageAutomation) Pa_Auto->PB_Auto->setFocus();
   });
   auto* next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageDown), this);
   auto* previous = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_PageUp), this);
@@ -394,6 +398,18 @@ void TFo_Edit::BuildMenus() {
   ME_SelectAll = item(M_Edit, "ME_SelectAll", "Select &All", Qt::CTRL | Qt::Key_A);
   ME_ClearSelect =
       item(M_Edit, "ME_ClearSelect", "C&lear Select", Qt::SHIFT | Qt::CTRL | Qt::Key_A);
+  M_Edit->addSeparator();
+  ME_GoTo = item(M_Edit, "ME_GoTo", "&Go To Timecode...", Qt::CTRL | Qt::Key_G);
+  ME_OffsetValues = item(M_Edit, "ME_OffsetValues", "O&ffset Values...");
+  ME_Thin = item(M_Edit, "ME_Thin", "T&hin");
+  connect(ME_GoTo, &QAction::triggered, this, [this] { Pa_Auto->GoToTimecode(); });
+  connect(ME_OffsetValues, &QAction::triggered, this, [this] { OffsetValues(); });
+  connect(ME_Thin, &QAction::triggered, this, [this] {
+    Run([this] {
+      const int removed = TimelineEdits(session_).Thin();
+      SB_Edit->showMessage(QString("Thin: %1 events removed").arg(removed), kLinkNoticeMs);
+    });
+  });
 
   // A menu opens with the states as they are now, not as the timer last saw them.
   connect(M_Edit, &QMenu::aboutToShow, this, &TFo_Edit::Ti_RefreshTimer);
@@ -544,6 +560,9 @@ void TFo_Edit::Ti_RefreshTimer() {
     SetEnabled(MD_ResetGroup, e.set_group);
     Pa_Auto->UpdateTools(e.timeline_tools);
   }
+  const bool automation = session_.Page() == kPageAutomation;
+  SetEnabled(ME_GoTo, automation);
+  for (QAction* action : {ME_OffsetValues, ME_Thin}) SetEnabled(action, automation && e.timeline_tools);
   SetText(SB_Undo, QString::fromLatin1(session_.UndoPanelText().c_str()));
   UpdateUndoTexts();
   UpdateCaption();
@@ -577,6 +596,19 @@ void TFo_Edit::ShowHistory() {
       [this] { return std::pair{session_.History(), session_.Undo().UndoCount()}; },
       [this](int done) { Run([this, done] { session_.GoToHistory(done); }); }, this);
   history.exec();
+}
+
+void TFo_Edit::OffsetValues() {
+  auto* dialog = new TFo_Entry(
+      "Offset Values", {{"Amount (+2 dB, -10 %):", std::string()}},
+      [this](const std::vector<std::string>& texts) {
+        std::string error;
+        Run([&] { error = TimelineEdits(session_).OffsetSelection(texts[0]); });
+        return error;
+      },
+      this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->open();
 }
 
 void TFo_Edit::OpenContextMenu(const QPoint& at) {

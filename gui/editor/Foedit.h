@@ -97,6 +97,10 @@ class TFo_Edit : public QWidget, public EditorWindow {
   QAction* ME_InsertTime;
   QAction* ME_DeleteTime;
   QAction* ME_SelectAll;
+  // The timeline's: centre a typed timecode, offset or scale the selected values, thin them.
+  QAction* ME_GoTo;
+  QAction* ME_OffsetValues;
+  QAction* ME_Thin;
   QAction* ME_ClearSelect;
   QAction* MD_Zero;
   QAction* MD_FaderCopy;
@@ -118,6 +122,8 @@ class TFo_Edit : public QWidget, public EditorWindow {
 
   // The context menu as a right click opens it (after the enabling step); at is in PB_List.
   void OpenContextMenu(const QPoint& at);
+  // Asks an amount and offsets or scales the selected events' values by it.
+  void OffsetValues();
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -26,6 +26,7 @@ const QColor kGreyLabel(128, 128, 128);
 const QColor kCurve(255, 255, 0);
 const QColor kMarkerRim(224, 224, 224);
 const QColor kStrokeGrey(128, 128, 128);
+const QColor kScaleText(120, 160, 185);
 
 // Markers closer than this to the last one drawn in a band could not be told apart.
 constexpr int kMarkerSpacing = 6;
@@ -171,12 +172,28 @@ void DrawCues(QPainter& painter, const TimelineScene& scene, const TimelineFonts
   for (const CueMarker& cue : scene.cues) {
     painter.setPen(QColor(0, 255, 255));
     painter.drawLine(cue.x, kRulerHeight, cue.x, scene.height - 1);
-    const QString name = TextOf(cue.name);
-    const QRect box(QPoint(cue.x - 3, 2), QPoint(cue.x + 3 + metrics.horizontalAdvance(name), 18));
+    if (cue.box_width < 4) continue;
+    // A crowded box shows as much of the name as its room allows.
+    const QString name = metrics.elidedText(TextOf(cue.name), Qt::ElideRight, cue.box_width - 6);
+    const int top = cue.lane == 0 ? 2 : kRulerHeight + 1;
+    const int width = std::min(cue.box_width, metrics.horizontalAdvance(name) + 7);
+    const QRect box(cue.x - 3, top, width, 17);
     painter.fillRect(box, Qt::white);
     painter.setPen(Qt::black);
     painter.drawRect(box.adjusted(0, 0, -1, -1));
-    painter.drawText(cue.x, 4 + metrics.ascent(), name);
+    painter.drawText(cue.x, top + 2 + metrics.ascent(), name);
+  }
+}
+
+void DrawScales(QPainter& painter, const TimelineScene& scene, const TimelineFonts& fonts) {
+  painter.setFont(fonts.small);
+  painter.setPen(kScaleText);
+  const int half = QFontMetrics(fonts.small).ascent() / 2;
+  for (const BandCurve& curve : scene.curves) {
+    for (const ScaleMark& mark : curve.scale) {
+      painter.fillRect(QRect(kLabelWidth + 1, mark.y - 1, 4, 1), kScaleText);
+      painter.drawText(kLabelWidth + 7, mark.y - 1 + half, TextOf(mark.text));
+    }
   }
 }
 
@@ -247,6 +264,7 @@ void PaintTimeline(QImage& buffer, const TimelineScene& scene, const TimelineFon
   painter.fillRect(QRect(QPoint(kLabelWidth, kRulerHeight), QPoint(right, bottom)), kDataBlue);
   DrawGridAndRuler(painter, scene, fonts);
   DrawLabels(painter, scene, fonts);
+  DrawScales(painter, scene, fonts);
   DrawCues(painter, scene, fonts);
   DrawCurves(painter, scene);
   DrawSelection(painter, scene);

@@ -9,14 +9,18 @@
 #include <functional>
 
 #include "core/editor/EditSession.h"
+#include "core/editor/TimelineEdits.h"
 #include "core/editor/TimelineMouse.h"
+#include "core/editor/TimelineNavigator.h"
 #include "core/editor/TimelineScene.h"
 
 class QActionGroup;
 class QComboBox;
+class QLabel;
 class QMenu;
 class QProgressBar;
 class QScrollBar;
+class QTimer;
 class QToolButton;
 
 namespace orb {
@@ -38,28 +42,43 @@ class TTimelineSurface : public QWidget {
   const TimelineScene& Scene() const { return scene_; }
   // The scene as the next paint will show it.
   TimelineScene BuildCurrentScene() const;
+  // The back buffer of the last paint, in device pixels.
+  const QImage& Buffer() const { return buffer_; }
+  TimelineNavigator Navigator();
 
   // Called after a gesture changed the title or the selection, and on every status text.
   std::function<void()> on_changed;
   std::function<void(const QString&)> on_status;
   std::function<void(const QPoint&)> on_context_menu;  // global position
+  // After the wheel, a key or auto-scroll moved the view.
+  std::function<void()> on_view;
+  // A double-click on an event of the view.
+  std::function<void(const EventEntry&)> on_event_entry;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void Status();
+  void ViewMoved();
+  void AutoScrollTick();
 
   EditSession& session_;
   TimelineMouse mouse_;
   TimelineScene scene_;
   QImage buffer_;
   bool bold_ = false;
+  QTimer* Ti_AutoScroll;
+  TimelinePointer last_pointer_;
+  int wheel_angle_ = 0;
 };
 
 class TTimelineArea : public QWidget {
@@ -84,12 +103,21 @@ class TTimelineArea : public QWidget {
   QToolButton* Bu_DCh;
   QToolButton* Bu_RTime;
   QToolButton* Bu_DTime;
+  QToolButton* Bu_FitTime;   // every event of the title in view
+  QToolButton* Bu_SelTime;   // the selection in view
+  QToolButton* Bu_Snap;      // snapping on or off
+  QLabel* La_Words;          // what the title and the selection cost in stream words
 
   // The controls as the session stands (view, gauge, scroll ranges and steps, tools), then a
   // repaint.
   void Update();
   // Write and Eraser only where the title may be written; leaving them falls back to Select.
   void UpdateTools(bool tools);
+  // Zoom to fit, zoom to the selection, Go To Timecode (asks a timecode and centres it).
+  void ZoomToFit();
+  void ZoomToSelection();
+  void GoToTimecode();
+  void ToggleSnap();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -97,6 +125,9 @@ class TTimelineArea : public QWidget {
  private:
   void BuildWritePopup();
   void UpdateScrollBars();
+  // The first time the tab shows, the view goes to the title's first event.
+  void PlaceOnce();
+  void OpenEventEntry(const EventEntry& entry);
 
   EditSession& session_;
   QActionGroup* shapes_;

@@ -8,8 +8,10 @@
 #include <tuple>
 
 #include "core/editor/AutomationViews.h"
+#include "core/editor/TimelineEdits.h"
 #include "core/editor/TimelineMouse.h"
 #include "core/model/FaderLaw.h"
+#include "core/model/ParamIds.h"
 #include "core/model/ValueText.h"
 #include "tests/TestFiles.h"
 #include "tests/support/ScriptedPrompter.h"
@@ -24,6 +26,7 @@ using namespace timeline;
 
 constexpr int kLevel = 110;
 constexpr int kCut = 106;
+constexpr int kPan = 109;
 constexpr int kWidth = 800;
 constexpr int kHeight = 400;
 
@@ -130,6 +133,12 @@ class TimelineMouseTest : public ::testing::Test {
   void Event(int row, double seconds, int value) {
     ASSERT_TRUE(automation().AppendEvent({SecondsToTC(seconds, automation().Rate()),
                                           automation().KeyOf(session->ViewParam(), row).Word(value)}));
+  }
+  // The title as saved.
+  std::vector<std::uint8_t> Bytes() {
+    MemoryFile out;
+    EXPECT_EQ(session->GetTitle().WriteChunks(out), kOk);
+    return out.Bytes();
   }
 
   test::TempFolder temp_;
@@ -438,7 +447,14 @@ TEST_F(TimelineMouseTest, MovedRowsNeverFallOffTheLastRow) {
   const TimelineScene scene = Scene();
   mouse->Down({x, y}, scene);
   ASSERT_EQ(mouse->Mode(), TimelineDrag::kMove);
-  // One row down would put row 72 beyond the last row: the rows stay, the time moves.
+  // One row down would put row 72 beyond the last row: the rows stay, the time moves, and the
+  // status bar says why.
+  mouse->Move({x, y + g.BandHeight()});
+  EXPECT_NE(mouse->StatusText().find("The rows stop at the last row with this view"),
+            std::string::npos)
+      << mouse->StatusText();
+  mouse->Move({x + 72, y});
+  EXPECT_EQ(mouse->StatusText().find("stop"), std::string::npos) << mouse->StatusText();
   mouse->Move({x + 72, y + g.BandHeight()});
   EXPECT_EQ(mouse->RowOffset(), 0);
   mouse->Up({x + 72, y + g.BandHeight()});
@@ -476,6 +492,395 @@ TEST_F(TimelineMouseTest, EventDragMovesALevelByWholeDecibels) {
   EXPECT_EQ(events[1], std::pair(3.0, 100));
   session->UndoCommand();
   EXPECT_EQ(Events(0).front(), std::pair(1.0, kFaderNominal));
+}
+
+}  // namespace
+}  // namespace orb
+
+namespace orb {
+namespace {
+
+// A cue at 2 s, the others an hour later; row 3 has an event three frames after the cue.
+class TimelineSnapTest : public TimelineMouseTest {
+ protected:
+  void SetUp() override {
+    TimelineMouseTest::SetUp();
+    TQ730& cues = session->GetTitle().Cues();
+    ASSERT_GE(cues.Count(), 1);
+    for (int cue = 0; cue < cues.Count(); ++cue)
+      cues.SetParam(cue, kParamCueTime, static_cast<int>(ToBCD(MakeTC(1, 0, cue, 0))));
+    cues.SetParam(0, kParamCueTime, static_cast<int>(ToBCD(MakeTC(0, 0, 2, 0))));
+    Event(3, 2.1, 400);
+    Event(60, 2.2, 400);  // a row out of view
+  }
+  int X(double seconds) { return Geometry().TimeX(seconds); }
+};
+
+TEST_F(TimelineSnapTest, TheNearestCueOrOtherRowsEventWins) {
+  // At 72 px/s the snap reaches 6/72 s.
+  const struct {
+    double t;
+    double snapped;  // -1: nothing near
+  } cases[] = {
+      {1.93, 2.0}, {2.03, 2.0}, {2.06, 2.1}, {2.09, 2.1}, {2.17, 2.1},
+      {2.21, -1},  // row 60's event is not drawn
+      {1.9, -1},
+  };
+  for (const auto& c : cases) {
+    const std::optional<double> s = mouse->SnapTarget(c.t);
+    if (c.snapped < 0) {
+      EXPECT_FALSE(s) << c.t;
+    } else {
+      ASSERT_TRUE(s) << c.t;
+      EXPECT_NEAR(*s, c.snapped, 1e-9) << c.t;
+    }
+  }
+  state.SetSnap(false);
+  EXPECT_FALSE(mouse->SnapTarget(2.03));
+  state.SetSnap(true);
+  // A closer zoom reaches less far.
+  state.DetailTime();
+  EXPECT_FALSE(mouse->SnapTarget(1.93));
+}
+
+TEST_F(TimelineSnapTest, SelectionEdgesAndMovesSnapUnlessSuspended) {
+  const int y = Geometry().BandRect(1).top + 5;
+  Drag({{X(1.0), y}, {X(2.08), y}});
+  EXPECT_NEAR(session->SelectionEnd(), 2.1, 1e-9);
+  TimelinePointer free_end{X(2.08), y};
+  free_end.snap_off = true;
+  session->SetSelection(0, 0);
+  Drag({{X(1.0), y}, free_end});
+  EXPECT_NEAR(session->SelectionEnd(), Geometry().TimeAt(X(2.08)), 1e-9);
+
+  // Row 1's event at 1 s, its selection 0.5 … 1.5 moved by 1.47 s: the start lands on the cue.
+  Event(1, 1.0, 300);
+  for (const bool suspended : {false, true}) {
+    session->SetSelection(0.5, 1.5);
+    automation().DeselectAllChannels();
+    automation().SetChannelSelected(1, true);
+    TimelinePointer to{X(1.0) + 106, y};
+    to.snap_off = suspended;
+    Drag({{X(1.0), y}, to});
+    const auto events = Events(1);
+    ASSERT_EQ(events.size(), 1u);
+    if (suspended) {
+      EXPECT_NEAR(events[0].first, 1.0 + 106 / 72.0, 1 / 30.0) << "suspended";
+      EXPECT_NE(events[0].first, 2.5);
+      session->UndoCommand();
+    } else {
+      EXPECT_NEAR(events[0].first, 2.5, 1e-9);
+      EXPECT_NEAR(session->SelectionStart(), 2.0, 1e-9);
+      session->UndoCommand();
+    }
+  }
+  // The toggle holds for the next gesture: a move then follows the pointer.
+  state.SetSnap(false);
+  session->SetSelection(0.5, 1.5);
+  automation().SetChannelSelected(1, true);
+  Drag({{X(1.0), y}, {X(1.0) + 106, y}});
+  EXPECT_NE(Events(1).at(0).first, 2.5);
+}
+
+TEST_F(TimelineSnapTest, EscPutsEverythingBackAndPushesNothing) {
+  Event(1, 1.0, 300);
+  Event(1, 3.0, 600);
+  automation().SetChannelSelected(2, true);
+  session->SetSelection(0.5, 1.5);
+  automation().SelectRange(kLevel, 0.5, 1.5);
+  const auto before = Bytes();
+  const int undo = session->Undo().UndoCount();
+  const TimelineGeometry g = Geometry();
+  const int y1 = g.BandRect(1).top + 5;
+  const int range = automation().ParamMax(1, kLevel);
+  struct Gesture {
+    const char* name;
+    TimelineTool tool;
+    std::vector<TimelinePointer> path;
+  } const gestures[] = {
+      {"select", TimelineTool::kSelect, {{X(2.0), y1}, {X(4.0), g.BandRect(3).top + 5}}},
+      {"ruler", TimelineTool::kSelect, {{X(2.0), 10}, {X(5.0), 10}}},
+      {"label", TimelineTool::kSelect, {{50, y1}, {50, g.BandRect(4).top}}},
+      {"erase", TimelineTool::kEraser, {{X(0.2), y1}, {X(6.0), y1}}},
+      {"write", TimelineTool::kWrite, {{X(0.5), y1}, {X(5.0), g.BandRect(1).top + 30}}},
+      {"event drag", TimelineTool::kSelect,
+       {{g.EventX(3.0), g.ValueY(1, 600, range)}, {X(4.0), g.ValueY(1, 900, range)}}},
+  };
+  for (const Gesture& gesture : gestures) {
+    state.SetTool(gesture.tool);
+    const TimelineScene scene = Scene();
+    mouse->Down(gesture.path[0], scene);
+    ASSERT_TRUE(mouse->Dragging()) << gesture.name;
+    for (std::size_t i = 1; i < gesture.path.size(); ++i) mouse->Move(gesture.path[i]);
+    state.SetLeftTime(30);  // as auto-scroll would
+    mouse->Cancel();
+    EXPECT_FALSE(mouse->Dragging()) << gesture.name;
+    EXPECT_EQ(Bytes(), before) << gesture.name;
+    EXPECT_EQ(session->Undo().UndoCount(), undo) << gesture.name;
+    EXPECT_EQ(session->SelectionStart(), 0.5) << gesture.name;
+    EXPECT_EQ(session->SelectionEnd(), 1.5) << gesture.name;
+    EXPECT_EQ(state.LeftTime(), 0) << gesture.name;
+    EXPECT_EQ(state.Tool(), gesture.tool) << gesture.name;
+    for (int row = 0; row < 6; ++row)
+      EXPECT_EQ(automation().IsChannelSelected(row), row == 2) << gesture.name << " " << row;
+    EXPECT_EQ(Selected(), (std::vector<std::tuple<int, double, int>>{})) << gesture.name;
+  }
+  // A move cancelled keeps its events selected where they were.
+  automation().SetChannelSelected(1, true);
+  automation().SelectRange(kLevel, 0.5, 1.5);
+  const auto selected = Selected();
+  ASSERT_EQ(selected.size(), 1u);
+  state.SetTool(TimelineTool::kSelect);
+  mouse->Down({X(1.0), y1}, Scene());
+  ASSERT_EQ(mouse->Mode(), TimelineDrag::kMove);
+  mouse->Move({X(3.0), g.BandRect(2).top + 5});
+  mouse->Cancel();
+  EXPECT_EQ(Selected(), selected);
+  EXPECT_EQ(session->Undo().UndoCount(), undo);
+}
+
+TEST_F(TimelineSnapTest, StatusTellsHoveredAndDraggedEvents) {
+  Event(1, 1.0, kFaderNominal);
+  const TimelineGeometry g = Geometry();
+  const int range = automation().ParamMax(1, kLevel);
+  const TimelineScene scene = Scene();
+  const int y = g.ValueY(1, kFaderNominal, range);
+  mouse->Move({g.EventX(1.0) + 1, y}, &scene);
+  EXPECT_EQ(mouse->StatusText(), "Event 00:00:01:00  " + ValueWithUnit(kLevel, kFaderNominal));
+  // Dragging it: where it would land, and its value there.
+  mouse->Down({g.EventX(1.0), y}, scene);
+  mouse->Move({X(1.5), y});
+  EXPECT_EQ(mouse->StatusText().substr(0, 13), "00:00:01:15  ");
+  mouse->Up({X(1.5), y});
+}
+
+// The typed edits on the same session: an event's time and value, offsets and scales of the
+// selected values, thinning, and what the selection costs in stream words.
+class TimelineEditsTest : public TimelineMouseTest {
+ protected:
+  int IndexOf(int row, double seconds) {
+    const EventKey key = automation().KeyOf(session->ViewParam(), row);
+    for (int i = 0; i < automation().Count(); ++i) {
+      if (key.Matches(automation().EventWord(i)) &&
+          TCToSeconds(automation().EventTime(i), automation().Rate()) == seconds)
+        return i;
+    }
+    return -1;
+  }
+  void SelectRows(std::initializer_list<int> rows, double from, double to) {
+    automation().DeselectAllChannels();
+    for (const int row : rows) automation().SetChannelSelected(row, true);
+    session->SetSelection(from, to);
+    automation().ClearEventSelection();
+    automation().SelectRange(session->ViewParam(), from, to);
+  }
+};
+
+TEST(ReadAmountTest, NumbersWithUnitsOrPercent) {
+  const struct {
+    const char* text;
+    bool ok;
+    double number;
+    bool percent;
+    const char* unit;
+  } cases[] = {
+      {"+2 dB", true, 2, false, "dB"},
+      {"\xE2\x88\x92" "10 %", true, -10, true, ""},
+      {"-3,5", true, -3.5, false, ""},
+      {" 12.5ms ", true, 12.5, false, "ms"},
+      {"dB", false, 0, false, ""},
+      {"+", false, 0, false, ""},
+      {"", false, 0, false, ""},
+      {"1.2.3 dB", false, 0, false, ""},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    const std::optional<ValueAmount> amount = ReadAmount(c.text, error);
+    ASSERT_EQ(amount.has_value(), c.ok) << c.text;
+    if (!c.ok) {
+      EXPECT_FALSE(error.empty()) << c.text;
+      continue;
+    }
+    EXPECT_DOUBLE_EQ(amount->number, c.number) << c.text;
+    EXPECT_EQ(amount->percent, c.percent) << c.text;
+    EXPECT_EQ(amount->unit, c.unit) << c.text;
+  }
+}
+
+TEST_F(TimelineEditsTest, ATypedEventKeepsTimeOrderInOneUndoStep) {
+  Event(1, 1.0, 500);
+  Event(1, 2.0, 600);
+  Event(2, 2.5, 100);
+  Event(1, 3.0, 700);
+  const std::string loud = FormatValue(kLevel, 800).value;
+  TimelineEdits edits(*session);
+  const std::optional<EventEntry> entry = edits.Entry(IndexOf(1, 2.0));
+  ASSERT_TRUE(entry);
+  EXPECT_EQ(entry->row, 1);
+  EXPECT_EQ(entry->time, "00:00:02:00");
+  EXPECT_EQ(entry->value, ValueWithUnit(kLevel, 600));
+  EXPECT_FALSE(edits.Entry(automation().Count()));
+
+  const auto before = Bytes();
+  const int undo = session->Undo().UndoCount();
+  const struct {
+    const char* time;
+    std::string value;
+  } refused[] = {{"00:00:61:00", loud}, {"00:00:03:15", "loud"}, {"", loud}};
+  for (const auto& r : refused) {
+    EXPECT_FALSE(edits.SetEvent(*entry, r.time, r.value).empty()) << r.time << " " << r.value;
+    EXPECT_EQ(Bytes(), before);
+    EXPECT_EQ(session->Undo().UndoCount(), undo);
+  }
+  // Typed as the page shows it, with or without the unit.
+  EXPECT_EQ(edits.SetEvent(*entry, "00:00:03:15", loud), "");
+  const auto events = Events(1);
+  ASSERT_EQ(events.size(), 3u);
+  EXPECT_EQ(events[0], std::pair(1.0, 500));
+  EXPECT_EQ(events[1], std::pair(3.0, 700));
+  EXPECT_EQ(events[2].first, 3.5);
+  // Levels that show one text are one step to the page: the event shows what was typed.
+  EXPECT_EQ(FormatValue(kLevel, events[2].second).value, loud);
+  EXPECT_EQ(Events(2), (std::vector<std::pair<double, int>>{{2.5, 100}}));
+  for (int i = 1; i < automation().Count(); ++i)
+    EXPECT_LE(automation().EventTime(i - 1), automation().EventTime(i)) << i;
+  EXPECT_EQ(session->Undo().UndoCount(), undo + 1);
+  const std::optional<EventEntry> moved = edits.Entry(IndexOf(1, 3.5));
+  ASSERT_TRUE(moved);
+  EXPECT_EQ(edits.SetEvent(*moved, "0:0:0:15", ValueWithUnit(kLevel, 0)), "");
+  EXPECT_EQ(Events(1).front(), std::pair(0.5, 0));
+  // What people type reads too: a comma, another spelling of off; the nearest step is taken.
+  const std::optional<EventEntry> first = edits.Entry(IndexOf(1, 0.5));
+  ASSERT_TRUE(first);
+  EXPECT_EQ(edits.SetEvent(*first, "00:00:00:15", "-3,5 dB"), "");
+  EXPECT_NEAR(FaderDb(Events(1).front().second), -3.5, 0.1);
+  EXPECT_EQ(edits.SetEvent(edits.Entry(IndexOf(1, 0.5)).value(), "00:00:00:15", "-inf"), "");
+  EXPECT_EQ(Events(1).front(), std::pair(0.5, 0));
+  for (int i = 0; i < 4; ++i) session->UndoCommand();
+  EXPECT_EQ(Bytes(), before);
+}
+
+TEST_F(TimelineEditsTest, OffsetsAndScalesStayWithinTheRangeInOneUndoStep) {
+  for (const int value : {0, 300, 778, 1000}) Event(1, 1.0 + value / 1000.0, value);
+  Event(2, 1.5, 500);  // not selected
+  TimelineEdits edits(*session);
+  EXPECT_EQ(edits.OffsetSelection("+2 dB"), "Select the events to change first.");
+  SelectRows({1}, 0, 5);
+  const auto before = Bytes();
+  const int undo = session->Undo().UndoCount();
+  const struct {
+    const char* amount;
+    std::vector<int> values;  // of 0, 300, 778, 1000
+  } cases[] = {
+      {"+2 dB",
+       {NearestFaderIndex(FaderDb(0) + 2), NearestFaderIndex(FaderDb(300) + 2),
+        NearestFaderIndex(FaderDb(778) + 2), NearestFaderIndex(FaderDb(1000) + 2)}},
+      {"\xE2\x88\x92" "10 %", {0, 270, 700, 900}},
+      {"+50 %", {0, 450, 1023, 1023}},
+      {"+200 dB", {1023, 1023, 1023, 1023}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(edits.OffsetSelection(c.amount), "") << c.amount;
+    std::vector<int> values;
+    for (const auto& e : Events(1)) values.push_back(e.second);
+    EXPECT_EQ(values, c.values) << c.amount;
+    EXPECT_EQ(Events(2), (std::vector<std::pair<double, int>>{{1.5, 500}})) << c.amount;
+    EXPECT_EQ(session->Undo().UndoCount(), undo + 1) << c.amount;
+    session->UndoCommand();
+    EXPECT_EQ(Bytes(), before) << c.amount;
+    SelectRows({1}, 0, 5);
+  }
+  EXPECT_FALSE(edits.OffsetSelection("+2 ms").empty());
+  EXPECT_FALSE(edits.OffsetSelection("up").empty());
+  EXPECT_EQ(Bytes(), before);
+  EXPECT_EQ(session->Undo().UndoCount(), undo);
+}
+
+TEST_F(TimelineEditsTest, OffsetsInTheViewsOwnUnit) {
+  session->ChangeView(kPan);
+  const int max = automation().ParamMax(1, kPan);
+  ASSERT_GT(max, 10);
+  const int middle = max / 2;
+  Event(1, 1.0, middle);
+  SelectRows({1}, 0, 5);
+  TimelineEdits edits(*session);
+  // A bare number moves by that much of the view's own numbers; past the end it stops there.
+  ASSERT_EQ(edits.OffsetSelection("+1000000"), "");
+  EXPECT_EQ(Events(1).front().second, max);
+  session->UndoCommand();
+  SelectRows({1}, 0, 5);
+  ASSERT_EQ(edits.OffsetSelection("-1000000"), "");
+  EXPECT_EQ(Events(1).front().second, 0);
+  session->UndoCommand();
+  SelectRows({1}, 0, 5);
+  // Pan's texts name no unit, and its left side no number: only steps move it.
+  EXPECT_FALSE(edits.OffsetSelection("+2 dB").empty());
+  ASSERT_EQ(edits.OffsetSelection("-10"), "");
+  EXPECT_EQ(Events(1).front().second, middle - 10);
+}
+
+TEST_F(TimelineEditsTest, ThinKeepsTheCurveWithinOneStepAtEveryOriginalTime) {
+  // A 30-second Line stroke and a rising Curve stroke on two rows, plus a row left alone.
+  const FrameRate rate = automation().Rate();
+  auto stroke = [&](int row, WriteShape shape, int from, int to) {
+    const auto points =
+        ShapePoints(shape, SecondsToTC(10, rate), from, SecondsToTC(40, rate), to, rate);
+    std::vector<AutoEvent> events;
+    const EventKey key = automation().KeyOf(kLevel, row);
+    for (const StrokePoint& p : points) events.push_back({p.time, key.Word(p.value) & ~key.mask});
+    automation().WriteEvents(kLevel, row, 10, 40, events, false, false);
+  };
+  stroke(1, WriteShape::kLine, 100, 900);
+  stroke(2, WriteShape::kCurve2, 1000, 200);
+  stroke(3, WriteShape::kLine, 0, 1023);
+  const auto original1 = Events(1), original2 = Events(2), original3 = Events(3);
+  ASSERT_GT(original1.size(), 700u);
+  SelectRows({1, 2}, 0, timeline::kDayEnd);
+  const std::int64_t words = automation().StreamWordCount();
+  const int undo = session->Undo().UndoCount();
+  TimelineEdits edits(*session);
+  const int removed = edits.Thin();
+  EXPECT_GT(removed, static_cast<int>(original1.size() / 3));
+  EXPECT_LT(automation().StreamWordCount(), words - removed / 2);
+  EXPECT_EQ(session->Undo().UndoCount(), undo + 1);
+  for (const auto& [row, original] : {std::pair{1, original1}, {2, original2}}) {
+    const auto thinned = Events(row);
+    EXPECT_EQ(thinned.front(), original.front()) << row;
+    EXPECT_EQ(thinned.back(), original.back()) << row;
+    // The value held at each original event's time: the last thinned event at or before it.
+    std::size_t k = 0;
+    for (const auto& [t, v] : original) {
+      while (k + 1 < thinned.size() && thinned[k + 1].first <= t) ++k;
+      EXPECT_LE(std::abs(thinned[k].second - v), 1) << row << " at " << t;
+    }
+  }
+  EXPECT_EQ(Events(3), original3);
+  // Thinning again finds nothing more and pushes no step.
+  EXPECT_EQ(edits.Thin(), 0);
+  EXPECT_EQ(session->Undo().UndoCount(), undo + 1);
+  session->UndoCommand();
+  EXPECT_EQ(Events(1), original1);
+  EXPECT_EQ(Events(2), original2);
+}
+
+TEST_F(TimelineEditsTest, TheCostOfTheTitleAndOfTheSelection) {
+  Event(1, 1.0, 10);
+  Event(2, 1.0, 20);
+  Event(1, 2.0, 30);
+  Event(1, 3.0, 40);
+  TimelineEdits edits(*session);
+  StreamCost cost = edits.Cost();
+  EXPECT_EQ(cost.title_events, 4);
+  EXPECT_EQ(cost.title_words, automation().StreamWordCount());
+  EXPECT_EQ(cost.selection_words, 0);
+  // Row 1 from 0 to 2.5: its event at 1 s shares its time with row 2's, so only the event's
+  // word goes; the one at 2 s takes its time's marker with it.
+  SelectRows({1}, 0, 2.5);
+  cost = edits.Cost();
+  EXPECT_EQ(cost.selection_words, 3);
+  const std::int64_t words = automation().StreamWordCount();
+  session->Delete();
+  EXPECT_EQ(automation().StreamWordCount(), words - cost.selection_words);
 }
 
 }  // namespace

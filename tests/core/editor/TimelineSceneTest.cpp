@@ -5,6 +5,7 @@
 
 #include "core/editor/AutomationViews.h"
 #include "core/editor/TimelineScene.h"
+#include "core/model/FaderLaw.h"
 #include "core/model/ParamIds.h"
 #include "tests/core/edit/EditTitles.h"
 
@@ -217,6 +218,113 @@ TEST(TimelineGaugeTest, PercentTurnsRedAboveTheMemory) {
     EXPECT_EQ(percent, c.percent) << c.words;
     EXPECT_EQ(red, c.red) << c.words;
   }
+}
+
+}  // namespace
+}  // namespace orb
+
+namespace orb {
+namespace {
+
+// Cue boxes leave the ruler's labels readable: a box that would cover one drops to the lane
+// below the ruler, and no box reaches into the next label or the next box of its lane.
+TEST_F(TimelineSceneTest, CueBoxesKeepTheRulerLabelsReadable) {
+  TQ730& cues = title->Cues();
+  // At 243 px/s a label stands at every second, 243 pixels apart: a cue on the one-second
+  // label, one half-way to the next, and two crowding each other.
+  const std::vector<TimeCode> times = {MakeTC(0, 0, 1, 0), MakeTC(0, 0, 1, 15),
+                                       MakeTC(0, 0, 1, 21), MakeTC(0, 0, 1, 22)};
+  while (cues.Count() > static_cast<int>(times.size())) {
+    cues.SetSelected(0, true);
+    cues.DeleteSelected();
+  }
+  while (cues.Count() < static_cast<int>(times.size())) ASSERT_GE(cues.NewRecord(-1), 0);
+  // A cue's new time sorts the list: the last cue, an hour in as generated, is set each time.
+  for (const TimeCode time : times)
+    cues.SetParam(cues.Count() - 1, kParamCueTime, static_cast<int>(ToBCD(time)));
+  TimelineState state;
+  for (int i = 0; i < 3; ++i) state.DetailTime();
+  ASSERT_EQ(GridStepsAt(state.Zoom()).major, 1);
+  const TimelineScene scene =
+      BuildScene(state, 800, 400, {&automation(), &title->System(), kLevel, 0, 0, 0, &cues});
+  ASSERT_EQ(scene.cues.size(), times.size());
+  for (std::size_t i = 1; i < scene.cues.size(); ++i)
+    EXPECT_LE(scene.cues[i - 1].x, scene.cues[i].x);
+  for (const CueMarker& cue : scene.cues) {
+    const int left = cue.x - 3, right = left + cue.box_width;
+    if (cue.lane == 0) {
+      for (const RulerLabel& label : scene.ruler) {
+        const bool apart = right <= label.x - 1 || left > label.x + kRulerLabelWidth;
+        EXPECT_TRUE(apart) << cue.name << " at " << cue.x << " over the label at " << label.x;
+      }
+    }
+    for (const CueMarker& other : scene.cues) {
+      if (&other != &cue && other.lane == cue.lane && other.x > cue.x) {
+        EXPECT_LT(right, other.x - 3) << cue.name << " runs into " << other.name;
+      }
+    }
+  }
+  // The cue on the one-second label goes below the ruler; the one half-way keeps the ruler and
+  // the room up to the next cue.
+  EXPECT_EQ(scene.cues[0].lane, 1);
+  EXPECT_EQ(scene.cues[1].lane, 0);
+  EXPECT_EQ(scene.cues[1].box_width, scene.cues[2].x - 4 - (scene.cues[1].x - 3));
+  EXPECT_GE(scene.cues[1].box_width, kMinCueBox);
+}
+
+// A value scale in the view's unit, only as dense as it stays legible, each mark at its value.
+TEST_F(TimelineSceneTest, ValueScalesInTheViewsUnit) {
+  const struct {
+    int view;
+    int band;  // band height
+    const char* unit;  // the end of every mark's text; null: the view's own step texts
+    std::size_t at_least;
+  } cases[] = {
+      {kLevel, 128, " dB", 5}, {kLevel, 64, " dB", 3}, {109, 96, " %", 5},  // Pan
+      {106, 64, nullptr, 2},                                               // Cut: on or off
+      {kLevel, 32, " dB", 2},  // the band's top and bottom alone
+  };
+  for (const auto& c : cases) {
+    TimelineState state;
+    state.SetBandHeight(static_cast<float>(c.band));
+    const TimelineScene scene = Scene(state, c.view);
+    ASSERT_FALSE(scene.curves.empty());
+    const BandCurve& curve = scene.curves[0];
+    const std::vector<ScaleMark>& marks = curve.scale;
+    EXPECT_GE(marks.size(), c.at_least) << c.view << " at " << c.band;
+    if (c.band == 32) {
+      EXPECT_EQ(marks.size(), 2u);
+    }
+    const TimelineGeometry g(state, 800, 400, TimeSpan(automation()));
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+      if (i > 0) {
+        EXPECT_GE(marks[i].y - marks[i - 1].y, 12) << c.view << " at " << c.band;
+      }
+      EXPECT_GE(marks[i].y, g.ValueY(0, curve.range, curve.range));
+      EXPECT_LE(marks[i].y, g.ValueY(0, 0, curve.range));
+      if (c.unit != nullptr) {
+        const std::string& text = marks[i].text;
+        EXPECT_EQ(text.substr(text.size() - std::string(c.unit).size()), c.unit) << text;
+      }
+    }
+    if (c.view == kLevel && !marks.empty()) {
+      EXPECT_EQ(marks.front().text, "+10 dB");
+      EXPECT_EQ(marks.front().y, g.ValueY(0, NearestFaderIndex(10), curve.range));
+    } else if (c.view == 109) {
+      EXPECT_EQ(marks.front().text, "100 %");
+      EXPECT_EQ(marks.back().text, "0 %");
+      EXPECT_EQ(marks.back().y, g.ValueY(0, 0, curve.range));
+    } else if (c.unit == nullptr) {
+      ASSERT_EQ(marks.size(), 2u);
+      EXPECT_EQ(marks.front().y, g.ValueY(0, 1, 1));
+      EXPECT_EQ(marks.back().y, g.ValueY(0, 0, 1));
+    }
+  }
+  // Fewer marks on a lower band.
+  TimelineState tall, low;
+  tall.SetBandHeight(128);
+  low.SetBandHeight(48);
+  EXPECT_GT(Scene(tall).curves[0].scale.size(), Scene(low).curves[0].scale.size());
 }
 
 }  // namespace

@@ -152,7 +152,8 @@ TEST_F(EditorWindowTest, MenusCarryTheirCaptionsShortcutsAndSeparators) {
                          "&Copy|Ctrl+C",
                          "&Paste|Ctrl+V", "&Delete|Ctrl+Del", "Optional Cop&y...|Ctrl+Shift+C", "-",
                          "Insert &Time|", "Delete T&ime|", "-", "Select &All|Ctrl+A",
-                         "C&lear Select|Ctrl+Shift+A"}));
+                         "C&lear Select|Ctrl+Shift+A", "-", "&Go To Timecode...|Ctrl+G",
+                         "O&ffset Values...|", "T&hin|"}));
   EXPECT_EQ(entries(e.M_Do), QStringList({"&Zero...|", "&Fader Copy...|", "&Trim Fader...|", "-",
                                           "Set &Group|", "&Reset Group|"}));
   EXPECT_EQ(entries(e.PM_Edit),

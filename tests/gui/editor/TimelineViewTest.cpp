@@ -2,14 +2,20 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
 #include <QToolButton>
+#include <QWheelEvent>
+#include <cmath>
+#include <cstdlib>
 
 #include "core/editor/AutomationViews.h"
 #include "core/editor/Sessions.h"
 #include "core/model/ParamIds.h"
+#include "core/model/ValueText.h"
 #include "gui/editor/Foedit.h"
+#include "gui/editor/Foentry.h"
 #include "gui/editor/TimelineView.h"
 #include "tests/gui/shell/GuiTestSupport.h"
 #include "tests/support/ScriptedPrompter.h"
@@ -45,6 +51,9 @@ class TimelineViewTest : public ::testing::Test {
     window->TC_Tab->setCurrentIndex(kAutomationTab);
     QApplication::processEvents();
     surface = window->Pa_Auto->PB_Auto;
+    // The tab opened on the title's first cue, an hour in; the tests draw from the day's start.
+    session->Timeline().SetLeftTime(0);
+    window->RefreshView();
   }
 
   TQ730AUTO& automation() { return session->GetTitle().Automation(); }
@@ -222,6 +231,9 @@ TEST_F(TimelineViewTest, AMovedSelectionIsDeletedAndAFreeStrokeFlattensAsSaved) 
   spec.name = "Busy";
   spec.automation_words = 3000;
   Open(spec);
+  // The edges below lie four pixels from the row's events, where other rows' events would
+  // catch them.
+  session->Timeline().SetSnap(false);
   const TQ730AUTO& list = automation();
   const double last = TCToSeconds(list.EventTime(list.Count() - 1), list.Rate());
   // The view and row with the most events, among views with a range of values.
@@ -313,6 +325,131 @@ TEST_F(TimelineViewTest, OnOffViewsWriteFreeStrokesOnly) {
   for (int tag = 1; tag < 5; ++tag) EXPECT_FALSE(items[tag]->isEnabled()) << tag;
   EXPECT_EQ(session->Timeline().Shape(), WriteShape::kFree);
   window->Pa_Auto->Po_Write->hide();
+}
+
+TEST_F(TimelineViewTest, TheTabOpensOnTheFirstEventAndTheWheelAndKeysMoveIt) {
+  Event(5, 3600.5, 300);
+  Event(9, 3660, 700);
+  session->Timeline() = TimelineState();  // as a newly opened title has it
+  Repaint();
+  const double view = (surface->width() - kLabelWidth) / 72.0;
+  EXPECT_NEAR(session->Timeline().LeftTime(), 3600.5 - view / 10, 1e-6);
+  EXPECT_EQ(Sc_Time()->value(), session->Timeline().TimeScroll(TimeSpan(automation())));
+  surface->setFocus();
+
+  // Ctrl+wheel on the event zooms around it: it keeps its column.
+  const int x = Geometry().EventX(3600.5);
+  QWheelEvent wheel(QPointF(x, 100), surface->mapToGlobal(QPointF(x, 100)), QPoint(), QPoint(0, 120),
+                    Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(surface, &wheel);
+  EXPECT_FLOAT_EQ(session->Timeline().Zoom(), 72 * 1.25f);
+  EXPECT_NEAR(Geometry().EventX(3600.5), x, 1);
+  // The plain wheel scrolls rows; the keys scroll time and rows.
+  QWheelEvent down(QPointF(x, 100), surface->mapToGlobal(QPointF(x, 100)), QPoint(), QPoint(0, -240),
+                   Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(surface, &down);
+  EXPECT_EQ(session->Timeline().RowScroll(), 2);
+  EXPECT_EQ(Sc_Ch()->value(), 2);
+  const double left = session->Timeline().LeftTime();
+  QTest::keyClick(surface, Qt::Key_Right);
+  EXPECT_NEAR(session->Timeline().LeftTime(), left + view / 1.25 / 10, 1e-6);
+  QTest::keyClick(surface, Qt::Key_PageDown);
+  EXPECT_GT(session->Timeline().RowScroll(), 2);
+  // Zoom to fit shows both events; the button does what the key does.
+  QTest::keyClick(surface, Qt::Key_F);
+  const TimelineGeometry fit = Geometry();
+  EXPECT_LT(fit.LeftTime(), 3600.5);
+  EXPECT_GT(fit.RightTime(), 3660);
+  session->Timeline() = TimelineState();
+  session->Timeline().SetPlaced();
+  QTest::mouseClick(window->Pa_Auto->Bu_FitTime, Qt::LeftButton);
+  EXPECT_NEAR(Geometry().LeftTime(), fit.LeftTime(), 1e-6);
+  // S and the button both switch snapping.
+  EXPECT_TRUE(window->Pa_Auto->Bu_Snap->isChecked());
+  QTest::keyClick(surface, Qt::Key_S);
+  EXPECT_FALSE(session->Timeline().Snap());
+  EXPECT_FALSE(window->Pa_Auto->Bu_Snap->isChecked());
+  QTest::mouseClick(window->Pa_Auto->Bu_Snap, Qt::LeftButton);
+  EXPECT_TRUE(session->Timeline().Snap());
+  Repaint();
+  test::SaveRendering(window.get(), "timeline_fit");
+}
+
+TEST_F(TimelineViewTest, ADoubleClickTypesAnEventsTimeAndValue) {
+  Event(1, 2.0, 500);
+  Event(1, 4.0, 600);
+  Repaint();
+  const int undo = session->Undo().UndoCount();
+  const QPoint at(Geometry().EventX(2.0), Geometry().ValueY(1, 500, 1023));
+  QTest::mouseDClick(surface, Qt::LeftButton, {}, at);
+  auto* entry = window->findChild<TFo_Entry*>();
+  ASSERT_NE(entry, nullptr);
+  ASSERT_EQ(entry->Ed_Fields.size(), 2u);
+  EXPECT_EQ(entry->Ed_Fields[0]->text(), "00:00:02:00");
+  // Text that is no value keeps the entry open with the reason.
+  entry->Ed_Fields[1]->setText("loud");
+  entry->accept();
+  EXPECT_TRUE(entry->isVisible());
+  EXPECT_FALSE(entry->La_Error->text().isEmpty());
+  entry->Ed_Fields[0]->setText("00:00:05:00");
+  entry->Ed_Fields[1]->setText(QString::fromStdString(FormatValue(kLevel, 900).value));
+  entry->accept();
+  QApplication::processEvents();
+  const auto events = Events(automation(), kLevel, 1, 0, 10);
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(events[0], std::pair(4.0, 600));
+  EXPECT_EQ(events[1].first, 5.0);
+  EXPECT_EQ(FormatValue(kLevel, events[1].second).value, FormatValue(kLevel, 900).value);
+  EXPECT_EQ(session->Undo().UndoCount(), undo + 1);
+}
+
+TEST_F(TimelineViewTest, EscDuringADragPutsEverythingBack) {
+  Event(2, 3.0, 500);
+  Repaint();
+  Drag(At(2, 2.0, 300), At(2, 4.0, 300));
+  Repaint();
+  const double start = session->SelectionStart(), end = session->SelectionEnd();
+  MemoryFile before;
+  ASSERT_EQ(session->GetTitle().WriteChunks(before), kOk);
+  const int undo = session->Undo().UndoCount();
+  QTest::mousePress(surface, Qt::LeftButton, {}, At(2, 3.0, 300));
+  QTest::mouseMove(surface, At(4, 6.0, 300));
+  QTest::keyClick(surface, Qt::Key_Escape);
+  QTest::mouseRelease(surface, Qt::LeftButton, {}, At(4, 6.0, 300));
+  MemoryFile after;
+  ASSERT_EQ(session->GetTitle().WriteChunks(after), kOk);
+  EXPECT_EQ(after.Bytes(), before.Bytes());
+  EXPECT_EQ(session->Undo().UndoCount(), undo);
+  EXPECT_EQ(session->SelectionStart(), start);
+  EXPECT_EQ(session->SelectionEnd(), end);
+  EXPECT_EQ(EventsOn(2), 1);
+}
+
+// Run with QT_SCALE_FACTOR at 1.5 and 2 (see tests/CMakeLists.txt): the back buffer has the
+// screen's own pixels, and clicks still land in timeline coordinates.
+TEST_F(TimelineViewTest, SharpAtTheScreensPixelRatio) {
+  const qreal ratio = surface->devicePixelRatioF();
+  if (const char* scale = std::getenv("QT_SCALE_FACTOR")) {
+    EXPECT_DOUBLE_EQ(ratio, std::atof(scale));
+  }
+  if (ratio == 1) GTEST_SKIP() << "runs under QT_SCALE_FACTOR";
+  Event(1, 2.0, 500);
+  session->GetTitle().Cues().SetParam(0, kParamCueTime, static_cast<int>(ToBCD(MakeTC(0, 0, 3, 0))));
+  Repaint();
+  const QImage& buffer = surface->Buffer();
+  EXPECT_EQ(buffer.size(), (QSizeF(surface->size()) * ratio).toSize());
+  EXPECT_EQ(buffer.devicePixelRatio(), ratio);
+  // A one-pixel cue line is about ratio device pixels wide, not blurred over more.
+  const int cue_x = surface->Scene().cues.at(0).x;
+  const int y = static_cast<int>(300 * ratio);
+  int cyan = 0;
+  for (int dx = -4; dx <= 4 + static_cast<int>(ratio); ++dx)
+    cyan += buffer.pixelColor(static_cast<int>(cue_x * ratio) + dx, y) == QColor(0, 255, 255);
+  EXPECT_GE(cyan, 1);
+  EXPECT_LE(cyan, static_cast<int>(std::ceil(ratio)) + 1);
+  Drag(At(1, 1.0, 300), At(1, 3.0, 300));
+  EXPECT_NEAR(session->SelectionStart(), Geometry().TimeAt(At(1, 1.0, 300).x()), 1e-9);
+  test::SaveRendering(window.get(), "timeline_scale_" + std::to_string(static_cast<int>(ratio * 100)));
 }
 
 }  // namespace
