@@ -190,6 +190,9 @@ class EditSession {
   // The panel pushes one step per gesture, popup choice or committed entry through this, named
   // for the history.
   void PushUndoStep(std::string name);
+  // A command's step name: the verb and the selection it acts on; on the timeline with the
+  // view's parameter ("Delete Level CH 1–4").
+  std::string StepNameOf(const char* verb) const;
 
   // The Edit menu.
   void UndoCommand();
@@ -248,9 +251,6 @@ class EditSession {
   static std::string MenuText(const char* verb, const std::string& step) {
     return step.empty() ? verb : std::string(verb) + " " + step;
   }
-  // A command's step name: the verb and the selection it acts on; on the timeline with the
-  // view's parameter ("Delete Level CH 1–4").
-  std::string StepNameOf(const char* verb) const;
   TQ730& ListNumber(int n) const { return *title_->List(n); }
   bool BlockCheck() const;
   bool CopyPossible() const;

@@ -131,7 +131,7 @@ std::string TimelineEdits::SetEvent(const EventEntry& entry, std::string_view ti
       TypedValue(entry.row, key.Value(list.EventWord(entry.index)), value, error);
   if (!to) return error;
   const int view = session_.ViewParam();
-  session_.PushUndoStep();
+  session_.PushUndoStep(session_.StepNameOf("Type Event"));
   list.SelectEvent(entry.index);
   list.SetEditRange(view, list.RangeStart(), list.RangeEnd());
   list.DeselectAllChannels();
@@ -204,7 +204,7 @@ std::string TimelineEdits::OffsetSelection(std::string_view text) {
     if (at != numbers.begin() && wanted - *std::prev(at) < *at - wanted) --at;
     return static_cast<int>(at - numbers.begin());
   };
-  session_.PushUndoStep();
+  session_.PushUndoStep(session_.StepNameOf("Offset Values"));
   if (amount->percent) {
     const double factor = 1 + by / 100;
     list.SetSelectedValues(
@@ -237,7 +237,7 @@ int TimelineEdits::Thin() {
     }
   }
   if (drop.empty()) return 0;
-  session_.PushUndoStep();
+  session_.PushUndoStep(session_.StepNameOf("Thin"));
   list.ClearEventSelection();
   for (const int index : drop) list.SetSelected(index, true);
   list.DeleteSelected();
