@@ -55,8 +55,9 @@ void DragTrim(test::PanelSession& bound, Pick pick) {
     if (c.id == kParamTrim && !trim) trim = c;
   }
   ASSERT_TRUE(trim);
+  // A knob follows the pointer's upward movement from the press.
   bound.panel->Press(trim->box.left, trim->box.top, false);
-  bound.panel->Move(trim->box.left + pick(trim->box.width + 1), trim->box.top);
+  bound.panel->Move(trim->box.left, trim->box.top - pick(trim->box.width + 1));
   bound.panel->Release(0, 0);
 }
 
