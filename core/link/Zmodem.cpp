@@ -494,9 +494,10 @@ bool TZmodem::ReceiveData(ZmodemTick& tick, std::uint64_t now_ms) {
       return false;
     }
     position_ += taken;
-    after_damage_ = {};
     LogLine("Kept " + std::to_string(taken) + " bytes that came after the damage.");
   }
+  // A block with a header ends what was gathered, whether it was used or not.
+  if (header > 0) after_damage_ = {};
   if (keep > 0 || gathered > 0) Progressed(now_ms);
   tick.progress = MakeProgress(kReceiveProgressText, position_, file_size_, now_ms - start_time_);
   retry_count_ = 0;
@@ -584,9 +585,8 @@ TZmodem::Gathered TZmodem::GatherAfterDamage() {
 // that it did when its first bytes of that length fit the damaged subpacket's CRC as it came, or
 // are the damaged subpacket's data byte for byte (the damage was in its CRC), and its bytes past
 // them are the gathered ones.
-std::size_t TZmodem::GatheredToKeep(const std::uint8_t* block, int count) {
-  AfterDamage gathered = std::move(after_damage_);
-  after_damage_ = {};
+std::size_t TZmodem::GatheredToKeep(const std::uint8_t* block, int count) const {
+  const AfterDamage& gathered = after_damage_;
   const int length = gathered.first_length;
   if (gathered.at != position_ || gathered.data.empty() || length <= 0 || count < length) {
     return 0;
@@ -603,8 +603,7 @@ std::size_t TZmodem::GatheredToKeep(const std::uint8_t* block, int count) {
       !std::equal(block + length, block + count, gathered.data.begin())) {
     return 0;
   }
-  after_damage_.data = std::move(gathered.data);
-  return after_damage_.data.size() - overlap;
+  return gathered.data.size() - overlap;
 }
 
 void TZmodem::EndWithDamage(ZmodemTick& tick, int from, int count) {

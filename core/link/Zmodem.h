@@ -110,7 +110,7 @@ class TZmodem {
   enum class Gathered { kTook, kWaiting, kClosed };
   Gathered GatherAfterDamage();
   void StartGathering(const std::uint8_t* damaged, int count, unsigned crc, std::uint8_t end);
-  std::size_t GatheredToKeep(const std::uint8_t* block, int count);
+  std::size_t GatheredToKeep(const std::uint8_t* block, int count) const;
   void EndWithDamage(ZmodemTick& tick, int from, int count);
   bool CountRetry(ZmodemTick& tick);
   void SendFileHeader(std::uint64_t now_ms);
