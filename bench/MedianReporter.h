@@ -23,7 +23,8 @@ class MedianReporter : public benchmark::ConsoleReporter {
       const std::string name = run.run_name.function_name;
       milliseconds_[name] =
           run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e3;
-      for (const auto& [counter_name, counter] : run.counters) counters_[counter_name] = counter.value;
+      for (const auto& [counter_name, counter] : run.counters)
+        counters_[counter_name] = counter.value;
     }
     ConsoleReporter::ReportRuns(runs);
   }

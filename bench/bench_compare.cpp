@@ -57,8 +57,10 @@ std::string EditedFile() {
     for (int s = 0; s < snaps.Count(); ++s) {
       snaps.SetCurrentRecord(s);
       for (int c = 0; c < snaps.ChannelCount(); c += 10) {
-        snaps.SetParam(c, orb::kParamFaderLevel, (snaps.GetParam(c, orb::kParamFaderLevel) + 40) % 1024);
-        snaps.SetParam(c, orb::kParamEqLowGain, (snaps.GetParam(c, orb::kParamEqLowGain) + 4) % 128);
+        snaps.SetParam(c, orb::kParamFaderLevel,
+                       (snaps.GetParam(c, orb::kParamFaderLevel) + 40) % 1024);
+        snaps.SetParam(c, orb::kParamEqLowGain,
+                       (snaps.GetParam(c, orb::kParamEqLowGain) + 4) % 128);
       }
     }
   }
@@ -77,7 +79,8 @@ std::string EditedFile() {
   automation.DeleteSelected();
   const orb::EventKey key = automation.KeyOf(orb::kParamFaderLevel, 0);
   for (int k = 0; k < 1000; ++k)
-    automation.AppendEvent({orb::SecondsToTC(86000 + k * 0.2, automation.Rate()), key.Word(k % 1024)});
+    automation.AppendEvent(
+        {orb::SecondsToTC(86000 + k * 0.2, automation.Rate()), key.Word(k % 1024)});
   const orb::Status saved = title.SaveTitleAs(path.string(), nullptr);
   if (saved != orb::kOk) std::fprintf(stderr, "saving the edited title: status %d\n", saved);
   return path.string();
@@ -100,10 +103,18 @@ void Compare(benchmark::State& state, const std::string& second) {
   state.counters["differences"] = static_cast<double>(found);
 }
 
-void BM_LoadVersions(benchmark::State& state) { LoadBoth(state, EditedFile()); }
-void BM_CompareVersions(benchmark::State& state) { Compare(state, EditedFile()); }
-void BM_LoadUnrelated(benchmark::State& state) { LoadBoth(state, MaximumFile(2)); }
-void BM_CompareUnrelated(benchmark::State& state) { Compare(state, MaximumFile(2)); }
+void BM_LoadVersions(benchmark::State& state) {
+  LoadBoth(state, EditedFile());
+}
+void BM_CompareVersions(benchmark::State& state) {
+  Compare(state, EditedFile());
+}
+void BM_LoadUnrelated(benchmark::State& state) {
+  LoadBoth(state, MaximumFile(2));
+}
+void BM_CompareUnrelated(benchmark::State& state) {
+  Compare(state, MaximumFile(2));
+}
 BENCHMARK(BM_LoadVersions)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompareVersions)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadUnrelated)->Unit(benchmark::kMillisecond);

@@ -20,15 +20,15 @@
 #include <vector>
 
 #include "bench/BenchLinks.h"
-#include "core/model/Clip.h"
 #include "core/edit/EditOps.h"
+#include "core/edit/Links.h"
 #include "core/edit/Undo.h"
+#include "core/model/Clip.h"
 #include "core/model/DebugLog.h"
+#include "core/model/ParamModel.h"
 #include "core/model/Prompter.h"
 #include "core/model/Q730auto.h"
 #include "core/model/Title.h"
-#include "core/edit/Links.h"
-#include "core/model/ParamModel.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tools/TitleGenerator.h"
 

@@ -23,8 +23,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <map>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -113,14 +113,13 @@ Figure RunProgram(bool receive, bool strict, bool noisy, const std::vector<std::
   TZmodem zmodem(line.serial());
   zmodem.Start(receive ? TZmodem::Direction::kReceive : TZmodem::Direction::kSend,
                receive ? folder + "/tmp.gz" : source, start);
-  const int allowance =
-      static_cast<int>(data.size() * (noisy ? 4000 : 2000) / kLineRate) + 60000;
+  const int allowance = static_cast<int>(data.size() * (noisy ? 4000 : 2000) / kLineRate) + 60000;
   const DriveResult result =
       Drive(line.serial(), zmodem, allowance, strict, [](const ZmodemTick&) { DrainLog(); });
   figure.seconds = (NowMs() - start) / 1000.0;
   figure.retries = zmodem.TotalRetries();
-  figure.flipped = line.relay().Flipped(PacedRelay::kToPeer) +
-                   line.relay().Flipped(PacedRelay::kToProgram);
+  figure.flipped =
+      line.relay().Flipped(PacedRelay::kToPeer) + line.relay().Flipped(PacedRelay::kToProgram);
   if (print_log) {
     std::string text = std::string(Name(receive ? kReceive : kSend)) + (noisy ? ", noisy" : "") +
                        ": end " + std::to_string(static_cast<int>(result.end)) + ", log";
@@ -276,8 +275,8 @@ int main(int argc, char** argv) {
     std::printf("link receive / lrzsz: %.3f (goal >= 1)\n", rate[kReceive] / rate[kReference]);
   std::printf("link send / line rate: %.3f (goal >= 0.91)\n", rate[kSend] / kLineRate);
   if (noise_one_in > 0) {
-    for (const auto& [noisy, clean, what] : {std::tuple{kReceiveNoisy, kReceive, "receive"},
-                                            std::tuple{kSendNoisy, kSend, "send"}}) {
+    for (const auto& [noisy, clean, what] :
+         {std::tuple{kReceiveNoisy, kReceive, "receive"}, std::tuple{kSendNoisy, kSend, "send"}}) {
       std::printf("link %s, 1 bit error in %u bytes / clean: %.3f (goal >= 0.6)\n", what,
                   noise_one_in, rate[clean] > 0 ? rate[noisy] / rate[clean] : 0.0);
     }

@@ -10,10 +10,10 @@
 #include <memory>
 
 #include "bench/BenchLinks.h"
-#include "core/model/DebugLog.h"
-#include "core/model/Title.h"
 #include "core/edit/Links.h"
+#include "core/model/DebugLog.h"
 #include "core/model/ParamModel.h"
+#include "core/model/Title.h"
 #include "tools/TitleGenerator.h"
 
 namespace {

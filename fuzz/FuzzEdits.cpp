@@ -1,13 +1,13 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "fuzz/FuzzTargets.h"
-#include "fuzz/PlainEdits.h"
-#include "core/model/DebugLog.h"
-#include "core/model/Title.h"
 #include "core/edit/Links.h"
+#include "core/model/DebugLog.h"
 #include "core/model/ParamIds.h"
 #include "core/model/ParamModel.h"
+#include "core/model/Title.h"
+#include "fuzz/FuzzTargets.h"
+#include "fuzz/PlainEdits.h"
 
 namespace orb {
 namespace {

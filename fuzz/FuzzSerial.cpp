@@ -3,16 +3,15 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <thread>
-
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "fuzz/FuzzTargets.h"
 #include "core/link/Serial.h"
 #include "core/link/Zmodem.h"
 #include "core/model/DebugLog.h"
+#include "fuzz/FuzzTargets.h"
 
 namespace orb {
 namespace {

@@ -2,8 +2,8 @@
 #include <string>
 #include <string_view>
 
-#include "fuzz/FuzzTargets.h"
 #include "core/storage/Settings.h"
+#include "fuzz/FuzzTargets.h"
 
 namespace orb {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/FuzzTargets.h"
 #include "core/model/DebugLog.h"
 #include "core/model/Title.h"
 #include "core/storage/Floppy.h"
+#include "fuzz/FuzzTargets.h"
 
 namespace orb {
 namespace {

@@ -105,7 +105,8 @@ int FuzzTitleLoader(const std::uint8_t* data, std::size_t size) {
   // Compared with itself it shows no difference; with an empty title every line can be made.
   Check(CompareTitles(title, title).empty());
   Title empty;
-  for (const Differences& differences : {CompareTitles(title, empty), CompareTitles(empty, title)}) {
+  for (const Differences& differences :
+       {CompareTitles(title, empty), CompareTitles(empty, title)}) {
     for (std::size_t i = 0; i < differences.size(); ++i) differences[i].Line();
     GroupDifferences(differences, "on");
   }

@@ -12,18 +12,28 @@ std::string Escaped(std::string_view text) {
   std::string out;
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
 }
 
 std::string Target(std::string_view link) {
-  if (link.substr(0, kPictureFolder.size()) == kPictureFolder) link.remove_prefix(kPictureFolder.size());
+  if (link.substr(0, kPictureFolder.size()) == kPictureFolder)
+    link.remove_prefix(kPictureFolder.size());
   return Escaped(link);
 }
 
@@ -91,7 +101,8 @@ std::vector<std::string> Cells(std::string_view row) {
 
 std::string UserParts(std::string_view readme) {
   const std::size_t intro = readme.find("\n\n");
-  const std::size_t intro_end = intro == std::string_view::npos ? intro : readme.find("\n\n", intro + 2);
+  const std::size_t intro_end =
+      intro == std::string_view::npos ? intro : readme.find("\n\n", intro + 2);
   const std::size_t from = readme.find("\n## ");
   const std::size_t to = readme.find("\n## More");
   if (intro_end == std::string_view::npos || from == std::string_view::npos) return {};

@@ -6,11 +6,11 @@
 #include <span>
 #include <string_view>
 
-#include "core/model/Q730.h"
-#include "core/model/Q730classes.h"
 #include "core/model/FaderLaw.h"
 #include "core/model/ParamIds.h"
 #include "core/model/ParamModel.h"
+#include "core/model/Q730.h"
+#include "core/model/Q730classes.h"
 
 namespace orb::gen {
 namespace {

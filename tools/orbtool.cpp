@@ -90,7 +90,8 @@ constexpr CommandHelp kCommands[] = {
      "value, unit); --view picks a parameter by its timeline name"},
 };
 
-const char kAbout[] = "orbtool - the command-line companion of orbedit, the ORB-Q730 title editor\n";
+const char kAbout[] =
+    "orbtool - the command-line companion of orbedit, the ORB-Q730 title editor\n";
 const char kExitCodes[] = "Exit codes: 0 success, 1 failure, 2 usage error.\n";
 
 const CommandHelp* FindCommand(const std::string& name) {
@@ -130,11 +131,11 @@ std::string CommandUsage(const CommandHelp& command) {
 // where to read more.
 int Usage(const std::string& name = {}) {
   if (const CommandHelp* command = FindCommand(name)) {
-    std::fprintf(stderr, "orbtool %s: wrong arguments\n%sTry 'orbtool %s --help'.\n",
-                 command->name, CommandUsage(*command).c_str(), command->name);
+    std::fprintf(stderr, "orbtool %s: wrong arguments\n%sTry 'orbtool %s --help'.\n", command->name,
+                 CommandUsage(*command).c_str(), command->name);
   } else {
-    std::fprintf(stderr, "orbtool: %s\n", name.empty() ? "no command given"
-                                                        : ("unknown command '" + name + "'").c_str());
+    std::fprintf(stderr, "orbtool: %s\n",
+                 name.empty() ? "no command given" : ("unknown command '" + name + "'").c_str());
     std::fputs("Usage: orbtool COMMAND [ARGUMENTS]\nTry 'orbtool --help'.\n", stderr);
   }
   return 2;
@@ -580,8 +581,8 @@ int RunSession(orb::SessionSetup setup, SessionPrompter& prompter) {
     std::printf("Imported the console's slot %s as %s (%s) in %s.\n", slot, file.c_str(),
                 bytes.c_str(), printer.Elapsed().c_str());
   } else {
-    std::printf("Exported %s (%s) into the console's slot %s in %s.\n", file.c_str(),
-                bytes.c_str(), slot, printer.Elapsed().c_str());
+    std::printf("Exported %s (%s) into the console's slot %s in %s.\n", file.c_str(), bytes.c_str(),
+                slot, printer.Elapsed().c_str());
   }
   return 0;
 }
@@ -756,8 +757,7 @@ int main(int argc, char** argv) {
       !parsed.overwrite && !parsed.reboot)
     return ExportFolder(parsed.places, parsed.single);
   if (command == "import-folder" && parsed.valid && !parsed.quiet && two_or_three && parsed.name &&
-      !parsed.single &&
-      !parsed.reboot)
+      !parsed.single && !parsed.reboot)
     return ImportFolder(parsed.places, *parsed.name, parsed.overwrite);
   const bool three = parsed.places.size() == 3 && parsed.valid && !parsed.single;
   if (parsed.quiet) {

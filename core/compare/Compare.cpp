@@ -134,11 +134,11 @@ class DifferenceCollector {
     to = std::min({to, a.size(), b.size()});
     for (std::size_t i = from; i < to;) {
       // Equal bytes are passed over a run at a time.
-      i = static_cast<std::size_t>(
-          std::mismatch(a.begin() + static_cast<std::ptrdiff_t>(i), a.begin() + static_cast<std::ptrdiff_t>(to),
-                        b.begin() + static_cast<std::ptrdiff_t>(i))
-              .first -
-          a.begin());
+      i = static_cast<std::size_t>(std::mismatch(a.begin() + static_cast<std::ptrdiff_t>(i),
+                                                 a.begin() + static_cast<std::ptrdiff_t>(to),
+                                                 b.begin() + static_cast<std::ptrdiff_t>(i))
+                                       .first -
+                                   a.begin());
       if (i >= to) break;
       if (marks.Named(i)) {
         ++i;
@@ -348,10 +348,7 @@ class CurrentRecord {
 class SnapshotParams {
  public:
   SnapshotParams(const TQ730SNAP& a, const TQ730SNAP& b, int channels, const std::vector<int>& ids)
-      : a_(const_cast<TQ730SNAP&>(a)),
-        b_(const_cast<TQ730SNAP&>(b)),
-        read_a_(a_),
-        read_b_(b_) {
+      : a_(const_cast<TQ730SNAP&>(a)), b_(const_cast<TQ730SNAP&>(b)), read_a_(a_), read_b_(b_) {
     if (a.Count() == 0 || b.Count() == 0) return;
     const CurrentRecord first_a(a, 0), first_b(b, 0);
     auto place = [](const TQ730SNAP& list, int c, int id, int& offset, int& width) {
@@ -394,11 +391,11 @@ class SnapshotParams {
     std::vector<int> wanted = always_;
     const std::size_t size = std::min({ra.size(), rb.size(), by_byte_.size()});
     for (std::size_t p = 0; p < size;) {
-      p = static_cast<std::size_t>(
-          std::mismatch(ra.begin() + static_cast<std::ptrdiff_t>(p), ra.begin() + static_cast<std::ptrdiff_t>(size),
-                        rb.begin() + static_cast<std::ptrdiff_t>(p))
-              .first -
-          ra.begin());
+      p = static_cast<std::size_t>(std::mismatch(ra.begin() + static_cast<std::ptrdiff_t>(p),
+                                                 ra.begin() + static_cast<std::ptrdiff_t>(size),
+                                                 rb.begin() + static_cast<std::ptrdiff_t>(p))
+                                       .first -
+                                   ra.begin());
       if (p >= size) break;
       for (int f : by_byte_[p]) {
         if (std::exchange(seen_[static_cast<std::size_t>(f)], index) != index) wanted.push_back(f);
@@ -711,8 +708,8 @@ std::string Difference::Line() const {
 
 DifferencePlace PlaceOf(const Difference& d) {
   // Tabs of the editor window in their order.
-  constexpr int kChannelTab = 0, kFaderTab = 2, kAutomationTab = 4, kSnapshotTab = 5,
-                kCueTab = 7, kDynLibTab = 10, kEqLibTab = 11, kSetupTab = 12;
+  constexpr int kChannelTab = 0, kFaderTab = 2, kAutomationTab = 4, kSnapshotTab = 5, kCueTab = 7,
+                kDynLibTab = 10, kEqLibTab = 11, kSetupTab = 12;
   switch (d.list) {
     case CompareList::kTitleInfo:
       return {kSetupTab, -1};
@@ -744,7 +741,8 @@ std::string Lower(std::string text) {
 
 std::string ValueLine(int id, int value, const ValueContext& context, bool toggle) {
   // The CUE page shows a cue's time as a timecode.
-  if (id == kParamCueTime && value >= 0) return FormatTC(FromBCD(static_cast<std::uint32_t>(value)));
+  if (id == kParamCueTime && value >= 0)
+    return FormatTC(FromBCD(static_cast<std::uint32_t>(value)));
   // The LINK menu names the pair's modes; the panel draws them on its own.
   static constexpr const char* kLinkModes[] = {"MONO", "STEREO", "SURROUND"};
   if (id == kParamLinkMode && value >= 0 && value <= 2) return kLinkModes[value];

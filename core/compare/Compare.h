@@ -25,11 +25,11 @@ const char* CompareListName(CompareList list);
 
 struct Difference {
   CompareList list = CompareList::kSystem;
-  std::string record;   // "#3 Verse"; empty for the lists without records
-  std::string channel;  // "CH 5 Vocal"
-  std::string param;    // parameter name, "name", "bytes 120-123", …
-  std::string a, b;     // the two value texts with their units
-  std::string note;     // instead of a → b: "only in A", an automation summary
+  std::string record;      // "#3 Verse"; empty for the lists without records
+  std::string channel;     // "CH 5 Vocal"
+  std::string param;       // parameter name, "name", "bytes 120-123", …
+  std::string a, b;        // the two value texts with their units
+  std::string note;        // instead of a → b: "only in A", an automation summary
   int record_index = -1;   // the record's position in its list
   int channel_index = -1;  // the channel the parameter belongs to
 
@@ -67,16 +67,16 @@ class Differences {
   struct Entry {
     CompareList list = CompareList::kSystem;
     Kind kind = Kind::kTexts;
-    bool toggle = false;       // a switch: its values read ON and OFF
-    std::int8_t delay_a = 0;   // the delay unit each title shows a delay in
+    bool toggle = false;      // a switch: its values read ON and OFF
+    std::int8_t delay_a = 0;  // the delay unit each title shows a delay in
     std::int8_t delay_b = 0;
-    std::int16_t param = -1;   // kValues: the parameter
+    std::int16_t param = -1;  // kValues: the parameter
     std::int32_t record_index = -1;
     std::int32_t channel_index = -1;
     std::uint32_t record = 0;  // texts: the record, the channel, the name (but for kValues)
     std::uint32_t channel = 0;
     std::uint32_t name = 0;
-    std::int32_t a = 0;        // kValues: the values; kTexts: their texts; kNote: its text
+    std::int32_t a = 0;  // kValues: the values; kTexts: their texts; kNote: its text
     std::int32_t b = 0;
   };
   // In chunks, so that a growing list is never copied.

@@ -4,9 +4,9 @@
 #include <cmath>
 
 #include "core/edit/StepName.h"
+#include "core/edit/Undo.h"
 #include "core/model/Clip.h"
 #include "core/model/ParamIds.h"
-#include "core/edit/Undo.h"
 
 namespace orb {
 namespace {
@@ -81,9 +81,8 @@ void FaderCopyCommand(EditContext& edit, TQ730& list, int source, int dest) {
 void TrimFaderCommand(EditContext& edit, TQ730& list, int id, double db) {
   // Inside the snapshots only the current one is trimmed.
   edit.undo.Push(edit.title, edit.prompter,
-                 list.Kind() == TQ730::kSnapshot
-                     ? "Trim " + EntryText(list, list.CurrentRecord())
-                     : StepName("Trim", list));
+                 list.Kind() == TQ730::kSnapshot ? "Trim " + EntryText(list, list.CurrentRecord())
+                                                 : StepName("Trim", list));
   list.TrimParam(id, db);
   LinkPass(edit, list);
 }

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "core/model/DebugLog.h"
-#include "core/model/Q730snap.h"
 #include "core/model/FaderLaw.h"
 #include "core/model/ParamIds.h"
 #include "core/model/ParamModel.h"
+#include "core/model/Q730snap.h"
 
 namespace orb {
 namespace {

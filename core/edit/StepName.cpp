@@ -15,9 +15,12 @@ struct EntryNoun {
   const char* one;
   const char* many;
 };
-constexpr EntryNoun kNouns[] = {{"channel", "channels"},     {"snapshot", "snapshots"},
-                                {"cue", "cues"},             {"dynamics entry", "dynamics entries"},
-                                {"EQ entry", "EQ entries"},  {"channel", "channels"}};
+constexpr EntryNoun kNouns[] = {{"channel", "channels"},
+                                {"snapshot", "snapshots"},
+                                {"cue", "cues"},
+                                {"dynamics entry", "dynamics entries"},
+                                {"EQ entry", "EQ entries"},
+                                {"channel", "channels"}};
 
 const EntryNoun& NounOf(const TQ730& list) {
   const int kind = list.Kind();

@@ -14,16 +14,20 @@ namespace orb {
 namespace {
 
 constexpr const char* kTitles[kChannelColumns] = {
-    "Channel", "Name", "Source", "Link", "Fader group", "Cut group", "EQ", "Dynamics",
-    "Dynamics mode", "Level"};
+    "Channel",   "Name", "Source",   "Link",          "Fader group",
+    "Cut group", "EQ",   "Dynamics", "Dynamics mode", "Level"};
 
 // The page labels: code 8 is ON/OFF, code 10 the link mode.
 constexpr int kOnOffLabel = 8;
 constexpr int kLinkLabel = 10;
 
-std::string GroupText(int value) { return value > 0 ? std::to_string(value) : ""; }
+std::string GroupText(int value) {
+  return value > 0 ? std::to_string(value) : "";
+}
 
-std::string OnOffText(int value) { return value < 0 ? "" : LabelText(kOnOffLabel, value); }
+std::string OnOffText(int value) {
+  return value < 0 ? "" : LabelText(kOnOffLabel, value);
+}
 
 // "EXP/COMP", "GATE/DUCK": the two sections as their switches choose them.
 std::string DynamicsModeText(const TQ730SYSF& system, int channel) {
@@ -43,7 +47,8 @@ std::string LevelText(const ValueTexts& texts) {
 std::string Squeezed(std::string_view text) {
   std::string out;
   for (char c : text)
-    if (c != ' ' && c != '\t') out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (c != ' ' && c != '\t')
+      out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return out;
 }
 

@@ -56,9 +56,13 @@ void EditSession::AfterExchange() {
   ApplyEditRange();
 }
 
-TQ730& EditSession::CurrentList() const { return ListNumber(CurrentListNumber()); }
+TQ730& EditSession::CurrentList() const {
+  return ListNumber(CurrentListNumber());
+}
 
-bool EditSession::Locked() const { return title_->System().Locked(); }
+bool EditSession::Locked() const {
+  return title_->System().Locked();
+}
 
 std::string EditSession::Caption() const {
   std::string caption = "Edit - " + std::filesystem::path(title_->Path()).filename().string();
@@ -372,13 +376,15 @@ void EditSession::Paste() {
   EditContext edit = Context();
   StoreCursor();
   PasteCommand(edit, list);
-  if (Page() == kPageAutomation) SetSelection(selection_start_, selection_start_ + clip_.Duration());
+  if (Page() == kPageAutomation)
+    SetSelection(selection_start_, selection_start_ + clip_.Duration());
   Refresh();
 }
 
 void EditSession::InsertTime() {
   if (!Enabled().insert_time) return;
-  PushUndoStep("Insert Time " + FormatSeconds(static_cast<long>(selection_end_ - selection_start_)));
+  PushUndoStep("Insert Time " +
+               FormatSeconds(static_cast<long>(selection_end_ - selection_start_)));
   TQ730AUTO& automation = title_->Automation();
   automation.ShiftTime(selection_start_, selection_end_, false);
   automation.SelectAllChannels();
@@ -387,7 +393,8 @@ void EditSession::InsertTime() {
 
 void EditSession::DeleteTime() {
   if (!Enabled().insert_time) return;
-  PushUndoStep("Delete Time " + FormatSeconds(static_cast<long>(selection_end_ - selection_start_)));
+  PushUndoStep("Delete Time " +
+               FormatSeconds(static_cast<long>(selection_end_ - selection_start_)));
   TQ730AUTO& automation = title_->Automation();
   automation.ShiftTime(selection_start_, selection_end_, true);
   SetSelection(selection_start_, selection_start_);
@@ -462,9 +469,13 @@ void EditSession::TrimFader() {
   Refresh();
 }
 
-void EditSession::SetGroup() { GroupCommand(true); }
+void EditSession::SetGroup() {
+  GroupCommand(true);
+}
 
-void EditSession::ResetGroup() { GroupCommand(false); }
+void EditSession::ResetGroup() {
+  GroupCommand(false);
+}
 
 void EditSession::GroupCommand(bool set) {
   if (!Enabled().set_group) return;
@@ -483,8 +494,8 @@ void EditSession::New() {
     if (target.NewRecord(cursor_) >= 0) {
       const int last = target.Count() - 1;
       if (prompter_) {
-        prompter_->Message(std::string(LibraryButtonTarget().caption) + " " + target.NameText(last) +
-                               " is created.",
+        prompter_->Message(std::string(LibraryButtonTarget().caption) + " " +
+                               target.NameText(last) + " is created.",
                            "New", Buttons::kOk);
       }
       saved_[static_cast<std::size_t>(LibraryButtonTarget().page)] = last;

@@ -40,8 +40,8 @@ struct Enabling {
   bool optional_copy = false;
   bool insert_time = false;  // and Delete Time
   bool zero = false;
-  bool fader_copy = false;  // and Trim Fader
-  bool set_group = false;   // and Reset Group
+  bool fader_copy = false;      // and Trim Fader
+  bool set_group = false;       // and Reset Group
   bool timeline_tools = false;  // the timeline's Write and Eraser buttons
   bool operator==(const Enabling&) const = default;
 };

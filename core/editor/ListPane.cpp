@@ -21,14 +21,18 @@ void SelectEntries(TQ730& list, bool on) {
 
 ListPane::ListPane(EditSession& session) : session_(session) {}
 
-TQ730& ListPane::List() const { return session_.CurrentList(); }
+TQ730& ListPane::List() const {
+  return session_.CurrentList();
+}
 
 void ListPane::SetGeometry(int pane_height, int list_height) {
   pane_height_ = std::max(0, pane_height);
   list_height_ = std::max(0, list_height);
 }
 
-int ListPane::ScrollMax() const { return std::max(0, List().MaxCount() - 1); }
+int ListPane::ScrollMax() const {
+  return std::max(0, List().MaxCount() - 1);
+}
 
 int ListPane::PageSize() const {
   return std::max(0, (list_height_ - kHeaderHeight) / kRowHeight);
@@ -74,7 +78,9 @@ void ListPane::Reset() {
   }
 }
 
-int ListPane::RowAt(int y) const { return (y - kHeaderHeight) / kRowHeight + scroll_; }
+int ListPane::RowAt(int y) const {
+  return (y - kHeaderHeight) / kRowHeight + scroll_;
+}
 
 void ListPane::MouseDown(int y, KeyMods mods) {
   TQ730& list = List();

@@ -47,7 +47,9 @@ bool LooksLikeChannel(std::string_view text) {
          squeezed.find_first_not_of("0123456789") == std::string::npos;
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Quoted(const std::string& text) {
+  return "\"" + text + "\"";
+}
 
 }  // namespace
 
@@ -62,7 +64,8 @@ NameImport::NameImport(const TQ730SYSF& system, std::string_view bytes)
     if (name != first.end()) {
       columns_.header = true;
       columns_.name_column = static_cast<int>(name - first.begin());
-      if (channel != first.end()) columns_.channel_column = static_cast<int>(channel - first.begin());
+      if (channel != first.end())
+        columns_.channel_column = static_cast<int>(channel - first.begin());
     } else if (column_count_ >= 2) {
       // Without a header, a first column that mostly holds channel numbers gives the channels.
       int channels = 0, rows = 0;
@@ -89,8 +92,7 @@ std::string NameImport::ColumnLabel(int column) const {
   const std::string letter(1, static_cast<char>('A' + column % 26));
   const std::string prefix = column < 26 ? letter : "Column " + std::to_string(column + 1);
   if (columns_.header && !table_.rows.empty() &&
-      column < static_cast<int>(table_.rows.front().size()) &&
-      !table_.rows.front()[column].empty())
+      column < static_cast<int>(table_.rows.front().size()) && !table_.rows.front()[column].empty())
     return prefix + ": " + table_.rows.front()[column];
   return column < 26 ? "Column " + letter : prefix;
 }
@@ -122,9 +124,9 @@ void NameImport::Plan() {
     const int row = static_cast<int>(r) + 1;
     int channel = static_cast<int>(r - first);
     if (columns_.channel_column >= 0) {
-      const std::string given =
-          columns_.channel_column < static_cast<int>(cells.size()) ? cells[columns_.channel_column]
-                                                                   : "";
+      const std::string given = columns_.channel_column < static_cast<int>(cells.size())
+                                    ? cells[columns_.channel_column]
+                                    : "";
       channel = ChannelNamed(system_, given);
       if (channel < 0) {
         Problem(row, "no channel " + Quoted(given) + " in this title; left out.");
@@ -141,8 +143,7 @@ void NameImport::Plan() {
     }
     const auto [earlier, first_time] = named_in.emplace(channel, row);
     if (!first_time) {
-      Problem(row, number + " is named again; row " + std::to_string(earlier->second) +
-                       " counts.");
+      Problem(row, number + " is named again; row " + std::to_string(earlier->second) + " counts.");
       continue;
     }
     const std::string& cell = cells[columns_.name_column];

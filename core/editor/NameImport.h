@@ -14,7 +14,7 @@ namespace orb {
 class TQ730SYSF;
 
 struct NameColumns {
-  bool header = false;     // the first row names the columns
+  bool header = false;      // the first row names the columns
   int channel_column = -1;  // -1: the rows give the channels in list order
   int name_column = 0;
   bool operator==(const NameColumns&) const = default;
@@ -22,8 +22,8 @@ struct NameColumns {
 
 struct NameChange {
   int channel = 0;
-  int row = 0;          // the row of the file, from 1
-  std::string number;   // "CH 1"
+  int row = 0;                     // the row of the file, from 1
+  std::string number;              // "CH 1"
   std::string old_name, new_name;  // UTF-8, as the console shows them
   std::string console_name;        // what is written: 8-bit console text
 };

@@ -8,10 +8,9 @@ namespace orb {
 PanelPage PanelPageOf(PageKind kind) {
   // By page kind; the automation has no panel page of its own.
   static constexpr PanelPage kPages[kPageKinds] = {
-      PanelPage::kChannel,     PanelPage::kSnapshot,    PanelPage::kCue,
-      PanelPage::kDynLib,      PanelPage::kEqLib,       PanelPage::kChannel,
-      PanelPage::kOverview,    PanelPage::kFader,       PanelPage::kFaderGroup,
-      PanelPage::kInputAssign, PanelPage::kOutputAssign, PanelPage::kSetup,
+      PanelPage::kChannel,    PanelPage::kSnapshot,    PanelPage::kCue,          PanelPage::kDynLib,
+      PanelPage::kEqLib,      PanelPage::kChannel,     PanelPage::kOverview,     PanelPage::kFader,
+      PanelPage::kFaderGroup, PanelPage::kInputAssign, PanelPage::kOutputAssign, PanelPage::kSetup,
       PanelPage::kIsolate};
   return kind >= 0 && kind < kPageKinds ? kPages[kind] : PanelPage::kChannel;
 }

@@ -13,9 +13,9 @@ namespace orb {
 namespace {
 
 SheetTable InputList(const TQ730SYSF& system) {
-  static constexpr int kShown[] = {kColumnChannel,    kColumnName,     kColumnSource,
-                                   kColumnLink,       kColumnFaderGroup, kColumnCutGroup,
-                                   kColumnEq,         kColumnDynamics, kColumnLevel};
+  static constexpr int kShown[] = {kColumnChannel, kColumnName,       kColumnSource,
+                                   kColumnLink,    kColumnFaderGroup, kColumnCutGroup,
+                                   kColumnEq,      kColumnDynamics,   kColumnLevel};
   SheetTable table{"Channels", {}, {}};
   for (int column : kShown) table.header.push_back(ChannelColumnTitle(column));
   for (const auto& row : ChannelRows(system)) {
@@ -51,7 +51,8 @@ SheetTable Entries(const std::string& title, const TQ730& list) {
 
 SheetTable CueList(const Title& title) {
   SheetTable table{"Cues", {"No."}, {}};
-  for (int column = 0; column < kCueColumns; ++column) table.header.push_back(CueColumnTitle(column));
+  for (int column = 0; column < kCueColumns; ++column)
+    table.header.push_back(CueColumnTitle(column));
   PageInput in;
   in.page = kPageCue;
   in.list = &title.Cues();
@@ -78,10 +79,10 @@ ShowSheet BuildShowSheet(const Title& title, const std::vector<int>& pictures) {
   const TitleInfoTexts texts = DescribeTitle(info);
   sheet.title_name = Utf8FromConsole(texts.name);
   sheet.save_date = texts.date;
-  sheet.info = {{"NAME", sheet.title_name},   {"DATE", texts.date},
-                {"SIZE", texts.size},         {"INITIAL CUE", texts.initial_cue},
-                {"TC MODE", texts.tc_mode},   {"FS", texts.fs},
-                {"MEMO", Utf8FromConsole(texts.memo)}};
+  sheet.info = {
+      {"NAME", sheet.title_name},           {"DATE", texts.date},       {"SIZE", texts.size},
+      {"INITIAL CUE", texts.initial_cue},   {"TC MODE", texts.tc_mode}, {"FS", texts.fs},
+      {"MEMO", Utf8FromConsole(texts.memo)}};
   sheet.tables = {InputList(system), OutputPatch(system), Entries("Snapshots", title.Snapshots()),
                   CueList(title)};
   for (int channel : pictures)

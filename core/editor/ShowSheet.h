@@ -38,8 +38,8 @@ struct SheetSlice {
   bool continued = false;  // the table began on an earlier page
 };
 struct SheetPage {
-  bool info = false;   // the title information at the top (the first page)
-  int picture = -1;    // a page picture: the channel, instead of tables
+  bool info = false;  // the title information at the top (the first page)
+  int picture = -1;   // a page picture: the channel, instead of tables
   std::vector<SheetSlice> slices;
 };
 // A table needs two lines (heading and header row) besides its rows, and a blank line after it;

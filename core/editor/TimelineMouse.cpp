@@ -316,8 +316,7 @@ void TimelineMouse::Move(const TimelinePointer& p, const TimelineScene* scene) {
               ValueWithUnit(session_.ViewParam(), grabbed_.trigger ? grabbed_.value : value);
   } else if (mode_ == TimelineDrag::kNone && scene != nullptr) {
     if (const VisibleEvent* hover = EventUnder(p, *scene)) {
-      status_ = "Event " +
-                FormatTC(Automation().EventTime(hover->index)) + "  " +
+      status_ = "Event " + FormatTC(Automation().EventTime(hover->index)) + "  " +
                 ValueWithUnit(session_.ViewParam(), hover->value);
     }
   }
@@ -440,10 +439,10 @@ void TimelineMouse::Up(const TimelinePointer& p) {
         // A Free stroke that ends flat has no point over its flat stretch, yet it was drawn
         // there too: everything the stroke went over goes, as under a Line or Curve.
         const FrameRate rate = automation.Rate();
-        const double from = std::min(session_.SelectionStart(),
-                                     TCToSeconds(stroke_->Points().front().time, rate));
-        const double to = std::max(session_.SelectionEnd(),
-                                   TCToSeconds(stroke_->Points().back().time, rate));
+        const double from =
+            std::min(session_.SelectionStart(), TCToSeconds(stroke_->Points().front().time, rate));
+        const double to =
+            std::max(session_.SelectionEnd(), TCToSeconds(stroke_->Points().back().time, rate));
         automation.EraseEvents(view, anchor_row_, from, to);
       }
       Automation().WriteEvents(view, anchor_row_, session_.SelectionStart(),

@@ -130,8 +130,7 @@ void TimelineNavigator::Key(TimelineKey key, int view) {
       break;
     case TimelineKey::kPageUp:
     case TimelineKey::kPageDown:
-      state_.SetRowScroll(state_.RowScroll() + (key == TimelineKey::kPageUp ? -page : page),
-                          rows_);
+      state_.SetRowScroll(state_.RowScroll() + (key == TimelineKey::kPageUp ? -page : page), rows_);
       break;
     case TimelineKey::kHome:
       ShowStart(view);

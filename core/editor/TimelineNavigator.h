@@ -33,8 +33,8 @@ struct TimelineWheel {
 class TimelineNavigator {
  public:
   // width, height: the drawing surface; cues may be null.
-  TimelineNavigator(TimelineState& state, const TQ730AUTO& automation, const TQ730* cues,
-                    int rows, int width, int height);
+  TimelineNavigator(TimelineState& state, const TQ730AUTO& automation, const TQ730* cues, int rows,
+                    int width, int height);
 
   // The first event of the view (else of the title, else the earliest cue) a tenth of the
   // view in from the left edge, its row in view. False when there is nothing to show.

@@ -138,7 +138,8 @@ TimelineScene BuildScene(const TimelineState& state, int width, int height, cons
         const AutoStart start = automation.StartValue(in.view, row);
         curve.has_start = start.time != kNoStartTime;
         // Without a start value the curve begins dotted at half the range.
-        curve.start_y = g.ValueY(band, curve.has_start ? start.value : curve.range / 2, curve.range);
+        curve.start_y =
+            g.ValueY(band, curve.has_start ? start.value : curve.range / 2, curve.range);
         curve.scale = ValueScale(g, band, in.view, curve.range);
         k.curve = static_cast<int>(scene.curves.size());
         scene.curves.push_back(std::move(curve));
@@ -244,7 +245,8 @@ TimelineScene BuildScene(const TimelineState& state, int width, int height, cons
 }
 
 bool OnOffView(const TQ730AUTO& automation, int view) {
-  for (int row = 0, n = std::min(automation.ChannelCount(), TQ730AUTO::kChannelFlags); row < n; ++row) {
+  for (int row = 0, n = std::min(automation.ChannelCount(), TQ730AUTO::kChannelFlags); row < n;
+       ++row) {
     if (automation.KeyOf(view, row).valid && automation.ParamMax(row, view) == 1) return true;
   }
   return false;

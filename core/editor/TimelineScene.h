@@ -87,7 +87,6 @@ inline constexpr int kRulerLabelWidth = 56;
 inline constexpr int kMinCueBox = 16;
 }  // namespace timeline
 
-
 // A line across the data area: a band's border, or its middle and value-range lines.
 struct BandLine {
   int y = 0;
@@ -138,7 +137,7 @@ struct SceneInput {
   int view = 0;
   double selection_start = 0;
   double selection_end = 0;
-  int row_offset = 0;  // rows a selection being moved has moved by
+  int row_offset = 0;           // rows a selection being moved has moved by
   const TQ730* cues = nullptr;  // the cue list; may be null
 };
 

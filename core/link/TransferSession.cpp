@@ -93,8 +93,8 @@ void TransferSession::Show() {
     // Nor is a title fetched that the library could not take.
     refusal_ = "The library folder " + setup_.library_folder + " is missing or not a folder.";
   } else if (::access(setup_.library_folder.c_str(), W_OK | X_OK) != 0) {
-    refusal_ = "The library folder " + setup_.library_folder + " cannot be written: " +
-               std::strerror(errno) + ".";
+    refusal_ = "The library folder " + setup_.library_folder +
+               " cannot be written: " + std::strerror(errno) + ".";
   }
   port_was_open_ = serial_.IsOpen();
   if (title_status_ == kOk && refusal_.empty() && !port_was_open_ &&
@@ -410,8 +410,7 @@ void TransferSession::TransferStep() {
       Fail("Timeout.");
       break;
     case ZmodemEnd::kStalled:
-      Fail("Timeout.\nNo data got through for " +
-           std::to_string(TZmodem::kStallLimitMs / 1000) +
+      Fail("Timeout.\nNo data got through for " + std::to_string(TZmodem::kStallLimitMs / 1000) +
            " s although the console kept answering: the line is too noisy.");
       break;
     case ZmodemEnd::kLineLost:
@@ -525,7 +524,8 @@ void TransferSession::EmptiedListingStep() {
   if (listed_files_ != 0) {
     std::string names;
     for (std::size_t i = 0; i < std::size(kDataFiles); ++i) {
-      if (listed_files_ & (1u << i)) names += std::string(names.empty() ? "" : ", ") + kDataFiles[i];
+      if (listed_files_ & (1u << i))
+        names += std::string(names.empty() ? "" : ", ") + kDataFiles[i];
     }
     Fail("The console's slot " + slot_ + " still holds " + names +
          " after the removals; the title was not unpacked.");
@@ -800,8 +800,9 @@ void TransferSession::FailLine(bool lost) {
     return;
   }
   // A device without a COM number is named by itself.
-  std::string text =
-      setup_.port_number > 0 ? "Unable to open COM" + std::to_string(setup_.port_number) + "\n" : "";
+  std::string text = setup_.port_number > 0
+                         ? "Unable to open COM" + std::to_string(setup_.port_number) + "\n"
+                         : "";
   Fail(text + "The line to the console was lost (" + setup_.device + ").");
 }
 

@@ -104,7 +104,7 @@ enum class SessionState : int {
   kRemoveCue = 25,
   kRemoveSnap = 26,
   kRemoveGfed = 27,
-  kListEmptied = 28,   // the slot must hold none of the title's files before unpacking
+  kListEmptied = 28,  // the slot must hold none of the title's files before unpacking
   kCheckEmptied = 29,
   kUnpackOnConsole = 30,
   kListUnpacked = 40,
@@ -244,8 +244,8 @@ class TransferSession {
   TZmodem zmodem_;
   std::string slot_;  // "01" ... "10"
   SessionState after_slot_check_ = SessionState::kInSlot;
-  int open_error_ = 0;  // errno of a failed open
-  int open_owner_ = 0;  // and the process that had the device
+  int open_error_ = 0;         // errno of a failed open
+  int open_owner_ = 0;         // and the process that had the device
   Status title_status_ = kOk;  // of the title to export, loaded whole before anything starts
   std::string refusal_;        // why an import cannot start
 
@@ -280,9 +280,9 @@ class TransferSession {
   int listings_ = 0;
   int free_space_asks_ = 0;
   long free_space_ = -1;  // as the answer to df shows it, -1 while unread
-  int fins_sent_ = 0;  // after a download: ZFINs sent; one more means sz has been cancelled
+  int fins_sent_ = 0;     // after a download: ZFINs sent; one more means sz has been cancelled
   unsigned fin_ticks_ = 0;
-  bool slot_touched_ = false;  // a removal of the slot's files has gone out
+  bool slot_touched_ = false;   // a removal of the slot's files has gone out
   bool title_written_ = false;  // the unpacked title is verified in the slot
   bool success_ = false;
   bool port_was_open_ = false;

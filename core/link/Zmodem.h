@@ -36,7 +36,7 @@ TransferProgress MakeProgress(const std::string& text, std::uint64_t position, s
 
 enum class ZmodemEnd {
   kRunning,
-  kFinished,      // state 17 done: ZFIN or the abort sequence has been sent
+  kFinished,        // state 17 done: ZFIN or the abort sequence has been sent
   kDamagedFrame,    // receiving, the retries ran out: the last damaged frame went into the
                     // file after what came whole; show kDebugFileText
   kTooManyRetries,  // sending, or before any data came: the retries ran out
@@ -49,8 +49,8 @@ enum class ZmodemEnd {
 // What one tick asks of the session.
 struct ZmodemTick {
   ZmodemEnd end = ZmodemEnd::kRunning;
-  int waited = 0;              // ticks to add to the session's wait counter
-  bool retry_changed = false;  // the retry count grew; show it
+  int waited = 0;                // ticks to add to the session's wait counter
+  bool retry_changed = false;    // the retry count grew; show it
   std::uint64_t stalled_ms = 0;  // time without progress, once it passes kStallNoticeMs
   std::optional<TransferProgress> progress;
   Status status = kOk;
@@ -129,9 +129,9 @@ class TZmodem {
   int state_ = 0;
   bool done_ = false;
   ZmodemEnd last_end_ = ZmodemEnd::kRunning;
-  bool streaming_ = false;  // the last subpacket said more follow without a header
-  bool asking_again_ = false;  // receiving: the next ZRPOS asks for data again
-  bool answer_due_ = false;    // receiving: the sender's answer to that ZRPOS has not come yet
+  bool streaming_ = false;        // the last subpacket said more follow without a header
+  bool asking_again_ = false;     // receiving: the next ZRPOS asks for data again
+  bool answer_due_ = false;       // receiving: the sender's answer to that ZRPOS has not come yet
   std::uint64_t answer_lag_ = 0;  // the most bytes that came between a ZRPOS and its answer
   std::uint64_t first_asked_at_ = 0;  // the line's byte count at the first ZRPOS of those
   std::uint64_t position_ = 0;
@@ -155,7 +155,7 @@ class TZmodem {
   std::optional<std::uint64_t> resent_for_;  // sending: the block in flight answers a ZRPOS here
   std::uint64_t start_time_ = 0;
   std::uint64_t last_progress_ = 0;
-  std::uint64_t last_asked_ = 0;  // when a frame was last sent or asked for again
+  std::uint64_t last_asked_ = 0;       // when a frame was last sent or asked for again
   std::uint64_t received_at_ask_ = 0;  // the line's byte count then
   std::uint64_t last_activity_ = 0;
   std::uint64_t last_received_ = 0;

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/model/ParamModel.h"
 #include "core/model/Prompter.h"
 #include "core/model/Q730auto.h"
 #include "core/model/Q730snap.h"
-#include "core/model/ParamModel.h"
 
 namespace orb {
 namespace {

@@ -9,15 +9,17 @@
 namespace orb {
 
 // The console's display shows printable ASCII and the Latin-1 letters and signs.
-constexpr bool ConsoleShows(unsigned char c) { return (c >= 0x20 && c <= 0x7E) || c >= 0xA0; }
+constexpr bool ConsoleShows(unsigned char c) {
+  return (c >= 0x20 && c <= 0x7E) || c >= 0xA0;
+}
 
 // What a character the display cannot show becomes in a name.
 inline constexpr char kConsoleReplacement = '?';
 
 // A name as the console will hold it: at most max_length characters, each one it can show.
 struct ConsoleName {
-  std::string text;     // 8-bit console text
-  bool cut = false;     // characters were dropped from the end
+  std::string text;       // 8-bit console text
+  bool cut = false;       // characters were dropped from the end
   bool replaced = false;  // characters were replaced by kConsoleReplacement
 };
 

@@ -15,7 +15,8 @@ char FindSeparator(std::string_view text) {
   for (char c : text) {
     if (c == '"') quoted = !quoted;
     if (!quoted && (c == '\n' || c == '\r')) break;
-    for (std::size_t i = 0; i < kSeparators.size(); ++i) counts[i] += !quoted && c == kSeparators[i];
+    for (std::size_t i = 0; i < kSeparators.size(); ++i)
+      counts[i] += !quoted && c == kSeparators[i];
   }
   const auto most = std::max_element(counts.begin(), counts.end());
   return *most > 0 ? kSeparators[most - counts.begin()] : ',';
@@ -41,8 +42,8 @@ CsvTable ReadCsv(std::string_view bytes) {
     table.error = "The file is larger than 4 MB: it is no channel list.";
     return table;
   }
-  if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
-                            (bytes[0] == '\xFE' && bytes[1] == '\xFF'))) {
+  if (bytes.size() >= 2 &&
+      ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'))) {
     table.error = "The file is UTF-16 text: save it as UTF-8 (or plain) CSV.";
     return table;
   }

@@ -62,8 +62,8 @@ bool DiskFile::Open(const std::string& path, Mode mode) {
   }
   // What is read must be a plain file: a FIFO would block the open and the reads, a device
   // such as /dev/zero would never end. Opened without blocking, looked at, then used.
-  const int fd = ::open(path.c_str(), (mode == Mode::kRead ? O_RDONLY : O_RDWR) | O_NONBLOCK |
-                                          O_CLOEXEC);
+  const int fd =
+      ::open(path.c_str(), (mode == Mode::kRead ? O_RDONLY : O_RDWR) | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||

@@ -137,7 +137,7 @@ Lexed Lex(std::string_view s) {
   while (i < s.size() && IsDigit(s[i])) digits += s[i++];
   const bool whole = !digits.empty();
   if (i < s.size() && (s[i] == '.' || (whole && (s[i] == 'k' || s[i] == 'm' || s[i] == 'u') &&
-                                        i + 1 < s.size() && IsDigit(s[i + 1])))) {
+                                       i + 1 < s.size() && IsDigit(s[i + 1])))) {
     if (s[i] != '.') l.infix = s[i];
     ++i;
     digits += '.';
@@ -146,8 +146,10 @@ Lexed Lex(std::string_view s) {
   if (digits.empty() || digits == ".") return {};
   double value = 0;
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  if (error == std::errc::result_out_of_range) value = kInfinity;
-  else if (error != std::errc() || end != digits.data() + digits.size()) return {};
+  if (error == std::errc::result_out_of_range)
+    value = kInfinity;
+  else if (error != std::errc() || end != digits.data() + digits.size())
+    return {};
   l.number = true;
   l.x = sign * value;
   l.rest = s.substr(i);
@@ -179,8 +181,7 @@ std::optional<Unit> UnitOf(const Lexed& l, std::string_view prefixes,
 
 // The quantity a squeezed text names in its family's own unit (dB, Hz, s, plain numbers).
 std::optional<double> Quantity(Family family, std::string_view s) {
-  if (family == Family::kFader && (s == "off" || s == "-inf" || s == "-oo"))
-    return -kInfinity;
+  if (family == Family::kFader && (s == "off" || s == "-inf" || s == "-oo")) return -kInfinity;
   if (family == Family::kFader && !s.empty() && s[0] == '*') s.remove_prefix(1);
   const Lexed l = Lex(s);
   if (!l.number) return std::nullopt;
@@ -232,8 +233,8 @@ const TextTable& TableOf(int id, Family family) {
     const std::string value = Squeezed(t.value);
     table.shown.emplace(value, v);
     table.shown.emplace(value + Squeezed(t.unit), v);
-    table.quantity.push_back(
-        Quantity(family, value + Squeezed(t.unit)).value_or(std::numeric_limits<double>::quiet_NaN()));
+    table.quantity.push_back(Quantity(family, value + Squeezed(t.unit))
+                                 .value_or(std::numeric_limits<double>::quiet_NaN()));
   }
   return table;
 }
@@ -298,20 +299,27 @@ ValueReading ReadDelay(std::string_view s, int max, const ValueContext& context)
   const double per_frame = per_second / (context.tc_mode == 4 ? 25 : 30);
   const Lexed l = Lex(s);
   const std::optional<Unit> unit =
-      l.number ? UnitOf(l, "mu", {"", "s", "sec", "f", "fr", "frame", "frames", "w", "word", "words"})
-               : std::nullopt;
+      l.number
+          ? UnitOf(l, "mu", {"", "s", "sec", "f", "fr", "frame", "frames", "w", "word", "words"})
+          : std::nullopt;
   if (!unit || (unit->scale != 1 && unit->name != "s" && unit->name != "sec"))
     return Refused("Type a delay, such as 12.5 ms, 2.5F or 480 w.");
   std::string name = unit->name;
   if (name.empty() && unit->scale == 1) {
     // A bare number is in the unit the page shows.
-    name = context.delay_unit == 4 ? "f" : context.delay_unit == 2 || context.delay_unit == 3 ? "w" : "ms";
+    name = context.delay_unit == 4                              ? "f"
+           : context.delay_unit == 2 || context.delay_unit == 3 ? "w"
+                                                                : "ms";
   }
   double stored;
-  if (name == "ms") stored = l.x / 1000 * per_second;
-  else if (name[0] == 'f') stored = l.x * per_frame;
-  else if (name[0] == 'w') stored = l.x * 256;
-  else stored = l.x * unit->scale * per_second;
+  if (name == "ms")
+    stored = l.x / 1000 * per_second;
+  else if (name[0] == 'f')
+    stored = l.x * per_frame;
+  else if (name[0] == 'w')
+    stored = l.x * 256;
+  else
+    stored = l.x * unit->scale * per_second;
   return Clamped(stored, max);
 }
 

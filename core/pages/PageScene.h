@@ -41,8 +41,8 @@ struct PageControl {
   bool focused = false;       // the panel's current control, which the keys act on
   bool display_only = false;  // shown but not edited here, whatever its kind
   bool unconnected = false;   // a routing button that connects nothing: printed dim
-  std::string face;     // the text on a switch, button or text box
-  std::string caption;  // the text above a knob, fader or labelled switch
+  std::string face;           // the text on a switch, button or text box
+  std::string caption;        // the text above a knob, fader or labelled switch
   ValueTexts value_text;
   // Knobs: the dial; angles in degrees clockwise from straight up, -150 … 150.
   PagePoint dial;

@@ -16,8 +16,8 @@ bool Inside(const PageRect& r, int x, int y, int grow = 0) {
 
 bool IsButtonKind(int kind) {
   return (kind >= kKindSwitch && kind <= kKindTallCustom13 && kind != kKindGroupRow) ||
-         kind == kKindTableCell || kind == kKindTiny || kind == kKindTab ||
-         kind == kKindMeter60 || kind == kKindMeter61 || kind == kKindCustom106 || kind == 107;
+         kind == kKindTableCell || kind == kKindTiny || kind == kKindTab || kind == kKindMeter60 ||
+         kind == kKindMeter61 || kind == kKindCustom106 || kind == 107;
 }
 
 // The graph handle within five pixels of (x, y); the first of the graph's list wins.

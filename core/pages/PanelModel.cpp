@@ -68,7 +68,8 @@ void PanelModel::SetState(const PanelState& state) {
 
 void PanelModel::Rebuild() {
   if (build_) scene_ = build_(state_, pressed_entry_);
-  if (const int i = CurrentIndex(); i >= 0) scene_.controls[static_cast<std::size_t>(i)].focused = true;
+  if (const int i = CurrentIndex(); i >= 0)
+    scene_.controls[static_cast<std::size_t>(i)].focused = true;
   // Another record or a changed page may put another control under the pointer.
   if (drag_type_ == HitType::kNone && pointer_in_) {
     const PanelHit hit = HitTest(scene_, pointer_x_, pointer_y_);
@@ -205,7 +206,8 @@ void PanelModel::Drag(int x, int y, bool fine) {
   const double scale = fine ? 1.0 / kFineDivisor : 1.0;
   // The handle's place now and at the anchor; a graph's value moves by the difference of the
   // two, so that the press itself never changes it.
-  const int bx = static_cast<int>(std::lround(base_x_)), by = static_cast<int>(std::lround(base_y_));
+  const int bx = static_cast<int>(std::lround(base_x_)),
+            by = static_cast<int>(std::lround(base_y_));
   const int hx = static_cast<int>(std::lround(base_x_ + (x - anchor_x_) * scale));
   const int hy = static_cast<int>(std::lround(base_y_ + (y - anchor_y_) * scale));
   const auto moved = [this, &c](int id, int start, int delta) {
@@ -379,7 +381,8 @@ PanelRequest PanelModel::Key(PanelKey key, bool fine) {
     const auto at = std::find(order.begin(), order.end(), CurrentIndex());
     const int n = static_cast<int>(order.size());
     int next = key == PanelKey::kTab ? 0 : n - 1;
-    if (at != order.end()) next = (static_cast<int>(at - order.begin()) + (key == PanelKey::kTab ? 1 : n - 1)) % n;
+    if (at != order.end())
+      next = (static_cast<int>(at - order.begin()) + (key == PanelKey::kTab ? 1 : n - 1)) % n;
     current_ = scene_.controls[static_cast<std::size_t>(order[static_cast<std::size_t>(next)])];
     current_ok_ = true;
     EndWheelBurst();
@@ -630,7 +633,8 @@ std::string PanelModel::TooltipText() const {
   const StatusItem item = StatusOf(list, *c, active_handle_);
   if (item.name.empty()) return "";
   std::string owner = StatusOwner(*c);
-  if (const auto colon = owner.find(" : "); colon != std::string::npos) owner.replace(colon, 3, " ");
+  if (const auto colon = owner.find(" : "); colon != std::string::npos)
+    owner.replace(colon, 3, " ");
   std::string text = owner + " \xC2\xB7 " + item.name + ": ";
   const ValueTexts shown = c->value_text;
   if (!Wheelable(*c) || shown.value.empty()) return text + item.value;
@@ -694,7 +698,8 @@ PanelRequest PanelModel::Act(const PageControl& c) {
     r.y = c.box.top;
     return r;
   }
-  if ((c.id == kParamFaderGroup || c.id == kParamCutGroup) && state_.page == PanelPage::kFaderGroup) {
+  if ((c.id == kParamFaderGroup || c.id == kParamCutGroup) &&
+      state_.page == PanelPage::kFaderGroup) {
     GroupClick(c.channel, c.id);
     return {};
   }
@@ -708,7 +713,7 @@ PanelRequest PanelModel::Act(const PageControl& c) {
     case kSwitchExpGateSection:
     case kSwitchCompDuckSection:
       state_.section = state_.section == DynamicsSection::kCompDuck ? DynamicsSection::kExpGate
-                                                                     : DynamicsSection::kCompDuck;
+                                                                    : DynamicsSection::kCompDuck;
       return {};
     case kSwitchPage: {
       const TQ730SYSF* system = List().System();
@@ -718,7 +723,8 @@ PanelRequest PanelModel::Act(const PageControl& c) {
       return {};
     }
     case kSwitchRoutingView:
-      state_.view = state_.view == RoutingView::kOutputs ? RoutingView::kMadi : RoutingView::kOutputs;
+      state_.view =
+          state_.view == RoutingView::kOutputs ? RoutingView::kMadi : RoutingView::kOutputs;
       return {};
     case kSwitchChannel:
       return {PanelRequest::kOpenChannel, Po_Knee, c.id, c.channel};
@@ -763,7 +769,8 @@ void PanelModel::GroupClick(int channel, int id) {
   const int member = list.GetParam(channel, id);
   if (type < 0 || member < 0) return;
   if (type == 2 || id == kParamCutGroup) {
-    if (type == 2) Write(channel, kParamCutGroup, list.GetParam(channel, kParamCutGroup) ? 0 : g + 1);
+    if (type == 2)
+      Write(channel, kParamCutGroup, list.GetParam(channel, kParamCutGroup) ? 0 : g + 1);
     return;
   }
   const int fader_group = list.GetParam(channel, kParamFaderGroup);

@@ -110,7 +110,8 @@ Items WordRefItems() {
   static constexpr const char* kPairs[] = {"CH &1/2", "CH &3/4", "CH &5/6", "CH &7/8"};
   for (int slot = 1; slot <= 4; ++slot) {
     PopupItem sub{"SLOT &" + std::to_string(slot), 0, {}};
-    for (int pair = 0; pair < 4; ++pair) sub.items.push_back({kPairs[pair], WordRef(5 + slot, 255, pair), {}});
+    for (int pair = 0; pair < 4; ++pair)
+      sub.items.push_back({kPairs[pair], WordRef(5 + slot, 255, pair), {}});
     items.push_back(std::move(sub));
   }
   return items;
@@ -139,7 +140,8 @@ std::vector<PopupItem> PopupItems(PopupMenu menu, const TQ730SYSF& system, int c
       return WordRefItems();
     case Po_MIDICh: {
       Items items = Numbered(16, 0);
-      for (int i = 0; i < 16; ++i) items[static_cast<std::size_t>(i)].caption = WithAccelerator(i + 1);
+      for (int i = 0; i < 16; ++i)
+        items[static_cast<std::size_t>(i)].caption = WithAccelerator(i + 1);
       return items;
     }
     case Po_PCPort:
@@ -183,10 +185,10 @@ int LinkModeMax(const TQ730SYSF& system, int channel) {
 
 int PopupParam(PopupMenu menu) {
   static constexpr int kParams[] = {
-      kParamCompKnee,     kParamDynamicsKey,    kParamLinkMode,   kParamTcMode,
-      kParamMeasure,      kParamDelayUnit,      kParamWordClock,  -1,  // Po_MIDICh: Rx or Tx
-      kParamMidiPcPort,   kParamMidiCcMode,     kParamDitherLength, kParamDitherShape,
-      kParamCueEvent,     kParamCueChannel};
+      kParamCompKnee,   kParamDynamicsKey, kParamLinkMode,     kParamTcMode,
+      kParamMeasure,    kParamDelayUnit,   kParamWordClock,    -1,  // Po_MIDICh: Rx or Tx
+      kParamMidiPcPort, kParamMidiCcMode,  kParamDitherLength, kParamDitherShape,
+      kParamCueEvent,   kParamCueChannel};
   return kParams[menu];
 }
 

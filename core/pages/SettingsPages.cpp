@@ -129,8 +129,9 @@ PageScene BuildIsolateScene(const PageInput& in) {
   // The masters in blocks of four columns, clear of the input rows and of PGM.
   const std::pair<int, int> blocks[] = {{kGroupMTR, 24}, {kGroupAUX, 184}, {kGroupRTN, 344}};
   for (auto [group, left] : blocks) {
-    m.Channels(group, kParamSnapshotIsolate,
-               [left = left](int k) { return Place(left + 40 * (k % 4), 240 + 24 * (k / 4), 40, 16); });
+    m.Channels(group, kParamSnapshotIsolate, [left = left](int k) {
+      return Place(left + 40 * (k % 4), 240 + 24 * (k / 4), 40, 16);
+    });
   }
   m.Channels(kGroupPGM, kParamSnapshotIsolate, [](int) { return Place(464, 312, 40, 16); });
   m.Add(kSwitchAllOn, 0, kKindSquare, Place(424, 376, kButton, kButton), 0).face = "ALL\nON";

@@ -220,7 +220,8 @@ Status BuildTitle(fs::path source, const std::string& path, Prompter* prompter, 
   if (status == kOk) {
     LogLine("Importing automation data...");
     status = AppendFile(file, DataFileIn(source, "auto.dat").string(), "auto.dat");
-    if (status == kCantOpenSource && detail) *detail = SourceProblem(DataFileIn(source, "auto.dat"));
+    if (status == kCantOpenSource && detail)
+      *detail = SourceProblem(DataFileIn(source, "auto.dat"));
   }
   if (status == kOk) {
     // Data files the editor could not open are not a title.

@@ -22,8 +22,7 @@ Status ExtractChunk(DataFile& title, const std::string& destination, Prompter* p
                     bool* copied = nullptr);
 
 // Appends the source file as a chunk named chunk_name, or after its file name.
-Status AppendFile(DataFile& title, const std::string& source,
-                  const std::string& chunk_name = "");
+Status AppendFile(DataFile& title, const std::string& source, const std::string& chunk_name = "");
 
 // Writes the title as a disk set into folder: two disks when the file is
 // larger than kSingleDiskLimit and single is false. The second disk's files go

@@ -13,7 +13,7 @@ inline constexpr char kRecentSection[] = "Recent";
 
 struct RecentTitle {
   std::string path;
-  std::string name;  // the file name without ".orb"
+  std::string name;     // the file name without ".orb"
   bool exists = false;  // the menu greys a title whose file is gone
 };
 

@@ -47,9 +47,9 @@ QComboBox* ItemList(const char* name, const std::vector<std::string>& items, int
 void ReportStatus(Prompter* prompter, Status status, const std::string& detail) {
   if (!prompter || !IsReportedStatus(status)) return;
   const char* message = StatusMessage(status);
-  prompter->Message(std::string(*message ? message : "Failed.") + (detail.empty() ? "" : "\n") +
-                        detail,
-                    "Error", Buttons::kOk);
+  prompter->Message(
+      std::string(*message ? message : "Failed.") + (detail.empty() ? "" : "\n") + detail, "Error",
+      Buttons::kOk);
 }
 
 }  // namespace orb

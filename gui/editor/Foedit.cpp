@@ -562,7 +562,8 @@ void TFo_Edit::Ti_RefreshTimer() {
   }
   const bool automation = session_.Page() == kPageAutomation;
   SetEnabled(ME_GoTo, automation);
-  for (QAction* action : {ME_OffsetValues, ME_Thin}) SetEnabled(action, automation && e.timeline_tools);
+  for (QAction* action : {ME_OffsetValues, ME_Thin})
+    SetEnabled(action, automation && e.timeline_tools);
   SetText(SB_Undo, QString::fromLatin1(session_.UndoPanelText().c_str()));
   UpdateUndoTexts();
   UpdateCaption();
@@ -579,8 +580,8 @@ void TFo_Edit::FindInList() {
   if (!session_.HasListPane()) return;
   CommitNameEditor();
   bool ok = false;
-  const QString text = QInputDialog::getText(this, "Find", "Name holds:", QLineEdit::Normal,
-                                             last_find_, &ok);
+  const QString text =
+      QInputDialog::getText(this, "Find", "Name holds:", QLineEdit::Normal, last_find_, &ok);
   if (!ok || text.isEmpty()) return;
   last_find_ = text;
   if (session_.Pane().FindNext(StdText(text)) < 0) {
@@ -593,7 +594,9 @@ void TFo_Edit::FindInList() {
 void TFo_Edit::ShowHistory() {
   CommitNameEditor();
   TFo_History history(
-      [this] { return std::pair{session_.History(), session_.Undo().UndoCount()}; },
+      [this] {
+        return std::pair{session_.History(), session_.Undo().UndoCount()};
+      },
       [this](int done) { Run([this, done] { session_.GoToHistory(done); }); }, this);
   history.exec();
 }

@@ -65,8 +65,8 @@ void TFo_Names::ShowColumns() {
 
 void TFo_Names::ColumnsChosen() {
   if (showing_) return;
-  import_.SetColumns({CB_Header->isChecked(), Co_Channel->currentIndex() - 1,
-                      Co_Name->currentIndex()});
+  import_.SetColumns(
+      {CB_Header->isChecked(), Co_Channel->currentIndex() - 1, Co_Name->currentIndex()});
   ShowColumns();
   ShowPreview();
 }

@@ -20,8 +20,8 @@ class TFo_Names : public QDialog {
 
  public:
   // The import is planned against system; locked says the title takes no names.
-  TFo_Names(const TQ730SYSF& system, std::string_view bytes, const QString& file_name,
-            bool locked, QWidget* parent = nullptr);
+  TFo_Names(const TQ730SYSF& system, std::string_view bytes, const QString& file_name, bool locked,
+            QWidget* parent = nullptr);
 
   // The plan as the choices now stand; what OK imports.
   const NameImport& Import() const { return import_; }

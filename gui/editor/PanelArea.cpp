@@ -156,8 +156,7 @@ void TPanelArea::keyPressEvent(QKeyEvent* event) {
                                 [event](const auto& k) { return k.first == event->key(); });
   // Without a current control, and for the numeric entry's Enter, the keys are the window's.
   if (key == std::end(kKeys) || !binding_->Model().Current() ||
-      (key->second == PanelKey::kEnter && pending) ||
-      (keypad && key->second != PanelKey::kEnter)) {
+      (key->second == PanelKey::kEnter && pending) || (keypad && key->second != PanelKey::kEnter)) {
     event->ignore();
     return;
   }
@@ -206,7 +205,8 @@ bool TPanelArea::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
     // While typing, the arrow and page keys stay with the entry, not the control under it.
-    if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown)
+    if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
+        key == Qt::Key_PageDown)
       return true;
   }
   return QWidget::eventFilter(watched, event);

@@ -40,9 +40,9 @@ void ExportChannelList(QWidget* parent, EditSession& session) {
 }
 
 bool ImportChannelNames(QWidget* parent, EditSession& session) {
-  const QString path = QFileDialog::getOpenFileName(
-      parent, "Import channel names", Beside(session, ".csv"),
-      "Channel lists (*.csv *.tsv *.txt);;All files (*)");
+  const QString path =
+      QFileDialog::getOpenFileName(parent, "Import channel names", Beside(session, ".csv"),
+                                   "Channel lists (*.csv *.tsv *.txt);;All files (*)");
   if (path.isEmpty()) return false;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) {

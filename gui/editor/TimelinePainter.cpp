@@ -158,7 +158,8 @@ void DrawGridAndRuler(QPainter& painter, const TimelineScene& scene, const Timel
   painter.setFont(fonts.small);
   painter.setPen(kRulerText);
   const int ascent = QFontMetrics(fonts.small).ascent();
-  for (const RulerLabel& label : scene.ruler) painter.drawText(label.x, 4 + ascent, TextOf(label.text));
+  for (const RulerLabel& label : scene.ruler)
+    painter.drawText(label.x, 4 + ascent, TextOf(label.text));
 
   for (const BandLine& line : scene.lines) {
     painter.fillRect(QRect(kLabelWidth + 1, line.y, scene.width - kLabelWidth - 2, 1),
@@ -206,7 +207,8 @@ void DrawSelection(QPainter& painter, const TimelineScene& scene) {
     const int bottom =
         std::clamp(kRulerHeight + (band + 1) * scene.band_height, kRulerHeight, scene.height);
     if (bottom <= top) continue;
-    if (s.x2 > s.x1 + 1) painter.fillRect(QRect(s.x1 + 1, top, s.x2 - s.x1 - 1, bottom - top), Qt::white);
+    if (s.x2 > s.x1 + 1)
+      painter.fillRect(QRect(s.x1 + 1, top, s.x2 - s.x1 - 1, bottom - top), Qt::white);
     painter.fillRect(QRect(1, top, 191, bottom - top), Qt::white);
   }
   if (s.start_line) {

@@ -127,8 +127,8 @@ TTimelineSurface::TTimelineSurface(EditSession& session, QWidget* parent)
 
 TimelineNavigator TTimelineSurface::Navigator() {
   Title& title = session_.GetTitle();
-  return TimelineNavigator(session_.Timeline(), title.Automation(), &title.Cues(),
-                           RowsOf(session_), width(), height());
+  return TimelineNavigator(session_.Timeline(), title.Automation(), &title.Cues(), RowsOf(session_),
+                           width(), height());
 }
 
 void TTimelineSurface::ViewMoved() {
@@ -151,9 +151,9 @@ void TTimelineSurface::AutoScrollTick() {
 
 TimelineScene TTimelineSurface::BuildCurrentScene() const {
   Title& title = session_.GetTitle();
-  SceneInput in{&title.Automation(), &title.System(),           session_.ViewParam(),
-                session_.SelectionStart(), session_.SelectionEnd(), mouse_.RowOffset(),
-                &title.Cues()};
+  SceneInput in{
+      &title.Automation(),     &title.System(),    session_.ViewParam(), session_.SelectionStart(),
+      session_.SelectionEnd(), mouse_.RowOffset(), &title.Cues()};
   TimelineScene scene = BuildScene(session_.Timeline(), width(), height(), in);
   mouse_.Decorate(scene);
   return scene;
@@ -237,20 +237,46 @@ void TTimelineSurface::keyPressEvent(QKeyEvent* event) {
       update();
       if (on_changed) on_changed();
       return;
-    case Qt::Key_Left: key(TimelineKey::kLeft); break;
-    case Qt::Key_Right: key(TimelineKey::kRight); break;
-    case Qt::Key_Up: key(TimelineKey::kUp); break;
-    case Qt::Key_Down: key(TimelineKey::kDown); break;
-    case Qt::Key_PageUp: key(TimelineKey::kPageUp); break;
-    case Qt::Key_PageDown: key(TimelineKey::kPageDown); break;
-    case Qt::Key_Home: key(TimelineKey::kHome); break;
-    case Qt::Key_End: key(TimelineKey::kEnd); break;
+    case Qt::Key_Left:
+      key(TimelineKey::kLeft);
+      break;
+    case Qt::Key_Right:
+      key(TimelineKey::kRight);
+      break;
+    case Qt::Key_Up:
+      key(TimelineKey::kUp);
+      break;
+    case Qt::Key_Down:
+      key(TimelineKey::kDown);
+      break;
+    case Qt::Key_PageUp:
+      key(TimelineKey::kPageUp);
+      break;
+    case Qt::Key_PageDown:
+      key(TimelineKey::kPageDown);
+      break;
+    case Qt::Key_Home:
+      key(TimelineKey::kHome);
+      break;
+    case Qt::Key_End:
+      key(TimelineKey::kEnd);
+      break;
     case Qt::Key_Plus:
-    case Qt::Key_Equal: key(TimelineKey::kZoomIn); break;
-    case Qt::Key_Minus: key(TimelineKey::kZoomOut); break;
-    case Qt::Key_F: navigator.ZoomToFit(); break;
-    case Qt::Key_Z: navigator.ZoomToSelection(session_.SelectionStart(), session_.SelectionEnd()); break;
-    case Qt::Key_S: session_.Timeline().SetSnap(!session_.Timeline().Snap()); break;
+    case Qt::Key_Equal:
+      key(TimelineKey::kZoomIn);
+      break;
+    case Qt::Key_Minus:
+      key(TimelineKey::kZoomOut);
+      break;
+    case Qt::Key_F:
+      navigator.ZoomToFit();
+      break;
+    case Qt::Key_Z:
+      navigator.ZoomToSelection(session_.SelectionStart(), session_.SelectionEnd());
+      break;
+    case Qt::Key_S:
+      session_.Timeline().SetSnap(!session_.Timeline().Snap());
+      break;
     default:
       return QWidget::keyPressEvent(event);
   }
@@ -312,9 +338,9 @@ TTimelineArea::TTimelineArea(EditSession& session, QWidget* parent)
   auto* tools = new QButtonGroup(this);
   tools->setExclusive(true);
   int x = 104;
-  for (const auto& [button, tool] : {std::pair{Bu_Write, TimelineTool::kWrite},
-                                     std::pair{Bu_Select, TimelineTool::kSelect},
-                                     std::pair{Bu_Eraser, TimelineTool::kEraser}}) {
+  for (const auto& [button, tool] :
+       {std::pair{Bu_Write, TimelineTool::kWrite}, std::pair{Bu_Select, TimelineTool::kSelect},
+        std::pair{Bu_Eraser, TimelineTool::kEraser}}) {
     button->setIcon(ToolIcon(tool));
     button->setIconSize(QSize(16, 16));
     button->setCheckable(true);
@@ -363,14 +389,14 @@ TTimelineArea::TTimelineArea(EditSession& session, QWidget* parent)
 
   Bu_FitTime = ToolButton(this, "Bu_FitTime", QString(QChar(0x2194)), "Zoom to fit (F)");
   Bu_SelTime = ToolButton(this, "Bu_SelTime", "[ ]", "Zoom to selection (Z)");
-  Bu_Snap = ToolButton(this, "Bu_Snap", "S", "Snap to cues and events (S; hold Alt to move freely)");
+  Bu_Snap =
+      ToolButton(this, "Bu_Snap", "S", "Snap to cues and events (S; hold Alt to move freely)");
   Bu_Snap->setCheckable(true);
   Bu_Snap->setChecked(session_.Timeline().Snap());
   connect(Bu_FitTime, &QToolButton::clicked, this, &TTimelineArea::ZoomToFit);
   connect(Bu_SelTime, &QToolButton::clicked, this, &TTimelineArea::ZoomToSelection);
-  connect(Bu_Snap, &QToolButton::clicked, this, [this](bool on) {
-    session_.Timeline().SetSnap(on);
-  });
+  connect(Bu_Snap, &QToolButton::clicked, this,
+          [this](bool on) { session_.Timeline().SetSnap(on); });
 
   Bu_RCh = ToolButton(this, "Bu_RCh", QString(QChar(0x2212)), "Lower bands");
   Bu_DCh = ToolButton(this, "Bu_DCh", "+", "Higher bands");
@@ -461,11 +487,12 @@ void TTimelineArea::GoToTimecode() {
   const double middle = (g.LeftTime() + g.RightTime()) / 2;
   const std::string now = FormatTC(SecondsToTC(middle, automation.Rate()));
   auto* dialog = new TFo_Entry(
-      "Go To Timecode", {{"Timecode (" + TextOf(TCModeName(session_.GetTitle().System().TimecodeMode())) + "):", now}},
+      "Go To Timecode",
+      {{"Timecode (" + TextOf(TCModeName(session_.GetTitle().System().TimecodeMode())) + "):",
+        now}},
       [this](const std::vector<std::string>& texts) {
         std::string error;
-        const auto seconds =
-            ReadTimecode(texts[0], session_.GetTitle().Automation().Rate(), error);
+        const auto seconds = ReadTimecode(texts[0], session_.GetTitle().Automation().Rate(), error);
         if (!seconds) return error;
         PB_Auto->Navigator().Centre(*seconds);
         Update();
@@ -506,7 +533,8 @@ void TTimelineArea::Update() {
   CG_Free->setValue(percent);
   const StreamCost cost = TimelineEdits(session_).Cost();
   QString words = QString("%L1 words · %L2 events").arg(cost.title_words).arg(cost.title_events);
-  if (cost.selection_words > 0) words += QString(" · selection %L1 words").arg(cost.selection_words);
+  if (cost.selection_words > 0)
+    words += QString(" · selection %L1 words").arg(cost.selection_words);
   if (La_Words->text() != words) La_Words->setText(words);
   if (Bu_Snap->isChecked() != session_.Timeline().Snap())
     Bu_Snap->setChecked(session_.Timeline().Snap());

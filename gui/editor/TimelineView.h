@@ -103,10 +103,10 @@ class TTimelineArea : public QWidget {
   QToolButton* Bu_DCh;
   QToolButton* Bu_RTime;
   QToolButton* Bu_DTime;
-  QToolButton* Bu_FitTime;   // every event of the title in view
-  QToolButton* Bu_SelTime;   // the selection in view
-  QToolButton* Bu_Snap;      // snapping on or off
-  QLabel* La_Words;          // what the title and the selection cost in stream words
+  QToolButton* Bu_FitTime;  // every event of the title in view
+  QToolButton* Bu_SelTime;  // the selection in view
+  QToolButton* Bu_Snap;     // snapping on or off
+  QLabel* La_Words;         // what the title and the selection cost in stream words
 
   // The controls as the session stands (view, gauge, scroll ranges and steps, tools), then a
   // repaint.

@@ -60,8 +60,7 @@ class SheetLayout {
     p_.setFont(SheetFont(kTextSize));
     p_.setPen(Qt::black);
     p_.drawText(QRectF(0, page_.height() - kFooter + 4, page_.width(), kFooter - 4),
-                Qt::AlignRight | Qt::AlignBottom,
-                TextOf(SheetFooter(sheet_, number, pages)));
+                Qt::AlignRight | Qt::AlignBottom, TextOf(SheetFooter(sheet_, number, pages)));
   }
 
  private:

@@ -10,7 +10,6 @@
 
 #include "gui/common/Text.h"
 
-
 namespace orb {
 
 namespace {
@@ -28,8 +27,8 @@ QString CountText(std::size_t n) {
 
 }  // namespace
 
-TFo_Compare::TFo_Compare(Side a, Side b, Differences differences,
-                         EditorPlaceOpener opener, QWidget* parent)
+TFo_Compare::TFo_Compare(Side a, Side b, Differences differences, EditorPlaceOpener opener,
+                         QWidget* parent)
     : QWidget(parent, Qt::Window),
       a_(std::move(a)),
       b_(std::move(b)),
@@ -84,7 +83,8 @@ void TFo_Compare::Rebuild() {
   QTreeWidgetItem* list_item = nullptr;
   std::size_t list_lines = 0;
   auto close_list = [&] {
-    if (list_item) list_item->setText(0, list_item->text(0) + " (" + QString::number(list_lines) + ")");
+    if (list_item)
+      list_item->setText(0, list_item->text(0) + " (" + QString::number(list_lines) + ")");
   };
   for (std::size_t g = 0; g < groups_.size(); ++g) {
     const DifferenceGroup& group = groups_[g];

@@ -3,9 +3,9 @@
 
 #include <QDesktopServices>
 #include <QMainWindow>
+#include <QPointer>
 #include <QUrl>
 #include <functional>
-#include <QPointer>
 #include <memory>
 #include <optional>
 #include <string>

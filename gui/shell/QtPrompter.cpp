@@ -81,8 +81,8 @@ Answer QtPrompter::ShowBox(const std::string& text, const std::string& caption, 
     case Buttons::kYesNoCancel:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
       box.setDefaultButton(default_answer == Answer::kCancel ? QMessageBox::Cancel
-                           : default_no                     ? QMessageBox::No
-                                                            : QMessageBox::Yes);
+                           : default_no                      ? QMessageBox::No
+                                                             : QMessageBox::Yes);
       box.setIcon(QMessageBox::Question);
       break;
   }

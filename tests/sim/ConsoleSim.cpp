@@ -412,7 +412,7 @@ class Console {
   void Transfer(const std::vector<std::string>& argv, const std::string& folder) {
     if (relay_ && options_.bit_errors_in_transfers_only) relay_->SetNoiseActive(true);
     const int status = argv[0] == "sz" && zfins_to_lose_ > 0 ? SpawnLosingZfin(argv, folder)
-                                                                  : Spawn(argv, folder, true);
+                                                             : Spawn(argv, folder, true);
     if (relay_ && options_.bit_errors_in_transfers_only) relay_->SetNoiseActive(false);
     Log(argv[0] + " ended " + std::to_string(status));
     MakeRaw(fd_);
@@ -518,8 +518,8 @@ class Console {
   PacedRelay* relay_;
   int zfins_to_lose_ = 0;
   Mode mode_ = Mode::kName;
-  std::map<std::string, int> seen_;     // how often each command line came
-  std::map<std::string, int> typed_;   // how often each command to garble was typed
+  std::map<std::string, int> seen_;   // how often each command line came
+  std::map<std::string, int> typed_;  // how often each command to garble was typed
   bool lose_prompt_ = false;
   bool muted_ = false;
   bool capturing_ = false;
@@ -532,9 +532,11 @@ class Console {
 
 int Usage() {
   std::fputs(
-      "usage: console_sim [--pty [--rate BYTES_PER_SECOND]] --root DIR [--silent] [--wrong] [--unended]\n"
+      "usage: console_sim [--pty [--rate BYTES_PER_SECOND]] --root DIR [--silent] [--wrong] "
+      "[--unended]\n"
       "         [--cd-fails]\n"
-      "         [--logged-in] [--prompt-inline] [--free KB] [--no-scan] [--archive FILE] [--drop NAME]...\n"
+      "         [--logged-in] [--prompt-inline] [--free KB] [--no-scan] [--archive FILE] [--drop "
+      "NAME]...\n"
       "         [--hang-up-ms MS] [--noise-to-pc N]... [--noise-to-console N]...\n"
       "         [--bit-errors N | --transfer-bit-errors N] [--seed S] [--freeze-ms MS]\n"
       "         [--no-pwd] [--stale FILE] [--garble CMD[@N]]... [--lose-prompt CMD[@N]]...\n"

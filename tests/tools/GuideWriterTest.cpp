@@ -1,10 +1,10 @@
 // The user guide made from the README: its user parts only, and the Markdown it uses as HTML.
-#include "tools/GuideWriter.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
+
+#include "tools/GuideWriter.h"
 
 namespace orb::guide {
 namespace {
@@ -17,13 +17,16 @@ TEST(GuideWriterTest, MarkdownOfTheReadmeBecomesHtml) {
       {"## orbedit\n", "<h2>orbedit</h2>"},
       {"### The editor window\n", "<h3>The editor window</h3>"},
       {"One\nparagraph.\n\nTwo\n", "<p>One paragraph.</p>\n<p>Two</p>"},
-      {"- one\n  more\n- two\n\nafter\n", "<ul>\n<li>one more</li>\n<li>two</li>\n</ul>\n<p>after</p>"},
+      {"- one\n  more\n- two\n\nafter\n",
+       "<ul>\n<li>one more</li>\n<li>two</li>\n</ul>\n<p>after</p>"},
       {"`a<b` and **bold `x`**\n", "<p><code>a&lt;b</code> and <b>bold <code>x</code></b></p>"},
       {"[the map](docs/map.md)\n", "<a href=\"docs/map.md\">the map</a>"},
-      {"![Title manager](docs/guide/titles.png)\n", "<img src=\"titles.png\" alt=\"Title manager\">"},
+      {"![Title manager](docs/guide/titles.png)\n",
+       "<img src=\"titles.png\" alt=\"Title manager\">"},
       {"```sh\n./dev run  # <go>\n```\n", "<pre>./dev run  # &lt;go&gt;\n</pre>"},
       {"| a | b |\n|---|---|\n| `x` | y |\n",
-       "<table>\n<tr><th>a</th><th>b</th></tr>\n<tr><td><code>x</code></td><td>y</td></tr>\n</table>"},
+       "<table>\n<tr><th>a</th><th>b</th></tr>\n<tr><td><code>x</code></td><td>y</td></tr>\n</"
+       "table>"},
       {"| `a\\|b` | c |\n|---|---|\n", "<th><code>a|b</code></th><th>c</th>"},
       {"an unclosed `tick and [bracket\n", "<p>an unclosed `tick and [bracket</p>"},
   };

@@ -64,7 +64,8 @@ TEST(OrbtoolTest, DemoTitlesCheckAndResave) {
     // gfed.dat is reported as the file has it, not as the loaded title completes it.
     const auto bytes = ReadAll(item.path());
     const std::string name = "gfed.dat";
-    const bool has = std::search(bytes.begin(), bytes.end(), name.begin(), name.end()) != bytes.end();
+    const bool has =
+        std::search(bytes.begin(), bytes.end(), name.begin(), name.end()) != bytes.end();
     without_gfed += !has;
     EXPECT_NE(checked.out.find(has ? "gfed.dat   present" : "gfed.dat   absent"), std::string::npos)
         << item.path();
@@ -244,7 +245,8 @@ TEST_F(OrbtoolPaperworkTest, ChannelListRoundTripsOnEveryDemoTitle) {
     const Result back = RunOrbtool("channels " + Quoted(title) + " --import-names " + Quoted(csv));
     EXPECT_EQ(back.code, 0) << back.out;
     EXPECT_NE(back.out.find("0 names change, "), std::string::npos) << back.out;
-    EXPECT_NE(back.out.find(", 0 problems.\nNothing was written.\n"), std::string::npos) << back.out;
+    EXPECT_NE(back.out.find(", 0 problems.\nNothing was written.\n"), std::string::npos)
+        << back.out;
     EXPECT_EQ(ReadAll(title), before) << title;
     EXPECT_EQ(RunOrbtool("diff " + Quoted(title) + " " + Quoted(copy)).code, 0);
   }
@@ -262,10 +264,10 @@ TEST_F(OrbtoolPaperworkTest, NamesPreviewThenSaveAtomically) {
 
   const Result dry = RunOrbtool(import + " --dry-run");
   EXPECT_EQ(dry.code, 0);
-  for (const char* line : {"Row 3: CH 2 \"Lead Vocal\" is cut to \"Lead Vo\" (7 characters fit).\n",
-                           "Row 4: no channel \"CH 99\" in this title; left out.\n",
-                           "2 names change, 0 stay, 2 problems.\n",
-                           "Nothing was written (--dry-run).\n"})
+  for (const char* line :
+       {"Row 3: CH 2 \"Lead Vocal\" is cut to \"Lead Vo\" (7 characters fit).\n",
+        "Row 4: no channel \"CH 99\" in this title; left out.\n",
+        "2 names change, 0 stay, 2 problems.\n", "Nothing was written (--dry-run).\n"})
     EXPECT_NE(dry.out.find(line), std::string::npos) << line << dry.out;
   EXPECT_EQ(ReadAll(title), before);
 
@@ -288,9 +290,16 @@ TEST_F(OrbtoolPaperworkTest, BadNameFilesWriteNothing) {
   const auto before = ReadAll(title);
   const std::pair<std::string, std::string> cases[] = {
       {"", "The file holds no rows. Nothing was written.\n"},
-      {std::string("\x7F" "ELF\0\0\x01", 7), "The file holds binary data, not text. Nothing was written.\n"},
-      {std::string("\xFF\xFE" "C\0H\0", 6), "The file is UTF-16 text"},
-      {"CH 1,\"never closed\n", "A quoted field that begins in row 1 never ends. Nothing was written.\n"},
+      {std::string("\x7F"
+                   "ELF\0\0\x01",
+                   7),
+       "The file holds binary data, not text. Nothing was written.\n"},
+      {std::string("\xFF\xFE"
+                   "C\0H\0",
+                   6),
+       "The file is UTF-16 text"},
+      {"CH 1,\"never closed\n",
+       "A quoted field that begins in row 1 never ends. Nothing was written.\n"},
   };
   for (const auto& [bytes, message] : cases) {
     const Result result =
@@ -298,16 +307,17 @@ TEST_F(OrbtoolPaperworkTest, BadNameFilesWriteNothing) {
     EXPECT_EQ(result.code, 1) << message;
     EXPECT_NE(result.out.find(message), std::string::npos) << result.out;
   }
-  const Result missing = RunOrbtool("channels " + Quoted(title) + " --import-names " +
-                                    Quoted(folder / "none.csv"));
+  const Result missing =
+      RunOrbtool("channels " + Quoted(title) + " --import-names " + Quoted(folder / "none.csv"));
   EXPECT_EQ(missing.code, 1);
   EXPECT_EQ(ReadAll(title), before);
-  const Result locked = RunOrbtool("channels " + Quoted(folder / "Locked.orb") + " --import-names " +
-                                   Quoted(Names("CH 1,Cajon\n")));
+  const Result locked = RunOrbtool("channels " + Quoted(folder / "Locked.orb") +
+                                   " --import-names " + Quoted(Names("CH 1,Cajon\n")));
   EXPECT_EQ(locked.code, 1);
   EXPECT_NE(locked.out.find("is locked: nothing was written."), std::string::npos) << locked.out;
-  for (const char* usage : {"channels", "channels A.orb --view FADER", "sheet A.orb",
-                            "automation A.orb --import-names x", "channels A.orb --csv --import-names x"})
+  for (const char* usage :
+       {"channels", "channels A.orb --view FADER", "sheet A.orb",
+        "automation A.orb --import-names x", "channels A.orb --csv --import-names x"})
     EXPECT_EQ(RunOrbtool(usage).code, 2) << usage;
 }
 
@@ -330,27 +340,32 @@ TEST_F(OrbtoolPaperworkTest, SheetPdfHoldsNamesCueTimesAndPageNumbers) {
        {std::string("Cajon"), std::string("Bongo"), std::string("Shaker"),
         orb::FormatTC(orb::FromBCD(loaded.Cues().Time(0))),
         orb::FormatTC(orb::FromBCD(loaded.Cues().Time(loaded.Cues().Count() - 1))),
-        std::string("Output patch"), std::string("page 1 of "), std::string("Channels (continued)")})
+        std::string("Output patch"), std::string("page 1 of "),
+        std::string("Channels (continued)")})
     EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
   const std::string info = orb::test::PdfInfo(pdf.string());
   EXPECT_NE(info.find("(A4)"), std::string::npos) << info;
   const auto pages = text.find("page 1 of ");
-  const std::string count = text.substr(pages + 10, text.find_first_not_of("0123456789", pages + 10) - pages - 10);
+  const std::string count =
+      text.substr(pages + 10, text.find_first_not_of("0123456789", pages + 10) - pages - 10);
   EXPECT_NE(text.find("page " + count + " of " + count), std::string::npos);
   EXPECT_NE(info.find("Pages:           " + count + "\n"), std::string::npos) << info;
-  EXPECT_EQ(RunOrbtool("sheet " + Quoted(title) + " " + Quoted(pdf) + " --picture 'CH 999'").code, 1);
+  EXPECT_EQ(RunOrbtool("sheet " + Quoted(title) + " " + Quoted(pdf) + " --picture 'CH 999'").code,
+            1);
 }
 
 TEST_F(OrbtoolPaperworkTest, AutomationTableAndCsv) {
   const fs::path title = folder / "Demo-44k1-25fps.orb";
   const Result csv = RunOrbtool("automation --csv " + Quoted(title));
   EXPECT_EQ(csv.code, 0);
-  EXPECT_EQ(csv.out.rfind("Time code,Channel,Parameter,Value,Unit\r\n", 0), 0u) << csv.out.substr(0, 200);
+  EXPECT_EQ(csv.out.rfind("Time code,Channel,Parameter,Value,Unit\r\n", 0), 0u)
+      << csv.out.substr(0, 200);
   const Result table = RunOrbtool("automation " + Quoted(title) + " --channel 'CH 1'");
   EXPECT_EQ(table.code, 0);
   EXPECT_EQ(table.out.rfind("Time code", 0), 0u);
   std::size_t lines = 0;
-  for (std::size_t at = table.out.find('\n'); at != std::string::npos; at = table.out.find('\n', at + 1))
+  for (std::size_t at = table.out.find('\n'); at != std::string::npos;
+       at = table.out.find('\n', at + 1))
     ++lines;
   EXPECT_GE(lines, 1u);
   EXPECT_EQ(RunOrbtool("automation " + Quoted(title) + " --view 'NO SUCH'").code, 1);
@@ -365,8 +380,10 @@ TEST(OrbtoolTest, HelpVersionAndUsageErrors) {
     int code;
     std::vector<std::string> shown;  // texts the output holds
   } cases[] = {
-      {"--help", 0, {"Usage: orbtool COMMAND", "  new NAME.orb [--rate", "  make-demo FOLDER",
-                     "--single", "--reboot", "Exit codes"}},
+      {"--help",
+       0,
+       {"Usage: orbtool COMMAND", "  new NAME.orb [--rate", "  make-demo FOLDER", "--single",
+        "--reboot", "Exit codes"}},
       {"--version", 0, {"orbtool " ORB_VERSION "\n"}},
       {"new --help", 0, {"Usage: orbtool new NAME.orb [--rate 48k|44.1k|96k|88.2k] [--tc MODE]"}},
       {"diff --help", 0, {"Usage: orbtool diff [--brief] A.orb B.orb", "--brief"}},
@@ -389,7 +406,7 @@ TEST(OrbtoolTest, HelpVersionAndUsageErrors) {
     EXPECT_EQ(result.code, c.code) << c.arguments << "\n" << result.out;
     for (const std::string& text : c.shown)
       EXPECT_NE(result.out.find(text), std::string::npos) << c.arguments << ": " << text << "\n"
-                                                         << result.out;
+                                                          << result.out;
   }
 }
 
@@ -442,9 +459,9 @@ TEST(OrbtoolTest, NewTitleChecksAndIsNotReplaced) {
     ASSERT_EQ(made.code, 0) << c.options << "\n" << made.out;
     const Result checked = RunOrbtool("check " + Quoted(path));
     EXPECT_EQ(checked.code, 0) << checked.out;
-    for (const char* line : {"snap.dat        0 records", "cue.dat         0 records",
-                             "dylib.dat       0 records", "eqlib.dat       0 records",
-                             "auto.dat        0 events", "status 0"})
+    for (const char* line :
+         {"snap.dat        0 records", "cue.dat         0 records", "dylib.dat       0 records",
+          "eqlib.dat       0 records", "auto.dat        0 events", "status 0"})
       EXPECT_NE(checked.out.find(line), std::string::npos) << line << "\n" << checked.out;
     const Result info = RunOrbtool("info " + Quoted(path));
     EXPECT_NE(info.out.find("NAME: Fresh" + std::to_string(n) + "\n"), std::string::npos)

@@ -62,7 +62,8 @@ std::string RecordLine(const TQ730& list, int index) {
 std::vector<std::string> Lines(const Differences& differences) {
   std::vector<std::string> lines;
   for (std::size_t i = 0; i < differences.size(); ++i)
-    lines.push_back(std::string(CompareListName(differences[i].list)) + ": " + differences[i].Line());
+    lines.push_back(std::string(CompareListName(differences[i].list)) + ": " +
+                    differences[i].Line());
   return lines;
 }
 
@@ -233,7 +234,8 @@ TEST_F(CompareTest, AutomationEventsAreMatchedByTimeWithinTheirChannel) {
     const std::vector<std::pair<int, int>> events =
         in_order ? std::vector<std::pair<int, int>>{{1, 100}, {2, 250}, {4, 400}}
                  : std::vector<std::pair<int, int>>{{4, 400}, {1, 100}, {2, 250}};
-    for (const auto& [second, value] : events) b.Automation().AppendEvent({at(second), key.Word(value)});
+    for (const auto& [second, value] : events)
+      b.Automation().AppendEvent({at(second), key.Word(value)});
     EXPECT_EQ(Lines(CompareTitles(a, b)),
               std::vector<std::string>{
                   "Automation: CH 5 Vocal · Level: 1 event only in A (02:00:03:00); 1 event only "

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <cstring>
 
-#include "core/model/Clip.h"
 #include "core/edit/EditOps.h"
 #include "core/edit/Undo.h"
-#include "fuzz/PlainEdits.h"
+#include "core/model/Clip.h"
 #include "core/model/FaderLaw.h"
+#include "fuzz/PlainEdits.h"
 #include "tests/core/edit/EditTitles.h"
 #include "tests/support/ScriptedPrompter.h"
 

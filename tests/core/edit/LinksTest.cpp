@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "core/model/Title.h"
-#include "core/model/FaderLaw.h"
 #include "core/edit/Links.h"
+#include "core/model/FaderLaw.h"
 #include "core/model/ParamModel.h"
+#include "core/model/Title.h"
 #include "tests/core/model/TestRecords.h"
 #include "tools/TitleGenerator.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/model/Clip.h"
 #include "core/edit/Undo.h"
+#include "core/model/Clip.h"
 #include "tests/core/edit/EditTitles.h"
 
 namespace orb {

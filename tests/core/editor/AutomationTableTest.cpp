@@ -1,11 +1,10 @@
 // The automation events as a table: each event decoded to channel, parameter and value text.
-#include "core/editor/AutomationTable.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "core/editor/AutomationTable.h"
 #include "core/editor/ChannelList.h"
 #include "core/model/ParamIds.h"
 #include "core/model/ParamNames.h"
@@ -35,7 +34,8 @@ TEST_F(AutomationTableTest, EventsReadAsTheTimelineNamesThem) {
   };
   for (const Event& e : events) {
     ASSERT_TRUE(automation.KeyOf(e.param, e.channel).valid);
-    ASSERT_TRUE(automation.AppendEvent({e.time, automation.KeyOf(e.param, e.channel).Word(e.value)}));
+    ASSERT_TRUE(
+        automation.AppendEvent({e.time, automation.KeyOf(e.param, e.channel).Word(e.value)}));
   }
   const auto rows = AutomationRows(automation);
   ASSERT_EQ(rows.size(), 3u);
@@ -56,8 +56,8 @@ TEST_F(AutomationTableTest, EventsReadAsTheTimelineNamesThem) {
   EXPECT_EQ(AutomationRows(automation, mtr).at(0)[2], ParamName(kParamFaderLevel));
   EXPECT_EQ(AutomationRows(automation, -1, kParamCut).at(0)[1], "CH 2");
   EXPECT_TRUE(AutomationRows(automation, 0, kParamCut).empty());
-  EXPECT_EQ(AutomationHeader(), (std::vector<std::string>{"Time code", "Channel", "Parameter",
-                                                          "Value", "Unit"}));
+  EXPECT_EQ(AutomationHeader(),
+            (std::vector<std::string>{"Time code", "Channel", "Parameter", "Value", "Unit"}));
 }
 
 TEST_F(AutomationTableTest, FiltersSplitTheWholeList) {
@@ -68,7 +68,8 @@ TEST_F(AutomationTableTest, FiltersSplitTheWholeList) {
   const auto all = AutomationRows(title.Automation());
   ASSERT_GT(all.size(), 100u);
   std::size_t by_channel = 0;
-  for (int c = 0; c < title.System().Count(); ++c) by_channel += AutomationRows(title.Automation(), c).size();
+  for (int c = 0; c < title.System().Count(); ++c)
+    by_channel += AutomationRows(title.Automation(), c).size();
   EXPECT_EQ(by_channel, all.size());
   const int view = ViewNamed(all[0][2]);
   ASSERT_NE(view, 0);

@@ -1,12 +1,11 @@
 // The channel list out as CSV and names in from a file: round trips, every problem with its
 // preview line, and the import as one undo step of the editor.
-#include "core/editor/ChannelList.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "core/editor/ChannelList.h"
 #include "core/editor/NameImport.h"
 #include "core/model/FaderLaw.h"
 #include "core/model/ParamIds.h"
@@ -107,7 +106,8 @@ TEST_F(ChannelListTest, PreviewListsEveryChangeAndProblem) {
       {"Kick\nSnare",
        {"CH 1: \"old\" -> \"Kick\"", "CH 2: \"old\" -> \"Snare\"",
         "2 names change, 0 stay, 0 problems."}},
-      {"Name\tChannel\nHat\tCH 4", {"CH 4: \"old\" -> \"Hat\"", "1 name change, 0 stay, 0 problems."}},
+      {"Name\tChannel\nHat\tCH 4",
+       {"CH 4: \"old\" -> \"Hat\"", "1 name change, 0 stay, 0 problems."}},
       {"CH 1,old\nCH 2,\"old\"", {"0 names change, 2 stay, 0 problems."}},
       {"CH 1,K\xE4se",
        {"CH 1: \"old\" -> \"K\xC3\xA4se\"", "The file is not UTF-8: it was read as Latin-1.",
@@ -117,7 +117,8 @@ TEST_F(ChannelListTest, PreviewListsEveryChangeAndProblem) {
         "Row 1: CH 1 \"Two\nLines\" is cut to \"Two?Lin\" (7 characters fit).",
         "Row 1: CH 1 \"Two\nLines\" becomes \"Two?Lin\": the console cannot show every character.",
         "1 name change, 0 stay, 2 problems."}},
-      {"Channel,Name\nCH 1", {"Row 2: CH 1 has no name cell; left out.", "0 names change, 0 stay, 1 problem."}},
+      {"Channel,Name\nCH 1",
+       {"Row 2: CH 1 has no name cell; left out.", "0 names change, 0 stay, 1 problem."}},
       {"", {"The file holds no rows."}},
       {std::string("CH 1,\0", 6), {"The file holds binary data, not text."}},
   };
@@ -151,9 +152,9 @@ TEST_F(ChannelListTest, ColumnsCanBeChosenAndLongFilesStayReadable) {
   EXPECT_EQ(static_cast<int>(many.Problems().size()), 10000 - system.Count());
   const auto lines = many.PreviewLines();
   EXPECT_EQ(lines.size(), many.Changes().size() + kShownProblems + 2);
-  EXPECT_EQ(lines[lines.size() - 2],
-            "... and " + std::to_string(10000 - system.Count() - kShownProblems) +
-                " more problems.");
+  EXPECT_EQ(
+      lines[lines.size() - 2],
+      "... and " + std::to_string(10000 - system.Count() - kShownProblems) + " more problems.");
   EXPECT_TRUE(many.Apply(system));
   EXPECT_EQ(system.NameText(2), "N2");
 }

@@ -1,12 +1,6 @@
 // The editor session: tabs, cursors, enabling and the commands with their undo steps, driven as
 // the window drives them.
-#include "core/editor/EditSession.h"
-#include "core/compare/Compare.h"
-#include "core/model/ParamModel.h"
-#include "core/editor/AutomationViews.h"
-#include "core/editor/Sessions.h"
-#include "core/model/FaderLaw.h"
-#include "core/model/ParamNames.h"
+#include "tests/core/editor/EditSessionTest.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -14,9 +8,15 @@
 #include <filesystem>
 #include <set>
 
+#include "core/compare/Compare.h"
+#include "core/editor/AutomationViews.h"
+#include "core/editor/EditSession.h"
+#include "core/editor/Sessions.h"
+#include "core/model/FaderLaw.h"
+#include "core/model/ParamModel.h"
+#include "core/model/ParamNames.h"
 #include "tests/TestFiles.h"
 #include "tests/core/edit/EditTitles.h"
-#include "tests/core/editor/EditSessionTest.h"
 #include "tests/support/ScriptedPrompter.h"
 #include "tools/TitleGenerator.h"
 
@@ -32,12 +32,18 @@ TEST_F(EditSessionTest, TabsShowTheirPageKindListAndPane) {
     const char* caption;
   };
   const Row rows[] = {
-      {0, kPageChannel, 0, true, "CHANNEL"},         {1, kPageOverview, 0, true, "OVERVIEW"},
-      {2, kPageFader, 0, true, "FADER"},             {3, kPageFaderGroup, 0, true, "FADER GROUP"},
-      {4, kPageAutomation, 5, false, "AUTOMATION"},  {5, kPageSnapshot, 1, true, "SNAPSHOT"},
-      {6, kPageIsolate, 0, false, "ISOLATE"},        {7, kPageCue, 2, true, "CUE"},
-      {8, kPageInputAssign, 0, false, "INPUT ASSIGN"}, {9, kPageOutputAssign, 0, false, "OUTPUT ASSIGN"},
-      {10, kPageDynLib, 3, true, "DYN LIB"},         {11, kPageEqLib, 4, true, "EQ LIB"},
+      {0, kPageChannel, 0, true, "CHANNEL"},
+      {1, kPageOverview, 0, true, "OVERVIEW"},
+      {2, kPageFader, 0, true, "FADER"},
+      {3, kPageFaderGroup, 0, true, "FADER GROUP"},
+      {4, kPageAutomation, 5, false, "AUTOMATION"},
+      {5, kPageSnapshot, 1, true, "SNAPSHOT"},
+      {6, kPageIsolate, 0, false, "ISOLATE"},
+      {7, kPageCue, 2, true, "CUE"},
+      {8, kPageInputAssign, 0, false, "INPUT ASSIGN"},
+      {9, kPageOutputAssign, 0, false, "OUTPUT ASSIGN"},
+      {10, kPageDynLib, 3, true, "DYN LIB"},
+      {11, kPageEqLib, 4, true, "EQ LIB"},
       {12, kPageSetup, 0, false, "SETUP"},
   };
   EditSession& s = Open();
@@ -224,12 +230,17 @@ TEST_F(EditSessionTest, EveryCommandIsOneUndoStepAndCancelIsNone) {
        [&] { s.Zero(); }, true},
       {"fader copy cancelled", kChannelTab, [&] { prompter.QueueFaderCopy(std::nullopt); },
        [&] { s.FaderCopy(); }, false},
-      {"fader copy", kChannelTab, [&] { prompter.QueueFaderCopy(std::pair{0, 3}); },
+      {"fader copy", kChannelTab,
+       [&] {
+         prompter.QueueFaderCopy(std::pair{0, 3});
+       },
        [&] { s.FaderCopy(); }, true},
       {"trim cancelled", kChannelTab, [&] { prompter.QueueTrim(std::nullopt); },
        [&] { s.TrimFader(); }, false},
       {"trim", kChannelTab,
-       [&] { prompter.QueueTrim(ScriptedPrompter::TrimAnswer{0, {"abc", "-3"}}); },
+       [&] {
+         prompter.QueueTrim(ScriptedPrompter::TrimAnswer{0, {"abc", "-3"}});
+       },
        [&] { s.TrimFader(); }, true},
       {"set group", kChannelTab, [] {}, [&] { s.SetGroup(); }, true},
       {"reset group", kChannelTab, [] {}, [&] { s.ResetGroup(); }, true},

@@ -22,12 +22,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-enum Tab { kChannelTab = 0, kOverviewTab = 1, kFaderGroupTab = 3, kAutomationTab = 4,
-           kSnapshotTab = 5, kIsolateTab = 6, kCueTab = 7, kDynTab = 10, kEqTab = 11 };
+enum Tab {
+  kChannelTab = 0,
+  kOverviewTab = 1,
+  kFaderGroupTab = 3,
+  kAutomationTab = 4,
+  kSnapshotTab = 5,
+  kIsolateTab = 6,
+  kCueTab = 7,
+  kDynTab = 10,
+  kEqTab = 11
+};
 
 class EditSessionTest : public ::testing::Test {
  protected:
-
   fs::path Write(const gen::TitleSpec& spec, const std::string& name = "Show") {
     const fs::path path = folder / (name + ".orb");
     test::WriteFile(path, gen::MakeTitle(spec));
@@ -56,8 +64,9 @@ class EditSessionTest : public ::testing::Test {
     return rows;
   }
   std::string LastShown() const {
-    return prompter.shown().empty() ? "" : prompter.shown().back().caption + ": " +
-                                               prompter.shown().back().text;
+    return prompter.shown().empty()
+               ? ""
+               : prompter.shown().back().caption + ": " + prompter.shown().back().text;
   }
 
   test::TempFolder temp_;

@@ -1,12 +1,11 @@
 // The editor window's list pane: clicks, drags, keys, typing, the wheel and renaming in place,
 // driven as the window drives them.
-#include "core/editor/ListPane.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "core/editor/ListPane.h"
 #include "tests/core/editor/EditSessionTest.h"
 
 namespace orb {
@@ -177,7 +176,8 @@ TEST_F(ListPaneTest, FindMovesToTheNextNameHoldingTheText) {
     const struct {
       const char* text;
       int found;
-    } steps[] = {{"KICK", 3}, {"kick", 9}, {"Kick", 3}, {"ck o", 9}, {"nothing like it", -1}, {"", -1}};
+    } steps[] = {{"KICK", 3}, {"kick", 9}, {"Kick", 3}, {"ck o", 9}, {"nothing like it", -1},
+                 {"", -1}};
     for (const auto& step : steps) {
       const int cursor = s.Cursor();
       EXPECT_EQ(pane.FindNext(step.text), step.found) << step.text;

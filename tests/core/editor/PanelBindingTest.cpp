@@ -1,10 +1,9 @@
 // The panel bound to an editor session: gestures as the session's undo steps, the wheel and
 // keypad through the session's keys, numeric entry typed into the session, and the FADER
 // page's channel numbers opening the CHANNEL tab.
-#include "core/editor/PanelBinding.h"
-
 #include <gtest/gtest.h>
 
+#include "core/editor/PanelBinding.h"
 #include "core/model/ParamModel.h"
 #include "core/model/ParamNames.h"
 #include "tests/core/editor/PanelSession.h"

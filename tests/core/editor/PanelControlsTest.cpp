@@ -222,7 +222,8 @@ TEST_P(PanelControlsTest, EveryPageIsEditableFromTheKeyboard) {
                               " cursor " + std::to_string(view.cursor);
     std::vector<std::size_t> focusable;
     for (std::size_t i = 0; i < scene.controls.size(); ++i) {
-      if (!DisplayOnly(scene.controls[i]) && !IsGraph(scene.controls[i].kind)) focusable.push_back(i);
+      if (!DisplayOnly(scene.controls[i]) && !IsGraph(scene.controls[i].kind))
+        focusable.push_back(i);
     }
     ASSERT_FALSE(focusable.empty()) << where;
     std::vector<int> order;
@@ -269,9 +270,11 @@ TEST_P(PanelControlsTest, EveryPageIsEditableFromTheKeyboard) {
     EXPECT_EQ(sorted.size(), focusable.size()) << where;
     // Round again from the first; Shift+Tab goes back.
     panel->Key(PanelKey::kTab);
-    EXPECT_EQ(panel->Model().Current() - panel->Model().Scene().controls.data(), order.front()) << where;
+    EXPECT_EQ(panel->Model().Current() - panel->Model().Scene().controls.data(), order.front())
+        << where;
     panel->Key(PanelKey::kBackTab);
-    EXPECT_EQ(panel->Model().Current() - panel->Model().Scene().controls.data(), order.back()) << where;
+    EXPECT_EQ(panel->Model().Current() - panel->Model().Scene().controls.data(), order.back())
+        << where;
   }
   for (const Effect e : {Effect::kWrite, Effect::kPopup, Effect::kEntry, Effect::kState})
     EXPECT_GT(effects[e], 0) << static_cast<int>(e);

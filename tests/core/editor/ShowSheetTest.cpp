@@ -1,12 +1,11 @@
 // The show sheet's tables for a sample title, and how they fall onto pages.
-#include "core/editor/ShowSheet.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "core/editor/ChannelList.h"
+#include "core/editor/ShowSheet.h"
 #include "core/model/ParamIds.h"
 #include "core/model/Title.h"
 #include "tests/core/editor/EditSessionTest.h"
@@ -59,8 +58,8 @@ TEST_F(ShowSheetTest, TablesOfASampleTitle) {
   EXPECT_EQ(snapshots.rows[1][1], "Act 2");
 
   const SheetTable& cues = sheet.tables[3];
-  EXPECT_EQ(cues.header, (std::vector<std::string>{"No.", "TIME CODE", "TC LINK", "EVENT",
-                                                   "NUMBER", "CHANNEL", "EVENT NAME"}));
+  EXPECT_EQ(cues.header, (std::vector<std::string>{"No.", "TIME CODE", "TC LINK", "EVENT", "NUMBER",
+                                                   "CHANNEL", "EVENT NAME"}));
   ASSERT_EQ(cues.rows.size(), 4u);
   EXPECT_EQ(cues.rows[0][1], FormatTC(FromBCD(title.Cues().Time(0))));
   EXPECT_EQ(cues.rows[0][3], "SNAPSHOT");
@@ -89,7 +88,8 @@ TEST_F(ShowSheetTest, TablesBreakAcrossPagesWithTheirHeaders) {
   const auto sheet_of = [](std::vector<int> sizes, std::vector<int> pictures = {}) {
     ShowSheet sheet;
     sheet.info.resize(7);
-    for (int size : sizes) sheet.tables.push_back({"T", {"h"}, std::vector<std::vector<std::string>>(size, {"x"})});
+    for (int size : sizes)
+      sheet.tables.push_back({"T", {"h"}, std::vector<std::vector<std::string>>(size, {"x"})});
     sheet.pictures = std::move(pictures);
     return sheet;
   };
@@ -101,9 +101,9 @@ TEST_F(ShowSheetTest, TablesBreakAcrossPagesWithTheirHeaders) {
   const Case cases[] = {
       // 9 lines of information leave 9 rows beside the heading and header row.
       {{30, 0}, 20, "i 0[0+9] | 0[9+18]c | 0[27+3]c 1[0+0]"},
-      {{5, 5}, 20, "i 0[0+5] | 1[0+5]"},        // 2 rows would fit: the table waits
+      {{5, 5}, 20, "i 0[0+5] | 1[0+5]"},  // 2 rows would fit: the table waits
       {{2, 1}, 40, "i 0[0+2] 1[0+1]"},
-      {{}, 3, "i"},                               // too few lines count as 8
+      {{}, 3, "i"},  // too few lines count as 8
       {{1}, 20, "i 0[0+1]"},
   };
   for (const Case& c : cases)

@@ -131,8 +131,9 @@ class TimelineMouseTest : public ::testing::Test {
     return out;
   }
   void Event(int row, double seconds, int value) {
-    ASSERT_TRUE(automation().AppendEvent({SecondsToTC(seconds, automation().Rate()),
-                                          automation().KeyOf(session->ViewParam(), row).Word(value)}));
+    ASSERT_TRUE(
+        automation().AppendEvent({SecondsToTC(seconds, automation().Rate()),
+                                  automation().KeyOf(session->ViewParam(), row).Word(value)}));
   }
   // The title as saved.
   std::vector<std::uint8_t> Bytes() {
@@ -522,8 +523,8 @@ TEST_F(TimelineSnapTest, TheNearestCueOrOtherRowsEventWins) {
     double t;
     double snapped;  // -1: nothing near
   } cases[] = {
-      {1.93, 2.0}, {2.03, 2.0}, {2.06, 2.1}, {2.09, 2.1}, {2.17, 2.1},
-      {2.21, -1},  // row 60's event is not drawn
+      {1.93, 2.0}, {2.03, 2.0}, {2.06, 2.1},
+      {2.09, 2.1}, {2.17, 2.1}, {2.21, -1},  // row 60's event is not drawn
       {1.9, -1},
   };
   for (const auto& c : cases) {
@@ -603,7 +604,8 @@ TEST_F(TimelineSnapTest, EscPutsEverythingBackAndPushesNothing) {
       {"label", TimelineTool::kSelect, {{50, y1}, {50, g.BandRect(4).top}}},
       {"erase", TimelineTool::kEraser, {{X(0.2), y1}, {X(6.0), y1}}},
       {"write", TimelineTool::kWrite, {{X(0.5), y1}, {X(5.0), g.BandRect(1).top + 30}}},
-      {"event drag", TimelineTool::kSelect,
+      {"event drag",
+       TimelineTool::kSelect,
        {{g.EventX(3.0), g.ValueY(1, 600, range)}, {X(4.0), g.ValueY(1, 900, range)}}},
   };
   for (const Gesture& gesture : gestures) {
@@ -685,7 +687,9 @@ TEST(ReadAmountTest, NumbersWithUnitsOrPercent) {
     const char* unit;
   } cases[] = {
       {"+2 dB", true, 2, false, "dB"},
-      {"\xE2\x88\x92" "10 %", true, -10, true, ""},
+      {"\xE2\x88\x92"
+       "10 %",
+       true, -10, true, ""},
       {"-3,5", true, -3.5, false, ""},
       {" 12.5ms ", true, 12.5, false, "ms"},
       {"dB", false, 0, false, ""},
@@ -775,7 +779,9 @@ TEST_F(TimelineEditsTest, OffsetsAndScalesStayWithinTheRangeInOneUndoStep) {
       {"+2 dB",
        {NearestFaderIndex(FaderDb(0) + 2), NearestFaderIndex(FaderDb(300) + 2),
         NearestFaderIndex(FaderDb(778) + 2), NearestFaderIndex(FaderDb(1000) + 2)}},
-      {"\xE2\x88\x92" "10 %", {0, 270, 700, 900}},
+      {"\xE2\x88\x92"
+       "10 %",
+       {0, 270, 700, 900}},
       {"+50 %", {0, 450, 1023, 1023}},
       {"+200 dB", {1023, 1023, 1023, 1023}},
   };

@@ -14,7 +14,7 @@ namespace {
 using namespace timeline;
 
 constexpr int kLevel = 110;
-constexpr int kWidth = 800;  // 605 pixels of data: 8.40 s at the start zoom
+constexpr int kWidth = 800;   // 605 pixels of data: 8.40 s at the start zoom
 constexpr int kHeight = 400;  // five whole bands of 64
 
 class TimelineNavigatorTest : public ::testing::Test {
@@ -22,8 +22,8 @@ class TimelineNavigatorTest : public ::testing::Test {
   void SetUp() override { title = test::LoadTitle(); }
   TQ730AUTO& automation() { return title->Automation(); }
   void Event(int row, double seconds) {
-    ASSERT_TRUE(automation().AppendEvent({SecondsToTC(seconds, automation().Rate()),
-                                          automation().KeyOf(kLevel, row).Word(500)}));
+    ASSERT_TRUE(automation().AppendEvent(
+        {SecondsToTC(seconds, automation().Rate()), automation().KeyOf(kLevel, row).Word(500)}));
   }
   TimelineNavigator Navigator() {
     return {state, automation(), &title->Cues(), 73, kWidth, kHeight};
@@ -55,24 +55,36 @@ TEST_F(TimelineNavigatorTest, EachActionLeavesTheViewWhereItSays) {
       {"End: the last event a tenth in from the right, its row already in view",
        [](TimelineNavigator& n) { n.Key(TimelineKey::kEnd, kLevel); }, 3700 - view * 0.9, 72, 0},
       {"the wheel scrolls rows",
-       [](TimelineNavigator& n) { n.Wheel({-3, false, false}, 400); }, 0, 72, 3},
-      {"rows stop at the first", [](TimelineNavigator& n) { n.Wheel({2, false, false}, 400); },
+       [](TimelineNavigator& n) {
+         n.Wheel({-3, false, false}, 400);
+       },
+       0, 72, 3},
+      {"rows stop at the first",
+       [](TimelineNavigator& n) {
+         n.Wheel({2, false, false}, 400);
+       },
        0, 72, 0},
       {"Shift+wheel scrolls time by tenths of the view",
-       [](TimelineNavigator& n) { n.Wheel({-2, true, false}, 400); }, view / 5, 72, 0},
+       [](TimelineNavigator& n) {
+         n.Wheel({-2, true, false}, 400);
+       },
+       view / 5, 72, 0},
       {"Ctrl+Shift+wheel changes the band height",
-       [](TimelineNavigator& n) { n.Wheel({1, true, true}, 400); }, 0, 72, 0, 80},
+       [](TimelineNavigator& n) {
+         n.Wheel({1, true, true}, 400);
+       },
+       0, 72, 0, 80},
       {"Right a tenth of the view", [](TimelineNavigator& n) { n.Key(TimelineKey::kRight, 0); },
        view / 10, 72, 0},
-      {"Left stops at the day's start",
-       [](TimelineNavigator& n) { n.Key(TimelineKey::kLeft, 0); }, 0, 72, 0},
+      {"Left stops at the day's start", [](TimelineNavigator& n) { n.Key(TimelineKey::kLeft, 0); },
+       0, 72, 0},
       {"Down a row", [](TimelineNavigator& n) { n.Key(TimelineKey::kDown, 0); }, 0, 72, 1},
-      {"Page Down a screen of rows",
-       [](TimelineNavigator& n) { n.Key(TimelineKey::kPageDown, 0); }, 0, 72, 5},
+      {"Page Down a screen of rows", [](TimelineNavigator& n) { n.Key(TimelineKey::kPageDown, 0); },
+       0, 72, 5},
       {"+ zooms around the centre", [](TimelineNavigator& n) { n.Key(TimelineKey::kZoomIn, 0); },
        (middle - kLabelWidth) / 72.0 - (middle - kLabelWidth) / 108.0, 108, 0},
-      {"Go To centres the time", [](TimelineNavigator& n) { n.Centre(3650); }, 3650 - view / 2,
-       72, 0},
+      {"Go To centres the time", [](TimelineNavigator& n) { n.Centre(3650); }, 3650 - view / 2, 72,
+       0},
       {"zoom to fit: every event in view with a margin each side",
        [](TimelineNavigator& n) { EXPECT_TRUE(n.ZoomToFit()); },
        3600 - ((kWidth - kLabelWidth) / double{5.445f} - 100) / 2, 5.445f, 0},
@@ -170,7 +182,7 @@ TEST(ReadTimecodeTest, TypedTimecodesInTheTitlesMode) {
       {"01000000", 3600},
       {"1210", 12 + 10 / 25.0},
       {" 00:01:00:00 ", 60},
-      {"2:00", 2},  // missing fields on the left count zero
+      {"2:00", 2},          // missing fields on the left count zero
       {"00:00:01:25", -1},  // no frame 25 at 25 frames
       {"24:00:00:00", -1},
       {"00:60:00:00", -1},

@@ -143,8 +143,10 @@ TEST_F(TimelineSceneTest, SelectionOverlayFollowsTheMoveAndHidesWhileWriting) {
 TEST_F(TimelineSceneTest, CueMarkersBandLinesAndOnOffViews) {
   TQ730& cues = title->Cues();
   const std::vector<std::pair<TimeCode, std::string>> expect_shown = {
-      {MakeTC(0, 0, 0, 0), "at zero"}, {MakeTC(0, 0, 2, 15), "inside"},
-      {MakeTC(0, 0, 8, 20), "right edge"}, {MakeTC(1, 0, 0, 0), "later"}};
+      {MakeTC(0, 0, 0, 0), "at zero"},
+      {MakeTC(0, 0, 2, 15), "inside"},
+      {MakeTC(0, 0, 8, 20), "right edge"},
+      {MakeTC(1, 0, 0, 0), "later"}};
   while (cues.Count() < static_cast<int>(expect_shown.size())) ASSERT_GE(cues.NewRecord(-1), 0);
   for (int i = 0; i < 4; ++i) {
     cues.SetParam(i, kParamCueTime, static_cast<int>(ToBCD(expect_shown[i].first)));
@@ -162,9 +164,11 @@ TEST_F(TimelineSceneTest, CueMarkersBandLinesAndOnOffViews) {
 
   // Four lines a band: its border, its middle and the top and bottom of its value range.
   ASSERT_EQ(scene.lines.size(), scene.labels.size() * 4);
-  for (const auto& [index, y, border] :
-       {std::tuple{0u, 19, true}, {1u, 51, false}, {2u, 23, false}, {3u, 79, false},
-        {4u, 83, true}}) {
+  for (const auto& [index, y, border] : {std::tuple{0u, 19, true},
+                                         {1u, 51, false},
+                                         {2u, 23, false},
+                                         {3u, 79, false},
+                                         {4u, 83, true}}) {
     EXPECT_EQ(scene.lines[index].y, y) << index;
     EXPECT_EQ(scene.lines[index].border, border) << index;
   }
@@ -232,8 +236,8 @@ TEST_F(TimelineSceneTest, CueBoxesKeepTheRulerLabelsReadable) {
   TQ730& cues = title->Cues();
   // At 243 px/s a label stands at every second, 243 pixels apart: a cue on the one-second
   // label, one half-way to the next, and two crowding each other.
-  const std::vector<TimeCode> times = {MakeTC(0, 0, 1, 0), MakeTC(0, 0, 1, 15),
-                                       MakeTC(0, 0, 1, 21), MakeTC(0, 0, 1, 22)};
+  const std::vector<TimeCode> times = {MakeTC(0, 0, 1, 0), MakeTC(0, 0, 1, 15), MakeTC(0, 0, 1, 21),
+                                       MakeTC(0, 0, 1, 22)};
   while (cues.Count() > static_cast<int>(times.size())) {
     cues.SetSelected(0, true);
     cues.DeleteSelected();
@@ -276,12 +280,12 @@ TEST_F(TimelineSceneTest, CueBoxesKeepTheRulerLabelsReadable) {
 TEST_F(TimelineSceneTest, ValueScalesInTheViewsUnit) {
   const struct {
     int view;
-    int band;  // band height
+    int band;          // band height
     const char* unit;  // the end of every mark's text; null: the view's own step texts
     std::size_t at_least;
   } cases[] = {
       {kLevel, 128, " dB", 5}, {kLevel, 64, " dB", 3}, {109, 96, " %", 5},  // Pan
-      {106, 64, nullptr, 2},                                               // Cut: on or off
+      {106, 64, nullptr, 2},                                                // Cut: on or off
       {kLevel, 32, " dB", 2},  // the band's top and bottom alone
   };
   for (const auto& c : cases) {

@@ -107,7 +107,10 @@ void RandomEdit(test::PanelSession& bound, std::mt19937& dice) {
       s.ChangeTab(kChannelTab);
       s.SetFaderGroup(roll(8));
       SelectOnly(s.CurrentList(), {roll(8)});
-      if (roll(2)) s.SetGroup(); else s.ResetGroup();
+      if (roll(2))
+        s.SetGroup();
+      else
+        s.ResetGroup();
       break;
   }
 }
@@ -229,7 +232,11 @@ TEST(UndoHistoryTest, StepsAreNamedForWhatTheyChange) {
          SelectOnly(s.CurrentList(), {1});
          s.Delete();
        }},
-      {"New cue 4", [&] { s.ChangeTab(kCueTab); s.New(); }},
+      {"New cue 4",
+       [&] {
+         s.ChangeTab(kCueTab);
+         s.New();
+       }},
       {"Delete dynamics entry 1",
        [&] {
          s.ChangeTab(kDynTab);

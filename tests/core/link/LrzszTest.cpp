@@ -79,8 +79,8 @@ class LinkTest : public ::testing::Test {
 
   // The program receives what the real sz sends.
   DriveResult ReceiveFromSz(const Bytes& data, int rate,
-                            const std::vector<PacedRelay::Rule>& rules = {},
-                            Noise* noise = nullptr, std::uint64_t idle_limit_ms = 0) {
+                            const std::vector<PacedRelay::Rule>& rules = {}, Noise* noise = nullptr,
+                            std::uint64_t idle_limit_ms = 0) {
     Line line(rate);
     EXPECT_TRUE(line.ok());
     for (const auto& rule : rules) line.relay().AddRule(rule);

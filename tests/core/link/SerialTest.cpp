@@ -181,8 +181,7 @@ TEST_F(SerialTest, ADeviceInUseIsRefused) {
       EXPECT_EQ(port.LockOwner(), c.owner);
       EXPECT_EQ(PortOpenFailure(0, pty_.slave_path, EBUSY, port.LockOwner()),
                 "Unable to open " + pty_.slave_path + "\n" + pty_.slave_path + " is in use by " +
-                    (c.owner > 0 ? "process " + std::to_string(c.owner) : "another program") +
-                    ".");
+                    (c.owner > 0 ? "process " + std::to_string(c.owner) : "another program") + ".");
     }
     serial_.ClosePort();
     if (holder >= 0) ::close(holder);

@@ -462,7 +462,8 @@ TEST_F(SessionTest, ImportFailures) {
                                        {{PacedRelay::kToProgram, 6000, 0x01, 0}});
   // Unpaced, sz may run far enough ahead that the stale stream asks once more.
   EXPECT_TRUE(damaged.view.retry == "1" || damaged.view.retry == "2") << damaged.view.retry;
-  EXPECT_TRUE(InOrder(damaged.view.messages, {"Receving TITLE data 100% done...", "Decompressing..."}));
+  EXPECT_TRUE(
+      InOrder(damaged.view.messages, {"Receving TITLE data 100% done...", "Decompressing..."}));
   EXPECT_FALSE(fs::exists(work_ + "/" + kDebugFileName));
 }
 
@@ -473,8 +474,7 @@ TEST_F(SessionTest, PromptAfterTheTransferOnTheSameLine) {
   PutTitle(5, spec);
   ScriptedPrompter prompter;
   prompter.QueueTitleName("Stage");  // the name the title holds
-  const Outcome in =
-      RunOnConsole(SessionSetup::kImport, 5, {"--prompt-inline"}, "", {}, &prompter);
+  const Outcome in = RunOnConsole(SessionSetup::kImport, 5, {"--prompt-inline"}, "", {}, &prompter);
   EXPECT_TRUE(in.success);
   EXPECT_EQ(in.errors, std::vector<std::string>());
   EXPECT_EQ(test::ReadFile(app_ + "/Stage.orb"), gen::MakeTitle(spec));
@@ -502,8 +502,7 @@ TEST_F(SessionTest, AFailedCdStopsBeforeAnythingIsTouched) {
   EXPECT_FALSE(fs::exists(app_ + "/Stage.orb"));
 
   test::WriteFile(app_ + "/Stage.orb", gen::MakeTitle(spec));
-  const Outcome out =
-      RunOnConsole(SessionSetup::kExport, 7, {"--cd-fails"}, app_ + "/Stage.orb");
+  const Outcome out = RunOnConsole(SessionSetup::kExport, 7, {"--cd-fails"}, app_ + "/Stage.orb");
   EXPECT_FALSE(out.success);
   EXPECT_EQ(out.errors, std::vector<std::string>({refused}));
   EXPECT_EQ(out.questions, std::vector<std::string>()) << "no listing, so no question";
@@ -534,7 +533,8 @@ TEST_F(SessionTest, ExportFailures) {
 
   // Whatever did not unpack, the six files go again.
   const Outcome partial = RunOnConsole(SessionSetup::kExport, 5, {"--drop", "cue.dat"}, title);
-  const std::string emptied = "Error: Disk full.\nThe console's slot 05 may now be empty or incomplete.";
+  const std::string emptied =
+      "Error: Disk full.\nThe console's slot 05 may now be empty or incomplete.";
   EXPECT_EQ(partial.errors, std::vector<std::string>({emptied}));
   EXPECT_EQ(SlotFiles(5).size(), 1u);
   // Nothing unpacked at all: the listing shows none of the files and still ends.
@@ -697,8 +697,8 @@ TEST_F(SessionTest, LostLineAndDeadConsole) {
     });
     EXPECT_TRUE(hung_up);
     ASSERT_EQ(prompter.shown().size(), 1u);
-    EXPECT_EQ(prompter.shown()[0].text, "Unable to open COM3\nThe line to the console was lost (" +
-                                            console.device() + ").");
+    EXPECT_EQ(prompter.shown()[0].text,
+              "Unable to open COM3\nThe line to the console was lost (" + console.device() + ").");
     EXPECT_FALSE(serial.IsOpen());
     EXPECT_EQ(LeftInWork(), std::vector<std::string>());
   }
@@ -861,7 +861,7 @@ class DialogueTest : public SessionTest {
     ASSERT_TRUE(console.ok());
     ScriptedPrompter prompter;
     prompter.QueueTitleName("Stage");  // the name the title holds
-    prompter.Queue(Answer::kYes);  // replace the old title
+    prompter.Queue(Answer::kYes);      // replace the old title
     RecordingView view;
     TSerial serial;
     bool success = false;
@@ -922,8 +922,9 @@ class DialogueTest : public SessionTest {
 };
 
 const std::string kSlotNote = "\nThe console's slot 02 may now be empty or incomplete.";
-const std::string kInSlot = "Export: The title is in the console's slot 02, but the console's "
-                            "title list was not refreshed:\n";
+const std::string kInSlot =
+    "Export: The title is in the console's slot 02, but the console's "
+    "title list was not refreshed:\n";
 
 // Every command garbled once on its way, and answers garbled on their way back: the session
 // sends the command again or asks again, and the title arrives whole, never mixed.
@@ -1000,7 +1001,8 @@ TEST_F(DialogueTest, ASilentConsoleEndsEveryWait) {
 TEST_F(DialogueTest, RefusalsNameWhatFailed) {
   const int im = SessionSetup::kImport, ex = SessionSetup::kExport;
   std::vector<std::string> four;
-  for (const char* n : {"", "@2", "@3", "@4"}) four.insert(four.end(), {"--garble", std::string("rm gfed.dat") + n});
+  for (const char* n : {"", "@2", "@3", "@4"})
+    four.insert(four.end(), {"--garble", std::string("rm gfed.dat") + n});
   std::vector<std::string> cd_four;
   for (const char* n : {"", "@2", "@3", "@4"})
     cd_four.insert(cd_four.end(), {"--garble", std::string("cd /home/kel205/data/01") + n});
@@ -1014,10 +1016,12 @@ TEST_F(DialogueTest, RefusalsNameWhatFailed) {
        false},
       {ex, four,
        "Error: The console did not take the command \"rm gfed.dat\" (its echo came back 4 times "
-       "garbled)." + kSlotNote,
+       "garbled)." +
+           kSlotNote,
        false},
       {ex, df_four, "Error: The console's answer to df could not be read.", false},
-      {ex, {"--cd-fails", "--no-pwd"},
+      {ex,
+       {"--cd-fails", "--no-pwd"},
        "Error: The console could not enter /home/kel205/data/02 (sh: cd: can't cd to "
        "/home/kel205/data/02).",
        false},
@@ -1037,7 +1041,9 @@ TEST_F(DialogueTest, NoOtherTitleAndNoMixedTitle) {
   }
   ASSERT_EQ(RunLocal(pack, tar), 0);
   ASSERT_EQ(RunLocal(pack, {"gzip", "-n", "other.tar"}), 0);
-  Check({SessionSetup::kImport, {"--stale", pack + "/other.tar.gz", "--garble", kPackCommand}, "",
+  Check({SessionSetup::kImport,
+         {"--stale", pack + "/other.tar.gz", "--garble", kPackCommand},
+         "",
          true});
   EXPECT_FALSE(fs::exists(root_ + "/tmp/data.gz"));
 
@@ -1050,11 +1056,13 @@ TEST_F(DialogueTest, NoOtherTitleAndNoMixedTitle) {
   ASSERT_TRUE(console.ok());
   ScriptedPrompter yes;
   yes.Queue(Answer::kYes);
-  const Outcome out = RunSession(Setup(SessionSetup::kExport, kInto, console.device(), title_), &yes);
+  const Outcome out =
+      RunSession(Setup(SessionSetup::kExport, kInto, console.device(), title_), &yes);
   EXPECT_FALSE(out.success);
-  EXPECT_EQ(out.errors, std::vector<std::string>({"Error: The console's slot 02 still holds gfed.dat "
-                                                  "after the removals; the title was not unpacked." +
-                                                  kSlotNote}));
+  EXPECT_EQ(out.errors,
+            std::vector<std::string>({"Error: The console's slot 02 still holds gfed.dat "
+                                      "after the removals; the title was not unpacked." +
+                                      kSlotNote}));
   EXPECT_EQ(console.Count(kUnpackCommand), 0);
 }
 
@@ -1172,9 +1180,9 @@ TEST_F(SessionTest, OrbtoolConsoleCommands) {
   const std::string title = library + "/Stage.orb";
   const std::string size = std::to_string(gen::MakeTitle(spec).size());
   for (const std::string& line : std::vector<std::string>{
-           "]   0% Initializing...\n", "]   0% Compressing...\n", "] 100% Receving TITLE data 100% done...  ",
-        "] 100% Decompressing...\n",
-        "Imported the console's slot 02 as " + title + " (" + size + " bytes) in 00:0"})
+           "]   0% Initializing...\n", "]   0% Compressing...\n",
+           "] 100% Receving TITLE data 100% done...  ", "] 100% Decompressing...\n",
+           "Imported the console's slot 02 as " + title + " (" + size + " bytes) in 00:0"})
     EXPECT_NE(result.out.find(line), std::string::npos) << line << "\n" << result.out;
   EXPECT_EQ(test::ReadFile(title), gen::MakeTitle(spec));
 
@@ -1184,7 +1192,8 @@ TEST_F(SessionTest, OrbtoolConsoleCommands) {
   EXPECT_EQ(result.out,
             "[--:--]   0% Initializing...\n"
             "The console's slot already holds a title; use --overwrite to replace it.\n");
-  result = Orbtool("console-export " + device + " 2 '" + library + "/Stage.orb' --overwrite --quiet");
+  result =
+      Orbtool("console-export " + device + " 2 '" + library + "/Stage.orb' --overwrite --quiet");
   EXPECT_EQ(result.code, 0) << result.out;
   EXPECT_EQ(result.out, "");
   const auto files = gen::MakeDataFiles(spec);
@@ -1197,8 +1206,9 @@ TEST_F(SessionTest, OrbtoolConsoleCommands) {
 
   result = Orbtool("console-import /no/such/tty 2 '" + library + "' --name X");
   EXPECT_EQ(result.code, 1);
-  EXPECT_NE(result.out.find("Unable to open /no/such/tty\n/no/such/tty: No such file or directory."),
-            std::string::npos);
+  EXPECT_NE(
+      result.out.find("Unable to open /no/such/tty\n/no/such/tty: No such file or directory."),
+      std::string::npos);
   EXPECT_EQ(Orbtool("console-import " + device + " 11 '" + library + "' --name X").code, 2);
   sim.Kill();
 }

@@ -277,8 +277,8 @@ TEST_F(ExchangeTest, DamagedFramesAreAskedForAgain) {
        Concat({Header(10, 1024, Escaping::kSender), Text("ab"), {0x18, 'i', 0x11, 0x11}}), 0,
        "Frame damaged."},
       {"later frame",
-       Concat({Header(10, 2048, Escaping::kSender), Subpacket(second, 'k', Escaping::kSender)}),
-       0, "Frame out of place."},
+       Concat({Header(10, 2048, Escaping::kSender), Subpacket(second, 'k', Escaping::kSender)}), 0,
+       "Frame out of place."},
       {"early end", Header(11, 3000, Escaping::kSender), TZmodem::kAskAgainMs, "No data."},
       {"our answer damaged", Header(6, 0, Escaping::kSender), 0, "Answer again."},
       {"end mark lost", lost_end, TZmodem::kAskAgainMs, "No data."},
@@ -384,10 +384,10 @@ TEST_F(ExchangeTest, WhatCameWholeAfterTheDamageIsKept) {
   false_escape[501] = 'a';
   struct Case {
     const char* what;
-    Bytes damaged;     // what came instead of the second subpacket
-    int third_flip;    // a byte of the third subpacket flipped too (-1: none)
-    int resent;        // bytes of the block sent again
-    Bytes answer;      // to that block
+    Bytes damaged;   // what came instead of the second subpacket
+    int third_flip;  // a byte of the third subpacket flipped too (-1: none)
+    int resent;      // bytes of the block sent again
+    Bytes answer;    // to that block
   } cases[] = {
       {"data byte", data_flipped, -1, 1024, AskAgain(5 * 1024)},
       {"CRC byte", crc_flipped, -1, 1024, AskAgain(5 * 1024)},
@@ -408,7 +408,8 @@ TEST_F(ExchangeTest, WhatCameWholeAfterTheDamageIsKept) {
     // closing one lrzsz sends when it stops streaming.
     Feed(Concat({Header(10, 0, Escaping::kSender), Subpacket(piece(0), 'i', Escaping::kSender),
                  item.damaged, third, Subpacket(piece(3), 'i', Escaping::kSender),
-                 Subpacket(piece(4), 'i', Escaping::kSender), Subpacket({}, 'h', Escaping::kSender)}));
+                 Subpacket(piece(4), 'i', Escaping::kSender),
+                 Subpacket({}, 'h', Escaping::kSender)}));
     for (int i = 0; i < 10; ++i) Tick();
     EXPECT_EQ(Expect(AskAgain(1024)), AskAgain(1024));
     EXPECT_EQ(zmodem_.RetryCount(), 1);

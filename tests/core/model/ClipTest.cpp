@@ -6,8 +6,8 @@
 #include <span>
 
 #include "core/model/Clip.h"
-#include "fuzz/PlainEdits.h"
 #include "core/model/ParamModel.h"
+#include "fuzz/PlainEdits.h"
 #include "tests/core/edit/EditTitles.h"
 #include "tests/support/ScriptedPrompter.h"
 

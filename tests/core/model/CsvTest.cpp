@@ -1,12 +1,11 @@
 // Reading and writing spreadsheet text, and names as the console keeps them.
-#include "core/model/Csv.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "core/model/ConsoleText.h"
+#include "core/model/Csv.h"
 
 namespace orb {
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/model/Title.h"
 #include "core/model/FaderLaw.h"
 #include "core/model/ParamModel.h"
+#include "core/model/Title.h"
 #include "tests/core/model/TestRecords.h"
 #include "tools/TitleGenerator.h"
 

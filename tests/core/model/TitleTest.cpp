@@ -302,8 +302,8 @@ TEST_F(TitleTest, DamageIsAChunkThatDoesNotFitTheFile) {
   } cases[] = {
       {"whole", whole, ""},
       {"without gfed.dat", without_gfed, ""},
-      {"cut to half",
-       std::vector<std::uint8_t>(whole.begin(), whole.begin() + whole.size() / 2), "cut off"},
+      {"cut to half", std::vector<std::uint8_t>(whole.begin(), whole.begin() + whole.size() / 2),
+       "cut off"},
       {"one byte short", std::vector<std::uint8_t>(whole.begin(), whole.end() - 1),
        "auto.dat is cut off"},
       {"cut after the system chunk",

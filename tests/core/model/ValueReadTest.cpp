@@ -16,7 +16,8 @@ std::map<std::pair<int, int>, int> EveryParameter() {
   std::map<std::pair<int, int>, int> found;  // (rate, id) -> max
   for (int rate = 0; rate < 4; ++rate) {
     const auto add = [&found, rate](std::span<const ParamDescriptor> rows) {
-      for (const ParamDescriptor& d : rows) found[{rate, d.id}] = std::max(found[{rate, d.id}], d.max);
+      for (const ParamDescriptor& d : rows)
+        found[{rate, d.id}] = std::max(found[{rate, d.id}], d.max);
     };
     for (int kind = 0; kind < 5; ++kind) add(StripParams(kind, rate));
     add(DynamicsLibraryParams());
@@ -33,8 +34,8 @@ void ExpectReadsBack(int id, int value, int max, const ValueContext& context) {
   if (shown.value.empty()) return;
   for (const std::string& text : {shown.value, shown.value + " " + shown.unit}) {
     const ValueReading read = ReadValue(id, text, max, context);
-    ASSERT_TRUE(read.Ok()) << "id " << id << " value " << value << " \"" << text << "\": "
-                           << read.reason;
+    ASSERT_TRUE(read.Ok()) << "id " << id << " value " << value << " \"" << text
+                           << "\": " << read.reason;
     ASSERT_EQ(FormatValue(id, read.value, context).value, shown.value)
         << "id " << id << " value " << value << " read as " << read.value;
   }
@@ -52,7 +53,8 @@ TEST(ValueReadTest, EveryShownTextReadsBackToItself) {
       for (int unit = 0; unit <= 4; ++unit) {
         for (int tc = 0; tc <= 4; tc += 4) {
           const ValueContext c{unit, rate, tc};
-          const int stride = unit == 2 || unit == 3 ? 256 : 997;  // a tenth of a ms is 1102 at least
+          const int stride =
+              unit == 2 || unit == 3 ? 256 : 997;  // a tenth of a ms is 1102 at least
           for (int v = 0; v <= max; v += stride) ExpectReadsBack(id, v, max, c);
           ExpectReadsBack(id, max, max, c);
           checked += max / stride;
@@ -93,7 +95,10 @@ struct Typed {
 const Typed kTyped[] = {
     {kParamTrim, "-3.5", "-3.50"},
     {kParamTrim, "-3,5 dB", "-3.50"},
-    {kParamTrim, "\xE2\x88\x92" "7.25", "-7.25"},
+    {kParamTrim,
+     "\xE2\x88\x92"
+     "7.25",
+     "-7.25"},
     {kParamTrim, "+4.5", " 4.50"},
     {kParamTrim, "-7.3", "-7.25"},
     {kParamTrim, "99", "15.00"},

@@ -190,7 +190,8 @@ TEST(ValueTextTest, GainsAndRatiosAsNumbersAgreeWithTheirTexts) {
   }
   EXPECT_EQ(DynamicsRatio(28, 30), 10.0);
   EXPECT_TRUE(std::isinf(DynamicsRatio(34, 30)));
-  for (auto [id, v] : {std::pair{28, 31}, {34, -1}, {33, 5}}) EXPECT_TRUE(std::isnan(DynamicsRatio(id, v)));
+  for (auto [id, v] : {std::pair{28, 31}, {34, -1}, {33, 5}})
+    EXPECT_TRUE(std::isnan(DynamicsRatio(id, v)));
   EXPECT_TRUE(std::isnan(EqGainDb(128)));
 }
 

@@ -98,9 +98,14 @@ TEST(PanelGesturesTest, KnobTurnCoversThreeHundredDegrees) {
   const Case cases[] = {
       {100 + static_cast<int>(std::lround(100 * std::sin(lower_left))),
        100 - static_cast<int>(std::lround(100 * std::cos(lower_left))), 127, 0},
-      {100, 50, 127, 63},   {100, 50, 1023, 511}, {100, 100, 126, 63},  // straight up, centre
-      {99, 200, 127, 0},    {101, 200, 127, 127}, {100, 200, 127, 0},   // beyond the ends
-      {150, 100, 100, 80},  {50, 100, 100, 19},                         // right, left
+      {100, 50, 127, 63},
+      {100, 50, 1023, 511},
+      {100, 100, 126, 63},  // straight up, centre
+      {99, 200, 127, 0},
+      {101, 200, 127, 127},
+      {100, 200, 127, 0},  // beyond the ends
+      {150, 100, 100, 80},
+      {50, 100, 100, 19},  // right, left
   };
   for (const Case& c : cases) {
     knob.max = c.max;
@@ -120,9 +125,12 @@ TEST(PanelGesturesTest, DragsAlongBoxesAndFaderTravels) {
   PageControl bar = Control(kKindBar, {100, 0, 19, 6});
   bar.max = 1023;
   const Expect drags[] = {
-      {"knob left", ValueDragValue(knob, 100), 0},      {"knob right", ValueDragValue(knob, 164), 127},
-      {"knob middle", ValueDragValue(knob, 132), 64},   {"knob far left", ValueDragValue(knob, 40), 0},
-      {"knob far right", ValueDragValue(knob, 400), 127}, {"bar right", ValueDragValue(bar, 119), 1023},
+      {"knob left", ValueDragValue(knob, 100), 0},
+      {"knob right", ValueDragValue(knob, 164), 127},
+      {"knob middle", ValueDragValue(knob, 132), 64},
+      {"knob far left", ValueDragValue(knob, 40), 0},
+      {"knob far right", ValueDragValue(knob, 400), 127},
+      {"bar right", ValueDragValue(bar, 119), 1023},
       {"bar middle", ValueDragValue(bar, 110), 538},
   };
   for (const Expect& e : drags) EXPECT_EQ(e.got, e.want) << e.what;
@@ -165,9 +173,12 @@ TEST(PanelGesturesTest, GraphHandlesMapPointerToIndexes) {
       {"threshold beyond", DynamicsThresholdIndex(g, -100), 108},
       {"threshold middle", DynamicsThresholdIndex(g, 160), 63},
       // Surround pan: the centre is 63/63, the corners clamp.
-      {"pan centre LR", centre.lr, 63}, {"pan centre FR", centre.fr, 63},
-      {"pan corner LR", corner.lr, 0},  {"pan corner FR", corner.fr, 0},
-      {"pan far LR", far.lr, 126},      {"pan edge FR", edge.fr, 126},
+      {"pan centre LR", centre.lr, 63},
+      {"pan centre FR", centre.fr, 63},
+      {"pan corner LR", corner.lr, 0},
+      {"pan corner FR", corner.fr, 0},
+      {"pan far LR", far.lr, 126},
+      {"pan edge FR", edge.fr, 126},
   };
   for (const Expect& e : cases) EXPECT_EQ(e.got, e.want) << e.what;
 }
@@ -197,25 +208,37 @@ TEST(PanelGesturesTest, PopupItemsStoreTheirValues) {
     int value;
   };
   const Case cases[] = {
-      {Po_Knee, 0, {"&HARD"}, 0},         {Po_Knee, 0, {"&6"}, 6},
-      {Po_Knee, 0, {"&SOFT"}, 7},         {Po_Link, 0, {"SU&RROUND"}, 2},
-      {Po_TCMode, 0, {"29.97F/s D&F"}, 3}, {Po_TCMode, 0, {"2&5F/s"}, 4},
+      {Po_Knee, 0, {"&HARD"}, 0},
+      {Po_Knee, 0, {"&6"}, 6},
+      {Po_Knee, 0, {"&SOFT"}, 7},
+      {Po_Link, 0, {"SU&RROUND"}, 2},
+      {Po_TCMode, 0, {"29.97F/s D&F"}, 3},
+      {Po_TCMode, 0, {"2&5F/s"}, 4},
       {Po_Measure, 0, {"n/&4", "3/4"}, 3 * 256 + 4},
       {Po_Measure, 0, {"n/1&6", "16/16"}, 16 * 256 + 16},
-      {Po_DelayUnit, 0, {"&FRAME"}, 4},   {Po_WordRef, 0, {"&REF WORD IN"}, 16776961},
-      {Po_WordRef, 0, {"&2TR IN 2"}, 16711683}, {Po_WordRef, 0, {"AUX RTN &7/8"}, 16711941},
+      {Po_DelayUnit, 0, {"&FRAME"}, 4},
+      {Po_WordRef, 0, {"&REF WORD IN"}, 16776961},
+      {Po_WordRef, 0, {"&2TR IN 2"}, 16711683},
+      {Po_WordRef, 0, {"AUX RTN &7/8"}, 16711941},
       {Po_WordRef, 0, {"SLOT &1", "CH &1/2"}, 65286},
       {Po_WordRef, 0, {"SLOT &4", "CH &7/8"}, 9 | 255 << 8 | 3 << 16},
-      {Po_MIDICh, 0, {"16"}, 15},         {Po_MIDICh, 0, {"&1"}, 0},
-      {Po_PCPort, 0, {"3&8.4k"}, 2},      {Po_CCMode, 0, {"&3"}, 2},
-      {Po_DitherBit, 0, {"1&6 BIT"}, 5},  {Po_DitherShape, 0, {"&RECTANGULAR"}, 1},
-      {Po_Event, 0, {"&DYNA LIB"}, 3},    {Po_CH, 0, {"&NA"}, 255},
+      {Po_MIDICh, 0, {"16"}, 15},
+      {Po_MIDICh, 0, {"&1"}, 0},
+      {Po_PCPort, 0, {"3&8.4k"}, 2},
+      {Po_CCMode, 0, {"&3"}, 2},
+      {Po_DitherBit, 0, {"1&6 BIT"}, 5},
+      {Po_DitherShape, 0, {"&RECTANGULAR"}, 1},
+      {Po_Event, 0, {"&DYNA LIB"}, 3},
+      {Po_CH, 0, {"&NA"}, 255},
       {Po_CH, 0, {"CH &9-16", s.NumberText(10)}, 10},
-      {Po_Key, 5, {"&LOCAL"}, 5},         {Po_Key, s.FirstChannelOf(kGroupMTR) + 2, {"&LOCAL"}, 2},
-      {Po_Key, 0, {"CH 48"}, 47},         {Po_Key, s.FirstChannelOf(kGroupMTR), {"MTR 2"}, 1},
+      {Po_Key, 5, {"&LOCAL"}, 5},
+      {Po_Key, s.FirstChannelOf(kGroupMTR) + 2, {"&LOCAL"}, 2},
+      {Po_Key, 0, {"CH 48"}, 47},
+      {Po_Key, s.FirstChannelOf(kGroupMTR), {"MTR 2"}, 1},
       {Po_Key, s.FirstChannelOf(kGroupAUX), {"AUX 8"}, 7},
       // The stored key is an index within the channel's own kind: no other kind is offered.
-      {Po_Key, s.FirstChannelOf(kGroupMTR), {"CH 1"}, -1}, {Po_Key, 0, {"MTR 1"}, -1},
+      {Po_Key, s.FirstChannelOf(kGroupMTR), {"CH 1"}, -1},
+      {Po_Key, 0, {"MTR 1"}, -1},
       {Po_Key, 0, {"CH 1"}, -1},
   };
   for (const Case& c : cases) {
@@ -256,15 +279,20 @@ TEST(PanelGesturesTest, NumericEntryShiftsDigitsAndCommitsClampedValues) {
     int value;
   };
   const Case cases[] = {
-      {kParamTempo, "010", 30},  {kParamTempo, "300", 250},  {kParamTempo, "", 120},
-      {kParamTempo, "1a0", 120}, {kParamTempo, "180", 180},  {kParamCueEventNumber, "07", 7},
+      {kParamTempo, "010", 30},
+      {kParamTempo, "300", 250},
+      {kParamTempo, "", 120},
+      {kParamTempo, "1a0", 120},
+      {kParamTempo, "180", 180},
+      {kParamCueEventNumber, "07", 7},
       {kParamCueEventNumber, "", 0},
       {kParamOffset, "01020304", static_cast<int>(MakeTC(1, 2, 3, 4))},
       // Frames beyond the rate carry into the seconds.
       {kParamCueTime, "00005930", static_cast<int>(MakeTC(0, 1, 0, 0))},
   };
   for (const Case& c : cases) EXPECT_EQ(EntryValue({c.id, 0, c.text}, 0), c.value) << c.text;
-  NumericEntry tc{kParamOffset, 0, EntryStartText(kParamOffset, static_cast<int>(MakeTC(1, 2, 3, 4)))};
+  NumericEntry tc{kParamOffset, 0,
+                  EntryStartText(kParamOffset, static_cast<int>(MakeTC(1, 2, 3, 4)))};
   EXPECT_EQ(tc.text, "01020304");
   for (char d : std::string("59")) EntryDigit(tc, d);
   EXPECT_EQ(tc.text, "02030459");
@@ -295,10 +323,9 @@ TEST(PanelGesturesTest, ChannelPopupKeepsItsShapeAndGreysWhatTheLayoutLacks) {
     std::vector<std::string> captions;
     for (const PopupItem& item : items) captions.push_back(item.caption);
     const std::vector<std::string> shape = {
-        "&NA",   "CH &1-8", "CH &9-16", "CH 1&7-24", "CH 2&5-32", "CH 3&3-40", "CH &41-48",
-        "MTR 1", "MTR 2",   "MTR 3",    "MTR 4",     "MTR 5",     "MTR 6",     "MTR 7",
-        "MTR 8", "AUX 1",   "AUX 2",    "AUX 3",     "AUX 4",     "AUX 5",     "AUX 6",
-        "AUX 7", "AUX 8",   "&PGM"};
+        "&NA",   "CH &1-8", "CH &9-16", "CH 1&7-24", "CH 2&5-32", "CH 3&3-40", "CH &41-48", "MTR 1",
+        "MTR 2", "MTR 3",   "MTR 4",    "MTR 5",     "MTR 6",     "MTR 7",     "MTR 8",     "AUX 1",
+        "AUX 2", "AUX 3",   "AUX 4",    "AUX 5",     "AUX 6",     "AUX 7",     "AUX 8",     "&PGM"};
     ASSERT_EQ(captions, shape) << l.rate_mode;
     for (int m = 0; m < 6; ++m) {
       const PopupItem& sub = items[static_cast<std::size_t>(1 + m)];
@@ -336,12 +363,18 @@ TEST(PanelGesturesTest, TimecodeEntriesCommitOnlyFramesTheRateHas) {
     std::uint32_t bcd;
   };
   const Case cases[] = {
-      {kParamOffset, "00001520", 0, true, 0x00001520},  {kParamCueTime, "23595929", 0, true, 0x23595929},
-      {kParamCueTime, "00000030", 0, false, 0},         {kParamOffset, "00000025", 4, false, 0},
-      {kParamOffset, "00000024", 4, true, 0x00000024},  {kParamOffset, "24000000", 0, false, 0},
-      {kParamOffset, "00600000", 0, false, 0},          {kParamOffset, "00006000", 0, false, 0},
-      {kParamCueTime, "00010001", 1, false, 0},         {kParamCueTime, "00100000", 3, true, 0x00100000},
-      {kParamCueTime, "0000x000", 0, false, 0},         {kParamTempo, "999", 0, true, 250},
+      {kParamOffset, "00001520", 0, true, 0x00001520},
+      {kParamCueTime, "23595929", 0, true, 0x23595929},
+      {kParamCueTime, "00000030", 0, false, 0},
+      {kParamOffset, "00000025", 4, false, 0},
+      {kParamOffset, "00000024", 4, true, 0x00000024},
+      {kParamOffset, "24000000", 0, false, 0},
+      {kParamOffset, "00600000", 0, false, 0},
+      {kParamOffset, "00006000", 0, false, 0},
+      {kParamCueTime, "00010001", 1, false, 0},
+      {kParamCueTime, "00100000", 3, true, 0x00100000},
+      {kParamCueTime, "0000x000", 0, false, 0},
+      {kParamTempo, "999", 0, true, 250},
   };
   for (const Case& c : cases) {
     const NumericEntry entry{c.id, 0, c.text};

@@ -150,7 +150,8 @@ TEST_F(PanelModelTest, KnobTurnsAndHandleDragsOnTheChannelPage) {
   for (int dx = -trim.radius - 4; dx <= trim.radius + 4 && !ring_point; ++dx) {
     for (int dy = -trim.radius - 4; dy <= trim.radius + 4 && !ring_point; ++dy) {
       const PanelHit hit = HitTest(model->Scene(), trim.dial.x + dx, trim.dial.y + dy);
-      if (hit.type == HitType::kKnobTurn) ring_point = PagePoint{trim.dial.x + dx, trim.dial.y + dy};
+      if (hit.type == HitType::kKnobTurn)
+        ring_point = PagePoint{trim.dial.x + dx, trim.dial.y + dy};
     }
   }
   ASSERT_TRUE(ring_point);
@@ -181,14 +182,14 @@ TEST_F(PanelModelTest, KnobTurnsAndHandleDragsOnTheChannelPage) {
   const int start_threshold = Get(0, threshold);  // as the knee coupling left it
   model->Press(gate.x, gate.y, false);
   EXPECT_EQ(model->DragType(), HitType::kDynamicsHandle);
-  EXPECT_EQ(model->State().section, gate.section == 1 ? DynamicsSection::kExpGate
-                                                      : DynamicsSection::kCompDuck);
+  EXPECT_EQ(model->State().section,
+            gate.section == 1 ? DynamicsSection::kExpGate : DynamicsSection::kCompDuck);
   model->Move(dyn.box.left + dyn.box.width / 2, gate.y);
   model->Release(0, 0);
   // Moved by the pointer's movement from the handle.
-  EXPECT_EQ(Get(0, threshold), start_threshold +
-                                   DynamicsThresholdIndex(dyn.box, dyn.box.left + dyn.box.width / 2) -
-                                   DynamicsThresholdIndex(dyn.box, gate.x));
+  EXPECT_EQ(Get(0, threshold),
+            start_threshold + DynamicsThresholdIndex(dyn.box, dyn.box.left + dyn.box.width / 2) -
+                DynamicsThresholdIndex(dyn.box, gate.x));
   EXPECT_EQ(steps, 3);
 }
 
@@ -415,7 +416,8 @@ TEST_F(PanelModelTest, FaderGroupClicksAndIsolateAll) {
   row.box = {0, 112, 290, 48};
   Synthetic({row, Button(kParamGroupType, 2, 300, 112), Button(kParamFaderGroup, 0, 400, 0),
              Button(kParamFaderGroup, 1, 440, 0), Button(kParamCutGroup, 3, 480, 0),
-             Button(kSwitchAllOn, 0, 424, 376, "ALL\nON"), Button(kSwitchAllOff, 0, 464, 376, "ALL\nOFF")},
+             Button(kSwitchAllOn, 0, 424, 376, "ALL\nON"),
+             Button(kSwitchAllOff, 0, 464, 376, "ALL\nOFF")},
             PanelPage::kFaderGroup);
   const auto& c = synthetic->controls;
   Click(c[0]);
@@ -603,18 +605,18 @@ TEST_F(PanelModelTest, DragsNeverJumpAndMoveRelativeToThePress) {
     int expected;
   };
   const Row rows[] = {
-      {kParamTrim, kBox, 31, 4, 0, false, 31},     // -7.25 dB stays: sideways is no movement
-      {kParamTrim, kBox, 31, 0, -4, false, 33},    // up 4 px: 4 × 120 / 200 steps
-      {kParamTrim, kBox, 31, 0, 4, false, 29},     // down lowers
-      {kParamTrim, kRing, 31, 30, -10, false, 37}, // the dial's ring drags alike
-      {kParamTrim, kBox, 31, 0, -4, true, 31},     // fine: ten times finer
+      {kParamTrim, kBox, 31, 4, 0, false, 31},      // -7.25 dB stays: sideways is no movement
+      {kParamTrim, kBox, 31, 0, -4, false, 33},     // up 4 px: 4 × 120 / 200 steps
+      {kParamTrim, kBox, 31, 0, 4, false, 29},      // down lowers
+      {kParamTrim, kRing, 31, 30, -10, false, 37},  // the dial's ring drags alike
+      {kParamTrim, kBox, 31, 0, -4, true, 31},      // fine: ten times finer
       {kParamTrim, kBox, 31, 0, -20, true, 32},
-      {kParamTrim, kBox, 31, 0, -400, false, 120}, // clamped at the ends
+      {kParamTrim, kBox, 31, 0, -400, false, 120},  // clamped at the ends
       {kParamTrim, kBox, 31, 0, 400, false, 0},
       {kParamCompDuckThreshold, kBox, 20, 0, -10, false, 15},  // up raises the shown dB
       {kParamFaderLevel, kCap, 600, 0, -10, false, 673},       // the travel: 1023 over 141 px
       {kParamFaderLevel, kCap, 600, 0, -10, true, 607},
-      {kParamFaderLevel, kBox, 600, 0, -10, false, 651},       // its value box: 200 px
+      {kParamFaderLevel, kBox, 600, 0, -10, false, 651},  // its value box: 200 px
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::to_string(row.id) + " grab " + std::to_string(row.grab) + " by " +
@@ -687,8 +689,9 @@ TEST_F(PanelModelTest, GraphHandlesMoveByThePointersMovement) {
   System().SetParam(0, kParamEqLowMidFreq, 20);
   System().SetParam(0, kParamEqLowMidGain, 63);
   Show(PanelPage::kChannel, 0);
-  const std::vector<int> ids = {kParamExpGateThreshold, kParamCompDuckThreshold, kParamEqLowMidFreq,
-                                kParamEqLowMidGain, kParamSurroundPanLR, kParamSurroundPanFR};
+  const std::vector<int> ids = {kParamExpGateThreshold, kParamCompDuckThreshold,
+                                kParamEqLowMidFreq,     kParamEqLowMidGain,
+                                kParamSurroundPanLR,    kParamSurroundPanFR};
   const auto values = [&] {
     std::vector<int> v;
     for (int id : ids) v.push_back(Get(0, id));

@@ -62,9 +62,7 @@ class FloppyTest : public ::testing::Test {
     for (const fs::path& f : {Src(), Disk(1), Disk(2), Disk(3), Lib()}) fs::create_directories(f);
     test::DrainLog();
   }
-  void TearDown() override {
-    test::DrainLog();
-  }
+  void TearDown() override { test::DrainLog(); }
   fs::path Src() const { return root / "src"; }
   fs::path Disk(int n) const { return root / ("disk" + std::to_string(n)); }
   fs::path Lib() const { return root / "lib"; }

@@ -23,7 +23,6 @@ using test::ReadFile;
 
 class TitleLibraryTest : public ::testing::Test {
  protected:
-
   // A generated title stored under the file name name + ".orb".
   std::string AddTitle(const std::string& name, std::uint32_t seed = 1) {
     gen::TitleSpec spec;
@@ -108,7 +107,8 @@ TEST_F(TitleLibraryTest, AskTitleNameLoopsThroughTheOverwriteQuestion) {
       }
       if (shown.caption != "Import") continue;
       ++questions;
-      EXPECT_EQ(shown.text, "File already exists. overwrite?\nThe title \"Taken\" will be replaced.");
+      EXPECT_EQ(shown.text,
+                "File already exists. overwrite?\nThe title \"Taken\" will be replaced.");
       EXPECT_EQ(shown.buttons, Buttons::kYesNoCancel);
       EXPECT_TRUE(shown.default_no);
     }
@@ -255,8 +255,8 @@ TEST_F(TitleLibraryTest, LockAndListing) {
     const char* name;
     const char* filter;
     bool kept;
-  } filters[] = {{"Show 12", "", true},     {"Show 12", "show", true}, {"Show 12", "W 1", true},
-                 {"Show 12", "13", false},  {"beta", "Beta", true},    {"beta", "betas", false}};
+  } filters[] = {{"Show 12", "", true},    {"Show 12", "show", true}, {"Show 12", "W 1", true},
+                 {"Show 12", "13", false}, {"beta", "Beta", true},    {"beta", "betas", false}};
   for (const auto& f : filters)
     EXPECT_EQ(MatchesTitleFilter(f.name, f.filter), f.kept) << f.name << " / " << f.filter;
 }

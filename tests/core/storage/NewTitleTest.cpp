@@ -89,9 +89,9 @@ TEST_F(NewTitleTest, RefusesAnExistingFileAndSettingsOutOfRange) {
     const char* text;
     int rate;
     int tc;
-  } texts[] = {{"48k", 0, -1},       {"44.1kHz", 1, -1}, {"96k", 2, -1},  {"88.2k", 3, -1},
-               {"0", -1, 0},         {"4", -1, 4},       {"25F/s", -1, 4}, {"29.97F/s DF", -1, 3},
-               {"", -1, -1},         {"48", -1, -1},     {"5", -1, -1},   {"30f/s ndf", -1, -1}};
+  } texts[] = {{"48k", 0, -1}, {"44.1kHz", 1, -1}, {"96k", 2, -1},   {"88.2k", 3, -1},
+               {"0", -1, 0},   {"4", -1, 4},       {"25F/s", -1, 4}, {"29.97F/s DF", -1, 3},
+               {"", -1, -1},   {"48", -1, -1},     {"5", -1, -1},    {"30f/s ndf", -1, -1}};
   for (const auto& t : texts) {
     EXPECT_EQ(SampleRateModeOf(t.text), t.rate) << t.text;
     EXPECT_EQ(TimecodeModeOf(t.text), t.tc) << t.text;
@@ -124,7 +124,8 @@ TEST_F(NewTitleTest, RecentTitlesFromAForeignSettingsFileAreCheckedBeforeUse) {
   const std::string overlong(5000, 'x');
   const ProfileFile profile = ProfileFile::FromText(
       "[Recent]\nTitle1=/a/One.orb\nTitle2=\nTitle3=/no/extension\nTitle4=/a/One.orb\n"
-      "Title5=/" + overlong + ".orb\nTitle6=/b/Two.ORB\nTitle9=/c/Nine.orb\nTitle0=/c/Zero.orb\n");
+      "Title5=/" +
+      overlong + ".orb\nTitle6=/b/Two.ORB\nTitle9=/c/Nine.orb\nTitle0=/c/Zero.orb\n");
   ProfileFile copy = profile;
   RecentTitles recent(copy);
   EXPECT_EQ(recent.Paths(), (std::vector<std::string>{"/a/One.orb", "/b/Two.ORB"}));

@@ -17,9 +17,7 @@ namespace fs = std::filesystem;
 
 class SettingsFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    path = (folder / kSettingsFileName).string();
-  }
+  void SetUp() override { path = (folder / kSettingsFileName).string(); }
 
   void Store(const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
   std::string Stored() const {

@@ -1,11 +1,11 @@
 // The windows' places, the title manager's width and each title's last tab in the settings
 // file: kept across a restart, and foreign values left unused.
-#include "core/storage/WindowMemory.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
+
+#include "core/storage/WindowMemory.h"
 
 namespace orb {
 namespace {

@@ -149,11 +149,10 @@ TEST_F(EditorWindowTest, MenusCarryTheirCaptionsShortcutsAndSeparators) {
   };
   EXPECT_EQ(entries(e.M_Edit),
             QStringList({"&Undo|Ctrl+Z", "&Redo|Ctrl+Shift+Z", "&History...|", "-", "Cu&t|Ctrl+X",
-                         "&Copy|Ctrl+C",
-                         "&Paste|Ctrl+V", "&Delete|Ctrl+Del", "Optional Cop&y...|Ctrl+Shift+C", "-",
-                         "Insert &Time|", "Delete T&ime|", "-", "Select &All|Ctrl+A",
-                         "C&lear Select|Ctrl+Shift+A", "-", "&Go To Timecode...|Ctrl+G",
-                         "O&ffset Values...|", "T&hin|"}));
+                         "&Copy|Ctrl+C", "&Paste|Ctrl+V", "&Delete|Ctrl+Del",
+                         "Optional Cop&y...|Ctrl+Shift+C", "-", "Insert &Time|", "Delete T&ime|",
+                         "-", "Select &All|Ctrl+A", "C&lear Select|Ctrl+Shift+A", "-",
+                         "&Go To Timecode...|Ctrl+G", "O&ffset Values...|", "T&hin|"}));
   EXPECT_EQ(entries(e.M_Do), QStringList({"&Zero...|", "&Fader Copy...|", "&Trim Fader...|", "-",
                                           "Set &Group|", "&Reset Group|"}));
   EXPECT_EQ(entries(e.PM_Edit),
@@ -535,9 +534,9 @@ TEST_F(EditorWindowTest, CloseQueryAnswers) {
     window->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(prompter.shown().size(), asked + 1);
-    EXPECT_EQ(prompter.shown().back().text,
-              "Data has changed in \"Show" + std::to_string(static_cast<int>(c.answer)) +
-                  "\". Do you want to save?");
+    EXPECT_EQ(prompter.shown().back().text, "Data has changed in \"Show" +
+                                                std::to_string(static_cast<int>(c.answer)) +
+                                                "\". Do you want to save?");
     EXPECT_TRUE(prompter.shown().back().default_cancel);
     EXPECT_EQ(prompter.shown().back().caption, "Close");
     EXPECT_EQ(prompter.shown().back().buttons, Buttons::kYesNoCancel);

@@ -121,10 +121,12 @@ TEST(PanelAreaTest, KnobAndGraphHandlesFollowTheMouse) {
   ASSERT_GT(eq.graph.handles.size(), 1u);
   const GraphHandle band = eq.graph.handles[1];
   std::vector<int> before;
-  for (int id = kParamEqFirst; id < kParamEqFirst + 40; ++id) before.push_back(system.GetParam(0, id));
+  for (int id = kParamEqFirst; id < kParamEqFirst + 40; ++id)
+    before.push_back(system.GetParam(0, id));
   drag(QPoint(band.x, band.y), QPoint(band.x + 40, band.y - 10));
   std::vector<int> after;
-  for (int id = kParamEqFirst; id < kParamEqFirst + 40; ++id) after.push_back(system.GetParam(0, id));
+  for (int id = kParamEqFirst; id < kParamEqFirst + 40; ++id)
+    after.push_back(system.GetParam(0, id));
   EXPECT_NE(before, after);
   EXPECT_TRUE(one_more_step());
 
@@ -137,9 +139,9 @@ TEST(PanelAreaTest, KnobAndGraphHandlesFollowTheMouse) {
   const int x = dyn.box.left + dyn.box.width / 2;
   const int was = system.GetParam(0, id);
   drag(QPoint(knee.x, knee.y), QPoint(x, knee.y));
-  EXPECT_EQ(system.GetParam(0, id),
-            std::clamp(was + DynamicsThresholdIndex(dyn.box, x) - DynamicsThresholdIndex(dyn.box, knee.x),
-                       0, system.ParamMax(0, id)));
+  EXPECT_EQ(system.GetParam(0, id), std::clamp(was + DynamicsThresholdIndex(dyn.box, x) -
+                                                   DynamicsThresholdIndex(dyn.box, knee.x),
+                                               0, system.ParamMax(0, id)));
   EXPECT_TRUE(one_more_step());
 
   // The surround point pulled past the graph's far corner stops at its ends.
@@ -184,8 +186,7 @@ TEST(PanelAreaTest, PickListRoutesConsecutiveSourcesAndTheTitleSavesThem) {
     chosen.push_back(list->item(row)->data(Qt::UserRole).toInt());
   }
   const int steps = session.Undo().UndoCount();
-  QTest::mouseClick(&panel, Qt::LeftButton, {},
-                    QPoint(target->box.left + 2, target->box.top + 2));
+  QTest::mouseClick(&panel, Qt::LeftButton, {}, QPoint(target->box.left + 2, target->box.top + 2));
   TQ730SYSF& system = session.GetTitle().System();
   for (int k = 0; k < 3; ++k) EXPECT_EQ(system.GetParam(4 + k, target->id), chosen[k]) << k;
   EXPECT_EQ(session.Undo().UndoCount(), steps + 1);
@@ -193,7 +194,8 @@ TEST(PanelAreaTest, PickListRoutesConsecutiveSourcesAndTheTitleSavesThem) {
   ASSERT_EQ(session.Save(), kOk);
   Title reloaded;
   ASSERT_EQ(reloaded.OpenTitle(path), kOk);
-  for (int k = 0; k < 3; ++k) EXPECT_EQ(reloaded.System().GetParam(4 + k, target->id), chosen[k]) << k;
+  for (int k = 0; k < 3; ++k)
+    EXPECT_EQ(reloaded.System().GetParam(4 + k, target->id), chosen[k]) << k;
 }
 
 }  // namespace

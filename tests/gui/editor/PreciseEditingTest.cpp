@@ -135,7 +135,9 @@ TEST(PreciseEditingTest, TabAndTheArrowKeysAndTheTooltip) {
   QHelpEvent help(QEvent::ToolTip, trim, o.panel->mapToGlobal(trim));
   QApplication::sendEvent(o.panel.get(), &help);
   const std::string tip = o.panel->Binding().Model().TooltipText();
-  EXPECT_NE(tip.find("Trim: +4.50 dB (\xE2\x88\x92" "15.0 \xE2\x80\xA6 +15.00)"), std::string::npos)
+  EXPECT_NE(tip.find("Trim: +4.50 dB (\xE2\x88\x92"
+                     "15.0 \xE2\x80\xA6 +15.00)"),
+            std::string::npos)
       << tip;
   EXPECT_EQ(tip.rfind(o.System().NumberText(0), 0), 0u) << tip;
 }
@@ -152,8 +154,9 @@ TEST(PreciseEditingTest, PagesAreDrawnAtTheDevicePixelRatio) {
     EXPECT_EQ(sharp.deviceIndependentSize().toSize(), QSize(800, 491));
     sharp.save(QString::fromStdString(std::string(ORB_RENDER_DIR) + "/panel_channel_at_" +
                                       (ratio == 2 ? "2" : "1_5") + ".png"));
-    const QImage shrunk = sharp.scaled(plain.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                              .convertToFormat(plain.format());
+    const QImage shrunk =
+        sharp.scaled(plain.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .convertToFormat(plain.format());
     long long difference = 0;
     for (int y = 0; y < plain.height(); ++y) {
       for (int x = 0; x < plain.width(); ++x)
@@ -167,7 +170,8 @@ TEST(PreciseEditingTest, PagesAreDrawnAtTheDevicePixelRatio) {
   for (int y = 0; y + 1 < sharp.height(); y += 2) {
     for (int x = 0; x + 1 < sharp.width(); x += 2) {
       const QRgb a = sharp.pixel(x, y);
-      detailed += a != sharp.pixel(x + 1, y) || a != sharp.pixel(x, y + 1) || a != sharp.pixel(x + 1, y + 1);
+      detailed += a != sharp.pixel(x + 1, y) || a != sharp.pixel(x, y + 1) ||
+                  a != sharp.pixel(x + 1, y + 1);
     }
   }
   EXPECT_GT(detailed, 2000);

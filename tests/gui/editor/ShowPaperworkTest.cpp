@@ -18,10 +18,10 @@
 #include "gui/editor/Fonames.h"
 #include "gui/pages/SheetPainter.h"
 #include "gui/shell/Fotitle.h"
-#include "tests/support/ScriptedPrompter.h"
 #include "gui/shell/Q730edit.h"
 #include "tests/PdfText.h"
 #include "tests/gui/shell/GuiTestSupport.h"
+#include "tests/support/ScriptedPrompter.h"
 
 namespace orb {
 namespace {

@@ -57,8 +57,8 @@ class TimelineViewTest : public ::testing::Test {
   }
 
   TQ730AUTO& automation() { return session->GetTitle().Automation(); }
-  std::vector<std::pair<double, int>> Events(const TQ730AUTO& list, int view, int row,
-                                             double from, double to) {
+  std::vector<std::pair<double, int>> Events(const TQ730AUTO& list, int view, int row, double from,
+                                             double to) {
     std::vector<std::pair<double, int>> out;
     const EventKey key = list.KeyOf(view, row);
     for (int i = 0; i < list.Count(); ++i) {
@@ -69,8 +69,8 @@ class TimelineViewTest : public ::testing::Test {
     return out;
   }
   void Event(int row, double seconds, int value) {
-    ASSERT_TRUE(automation().AppendEvent({SecondsToTC(seconds, automation().Rate()),
-                                          automation().KeyOf(kLevel, row).Word(value)}));
+    ASSERT_TRUE(automation().AppendEvent(
+        {SecondsToTC(seconds, automation().Rate()), automation().KeyOf(kLevel, row).Word(value)}));
   }
   int EventsOn(int row) {
     int n = 0;
@@ -110,7 +110,8 @@ class TimelineViewTest : public ::testing::Test {
 TEST_F(TimelineViewTest, RenderingsAtThreeZoomsWithSelectionAndCues) {
   for (int row = 0; row < 6; ++row) {
     automation().SetStartValue(kLevel, row, MakeTC(0, 0, 0, 0), 100 + 60 * row);
-    for (int k = 0; k < 40; ++k) Event(row, 0.5 + k * 0.25 + row * 0.1, (k * 97 + row * 211) % 1024);
+    for (int k = 0; k < 40; ++k)
+      Event(row, 0.5 + k * 0.25 + row * 0.1, (k * 97 + row * 211) % 1024);
   }
   TQ730& cues = session->GetTitle().Cues();
   ASSERT_GE(cues.Count(), 2);
@@ -128,7 +129,7 @@ TEST_F(TimelineViewTest, RenderingsAtThreeZoomsWithSelectionAndCues) {
   EXPECT_EQ(image.pixelColor(scene.cues[0].x, 300), QColor(0, 255, 255));
   const TimelineGeometry g = Geometry();
   const int inside = g.TimeX(4.5), outside = g.TimeX(9.5);  // between grid lines
-  const int below_curves = kRulerHeight + 64 + 2;  // row 1's band, above its value range
+  const int below_curves = kRulerHeight + 64 + 2;           // row 1's band, above its value range
   EXPECT_EQ(image.pixelColor(outside, below_curves), QColor(0, 42, 64));
   EXPECT_EQ(image.pixelColor(inside, below_curves), QColor(255, 255 - 42, 255 - 64));
   // Each label cell keeps its grey bottom edge above the next one's white top edge.
@@ -339,14 +340,14 @@ TEST_F(TimelineViewTest, TheTabOpensOnTheFirstEventAndTheWheelAndKeysMoveIt) {
 
   // Ctrl+wheel on the event zooms around it: it keeps its column.
   const int x = Geometry().EventX(3600.5);
-  QWheelEvent wheel(QPointF(x, 100), surface->mapToGlobal(QPointF(x, 100)), QPoint(), QPoint(0, 120),
-                    Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+  QWheelEvent wheel(QPointF(x, 100), surface->mapToGlobal(QPointF(x, 100)), QPoint(),
+                    QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(surface, &wheel);
   EXPECT_FLOAT_EQ(session->Timeline().Zoom(), 72 * 1.25f);
   EXPECT_NEAR(Geometry().EventX(3600.5), x, 1);
   // The plain wheel scrolls rows; the keys scroll time and rows.
-  QWheelEvent down(QPointF(x, 100), surface->mapToGlobal(QPointF(x, 100)), QPoint(), QPoint(0, -240),
-                   Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QWheelEvent down(QPointF(x, 100), surface->mapToGlobal(QPointF(x, 100)), QPoint(),
+                   QPoint(0, -240), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
   QApplication::sendEvent(surface, &down);
   EXPECT_EQ(session->Timeline().RowScroll(), 2);
   EXPECT_EQ(Sc_Ch()->value(), 2);
@@ -434,7 +435,8 @@ TEST_F(TimelineViewTest, SharpAtTheScreensPixelRatio) {
   }
   if (ratio == 1) GTEST_SKIP() << "runs under QT_SCALE_FACTOR";
   Event(1, 2.0, 500);
-  session->GetTitle().Cues().SetParam(0, kParamCueTime, static_cast<int>(ToBCD(MakeTC(0, 0, 3, 0))));
+  session->GetTitle().Cues().SetParam(0, kParamCueTime,
+                                      static_cast<int>(ToBCD(MakeTC(0, 0, 3, 0))));
   Repaint();
   const QImage& buffer = surface->Buffer();
   EXPECT_EQ(buffer.size(), (QSizeF(surface->size()) * ratio).toSize());
@@ -449,7 +451,8 @@ TEST_F(TimelineViewTest, SharpAtTheScreensPixelRatio) {
   EXPECT_LE(cyan, static_cast<int>(std::ceil(ratio)) + 1);
   Drag(At(1, 1.0, 300), At(1, 3.0, 300));
   EXPECT_NEAR(session->SelectionStart(), Geometry().TimeAt(At(1, 1.0, 300).x()), 1e-9);
-  test::SaveRendering(window.get(), "timeline_scale_" + std::to_string(static_cast<int>(ratio * 100)));
+  test::SaveRendering(window.get(),
+                      "timeline_scale_" + std::to_string(static_cast<int>(ratio * 100)));
 }
 
 }  // namespace

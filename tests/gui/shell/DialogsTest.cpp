@@ -71,9 +71,9 @@ TEST(QtPrompterTest, QuestionsThatCannotBeUndoneDefaultToNo) {
   QtPrompter prompter;
   for (Buttons buttons : {Buttons::kYesNo, Buttons::kYesNoCancel}) {
     WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
-    EXPECT_EQ(prompter.AskDefaultNo("Are you sure?\nThe title \"A\" will be deleted.", "Delete",
-                                    buttons),
-              Answer::kNo);
+    EXPECT_EQ(
+        prompter.AskDefaultNo("Are you sure?\nThe title \"A\" will be deleted.", "Delete", buttons),
+        Answer::kNo);
     WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
     EXPECT_EQ(prompter.Message("Are you sure?", "Delete", buttons), Answer::kYes);
   }
