@@ -2,12 +2,12 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
-#include <sched.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -366,8 +366,7 @@ int TSerial::OpenPort(const std::string& device) {
   // into it; a device that another program has open for itself is left to it (the flock binds
   // root too, which the exclusive mode does not).
   int error = fd_ < 0 ? errno : !::isatty(fd_) ? ENOTTY : 0;
-  if (error == 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0)
-    error = errno == EWOULDBLOCK ? EBUSY : 0;
+  if (error == 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) error = errno == EWOULDBLOCK ? EBUSY : 0;
   if (error != 0) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
@@ -458,8 +457,7 @@ std::string TSerial::ReadLine() {
     int last = length_;
     while (last > 0 && bytes[last - 1] <= 0x20) --last;
     const bool prompt = (last > 0 && bytes[last - 1] == '#') ||
-                        Contains(bytes, length_, "login:") ||
-                        Contains(bytes, length_, "password:");
+                        Contains(bytes, length_, "login:") || Contains(bytes, length_, "password:");
     // A full buffer without a line end is taken as one line, or nothing could
     // ever be received again.
     if (!prompt && length_ < kBufferSize) return {};
@@ -526,8 +524,7 @@ bool TSerial::WriteBytes(const std::uint8_t* bytes, int count) {
     // A fast far end (a pseudo-terminal) takes the bytes within microseconds: look again a
     // few times before sleeping a millisecond at a time.
     for (int look = 0;
-         ::ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0 && MillisSince(start) < limit;
-         ++look) {
+         ::ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0 && MillisSince(start) < limit; ++look) {
       if (look < 100) {
         ::sched_yield();
       } else {
@@ -581,8 +578,7 @@ std::string PortOpenFailure(int port_number, const std::string& device, int erro
       "Unable to open " + (port_number > 0 ? "COM" + std::to_string(port_number) : device) + "\n";
   if (error == EBUSY) {
     return text + device + " is in use by " +
-           (owner > 0 ? "process " + std::to_string(owner) : std::string("another program")) +
-           ".";
+           (owner > 0 ? "process " + std::to_string(owner) : std::string("another program")) + ".";
   }
   if (error == EACCES || error == EPERM) {
     return text + device + ": " + std::strerror(error) +
@@ -610,14 +606,8 @@ std::string TerminalWrite(TSerial& serial, int port_number, const std::string& d
 int TSerial::FrameLength() {
   using namespace zmodem;
   const std::uint8_t* bytes = buffer_.data();
-  int start = -1;
-  for (int i = 0; i + 2 < length_; ++i) {
-    if (bytes[i] == kZpad && bytes[i + 1] == kZdle && bytes[i + 2] == kZbin) {
-      start = i;
-      break;
-    }
-  }
-  if (start < 0) {
+  int start = FindBinaryHeader(bytes, length_);
+  if (start == length_) {
     // Nothing here can become a frame except a header start cut off at the end.
     int junk = length_ - 2;
     if (junk > 0) Consume(junk, nullptr);

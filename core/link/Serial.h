@@ -25,6 +25,18 @@ inline constexpr std::uint8_t kZcrcq = 'j';  // more subpackets follow, answer w
 inline constexpr std::uint8_t kZcrcw = 'k';  // end of frame, answer with ZACK
 inline constexpr std::uint8_t kXon = 0x11;
 
+// The start of a binary header (ZPAD ZDLE ZBIN): whether `bytes` begin with one, and where the
+// first one in the n bytes begins (n when none does).
+inline bool BinaryHeaderAt(const std::uint8_t* bytes, int n) {
+  return n >= 3 && bytes[0] == kZpad && bytes[1] == kZdle && bytes[2] == kZbin;
+}
+inline int FindBinaryHeader(const std::uint8_t* bytes, int n) {
+  for (int i = 0; i + 2 < n; ++i) {
+    if (BinaryHeaderAt(bytes + i, 3)) return i;
+  }
+  return n;
+}
+
 inline constexpr std::uint8_t kZrqinit = 0;
 inline constexpr std::uint8_t kZrinit = 1;
 inline constexpr std::uint8_t kZack = 3;
@@ -155,8 +167,7 @@ class TSerial {
 
 // "Unable to open COMn" and, on a second line, the device and the system's reason (errno);
 // for EBUSY, the process that has the device when it is known.
-std::string PortOpenFailure(int port_number, const std::string& device, int error,
-                            int owner = 0);
+std::string PortOpenFailure(int port_number, const std::string& device, int error, int owner = 0);
 
 // The serial devices under root ("/" on a running system): /dev/serial/by-id/*, then
 // /dev/ttyUSB*, /dev/ttyACM* and /dev/ttyS*, each group in the order of its numbers.

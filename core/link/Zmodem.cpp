@@ -33,10 +33,11 @@ constexpr std::string_view kHexZnak =
     "*\x18"
     "B06";
 // What a sender repeats when our ZRINIT or its answer got lost: its ZRQINIT, or a ZNAK.
-constexpr std::string_view kSenderAsksAgain[] = {"\x18"
-                                                 "B00",
-                                                 "\x18"
-                                                 "B06"};
+constexpr std::string_view kSenderAsksAgain[] = {
+    "\x18"
+    "B00",
+    "\x18"
+    "B06"};
 constexpr std::uint8_t kZnak = 6;
 // Bytes without a frame after a request before the answer counts as lost: more than a serial
 // driver holds, until the line's own depth is known.
@@ -234,8 +235,7 @@ bool TZmodem::CountRetry(ZmodemTick& tick) {
 }
 
 bool TZmodem::HeaderAtFront() const {
-  const std::uint8_t* bytes = serial_.Data();
-  return serial_.Length() >= 3 && bytes[0] == kZpad && bytes[1] == kZdle && bytes[2] == kZbin;
+  return BinaryHeaderAt(serial_.Data(), serial_.Length());
 }
 
 // ---------------------------------------------------------------------------
@@ -311,8 +311,7 @@ bool TZmodem::ReceiveFileHeader(ZmodemTick& tick, std::uint64_t now_ms) {
   serial_.Consume(rest, nullptr);
 
   std::uint8_t* frame = frame_area_.data();
-  if (kept < 10 || frame[0] != kZpad || frame[1] != kZdle || frame[2] != kZbin ||
-      frame[3] != kZfile) {
+  if (kept < 10 || !BinaryHeaderAt(frame, kept) || frame[3] != kZfile) {
     const int text = static_cast<int>(std::find(frame, frame + kept, 0) - frame);
     if (text > 0) LogLine(std::string(reinterpret_cast<const char*>(frame), text));
     return false;
@@ -520,9 +519,9 @@ bool TZmodem::ReceiveData(ZmodemTick& tick, std::uint64_t now_ms) {
 }
 
 // A frame came damaged, out of place or not at all: the sender is asked to go on from the
-// last good position, as long as the retries last (silence counts none). When they run out, the count bytes at
-// `from` of the data area (the damaged data and its trailer) go into the file after what came
-// whole, for inspection.
+// last good position, as long as the retries last (silence counts none). When they run out, the
+// count bytes at `from` of the data area (the damaged data and its trailer) go into the file after
+// what came whole, for inspection.
 bool TZmodem::AskForDataAgain(ZmodemTick& tick, int from, int count, bool counted) {
   if (counted && CountRetry(tick)) {
     EndWithDamage(tick, from, count);
@@ -536,7 +535,7 @@ bool TZmodem::AskForDataAgain(ZmodemTick& tick, int from, int count, bool counte
 }
 
 void TZmodem::StartGathering(const std::uint8_t* damaged, int count, unsigned crc,
-                            std::uint8_t end) {
+                             std::uint8_t end) {
   after_damage_.open = true;
   after_damage_.at = position_;
   after_damage_.damaged.assign(damaged, damaged + count);
@@ -561,10 +560,7 @@ TZmodem::Gathered TZmodem::GatherAfterDamage() {
   after_damage_.open = false;
   if (n > kFrameLimit) return Gathered::kClosed;
   // A subpacket whose end mark was lost runs into the next header, which must stay whole.
-  constexpr std::uint8_t kHeaderStart[3] = {kZpad, kZdle, kZbin};
-  if (std::search(bytes, bytes + n, kHeaderStart, kHeaderStart + 3) != bytes + n) {
-    return Gathered::kClosed;
-  }
+  if (FindBinaryHeader(bytes, n) != n) return Gathered::kClosed;
   std::uint8_t* area = data_area_.data();
   int kept = n;
   serial_.Consume(kept, area);
