@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "core/editor/TimelineMouse.h"
@@ -45,7 +46,8 @@ std::vector<std::vector<int>> SelectedByRow(const TQ730AUTO& list, int view, int
   for (int i = 0, n = list.Count(); i < n; ++i) {
     if (!list.EventSelected(i)) continue;
     channels.ForEach(list.EventWord(i), [&](int row) {
-      if (row < rows && list.IsChannelSelected(row)) by_row[static_cast<std::size_t>(row)].push_back(i);
+      if (row < rows && list.IsChannelSelected(row))
+        by_row[static_cast<std::size_t>(row)].push_back(i);
     });
   }
   return by_row;
@@ -219,23 +221,8 @@ int TimelineEdits::Thin() {
   if (session_.Locked()) return 0;
   TQ730AUTO& list = Automation();
   const int view = session_.ViewParam();
-  const int rows = std::min(session_.GetTitle().System().Count(), TQ730AUTO::kChannelFlags);
-  std::vector<int> drop;
-  const std::vector<std::vector<int>> by_row = SelectedByRow(list, view, rows);
-  for (int row = 0; row < rows; ++row) {
-    const std::vector<int>& events = by_row[static_cast<std::size_t>(row)];
-    if (events.size() < 3) continue;
-    const EventKey key = list.KeyOf(view, row);
-    int held = key.Value(list.EventWord(events.front()));
-    for (std::size_t k = 1; k + 1 < events.size(); ++k) {
-      const int value = key.Value(list.EventWord(events[k]));
-      if (std::abs(value - held) <= 1) {
-        drop.push_back(events[k]);
-      } else {
-        held = value;
-      }
-    }
-  }
+  const std::vector<int> drop =
+      list.HeldWithinAStep(view, session_.GetTitle().System().Count());
   if (drop.empty()) return 0;
   session_.PushUndoStep(session_.StepNameOf("Thin"));
   list.ClearEventSelection();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <numeric>
@@ -394,10 +395,19 @@ Status TQ730AUTO::ReadStream(DataFile& file, std::uint32_t words) {
   return status;
 }
 
-std::int64_t TQ730AUTO::StreamWordCount() const { return Facts().words; }
+std::int64_t TQ730AUTO::StreamWordCount() const {
+  return Facts().words;
+}
 
 TQ730AUTO::StreamFacts TQ730AUTO::Facts() const {
-  // Runs over the raw records: this is called for every save, size query and paint.
+  // Asked for by every paint, snap, size query and save; worked out again only after a change.
+  if (facts_at_ == records_.Changes()) return facts_;
+  facts_ = CountFacts();
+  facts_at_ = records_.Changes();
+  return facts_;
+}
+
+TQ730AUTO::StreamFacts TQ730AUTO::CountFacts() const {
   StreamFacts facts;
   const std::size_t n = records_.size() / kRecordSize;
   if (n == 0) return facts;
@@ -531,6 +541,7 @@ EventChannels::EventChannels(const TQ730AUTO& list, int param) {
     group.valid = EventPattern(param, g, group.pattern, group.mask);
     group.first = list.FirstChannelOf(g);
     group.end = std::min(list.FirstChannelOf(g + 1), channels);
+    if (group.valid) by_code_[group.pattern & 0xFF] |= static_cast<std::uint8_t>(1u << g);
   }
 }
 
@@ -588,9 +599,11 @@ void TQ730AUTO::SelectRange(int param, double from, double to) {
   if (!any) return;
   const FrameRate rate = Rate();
   const EventChannels owners(*this, param);
-  // In a list in time order only the events from the range's first to its last can be in it.
+  // In a list in time order the events from the range's first to its last are the ones in it,
+  // and no time needs working out.
   int begin = 0, end = Count();
-  if (SearchableByTime()) {
+  const bool searchable = SearchableByTime();
+  if (searchable) {
     begin = FirstEventAt(from);
     end = FirstEventAt(to);
   }
@@ -598,9 +611,74 @@ void TQ730AUTO::SelectRange(int param, double from, double to) {
     bool hit = false;
     owners.ForEach(EventWord(i), [&](int c) { hit = hit || wanted[c]; });
     if (!hit) continue;
-    const double t = TCToSeconds(EventTime(i), rate);
-    if (t >= from && t < to) selected_[i] = 1;
+    if (!searchable) {
+      const double t = TCToSeconds(EventTime(i), rate);
+      if (t < from || t >= to) continue;
+    }
+    selected_[i] = 1;
   }
+}
+
+std::vector<int> TQ730AUTO::HeldWithinAStep(int param, int rows) const {
+  rows = std::clamp(rows, 0, std::min(ChannelCount(), kChannelFlags));
+  // Per channel: the key of its events, the value its last kept event holds, and the event that
+  // goes if another of its channel follows.
+  struct Row {
+    EventKey key;
+    bool wanted = false;
+    bool started = false;
+    int held = 0;
+    int waiting = -1;
+  };
+  std::array<Row, kChannelFlags> state;
+  bool any = false;
+  for (int c = 0; c < rows; ++c) {
+    Row& r = state[static_cast<std::size_t>(c)];
+    r.key = KeyOf(param, c);
+    r.wanted = r.key.valid && IsChannelSelected(c);
+    any = any || r.wanted;
+  }
+  std::vector<int> drop;
+  if (!any) return drop;
+  // The channel of an event by its code and channel bytes, one look-up an event; its key then
+  // checks the rest (a sub-code). Two channels whose keys differ only there share a slot, and
+  // their events are told apart the long way.
+  constexpr std::uint8_t kShared = 0xFF;
+  static_assert(kChannelFlags < kShared);
+  std::vector<std::uint8_t> channel_of(1 << 16, 0);
+  for (int c = 0; c < rows; ++c) {
+    const Row& r = state[static_cast<std::size_t>(c)];
+    if (!r.wanted) continue;
+    std::uint8_t& slot = channel_of[r.key.pattern & 0xFFFF];
+    slot = slot == 0 ? static_cast<std::uint8_t>(c + 1) : kShared;
+  }
+  const EventChannels owners(*this, param);
+  const std::uint8_t* record = records_.data();
+  const std::uint8_t* selected = selected_.data();
+  for (int i = 0, n = Count(); i < n; ++i) {
+    if (!selected[i]) continue;
+    const std::uint32_t word = GetU32(record + static_cast<std::size_t>(i) * kRecordSize + 4);
+    const std::uint8_t slot = channel_of[word & 0xFFFF];
+    if (slot == 0) continue;
+    int c = slot - 1;
+    if (slot == kShared) owners.ForEach(word, [&c](int channel) { c = channel; });
+    if (c < 0 || c >= rows) continue;
+    Row& r = state[static_cast<std::size_t>(c)];
+    if (!r.wanted || (word & r.key.mask) != r.key.pattern) continue;
+    const int value = r.key.Value(word);
+    if (!r.started) {
+      r.started = true;
+      r.held = value;
+      continue;
+    }
+    if (r.waiting >= 0) drop.push_back(std::exchange(r.waiting, -1));
+    if (std::abs(value - r.held) <= 1) {
+      r.waiting = i;
+    } else {
+      r.held = value;
+    }
+  }
+  return drop;
 }
 
 void TQ730AUTO::SelectEvent(int index) {
@@ -686,7 +764,7 @@ void TQ730AUTO::EraseEvents(int param, int channel, double from, double to) {
   if (!key.valid) return;
   OrderPair(from, to);
   const FrameRate rate = Rate();
-  KeepRecords(records_, selected_, kRecordSize, [&](int i) {
+  KeepRecords(records_.Vector(), selected_, kRecordSize, [&](int i) {
     if (!key.Matches(EventWord(i))) return true;
     const double t = TCToSeconds(EventTime(i), rate);
     return t < from || t > to;
@@ -698,7 +776,9 @@ void TQ730AUTO::StartAt(int param, int channel, const EventKey& key, const AutoE
     SetStartValue(param, channel, first.time, key.Value(first.word));
 }
 
-bool TQ730AUTO::SearchableByTime() const { return Facts().searchable; }
+bool TQ730AUTO::SearchableByTime() const {
+  return Facts().searchable;
+}
 
 int TQ730AUTO::FirstEventAt(double seconds) const {
   const FrameRate rate = Rate();
@@ -807,7 +887,9 @@ void TQ730AUTO::WriteEvents(int param, double from, double to,
   // The kept records go over in runs, not one by one.
   auto keep_run = [&](int from_index, int to_index) {
     if (from_index >= to_index) return;
-    const auto at = [&](int i) { return records_.begin() + static_cast<std::ptrdiff_t>(i) * kRecordSize; };
+    const auto at = [&](int i) {
+      return records_.begin() + static_cast<std::ptrdiff_t>(i) * kRecordSize;
+    };
     records.insert(records.end(), at(from_index), at(to_index));
     selected.insert(selected.end(), selected_.begin() + from_index, selected_.begin() + to_index);
   };
@@ -896,7 +978,7 @@ void TQ730AUTO::ShiftTime(double from, double to, bool remove) {
 
   // Events at `from` itself stay; the order of the list is kept, since every
   // later event moves by the same amount.
-  KeepRecords(records_, selected_, kRecordSize, [&](int i) {
+  KeepRecords(records_.Vector(), selected_, kRecordSize, [&](int i) {
     const double t = TCToSeconds(EventTime(i), rate);
     if (t <= from) return true;
     if (remove && t < to) return false;

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <vector>
 
 #include "core/model/ParamIds.h"
 #include "core/model/Q730classes.h"
@@ -91,12 +93,16 @@ class TQ730AUTO : public TQ730 {
   std::int64_t StreamWordCount() const;
   // In time order, with timecodes whose seconds grow with their value: halving finds a time.
   bool SearchableByTime() const;
-  // Both of the above from one pass over the events, for a paint that needs both.
+  // Both of the above from one pass over the events, kept until the events change.
   struct StreamFacts {
     std::int64_t words = 1;
     bool searchable = true;
   };
   StreamFacts Facts() const;
+  // The selected events of param on the selected channels below `rows` that the value held by
+  // the last kept event of their channel already gives within one step, in index order; each
+  // channel's first and last selected events stay.
+  std::vector<int> HeldWithinAStep(int param, int rows) const;
   // IsSelected for the loops over every event: no virtual call.
   bool EventSelected(int index) const {
     return index >= 0 && static_cast<std::size_t>(index) < selected_.size() && selected_[index];
@@ -179,6 +185,8 @@ class TQ730AUTO : public TQ730 {
 
  private:
   Status ReadStream(DataFile& file, std::uint32_t words);
+  // One pass over the raw records.
+  StreamFacts CountFacts() const;
   double Seconds(TimeCode time) const { return TCToSeconds(time, Rate()); }
   void SetEventTime(int index, TimeCode time);
   void SortByTime();
@@ -201,6 +209,9 @@ class TQ730AUTO : public TQ730 {
   int current_param_ = kParamFaderLevel;
   double range_start_ = 0;
   double range_end_ = 0;
+  // Facts() as last worked out, for the records' change count they were worked out at.
+  mutable StreamFacts facts_;
+  mutable std::uint64_t facts_at_ = ~std::uint64_t{0};
 };
 
 // Which channels' events of one parameter an event word is: per channel group the parameter's
@@ -212,8 +223,10 @@ class EventChannels {
   EventChannels(const TQ730AUTO& list, int param);
   template <typename F>
   void ForEach(std::uint32_t word, F f) const {
-    for (const Group& group : groups_) {
-      if (!group.valid || (word & group.mask) != group.pattern) continue;
+    // Only the groups whose pattern has the word's code byte can match it.
+    for (unsigned groups = by_code_[word & 0xFF]; groups != 0; groups &= groups - 1) {
+      const Group& group = groups_[static_cast<std::size_t>(std::countr_zero(groups))];
+      if ((word & group.mask) != group.pattern) continue;
       const int c = group.first + static_cast<int>((word >> 8) & 0xFF);
       if (c < group.end) f(c);
     }
@@ -233,6 +246,8 @@ class EventChannels {
     int end = 0;
   };
   std::array<Group, kGroupPGM + 1> groups_;
+  // Per code byte, one bit for each valid group whose pattern has that code.
+  std::array<std::uint8_t, 256> by_code_{};
 };
 
 }  // namespace orb

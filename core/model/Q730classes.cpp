@@ -203,11 +203,13 @@ std::span<std::uint8_t> TQ730::Record(int index) {
 }
 
 std::span<const std::uint8_t> TQ730::Record(int index) const {
-  return const_cast<TQ730*>(this)->Record(index);
+  if (index < 0 || index >= Count()) return {};
+  return {records_.data() + static_cast<std::size_t>(index) * record_size_,
+          static_cast<std::size_t>(record_size_)};
 }
 
 int TQ730::AppendRecord() {
-  records_.resize(records_.size() + record_size_, 0);
+  records_.resize(records_.size() + record_size_);  // zeros
   selected_.push_back(0);
   return Count() - 1;
 }

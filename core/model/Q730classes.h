@@ -153,6 +153,55 @@ class ClipboardQuery {
   }
 };
 
+// The bytes of a list's records. Every way to change them is a non-const member, and each of
+// those counts as a change, so that what is worked out from the bytes (the automation's word
+// count and time order) can be kept until they change. Reading through a const list counts
+// nothing.
+class RecordBytes {
+ public:
+  using iterator = std::vector<std::uint8_t>::iterator;
+  using const_iterator = std::vector<std::uint8_t>::const_iterator;
+
+  RecordBytes() = default;
+  RecordBytes(const RecordBytes&) = delete;
+  RecordBytes& operator=(const RecordBytes& other) {
+    Touch();
+    bytes_ = other.bytes_;
+    return *this;
+  }
+  bool operator==(const RecordBytes& other) const { return bytes_ == other.bytes_; }
+
+  const std::uint8_t* data() const { return bytes_.data(); }
+  std::uint8_t* data() { return Touched().data(); }
+  std::size_t size() const { return bytes_.size(); }
+  bool empty() const { return bytes_.empty(); }
+  std::uint8_t operator[](std::size_t i) const { return bytes_[i]; }
+  std::uint8_t& operator[](std::size_t i) { return Touched()[i]; }
+  const_iterator begin() const { return bytes_.begin(); }
+  const_iterator end() const { return bytes_.end(); }
+  iterator begin() { return Touched().begin(); }
+  iterator end() { return Touched().end(); }
+  void clear() { Touched().clear(); }
+  void reserve(std::size_t n) { bytes_.reserve(n); }
+  void resize(std::size_t n) { Touched().resize(n); }
+  iterator erase(const_iterator first, const_iterator last) { return Touched().erase(first, last); }
+  void swap(std::vector<std::uint8_t>& other) { Touched().swap(other); }
+  // The vector itself, for the helpers that rework it in place.
+  std::vector<std::uint8_t>& Vector() { return Touched(); }
+  // Grows with every change; equal counts mean equal bytes.
+  std::uint64_t Changes() const { return changes_; }
+
+ private:
+  void Touch() { ++changes_; }
+  std::vector<std::uint8_t>& Touched() {
+    Touch();
+    return bytes_;
+  }
+
+  std::vector<std::uint8_t> bytes_;
+  std::uint64_t changes_ = 0;
+};
+
 class TQ730 {
  public:
   enum Kind { kSystem = 0, kSnapshot = 1, kCue = 2, kDynLib = 3, kEqLib = 4, kAutomation = 5 };
@@ -323,7 +372,7 @@ class TQ730 {
   const ClipboardQuery* clipboard_ = nullptr;
   int current_record_ = 0;
   // Records lie back to back; one selected flag per record.
-  std::vector<std::uint8_t> records_;
+  RecordBytes records_;
   std::vector<std::uint8_t> selected_;
 
  private:

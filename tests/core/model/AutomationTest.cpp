@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <numeric>
 #include <random>
 #include <set>
 
+#include "core/model/Clip.h"
 #include "core/model/DebugLog.h"
 #include "core/model/Q730auto.h"
 #include "core/model/Q730sysf.h"
@@ -648,6 +650,63 @@ TEST(AutomationEditTest, SelectRangeAndDeleteSelectedMatchASearchPerChannel) {
   }
 }
 
+// The word count and time order are kept between changes: after every kind of change they are
+// what a list worked out afresh gives.
+TEST(AutomationEditTest, WordCountAndTimeOrderFollowEveryChange) {
+  Title title;
+  TQ730AUTO& a = title.automation;
+  std::mt19937 random(7);
+  AddRandomEvents(title, random, 40, true);
+  TQ730AUTO other;
+  other.SetSystem(&title.system);
+  other.AppendEvent({At(3), Fader(2, 9)});
+  TClip clip;
+  a.SetClipboard(&clip);
+  const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+      {"append later", [&] { title.Add(20, Fader(1, 3)); }},
+      {"append earlier", [&] { title.Add(1, Fader(1, 4)); }},
+      {"write",
+       [&] {
+         const std::vector<AutoEvent> events = {{At(2), 5u << 16}, {At(2.5), 6u << 16}};
+         a.WriteEvents(110, 0, 2, 3, events, false, false);
+       }},
+      {"values", [&] { a.SetSelectedValues([](int value, int) { return value + 1; }); }},
+      {"delete selected",
+       [&] {
+         for (int i = 0; i < a.Count(); i += 3) a.SetSelected(i, true);
+         a.DeleteSelected();
+       }},
+      {"delete one", [&] { a.DeleteRecord(0); }},
+      {"insert time", [&] { a.ShiftTime(4, 6, false); }},
+      {"delete time", [&] { a.ShiftTime(1, 3, true); }},
+      {"cut",
+       [&] {
+         a.SelectAllChannels();
+         a.SetEditRange(110, 5, 9);
+         a.CutSelected(clip);
+       }},
+      {"paste", [&] { a.PasteFromClipboard(clip); }},
+      {"assign", [&] { ASSERT_EQ(a.Assign(other), kOk); }},
+      {"load",
+       [&] {
+         ASSERT_EQ(
+             title.Load(AutoBody({kMarker, Fader(0, 1), kMarker | 0x100, Fader(0, 2), 0xFFFFFFFF})),
+             kOk);
+       }},
+      // The first of two times made the later one: out of order, and one marker less.
+      {"record bytes", [&] { PutU32(a.Record(0).data(), a.EventTime(1) + 1); }},
+  };
+  for (const auto& [name, change] : changes) {
+    (void)a.Facts();  // kept from before the change
+    change();
+    TQ730AUTO fresh;
+    ASSERT_EQ(fresh.Assign(a), kOk);
+    EXPECT_EQ(a.StreamWordCount(), fresh.StreamWordCount()) << name;
+    EXPECT_EQ(a.SearchableByTime(), fresh.SearchableByTime()) << name;
+  }
+  DrainLog();
+}
+
 // A list in order of its timecodes is searched by halving, unless a timecode's minutes or
 // seconds field is 60 or more, when its seconds no longer grow with its value.
 TEST(AutomationEditTest, OddTimecodeFieldsAreStillFoundByTime) {
@@ -659,9 +718,24 @@ TEST(AutomationEditTest, OddTimecodeFieldsAreStillFoundByTime) {
     std::int64_t words;
   };
   for (const Case& c :
-       {Case{{MakeTC(0, 0, 59, 0), MakeTC(0, 1, 0, 0), MakeTC(0, 1, 5, 0)}, 59.5, 65.5, {1, 2}, true, 7},
-        Case{{MakeTC(0, 0, 70, 0), MakeTC(0, 1, 0, 0), MakeTC(0, 1, 5, 0)}, 64, 71, {0, 2}, false, 7},
-        Case{{MakeTC(0, 70, 0, 0), MakeTC(1, 0, 0, 0), MakeTC(1, 0, 30, 0)}, 3630, 4300, {0, 2}, false, 7},
+       {Case{{MakeTC(0, 0, 59, 0), MakeTC(0, 1, 0, 0), MakeTC(0, 1, 5, 0)},
+             59.5,
+             65.5,
+             {1, 2},
+             true,
+             7},
+        Case{{MakeTC(0, 0, 70, 0), MakeTC(0, 1, 0, 0), MakeTC(0, 1, 5, 0)},
+             64,
+             71,
+             {0, 2},
+             false,
+             7},
+        Case{{MakeTC(0, 70, 0, 0), MakeTC(1, 0, 0, 0), MakeTC(1, 0, 30, 0)},
+             3630,
+             4300,
+             {0, 2},
+             false,
+             7},
         // Out of order: the earlier time gets no marker of its own.
         Case{{MakeTC(0, 0, 9, 0), MakeTC(0, 0, 5, 0), MakeTC(0, 0, 9, 0)}, 4, 6, {1}, false, 5},
         Case{{MakeTC(0, 0, 5, 0), MakeTC(0, 0, 5, 0)}, 4, 6, {0, 1}, true, 4}}) {
