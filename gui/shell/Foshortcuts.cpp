@@ -24,21 +24,22 @@ void AddMenu(QList<ShortcutRow>& rows, const QMenu* menu, const QString& where) 
     if (action->menu()) {
       AddMenu(rows, action->menu(), where + " \u2192 " + Plain(action->text()));
     } else if (!action->isSeparator() && !action->shortcut().isEmpty()) {
-      rows.push_back({where, Plain(action->text()),
-                      action->shortcut().toString(QKeySequence::NativeText)});
+      rows.push_back(
+          {where, Plain(action->text()), action->shortcut().toString(QKeySequence::NativeText)});
     }
   }
 }
 
 }  // namespace
 
-QList<ShortcutRow> ShortcutRows(const QList<QMenu*>& menus, const QList<QShortcut*>& shortcuts) {
+QList<ShortcutRow> ShortcutRows(const QList<QMenu*>& menus, const QList<QShortcut*>& shortcuts,
+                                const QString& where) {
   QList<ShortcutRow> rows;
   for (const QMenu* menu : menus) AddMenu(rows, menu, Plain(menu->title()));
   for (const QShortcut* shortcut : shortcuts) {
     if (shortcut->key().isEmpty()) continue;
-    rows.push_back({"Editor window", shortcut->whatsThis(),
-                    shortcut->key().toString(QKeySequence::NativeText)});
+    rows.push_back(
+        {where, shortcut->whatsThis(), shortcut->key().toString(QKeySequence::NativeText)});
   }
   return rows;
 }

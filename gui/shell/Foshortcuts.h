@@ -21,7 +21,8 @@ struct ShortcutRow {
 
 // Every entry with a shortcut in the menus (and their submenus), then the shortcuts that stand
 // on their own, each described by its whatsThis text.
-QList<ShortcutRow> ShortcutRows(const QList<QMenu*>& menus, const QList<QShortcut*>& shortcuts);
+QList<ShortcutRow> ShortcutRows(const QList<QMenu*>& menus, const QList<QShortcut*>& shortcuts,
+                                const QString& where = "Editor window");
 
 class TFo_Shortcuts : public QDialog {
   Q_OBJECT

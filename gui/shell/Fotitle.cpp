@@ -10,10 +10,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMimeData>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QToolButton>
@@ -93,8 +94,7 @@ QLabel* CaptionLabel(const QString& text, QWidget* parent) {
 QStringList TitleFilesOf(const QMimeData* data) {
   QStringList files;
   for (const QUrl& url : data->urls()) {
-    if (url.isLocalFile() && HasTitleExtension(StdText(url.fileName())))
-      files << url.toLocalFile();
+    if (url.isLocalFile() && HasTitleExtension(StdText(url.fileName()))) files << url.toLocalFile();
   }
   return files;
 }
@@ -124,7 +124,8 @@ void ElidedLabel::Fit() {
   } else if (width > 0) {
     const int height = lines_ * fontMetrics().lineSpacing();
     const auto fits = [&](const QString& text) {
-      return fontMetrics().boundingRect(QRect(0, 0, width, INT_MAX / 2), Qt::TextWordWrap, text)
+      return fontMetrics()
+                 .boundingRect(QRect(0, 0, width, INT_MAX / 2), Qt::TextWordWrap, text)
                  .height() <= height;
     };
     for (qsizetype keep = full_.size(); keep > 0 && !fits(shown);)
@@ -153,6 +154,17 @@ TFo_Title::TFo_Title(std::string library_folder, const ShellSettings* settings, 
   Ed_Filter->setClearButtonEnabled(true);
   layout->addWidget(Ed_Filter);
   connect(Ed_Filter, &QLineEdit::textChanged, this, &TFo_Title::ApplyFilter);
+  // Ctrl+F goes to the filter; there Return selects the next title it keeps, round the end,
+  // and Down hands the keys back to the list.
+  Sc_Find = new QShortcut(QKeySequence::Find, this);
+  Sc_Find->setContext(Qt::WidgetWithChildrenShortcut);
+  Sc_Find->setWhatsThis("Find a title by its name");
+  connect(Sc_Find, &QShortcut::activated, this, [this] {
+    Ed_Filter->setFocus(Qt::ShortcutFocusReason);
+    Ed_Filter->selectAll();
+  });
+  connect(Ed_Filter, &QLineEdit::returnPressed, this, &TFo_Title::SelectNextShown);
+  Ed_Filter->installEventFilter(this);
 
   LB_Titles = new QListWidget(this);
   LB_Titles->setObjectName("LB_Titles");
@@ -357,6 +369,12 @@ void TFo_Title::paintEvent(QPaintEvent* event) {
 }
 
 bool TFo_Title::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Ed_Filter && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
+    if (!HasSelection()) SelectNextShown();
+    LB_Titles->setFocus(Qt::OtherFocusReason);
+    return true;
+  }
   if (watched == LB_Titles && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Delete) {
@@ -442,6 +460,19 @@ void TFo_Title::ApplyFilter() {
   if (!selected.isEmpty() && selected.first()->isHidden()) LB_Titles->clearSelection();
 }
 
+void TFo_Title::SelectNextShown() {
+  const int count = LB_Titles->count();
+  const int from = HasSelection() ? LB_Titles->row(LB_Titles->selectedItems().first()) : -1;
+  for (int step = 1; step <= count; ++step) {
+    QListWidgetItem* item = LB_Titles->item((from + step + count) % count);
+    if (item->isHidden()) continue;
+    LB_Titles->setCurrentItem(item);
+    item->setSelected(true);
+    LB_Titles->scrollToItem(item);
+    return;
+  }
+}
+
 Status TFo_Title::SelectByPath(const std::string& path) {
   QListWidgetItem* found = nullptr;
   {
@@ -517,8 +548,10 @@ void TFo_Title::OpenTitleWindow() {
 void TFo_Title::CompareWithTitle() {
   if (!HasSelection() || !prompter_) return;
   const std::string first = SelectedTitlePath();
-  EntryList dialog{"Compare with", "Compare " + StdText(LB_Titles->selectedItems().first()->text()) +
-                                       " with", "&Compare", {}};
+  EntryList dialog{"Compare with",
+                   "Compare " + StdText(LB_Titles->selectedItems().first()->text()) + " with",
+                   "&Compare",
+                   {}};
   std::vector<const QListWidgetItem*> others;
   for (int row = 0; row < LB_Titles->count(); ++row) {
     const QListWidgetItem* item = LB_Titles->item(row);

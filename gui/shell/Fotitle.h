@@ -17,6 +17,7 @@ class QLineEdit;
 class QListWidget;
 class QMenu;
 class QPushButton;
+class QShortcut;
 class QTimer;
 class QToolButton;
 class QVBoxLayout;
@@ -108,6 +109,7 @@ class TFo_Title : public QWidget {
   void ApplyEntryVisibility();
 
   QLineEdit* Ed_Filter;
+  QShortcut* Sc_Find;
   QListWidget* LB_Titles;
   QToolButton* Bu_Import;
   QToolButton* Bu_Export;
@@ -167,6 +169,8 @@ class TFo_Title : public QWidget {
   void ShowPopupBelow(QMenu* menu, QToolButton* button);
   void ClearInformation();
   void ApplyFilter();
+  // Selects the next title after the selected one, round the end, that the filter keeps.
+  void SelectNextShown();
 
   std::string folder_;
   const ShellSettings* settings_;

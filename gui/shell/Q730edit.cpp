@@ -14,13 +14,13 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QShortcut>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QSplitter>
-#include <QTabBar>
 #include <QStatusBar>
 #include <QStyleFactory>
+#include <QTabBar>
 #include <QTextBlock>
 #include <QTimer>
 #include <QUrl>
@@ -117,9 +117,8 @@ TFo_Main::TFo_Main(std::string app_folder, Options options)
   connect(title_, &TFo_Title::MessageLine, this,
           [this](const QString& text) { ShowMessageLine(StdText(text)); });
   title_->SetEditorOpener([this](const std::string& path) { OpenEditor(path); });
-  title_->SetEditorPlaceOpener([this](const std::string& path, int tab, int cursor) {
-    OpenEditorAt(path, tab, cursor);
-  });
+  title_->SetEditorPlaceOpener(
+      [this](const std::string& path, int tab, int cursor) { OpenEditorAt(path, tab, cursor); });
   connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { MergeEditorMenus(); });
   connect(MM_Window, &QMenu::aboutToShow, this, &TFo_Main::FillWindowMenu);
   // What the build cannot do yet is explained where the title manager explains it.
@@ -344,9 +343,8 @@ void TFo_Main::showEvent(QShowEvent* event) {
     QTimer::singleShot(0, this, &TFo_Main::FitTitleManager);
     // The title manager as wide as it was left, once the layout has settled.
     if (const int width = memory_->ManagerWidth()) {
-      QTimer::singleShot(0, this, [this, width] {
-        title_window_->resize(width, title_window_->height());
-      });
+      QTimer::singleShot(0, this,
+                         [this, width] { title_window_->resize(width, title_window_->height()); });
     }
     // The splash stays in front, also where no window manager keeps it there.
     if (splash_) QTimer::singleShot(0, splash_.data(), &QWidget::raise);
@@ -759,7 +757,9 @@ void TFo_Main::MH_ShortcutsClick() {
     editor = scratch.get();
   }
   if (!menus.contains(editor->M_Edit)) menus << editor->M_Edit << editor->M_Do;
-  TFo_Shortcuts dialog(ShortcutRows(menus, editor->findChildren<QShortcut*>()), this);
+  QList<ShortcutRow> rows = ShortcutRows(menus, editor->findChildren<QShortcut*>());
+  rows += ShortcutRows({}, title_->findChildren<QShortcut*>(), "Title manager");
+  TFo_Shortcuts dialog(rows, this);
   dialog.exec();
 }
 
@@ -769,9 +769,9 @@ void TFo_Main::MH_AboutClick() {
 }
 
 void TFo_Main::Bu_WriteClick() {
-  const std::string failure = TerminalWrite(serial_, settings_.serial_index,
-                                            PortDevice(settings_.serial_index),
-                                            StdText(Ed_Terminal->text()));
+  const std::string failure =
+      TerminalWrite(serial_, settings_.serial_index, PortDevice(settings_.serial_index),
+                    StdText(Ed_Terminal->text()));
   if (!failure.empty()) {
     ShowMessageLine(failure);  // the line stays for another try
     return;

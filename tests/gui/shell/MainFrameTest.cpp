@@ -16,22 +16,22 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTextBrowser>
-#include <QStatusBar>
 #include <QTimer>
 #include <sstream>
 
-#include "core/model/DebugLog.h"
 #include "core/compare/Compare.h"
+#include "core/model/DebugLog.h"
 #include "core/storage/NewTitle.h"
+#include "gui/editor/Foedit.h"
 #include "gui/shell/Fo232c.h"
 #include "gui/shell/Foguide.h"
 #include "gui/shell/Fonewtitle.h"
 #include "gui/shell/Foshortcuts.h"
 #include "gui/shell/Fosplash.h"
 #include "gui/shell/Fotitle.h"
-#include "gui/editor/Foedit.h"
 #include "gui/shell/Q730edit.h"
 #include "tests/gui/shell/GuiTestSupport.h"
 #include "tests/support/ScriptedPrompter.h"
@@ -110,21 +110,34 @@ TEST_F(MainFrameTest, MenusCarryTheirCaptionsAndShortcuts) {
   std::vector<std::string> bar;
   for (QAction* menu : main.menuBar()->actions()) bar.push_back(menu->text().toStdString());
   EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Window", "&Setup", "&Help"}));
-  EXPECT_EQ(Entries(main.MM_File),
-            (std::vector<std::string>{
-                "&New title... | Ctrl+Shift+N", "Recent &titles", "-",
-                "I&mport from RS-232C... | Ctrl+M", "Ex&port to RS-232C | Ctrl+P",
-                "&Import from FDD... | Ctrl+I", "&Export to FDD... | Ctrl+E", "-", "&Save | Ctrl+S",
-                "Save As... | Ctrl+N", "&Open | Ctrl+O", "&Delete | Ctrl+D", "&Rename... | Ctrl+R",
-                "&Backup | Ctrl+B", "Compare &with...", "-", "Import channel &names...",
-                "Export channel &list...", "Print show s&heet...", "-", "E&xit | Alt+F4"}));
+  EXPECT_EQ(Entries(main.MM_File), (std::vector<std::string>{"&New title... | Ctrl+Shift+N",
+                                                             "Recent &titles",
+                                                             "-",
+                                                             "I&mport from RS-232C... | Ctrl+M",
+                                                             "Ex&port to RS-232C | Ctrl+P",
+                                                             "&Import from FDD... | Ctrl+I",
+                                                             "&Export to FDD... | Ctrl+E",
+                                                             "-",
+                                                             "&Save | Ctrl+S",
+                                                             "Save As... | Ctrl+N",
+                                                             "&Open | Ctrl+O",
+                                                             "&Delete | Ctrl+D",
+                                                             "&Rename... | Ctrl+R",
+                                                             "&Backup | Ctrl+B",
+                                                             "Compare &with...",
+                                                             "-",
+                                                             "Import channel &names...",
+                                                             "Export channel &list...",
+                                                             "Print show s&heet...",
+                                                             "-",
+                                                             "E&xit | Alt+F4"}));
   EXPECT_EQ(Entries(main.MM_Window),
             (std::vector<std::string>{"&Cascade", "Tile &Vertical", "Tile &Horizontal",
                                       "&Arrange Icons"}));
   EXPECT_EQ(Entries(main.MM_Setup), (std::vector<std::string>{"&Config...", "&RS232C..."}));
-  EXPECT_EQ(Entries(main.MM_Help),
-            (std::vector<std::string>{"&User guide | F1", "&Keyboard shortcuts", "-",
-                                      "&About..."}));
+  EXPECT_EQ(
+      Entries(main.MM_Help),
+      (std::vector<std::string>{"&User guide | F1", "&Keyboard shortcuts", "-", "&About..."}));
 
   TFo_Title& title = *main.TitleManager();
   EXPECT_EQ(Entries(title.Po_List),
@@ -220,9 +233,9 @@ TEST_F(MainFrameTest, ExitAsksAboutEachChangedTitleByName) {
     EXPECT_TRUE(shown.default_cancel);
     titles.push_back(shown.text);
   }
-  EXPECT_EQ(titles, (std::vector<std::string>{
-                        "Data has changed in \"First\". Do you want to save?",
-                        "Data has changed in \"Second\". Do you want to save?"}));
+  EXPECT_EQ(titles,
+            (std::vector<std::string>{"Data has changed in \"First\". Do you want to save?",
+                                      "Data has changed in \"Second\". Do you want to save?"}));
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_EQ(main.EditorWindows().size(), 1) << "the one answered No is closed, Cancel stays";
   prompter.Queue(Answer::kNo);
@@ -277,17 +290,18 @@ TEST_F(MainFrameTest, UserGuideAndKeyboardShortcuts) {
   WhenModal([&rows](QWidget* modal) {
     auto* table = qobject_cast<TFo_Shortcuts*>(modal)->LB_Shortcuts;
     for (int r = 0; r < table->rowCount(); ++r)
-      rows.push_back({table->item(r, 0)->text(), table->item(r, 1)->text(),
-                      table->item(r, 2)->text()});
+      rows.push_back(
+          {table->item(r, 0)->text(), table->item(r, 1)->text(), table->item(r, 2)->text()});
     test::PressEscape(modal);
   });
   main.MH_ShortcutsClick();
   for (const ShortcutRow& expected :
        {ShortcutRow{"File", "Save", "Ctrl+S"}, ShortcutRow{"Help", "User guide", "F1"},
         ShortcutRow{"Edit", "Undo", "Ctrl+Z"}, ShortcutRow{"Edit", "Optional Copy", "Ctrl+Shift+C"},
-        ShortcutRow{"Editor window", "Next tab", "Ctrl+PgDown"}})
-    EXPECT_TRUE(rows.contains(expected)) << expected.where.toStdString() << " "
-                                         << expected.command.toStdString();
+        ShortcutRow{"Editor window", "Next tab", "Ctrl+PgDown"},
+        ShortcutRow{"Title manager", "Find a title by its name", "Ctrl+F"}})
+    EXPECT_TRUE(rows.contains(expected))
+        << expected.where.toStdString() << " " << expected.command.toStdString();
 }
 
 TEST_F(MainFrameTest, StartsOnDefaultsAndCreatesNoSettingsFile) {
@@ -341,8 +355,8 @@ TEST_F(MainFrameTest, FileEntriesFollowTheSelectionAndTheActiveWindow) {
   for (QAction* entry : {main.MF_ExportFDD, main.MF_ExportRS232C, main.MF_Delete, main.MF_Rename,
                          main.MF_Backup, main.MF_ImportRS232C})
     EXPECT_TRUE(entry->isEnabled()) << entry->text().toStdString();
-  EXPECT_TRUE(main.MF_Open->isEnabled());  // the frame opens editor windows
-  EXPECT_FALSE(main.MF_Save->isEnabled());  // the title manager is active
+  EXPECT_TRUE(main.MF_Open->isEnabled());      // the frame opens editor windows
+  EXPECT_FALSE(main.MF_Save->isEnabled());     // the title manager is active
   EXPECT_FALSE(main.MF_Compare->isEnabled());  // nothing to compare with
   folder.AddTitle("Other");
   title.ReloadList();
@@ -496,7 +510,8 @@ TEST_F(MainFrameTest, WriteOnAPortThatWillNotOpenSaysWhyInTheLogAndTheMessageLin
             "Unable to open COM1 \u2014 /nonexistent/ttyS0: No such file or directory.");
   EXPECT_EQ(main.Ed_Terminal->text(), "ls");  // kept for another try
   main.Ti_RefreshTimer();
-  EXPECT_TRUE(main.Me_Debug->toPlainText().contains("/nonexistent/ttyS0: No such file or directory."));
+  EXPECT_TRUE(
+      main.Me_Debug->toPlainText().contains("/nonexistent/ttyS0: No such file or directory."));
 }
 
 TEST_F(MainFrameTest, AFinishedExportSaysSoInTheMessageLine) {

@@ -11,9 +11,9 @@
 
 #include "core/editor/Sessions.h"
 #include "core/model/Title.h"
-#include "tests/TestFiles.h"
 #include "gui/shell/Focompare.h"
 #include "gui/shell/Fotitle.h"
+#include "tests/TestFiles.h"
 #include "tests/gui/shell/GuiTestSupport.h"
 #include "tests/support/ScriptedPrompter.h"
 
@@ -193,8 +193,8 @@ TEST_F(TitleManagerTest, ATitleOpenInAnEditorIsNotDeletedRenamedOrLocked) {
   title.DeleteTitleFile();
   title.RenameTitleFile();
   title.Bu_Lock->click();
-  EXPECT_EQ(Shown(), (std::vector<std::string>{"Delete" + refused, "Rename" + refused,
-                                               "Lock" + refused}));
+  EXPECT_EQ(Shown(),
+            (std::vector<std::string>{"Delete" + refused, "Rename" + refused, "Lock" + refused}));
   EXPECT_TRUE(fs::exists(library.File("beta.orb")));
   EXPECT_FALSE(title.Bu_Lock->isChecked());
   TitleInfo info{};
@@ -251,7 +251,8 @@ TEST_F(TitleManagerTest, FloppyExportAndImportGoThroughTheirFileDialogs) {
   QSignalSpy finished(&title, &TFo_Title::MessageLine);
   title.ExportToFloppy();
   ASSERT_EQ(finished.size(), 1);
-  EXPECT_EQ(finished[0][0].toString(), QString("Exported \"Alpha\" to %1.").arg(floppy.str().c_str()));
+  EXPECT_EQ(finished[0][0].toString(),
+            QString("Exported \"Alpha\" to %1.").arg(floppy.str().c_str()));
   ASSERT_EQ(prompter.shown().size(), 1u);
   EXPECT_EQ(prompter.shown()[0].caption, "Export");
   for (const char* file : {"sysf.dat", "snap.dat", "cue.dat", "dylib.dat", "eqlib.dat", "auto.dat"})
@@ -376,6 +377,32 @@ TEST_F(TitleManagerTest, TheListMarksLockedTitlesElidesLongTextsAndNarrowsByAFil
   EXPECT_EQ(Selected(), "Locked");
 }
 
+// Ctrl+F goes to the filter; Return there steps through the titles it keeps, round the end;
+// Down hands the keys back to the list, where Return opens.
+TEST_F(TitleManagerTest, CtrlFFindsTitlesByName) {
+  library.AddTitle("Delta");
+  TFo_Title& title = Window();
+  title.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&title));
+  title.LB_Titles->setFocus();
+  QTest::keyClick(title.LB_Titles, Qt::Key_F, Qt::ControlModifier);
+  ASSERT_TRUE(title.Ed_Filter->hasFocus());
+  QTest::keyClicks(title.Ed_Filter, "ta");
+  QStringList found;
+  for (int k = 0; k < 3; ++k) {
+    QTest::keyClick(title.Ed_Filter, Qt::Key_Return);
+    found << Selected();
+  }
+  EXPECT_EQ(found, QStringList({"beta", "Delta", "beta"}));
+  QTest::keyClick(title.Ed_Filter, Qt::Key_Down);
+  EXPECT_TRUE(title.LB_Titles->hasFocus());
+  EXPECT_EQ(Selected(), "beta");
+  QTest::keyClick(title.Ed_Filter, Qt::Key_F, Qt::ControlModifier);
+  QTest::keyClicks(title.Ed_Filter, "zz");
+  QTest::keyClick(title.Ed_Filter, Qt::Key_Return);
+  EXPECT_EQ(Selected(), "");
+}
+
 TEST_F(TitleManagerTest, TheListFollowsTheFolderAndAClickReadsTheTitleAgain) {
   TFo_Title& title = Window();
   const QRect beta = title.LB_Titles->visualItemRect(title.LB_Titles->item(1));
@@ -392,7 +419,8 @@ TEST_F(TitleManagerTest, TheListFollowsTheFolderAndAClickReadsTheTitleAgain) {
   test::WriteFile(library.File("gamma.orb"), bytes);
   title.SelectByPath(library.File("gamma.orb"));
   EXPECT_FALSE(title.La_Damage->isHidden());
-  EXPECT_TRUE(title.La_Damage->text().startsWith("Damaged: ")) << title.La_Damage->text().toStdString();
+  EXPECT_TRUE(title.La_Damage->text().startsWith("Damaged: "))
+      << title.La_Damage->text().toStdString();
   test::SaveRendering(&title, "title_manager_damaged");
 
   library.AddTitle("delta");
@@ -475,8 +503,9 @@ TEST_F(TitleManagerTest, CompareWithListsTheDifferencesAndOpensTheirPlace) {
   const std::string other = library.AddTitle("delta", 2);
   TFo_Title& title = Window();
   std::vector<std::tuple<std::string, int, int>> opened;
-  title.SetEditorPlaceOpener(
-      [&](const std::string& path, int tab, int cursor) { opened.emplace_back(path, tab, cursor); });
+  title.SetEditorPlaceOpener([&](const std::string& path, int tab, int cursor) {
+    opened.emplace_back(path, tab, cursor);
+  });
   title.LB_Titles->setCurrentItem(Row("Alpha"));
   title.Ti_RefreshTimer();
   ASSERT_TRUE(title.PL_Compare->isEnabled());
