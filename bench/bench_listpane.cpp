@@ -15,8 +15,8 @@
 
 #include "bench/OffscreenBench.h"
 #include "core/editor/EditSession.h"
+#include "gui/common/Text.h"
 #include "gui/editor/ListPane.h"
-#include "gui/shell/QtPrompter.h"
 #include "tools/TitleGenerator.h"
 
 namespace {

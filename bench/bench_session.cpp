@@ -8,10 +8,10 @@
 // snapshots into 99 with its link passes among them, stays within one 60 Hz frame, about 90
 // title copies here; 100 parameter edits keep at most twice the title's size.
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -42,7 +42,8 @@ std::string WriteTitle(const orb::gen::TitleSpec& spec) {
   const fs::path path = Folder() / (spec.name + ".orb");
   const std::vector<std::uint8_t> bytes = orb::gen::MakeTitle(spec);
   std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
   return path.string();
 }
 
@@ -99,13 +100,22 @@ void BM_EnablingEmpty(benchmark::State& state) {
 }
 BENCHMARK(BM_EnablingEmpty)->Unit(benchmark::kMicrosecond);
 
-void BM_EnablingMaximum(benchmark::State& state) { Enabling(state, Maximum()); }
+void BM_EnablingMaximum(benchmark::State& state) {
+  Enabling(state, Maximum());
+}
 BENCHMARK(BM_EnablingMaximum)->Unit(benchmark::kMicrosecond);
 
+// The baseline: the whole-title copy every command once made before it ran, as the old undo
+// ring of ten steps made it: six fresh lists into the oldest of eleven slots, whose earlier
+// copies go. Keeping the slots matters: a copy into memory just freed is three times faster
+// than one into memory the copies before it still hold, which is what an undo history does.
 void BM_TitleCopy(benchmark::State& state) {
   orb::Title& title = Maximum().session.GetTitle();
+  std::array<orb::TitleLists, 11> slots;
+  std::size_t next = 0;
   for (auto _ : state) {
-    orb::TitleLists copy;
+    orb::TitleLists& copy = slots[next];
+    next = (next + 1) % slots.size();
     copy.system = std::make_unique<orb::TQ730SYSF>();
     copy.snapshots = std::make_unique<orb::TQ730SNAP>();
     copy.cues = std::make_unique<orb::TQ730CUE>();
@@ -154,7 +164,8 @@ void BM_PasteSnapshots(benchmark::State& state) {
   Command(
       state, kSnapshotTab,
       [](Bench& b) {
-        if (!b.clip.HoldsKind(orb::TQ730::kSnapshot) || b.clip.RecordCount() != 99) b.session.Copy();
+        if (!b.clip.HoldsKind(orb::TQ730::kSnapshot) || b.clip.RecordCount() != 99)
+          b.session.Copy();
       },
       [](orb::EditSession& s) { s.Paste(); });
 }
@@ -169,7 +180,10 @@ BENCHMARK(BM_ZeroSnapshots)->Unit(benchmark::kMillisecond);
 
 void BM_FaderCopySnapshots(benchmark::State& state) {
   Command(
-      state, kSnapshotTab, [](Bench& b) { b.prompter.QueueFaderCopy(std::pair{0, 3}); },
+      state, kSnapshotTab,
+      [](Bench& b) {
+        b.prompter.QueueFaderCopy(std::pair{0, 3});
+      },
       [](orb::EditSession& s) { s.FaderCopy(); });
 }
 BENCHMARK(BM_FaderCopySnapshots)->Unit(benchmark::kMillisecond);
@@ -307,13 +321,15 @@ void PrintGoals(const orb::bench::MedianReporter& results) {
   }
   std::printf("slowest command (%s) / title copy: %.1f (goal <= 90)\n", slowest.c_str(),
               copy > 0 ? worst / copy : -1.0);
-  std::printf("paste 99 snapshots into 99 with link passes / title copy: %.1f (goal <= 90; %.2f ms)\n",
-              results.Ratio("BM_PasteSnapshots", "BM_TitleCopy"),
-              results.Milliseconds("BM_PasteSnapshots"));
+  std::printf(
+      "paste 99 snapshots into 99 with link passes / title copy: %.1f (goal <= 90; %.2f ms)\n",
+      results.Ratio("BM_PasteSnapshots", "BM_TitleCopy"),
+      results.Milliseconds("BM_PasteSnapshots"));
   std::printf("peak memory of 100 parameter-edit undo steps / title size: %.2f (goal <= 2)\n",
               results.Counter("param_memory"));
-  std::printf("peak memory of 100 automation-stroke undo steps / title size: %.2f (for reference)\n",
-              results.Counter("stroke_memory"));
+  std::printf(
+      "peak memory of 100 automation-stroke undo steps / title size: %.2f (for reference)\n",
+      results.Counter("stroke_memory"));
 }
 
 }  // namespace
