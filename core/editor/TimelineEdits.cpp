@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
-#include <utility>
 #include <vector>
 
 #include "core/editor/TimelineMouse.h"
@@ -221,8 +220,7 @@ int TimelineEdits::Thin() {
   if (session_.Locked()) return 0;
   TQ730AUTO& list = Automation();
   const int view = session_.ViewParam();
-  const std::vector<int> drop =
-      list.HeldWithinAStep(view, session_.GetTitle().System().Count());
+  const std::vector<int> drop = list.HeldWithinAStep(view, session_.GetTitle().System().Count());
   if (drop.empty()) return 0;
   session_.PushUndoStep(session_.StepNameOf("Thin"));
   list.ClearEventSelection();
