@@ -110,7 +110,8 @@ void TClip::CopyAutomation(const TQ730AUTO& list, int view, double start, double
   const EventChannels owners(list, view);
   // One pass over the events, sorted into their channels afterwards.
   std::vector<std::pair<int, int>> found;  // channel, event
-  for (int i = 0, n = list.Count(); i < n; ++i) {
+  const auto [first_selected, after_selected] = list.SelectedEventSpan();
+  for (int i = first_selected; i < after_selected; ++i) {
     if (!list.EventSelected(i)) continue;
     owners.ForEach(list.EventWord(i), [&](int row) {
       if (list.IsChannelSelected(row)) found.emplace_back(row, i);

@@ -21,12 +21,16 @@ namespace orb {
 namespace {
 
 // Drops the records keep(i) refuses, in place and in order; keep may change record i first.
+// Only the records from first to before last are asked; the others stay.
 template <typename Keep>
 void KeepRecords(std::vector<std::uint8_t>& records, std::vector<std::uint8_t>& selected,
-                 std::size_t size, Keep keep) {
+                 std::size_t size, Keep keep, std::size_t first = 0,
+                 std::size_t last = std::numeric_limits<std::size_t>::max()) {
   const std::size_t n = records.size() / size;
-  std::size_t kept = 0;
-  for (std::size_t i = 0; i < n; ++i) {
+  last = std::min(last, n);
+  first = std::min(first, last);
+  std::size_t kept = first;
+  for (std::size_t i = first; i < last; ++i) {
     if (!keep(static_cast<int>(i))) continue;
     if (kept != i) {
       std::memmove(records.data() + kept * size, records.data() + i * size, size);
@@ -34,6 +38,11 @@ void KeepRecords(std::vector<std::uint8_t>& records, std::vector<std::uint8_t>& 
     }
     ++kept;
   }
+  if (kept != last) {
+    std::memmove(records.data() + kept * size, records.data() + last * size, (n - last) * size);
+    std::memmove(selected.data() + kept, selected.data() + last, n - last);
+  }
+  kept += n - last;
   records.resize(kept * size);
   selected.resize(kept);
 }
@@ -250,6 +259,13 @@ void ForEachStartEntry(F f) {
 
 // 1 when a is later than b, computed without a branch: markers and events
 // come in no order a branch predictor could learn.
+// Whether a timecode's minutes or seconds field is 60 or more: its seconds then no longer grow
+// with its bytes. Without branches, as markers are counted.
+inline std::size_t OddTime(TimeCode t) {
+  return static_cast<std::size_t>(((t >> 16) & 0xFF) >= 60) |
+         static_cast<std::size_t>(((t >> 8) & 0xFF) >= 60);
+}
+
 inline std::size_t Later(TimeCode a, TimeCode b) {
   return static_cast<std::size_t>((static_cast<std::uint64_t>(b) - a) >> 63);
 }
@@ -403,7 +419,7 @@ TQ730AUTO::StreamFacts TQ730AUTO::Facts() const {
   // Asked for by every paint, snap, size query and save; worked out again only after a change.
   if (facts_at_ == records_.Changes()) return facts_;
   facts_ = CountFacts();
-  facts_at_ = records_.Changes();
+  facts_at_ = order_at_ = records_.Changes();
   return facts_;
 }
 
@@ -414,20 +430,27 @@ TQ730AUTO::StreamFacts TQ730AUTO::CountFacts() const {
   // The first event always gets a marker; after it, every later time does. Seconds grow with
   // the timecode's bytes only while minutes and seconds stay below 60.
   // Counted without branches, as markers are.
-  auto odd = [](TimeCode t) {
-    return static_cast<std::size_t>(((t >> 16) & 0xFF) >= 60) |
-           static_cast<std::size_t>(((t >> 8) & 0xFF) >= 60);
-  };
-  const std::uint8_t* record = records_.data();
-  TimeCode last = GetU32(record);
+  const std::uint8_t* const records = records_.data();
+  auto time = [records](std::size_t i) { return GetU32(records + i * kRecordSize); };
+  // First as if the list were in time order, each time against the one before it: nothing
+  // carries from one event to the next, so the compiler takes several at once. In a list that
+  // turns out to be in order, the latest time so far is always the one before.
   std::size_t later = 0;
-  std::size_t disorder = odd(last);
+  std::size_t disorder = OddTime(time(0));
   for (std::size_t i = 1; i < n; ++i) {
-    record += kRecordSize;
-    const TimeCode t = GetU32(record);
-    later += Later(t, last);
-    disorder |= Later(last, t) | odd(t);
-    last = std::max(last, t);
+    const TimeCode before = time(i - 1), t = time(i);
+    later += Later(t, before);
+    disorder |= Later(before, t) | OddTime(t);
+  }
+  if (disorder != 0) {
+    // Out of order, a time gets a marker only when it is later than every time before it.
+    later = 0;
+    TimeCode last = time(0);
+    for (std::size_t i = 1; i < n; ++i) {
+      const TimeCode t = time(i);
+      later += Later(t, last);
+      last = std::max(last, t);
+    }
   }
   facts.words = 1 + 2 + static_cast<std::int64_t>(n - 1) + static_cast<std::int64_t>(later);
   facts.searchable = disorder == 0;
@@ -764,11 +787,21 @@ void TQ730AUTO::EraseEvents(int param, int channel, double from, double to) {
   if (!key.valid) return;
   OrderPair(from, to);
   const FrameRate rate = Rate();
-  KeepRecords(records_.Vector(), selected_, kRecordSize, [&](int i) {
-    if (!key.Matches(EventWord(i))) return true;
-    const double t = TCToSeconds(EventTime(i), rate);
-    return t < from || t > to;
-  });
+  // In a list in time order only the events from the first at from to the last at to can go.
+  std::size_t first = 0, last = std::numeric_limits<std::size_t>::max();
+  if (SearchableByTime()) {
+    first = static_cast<std::size_t>(FirstEventAt(from));
+    last = static_cast<std::size_t>(
+        FirstEventAt(std::nextafter(to, std::numeric_limits<double>::infinity())));
+  }
+  KeepRecords(
+      records_.Vector(), selected_, kRecordSize,
+      [&](int i) {
+        if (!key.Matches(EventWord(i))) return true;
+        const double t = TCToSeconds(EventTime(i), rate);
+        return t < from || t > to;
+      },
+      first, last);
 }
 
 void TQ730AUTO::StartAt(int param, int channel, const EventKey& key, const AutoEvent& first) {
@@ -777,7 +810,15 @@ void TQ730AUTO::StartAt(int param, int channel, const EventKey& key, const AutoE
 }
 
 bool TQ730AUTO::SearchableByTime() const {
+  if (order_at_ == records_.Changes()) return facts_.searchable;
   return Facts().searchable;
+}
+
+std::pair<int, int> TQ730AUTO::SelectedEventSpan() const {
+  const auto first = std::find(selected_.begin(), selected_.end(), 1);
+  if (first == selected_.end()) return {0, 0};
+  const auto last = std::find(selected_.rbegin(), selected_.rend(), 1).base();
+  return {static_cast<int>(first - selected_.begin()), static_cast<int>(last - selected_.begin())};
 }
 
 int TQ730AUTO::FirstEventAt(double seconds) const {
@@ -917,6 +958,10 @@ void TQ730AUTO::WriteEvents(int param, double from, double to,
   keep_until(0, true);
   records_.swap(records);
   selected_.swap(selected);
+  // New events in time order merged into a list searched by halving keep it so, unless one of
+  // them has a time halving cannot find.
+  const bool odd = std::ranges::any_of(fresh, [](const Fresh& f) { return OddTime(f.event.time); });
+  if (searchable && !odd) KnownInOrder();
 }
 
 void TQ730AUTO::RenewStartValues(int param) {
@@ -953,7 +998,10 @@ void TQ730AUTO::RenewStartValues(int param) {
 }
 
 void TQ730AUTO::DeleteSelected() {
+  const bool ordered = SearchableByTime();
   TQ730::DeleteSelected();
+  // What stays of a list in time order is in time order.
+  if (ordered) KnownInOrder();
   RenewStartValues(current_param_);
 }
 
@@ -999,7 +1047,10 @@ void TQ730AUTO::SetSelectedValues(const std::function<int(int value, int max)>& 
     const EventKey key = KeyOf(param, c);
     if (IsChannelSelected(c) && key.valid) keys.push_back({key, ParamMax(c, param)});
   }
-  for (int i = 0, n = Count(); i < n; ++i) {
+  // Only words change: the times, and what is known of them, stay.
+  const bool known = facts_at_ == records_.Changes();
+  const auto [first, end] = SelectedEventSpan();
+  for (int i = first; i < end; ++i) {
     if (!selected_[i]) continue;
     const std::uint32_t word = EventWord(i);
     for (const ChannelKey& k : keys) {
@@ -1010,6 +1061,7 @@ void TQ730AUTO::SetSelectedValues(const std::function<int(int value, int max)>& 
       break;
     }
   }
+  if (known) facts_at_ = order_at_ = records_.Changes();
 }
 
 void TQ730AUTO::OffsetValues(double seconds, int delta) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "core/model/ParamIds.h"
@@ -103,6 +104,8 @@ class TQ730AUTO : public TQ730 {
   // the last kept event of their channel already gives within one step, in index order; each
   // channel's first and last selected events stay.
   std::vector<int> HeldWithinAStep(int param, int rows) const;
+  // The indexes from the first selected event to just after the last; {0, 0} when none is.
+  std::pair<int, int> SelectedEventSpan() const;
   // IsSelected for the loops over every event: no virtual call.
   bool EventSelected(int index) const {
     return index >= 0 && static_cast<std::size_t>(index) < selected_.size() && selected_[index];
@@ -209,9 +212,17 @@ class TQ730AUTO : public TQ730 {
   int current_param_ = kParamFaderLevel;
   double range_start_ = 0;
   double range_end_ = 0;
-  // Facts() as last worked out, for the records' change count they were worked out at.
+  // Facts() as last worked out, for the records' change count they were worked out at; and
+  // the count at which its time order is known, also where a change kept the order but not
+  // the word count.
   mutable StreamFacts facts_;
   mutable std::uint64_t facts_at_ = ~std::uint64_t{0};
+  mutable std::uint64_t order_at_ = ~std::uint64_t{0};
+  // After a change that leaves a list searchable by time as it was.
+  void KnownInOrder() {
+    facts_.searchable = true;
+    order_at_ = records_.Changes();
+  }
 };
 
 // Which channels' events of one parameter an event word is: per channel group the parameter's

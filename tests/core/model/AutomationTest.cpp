@@ -650,6 +650,39 @@ TEST(AutomationEditTest, SelectRangeAndDeleteSelectedMatchASearchPerChannel) {
   }
 }
 
+// Erasing a channel's events over a range leaves every other event, in order, selected or not,
+// in lists in time order (searched by halving) and out of it.
+TEST(AutomationEditTest, EraseEventsTakesOnlyTheChannelsEventsInTheRange) {
+  for (unsigned seed = 1; seed <= 60; ++seed) {
+    std::mt19937 random(seed);
+    Title t;
+    AddRandomEvents(t, random, 30, seed % 3 != 0);
+    const int channel = static_cast<int>(random() % 6);
+    double from = static_cast<double>(random() % 24) / 2;
+    double to = static_cast<double>(random() % 24) / 2;
+    std::vector<std::pair<TimeCode, std::uint32_t>> expected;
+    std::vector<bool> expected_selected;
+    const EventKey key = t.automation.KeyOf(110, channel);
+    for (int i = 0; i < t.automation.Count(); ++i) {
+      const double s = TCToSeconds(t.automation.EventTime(i), 30);
+      if (key.Matches(t.automation.EventWord(i)) && s >= std::min(from, to) &&
+          s <= std::max(from, to))
+        continue;
+      expected.emplace_back(t.automation.EventTime(i), t.automation.EventWord(i));
+      expected_selected.push_back(t.automation.IsSelected(i));
+    }
+    t.automation.EraseEvents(110, channel, from, to);
+    std::vector<std::pair<TimeCode, std::uint32_t>> got;
+    std::vector<bool> got_selected;
+    for (int i = 0; i < t.automation.Count(); ++i) {
+      got.emplace_back(t.automation.EventTime(i), t.automation.EventWord(i));
+      got_selected.push_back(t.automation.IsSelected(i));
+    }
+    ASSERT_EQ(got, expected) << "seed " << seed;
+    ASSERT_EQ(got_selected, expected_selected) << "seed " << seed;
+  }
+}
+
 // The word count and time order are kept between changes: after every kind of change they are
 // what a list worked out afresh gives.
 TEST(AutomationEditTest, WordCountAndTimeOrderFollowEveryChange) {
@@ -664,11 +697,12 @@ TEST(AutomationEditTest, WordCountAndTimeOrderFollowEveryChange) {
   a.SetClipboard(&clip);
   const std::vector<std::pair<const char*, std::function<void()>>> changes = {
       {"append later", [&] { title.Add(20, Fader(1, 3)); }},
-      {"append earlier", [&] { title.Add(1, Fader(1, 4)); }},
       {"write",
        [&] {
          const std::vector<AutoEvent> events = {{At(2), 5u << 16}, {At(2.5), 6u << 16}};
          a.WriteEvents(110, 0, 2, 3, events, false, false);
+         const std::vector<TQ730AUTO::ChannelEvents> channels = {{2, events}, {3, events}};
+         a.WriteEvents(110, 2, 3, channels, true);
        }},
       {"values", [&] { a.SetSelectedValues([](int value, int) { return value + 1; }); }},
       {"delete selected",
@@ -686,6 +720,18 @@ TEST(AutomationEditTest, WordCountAndTimeOrderFollowEveryChange) {
          a.CutSelected(clip);
        }},
       {"paste", [&] { a.PasteFromClipboard(clip); }},
+      {"write a time halving cannot find",
+       [&] {
+         const std::vector<AutoEvent> events = {{MakeTC(0, 0, 70, 0), 7u << 16}};
+         const std::vector<TQ730AUTO::ChannelEvents> channels = {{1, events}};
+         a.WriteEvents(110, 9, 9, channels, false);
+       }},
+      {"append earlier", [&] { title.Add(1, Fader(1, 4)); }},
+      {"delete out of order",
+       [&] {
+         a.SetSelected(0, true);
+         a.DeleteSelected();
+       }},
       {"assign", [&] { ASSERT_EQ(a.Assign(other), kOk); }},
       {"load",
        [&] {
@@ -701,8 +747,9 @@ TEST(AutomationEditTest, WordCountAndTimeOrderFollowEveryChange) {
     change();
     TQ730AUTO fresh;
     ASSERT_EQ(fresh.Assign(a), kOk);
-    EXPECT_EQ(a.StreamWordCount(), fresh.StreamWordCount()) << name;
+    // The order first: asking for the word count works both out afresh.
     EXPECT_EQ(a.SearchableByTime(), fresh.SearchableByTime()) << name;
+    EXPECT_EQ(a.StreamWordCount(), fresh.StreamWordCount()) << name;
   }
   DrainLog();
 }
