@@ -6,7 +6,8 @@
 // the button-up of a write, a move and an event drag, each with its undo step and the repaint.
 // Then finding one's place and the commands on the selection: a Ctrl+wheel zoom, zoom to fit,
 // Go To, a pointer move of a snapping move, and thinning the whole day's Level events, each
-// with the repaint (for reference also a thin that removes what ten Line strokes wrote).
+// with the repaint. For reference: the paint with the whole day selected, which is what a thin of
+// the whole day repaints, and a thin that removes what ten Line strokes wrote.
 // Goals: each paint at most 20x the plain pass and fill and within 16 ms; each gesture at most
 // 3x the full paint at 72 pixels per second; each of the later actions with its repaint at most
 // 2x that paint.
@@ -332,6 +333,17 @@ void BM_SnapMove(benchmark::State& state) {
 }
 BENCHMARK(BM_SnapMove)->Unit(benchmark::kMillisecond);
 
+// The paint of the 72 pixels per second view with the whole day selected: every band is drawn
+// inverted over its whole width, which a thin of the whole day repaints.
+void BM_Paint72Selected(benchmark::State& state) {
+  Show& show = TheShow();
+  show.View(72);
+  show.session.SelectAll();
+  for (auto _ : state) show.Paint();
+  show.session.ClearSelect();
+}
+BENCHMARK(BM_Paint72Selected)->Unit(benchmark::kMillisecond);
+
 // Thin over every row and the whole day, with its undo step and the repaint; the undo puts the
 // title back.
 void ThinAll(benchmark::State& state, Show& show) {
@@ -404,6 +416,12 @@ void PrintGoals(const orb::bench::MedianReporter& r) {
     std::printf("timeline %s with repaint / paint: %.2f (goal <= 2)\n", label,
                 r.Ratio(name, "BM_Paint72"));
   }
+  std::printf("timeline paint with the whole day selected / paint: %.2f (for reference)\n",
+              r.Ratio("BM_Paint72Selected", "BM_Paint72"));
+  std::printf(
+      "timeline thin of the whole day with repaint / paint with the whole day selected: "
+      "%.2f (for reference)\n",
+      r.Ratio("BM_ThinDay", "BM_Paint72Selected"));
   std::printf(
       "timeline thin of the whole day after ten Line strokes with repaint / paint: %.2f "
       "(for reference)\n",

@@ -37,13 +37,6 @@ std::string DynamicsModeText(const TQ730SYSF& system, int channel) {
   return std::string(gate ? "GATE" : "EXP") + "/" + (duck ? "DUCK" : "COMP");
 }
 
-// "-0.7 dB", "OFF": the page's text without its padding, the unit only after a number.
-std::string LevelText(const ValueTexts& texts) {
-  const std::string value = Unpadded(texts.value);
-  const bool number = value.find_first_of("0123456789") != std::string::npos;
-  return number && !texts.unit.empty() ? value + " " + texts.unit : value;
-}
-
 std::string Squeezed(std::string_view text) {
   std::string out;
   for (char c : text)
@@ -79,7 +72,7 @@ std::vector<std::vector<std::string>> ChannelRows(const TQ730SYSF& system) {
         OnOffText(system.GetParam(channel, kParamEqOn)),
         OnOffText(system.GetParam(channel, kParamDynamicsOn)),
         DynamicsModeText(system, channel),
-        LevelText(ValueText(system, channel, kParamFaderLevel)),
+        ValueAndUnit(ValueText(system, channel, kParamFaderLevel)),
     });
   }
   return rows;

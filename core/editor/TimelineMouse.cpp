@@ -14,13 +14,7 @@ namespace orb {
 using namespace timeline;
 
 std::string ValueWithUnit(int view, int value) {
-  const ValueTexts texts = FormatValue(view, value);
-  // The pages pad values to their boxes; a line of text needs none of that.
-  const auto first = texts.value.find_first_not_of(' ');
-  const auto last = texts.value.find_last_not_of(' ');
-  const std::string shown =
-      first == std::string::npos ? std::string() : texts.value.substr(first, last - first + 1);
-  return texts.unit.empty() ? shown : shown + " " + texts.unit;
+  return ValueAndUnit(FormatValue(view, value));
 }
 
 TimelineMouse::TimelineMouse(EditSession& session, TimelineState& state)

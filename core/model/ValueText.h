@@ -12,6 +12,10 @@ struct ValueTexts {
   std::string unit;
 };
 
+// The value for a line of text: without the padding the pages give it, the unit only after a
+// number ("-0.7 dB", "OFF", "L12").
+std::string ValueAndUnit(const ValueTexts& texts);
+
 // What some texts depend on besides the value: the channel's delay unit (parameter 4), the
 // sample-rate code and the timecode mode of the title.
 struct ValueContext {

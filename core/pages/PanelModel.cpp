@@ -525,12 +525,6 @@ void PanelModel::CancelTyping() {
 
 namespace {
 
-std::string WithUnit(const ValueTexts& v) {
-  std::string text = v.value;
-  text.erase(0, text.find_first_not_of(' '));
-  return v.unit.empty() ? text : text + " " + v.unit;
-}
-
 // A surround coordinate from its centre 63: "L12", "00", "12R" (front and rear likewise).
 std::string Side(int value, char low, char high) {
   const int d = std::abs(value - 63);
@@ -555,14 +549,14 @@ StatusItem StatusOf(const TQ730& list, const PageControl& c, int handle) {
     case kKindEqGraph: {
       if (handle < 0 || handle > 5) return {};
       const int freq = kParamLfFilterFreq + handle;
-      std::string value = WithUnit(ValueText(list, ch, freq));
+      std::string value = ValueAndUnit(ValueText(list, ch, freq));
       if (handle >= 1 && handle <= 4)
-        value += "  " + WithUnit(ValueText(list, ch, kParamEqLowGain + handle - 1));
+        value += "  " + ValueAndUnit(ValueText(list, ch, kParamEqLowGain + handle - 1));
       return {name(freq), value};
     }
     case kKindDynamicsGraph: {
       const int id = handle == 1 ? kParamExpGateThreshold : kParamCompDuckThreshold;
-      return {name(id), WithUnit(ValueText(list, ch, id))};
+      return {name(id), ValueAndUnit(ValueText(list, ch, id))};
     }
     case kKindSurroundGraph: {
       const int lr = list.GetParam(ch, kParamSurroundPanLR);
@@ -578,7 +572,7 @@ StatusItem StatusOf(const TQ730& list, const PageControl& c, int handle) {
   if (id <= 0) return {};
   StatusItem item{name(id), ""};
   if (menu && list.System()) item.value = PopupValueText(*menu, *list.System(), ch, c.value);
-  if (item.value.empty() && !c.value_text.value.empty()) item.value = WithUnit(c.value_text);
+  if (item.value.empty() && !c.value_text.value.empty()) item.value = ValueAndUnit(c.value_text);
   if (item.value.empty() && list.ParamMax(ch, id) == 1) item.value = c.value >= 1 ? "ON" : "OFF";
   if (item.value.empty()) {
     item.value = c.face;

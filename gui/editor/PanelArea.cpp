@@ -222,13 +222,11 @@ void TPanelArea::OpenTyping(const PanelRequest& r) {
   box.moveLeft(std::clamp(box.left(), 0, kWidth - box.width()));
   box.moveTop(std::clamp(box.top(), 0, kHeight - box.height() - 34));
   Ed_Value->setGeometry(box);
-  std::string shown = c.value_text.value.empty() ? c.face : c.value_text.value;
+  ValueTexts shown = c.value_text;
+  if (shown.value.empty()) shown.value = c.face;
   if (const auto menu = PopupOfId(c.id); menu && c.id != 0)
-    shown = PopupValueText(*menu, session_.GetTitle().System(), c.channel, c.value);
-  shown.erase(0, shown.find_first_not_of(' '));
-  shown.erase(shown.find_last_not_of(' ') + 1);
-  const std::string unit = c.value_text.unit.substr(0, c.value_text.unit.find_last_not_of(' ') + 1);
-  Ed_Value->setText(QString::fromLatin1((unit.empty() ? shown : shown + " " + unit).c_str()));
+    shown.value = PopupValueText(*menu, session_.GetTitle().System(), c.channel, c.value);
+  Ed_Value->setText(QString::fromLatin1(ValueAndUnit(shown).c_str()));
   Ed_Value->selectAll();
   La_Reason->hide();
   Ed_Value->show();

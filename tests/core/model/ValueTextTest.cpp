@@ -129,6 +129,16 @@ TEST(ValueTextTest, DelayFollowsUnitRateAndTimecodeMode) {
   }
 }
 
+// A line of text takes the value without its padding, and the unit only after a number.
+TEST(ValueTextTest, ValueAndUnitForALineOfText) {
+  EXPECT_EQ(ValueAndUnit({" -0.7", "dB"}), "-0.7 dB");
+  EXPECT_EQ(ValueAndUnit({"  OFF", "dB"}), "OFF");
+  EXPECT_EQ(ValueAndUnit({" 12 ", " Hz "}), "12 Hz");
+  EXPECT_EQ(ValueAndUnit({"L12", ""}), "L12");
+  EXPECT_EQ(ValueAndUnit({"", "dB"}), "");
+  EXPECT_EQ(ValueAndUnit(FormatValue(kParamFaderLevel, 0)), "OFF");
+}
+
 TEST(ValueTextTest, NothingToShow) {
   // No value, values beyond a table, and ids shown as switches or by the pages themselves.
   const std::pair<int, int> empty[] = {{1, -1},    {1, 121}, {28, 31},  {34, 31},  {29, 121},

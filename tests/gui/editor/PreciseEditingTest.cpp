@@ -90,8 +90,9 @@ TEST(PreciseEditingTest, TypedValuesAndTheFineReset) {
   EXPECT_FALSE(entry->isVisibleTo(o.panel.get()));
   EXPECT_STREQ(FaderText(o.System().GetParam(0, kParamFaderLevel)), " -3.5");
   EXPECT_EQ(o.session.Undo().UndoCount(), 1);
-  // Esc leaves the value as it was.
+  // The entry opens on the value as the page shows it; Esc leaves the value as it was.
   QTest::mouseDClick(o.panel.get(), Qt::LeftButton, {}, QPoint(fader.cap.x, fader.cap.y));
+  EXPECT_EQ(entry->text(), "-3.5 dB");
   entry->setText("+6");
   QTest::keyClick(entry, Qt::Key_Escape);
   EXPECT_FALSE(entry->isVisibleTo(o.panel.get()));
@@ -101,6 +102,13 @@ TEST(PreciseEditingTest, TypedValuesAndTheFineReset) {
                      QPoint(fader.cap.x, fader.cap.y));
   EXPECT_EQ(o.System().GetParam(0, kParamFaderLevel), kFaderNominal);
   EXPECT_EQ(o.session.Undo().UndoCount(), 2);
+  // A closed fader's entry reads OFF, without a unit.
+  o.System().SetParam(0, kParamFaderLevel, 0);
+  o.panel->grab();
+  const PageControl closed = Control(*o.panel, kParamFaderLevel);
+  QTest::mouseDClick(o.panel.get(), Qt::LeftButton, {}, QPoint(closed.cap.x, closed.cap.y));
+  EXPECT_EQ(entry->text(), "OFF");
+  QTest::keyClick(entry, Qt::Key_Escape);
 }
 
 TEST(PreciseEditingTest, TabAndTheArrowKeysAndTheTooltip) {
