@@ -227,16 +227,23 @@ void BM_WriteUp(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteUp)->Unit(benchmark::kMillisecond);
 
+// Selects the first row and the `below` rows under it over four seconds in the middle of the
+// view by a drag, then presses on the selection, which begins a move; returns the middle's time.
+double GrabSelection(Show& show, orb::TimelineMouse& mouse, int below) {
+  const double t = Middle(show);
+  mouse.Down(PointAt(show, t - 2, 500), show.Paint(&mouse));
+  orb::TimelinePointer to = PointAt(show, t + 2, 500);
+  to.y += below * show.State().BandHeight();
+  mouse.Move(to);
+  mouse.Up(to);
+  mouse.Down(PointAt(show, t, 500), show.Paint(&mouse));
+  return t;
+}
+
 void BM_MoveUp(benchmark::State& state) {
   ButtonUp(state, [](Show& show, orb::TimelineMouse& mouse) {
     // Rows 0 to 3 over four seconds, moved one second later and one row down.
-    const double t = Middle(show);
-    mouse.Down(PointAt(show, t - 2, 500), show.Paint(&mouse));
-    orb::TimelinePointer to = PointAt(show, t + 2, 500);
-    to.y += 3 * show.State().BandHeight();
-    mouse.Move(to);
-    mouse.Up(to);
-    mouse.Down(PointAt(show, t, 500), show.Paint(&mouse));
+    const double t = GrabSelection(show, mouse, 3);
     orb::TimelinePointer moved = PointAt(show, t + 1, 500);
     moved.y += show.State().BandHeight();
     mouse.Move(moved);
@@ -315,13 +322,7 @@ void BM_SnapMove(benchmark::State& state) {
   show.View(72);
   orb::TimelineMouse mouse(show.session, show.State());
   mouse.SetSurface(kWidth, kHeight);
-  const double t = Middle(show);
-  mouse.Down(PointAt(show, t - 2, 500), show.Paint(&mouse));
-  orb::TimelinePointer to = PointAt(show, t + 2, 500);
-  to.y += 2 * show.State().BandHeight();
-  mouse.Move(to);
-  mouse.Up(to);
-  mouse.Down(PointAt(show, t, 500), show.Paint(&mouse));
+  const double t = GrabSelection(show, mouse, 2);
   if (mouse.Mode() != orb::TimelineDrag::kMove) state.SkipWithError("no move began");
   int step = 0;
   for (auto _ : state) {

@@ -106,12 +106,6 @@ std::string TextTable(const std::vector<std::string>& header,
   return out;
 }
 
-std::string Unpadded(std::string_view text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return "";
-  return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
-}
-
 int ChannelNamed(const TQ730SYSF& system, std::string_view text) {
   const std::string wanted = Squeezed(text);
   if (wanted.empty()) return -1;

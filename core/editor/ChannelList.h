@@ -37,9 +37,6 @@ std::string ChannelCsv(const TQ730SYSF& system);
 std::string TextTable(const std::vector<std::string>& header,
                       const std::vector<std::vector<std::string>>& rows);
 
-// A value text of the pages without the padding that aligns it there.
-std::string Unpadded(std::string_view text);
-
 // The channel a text names: its number as the list prints it ("CH 1", "ch1", "MTR2", "PGM";
 // case and spaces do not matter) or a bare number for an input channel; -1 for none.
 int ChannelNamed(const TQ730SYSF& system, std::string_view text);

@@ -357,13 +357,14 @@ double DynamicsRatio(int id, int value) {
   return std::strtod(text, nullptr);
 }
 
+std::string Unpadded(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return "";
+  return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
 std::string ValueAndUnit(const ValueTexts& texts) {
-  auto unpadded = [](const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return std::string();
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-  };
-  const std::string value = unpadded(texts.value), unit = unpadded(texts.unit);
+  const std::string value = Unpadded(texts.value), unit = Unpadded(texts.unit);
   const bool number = value.find_first_of("0123456789") != std::string::npos;
   return number && !unit.empty() ? value + " " + unit : value;
 }

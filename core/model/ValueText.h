@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "core/model/Q730classes.h"
 
@@ -11,6 +12,9 @@ struct ValueTexts {
   std::string value;
   std::string unit;
 };
+
+// A value text of the pages without the padding that aligns it there.
+std::string Unpadded(std::string_view text);
 
 // The value for a line of text: without the padding the pages give it, the unit only after a
 // number ("-0.7 dB", "OFF", "L12").

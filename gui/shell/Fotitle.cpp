@@ -464,10 +464,10 @@ void TFo_Title::SelectNextShown() {
   const int count = LB_Titles->count();
   const int from = HasSelection() ? LB_Titles->row(LB_Titles->selectedItems().first()) : -1;
   for (int step = 1; step <= count; ++step) {
-    QListWidgetItem* item = LB_Titles->item((from + step + count) % count);
+    QListWidgetItem* item = LB_Titles->item((from + step) % count);
     if (item->isHidden()) continue;
+    // In a single-selection list the current item is the selected one.
     LB_Titles->setCurrentItem(item);
-    item->setSelected(true);
     LB_Titles->scrollToItem(item);
     return;
   }
