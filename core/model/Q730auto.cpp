@@ -644,22 +644,26 @@ void TQ730AUTO::SelectRange(int param, double from, double to) {
 
 std::vector<int> TQ730AUTO::HeldWithinAStep(int param, int rows) const {
   rows = std::clamp(rows, 0, std::min(ChannelCount(), kChannelFlags));
-  // Per channel: the key of its events, the value its last kept event holds, and the event that
-  // goes if another of its channel follows.
-  struct Row {
-    EventKey key;
-    bool wanted = false;
-    bool started = false;
-    int held = 0;
-    int waiting = -1;
-  };
-  std::array<Row, kChannelFlags> state;
+  // Per channel, by slot (the channel plus one; slot 0 is no channel): its key, the value its
+  // last kept event holds, and the event that goes if another of its channel follows. A channel
+  // that has not begun holds a value no event can come within a step of, so its first event
+  // is kept and held.
+  constexpr int kUnstarted = std::numeric_limits<int>::min() / 2;
+  std::array<std::uint32_t, kChannelFlags + 1> mask{}, pattern{}, value_bits{};
+  std::array<int, kChannelFlags + 1> shift{}, held{}, waiting{};
+  std::array<bool, kChannelFlags + 1> wanted{};
   bool any = false;
   for (int c = 0; c < rows; ++c) {
-    Row& r = state[static_cast<std::size_t>(c)];
-    r.key = KeyOf(param, c);
-    r.wanted = r.key.valid && IsChannelSelected(c);
-    any = any || r.wanted;
+    const EventKey key = KeyOf(param, c);
+    const std::size_t slot = static_cast<std::size_t>(c) + 1;
+    wanted[slot] = key.valid && IsChannelSelected(c);
+    mask[slot] = key.mask;
+    pattern[slot] = key.pattern;
+    value_bits[slot] = ~key.mask & 0xFFFF0000u;
+    shift[slot] = key.shift;
+    held[slot] = kUnstarted;
+    waiting[slot] = -1;
+    any = any || wanted[slot];
   }
   std::vector<int> drop;
   if (!any) return drop;
@@ -668,37 +672,35 @@ std::vector<int> TQ730AUTO::HeldWithinAStep(int param, int rows) const {
   // their events are told apart the long way.
   constexpr std::uint8_t kShared = 0xFF;
   static_assert(kChannelFlags < kShared);
-  std::vector<std::uint8_t> channel_of(1 << 16, 0);
+  std::vector<std::uint8_t> slot_of(1 << 16, 0);
   for (int c = 0; c < rows; ++c) {
-    const Row& r = state[static_cast<std::size_t>(c)];
-    if (!r.wanted) continue;
-    std::uint8_t& slot = channel_of[r.key.pattern & 0xFFFF];
-    slot = slot == 0 ? static_cast<std::uint8_t>(c + 1) : kShared;
+    const std::size_t slot = static_cast<std::size_t>(c) + 1;
+    if (!wanted[slot]) continue;
+    std::uint8_t& entry = slot_of[pattern[slot] & 0xFFFF];
+    entry = entry == 0 ? static_cast<std::uint8_t>(slot) : kShared;
   }
   const EventChannels owners(*this, param);
   const std::uint8_t* record = records_.data();
   const std::uint8_t* selected = selected_.data();
-  for (int i = 0, n = Count(); i < n; ++i) {
+  const auto [first, last] = SelectedEventSpan();
+  for (int i = first; i < last; ++i) {
     if (!selected[i]) continue;
     const std::uint32_t word = GetU32(record + static_cast<std::size_t>(i) * kRecordSize + 4);
-    const std::uint8_t slot = channel_of[word & 0xFFFF];
+    std::size_t slot = slot_of[word & 0xFFFF];
     if (slot == 0) continue;
-    int c = slot - 1;
-    if (slot == kShared) owners.ForEach(word, [&c](int channel) { c = channel; });
-    if (c < 0 || c >= rows) continue;
-    Row& r = state[static_cast<std::size_t>(c)];
-    if (!r.wanted || (word & r.key.mask) != r.key.pattern) continue;
-    const int value = r.key.Value(word);
-    if (!r.started) {
-      r.started = true;
-      r.held = value;
-      continue;
+    if (slot == kShared) {
+      int c = -1;
+      owners.ForEach(word, [&c](int channel) { c = channel; });
+      if (c < 0 || c >= rows || !wanted[static_cast<std::size_t>(c) + 1]) continue;
+      slot = static_cast<std::size_t>(c) + 1;
     }
-    if (r.waiting >= 0) drop.push_back(std::exchange(r.waiting, -1));
-    if (std::abs(value - r.held) <= 1) {
-      r.waiting = i;
+    if ((word & mask[slot]) != pattern[slot]) continue;
+    const int value = static_cast<int>((word & value_bits[slot]) >> shift[slot]);
+    if (waiting[slot] >= 0) drop.push_back(std::exchange(waiting[slot], -1));
+    if (std::abs(value - held[slot]) <= 1) {
+      waiting[slot] = i;
     } else {
-      r.held = value;
+      held[slot] = value;
     }
   }
   return drop;

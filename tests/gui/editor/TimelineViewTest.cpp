@@ -16,6 +16,7 @@
 #include "core/model/ValueText.h"
 #include "gui/editor/Foedit.h"
 #include "gui/editor/Foentry.h"
+#include "gui/editor/TimelinePainter.h"
 #include "gui/editor/TimelineView.h"
 #include "tests/gui/shell/GuiTestSupport.h"
 #include "tests/support/ScriptedPrompter.h"
@@ -149,6 +150,66 @@ TEST_F(TimelineViewTest, RenderingsAtThreeZoomsWithSelectionAndCues) {
   Repaint();
   EXPECT_TRUE(surface->Scene().cues.size() == 2 && surface->Scene().selection.bands.size() == 2);
   test::SaveRendering(window.get(), "timeline_reduced");
+}
+
+// The selection shows as the picture without it, inverted over the selected bands and their
+// labels, and along the line at its start: markers, text and cue boxes across its edges too.
+TEST_F(TimelineViewTest, TheSelectionShowsAsTheUnselectedPictureInverted) {
+  for (int row = 0; row < 6; ++row) {
+    if (row != 2) automation().SetStartValue(kLevel, row, MakeTC(0, 0, 0, 0), 100 + 60 * row);
+    for (int k = 0; k < 40; ++k)
+      Event(row, 0.5 + k * 0.25 + row * 0.1, (k * 97 + row * 211) % 1024);
+  }
+  TQ730& cues = session->GetTitle().Cues();
+  cues.SetParam(0, kParamCueTime, static_cast<int>(ToBCD(MakeTC(0, 0, 3, 0))));
+  cues.SetParam(1, kParamCueTime, static_cast<int>(ToBCD(MakeTC(0, 0, 3, 5))));
+  const struct {
+    std::vector<int> rows;
+    double from, to;
+  } cases[] = {{{1, 2}, 2.0, 6.0},
+               {{0, 1, 2, 3, 4, 5}, 0, 86399},
+               {{0, 2, 3}, 2.97, 7.61},
+               {{5}, 0.61, 0.62}};
+  for (const auto& c : cases) {
+    for (int row = 0; row < 6; ++row)
+      automation().SetChannelSelected(row, std::count(c.rows.begin(), c.rows.end(), row) > 0);
+    session->SetSelection(c.from, c.to);
+    Repaint();
+    TimelineScene scene = surface->Scene();
+    const TimelineFonts fonts(false);
+    QImage selected(scene.width, scene.height, QImage::Format_RGB32);
+    PaintTimeline(selected, scene, fonts);
+    const SelectionOverlay s = scene.selection;
+    ASSERT_TRUE(s.shown && s.bands.size() == c.rows.size()) << c.from;
+    scene.selection.shown = false;
+    QImage expected(scene.width, scene.height, QImage::Format_RGB32);
+    PaintTimeline(expected, scene, fonts);
+    auto invert = [&](int left, int right, int top, int bottom) {
+      for (int y = std::max(top, 0); y < std::min(bottom, scene.height); ++y)
+        for (int x = std::max(left, 0); x <= std::min(right, scene.width - 1); ++x)
+          expected.setPixel(x, y, expected.pixel(x, y) ^ 0xFFFFFFu);
+    };
+    for (const int band : s.bands) {
+      const int top = kRulerHeight + band * scene.band_height;
+      invert(1, 191, top, top + scene.band_height);
+      invert(s.x1 + 1, s.x2 - 1, top, top + scene.band_height);
+    }
+    if (s.start_line) invert(s.x1, s.x1, kRulerHeight, scene.height);
+    int wrong = 0;
+    QPoint first;
+    // Smoothed text blends its pen with the inverted ground to within one level of the
+    // inverted blend.
+    for (int y = 2; y < scene.height - 2; ++y) {  // the frame is drawn over the selection
+      for (int x = 2; x < scene.width - 2; ++x) {
+        const QRgb have = selected.pixel(x, y), want = expected.pixel(x, y);
+        if (std::abs(qRed(have) - qRed(want)) <= 1 && std::abs(qGreen(have) - qGreen(want)) <= 1 &&
+            std::abs(qBlue(have) - qBlue(want)) <= 1)
+          continue;
+        if (wrong++ == 0) first = {x, y};
+      }
+    }
+    EXPECT_EQ(wrong, 0) << c.from << "-" << c.to << ", first at " << first.x() << "," << first.y();
+  }
 }
 
 TEST_F(TimelineViewTest, WriteEraseAndMoveWithTheMouseEachUndoneInOneStep) {
