@@ -29,21 +29,15 @@ std::string Joined(const std::string& first, const std::string& second) {
 }
 
 // The pages pad value texts to their field; a line reads better without.
-std::string Trimmed(const std::string& text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 std::string Texts(const ValueTexts& texts, int value) {
-  const std::string shown = Trimmed(texts.value);
-  return shown.empty() ? std::to_string(value) : Joined(shown, Trimmed(texts.unit));
+  const std::string shown = Unpadded(texts.value);
+  return shown.empty() ? std::to_string(value) : Joined(shown, Unpadded(texts.unit));
 }
 
 // A switch has no value text of its own; its key lights on or off.
 std::string ParamText(const TQ730& list, int channel, int id, int value) {
   const ValueTexts texts = ValueText(list, channel, id);
-  if (Trimmed(texts.value).empty() && list.ParamMax(channel, id) == 1 && value >= 0)
+  if (Unpadded(texts.value).empty() && list.ParamMax(channel, id) == 1 && value >= 0)
     return value ? "ON" : "OFF";
   return Texts(texts, value);
 }
@@ -747,7 +741,7 @@ std::string ValueLine(int id, int value, const ValueContext& context, bool toggl
   static constexpr const char* kLinkModes[] = {"MONO", "STEREO", "SURROUND"};
   if (id == kParamLinkMode && value >= 0 && value <= 2) return kLinkModes[value];
   const ValueTexts texts = FormatValue(id, value, context);
-  if (Trimmed(texts.value).empty() && toggle && value >= 0) return value ? "ON" : "OFF";
+  if (Unpadded(texts.value).empty() && toggle && value >= 0) return value ? "ON" : "OFF";
   return Texts(texts, value);
 }
 
