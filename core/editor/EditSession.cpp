@@ -279,19 +279,28 @@ std::string EditSession::StepNameOf(const char* verb) const {
 
 void EditSession::GoToHistory(int done) {
   if (!undo_.GoTo(*title_, done)) return;
-  AfterExchange();
-  Refresh();
+  AfterUndoOrRedo();
 }
 
 void EditSession::UndoCommand() {
   if (!undo_.Undo(*title_)) return;
-  AfterExchange();
-  Refresh();
+  AfterUndoOrRedo();
 }
 
 void EditSession::RedoCommand() {
   if (!undo_.Redo(*title_)) return;
+  AfterUndoOrRedo();
+}
+
+void EditSession::AfterUndoOrRedo() {
   AfterExchange();
+  // An automation list put back carries no selected events, while the timeline still shows
+  // its rows and range selected: they select again, so that the next command takes what the
+  // user sees.
+  TQ730AUTO& automation = title_->Automation();
+  const auto [first, last] = automation.SelectedEventSpan();
+  if (first == last && selection_end_ > selection_start_)
+    automation.SelectRange(view_, selection_start_, selection_end_);
   Refresh();
 }
 

@@ -256,6 +256,7 @@ class EditSession {
   bool CopyPossible() const;
   void ApplyEditRange();
   void AfterExchange();
+  void AfterUndoOrRedo();
   void RunDelete();
   // Deleting snapshots or library entries keeps the cues pointing at the same records.
   void DeleteKeepingCueReferences(TQ730& list);

@@ -845,7 +845,10 @@ TEST_F(TimelineEditsTest, ThinKeepsTheCurveWithinOneStepAtEveryOriginalTime) {
   const std::int64_t words = automation().StreamWordCount();
   const int undo = session->Undo().UndoCount();
   TimelineEdits edits(*session);
+  const std::int64_t selected = edits.Cost().selection_words;
+  ASSERT_GT(selected, 0);
   const int removed = edits.Thin();
+  const std::int64_t selected_thinned = edits.Cost().selection_words;
   EXPECT_GT(removed, static_cast<int>(original1.size() / 3));
   EXPECT_LT(automation().StreamWordCount(), words - removed / 2);
   EXPECT_EQ(session->Undo().UndoCount(), undo + 1);
@@ -867,6 +870,14 @@ TEST_F(TimelineEditsTest, ThinKeepsTheCurveWithinOneStepAtEveryOriginalTime) {
   session->UndoCommand();
   EXPECT_EQ(Events(1), original1);
   EXPECT_EQ(Events(2), original2);
+  // The rows and the range still shown selected hold their events again, before and after.
+  EXPECT_EQ(edits.Cost().selection_words, selected);
+  session->RedoCommand();
+  EXPECT_EQ(edits.Cost().selection_words, selected_thinned);
+  session->UndoCommand();
+  session->Delete();
+  EXPECT_TRUE(Events(1).empty() && Events(2).empty());
+  EXPECT_EQ(Events(3), original3);
 }
 
 TEST_F(TimelineEditsTest, TheCostOfTheTitleAndOfTheSelection) {
