@@ -129,6 +129,7 @@ TFo_Edit::TFo_Edit(EditSession& session, EditSessions& sessions, const ShellSett
   BuildPanelArea();
   row->addWidget(Pa_Edit, 1);
   Pa_Auto = new TTimelineArea(session_, body);
+  Pa_Auto->SetNaturalSize(QSize(kListWidth + TPanelArea::kWidth, TPanelArea::kHeight));
   Pa_Auto->hide();
   row->addWidget(Pa_Auto, 1);
   Pa_Auto->PB_Auto->on_changed = [this] {

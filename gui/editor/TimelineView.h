@@ -118,6 +118,11 @@ class TTimelineArea : public QWidget {
   void ZoomToSelection();
   void GoToTimecode();
   void ToggleSnap();
+  // The size the window's other pages give it: a title left on this page opens as large.
+  void SetNaturalSize(const QSize& size) { natural_size_ = size; }
+  QSize sizeHint() const override {
+    return natural_size_.isValid() ? natural_size_ : QWidget::sizeHint();
+  }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -131,6 +136,7 @@ class TTimelineArea : public QWidget {
 
   EditSession& session_;
   QActionGroup* shapes_;
+  QSize natural_size_;
 };
 
 }  // namespace orb

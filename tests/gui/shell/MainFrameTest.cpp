@@ -245,13 +245,16 @@ TEST_F(MainFrameTest, ExitAsksAboutEachChangedTitleByName) {
 // The frame's place, the title manager's width and each title's tab come back after a restart.
 TEST_F(MainFrameTest, RemembersPlaceManagerWidthAndTabs) {
   const std::string show = folder.AddTitle("Show");
+  QSize first_size;
   {
     TFo_Main& main = Frame();
     main.setGeometry(40, 50, 900, 650);
     main.TitleManager()->parentWidget()->resize(333, 400);
     main.OpenEditor(show);
-    auto* editor = static_cast<TFo_Edit*>(main.EditorWindows()[0]->widget());
-    editor->TC_Tab->setCurrentIndex(5);
+    QMdiSubWindow* window = main.EditorWindows()[0];
+    QTRY_VERIFY(window->isVisible());
+    first_size = window->size();
+    static_cast<TFo_Edit*>(window->widget())->TC_Tab->setCurrentIndex(4);  // AUTOMATION
     EXPECT_TRUE(main.close());
     frame.reset();
   }
@@ -261,7 +264,11 @@ TEST_F(MainFrameTest, RemembersPlaceManagerWidthAndTabs) {
   TFo_Main& main = Frame();
   QTRY_COMPARE(main.TitleManager()->parentWidget()->width(), 333);
   main.OpenEditor(show);
-  EXPECT_EQ(static_cast<TFo_Edit*>(main.EditorWindows()[0]->widget())->Session().Tab(), 5);
+  QMdiSubWindow* window = main.EditorWindows()[0];
+  EXPECT_EQ(static_cast<TFo_Edit*>(window->widget())->Session().Tab(), 4);
+  // Opened on the timeline, the window is as large as on the panel's pages.
+  QTRY_VERIFY(window->isVisible());
+  EXPECT_EQ(window->size(), first_size);
 }
 
 // F1 hands the guide to the desktop's browser, and shows it itself where none takes it;
