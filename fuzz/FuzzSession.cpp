@@ -5,7 +5,9 @@
 #include <fstream>
 #include <string>
 
+#include "core/editor/AutomationViews.h"
 #include "core/editor/EditSession.h"
+#include "core/editor/TimelineEdits.h"
 #include "core/model/DebugLog.h"
 #include "fuzz/FuzzTargets.h"
 #include "tests/support/ScriptedPrompter.h"
@@ -123,6 +125,20 @@ void Step(EditSession& s, ScriptedPrompter& prompter, std::uint8_t op) {
       }
       break;
     default:
+      if (arg == 15) {  // the timeline's next view
+        const int next = ViewIndexOf(s.ViewParam()) + 1;
+        s.ChangeView(kAutomationViews[static_cast<std::size_t>(next) % kAutomationViews.size()]);
+        break;
+      }
+      if (arg >= 12) {  // the timeline's commands on what is selected
+        TimelineEdits edits(s);
+        if (arg == 13) {
+          edits.Thin();
+        } else {
+          edits.OffsetSelection(arg == 14 ? "-10 %" : "+2 dB");
+        }
+        break;
+      }
       s.SetSelection(arg * 100, arg * 100 + (arg & 3) * 30);
       if (arg & 1) {
         s.InsertTime();
