@@ -257,8 +257,6 @@ void ForEachStartEntry(F f) {
   }
 }
 
-// 1 when a is later than b, computed without a branch: markers and events
-// come in no order a branch predictor could learn.
 // Whether a timecode's minutes or seconds field is 60 or more: its seconds then no longer grow
 // with its bytes. Without branches, as markers are counted.
 inline std::size_t OddTime(TimeCode t) {
@@ -266,6 +264,8 @@ inline std::size_t OddTime(TimeCode t) {
          static_cast<std::size_t>(((t >> 8) & 0xFF) >= 60);
 }
 
+// 1 when a is later than b, computed without a branch: markers and events
+// come in no order a branch predictor could learn.
 inline std::size_t Later(TimeCode a, TimeCode b) {
   return static_cast<std::size_t>((static_cast<std::uint64_t>(b) - a) >> 63);
 }

@@ -6,6 +6,8 @@
 #include <QVarLengthArray>
 #include <QVector>
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "gui/common/Painting.h"
 #include "gui/common/Text.h"
@@ -39,6 +41,14 @@ QFont Font(int pixels, bool bold) {
   return font;
 }
 
+// The rows a band covers on the surface, the bottom excluded; empty when it lies below it.
+std::pair<int, int> BandRows(const TimelineScene& scene, int band) {
+  const int top = std::clamp(kRulerHeight + band * scene.band_height, kRulerHeight, scene.height);
+  const int bottom =
+      std::clamp(kRulerHeight + (band + 1) * scene.band_height, kRulerHeight, scene.height);
+  return {top, bottom};
+}
+
 QColor Inverse(const QColor& colour) {
   return QColor(255 - colour.red(), 255 - colour.green(), 255 - colour.blue());
 }
@@ -56,10 +66,7 @@ class InvertedArea {
     left_ = s.x1 + 1;
     right_ = s.x2 - 1;
     for (const int band : s.bands) {  // in drawing order, so touching bands join
-      const int top =
-          std::clamp(kRulerHeight + band * scene.band_height, kRulerHeight, scene.height);
-      const int bottom =
-          std::clamp(kRulerHeight + (band + 1) * scene.band_height, kRulerHeight, scene.height);
+      const auto [top, bottom] = BandRows(scene, band);
       if (bottom <= top) continue;
       if (!rows_.empty() && rows_.back().second == top) {
         rows_.back().second = bottom;
@@ -371,9 +378,7 @@ void DrawSelection(QPainter& painter, const TimelineScene& scene) {
   if (!s.shown) return;
   painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
   for (const int band : s.bands) {
-    const int top = std::clamp(kRulerHeight + band * scene.band_height, kRulerHeight, scene.height);
-    const int bottom =
-        std::clamp(kRulerHeight + (band + 1) * scene.band_height, kRulerHeight, scene.height);
+    const auto [top, bottom] = BandRows(scene, band);
     if (bottom <= top) continue;
     painter.fillRect(QRect(1, top, 191, bottom - top), Qt::white);
   }
